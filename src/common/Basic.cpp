@@ -1,0 +1,160 @@
+#include "common/Basic.h"
+
+#include <QDateTime>
+#include <cmath>
+
+namespace sp::Basic {
+
+double Val(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    bool dot = false;
+    bool digits = false;
+    while (i < n) {
+        const QChar c = text[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            digits = true;
+        } else if (c == u'.' && !dot) {
+            dot = true;
+        } else {
+            break;
+        }
+        ++i;
+    }
+    if (!digits)
+        return 0.0;
+    bool ok = false;
+    const double v = text.mid(start, i - start).toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+double Val(const QVariant& value) {
+    if (value.isNull())
+        return 0.0;
+    switch (value.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            return value.toDouble();
+        case QMetaType::Bool:
+            return value.toBool() ? -1.0 : 0.0;
+        default:
+            return Val(value.toString());
+    }
+}
+
+QString NumberText(double value) {
+    if (value == 0.0)
+        return QStringLiteral("0");
+    QString s = QString::number(value, 'g', 15);
+    if (s.contains(u'e')) {
+        s.replace(QStringLiteral("e+0"), QStringLiteral("E+"));
+        s.replace(QStringLiteral("e-0"), QStringLiteral("E-"));
+        s.replace(QStringLiteral("e+"), QStringLiteral("E+"));
+        s.replace(QStringLiteral("e-"), QStringLiteral("E-"));
+    }
+    return s;
+}
+
+QString BlankNumber(double value) {
+    const QString s = NumberText(value);
+    return value < 0 ? s : QStringLiteral(" ") + s;
+}
+
+QString DateText(const QDate& date) { return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString(); }
+
+qint32 RoundWhole(double value) {
+    const double r = std::nearbyint(value);  // default rounding mode: halves to even
+    if (r >= 2147483647.0)
+        return 2147483647;
+    if (r <= -2147483648.0)
+        return static_cast<qint32>(-2147483647 - 1);
+    return static_cast<qint32>(r);
+}
+
+QString Text(const QVariant& value) {
+    if (value.isNull() || !value.isValid())
+        return QString();
+    switch (value.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return NumberText(value.toDouble());
+        case QMetaType::QDate:
+            return DateText(value.toDate());
+        case QMetaType::QDateTime: {
+            const QDateTime dt = value.toDateTime();
+            return dt.time() == QTime(0, 0) ? DateText(dt.date())
+                                            : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        }
+        case QMetaType::Bool:
+            return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        default:
+            return value.toString();
+    }
+}
+
+qint32 Long(const QVariant& value) { return RoundWhole(Dbl(value)); }
+
+double Dbl(const QVariant& value) { return Val(value); }
+
+bool Bool(const QVariant& value) {
+    if (value.isNull())
+        return false;
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    if (value.typeId() == QMetaType::QString) {
+        const QString s = value.toString().trimmed();
+        if (s.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0)
+            return true;
+        if (s.compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return Val(value) != 0.0;
+}
+
+QDate ToDate(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate();
+    if (value.typeId() == QMetaType::QDateTime)
+        return value.toDateTime().date();
+    const QString s = value.toString().trimmed();
+    if (s.isEmpty())
+        return {};
+    const QString head = s.section(u' ', 0, 0).section(u'T', 0, 0);
+    QDate d = QDate::fromString(head, QStringLiteral("yyyy-MM-dd"));
+    if (d.isValid())
+        return d;
+    d = QDate::fromString(head, QStringLiteral("MM/dd/yyyy"));
+    if (d.isValid())
+        return d;
+    d = QDate::fromString(head, QStringLiteral("M/d/yyyy"));
+    if (d.isValid())
+        return d;
+    return QDate::fromString(head, QStringLiteral("yyyy/M/d"));
+}
+
+QString SqlQuote(const QString& text) {
+    QString s = text;
+    s.replace(u'\'', QStringLiteral("''"));
+    return s;
+}
+
+QString SqlUnquote(const QString& text) {
+    QString s = text;
+    s.replace(QStringLiteral("''"), QStringLiteral("'"));
+    return s;
+}
+
+}  // namespace sp::Basic

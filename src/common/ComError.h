@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+#include "common/Export.h"
+
+namespace sp {
+
+// The one error type of host and middle-tier calls: number, source and description.
+class SPCOMMON_EXPORT ComError : public std::exception {
+public:
+    ComError(int number, QString source, QString description);
+
+    int Number() const { return number_; }
+    const QString& Source() const { return source_; }
+    const QString& Description() const { return description_; }
+    const char* what() const noexcept override { return what_.c_str(); }
+
+private:
+    int number_;
+    QString source_;
+    QString description_;
+    std::string what_;
+};
+
+// Error numbers the component raises or tests for.
+namespace ErrorNumber {
+constexpr int FunctionConflict = 16390;  // MNetControl.ExecFunc
+constexpr int NotFound = 5;              // missing key, field or component
+constexpr int Database = 3000;           // a statement the database refused
+constexpr int Refused = 3001;            // a stand-in refused the call (bad input)
+}  // namespace ErrorNumber
+
+}  // namespace sp

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "common/Export.h"
+
+namespace sp {
+
+// Where errors nobody sees end up: the application log. The host installs a sink
+// (a file in the user's data folder); until then lines go to qWarning.
+class SPCOMMON_EXPORT ErrorLog {
+public:
+    using Sink = std::function<void(const QString& source, const QString& text)>;
+    static void SetSink(Sink sink);
+    static void Write(const QString& source, const QString& text);
+};
+
+}  // namespace sp

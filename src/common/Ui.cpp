@@ -1,0 +1,26 @@
+#include "common/Ui.h"
+
+namespace sp {
+
+DialogModel::~DialogModel() = default;
+Ui::~Ui() = default;
+
+QString MessageTitle() { return QStringLiteral("Vorlane提示"); }
+
+void ShowInfo(Ui& ui, const QString& text) {
+    ui.MessageBox({text, MessageTitle(), MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok});
+}
+
+void ShowPlain(Ui& ui, const QString& text) {
+    ui.MessageBox({text, MessageTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok});
+}
+
+bool AskYesNo(Ui& ui, const QString& text) {
+    return ui.MessageBox({text, MessageTitle(), MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No}) ==
+           MsgAnswer::Yes;
+}
+
+WaitCursor::WaitCursor(Ui& ui) : ui_(ui) { ui_.SetWaitCursor(true); }
+WaitCursor::~WaitCursor() { ui_.SetWaitCursor(false); }
+
+}  // namespace sp

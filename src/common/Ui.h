@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "common/Export.h"
+
+namespace sp {
+
+enum class MsgIcon { None, Information, Question, Exclamation, Critical };
+enum class MsgButtons { Ok, YesNo, OkCancel };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+struct MessageRequest {
+    QString text;
+    QString title;
+    MsgIcon icon = MsgIcon::Information;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgAnswer defaultButton = MsgAnswer::Ok;
+};
+
+// A headless dialog (frmWageFilter, frmList, frmInfoFilter, frmSetCol, a lookup):
+// its logic lives in src/, its Qt view in ui/ binds widgets to it.
+class SPCOMMON_EXPORT DialogModel {
+public:
+    virtual ~DialogModel();
+    // The name the screen uses to find the dialog's view, e.g. "frmWageFilter".
+    virtual QString DialogName() const = 0;
+};
+
+// Everything modal goes through here: Qt implements it in ui/, tests script it.
+class SPCOMMON_EXPORT Ui {
+public:
+    virtual ~Ui();
+    virtual MsgAnswer MessageBox(const MessageRequest& request) = 0;
+    // nullopt when the user cancels.
+    virtual std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                            const QString& defaultText) = 0;
+    // Nested calls count: the pointer is restored when every "on" has had its "off".
+    virtual void SetWaitCursor(bool on) = 0;
+    // Shows the model's view modally; returns when the dialog has closed.
+    virtual void ShowModal(DialogModel& model) = 0;
+    // Lets pending window events run (the contract's DoEvents).
+    virtual void ProcessEvents() = 0;
+    // Opens a document (the help guide) in the desktop's viewer.
+    virtual bool OpenDocument(const QString& path) = 0;
+};
+
+// The system's message box title and the three shapes the contract uses.
+SPCOMMON_EXPORT QString MessageTitle();  // "Vorlane提示"
+SPCOMMON_EXPORT void ShowInfo(Ui& ui, const QString& text);
+SPCOMMON_EXPORT void ShowPlain(Ui& ui, const QString& text);  // OK only, no icon
+// Yes/No, question icon, No as default; true when the answer is Yes.
+SPCOMMON_EXPORT bool AskYesNo(Ui& ui, const QString& text);
+
+// Keeps the wait cursor for a scope.
+class SPCOMMON_EXPORT WaitCursor {
+public:
+    explicit WaitCursor(Ui& ui);
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui& ui_;
+};
+
+}  // namespace sp

@@ -1,0 +1,88 @@
+#pragma once
+
+// The module's middle-tier service as the workbench calls it: method names, argument
+// order and result shapes of the contract. PropsString first; the further arguments
+// are references, and only the update methods' message and the Get*Info fields are
+// written back. A failing method raises ComError.
+
+#include <QString>
+#include <memory>
+
+#include "common/Collection.h"
+#include "common/Dictionary.h"
+#include "common/Recordset.h"
+
+namespace sp {
+
+namespace ProgId {
+inline QString MShopProc() { return QStringLiteral("Q8MShopProc.MShopProc"); }
+inline QString MShopProcSet() { return QStringLiteral("Q8MShopProc.MShopProcSet"); }
+}  // namespace ProgId
+
+// Records of one save, each a dictionary keyed by the report's field names.
+using ReportRecords = Collection<DictionaryPtr>;
+
+// Q8MShopProc.MShopProc, the query component.
+class IMShopProc {
+public:
+    virtual ~IMShopProc() = default;
+
+    // Layout rows in display order: Ffield, Fname, Fshow, Fwidth.
+    virtual RecordsetPtr GetWorkBillTitle(const QString& props, const qint32& userId) = 0;
+    virtual RecordsetPtr GetReportTitle(const QString& props, const qint32& userId) = 0;
+
+    // Reportable work bills (or, with check, those failing the consistency check);
+    // condition is appended to the WHERE clause (aliases Dept, wc, mo, wbe, team, emp, SMR).
+    virtual RecordsetPtr GetWorkBillByFilter(const QString& props, const bool& check, const QString& condition) = 0;
+    // One tree node: a work center (wcArrangement) or a production task within a department.
+    virtual RecordsetPtr GetWorkBillByWCMO(const QString& props, const bool& wcArrangement, const bool& check,
+                                           const qint32& id, const QString& deptNo) = 0;
+    // First row: WorkCenterID, DeptNO, MOID, FWBinterID, FteamID, FworkerID, FdeviceID,
+    // FisOut, Ffare; EOF when no work bill has the number.
+    virtual RecordsetPtr GetWorkBillInfo(const QString& props, const QString& workBillNo) = 0;
+    virtual bool IsExistWB(const QString& props, const QString& workBillNo) = 0;
+    virtual qint32 GetWorkBillInterID(const QString& props, const QString& workBillNo) = 0;
+    virtual QString GetWorkBillNO(const QString& props, const qint32& interId) = 0;
+    virtual qint32 GetWCID(const QString& props, const qint32& interId) = 0;
+    virtual qint32 GetQtyDecimal(const QString& props, const qint32& interId) = 0;
+
+    // Records by CR, fields by tab, in the order of selectList; condition follows a
+    // comparison of the work bill number (aliases PR, WBE, SMT).
+    virtual QString GetWorkProcRptHis(const QString& props, const QString& condition, const QString& selectList) = 0;
+    // 14 tab-separated proposals for the next report.
+    virtual QString GetWorkProcRptNew(const QString& props, const QString& workBillNo) = 0;
+    virtual double GetWorkProcRptQty(const QString& props, const QString& workBillNo, const QString& serial) = 0;
+    virtual double GetWorkProcReceiveQty(const QString& props, const QString& workBillNo, const QString& serial) = 0;
+    virtual double GetWorkProcHandOverQty(const QString& props, const QString& workBillNo,
+                                          const QString& serial) = 0;
+    virtual double GetControlReceiveQty(const QString& props, const qint32& interId, const qint32& operId) = 0;
+    virtual double GetControlHandOverQty(const QString& props, const qint32& interId, const qint32& operId) = 0;
+    virtual QString GetUserName(const QString& props, const QString& userId) = 0;
+
+    // Fill the fields they were not given from the id or the number.
+    virtual void GetEmpInfo(const QString& props, QString& number, qint32& id, QString& name, qint32& group) = 0;
+    virtual void GetDevInfo(const QString& props, QString& number, qint32& id, QString& name, qint32& type,
+                            qint32& workCenter) = 0;
+    virtual void GetTeamInfo(const QString& props, QString& number, qint32& id, QString& name) = 0;
+
+    // Extension of ours (not part of the contract): the nodes of the work bill tree for
+    // the arrangement and the list condition. Fields: NodeKey, ParentKey, Caption, in
+    // display order, parents before their children.
+    virtual RecordsetPtr GetWorkBillTree(const QString& props, const bool& wcArrangement, const bool& check,
+                                         const QString& condition) = 0;
+};
+
+// Q8MShopProc.MShopProcSet, the update component. False with a message on refusal.
+class IMShopProcSet {
+public:
+    virtual ~IMShopProcSet() = default;
+    virtual bool SaveWorkProcRpt(const QString& props, ReportRecords& records, QString& message) = 0;
+    virtual bool AuditWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
+                                  const qint32& checkerId, QString& message) = 0;
+    virtual bool UnAuditWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
+                                    QString& message) = 0;
+    virtual bool DelWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
+                                QString& message) = 0;
+};
+
+}  // namespace sp
