@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "platform/db/Database.h"
+
+namespace sp::testing {
+
+enum class Backend { SQLite, PostgreSQL };
+
+// For INSTANTIATE_TEST_SUITE_P name generators: "SQLite", "PostgreSQL".
+std::string BackendName(Backend backend);
+
+// True when SHOPPROC_TEST_PG_URL names a reachable server (./test starts one).
+bool PostgresAvailable();
+
+// A fresh database with every migration applied: a new SQLite file in a temporary
+// folder, or a new database on the server of SHOPPROC_TEST_PG_URL. Removed (dropped)
+// when the object dies. Without a server the PostgreSQL variant is skipped, except
+// when SHOPPROC_REQUIRE_PG=1 (set by ./test), where it fails.
+class TestDatabase {
+public:
+    // Returns null after GTEST_SKIP/ADD_FAILURE when the backend is not available;
+    // callers `if (!tdb) return;`.
+    static std::unique_ptr<TestDatabase> Create(Backend backend);
+    ~TestDatabase();
+
+    Backend backend() const { return backend_; }
+    std::shared_ptr<platform::Database> db() const { return db_; }
+    // The URL the host would be given (--db) for this database.
+    const QString& url() const { return url_; }
+
+private:
+    TestDatabase() = default;
+    Backend backend_ = Backend::SQLite;
+    std::shared_ptr<platform::Database> db_;
+    QString url_;
+    QString dropName_;
+    QString tempDir_;
+};
+
+}  // namespace sp::testing
