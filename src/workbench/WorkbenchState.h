@@ -58,9 +58,16 @@ struct WorkbenchState {
     Teams& TeamsCache();
     void ReleaseCaches();
 
-    // Hooks into the workbench's own rules, so the parts above can call them.
+    // Hooks into the workbench's own rules, so the parts above can call each other
+    // without knowing who answers. frmProc installs them.
     std::function<void()> updateCommandStates;
     std::function<void()> updateStatusText;
+    std::function<void(int showFilter)> loadReportHistory;
+    std::function<void()> paintReportGrid;
+    // Asked before the current work bill changes (list row, tree node, list reload):
+    // false keeps the grid and the list's current row. Unsaved edits are never
+    // dropped without a question.
+    std::function<bool()> confirmLeaveWorkBill;
 
     WorkbenchState();
     ~WorkbenchState();
