@@ -93,6 +93,9 @@ public:
     QVariant CellValue(int row, int col) const;
     // Sets the typed value; the text becomes the value's display form.
     void SetCellValue(int row, int col, const QVariant& value);
+    // Sets the value alone and leaves the text as it is (a work bill number shown
+    // as text with its internal id as the value).
+    void SetCellData(int row, int col, const QVariant& value);
     bool CellLocked(int row, int col) const;
     void SetCellLocked(int row, int col, bool locked);
     void SetRangeLocked(int row1, int col1, int row2, int col2, bool locked);
@@ -126,6 +129,11 @@ public:
     QString ColumnFormat(int col) const;
     void SetColumnFormat(int col, const QString& format);
     void SetColumnAlignment(int col, CellAlign align);  // every cell of the column
+    CellAlign ColumnAlignment(int col) const;
+    // Locks every cell of the column, rows added later included; a cell's own
+    // SetCellLocked still overrides it.
+    void SetColumnLocked(int col, bool locked);
+    bool ColumnLocked(int col) const;
 
     // --- rows
     double RowHeight(int row) const;
@@ -160,14 +168,20 @@ public:
     bool OpenEditor();
     // Closes the editor; commit writes the editor's text (numbers: the value) into the
     // cell, then raises EditorCloses. Without commit the cell is unchanged.
+    // A number column refuses text that is not a number inside its range, and a date
+    // column text that is not a date: the editor closes and the cell keeps its old
+    // text and value (LastCommitRefused() tells).
     void CloseEditor(bool commit = true);
+    bool LastCommitRefused() const;
+    // Whether text would be accepted by the cell's column (empty text always is).
+    bool AcceptsText(int col, const QString& text) const;
 
     // --- input from the view (or a test playing the user)
     // A key press: raises OnKeyDown, then the grid's own handling of what is left
     // (arrows move, Enter and F2 open the editor, Escape cancels it).
     void KeyDown(int keyCode, int shift = ShiftState::None);
     // Typed text on the current cell: opens the editor when allowed and replaces its
-    // text. False when the cell refuses.
+    // text; with the editor already open the text is appended. False when the cell refuses.
     bool TypeText(const QString& text);
     void DoubleClick(int row, int col);
     // The user dragged a column edge.
@@ -179,12 +193,22 @@ public:
 
 signals:
     void layoutReset();                                  // shape or columns changed
+    void rowsInserted(int row, int count);               // rows row..row+count-1 are new
+    void rowsRemoved(int row, int count);                // rows row..row+count-1 are gone
+    void columnChanged(int col);                         // width or visibility
+    void rowHeightChanged(int row);
     void cellsChanged(int row1, int col1, int row2, int col2);
     void currentCellMoved(int row, int col);
     void selectionMoved(int firstRow, int rowCount);
     void editorStateChanged(bool open);
 
 private:
+    void NotifyCells(int row1, int col1, int row2, int col2);
+    // Closes an open editor, moves the cursor and sets the selection, raising
+    // EditorCloses, CurrentCellChanged and SelectionChanged in that order.
+    void MoveCursor(int row, int col, int selStart, int selCount);
+    void MoveBy(int dRow, int dCol, bool extend);
+
     struct Impl;
     Impl* d;
     GridEventSink* sink_ = nullptr;
