@@ -17,6 +17,7 @@ class ToolbarModel;
 class Emps;
 class Devs;
 class Teams;
+class TreeModel;
 
 // The workbench's state, shared by the parts that act on it (list, tree, record grid,
 // commands). frmProc owns it and the controls it points to.
@@ -25,6 +26,13 @@ struct WorkbenchState {
     GridModel* vlgProc = nullptr;   // record grid
     GridModel* vlgList = nullptr;   // work bill list
     ToolbarModel* barProc = nullptr;
+    TreeModel* tvw = nullptr;       // work bill tree; may stay null
+
+    // What the window shows beside the grids' contents: the list and the record grid
+    // are hidden when they hold no data row, and lblProc then tells why.
+    bool listVisible = true;
+    bool procGridVisible = true;
+    QString lblProcText;
 
     qint32 userId = 0;
     DictionaryPtr dicFilter;

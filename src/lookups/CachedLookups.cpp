@@ -1,0 +1,52 @@
+#include "lookups/CachedLookups.h"
+
+#include "lookups/Devs.h"
+#include "lookups/Emps.h"
+#include "lookups/Teams.h"
+#include "workbench/WorkbenchState.h"
+
+namespace sp {
+
+namespace {
+
+// Id and number may both resolve to a record the cache already holds under its number
+// (a record picked in a lookup, or one with another id that shares the number); the
+// cached one wins, so the cache never holds two records of one number.
+template <class Cache, class Ptr, class IdOf, class Make>
+Ptr CachedById(Cache& cache, qint32 id, IdOf idOf, Make make) {
+    if (Ptr hit = cache.FindIf([&](const auto& r) { return idOf(r) == id; }))
+        return hit;
+    Ptr record = make();
+    if (cache.Contains(record->Number()))
+        return cache.Item(record->Number());
+    cache.Add(record);
+    return record;
+}
+
+}  // namespace
+
+EmpPtr CachedEmpById(WorkbenchState& state, qint32 id) {
+    return CachedById<Emps, EmpPtr>(state.EmpsCache(), id, [](const Emp& e) { return e.EID(); }, [&] {
+        auto e = std::make_shared<Emp>(state.host);
+        e->SetEID(id);
+        return e;
+    });
+}
+
+DevPtr CachedDevById(WorkbenchState& state, qint32 id) {
+    return CachedById<Devs, DevPtr>(state.DevsCache(), id, [](const Dev& d) { return d.DID(); }, [&] {
+        auto d = std::make_shared<Dev>(state.host);
+        d->SetDID(id);
+        return d;
+    });
+}
+
+TeamPtr CachedTeamById(WorkbenchState& state, qint32 id) {
+    return CachedById<Teams, TeamPtr>(state.TeamsCache(), id, [](const Team& t) { return t.TID(); }, [&] {
+        auto t = std::make_shared<Team>(state.host);
+        t->SetTID(id);
+        return t;
+    });
+}
+
+}  // namespace sp

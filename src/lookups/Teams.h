@@ -1,0 +1,11 @@
+#pragma once
+
+#include "lookups/Team.h"
+#include "lookups/KeyedRecords.h"
+
+namespace sp {
+
+// The workbench's cache of Team records, keyed by number.
+class Teams final : public KeyedRecords<Team> {};
+
+}  // namespace sp

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The work bill navigation's own texts.
+namespace sp::NavTexts {
+
+inline QString WorkBillPrefix() { return QStringLiteral("工序计划单"); }
+inline QString WorkBillNotReportable() { return QStringLiteral(" 不存在或不可进行工序汇报！"); }
+inline QString QualityFull() { return QStringLiteral("全检"); }
+inline QString QualitySampling() { return QStringLiteral("抽检"); }
+inline QString QualityExempt() { return QStringLiteral("免检"); }
+inline QString Yes() { return QStringLiteral("是"); }
+inline QString No() { return QStringLiteral("否"); }
+inline QString TreeRootByTask() { return QStringLiteral("部门/生产任务单/工序计划单"); }
+inline QString TreeRootByWorkCenter() { return QStringLiteral("部门/工序计划单"); }
+inline QString TaskCaptionOpen() { return QStringLiteral("（"); }
+inline QString TaskCaptionClose() { return QStringLiteral("]）"); }
+
+}  // namespace sp::NavTexts

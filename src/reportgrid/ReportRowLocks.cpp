@@ -1,0 +1,71 @@
+#include "reportgrid/ReportRowLocks.h"
+
+#include <QHash>
+
+#include "common/GridModel.h"
+#include "common/IgnoreErrors.h"
+#include "entry/HostServices.h"
+#include "reportgrid/ReportCells.h"
+#include "reportgrid/Texts.h"
+#include "workbench/WorkbenchState.h"
+
+namespace sp {
+
+ReportRowLocks::ReportRowLocks(WorkbenchState& state) : state_(state) {}
+
+void ReportRowLocks::AcquireRowLock(int row, qint32 interId) {
+    QVector<qint32>& locks = state_.rowLocks;
+    if (row < 2)
+        return;
+    if (locks.size() <= row)
+        locks.resize(row + 1);
+
+    // Only rows that hold a task can share it; asking about the others could only
+    // ever copy a 0 and leave this row unguarded.
+    const ReportCells cells(state_);
+    QHash<QString, qint32> idByNumber;
+    for (int i = 2; i < locks.size(); ++i) {
+        if (i == row || locks[i] == 0)
+            continue;
+        const QString number = cells.Text(i, ReportCode::GPH);
+        if (number.isEmpty())
+            continue;
+        auto known = idByNumber.constFind(number);
+        if (known == idByNumber.cend()) {
+            qint32 id = 0;
+            const bool asked = IgnoreErrors([&] {
+                const QString props = state_.host->PropsString();
+                id = state_.host->NewMShopProc()->GetWorkBillInterID(props, number);
+            });
+            if (!asked)
+                continue;
+            known = idByNumber.insert(number, id);
+        }
+        if (*known == interId) {
+            locks[row] = locks[i];
+            return;
+        }
+    }
+    locks[row] = state_.host->ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(), 0, 0,
+                                       QVariant(interId));
+}
+
+void ReportRowLocks::ReleaseRowLock(int row) {
+    QVector<qint32>& locks = state_.rowLocks;
+    if (row < 2 || row >= locks.size() || locks[row] == 0)
+        return;
+    qint32 task = locks[row];
+    locks[row] = 0;
+    for (int i = 2; i < locks.size(); ++i)
+        if (locks[i] == task)
+            return;  // another row still needs the task
+    state_.host->EndFunc(task);
+}
+
+void ReportRowLocks::ReleaseAllRowLocks() {
+    for (int r = 2; r < state_.rowLocks.size(); ++r)
+        if (state_.rowLocks[r] != 0)
+            IgnoreErrors([&] { ReleaseRowLock(r); });
+}
+
+}  // namespace sp

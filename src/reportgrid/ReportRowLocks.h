@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QtGlobal>
+
+namespace sp {
+
+struct WorkbenchState;
+
+// The function-conflict tasks that new report rows hold for their work bills
+// (WorkbenchState::rowLocks, by grid row). Rows of one work bill share one task; the
+// task is committed when its last row lets it go.
+class ReportRowLocks {
+public:
+    explicit ReportRowLocks(WorkbenchState& state);
+
+    // Gives the row the task of its work bill: another row's task for the same work
+    // bill, or a new one. A conflict with another user raises (ComError 16390) and
+    // leaves the row's entry as it was.
+    void AcquireRowLock(int row, qint32 interId);
+    // Lets the row's task go; commits it when no other row holds it.
+    void ReleaseRowLock(int row);
+    // Every row lets go (a reload, a new layout, unload). Failures are skipped.
+    void ReleaseAllRowLocks();
+
+private:
+    WorkbenchState& state_;
+};
+
+}  // namespace sp

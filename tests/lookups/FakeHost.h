@@ -1,0 +1,89 @@
+#pragma once
+
+// Fakes of the host and middle-tier components for the workbench parts' tests: one
+// script object holds what each middle-tier method answers (unset methods raise), and
+// every NewMShopProc() gets a fresh object over that script, as the contract wants.
+
+#include <QHash>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+#include "common/ComponentRegistry.h"
+#include "common/ScriptedUi.h"
+#include "entry/HostServices.h"
+
+namespace sp::testing {
+
+struct PersonRow {
+    qint32 id;
+    QString number;
+    QString name;
+    qint32 extra1 = 0;
+    qint32 extra2 = 0;
+};
+
+// What the fake middle tier answers. Unset functions raise ComError.
+struct MiddleTierScript {
+    std::function<RecordsetPtr(qint32)> workBillTitle;
+    std::function<RecordsetPtr(qint32)> reportTitle;
+    std::function<RecordsetPtr(bool check, const QString& condition)> workBillByFilter;
+    std::function<RecordsetPtr(bool wc, bool check, qint32 id, const QString& dept)> workBillByWCMO;
+    std::function<RecordsetPtr(const QString&)> workBillInfo;
+    std::function<bool(const QString&)> isExistWB;
+    std::function<qint32(const QString&)> workBillInterID;
+    std::function<QString(qint32)> workBillNO;
+    std::function<qint32(qint32)> qtyDecimal;
+    std::function<QString(const QString& condition, const QString& selectList)> workProcRptHis;
+    std::function<QString(const QString&)> userName;
+    std::function<RecordsetPtr(bool wc, bool check, const QString& condition)> workBillTree;
+    // Reference data for Get*Info: resolved from the id when it is set, else the number.
+    QVector<PersonRow> emps, devs, teams;
+
+    QStringList calls;  // method names in call order
+    int objectsCreated = 0;
+    int Count(const QString& method) const { return static_cast<int>(calls.count(method)); }
+};
+
+// A login object whose tasks conflict for keys listed in `busyKeys`.
+struct FakeLogin : ILoginObject {
+    qint32 nextTask = 100;
+    QVector<qint64> busyKeys;
+    QVector<qint32> committed;
+    QVector<qint64> takenKeys;
+    qint32 taskexec(qint32&, QString&, const QString&, qint16, qint16&, qint16&, const QVariant* extra) override;
+    bool CommitTask(qint32 taskId) override;
+};
+
+// A connection that records statements; `fail` makes Execute raise.
+struct FakeConnection : IAppConnection {
+    QStringList* log;
+    bool fail = false;
+    explicit FakeConnection(QStringList* l, bool f) : log(l), fail(f) {}
+    RecordsetPtr Execute(const QString& sql) override;
+    void BeginTrans() override {}
+    void CommitTrans() override {}
+    void RollbackTrans() override {}
+};
+
+// Registry, scripted screen and host service layer wired to the fakes.
+class FakeHost {
+public:
+    FakeHost();
+
+    ComponentRegistry registry;
+    ScriptedUi ui;
+    std::shared_ptr<MiddleTierScript> script = std::make_shared<MiddleTierScript>();
+    std::shared_ptr<FakeLogin> login = std::make_shared<FakeLogin>();
+    QStringList statements;
+    bool connectionFails = false;
+    std::unique_ptr<HostServices> host;
+
+    static QString Props() { return QStringLiteral("Language=chs;UserID=7;UserName=Li;{DB}"); }
+};
+
+// A recordset from field names and rows.
+RecordsetPtr MakeRecordset(const QStringList& fields, const QVector<QVariantList>& rows);
+
+}  // namespace sp::testing
