@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include "common/GridModel.h"
+
+namespace sp {
+
+class frmProc;
+
+// What the workbench hears from its record grid vlgProc: the modified flag on the
+// first changed cell, the current-cell-change handling, and the command and status
+// rules after selection and cursor moves. Handlers ignore errors statement by
+// statement, as every grid event of the workbench does.
+class ReportGridEvents : public GridEventSink {
+public:
+    explicit ReportGridEvents(frmProc& form) : form_(form) {}
+
+    void OnEditorOpens(int row, int col) override;
+    void OnEditorCloses(int row, int col) override;
+    void OnCurrentCellChanged(int newRow, int newCol, int oldRow, int oldCol) override;
+    void OnSelectionChanged(int firstRow, int rowCount) override;
+    void OnColumnResized(int col) override;
+
+    const QString& TextBeforeEditing() const { return textBeforeEditing_; }
+
+private:
+    frmProc& form_;
+    QString textBeforeEditing_;
+};
+
+}  // namespace sp

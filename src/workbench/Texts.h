@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+
+// The workbench's own texts, as its users know them.
+namespace sp::WorkbenchTexts {
+
+// Questions and messages join their lines with CR LF and put a blank line before the
+// closing request.
+inline QString Lines(const QString& first, const QString& request) {
+    return first + QStringLiteral("\r\n\r\n") + request;
+}
+
+inline QString ModeNewQuestion() {
+    return Lines(QStringLiteral("修改尚未保存，切换模式将丢失所做的修改。"), QStringLiteral("您是否要继续？"));
+}
+inline QString ModeEditQuestion() {
+    return Lines(QStringLiteral("录入尚未保存，切换模式将丢失所有录入的数据。"), QStringLiteral("您是否要继续？"));
+}
+inline QString RefreshQuestion() {
+    return Lines(QStringLiteral("录入或修改尚未保存，刷新显示将丢失录入或修改的内容。"),
+                 QStringLiteral("您是否确定要刷新？"));
+}
+inline QString ExitQuestion() {
+    return Lines(QStringLiteral("录入或修改尚未保存，退出将丢失录入或修改的内容。"),
+                 QStringLiteral("您是否确定要退出？"));
+}
+// Asked before unsaved changes of the loaded work bill would be dropped by moving to
+// another work bill.
+inline QString LeaveWorkBillQuestion() {
+    return Lines(QStringLiteral("修改尚未保存，切换工序计划单将丢失所做的修改。"), QStringLiteral("您是否要继续？"));
+}
+
+inline QString NoNewReportRight() { return QStringLiteral("您没有新增汇报的权限。"); }
+inline QString NoEditReportRight() { return QStringLiteral("您没有修改汇报的权限。"); }
+inline QString UnderConstruction() { return QStringLiteral("正在调试之中！"); }
+
+inline QString StatusReady() { return QStringLiteral("就绪"); }
+inline QString StatusLookup() { return QStringLiteral("按F7查找相关信息"); }
+
+// Toolbar, bands and menus.
+inline QString ToolbarFont() { return QStringLiteral("宋体"); }
+inline QString LabelMode() { return QStringLiteral("汇报模式："); }
+inline QString LabelArrangement() { return QStringLiteral("工票排列方式："); }
+inline QString MenuFile() { return QStringLiteral("文件(&F)"); }
+inline QString MenuEdit() { return QStringLiteral("编辑(&E)"); }
+inline QString MenuMode() { return QStringLiteral("模式(&M)"); }
+inline QString MenuArrangement() { return QStringLiteral("排列(&L)"); }
+inline QString MenuTools() { return QStringLiteral("工具(&T)"); }
+inline QString MenuHelp() { return QStringLiteral("帮助(&F)"); }
+
+// The window.
+inline QString WindowCaption() { return QStringLiteral("工序汇报"); }
+inline QString TreeRootCaption() { return QStringLiteral("工序计划单"); }
+
+// Help guide beside the component.
+inline QString HelpFileName() { return QStringLiteral("Q8ShopFloor.CHM"); }
+inline QString HelpGuideName() { return QStringLiteral("Q8ShopFloor.html"); }
+
+// The component's own statements through the host connection.
+inline QString DefaultDeviceTypeSql() {
+    return QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0");
+}
+// Closes every work bill in status 1 or 2 whose passed quantity has reached the plan
+// and that has no unaudited report; runs whenever the workbench is left.
+inline QString CloseCompletedWorkBillsSql() {
+    return QStringLiteral(
+        "Update SHWorkBillEntry Set Fstatus = 3 Where Fstatus < 3 And Fstatus > 0 And "
+        "FAuxQtyPass>=FauxQtyPlan And (SELECT Count(*) FROM SHProcRpt Where SHProcRpt.FWBInterID = "
+        "SHWorkBillEntry.FWBInterID And SHProcRpt.Fstatus = 0) = 0");
+}
+
+}  // namespace sp::WorkbenchTexts

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+
+namespace sp {
+
+class TreeModel;
+
+// The parts of the workbench that act on its shared state: the record grid's columns,
+// history and row locks, the work bill list and tree, and the work bill queries.
+// frmProc reaches them only through here, so its own rules can be exercised with a
+// recording stand-in.
+class WorkbenchParts {
+public:
+    virtual ~WorkbenchParts() = default;
+
+    // Record grid.
+    virtual void SetupReportColumns() = 0;
+    virtual void LoadReportHistory(int showFilter) = 0;
+    virtual void PaintReportGrid() = 0;
+    virtual void ReleaseRowLock(int row) = 0;
+    // Grid column of a report column code; 0 when the layout has none.
+    virtual int ReportColumn(const QString& code) const = 0;
+    // "" for column 1 and for a column without a code.
+    virtual QString GetReportColumnCode(int col) const = 0;
+    // A column of vlgProc was resized by the user.
+    virtual void SaveReportColumnWidth(int col) = 0;
+
+    // Work bill list and tree.
+    virtual void SetupListGrid() = 0;
+    virtual void RefreshWorkBillList() = 0;
+    virtual void LocateWorkBill(const QString& workBillNo) = 0;
+    // The tree pane's model; null when the parts keep no tree.
+    virtual TreeModel* Tree() = 0;
+
+    // Work bill queries.
+    virtual bool IsExistWB(const QString& workBillNo, bool showMessage) = 0;
+    virtual QString GetWBNO(qint32 wbInterId) = 0;
+};
+
+}  // namespace sp

@@ -1,0 +1,165 @@
+#include "workbench/frmProc.h"
+
+#include <array>
+
+#include "common/IgnoreErrors.h"
+#include "entry/HostServices.h"
+#include "workbench/DefaultWorkbenchParts.h"
+#include "workbench/ReportGridEvents.h"
+#include "workbench/Texts.h"
+#include "workbench/WorkbenchCodes.h"
+#include "workbench/WorkbenchToolbar.h"
+
+namespace sp {
+
+frmProc::frmProc(HostServices& host, Factories factories)
+    : host_(host), ui_(host.Screen()), filterDialogFactory_(std::move(factories.filterDialog)) {
+    vlgProc_.setObjectName(QStringLiteral("vlgProc"));
+    vlgList_.setObjectName(QStringLiteral("vlgList"));
+    barProc_.setObjectName(QStringLiteral("barProc"));
+    state_.host = &host_;
+    state_.vlgProc = &vlgProc_;
+    state_.vlgList = &vlgList_;
+    state_.barProc = &barProc_;
+
+    BuildWorkbenchToolbar(barProc_);
+    barProc_.SetDispatcher([this](const QString& toolName) { Dispatch(toolName); });
+
+    if (!filterDialogFactory_)
+        filterDialogFactory_ = DefaultFilterDialogFactory();
+    parts_ = factories.parts ? factories.parts(*this) : MakeDefaultWorkbenchParts(*this);
+    gridEvents_ = std::make_unique<ReportGridEvents>(*this);
+    vlgProc_.SetEventSink(gridEvents_.get());
+    InstallHooks();
+}
+
+frmProc::~frmProc() {
+    // The parts may hold tasks and caches of the state; they go before it.
+    vlgProc_.SetEventSink(nullptr);
+    gridEvents_.reset();
+    parts_.reset();
+}
+
+void frmProc::InstallHooks() {
+    state_.updateCommandStates = [this] { UpdateCommandStates(); };
+    state_.updateStatusText = [this] { UpdateStatusText(); };
+    state_.loadReportHistory = [this](int showFilter) { parts_->LoadReportHistory(showFilter); };
+    state_.paintReportGrid = [this] { parts_->PaintReportGrid(); };
+    state_.confirmLeaveWorkBill = [this] { return ConfirmLeaveWorkBill(); };
+}
+
+void frmProc::SetUserId(qint32 userId) { state_.userId = userId; }
+
+void frmProc::SetDicFilter(const DictionaryPtr& dicFilter) { state_.dicFilter = dicFilter; }
+
+void frmProc::SetListStyle(qint32 /*listStyle*/) {
+    if (!loaded_)
+        Load();
+    WaitCursor wait(ui_);
+    parts_->RefreshWorkBillList();
+    state_.listLoaded = true;
+}
+
+void frmProc::ShowModal() {
+    if (!loaded_)
+        Load();
+    ui_.ShowModal(*this);
+    // Whatever closed the window, its tasks are released and completed work bills closed.
+    if (loaded_)
+        Unload();
+}
+
+bool frmProc::IsExistWB(const QString& workBillNo, bool showMessage) {
+    return parts_->IsExistWB(workBillNo, showMessage);
+}
+
+QString frmProc::GetWBNO(qint32 wbInterId) { return parts_->GetWBNO(wbInterId); }
+
+void frmProc::OpenWorkBillForEdit(qint32 wbInterId) {
+    const QString number = GetWBNO(wbInterId);
+    if (state_.editMode) {
+        // The mode button would do nothing: move to the work bill the way the list does.
+        if (!ConfirmLeaveWorkBill())
+            return;
+        state_.currentWorkBillNo = number;
+        IgnoreErrors([&] { parts_->LoadReportHistory(0); });
+    } else {
+        state_.currentWorkBillNo = number;
+        Dispatch(Tool::ModeEdit());
+    }
+    IgnoreErrors([&] { parts_->LocateWorkBill(number.trimmed()); });
+}
+
+bool frmProc::ConfirmLeaveWorkBill() {
+    // New rows of any work bill survive a move in the list; only the loaded history of
+    // edit mode is replaced.
+    if (leaveConfirmed_ || !state_.editMode || !state_.modified)
+        return true;
+    return AskYesNo(ui_, WorkbenchTexts::LeaveWorkBillQuestion());
+}
+
+void frmProc::Dispatch(const QString& toolName) {
+    // An open in-cell editor is committed and checked before any command runs.
+    IgnoreErrors([&] {
+        if (vlgProc_.EditorOpen()) {
+            const int row = vlgProc_.CurrentRow();
+            const int col = vlgProc_.CurrentCol();
+            CurrentCellChange(row, col, row, col);
+        }
+    });
+
+    using Command = void (frmProc::*)();
+    struct Entry {
+        QString name;
+        Command command;
+    };
+    // Compared in this order; the first match runs.
+    const std::array<Entry, 18> table{{
+        {Tool::CtlChk(), &frmProc::CheckCommand},
+        {Tool::Filter(), &frmProc::FilterCommand},
+        {Tool::CtlCreate(), nullptr},
+        {Tool::CtlDel(), nullptr},
+        {Tool::FileSave(), &frmProc::SaveCommand},
+        {Tool::Audit(), &frmProc::AuditCommand},
+        {Tool::UnAudit(), &frmProc::UnAuditCommand},
+        {Tool::FileExit(), &frmProc::ExitCommand},
+        {Tool::EditDel(), &frmProc::DeleteCommand},
+        {Tool::EditView(), &frmProc::LookupCommand},
+        {Tool::Refresh(), &frmProc::RefreshCommand},
+        {Tool::ModeNew(), &frmProc::ModeNewCommand},
+        {Tool::ModeEdit(), &frmProc::ModeEditCommand},
+        {Tool::ListWC(), nullptr},
+        {Tool::ListTask(), nullptr},
+        {Tool::FileHelp(), &frmProc::HelpCommand},
+        {Tool::SetupWB(), &frmProc::SetupListColumnsCommand},
+        {Tool::SetupRpt(), &frmProc::SetupReportColumnsCommand},
+    }};
+    for (const Entry& entry : table) {
+        if (entry.name.compare(toolName, Qt::CaseInsensitive) != 0)
+            continue;
+        if (entry.name == Tool::CtlCreate() || entry.name == Tool::CtlDel())
+            ShowInfo(ui_, WorkbenchTexts::UnderConstruction());
+        else if (entry.command)
+            IgnoreErrors([&] { (this->*entry.command)(); });
+        // btnListWC, btnListTask: the toolbar has already moved the arrangement.
+        return;
+    }
+}
+
+bool frmProc::KeyPreview(int keyCode, int shift) {
+    if (keyCode != KeyCode::F7 || shift != ShiftState::None)
+        return false;
+    Dispatch(Tool::EditView());
+    return true;
+}
+
+int frmProc::Column(const QString& code) const { return parts_->ReportColumn(code); }
+
+QString frmProc::CodeText(int row, const QString& code) const {
+    const int col = Column(code);
+    if (col < 1)
+        return QString();
+    return vlgProc_.CellText(row, col);
+}
+
+}  // namespace sp

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+#include "common/Dictionary.h"
+#include "common/GridModel.h"
+#include "common/ToolbarModel.h"
+#include "common/Ui.h"
+#include "entry/shopproc/IFilterDialog.h"
+#include "entry/shopproc/IWorkbench.h"
+#include "workbench/WorkbenchLayout.h"
+#include "workbench/WorkbenchParts.h"
+#include "workbench/WorkbenchState.h"
+
+namespace sp {
+
+class HostServices;
+class ReportGridEvents;
+
+// The control of the window that has the focus; the status rule reads it.
+enum class ActiveControl { Other, barProc, vlgProc, vlgList, tvw };
+
+// The process report workbench: its state, the record grid vlgProc, the work bill list
+// vlgList, the toolbar barProc, the command dispatcher with the enabling and status
+// rules, and the window's lifecycle (load, first display, resize, close, unload).
+// Headless: the Qt window registered as dialog view "frmProc" renders it and forwards
+// the window's events.
+class frmProc : public QObject, public DialogModel, public IWorkbench {
+    Q_OBJECT
+public:
+    using PartsFactory = std::function<std::unique_ptr<WorkbenchParts>(frmProc&)>;
+    using FilterDialogFactory = std::function<std::unique_ptr<IFilterDialog>(HostServices&)>;
+    struct Factories {
+        PartsFactory parts;                // default: the report grid, list and tree
+        FilterDialogFactory filterDialog;  // default: frmWageFilter
+    };
+
+    explicit frmProc(HostServices& host, Factories factories = {});
+    ~frmProc() override;
+    frmProc(const frmProc&) = delete;
+    frmProc& operator=(const frmProc&) = delete;
+
+    QString DialogName() const override { return QStringLiteral("frmProc"); }
+
+    // --- public operations
+    // Only code inside the component calls this.
+    void SetUserId(qint32 userId) override;
+    // Keeps the same dictionary object.
+    void SetDicFilter(const DictionaryPtr& dicFilter) override;
+    DictionaryPtr dicFilter() const { return state_.dicFilter; }
+    // Loads the window (once) and the work bill list. ListStyle is not evaluated: the
+    // arrangement is the checked one of btnListWC and btnListTask.
+    void SetListStyle(qint32 listStyle) override;
+    // Shows the window modally; it is unloaded when this returns.
+    void ShowModal() override;
+    bool IsExistWB(const QString& workBillNo, bool showMessage = false);
+    QString GetWBNO(qint32 wbInterId);
+    // Opens one work bill in edit mode, given its internal id, as the mode button would,
+    // and locates it in the tree and list. Nothing in the component calls it yet.
+    void OpenWorkBillForEdit(qint32 wbInterId);
+
+    // --- state and controls
+    WorkbenchState& State() { return state_; }
+    GridModel& vlgProc() { return vlgProc_; }
+    GridModel& vlgList() { return vlgList_; }
+    ToolbarModel& barProc() { return barProc_; }
+    const WorkbenchLayout& Layout() const { return layout_; }
+    WorkbenchParts& Parts() { return *parts_; }
+    HostServices& Host() { return host_; }
+    // The component's folder + "Q8ShopFloor.CHM", set at load.
+    const QString& HelpFile() const { return helpFile_; }
+
+    // --- commands and rules
+    // A tool was clicked (or a key stands for one): runs the command of that name.
+    void Dispatch(const QString& toolName);
+    void UpdateCommandStates();
+    void UpdateStatusText();
+    // The report grid's current-cell-change handling, also run with the same cell as
+    // old and new to commit an open in-cell editor.
+    void CurrentCellChange(int newRow, int newCol, int oldRow, int oldCol);
+
+    // --- the window's events (the view forwards them)
+    void Load();
+    bool IsLoaded() const { return loaded_; }
+    void Activate();
+    // The window's inner size, twips.
+    void Resize(int widthTwips, int heightTwips);
+    // The window sees keys before its controls; true when the key was consumed.
+    bool KeyPreview(int keyCode, int shift);
+    void SetActiveControl(ActiveControl control) { activeControl_ = control; }
+    ActiveControl ActiveControlNow() const { return activeControl_; }
+    // The close box: false keeps the window open.
+    bool QueryClose();
+    void Unload();
+    // Splitter drags, pointer positions in frame twips.
+    void BeginSplitterDrag(WorkbenchLayout::Splitter bar, int pointerPos);
+    void DragSplitter(int pointerPos);
+    void EndSplitterDrag();
+
+signals:
+    // The workbench unloaded itself (exit command): the view closes without asking.
+    void closeRequested();
+    // Pane rectangles changed (resize, splitter move).
+    void layoutChanged();
+
+private:
+    friend class ReportGridEvents;
+
+    // Commands.
+    void ModeNewCommand();
+    void ModeEditCommand();
+    void FilterCommand();
+    void CheckCommand();
+    void RefreshCommand();
+    void ExitCommand();
+    void HelpCommand();
+    void LookupCommand();
+    void LookupEmployee(int row, int col);
+    void LookupTeam(int row, int col);
+    void LookupDevice(int row, int col);
+    // Commands of later steps: their tools exist and do nothing yet.
+    void RunCheck() {}
+    void SaveCommand() {}
+    void AuditCommand() {}
+    void UnAuditCommand() {}
+    void DeleteCommand() {}
+    void PickWorkBills() {}
+    void SetupListColumnsCommand() {}
+    void SetupReportColumnsCommand() {}
+
+    void InstallHooks();
+    void ResetForNewWindow();
+    // Which of audit and unaudit the grid's selection allows.
+    void AuditStates(bool& audit, bool& unaudit);
+    bool ConfirmLeaveWorkBill();
+    // Text of a report column's cell in a row; "" when the layout has no such column.
+    QString CodeText(int row, const QString& code) const;
+    int Column(const QString& code) const;
+
+    HostServices& host_;
+    Ui& ui_;
+    WorkbenchState state_;
+    GridModel vlgProc_;
+    GridModel vlgList_;
+    ToolbarModel barProc_;
+    WorkbenchLayout layout_;
+    FilterDialogFactory filterDialogFactory_;
+    std::unique_ptr<WorkbenchParts> parts_;
+    std::unique_ptr<ReportGridEvents> gridEvents_;
+
+    QString helpFile_;
+    bool loaded_ = false;
+    bool activatedOnce_ = false;
+    bool resizedOnce_ = false;
+    // Set while a command that has already asked about unsaved changes reloads the list.
+    bool leaveConfirmed_ = false;
+    ActiveControl activeControl_ = ActiveControl::Other;
+};
+
+}  // namespace sp
