@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "common/Ui.h"
+
+class QWidget;
+
+namespace sp {
+
+// The Ui port on Qt Widgets: message and input boxes, the wait cursor, dialogs shown
+// through their registered views (DialogViews.h) and documents in the desktop viewer.
+class QtUi : public Ui {
+public:
+    QtUi() = default;
+    ~QtUi() override;
+
+    MsgAnswer MessageBox(const MessageRequest& request) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    void SetWaitCursor(bool on) override;
+    void ShowModal(DialogModel& model) override;
+    void ProcessEvents() override;
+    bool OpenDocument(const QString& path) override;
+
+    // Called with every message box, input box and dialog once it is on screen and its
+    // modal loop runs (screenshots, tests). The window is still open when it returns.
+    using ShownHook = std::function<void(QWidget* window)>;
+    void SetShownHook(ShownHook hook) { shownHook_ = std::move(hook); }
+
+    int WaitDepth() const { return waitDepth_; }
+
+    // Texts join their lines with CR LF, some with a bare CR; Qt breaks lines at LF only.
+    static QString DisplayText(const QString& text);
+
+private:
+    // Arms the hook for a window about to enter its modal loop.
+    void ArmShownHook(QWidget* window);
+
+    ShownHook shownHook_;
+    int waitDepth_ = 0;
+};
+
+}  // namespace sp
