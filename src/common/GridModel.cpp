@@ -145,6 +145,11 @@ struct GridModel::Impl {
     bool redraw = true;
     bool pendingRepaint = false;
 
+    int topRow = 0;
+    int leftCol = 0;
+    double clientWidth = 0;
+    double clientHeight = 0;
+
     Cell& At(int r, int c) { return cells[static_cast<size_t>(r - 1) * cols + (c - 1)]; }
     const Cell& At(int r, int c) const { return cells[static_cast<size_t>(r - 1) * cols + (c - 1)]; }
     Column& Col(int c) { return columns[static_cast<size_t>(c - 1)]; }
@@ -630,6 +635,37 @@ void GridModel::SetRowHeight(int row, double twips) {
 
 double GridModel::DefaultRowHeight() const { return kDefaultRowHeight; }
 
+// ---------------------------------------------------------------- scrolling
+
+int GridModel::TopRow() const { return d->topRow > 0 ? d->topRow : std::min(d->fixedRows + 1, d->rows); }
+
+void GridModel::SetTopRow(int row) {
+    SP_CHECK_ROW(row);
+    d->topRow = std::max(row, d->fixedRows + 1);
+    emit scrollRequested(TopRow(), LeftCol());
+}
+
+int GridModel::LeftCol() const { return d->leftCol > 0 ? d->leftCol : std::min(d->frozenCols + 1, d->cols); }
+
+void GridModel::SetLeftCol(int col) {
+    SP_CHECK_COL(col);
+    d->leftCol = std::max(col, d->frozenCols + 1);
+    emit scrollRequested(TopRow(), LeftCol());
+}
+
+double GridModel::ClientWidth() const { return d->clientWidth; }
+double GridModel::ClientHeight() const { return d->clientHeight; }
+
+void GridModel::ReportScrollPosition(int topRow, int leftCol) {
+    d->topRow = topRow;
+    d->leftCol = leftCol;
+}
+
+void GridModel::ReportClientSize(double widthTwips, double heightTwips) {
+    d->clientWidth = widthTwips;
+    d->clientHeight = heightTwips;
+}
+
 // ---------------------------------------------------------------- drawing
 
 bool GridModel::Redraw() const { return d->redraw; }
@@ -638,6 +674,7 @@ void GridModel::SetRedraw(bool on) {
     if (on == d->redraw)
         return;
     d->redraw = on;
+    emit redrawChanged(on);
     if (on && d->pendingRepaint) {
         d->pendingRepaint = false;
         emit layoutReset();

@@ -187,6 +187,17 @@ public:
     // The user dragged a column edge.
     void ResizeColumnByUser(int col, double twips);
 
+    // --- scrolling: the first scrolling row and column shown, and the inner size of
+    // the grid's window in twips (the view reports both as the user scrolls and resizes).
+    int TopRow() const;
+    void SetTopRow(int row);
+    int LeftCol() const;
+    void SetLeftCol(int col);
+    double ClientWidth() const;
+    double ClientHeight() const;
+    void ReportScrollPosition(int topRow, int leftCol);  // from the view: no signal
+    void ReportClientSize(double widthTwips, double heightTwips);
+
     // --- drawing
     bool Redraw() const;
     void SetRedraw(bool on);  // on again repaints everything once
@@ -201,6 +212,8 @@ signals:
     void currentCellMoved(int row, int col);
     void selectionMoved(int firstRow, int rowCount);
     void editorStateChanged(bool open);
+    void scrollRequested(int topRow, int leftCol);       // a rule moved the visible area
+    void redrawChanged(bool on);
 
 private:
     void NotifyCells(int row1, int col1, int row2, int col2);
