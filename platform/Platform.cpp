@@ -1,0 +1,43 @@
+#include "platform/Platform.h"
+
+#include "common/ComError.h"
+#include "common/ComponentRegistry.h"
+#include "entry/HostInterfaces.h"
+#include "entry/HostServices.h"
+#include "platform/host/ErrorDisplay.h"
+#include "platform/host/GLData.h"
+#include "platform/host/LangInfo.h"
+#include "platform/host/LoginSession.h"
+#include "platform/host/ResLoader.h"
+#include "platform/host/SettingsFile.h"
+#include "platform/host/ShareProps.h"
+#include "platform/host/SystemProfile.h"
+
+namespace sp::platform {
+
+void RegisterPlatform(ComponentRegistry& registry, const PlatformSession& session) {
+    if (!session.db || !session.ui)
+        throw ComError(ErrorNumber::Refused, QStringLiteral("RegisterPlatform"),
+                       QStringLiteral("The platform needs a database and a screen."));
+    const std::shared_ptr<Database> db = session.db;
+    const QString computer = HostServices::ComputerName();
+    auto login = std::make_shared<LoginSession>(db, session.userId, session.userName, session.language, computer);
+    // TODO: the function-conflict control as "VLLogin" (TaskControl::Create(db, userId)).
+    std::shared_ptr<const LoginSession> props = login;
+
+    registry.Register<IShareProps>(ProgId::ShareProps(), [props] { return std::make_shared<ShareProps>(props); });
+    registry.Register<IGLData>(ProgId::GLData(), [db, userId = session.userId, computer] {
+        return std::make_shared<GLData>(db, userId, computer);
+    });
+    registry.Register<ISystemProfile>(ProgId::SystemProfile(), [db] { return std::make_shared<SystemProfile>(db); });
+    registry.Register<ILangInfo>(ProgId::LangInfo(),
+                                 [language = session.language] { return std::make_shared<LangInfo>(language); });
+    registry.Register<IResLoader>(ProgId::ResLoader(), [] { return std::make_shared<ResLoader>(); });
+    registry.Register<IErrorDisplay>(ProgId::ErrorDisplay(),
+                                     [ui = session.ui] { return std::make_shared<ErrorDisplay>(*ui); });
+    registry.Register<ISettingsFile>(ProgId::SettingsFile(), [] { return std::make_shared<SettingsFile>(); });
+    // TODO: Q8Connection.AppConnection, the middle tier (RegisterMiddleTier) and the
+    // lookups (RegisterLookups) as they become available.
+}
+
+}  // namespace sp::platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "common/Ui.h"
+#include "entry/HostInterfaces.h"
+
+namespace sp::platform {
+
+// VLVBF.VLF: shows the error to the user and keeps it in the application log.
+class ErrorDisplay : public IErrorDisplay {
+public:
+    explicit ErrorDisplay(Ui& ui) : ui_(ui) {}
+    void HandleError(const ComError& error) override;
+
+private:
+    Ui& ui_;
+};
+
+}  // namespace sp::platform
