@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <atomic>
 #include <memory>
 
 #include "common/Recordset.h"
@@ -36,8 +37,9 @@ struct DatabaseUrl {
 // SQLite runs in WAL mode with a busy timeout; writes take the lock at BEGIN.
 class Database : public std::enable_shared_from_this<Database> {
 public:
-    // Opens (and for SQLite creates the file when create is true) and checks the
-    // connection. Raises ComError with a clear message when it cannot.
+    // Opens (and for SQLite creates the file when create is true), checks the
+    // connection and brings the schema up to date (Migrations::Apply). Raises
+    // ComError with a clear message when it cannot.
     static std::shared_ptr<Database> Open(const DatabaseUrl& url, bool create = true);
     ~Database();
 
@@ -58,24 +60,36 @@ public:
     // Replaces the schema tokens ({TEXT}, {AUTOID}, {REAL}, {DATE}, {STAMP}) for this
     // database.
     QString Dialected(const QString& sql) const;
+    static QString DialectedFor(const QString& sql, Dialect dialect);
 
     // Nesting depth of the open transaction on this thread (0: none).
     int TransactionDepth();
 
+    // Physical connections this object has opened so far (one per thread that used
+    // it): what pooling promises, made observable.
+    int ConnectionsOpened() const { return opened_.load(); }
+
+    // A connection of its own, outside the pool, for a caller that must hold a
+    // session (advisory locks, heartbeats). The caller uses it on one thread only and
+    // closes it with QSqlDatabase::removeDatabase(name).
+    QSqlDatabase OpenDedicated(const QString& name);
+
 private:
     friend class Transaction;
     explicit Database(DatabaseUrl url);
+    void OpenPhysical(QSqlDatabase& db);
     void Begin();
     void Commit();
     void Rollback();
 
     DatabaseUrl url_;
     QString poolName_;
+    std::atomic<int> opened_{0};
 };
 
 // RAII transaction on this thread's connection: begun on construction (SQLite:
 // BEGIN IMMEDIATE), rolled back on destruction unless committed. Nested guards join
-// the outer transaction.
+// the outer transaction; an inner guard that is not committed dooms the outer one.
 class Transaction {
 public:
     explicit Transaction(Database& db);

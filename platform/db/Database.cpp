@@ -1,0 +1,348 @@
+#include "platform/db/Database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QUuid>
+#include <map>
+#include <mutex>
+#include <set>
+
+#include "common/ComError.h"
+#include "platform/db/Migrations.h"
+#include "platform/db/ValueNormaliser.h"
+
+namespace sp::platform {
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+QString Source() { return QStringLiteral("Database"); }
+
+[[noreturn]] void Fail(const QString& message) { throw ComError(ErrorNumber::Database, Source(), message); }
+
+[[noreturn]] void FailStatement(const QSqlError& error, const QString& sql) {
+    QString text = error.databaseText().trimmed();
+    if (text.isEmpty())
+        text = error.text().trimmed();
+    Fail(QStringLiteral("%1 [%2]").arg(text, sql.simplified().left(300)));
+}
+
+// Which physical connections exist, per pool. A connection is removed either when
+// its Database dies or when the thread that opened it ends, whichever comes first.
+struct PoolRegistry {
+    std::mutex mutex;
+    std::map<QString, std::set<QString>> pools;
+
+    static PoolRegistry& Instance() {
+        static PoolRegistry registry;
+        return registry;
+    }
+
+    // Takes the name out of the registry; true when it was still there.
+    bool Take(const QString& pool, const QString& name) {
+        std::lock_guard lock(mutex);
+        auto it = pools.find(pool);
+        return it != pools.end() && it->second.erase(name) > 0;
+    }
+};
+
+struct ThreadConnection {
+    QString name;
+    int depth = 0;
+    bool doomed = false;  // an inner guard gave up: the outer one may not commit
+};
+
+// This thread's connections, by pool.
+struct ThreadConnections {
+    std::map<QString, ThreadConnection> byPool;
+    ~ThreadConnections() {
+        for (const auto& [pool, connection] : byPool)
+            if (PoolRegistry::Instance().Take(pool, connection.name))
+                QSqlDatabase::removeDatabase(connection.name);
+    }
+};
+
+ThreadConnections& ThisThread() {
+    thread_local ThreadConnections connections;
+    return connections;
+}
+
+QString NewPoolName() {
+    return QStringLiteral("sp-db-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces));
+}
+
+void ExecPragma(QSqlDatabase& db, const QString& pragma) {
+    QSqlQuery query(db);
+    if (!query.exec(pragma))
+        Fail(QStringLiteral("Cannot prepare the SQLite database %1: %2")
+                 .arg(db.databaseName(), query.lastError().text()));
+}
+
+}  // namespace
+
+Database::Database(DatabaseUrl url) : url_(std::move(url)), poolName_(NewPoolName()) {
+    std::lock_guard lock(PoolRegistry::Instance().mutex);
+    PoolRegistry::Instance().pools[poolName_];
+}
+
+Database::~Database() {
+    std::set<QString> names;
+    {
+        auto& registry = PoolRegistry::Instance();
+        std::lock_guard lock(registry.mutex);
+        names = std::move(registry.pools[poolName_]);
+        registry.pools.erase(poolName_);
+    }
+    ThisThread().byPool.erase(poolName_);
+    for (const QString& name : names)
+        QSqlDatabase::removeDatabase(name);
+}
+
+std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, bool create) {
+    if (url.dialect == Dialect::SQLite) {
+        const QFileInfo file(url.path);
+        if (!file.exists()) {
+            if (!create)
+                Fail(QStringLiteral("The database file %1 does not exist.").arg(file.absoluteFilePath()));
+            if (!QDir().mkpath(file.absolutePath()))
+                Fail(QStringLiteral("Cannot create the folder %1 for the database.").arg(file.absolutePath()));
+        } else if (file.isDir()) {
+            Fail(QStringLiteral("%1 is a folder, not a database file.").arg(file.absoluteFilePath()));
+        }
+    }
+    std::shared_ptr<Database> db(new Database(url));
+    db->Connection();  // reachable, and the right kind of file
+    Migrations::Apply(*db);
+    return db;
+}
+
+void Database::OpenPhysical(QSqlDatabase& db) {
+    if (url_.dialect == Dialect::SQLite) {
+        db.setDatabaseName(url_.path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    } else {
+        db.setHostName(url_.host);
+        db.setPort(url_.port);
+        db.setDatabaseName(url_.name);
+        db.setUserName(url_.user);
+        db.setPassword(url_.password);
+        db.setConnectOptions(QStringLiteral("connect_timeout=5;application_name=shopproc"));
+    }
+    if (!db.open()) {
+        const QString why = db.lastError().text().trimmed();
+        if (url_.dialect == Dialect::SQLite)
+            Fail(QStringLiteral("Cannot open the SQLite database %1: %2").arg(url_.path, why));
+        Fail(QStringLiteral("Cannot connect to the PostgreSQL database \"%1\" on %2:%3 as %4: %5")
+                 .arg(url_.name, url_.host)
+                 .arg(url_.port)
+                 .arg(url_.user, why));
+    }
+    if (url_.dialect == Dialect::SQLite) {
+        // Every connection: the busy timeout and sync level are per connection; WAL is
+        // kept in the file, and asking touches the file, so a file that is not a
+        // database fails here rather than at the first statement.
+        ExecPragma(db, QStringLiteral("PRAGMA busy_timeout=%1").arg(kBusyTimeoutMs));
+        ExecPragma(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+        ExecPragma(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
+    } else {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("SET client_encoding TO 'UTF8'")))
+            Fail(QStringLiteral("Cannot prepare the PostgreSQL session: %1").arg(query.lastError().text()));
+    }
+    opened_.fetch_add(1);
+}
+
+QSqlDatabase Database::Connection() {
+    auto& mine = ThisThread().byPool;
+    auto found = mine.find(poolName_);
+    if (found != mine.end())
+        return QSqlDatabase::database(found->second.name, false);
+
+    const QString name = QStringLiteral("%1/%2").arg(poolName_).arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+    const QString driver = url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
+        try {
+            OpenPhysical(db);
+        } catch (...) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            throw;
+        }
+    }
+    {
+        auto& registry = PoolRegistry::Instance();
+        std::lock_guard lock(registry.mutex);
+        registry.pools[poolName_].insert(name);
+    }
+    mine[poolName_] = ThreadConnection{name, 0, false};
+    return QSqlDatabase::database(name, false);
+}
+
+QSqlDatabase Database::OpenDedicated(const QString& name) {
+    const QString driver = url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
+    try {
+        OpenPhysical(db);
+    } catch (...) {
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+        throw;
+    }
+    return db;
+}
+
+RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
+    QSqlQuery query(Connection());
+    // PostgreSQL sends whole results anyway; a scrollable query lets the driver name
+    // each field's table, which the schema's spelling of field names needs.
+    query.setForwardOnly(url_.dialect == Dialect::SQLite);
+    query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
+    bool ok;
+    if (params.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        if (!query.prepare(sql))
+            FailStatement(query.lastError(), sql);
+        for (const QVariant& param : params)
+            query.addBindValue(ValueNormaliser::Bindable(param));
+        ok = query.exec();
+    }
+    if (!ok)
+        FailStatement(query.lastError(), sql);
+    if (!query.isSelect()) {
+        auto empty = std::make_shared<Recordset>();
+        empty->Close();
+        return empty;
+    }
+    const ValueNormaliser normaliser(url_.dialect, sql, query);
+    QVector<QVariantList> rows;
+    while (query.next())
+        rows << normaliser.Row(query);
+    if (query.lastError().isValid())
+        FailStatement(query.lastError(), sql);
+    return std::make_shared<Recordset>(normaliser.FieldNames(), std::move(rows));
+}
+
+int Database::Exec(const QString& sql, const QVariantList& params) {
+    QSqlQuery query(Connection());
+    query.setForwardOnly(true);
+    bool ok;
+    if (params.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        if (!query.prepare(sql))
+            FailStatement(query.lastError(), sql);
+        for (const QVariant& param : params)
+            query.addBindValue(ValueNormaliser::Bindable(param));
+        ok = query.exec();
+    }
+    if (!ok)
+        FailStatement(query.lastError(), sql);
+    return query.isSelect() ? 0 : query.numRowsAffected();
+}
+
+QVariant Database::Scalar(const QString& sql, const QVariantList& params) {
+    const RecordsetPtr result = Query(sql, params);
+    if (!result->IsOpen() || result->Eof() || result->FieldCount() == 0)
+        return {};
+    return result->Field(0);
+}
+
+QString Database::Dialected(const QString& sql) const { return DialectedFor(sql, url_.dialect); }
+
+QString Database::DialectedFor(const QString& sql, Dialect dialect) {
+    QString text = sql;
+    if (dialect == Dialect::SQLite) {
+        // BINARY collation: byte order of the UTF-8 text.
+        text.replace(QStringLiteral("{TEXT}"), QStringLiteral("TEXT"));
+        text.replace(QStringLiteral("{AUTOID}"), QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"));
+        text.replace(QStringLiteral("{REAL}"), QStringLiteral("REAL"));
+    } else {
+        // "C": byte order too, whatever the server's locale.
+        text.replace(QStringLiteral("{TEXT}"), QStringLiteral("TEXT COLLATE \"C\""));
+        text.replace(QStringLiteral("{AUTOID}"), QStringLiteral("INTEGER GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+        text.replace(QStringLiteral("{REAL}"), QStringLiteral("DOUBLE PRECISION"));
+    }
+    // Declared as DATE/TIMESTAMP on SQLite too: the declared type is how results
+    // tell dates from other text there.
+    text.replace(QStringLiteral("{DATE}"), QStringLiteral("DATE"));
+    text.replace(QStringLiteral("{STAMP}"), QStringLiteral("TIMESTAMP"));
+    return text;
+}
+
+int Database::TransactionDepth() {
+    auto& mine = ThisThread().byPool;
+    const auto found = mine.find(poolName_);
+    return found == mine.end() ? 0 : found->second.depth;
+}
+
+void Database::Begin() {
+    QSqlDatabase db = Connection();
+    ThreadConnection& state = ThisThread().byPool[poolName_];
+    if (state.depth == 0) {
+        QSqlQuery query(db);
+        const QString begin = url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+        if (!query.exec(begin))
+            FailStatement(query.lastError(), begin);
+        state.doomed = false;
+    }
+    ++state.depth;
+}
+
+void Database::Commit() {
+    ThreadConnection& state = ThisThread().byPool[poolName_];
+    if (state.depth == 0)
+        Fail(QStringLiteral("Commit without an open transaction."));
+    if (state.depth > 1) {
+        --state.depth;
+        return;
+    }
+    if (state.doomed) {
+        Rollback();
+        Fail(QStringLiteral("The transaction was rolled back: an inner step did not complete."));
+    }
+    QSqlQuery query(QSqlDatabase::database(state.name, false));
+    if (!query.exec(QStringLiteral("COMMIT"))) {
+        const QSqlError error = query.lastError();
+        Rollback();
+        FailStatement(error, QStringLiteral("COMMIT"));
+    }
+    state.depth = 0;
+}
+
+void Database::Rollback() {
+    auto& mine = ThisThread().byPool;
+    const auto found = mine.find(poolName_);
+    if (found == mine.end() || found->second.depth == 0)
+        return;
+    ThreadConnection& state = found->second;
+    if (state.depth > 1) {
+        --state.depth;
+        state.doomed = true;
+        return;
+    }
+    state.depth = 0;
+    state.doomed = false;
+    QSqlQuery query(QSqlDatabase::database(state.name, false));
+    query.exec(QStringLiteral("ROLLBACK"));  // nothing more to do when even this fails
+}
+
+Transaction::Transaction(Database& db) : db_(db) { db_.Begin(); }
+
+Transaction::~Transaction() {
+    if (!done_)
+        db_.Rollback();
+}
+
+void Transaction::Commit() {
+    done_ = true;
+    db_.Commit();
+}
+
+}  // namespace sp::platform

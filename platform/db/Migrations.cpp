@@ -1,0 +1,131 @@
+#include "platform/db/Migrations.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+#include "common/ComError.h"
+#include "platform/db/SchemaV1Sql.h"
+
+namespace sp::platform {
+namespace {
+
+// Any fixed number shared by every process of the system; it names the advisory
+// lock that serialises migrations on PostgreSQL.
+constexpr qlonglong kMigrationLock = 0x5350'4D49'4752'0001LL;
+
+QString VersionTable() {
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS t_SchemaVersion (FVersion INTEGER PRIMARY KEY, "
+                          "FApplied {STAMP} NOT NULL)");
+}
+
+QStringList SplitScript(const QString& script) {
+    QString code;
+    for (const QString& line : script.split(QLatin1Char('\n'))) {
+        const qsizetype comment = line.indexOf(QStringLiteral("--"));
+        code += (comment >= 0 ? line.left(comment) : line) + QLatin1Char('\n');
+    }
+    QStringList statements;
+    for (const QString& part : code.split(QLatin1Char(';'))) {
+        const QString statement = part.trimmed();
+        if (!statement.isEmpty())
+            statements << statement;
+    }
+    return statements;
+}
+
+// The component compares text code columns with bare numbers ("Fid=0"). SQLite
+// gives the number the column's text affinity and compares text; PostgreSQL knows
+// no text = integer. These operators compare as text too. Text columns are of type
+// text (not varchar) so that a quoted literal still resolves exactly to text = text
+// and keeps using the indexes: with varchar columns PostgreSQL would prefer the
+// varchar/integer operator for FID = '01' and read the literal as the number 1.
+QStringList PostgresTextNumberOperators() {
+    return {
+        QStringLiteral("CREATE FUNCTION sp_text_eq_int(text, integer) RETURNS boolean LANGUAGE sql "
+                       "IMMUTABLE STRICT AS 'SELECT $1 = $2::text'"),
+        QStringLiteral("CREATE FUNCTION sp_text_ne_int(text, integer) RETURNS boolean LANGUAGE sql "
+                       "IMMUTABLE STRICT AS 'SELECT $1 <> $2::text'"),
+        QStringLiteral("CREATE OPERATOR = (LEFTARG = text, RIGHTARG = integer, FUNCTION = sp_text_eq_int, "
+                       "NEGATOR = <>)"),
+        QStringLiteral("CREATE OPERATOR <> (LEFTARG = text, RIGHTARG = integer, FUNCTION = sp_text_ne_int, "
+                       "NEGATOR = =)"),
+    };
+}
+
+bool HasVersionTable(Database& db) {
+    const QString sql = db.dialect() == Dialect::SQLite
+                            ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                                             "lower(name)='t_schemaversion'")
+                            : QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE "
+                                             "table_schema=current_schema() AND table_name='t_schemaversion'");
+    return db.Scalar(sql).toInt() > 0;
+}
+
+}  // namespace
+
+int Migrations::LatestVersion() { return 1; }
+
+QStringList Migrations::Statements(int version, Dialect dialect) {
+    QStringList statements;
+    if (version == 1) {
+        for (const QString& statement : SplitScript(QString::fromUtf8(schema::kSchemaV1)))
+            statements << Database::DialectedFor(statement, dialect);
+        if (dialect == Dialect::PostgreSQL)
+            statements << PostgresTextNumberOperators();
+    }
+    return statements;
+}
+
+int Migrations::CurrentVersion(Database& db) {
+    if (!HasVersionTable(db))
+        return 0;
+    return db.Scalar(QStringLiteral("SELECT MAX(FVersion) FROM t_SchemaVersion")).toInt();
+}
+
+void Migrations::Apply(Database& db) {
+    const int latest = LatestVersion();
+    if (CurrentVersion(db) >= latest)
+        return;
+    Transaction transaction(db);  // SQLite: BEGIN IMMEDIATE holds off other writers
+    if (db.dialect() == Dialect::PostgreSQL)
+        db.Scalar(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kMigrationLock});
+    db.Exec(db.Dialected(VersionTable()));
+    // Another process may have migrated while we waited for the lock.
+    for (int version = CurrentVersion(db) + 1; version <= latest; ++version) {
+        for (const QString& statement : Statements(version, db.dialect()))
+            db.Exec(statement);
+        db.Exec(QStringLiteral("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?, ?)"),
+                {version, QDateTime::currentDateTimeUtc()});
+    }
+    transaction.Commit();
+}
+
+const QHash<QString, QString>& Migrations::ColumnSpellings() {
+    static const QHash<QString, QString> spellings = [] {
+        QHash<QString, QString> map;
+        const QString script = QString::fromUtf8(schema::kSchemaV1);
+        static const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
+        static const QRegularExpression column(QStringLiteral("^\\s+(\\w+)\\s+(?:INTEGER|\\{)"),
+                                               QRegularExpression::MultilineOption);
+        // Table names, "table.column" and, for a bare name, the first table's spelling.
+        const QStringList statements = script.split(QLatin1Char(';'));
+        for (const QString& statement : statements) {
+            const QRegularExpressionMatch tableMatch = table.match(statement);
+            if (!tableMatch.hasMatch())
+                continue;
+            const QString tableName = tableMatch.captured(1);
+            map.insert(tableName.toLower(), tableName);
+            auto it = column.globalMatch(statement);
+            while (it.hasNext()) {
+                const QString name = it.next().captured(1);
+                map.insert(tableName.toLower() + QLatin1Char('.') + name.toLower(), name);
+                if (!map.contains(name.toLower()))
+                    map.insert(name.toLower(), name);
+            }
+        }
+        return map;
+    }();
+    return spellings;
+}
+
+}  // namespace sp::platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include "platform/db/Database.h"
+
+namespace sp::platform {
+
+// Brings a database to the newest schema. Runs on every open: a database that is up
+// to date costs one read; otherwise the steps run in one transaction under a lock,
+// so processes opening the same database at once apply each step exactly once.
+class Migrations {
+public:
+    static void Apply(Database& db);
+    // 0 for a database that has never been migrated.
+    static int CurrentVersion(Database& db);
+    static int LatestVersion();
+    // The statements of one step for a dialect, tokens replaced.
+    static QStringList Statements(int version, Dialect dialect);
+    // The schema's spelling by lower-case name: tables, "table.column", and bare
+    // column names (the first table's spelling).
+    static const QHash<QString, QString>& ColumnSpellings();
+};
+
+}  // namespace sp::platform

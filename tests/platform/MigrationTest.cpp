@@ -1,0 +1,91 @@
+#include <QSet>
+#include <QTemporaryDir>
+#include <thread>
+
+#include "BackendTest.h"
+#include "common/ComError.h"
+#include "platform/db/Migrations.h"
+
+namespace sp::testing {
+namespace {
+
+using platform::Database;
+using platform::DatabaseUrl;
+using platform::Dialect;
+using platform::Migrations;
+
+// "table.column" of every table the schema made, lower case.
+QSet<QString> Columns(Database& db) {
+    const QString sql =
+        db.dialect() == Dialect::SQLite
+            ? QStringLiteral("SELECT m.name, p.name FROM sqlite_master m JOIN pragma_table_info(m.name) p "
+                             "WHERE m.type='table' AND m.name NOT LIKE 'sqlite%'")
+            : QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
+                             "WHERE table_schema = current_schema()");
+    QSet<QString> columns;
+    for (const RecordsetPtr rs = db.Query(sql); !rs->Eof(); rs->MoveNext())
+        columns << (rs->Field(0).toString() + QLatin1Char('.') + rs->Field(1).toString()).toLower();
+    return columns;
+}
+
+class MigrationTest : public BackendTest {};
+
+TEST_P(MigrationTest, FreshDatabaseIsAtTheLatestVersionAndRerunsChangeNothing) {
+    EXPECT_EQ(Migrations::CurrentVersion(db()), Migrations::LatestVersion());
+    const QSet<QString> before = Columns(db());
+    EXPECT_TRUE(before.contains(QStringLiteral("shworkbillentry.fauxqtyplan")));
+    EXPECT_TRUE(before.contains(QStringLiteral("t_functask.fheartbeat")));
+    db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (1, 'demo')"));
+
+    Migrations::Apply(db());
+    auto again = Database::Open(DatabaseUrl::Parse(tdb_->url()));
+    EXPECT_EQ(Columns(*again), before);
+    EXPECT_EQ(again->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(), Migrations::LatestVersion());
+    EXPECT_EQ(again->Scalar(QStringLiteral("SELECT FName FROM t_User")).toString(), QStringLiteral("demo"));
+}
+
+TEST_P(MigrationTest, AutoNumberedKeysCountUp) {
+    for (int i = 0; i < 3; ++i)
+        db().Exec(QStringLiteral("INSERT INTO t_UsageLog (FUserID, FFunctionCode, FAction, FTime, FComputer) "
+                                 "VALUES (1, 'CJ1000', 1, ?, 'pc')"),
+                  {QDateTime::currentDateTime()});
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT MAX(FLogID) FROM t_UsageLog")).toInt(), 3);
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FTime FROM t_UsageLog")).typeId(), QMetaType::QDateTime);
+}
+
+SP_INSTANTIATE_BACKENDS(MigrationTest);
+
+TEST(MigrationBothTest, BothDatabasesGetTheSameTablesAndColumns) {
+    auto lite = TestDatabase::Create(Backend::SQLite);
+    auto pg = TestDatabase::Create(Backend::PostgreSQL);
+    if (!lite || !pg)
+        return;
+    const QSet<QString> a = Columns(*lite->db());
+    const QSet<QString> b = Columns(*pg->db());
+    EXPECT_EQ(QSet<QString>(a).subtract(b), QSet<QString>());
+    EXPECT_EQ(QSet<QString>(b).subtract(a), QSet<QString>());
+    EXPECT_GT(a.size(), 150);
+}
+
+TEST(MigrationBothTest, ProcessesOpeningAFreshFileAtOnceMigrateItOnce) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("race.db"));
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&] {
+            try {
+                Database::Open(DatabaseUrl::Parse(path));
+            } catch (const ComError&) {
+                ++failures;
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    auto db = Database::Open(DatabaseUrl::Parse(path));
+    EXPECT_EQ(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(), 1);
+}
+
+}  // namespace
+}  // namespace sp::testing
