@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include "platform/db/Database.h"
+
+namespace sp::platform {
+
+// The caller of a middle-tier method, as its login property string names it, and the
+// rights it holds on the process report function (subsystem 1024, function 30).
+class CallerRights {
+public:
+    // Right masks of the process report function.
+    static constexpr qint32 SaveNew = 0x20000;
+    static constexpr qint32 SaveChanges = 0x400000;
+    static constexpr qint32 AuditUnaudit = 0x1;
+    static constexpr qint32 Delete = 0x10000;
+
+    CallerRights(Database& db, const QString& propsString);
+
+    // The UserID of the property string; 0 when it names none.
+    qint32 UserId() const { return userId_; }
+    // True when the user's stored mask holds every bit of rightMask. Read per call, so a
+    // right withdrawn a moment ago no longer counts.
+    bool Has(qint32 rightMask);
+
+private:
+    Database& db_;
+    qint32 userId_ = 0;
+};
+
+}  // namespace sp::platform

@@ -1,0 +1,277 @@
+#include "platform/middletier/MShopProc.h"
+
+#include <QDate>
+#include <cmath>
+
+#include "common/Basic.h"
+#include "common/ComError.h"
+#include "platform/middletier/CumulativeCache.h"
+#include "platform/middletier/LayoutStore.h"
+#include "platform/middletier/OperationLedger.h"
+#include "platform/middletier/ServerDate.h"
+#include "platform/middletier/WorkBillQuery.h"
+
+namespace sp::platform {
+namespace {
+
+QString Source() { return QStringLiteral("Q8MShopProc.MShopProc"); }
+
+[[noreturn]] void Refuse(const QString& what) { throw ComError(ErrorNumber::Refused, Source(), what); }
+[[noreturn]] void NotFound(const QString& what) { throw ComError(ErrorNumber::NotFound, Source(), what); }
+
+// A field of the history text: tabs and line ends inside a memo would break the
+// record shape, so they become blanks.
+QString HistoryField(const QVariant& v) {
+    QString s = Basic::Text(v);
+    if (s.contains(QLatin1Char('\t')) || s.contains(QLatin1Char('\r')) || s.contains(QLatin1Char('\n'))) {
+        s.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        s.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        s.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
+    return s;
+}
+
+qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
+
+}  // namespace
+
+RecordsetPtr MShopProc::GetWorkBillTitle(const QString&, const qint32& userId) {
+    return LayoutStore(*db_).Title(LayoutStore::WorkBillType(), userId);
+}
+
+RecordsetPtr MShopProc::GetReportTitle(const QString&, const qint32& userId) {
+    return LayoutStore(*db_).Title(LayoutStore::ReportType(), userId);
+}
+
+RecordsetPtr MShopProc::GetWorkBillByFilter(const QString&, const bool& check, const QString& condition) {
+    return WorkBillQuery(*db_).Records(check, condition);
+}
+
+RecordsetPtr MShopProc::GetWorkBillByWCMO(const QString&, const bool& wcArrangement, const bool& check,
+                                          const qint32& id, const QString& deptNo) {
+    if (wcArrangement)
+        return WorkBillQuery(*db_).Records(check, QString(), QStringLiteral(" AND wbe.FWorkCenterID = ?"), {id});
+    if (deptNo.isEmpty())
+        return WorkBillQuery(*db_).Records(check, QString(), QStringLiteral(" AND mo.FInterID = ?"), {id});
+    return WorkBillQuery(*db_).Records(check, QString(),
+                                       QStringLiteral(" AND mo.FInterID = ? AND Dept.FShortNumber = ?"), {id, deptNo});
+}
+
+RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillNo) {
+    RecordsetPtr rs = db_->Query(
+        QStringLiteral("SELECT wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, "
+                       "wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare "
+                       "FROM SHWorkBillEntry wbe LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
+                       "WHERE wbe.FWorkBillNO = ?"),
+        {workBillNo});
+    static const QStringList names = {QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"),
+                                      QStringLiteral("MOID"),         QStringLiteral("FWBinterID"),
+                                      QStringLiteral("FteamID"),      QStringLiteral("FworkerID"),
+                                      QStringLiteral("FdeviceID"),    QStringLiteral("FisOut"),
+                                      QStringLiteral("Ffare")};
+    return std::make_shared<Recordset>(names, rs->Rows());
+}
+
+bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
+    if (workBillNo.isEmpty())
+        return false;
+    return !db_->Scalar(QStringLiteral("SELECT wbe.FWBInterID FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = "
+                                       "wbe.FInterID") +
+                            WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
+                        {workBillNo})
+                .isNull();
+}
+
+qint32 MShopProc::GetWorkBillInterID(const QString&, const QString& workBillNo) {
+    return Basic::Long(
+        db_->Scalar(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
+}
+
+QString MShopProc::GetWorkBillNO(const QString&, const qint32& interId) {
+    return Basic::Text(
+        db_->Scalar(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
+}
+
+qint32 MShopProc::GetWCID(const QString&, const qint32& interId) {
+    return Basic::Long(
+        db_->Scalar(QStringLiteral("SELECT FWorkCenterID FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
+}
+
+qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
+    RecordsetPtr rs = db_->Query(QStringLiteral("SELECT itm.FQtyDecimal FROM SHWorkBillEntry wbe LEFT JOIN t_ICItem itm "
+                                                "ON itm.FItemID = wbe.FItemID WHERE wbe.FWBInterID = ?"),
+                                 {interId});
+    if (rs->Eof())
+        NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
+    return Basic::Long(rs->Field(0));
+}
+
+QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, const QString& selectList) {
+    if (selectList.trimmed().isEmpty() || condition.trimmed().isEmpty())
+        Refuse(QStringLiteral("The history needs a select list and a condition."));
+    // The condition is the component's text, starting with the quoted work bill number
+    // (quotes doubled by the component) and optionally a bracketed record filter.
+    const QString sql = QStringLiteral("SELECT ") + selectList +
+                        QStringLiteral(" FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID"
+                                       " LEFT JOIN t_SubMessage SMT ON SMT.FInterID = WBE.FTimeUnitID"
+                                       " WHERE WBE.FWorkBillNO = ") +
+                        condition + QStringLiteral(" ORDER BY PR.Fserial");
+    RecordsetPtr rs = db_->Query(sql);
+    QStringList records;
+    records.reserve(rs->RecordCount());
+    for (const QVariantList& row : rs->Rows()) {
+        QStringList fields;
+        fields.reserve(row.size());
+        for (const QVariant& v : row)
+            fields << HistoryField(v);
+        records << fields.join(QLatin1Char('\t'));
+    }
+    return records.join(QLatin1Char('\r'));
+}
+
+QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) {
+    RecordsetPtr bill = db_->Query(
+        QStringLiteral("SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
+                       "wbe.Ffee, SMT.FName, wbe.FPlanStartDate FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT "
+                       "ON SMT.FInterID = wbe.FTimeUnitID WHERE wbe.FWorkBillNO = ?"),
+        {workBillNo});
+    if (bill->Eof())
+        NotFound(QStringLiteral("No work bill has the number %1.").arg(workBillNo));
+    const qint32 wbInterId = Basic::Long(bill->Field(0));
+    RecordsetPtr sums = db_->Query(
+        QStringLiteral("SELECT MAX(Fserial), SUM(FAuxQtyReceive), SUM(FAuxQtyFinish), SUM(FAuxQtyHandOver), "
+                       "MAX(FendWorkDate), SUM(CASE WHEN Fstatus = 0 THEN FAuxQtyReceive ELSE 0 END) "
+                       "FROM SHProcRpt WHERE FWBInterID = ?"),
+        {wbInterId});
+    OperationState state;
+    OperationLedger(*db_).LoadByWorkBill(wbInterId, state);
+
+    const QDate today = ServerDate(*db_);
+    QDate start = Basic::ToDate(sums->Field(4));
+    if (!start.isValid())
+        start = Basic::ToDate(bill->Field(8));
+    if (!start.isValid() || start > today)
+        start = today;
+    // What still waits to be received: drafts count, so a second new report of the
+    // same operation is not offered the same quantity again.
+    const double receivable =
+        std::max(0.0, state.available - state.received - Basic::Dbl(sums->Field(5)));
+
+    const QStringList fields = {
+        QString::number(Basic::Long(sums->Field(0)) + 1),
+        Basic::DateText(start),
+        Basic::DateText(today),
+        Basic::Text(bill->Field(7)),
+        Basic::NumberText(Basic::Dbl(sums->Field(1))),
+        Basic::NumberText(Basic::Dbl(sums->Field(2))),
+        Basic::NumberText(Basic::Dbl(sums->Field(3))),
+        QString::number(Basic::Long(bill->Field(3))),
+        QString::number(Basic::Long(bill->Field(4))),
+        QString::number(Basic::Long(bill->Field(5))),
+        Basic::NumberText(Basic::Dbl(bill->Field(6))),
+        QString::number(Basic::Long(bill->Field(1))),
+        QString::number(Basic::Long(bill->Field(2))),
+        Basic::NumberText(receivable),
+    };
+    return fields.join(QLatin1Char('\t'));
+}
+
+double MShopProc::GetWorkProcRptQty(const QString&, const QString& workBillNo, const QString& serial) {
+    return CumulativeCache::UpTo(*db_, workBillNo, SerialOf(serial)).reported;
+}
+
+double MShopProc::GetWorkProcReceiveQty(const QString&, const QString& workBillNo, const QString& serial) {
+    return CumulativeCache::UpTo(*db_, workBillNo, SerialOf(serial)).received;
+}
+
+double MShopProc::GetWorkProcHandOverQty(const QString&, const QString& workBillNo, const QString& serial) {
+    return CumulativeCache::UpTo(*db_, workBillNo, SerialOf(serial)).handedOver;
+}
+
+double MShopProc::GetControlReceiveQty(const QString&, const qint32& interId, const qint32& operId) {
+    OperationState state;
+    if (!OperationLedger(*db_).LoadByOperation(interId, operId, state))
+        NotFound(QStringLiteral("No work bill has the operation %1 of task %2.").arg(operId).arg(interId));
+    return OperationLedger::ReceiveMaximum(state);
+}
+
+double MShopProc::GetControlHandOverQty(const QString&, const qint32& interId, const qint32& operId) {
+    OperationState state;
+    if (!OperationLedger(*db_).LoadByOperation(interId, operId, state))
+        NotFound(QStringLiteral("No work bill has the operation %1 of task %2.").arg(operId).arg(interId));
+    return OperationLedger::HandOverMinimum(state);
+}
+
+QString MShopProc::GetUserName(const QString&, const QString& userId) {
+    return Basic::Text(db_->Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"),
+                                   {Basic::RoundWhole(Basic::Val(userId))}));
+}
+
+void MShopProc::GetEmpInfo(const QString&, QString& number, qint32& id, QString& name, qint32& group) {
+    RecordsetPtr rs;
+    if (id != 0)
+        rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp WHERE FItemID = ?"),
+                        {id});
+    else if (!number.trimmed().isEmpty())
+        rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp "
+                                       "WHERE FNumber = ? OR FShortNumber = ? "
+                                       "ORDER BY CASE WHEN FNumber = ? THEN 0 ELSE 1 END, FItemID LIMIT 1"),
+                        {number.trimmed(), number.trimmed(), number.trimmed()});
+    if (!rs || rs->Eof()) {
+        id = 0;
+        name.clear();
+        return;
+    }
+    id = Basic::Long(rs->Field(0));
+    number = Basic::Text(rs->Field(1));
+    name = Basic::Text(rs->Field(2));
+    group = Basic::Long(rs->Field(3));
+}
+
+void MShopProc::GetDevInfo(const QString&, QString& number, qint32& id, QString& name, qint32& type,
+                           qint32& workCenter) {
+    RecordsetPtr rs;
+    if (id != 0)
+        rs = db_->Query(QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device "
+                                       "WHERE FInterID = ?"),
+                        {id});
+    else if (!number.trimmed().isEmpty())
+        rs = db_->Query(QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device "
+                                       "WHERE FNumber = ?"),
+                        {number.trimmed()});
+    if (!rs || rs->Eof()) {
+        id = 0;
+        name.clear();
+        return;
+    }
+    id = Basic::Long(rs->Field(0));
+    number = Basic::Text(rs->Field(1));
+    name = Basic::Text(rs->Field(2));
+    type = Basic::Long(rs->Field(3));
+    workCenter = Basic::Long(rs->Field(4));
+}
+
+void MShopProc::GetTeamInfo(const QString&, QString& number, qint32& id, QString& name) {
+    RecordsetPtr rs;
+    if (id != 0)
+        rs = db_->Query(QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FInterID = ?"),
+                        {id});
+    else if (!number.trimmed().isEmpty())
+        rs = db_->Query(QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FID = ?"),
+                        {number.trimmed()});
+    if (!rs || rs->Eof()) {
+        id = 0;
+        name.clear();
+        return;
+    }
+    id = Basic::Long(rs->Field(0));
+    number = Basic::Text(rs->Field(1));
+    name = Basic::Text(rs->Field(2));
+}
+
+RecordsetPtr MShopProc::GetWorkBillTree(const QString&, const bool& wcArrangement, const bool& check,
+                                        const QString& condition) {
+    return WorkBillQuery(*db_).Tree(wcArrangement, check, condition);
+}
+
+}  // namespace sp::platform

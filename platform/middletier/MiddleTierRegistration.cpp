@@ -1,0 +1,19 @@
+#include "platform/middletier/MiddleTierRegistration.h"
+
+#include "entry/HostInterfaces.h"
+#include "middletier/MiddleTierInterfaces.h"
+#include "platform/middletier/ListSelData.h"
+#include "platform/middletier/MShopProc.h"
+#include "platform/middletier/MShopProcSet.h"
+#include "platform/middletier/PlanProfile.h"
+
+namespace sp::platform {
+
+void RegisterMiddleTier(ComponentRegistry& registry, std::shared_ptr<Database> db) {
+    registry.Register<IMShopProc>(ProgId::MShopProc(), [db] { return std::make_shared<MShopProc>(db); });
+    registry.Register<IMShopProcSet>(ProgId::MShopProcSet(), [db] { return std::make_shared<MShopProcSet>(db); });
+    registry.Register<IPlanProfile>(ProgId::PlanProfile(), [db] { return std::make_shared<PlanProfile>(db); });
+    registry.Register<IListSelData>(ProgId::ListSelData(), [db] { return std::make_shared<ListSelData>(db); });
+}
+
+}  // namespace sp::platform

@@ -1,0 +1,119 @@
+#include "platform/middletier/OperationLedger.h"
+
+#include "common/Basic.h"
+#include "common/ComError.h"
+#include "platform/middletier/Texts.h"
+
+namespace sp::platform {
+namespace {
+
+// Quantities are decimals stored as doubles; differences below this are rounding.
+constexpr double kEpsilon = 1e-7;
+
+QString OperationSelect() {
+    return QStringLiteral(
+        "SELECT w.FWBInterID, w.FInterID, w.FOperID, w.FWorkBillNO, w.FAuxQtyPlan, w.FAuxQtyRecive, "
+        "w.FauxQtyHandOver, "
+        "(SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p WHERE p.FInterID = w.FInterID "
+        " AND p.FEntryID < w.FEntryID ORDER BY p.FEntryID DESC LIMIT 1) AS PrevHandOver, "
+        "(SELECT n.FAuxQtyRecive FROM SHWorkBillEntry n WHERE n.FInterID = w.FInterID "
+        " AND n.FEntryID > w.FEntryID ORDER BY n.FEntryID LIMIT 1) AS NextReceive, "
+        "(SELECT SUM(CASE WHEN r.FAuxQtyReceive < 0 THEN -r.FAuxQtyReceive ELSE 0 END) FROM SHProcRpt r "
+        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftNegReceive, "
+        "(SELECT SUM(CASE WHEN r.FAuxQtyHandOver > 0 THEN r.FAuxQtyHandOver ELSE 0 END) FROM SHProcRpt r "
+        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver "
+        "FROM SHWorkBillEntry w WHERE ");
+}
+
+}  // namespace
+
+const std::vector<PostedColumn>& PostedColumns() {
+    static const std::vector<PostedColumn> columns = {
+        {"FAuxQtyReceive", "FAuxQtyRecive"},   {"FAuxQtyFinish", "FauxQtyFinish"},
+        {"FAuxQtyPass", "FauxQtyPass"},        {"FAuxQtyLost", "FauxQtyLost"},
+        {"FAuxQtyBack", "FauxQtyBack"},        {"FAuxQtyBackPass", "FauxQtybackpass"},
+        {"FAuxQtyScrap", "FauxQtyScrap"},      {"FAuxQtyForItem", "FAuxQtyForItem"},
+        {"FAuxQtyHandOver", "FauxQtyHandOver"}, {"FtotalFee", "FtotalFee"},
+        {"FfinishTime", "Ffinishtime"},        {"FreadyTime", "freadytime"},
+        {"FpowercutTime", "fpowercuttime"},    {"FfixTime", "ffixtime"},
+        {"FwaitItemTime", "fwaititemtime"},    {"FwaitToolTime", "fwaittooltime"},
+    };
+    return columns;
+}
+
+bool OperationLedger::Load(const QString& where, const QVariantList& params, OperationState& s) {
+    RecordsetPtr rs = db_.Query(OperationSelect() + where, params);
+    if (rs->Eof())
+        return false;
+    s.wbInterId = Basic::Long(rs->Field(0));
+    s.interId = Basic::Long(rs->Field(1));
+    s.operId = Basic::Long(rs->Field(2));
+    s.workBillNo = Basic::Text(rs->Field(3));
+    const QVariant prev = rs->Field(7);
+    s.available = prev.isNull() ? Basic::Dbl(rs->Field(4)) : Basic::Dbl(prev);
+    s.received = Basic::Dbl(rs->Field(5));
+    s.handedOver = Basic::Dbl(rs->Field(6));
+    s.nextReceived = Basic::Dbl(rs->Field(8));
+    s.draftNegativeReceive = Basic::Dbl(rs->Field(9));
+    s.draftPositiveHandOver = Basic::Dbl(rs->Field(10));
+    return true;
+}
+
+bool OperationLedger::LoadByWorkBill(qint32 wbInterId, OperationState& state) {
+    return Load(QStringLiteral("w.FWBInterID = ?"), {wbInterId}, state);
+}
+
+bool OperationLedger::LoadByOperation(qint32 interId, qint32 operId, OperationState& state) {
+    return Load(QStringLiteral("w.FInterID = ? AND w.FOperID = ?"), {interId, operId}, state);
+}
+
+void OperationLedger::LockTask(qint32 interId) {
+    if (db_.dialect() == Dialect::PostgreSQL)
+        db_.Query(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FInterID = ? FOR UPDATE"), {interId});
+}
+
+double OperationLedger::ReceiveMaximum(const OperationState& s) {
+    return s.available - s.received + s.draftNegativeReceive;
+}
+
+double OperationLedger::HandOverMinimum(const OperationState& s) {
+    return s.nextReceived - s.handedOver - s.draftPositiveHandOver;
+}
+
+QString OperationLedger::CheckPosting(const OperationState& s, double receive, double handOver, int sign) {
+    const double dr = sign * receive;
+    const double dh = sign * handOver;
+    if (dr > kEpsilon && s.received + dr > s.available + kEpsilon) {
+        const QString room = Basic::NumberText(s.available - s.received);
+        return sign > 0 ? MiddleTierTexts::ReceiveOverLimit(room) : MiddleTierTexts::AfterUnauditReceive(room);
+    }
+    if (dh < -kEpsilon && s.handedOver + dh < s.nextReceived - kEpsilon) {
+        const QString need = Basic::NumberText(s.nextReceived - s.handedOver);
+        return sign > 0 ? MiddleTierTexts::HandOverUnderLimit(need)
+                        : MiddleTierTexts::AfterUnauditHandOver(Basic::NumberText(s.handedOver - s.nextReceived));
+    }
+    return QString();
+}
+
+void OperationLedger::Post(qint32 wbInterId, qint32 serial, int sign) {
+    // One statement: the work bill's totals move by the report's values, read from the
+    // report row itself, so nothing travels through doubles in between.
+    QStringList sets;
+    const QString op = sign > 0 ? QStringLiteral("+") : QStringLiteral("-");
+    for (const PostedColumn& c : PostedColumns()) {
+        sets << QStringLiteral("%1 = %1 %2 (SELECT r.%3 FROM SHProcRpt r WHERE r.FWBInterID = ? AND r.Fserial = ?)")
+                    .arg(QLatin1String(c.workBill), op, QLatin1String(c.report));
+    }
+    QVariantList params;
+    for (size_t i = 0; i < PostedColumns().size(); ++i)
+        params << wbInterId << serial;
+    params << wbInterId;
+    const int changed = db_.Exec(QStringLiteral("UPDATE SHWorkBillEntry SET ") + sets.join(QStringLiteral(", ")) +
+                                     QStringLiteral(" WHERE FWBInterID = ?"),
+                                 params);
+    if (changed != 1)
+        throw ComError(ErrorNumber::NotFound, QStringLiteral("MShopProcSet"),
+                       MiddleTierTexts::UnknownWorkBill(wbInterId));
+}
+
+}  // namespace sp::platform

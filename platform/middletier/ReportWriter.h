@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+#include "middletier/MiddleTierInterfaces.h"
+#include "platform/db/Database.h"
+
+namespace sp::platform {
+
+class CallerRights;
+
+// Stores, audits, unaudits and deletes process reports. Every call is one
+// transaction: all of it happens or none. A refusal returns false with a message
+// naming the work bill number and serial. Rights are checked when a CallerRights is
+// given (the service always gives one; the demo seed writes as the system).
+class ReportWriter {
+public:
+    explicit ReportWriter(std::shared_ptr<Database> db) : db_(std::move(db)) {}
+
+    bool Save(const ReportRecords& records, CallerRights* rights, QString& message);
+    bool Audit(qint32 wbInterId, qint32 serial, qint32 checkerId, CallerRights* rights, QString& message);
+    bool UnAudit(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message);
+    bool Delete(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message);
+
+private:
+    bool PostingChange(qint32 wbInterId, qint32 serial, int sign, qint32 checkerId, QString& message);
+    QString Prefix(qint32 wbInterId, qint64 serial);
+    std::shared_ptr<Database> db_;
+};
+
+}  // namespace sp::platform

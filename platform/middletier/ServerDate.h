@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QDate>
+
+#include "platform/db/Database.h"
+
+namespace sp::platform {
+
+// Today's date as the database server sees it (local time), so every workstation
+// stamps audits and making dates alike.
+QDate ServerDate(Database& db);
+
+}  // namespace sp::platform

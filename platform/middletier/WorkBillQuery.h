@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "common/Recordset.h"
+#include "platform/db/Database.h"
+
+namespace sp::platform {
+
+// The work bill query behind the list, the tree and the consistency check. The
+// FROM clause defines the aliases the client's filter condition uses: Dept, wc, mo,
+// wbe, team, emp and SMR (the process); everything a work bill may lack is a LEFT
+// JOIN so that such a work bill is still listed.
+class WorkBillQuery {
+public:
+    explicit WorkBillQuery(Database& db) : db_(db) {}
+
+    // The work bill record, fields named as the database spells them, ordered by work
+    // bill number. `condition` is SQL text appended to the WHERE clause (it begins
+    // with " AND "); `restriction` is our own, with bound `params`.
+    RecordsetPtr Records(bool check, const QString& condition, const QString& restriction = QString(),
+                         const QVariantList& params = {});
+
+    // Tree nodes: NodeKey, ParentKey, Caption; departments first, then their nodes.
+    RecordsetPtr Tree(bool wcArrangement, bool check, const QString& condition);
+
+    // The record's field names in select order.
+    static const QStringList& FieldNames();
+    // WHERE text selecting reportable work bills (open, not suspended, live task).
+    static QString ReportableClause();
+    // The consistency check as a condition on wbe (docs/consistency-check.md).
+    static QString InconsistentClause();
+    static QString FromClause();
+
+private:
+    Database& db_;
+};
+
+}  // namespace sp::platform
