@@ -64,14 +64,14 @@ public:
     QString GetWorkProcRptNew(const QString&, const QString&) override {
         Unscripted(QStringLiteral("GetWorkProcRptNew"));
     }
-    double GetWorkProcRptQty(const QString&, const QString&, const QString&) override {
-        Unscripted(QStringLiteral("GetWorkProcRptQty"));
+    double GetWorkProcRptQty(const QString&, const QString& no, const QString& serial) override {
+        return Call(s_, s_->cumulativeQty, QStringLiteral("GetWorkProcRptQty"), QStringLiteral("GetWorkProcRptQty"), no, serial);
     }
-    double GetWorkProcReceiveQty(const QString&, const QString&, const QString&) override {
-        Unscripted(QStringLiteral("GetWorkProcReceiveQty"));
+    double GetWorkProcReceiveQty(const QString&, const QString& no, const QString& serial) override {
+        return Call(s_, s_->cumulativeQty, QStringLiteral("GetWorkProcReceiveQty"), QStringLiteral("GetWorkProcReceiveQty"), no, serial);
     }
-    double GetWorkProcHandOverQty(const QString&, const QString&, const QString&) override {
-        Unscripted(QStringLiteral("GetWorkProcHandOverQty"));
+    double GetWorkProcHandOverQty(const QString&, const QString& no, const QString& serial) override {
+        return Call(s_, s_->cumulativeQty, QStringLiteral("GetWorkProcHandOverQty"), QStringLiteral("GetWorkProcHandOverQty"), no, serial);
     }
     double GetControlReceiveQty(const QString&, const qint32&, const qint32&) override {
         Unscripted(QStringLiteral("GetControlReceiveQty"));

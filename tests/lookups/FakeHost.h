@@ -37,6 +37,8 @@ struct MiddleTierScript {
     std::function<qint32(qint32)> qtyDecimal;
     std::function<QString(const QString& condition, const QString& selectList)> workProcRptHis;
     std::function<QString(const QString&)> userName;
+    // GetWorkProcRptQty / GetWorkProcReceiveQty / GetWorkProcHandOverQty by method name.
+    std::function<double(const QString& method, const QString& no, const QString& serial)> cumulativeQty;
     std::function<RecordsetPtr(bool wc, bool check, const QString& condition)> workBillTree;
     // Reference data for Get*Info: resolved from the id when it is set, else the number.
     QVector<PersonRow> emps, devs, teams;

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace sp {
+
+class Recordset;
+struct WorkbenchState;
+
+// The work bill list vlgList: its columns from the user's layout, its rows from the
+// filter (or a tree node), and the hand-over of the current row's work bill to the
+// record grid. Column 5 holds the work bill number as text and FWBinterID as value.
+//
+// Keep one instance per workbench: it knows when a row change is its own doing (the
+// row it selects after a fill) so the grid's notification is not handled twice.
+class WorkBillList {
+public:
+    explicit WorkBillList(WorkbenchState& state);
+
+    void SetupListGrid();
+    void LoadListColumns();
+    // Reloads from dicFilter. In edit mode with unsaved changes the user is asked
+    // first; a No keeps list and grid as they are.
+    void RefreshWorkBillList();
+    // Shows a work bill recordset: header only, rows, lock, hide when empty, else
+    // select row 2 and hand it over; then the record grid's colours.
+    void ShowWorkBills(Recordset& records, bool wcArrangement);
+    void FillWorkBillRows(Recordset& records, bool wcArrangement);
+
+    // Selects a data row and makes its work bill the current one, even when the row
+    // was current already.
+    void SelectRow(int row);
+
+    // The grid's notifications: 4608 row change (coord = new row), 514 column width
+    // change (coord = column). Others are ignored.
+    void OnGridNotify(int code, int coord);
+    void OnRowChange(int newRow);
+    void OnColumnResized(int col);
+
+    // Whether leaving the current work bill may drop unsaved edits; asks when needed.
+    bool MayLeaveWorkBill();
+
+    static QString TextBeforeTab(const QString& text);
+    // Quantity, fee and time fields, shown right-aligned.
+    static bool IsRightAligned(const QString& field);
+
+    bool ButtonPressed(const QString& tool) const;
+
+private:
+    // Hands row over whatever the current list row is: row 1 first, then row.
+    void HandOver(int row);
+    void SelectWithoutHandOver(int row);
+
+    WorkbenchState& state_;
+    bool selecting_ = false;
+    bool leaveConfirmed_ = false;
+};
+
+}  // namespace sp

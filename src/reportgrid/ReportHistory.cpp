@@ -1,0 +1,253 @@
+#include "reportgrid/ReportHistory.h"
+
+#include "common/Basic.h"
+#include "common/GridModel.h"
+#include "common/IgnoreErrors.h"
+#include "entry/HostServices.h"
+#include "lookups/CachedLookups.h"
+#include "reportgrid/ReportCells.h"
+#include "reportgrid/ReportGrid.h"
+#include "reportgrid/ReportRowLocks.h"
+#include "reportgrid/Texts.h"
+#include "reportgrid/frmInfoFilter.h"
+#include "workbench/WorkbenchState.h"
+
+namespace sp {
+
+namespace {
+
+constexpr int kNewModeRows = 11;  // header and 10 empty rows
+
+}  // namespace
+
+ReportHistory::ReportHistory(WorkbenchState& state) : state_(state) {}
+
+QString ReportHistory::HistoryFilterText(const DictionaryPtr& result) {
+    QString filter;
+    if (!result)
+        return filter;
+    const double serial = Basic::Val(result->Item(QStringLiteral("FSerial")));
+    if (serial > 0)
+        filter = QStringLiteral(" PR.FSerial = ") + Basic::BlankNumber(serial);
+    const QString memo = Basic::Text(result->Item(QStringLiteral("FMemo")));
+    if (!memo.isEmpty()) {
+        // The blank before OR keeps "3OR" from reaching servers that refuse a number
+        // glued to a word.
+        if (!filter.isEmpty())
+            filter += QStringLiteral(" OR");
+        filter += QStringLiteral("  PR.FMemo Like '%") + memo + QStringLiteral("%'");
+    }
+    return filter;
+}
+
+QString ReportHistory::HistoryCondition(const QString& workBillNo, const QString& filterText) {
+    QString condition = QStringLiteral("'") + Basic::SqlQuote(workBillNo) + QStringLiteral("'");
+    if (!filterText.isEmpty())
+        condition += QStringLiteral(" And (") + filterText + QStringLiteral(")");
+    return condition;
+}
+
+QString ReportHistory::SelectList() const {
+    GridModel& grid = *state_.vlgProc;
+    QStringList expressions;
+    for (int col = 2; col <= grid.Cols(); ++col) {
+        const QString code = ReportGrid(state_).GetReportColumnCode(col);
+        const std::optional<ReportCode> c = ReportCodeFromName(code);
+        // A column without a code still takes its place, so field j stays column j + 2.
+        expressions << (c ? ReportSourceExpression(*c) : QStringLiteral("Null"));
+    }
+    return expressions.join(QLatin1Char(','));
+}
+
+QString ReportHistory::AskRecordFilter() {
+    if (filterDialog_)
+        return HistoryFilterText(filterDialog_());
+    frmInfoFilter dialog;
+    state_.host->Screen().ShowModal(dialog);
+    return HistoryFilterText(dialog.Result());
+}
+
+void ReportHistory::LoadReportHistory(int showFilter) {
+    GridModel& grid = *state_.vlgProc;
+    ReportRowLocks locks(state_);
+    locks.ReleaseAllRowLocks();
+    if (state_.historyTaskId != 0)
+        IgnoreErrors([&] {
+            qint32 task = state_.historyTaskId;
+            state_.historyTaskId = 0;
+            state_.host->EndFunc(task);
+        });
+
+    // The filter is about stored reports; new mode has none to narrow.
+    QString filterText;
+    if (showFilter == 1 && state_.editMode)
+        filterText = ValueOrEmpty<QString>([&] { return AskRecordFilter(); });
+
+    WaitCursor wait(state_.host->Screen());
+    const ReportCells cells(state_);
+    IgnoreErrors([&] { grid.SetRows(grid.FixedRows()); });
+
+    if (!state_.editMode) {
+        IgnoreErrors([&] {
+            grid.SetRows(kNewModeRows);
+            state_.rowLocks.fill(0, kNewModeRows + 1);
+            if (const int col = cells.Column(ReportCode::GPH))
+                grid.SetColumnVisible(col, true);
+        });
+    } else {
+        IgnoreErrors([&] {
+            if (const int col = cells.Column(ReportCode::GPH))
+                grid.SetColumnVisible(col, false);
+        });
+        LoadRecords(filterText);
+    }
+
+    if (grid.Rows() <= grid.FixedRows()) {
+        state_.procGridVisible = false;
+        state_.lblProcText =
+            state_.currentWorkBillNo.isEmpty() ? ReportTexts::NoWorkBillSelected() : ReportTexts::NoHistory();
+    } else {
+        IgnoreErrors([&] { ReportGrid(state_).PaintReportGrid(); });
+        state_.procGridVisible = true;
+        IgnoreErrors([&] {
+            if (const int col = cells.Column(ReportCode::HBXH))
+                grid.SelectCell(grid.FixedRows() + 1, col);
+        });
+    }
+
+    state_.modified = false;
+    IgnoreErrors([&] {
+        if (state_.updateCommandStates)
+            state_.updateCommandStates();
+    });
+    IgnoreErrors([&] {
+        if (state_.updateStatusText)
+            state_.updateStatusText();
+    });
+}
+
+void ReportHistory::LoadRecords(const QString& filterText) {
+    // Without a work bill there is nothing to load and no task to take: asking would
+    // take the function-conflict task for no work bill at all.
+    const QString number = state_.currentWorkBillNo;
+    if (number.isEmpty())
+        return;
+    GridModel& grid = *state_.vlgProc;
+    HostServices& host = *state_.host;
+    const QString selectList = ValueOrEmpty<QString>([&] { return SelectList(); });
+
+    qint32 interId = 0;
+    const bool haveId = IgnoreErrors([&] {
+        const QString props = host.PropsString();
+        interId = host.NewMShopProc()->GetWorkBillInterID(props, number);
+    });
+    // Records shown without the work bill's task would not be guarded against another
+    // user, so an unknown work bill shows none.
+    if (!haveId || interId == 0)
+        return;
+    try {
+        state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(), 0, 0,
+                                             QVariant(interId));
+    } catch (const ComError& e) {
+        IgnoreErrors([&] { ShowInfo(host.Screen(), e.Description()); });
+        return;
+    }
+
+    const QString history = ValueOrEmpty<QString>([&] {
+        const QString props = host.PropsString();
+        return host.NewMShopProc()->GetWorkProcRptHis(props, HistoryCondition(number, filterText), selectList);
+    });
+    const QStringList records = history.isEmpty() ? QStringList() : history.split(QChar(13));
+
+    const QString format = ValueOrEmpty<QString>([&] { return ReportGrid(state_).QuantityFormat(interId); });
+    const ReportCells cells(state_);
+    if (!format.isEmpty())
+        for (ReportCode code : QuantityCodes())
+            if (const int col = cells.Column(code))
+                IgnoreErrors([&] { grid.SetColumnFormat(col, format); });
+
+    const int serialIndex = cells.Column(ReportCode::HBXH) - 2;
+    const bool redraw = grid.Redraw();
+    grid.SetRedraw(false);
+    for (const QString& record : records) {
+        if (!IgnoreErrors([&] { grid.AddRow(); }))
+            break;
+        const QStringList fields = record.split(QChar(9));
+        const QString serial = serialIndex >= 0 ? fields.value(serialIndex) : QString();
+        FillRow(grid.Rows(), fields, serial);
+    }
+    grid.SetRedraw(redraw);
+}
+
+void ReportHistory::FillRow(int row, const QStringList& fields, const QString& serial) {
+    GridModel& grid = *state_.vlgProc;
+    HostServices& host = *state_.host;
+    const QString number = state_.currentWorkBillNo;
+    ReportGrid columns(state_);
+    for (int j = 0; j < fields.size() && j + 2 <= grid.Cols(); ++j) {
+        const int col = j + 2;
+        const QString& field = fields[j];
+        const std::optional<ReportCode> code = ReportCodeFromName(columns.GetReportColumnCode(col));
+        if (!code)
+            continue;
+        IgnoreErrors([&] {
+            switch (*code) {
+                case ReportCode::CZG: {
+                    const EmpPtr e = CachedEmpById(state_, Basic::Long(field));
+                    grid.SetCellKey(row, col, e->Eno());
+                    grid.SetCellText(row, col, e->Ename());
+                    break;
+                }
+                case ReportCode::SYSB: {
+                    const DevPtr d = CachedDevById(state_, Basic::Long(field));
+                    grid.SetCellKey(row, col, d->Dno());
+                    grid.SetCellText(row, col, d->Dname());
+                    break;
+                }
+                case ReportCode::BZ: {
+                    const TeamPtr t = CachedTeamById(state_, Basic::Long(field));
+                    grid.SetCellKey(row, col, t->Tno());
+                    grid.SetCellText(row, col, t->Tname());
+                    break;
+                }
+                case ReportCode::ZDR:
+                case ReportCode::SHR:
+                    if (Basic::Val(field) != 0) {
+                        grid.SetCellKey(row, col, field);
+                        const QString props = host.PropsString();
+                        grid.SetCellText(row, col, host.NewMShopProc()->GetUserName(props, field));
+                    }
+                    break;
+                case ReportCode::SHBZ:
+                    grid.SetCellText(row, col, Basic::Val(field) != 0 ? ReportTexts::AuditedMark() : QString());
+                    break;
+                case ReportCode::SHRQ:
+                    grid.SetCellText(row, col, field.isEmpty() ? QString() : Basic::DateText(Basic::ToDate(field)));
+                    break;
+                case ReportCode::GPH:
+                case ReportCode::HBXH:
+                case ReportCode::SJDW:
+                case ReportCode::MEMO:
+                    grid.SetCellText(row, col, field);
+                    break;
+                case ReportCode::LJHBSL:
+                case ReportCode::LJJSSL:
+                case ReportCode::LJYJSL: {
+                    const QString props = host.PropsString();
+                    const auto mt = host.NewMShopProc();
+                    const double qty = *code == ReportCode::LJHBSL   ? mt->GetWorkProcRptQty(props, number, serial)
+                                       : *code == ReportCode::LJJSSL ? mt->GetWorkProcReceiveQty(props, number, serial)
+                                                                      : mt->GetWorkProcHandOverQty(props, number, serial);
+                    grid.SetCellValue(row, col, qty);
+                    break;
+                }
+                default:
+                    // Numbers and dates go in as their typed value, so formats apply.
+                    grid.SetCellText(row, col, field);
+                    break;
+            }
+        });
+    }
+}
+
+}  // namespace sp

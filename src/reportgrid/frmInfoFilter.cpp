@@ -1,0 +1,27 @@
+#include "reportgrid/frmInfoFilter.h"
+
+#include "common/Basic.h"
+#include "reportgrid/Texts.h"
+
+namespace sp {
+
+frmInfoFilter::frmInfoFilter() : result_(NewDictionary()) {}
+
+QString frmInfoFilter::Caption() const { return ReportTexts::InfoFilterCaption(); }
+
+QString frmInfoFilter::ItemLabel(int index) {
+    return index == 0 ? ReportTexts::InfoFilterSerialLabel() : ReportTexts::InfoFilterMemoLabel();
+}
+
+void frmInfoFilter::cmdOK_Click() {
+    result_->Set(QStringLiteral("FSerial"), Basic::Val(txtItem_[0]));
+    result_->Set(QStringLiteral("FMemo"), Basic::SqlQuote(txtItem_[1]));
+    closed_ = true;
+}
+
+void frmInfoFilter::cmdCancel_Click() {
+    result_.reset();
+    closed_ = true;
+}
+
+}  // namespace sp
