@@ -4,14 +4,17 @@
 #include "common/ComponentRegistry.h"
 #include "entry/HostInterfaces.h"
 #include "entry/HostServices.h"
+#include "platform/host/AppConnection.h"
 #include "platform/host/ErrorDisplay.h"
 #include "platform/host/GLData.h"
 #include "platform/host/LangInfo.h"
 #include "platform/host/LoginSession.h"
+#include "platform/host/LookupRegistration.h"
 #include "platform/host/ResLoader.h"
 #include "platform/host/SettingsFile.h"
 #include "platform/host/ShareProps.h"
 #include "platform/host/SystemProfile.h"
+#include "platform/middletier/MiddleTierRegistration.h"
 
 namespace sp::platform {
 
@@ -36,8 +39,10 @@ void RegisterPlatform(ComponentRegistry& registry, const PlatformSession& sessio
     registry.Register<IErrorDisplay>(ProgId::ErrorDisplay(),
                                      [ui = session.ui] { return std::make_shared<ErrorDisplay>(*ui); });
     registry.Register<ISettingsFile>(ProgId::SettingsFile(), [] { return std::make_shared<SettingsFile>(); });
-    // TODO: Q8Connection.AppConnection, the middle tier (RegisterMiddleTier) and the
-    // lookups (RegisterLookups) as they become available.
+    registry.Register<IAppConnection>(ProgId::AppConnection(), [db] { return std::make_shared<AppConnection>(db); });
+
+    RegisterMiddleTier(registry, db);
+    RegisterLookups(registry, db, *session.ui);
 }
 
 }  // namespace sp::platform
