@@ -1,0 +1,301 @@
+#include "platform/db/FuncTaskStore.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSysInfo>
+#include <QUuid>
+#include <future>
+
+#include "common/ComError.h"
+#include "common/ErrorLog.h"
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
+
+namespace sp::platform {
+namespace {
+
+QString Source() { return QStringLiteral("MNetControl.ExecFunc"); }
+
+QString ThisComputer() {
+    const QString name = QSysInfo::machineHostName();
+    return name.isEmpty() ? QStringLiteral("NoName") : name;
+}
+
+bool ProcessAlive(qint64 pid) {
+#ifdef Q_OS_UNIX
+    if (pid <= 0)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#else
+    Q_UNUSED(pid);
+    return true;  // no cheap check: the heartbeat decides
+#endif
+}
+
+// One advisory lock number per triple, the same in every process.
+qint64 LockKey(qint32 subsystem, const QString& function, const QString& key) {
+    const QByteArray text = QStringLiteral("%1\x1f%2\x1f%3").arg(subsystem).arg(function, key).toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
+    qint64 value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = (value << 8) | static_cast<unsigned char>(digest[i]);
+    return value;
+}
+
+QDateTime Now() { return QDateTime::currentDateTimeUtc(); }
+
+struct Registry {
+    std::mutex mutex;
+    std::map<const Database*, std::weak_ptr<FuncTaskStore>> stores;
+    static Registry& Instance() {
+        static Registry registry;
+        return registry;
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<FuncTaskStore> FuncTaskStore::For(const std::shared_ptr<Database>& db) {
+    auto& registry = Registry::Instance();
+    std::lock_guard lock(registry.mutex);
+    auto& slot = registry.stores[db.get()];
+    if (auto store = slot.lock())
+        return store;
+    std::shared_ptr<FuncTaskStore> store(new FuncTaskStore(db));
+    slot = store;
+    return store;
+}
+
+FuncTaskStore::FuncTaskStore(std::shared_ptr<Database> db)
+    : db_(std::move(db)),
+      holder_(QStringLiteral("%1/%2/%3")
+                  .arg(ThisComputer())
+                  .arg(QCoreApplication::applicationPid())
+                  .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))),
+      connectionName_(QStringLiteral("sp-functask-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces))) {
+    std::promise<void> ready;
+    auto started = ready.get_future();
+    worker_ = std::thread([this, &ready] {
+        try {
+            db_->OpenDedicated(connectionName_);
+            ready.set_value();
+        } catch (...) {
+            ready.set_exception(std::current_exception());
+            return;
+        }
+        Run();
+    });
+    try {
+        started.get();
+    } catch (...) {
+        worker_.join();
+        throw;
+    }
+}
+
+FuncTaskStore::~FuncTaskStore() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    worker_.join();
+    {
+        auto& registry = Registry::Instance();
+        std::lock_guard lock(registry.mutex);
+        auto it = registry.stores.find(db_.get());
+        if (it != registry.stores.end() && it->second.expired())
+            registry.stores.erase(it);
+    }
+}
+
+void FuncTaskStore::Run() {
+    auto nextBeat = std::chrono::steady_clock::now() + std::chrono::seconds(kHeartbeatSeconds);
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_until(lock, nextBeat, [this] { return stop_ || !jobs_.empty(); });
+            if (!jobs_.empty()) {
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            } else if (stop_) {
+                break;
+            }
+        }
+        if (job) {
+            job();
+            continue;
+        }
+        if (std::chrono::steady_clock::now() >= nextBeat) {
+            Beat();
+            nextBeat = std::chrono::steady_clock::now() + std::chrono::seconds(kHeartbeatSeconds);
+        }
+    }
+    // Leaving: what this process still holds is free for others at once.
+    for (const auto& [triple, held] : held_) {
+        try {
+            Drop(triple, held);
+        } catch (const ComError& e) {
+            ErrorLog::Write(Source(), e.Description());
+        }
+    }
+    held_.clear();
+    tasks_.clear();
+    QSqlDatabase::database(connectionName_, false).close();
+    QSqlDatabase::removeDatabase(connectionName_);
+}
+
+void FuncTaskStore::Call(const std::function<void()>& job) {
+    std::promise<void> done;
+    auto finished = done.get_future();
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back([&] {
+            try {
+                job();
+                done.set_value();
+            } catch (...) {
+                done.set_exception(std::current_exception());
+            }
+        });
+    }
+    wake_.notify_all();
+    finished.get();
+}
+
+QVariant FuncTaskStore::Single(const QString& sql, const QVariantList& params) {
+    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+    query.prepare(sql);
+    for (const QVariant& param : params)
+        query.addBindValue(param);
+    if (!query.exec())
+        throw ComError(ErrorNumber::Database, Source(),
+                       QStringLiteral("%1 [%2]").arg(query.lastError().text(), sql.simplified()));
+    return query.next() ? query.value(0) : QVariant();
+}
+
+qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const QString& key, qint32 userId) {
+    qint32 result = 0;
+    Call([&] {
+        const Triple triple{subsystem, function, key};
+        auto found = held_.find(triple);
+        if (found == held_.end()) {
+            Held held;
+            if (!Take(triple, userId, held))
+                return;
+            found = held_.emplace(triple, held).first;
+        }
+        ++found->second.refs;
+        result = nextTask_++;
+        tasks_.emplace(result, triple);
+    });
+    return result;
+}
+
+bool FuncTaskStore::Release(qint32 taskId) {
+    bool known = false;
+    Call([&] {
+        const auto task = tasks_.find(taskId);
+        if (task == tasks_.end())
+            return;
+        known = true;
+        const Triple triple = task->second;
+        tasks_.erase(task);
+        auto held = held_.find(triple);
+        if (held == held_.end() || --held->second.refs > 0)
+            return;
+        const Held last = held->second;
+        held_.erase(held);
+        Drop(triple, last);
+    });
+    return known;
+}
+
+bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
+    const auto& [subsystem, function, key] = triple;
+    if (db_->dialect() == Dialect::PostgreSQL) {
+        held.lockKey = LockKey(subsystem, function, key);
+        return Single(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {held.lockKey}).toBool();
+    }
+
+    QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
+    // IMMEDIATE: look and take under one write lock, so two processes cannot both
+    // find the row free.
+    Single(QStringLiteral("BEGIN IMMEDIATE"), {});
+    try {
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("SELECT FHolder, FComputer, FProcessID, FHeartbeat FROM t_FuncTask "
+                                     "WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"));
+        query.addBindValue(subsystem);
+        query.addBindValue(function);
+        query.addBindValue(key);
+        if (!query.exec())
+            throw ComError(ErrorNumber::Database, Source(), query.lastError().text());
+        const QDateTime now = Now();
+        const QVariantList mine{userId, ThisComputer(), QCoreApplication::applicationPid(), holder_, now};
+        bool taken = true;
+        if (!query.next()) {
+            query.finish();
+            Single(QStringLiteral("INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
+                                  "FHolder, FHeartbeat) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   QVariantList{subsystem, function, key} + mine);
+        } else {
+            const QString holder = query.value(0).toString();
+            const QString computer = query.value(1).toString();
+            const qint64 pid = query.value(2).toLongLong();
+            const QDateTime beat = QDateTime::fromString(query.value(3).toString(), Qt::ISODateWithMs);
+            query.finish();
+            const bool stale = !beat.isValid() || beat.secsTo(now) > kStaleSeconds;
+            const bool gone = computer == ThisComputer() && !ProcessAlive(pid);
+            if (holder == holder_ || stale || gone)
+                Single(QStringLiteral("UPDATE t_FuncTask SET FUserID = ?, FComputer = ?, FProcessID = ?, FHolder = ?, "
+                                      "FHeartbeat = ? WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
+                       mine + QVariantList{subsystem, function, key});
+            else
+                taken = false;
+        }
+        Single(taken ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), {});
+        return taken;
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void FuncTaskStore::Drop(const Triple& triple, const Held& held) {
+    const auto& [subsystem, function, key] = triple;
+    if (db_->dialect() == Dialect::PostgreSQL) {
+        Single(QStringLiteral("SELECT pg_advisory_unlock(?)"), {held.lockKey});
+        return;
+    }
+    // Only our own row: after a takeover the row is someone else's.
+    Single(QStringLiteral("DELETE FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ? AND FHolder = ?"),
+           {subsystem, function, key, holder_});
+}
+
+void FuncTaskStore::Beat() {
+    if (db_->dialect() != Dialect::SQLite || held_.empty())
+        return;
+    try {
+        QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        query.prepare(QStringLiteral("UPDATE t_FuncTask SET FHeartbeat = ? WHERE FHolder = ?"));
+        query.addBindValue(Now());
+        query.addBindValue(holder_);
+        if (!query.exec())
+            throw ComError(ErrorNumber::Database, Source(), query.lastError().text());
+        if (query.numRowsAffected() < static_cast<int>(held_.size()))
+            ErrorLog::Write(Source(), QStringLiteral("Some function tasks of this process were taken over after a "
+                                                     "missed heartbeat."));
+    } catch (const ComError& e) {
+        ErrorLog::Write(Source(), e.Description());
+    }
+}
+
+}  // namespace sp::platform

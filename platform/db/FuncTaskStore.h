@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <tuple>
+
+#include "platform/db/Database.h"
+
+namespace sp::platform {
+
+// The process's share of the function-conflict control on one database: which
+// (subsystem, function, key) triples this process holds, and how many task ids it
+// has handed out for each. Across processes a triple is held
+// - on PostgreSQL by a session-level advisory lock of a dedicated session, which the
+//   server drops the moment the session dies;
+// - on SQLite by a row of t_FuncTask naming the holder (computer, process id, random
+//   token) with a heartbeat; a row whose heartbeat is older than kStaleSeconds, or
+//   whose process is gone on this computer, is taken over.
+// All database work runs on one background thread that owns its own connection and
+// refreshes the heartbeats every kHeartbeatSeconds.
+class FuncTaskStore {
+public:
+    static constexpr int kHeartbeatSeconds = 3;
+    static constexpr int kStaleSeconds = 15;
+
+    // The one store of this process for db.
+    static std::shared_ptr<FuncTaskStore> For(const std::shared_ptr<Database>& db);
+    ~FuncTaskStore();
+
+    // A new task id (>= 1), or 0 when another process holds the triple.
+    qint32 Acquire(qint32 subsystem, const QString& function, const QString& key, qint32 userId);
+    // Ends a task; the triple is released with its last task. False for an unknown id.
+    bool Release(qint32 taskId);
+
+    // This process's identity in t_FuncTask.FHolder.
+    const QString& Holder() const { return holder_; }
+
+    FuncTaskStore(const FuncTaskStore&) = delete;
+    FuncTaskStore& operator=(const FuncTaskStore&) = delete;
+
+private:
+    using Triple = std::tuple<qint32, QString, QString>;
+    struct Held {
+        int refs = 0;
+        qint64 lockKey = 0;  // PostgreSQL
+    };
+
+    explicit FuncTaskStore(std::shared_ptr<Database> db);
+    void Run();
+    // Runs job on the worker thread and waits; exceptions come back to the caller.
+    void Call(const std::function<void()>& job);
+    bool Take(const Triple& triple, qint32 userId, Held& held);
+    void Drop(const Triple& triple, const Held& held);
+    void Beat();
+    QVariant Single(const QString& sql, const QVariantList& params);
+
+    std::shared_ptr<Database> db_;
+    QString holder_;
+    QString connectionName_;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> jobs_;
+    bool stop_ = false;
+    std::thread worker_;
+
+    // Worker thread only.
+    std::map<Triple, Held> held_;
+    std::map<qint32, Triple> tasks_;
+    qint32 nextTask_ = 1;
+};
+
+}  // namespace sp::platform
