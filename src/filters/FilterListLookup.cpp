@@ -64,10 +64,10 @@ QString FilterListLookup::LocalCnnString(const QString& givenPath) {
 
     const QFileInfo info(path);
     bool ok = info.isFile();
-    if (ok && !info.isWritable()) {
-        // The list control writes its own settings into the file.
+    // The list control writes its own settings into the file, so a file marked
+    // read-only (as copied from a CD or an archive) is made writable.
+    if (ok && !(QFile::permissions(path) & QFileDevice::WriteOwner))
         QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    }
     // Never let the driver create a file that is not there.
     ok = ok && CanOpenLocalDatabase(path);
     if (!ok) {
