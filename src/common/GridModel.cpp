@@ -1,6 +1,8 @@
 #include "common/GridModel.h"
 
+#include <QList>
 #include <QLocale>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -9,28 +11,41 @@
 #include "common/Basic.h"
 #include "common/ComError.h"
 
+namespace sp::gridcells {
+
+enum class LockState : quint8 { Inherit, Locked, Unlocked };
+
+// One cell, kept small: a list of 20,000 rows of 30 columns holds 600,000 of them.
+// Rare attributes are packed; formats are indexes into the grid's table of formats.
+struct Cell {
+    QString text;
+    QString key;
+    QVariant value;
+    QRgb background = 0;
+    quint16 format = 0;  // 0: the column's format, else the index + 1
+    bool hasBackground = false;
+    bool alignSet = false;  // false: the column's alignment
+    CellAlign align = CellAlign::Left;
+    LockState lock = LockState::Inherit;
+};
+
+}  // namespace sp::gridcells
+
+// Cells move by memmove when rows come and go.
+Q_DECLARE_TYPEINFO(sp::gridcells::Cell, Q_RELOCATABLE_TYPE);
+
 namespace sp {
 
 namespace {
+
+using gridcells::Cell;
+using gridcells::LockState;
 
 // The grid control's own error for a cell or column outside the grid.
 constexpr int kBadIndex = 381;
 
 constexpr double kDefaultColumnWidth = 1200.0;  // twips
 constexpr double kDefaultRowHeight = 300.0;
-
-enum class LockState : quint8 { Inherit, Locked, Unlocked };
-
-struct Cell {
-    QString text;
-    QString key;
-    QVariant value;
-    QString format;
-    QColor background;  // invalid: the grid's own background
-    CellAlign align = CellAlign::Left;
-    bool alignSet = false;  // false: the column's alignment
-    LockState lock = LockState::Inherit;
-};
 
 struct Column {
     bool visible = true;
@@ -121,7 +136,8 @@ struct GridModel::Impl {
     int cols = 0;
     int fixedRows = 1;
     int frozenCols = 0;
-    std::vector<Cell> cells;  // row-major, rows * cols
+    QList<Cell> cells;  // row-major, rows * cols
+    QStringList formats;
     std::vector<Column> columns;
     std::vector<float> rowHeights;  // below 0: the default height
 
@@ -150,14 +166,26 @@ struct GridModel::Impl {
     double clientWidth = 0;
     double clientHeight = 0;
 
-    Cell& At(int r, int c) { return cells[static_cast<size_t>(r - 1) * cols + (c - 1)]; }
-    const Cell& At(int r, int c) const { return cells[static_cast<size_t>(r - 1) * cols + (c - 1)]; }
+    Cell& At(int r, int c) { return cells[static_cast<qsizetype>(r - 1) * cols + (c - 1)]; }
+    const Cell& At(int r, int c) const { return cells[static_cast<qsizetype>(r - 1) * cols + (c - 1)]; }
+
+    QString CellFormat(const Cell& cell) const { return cell.format == 0 ? QString() : formats.at(cell.format - 1); }
+    quint16 FormatIndex(const QString& format) {
+        if (format.isEmpty())
+            return 0;
+        qsizetype i = formats.indexOf(format);
+        if (i < 0) {
+            formats.append(format);
+            i = formats.size() - 1;
+        }
+        return static_cast<quint16>(i + 1);
+    }
     Column& Col(int c) { return columns[static_cast<size_t>(c - 1)]; }
     const Column& Col(int c) const { return columns[static_cast<size_t>(c - 1)]; }
 
     QString FormatOf(int r, int c) const {
         const Cell& cell = At(r, c);
-        return cell.format.isEmpty() ? Col(c).format : cell.format;
+        return cell.format == 0 ? Col(c).format : CellFormat(cell);
     }
 
     QString ValueText(int r, int c, const QVariant& v) const {
@@ -234,7 +262,7 @@ void GridModel::SetRows(int rows) {
     const int old = d->rows;
     if (d->editorOpen && d->editorRow > rows)
         d->editorOpen = false;
-    d->cells.resize(static_cast<size_t>(rows) * d->cols);
+    d->cells.resize(static_cast<qsizetype>(rows) * d->cols);
     d->rowHeights.resize(static_cast<size_t>(rows), -1.0f);
     d->rows = rows;
     d->ClampCursor();
@@ -251,11 +279,11 @@ void GridModel::SetCols(int cols) {
     cols = std::max(cols, 0);
     if (cols == d->cols)
         return;
-    std::vector<Cell> cells(static_cast<size_t>(d->rows) * cols);
+    QList<Cell> cells(static_cast<qsizetype>(d->rows) * cols);
     const int keep = std::min(cols, d->cols);
     for (int r = 1; r <= d->rows; ++r)
         for (int c = 1; c <= keep; ++c)
-            cells[static_cast<size_t>(r - 1) * cols + (c - 1)] = std::move(d->At(r, c));
+            cells[static_cast<qsizetype>(r - 1) * cols + (c - 1)] = std::move(d->At(r, c));
     d->cells = std::move(cells);
     d->columns.resize(static_cast<size_t>(cols));
     d->cols = cols;
@@ -291,9 +319,14 @@ void GridModel::AddRow() { InsertRow(d->rows + 1); }
 void GridModel::InsertRow(int beforeRow) {
     if (beforeRow < 1 || beforeRow > d->rows + 1)
         ThrowBadIndex(QStringLiteral("row %1 of %2").arg(beforeRow).arg(d->rows));
-    const auto at = d->cells.begin() + static_cast<std::ptrdiff_t>(beforeRow - 1) * d->cols;
-    d->cells.insert(at, static_cast<size_t>(d->cols), Cell{});
-    d->rowHeights.insert(d->rowHeights.begin() + (beforeRow - 1), -1.0f);
+    if (beforeRow == d->rows + 1) {
+        // Appending is how lists are filled: no cell moves.
+        d->cells.resize(d->cells.size() + d->cols);
+        d->rowHeights.push_back(-1.0f);
+    } else {
+        d->cells.insert(static_cast<qsizetype>(beforeRow - 1) * d->cols, d->cols, Cell{});
+        d->rowHeights.insert(d->rowHeights.begin() + (beforeRow - 1), -1.0f);
+    }
     ++d->rows;
     if (d->editorOpen && d->editorRow >= beforeRow)
         ++d->editorRow;
@@ -318,8 +351,7 @@ void GridModel::RemoveRow(int row) {
         d->editorOpen = false;
     else if (d->editorOpen && d->editorRow > row)
         --d->editorRow;
-    const auto at = d->cells.begin() + static_cast<std::ptrdiff_t>(row - 1) * d->cols;
-    d->cells.erase(at, at + d->cols);
+    d->cells.remove(static_cast<qsizetype>(row - 1) * d->cols, d->cols);
     d->rowHeights.erase(d->rowHeights.begin() + (row - 1));
     --d->rows;
     if (d->curRow > row)
@@ -438,12 +470,15 @@ void GridModel::SetRangeLocked(int row1, int col1, int row2, int col2, bool lock
 
 QColor GridModel::CellBackground(int row, int col) const {
     SP_CHECK_CELL(row, col);
-    return d->At(row, col).background;
+    const Cell& cell = d->At(row, col);
+    return cell.hasBackground ? QColor::fromRgba(cell.background) : QColor();
 }
 
 void GridModel::SetCellBackground(int row, int col, const QColor& color) {
     SP_CHECK_CELL(row, col);
-    d->At(row, col).background = color;
+    Cell& cell = d->At(row, col);
+    cell.hasBackground = color.isValid();
+    cell.background = color.rgba();
     NotifyCells(row, col, row, col);
 }
 
@@ -454,9 +489,13 @@ void GridModel::SetRangeBackground(int row1, int col1, int row2, int col2, const
         std::swap(col1, col2);
     SP_CHECK_CELL(row1, col1);
     SP_CHECK_CELL(row2, col2);
-    for (int r = row1; r <= row2; ++r)
-        for (int c = col1; c <= col2; ++c)
-            d->At(r, c).background = color;
+    for (int r = row1; r <= row2; ++r) {
+        for (int c = col1; c <= col2; ++c) {
+            Cell& cell = d->At(r, c);
+            cell.hasBackground = color.isValid();
+            cell.background = color.rgba();
+        }
+    }
     NotifyCells(row1, col1, row2, col2);
 }
 
@@ -476,12 +515,12 @@ void GridModel::SetCellAlignment(int row, int col, CellAlign align) {
 
 QString GridModel::CellFormat(int row, int col) const {
     SP_CHECK_CELL(row, col);
-    return d->At(row, col).format;
+    return d->CellFormat(d->At(row, col));
 }
 
 void GridModel::SetCellFormat(int row, int col, const QString& format) {
     SP_CHECK_CELL(row, col);
-    d->At(row, col).format = format;
+    d->At(row, col).format = d->FormatIndex(format);
     NotifyCells(row, col, row, col);
 }
 
