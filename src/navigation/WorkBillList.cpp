@@ -11,6 +11,7 @@
 #include "entry/HostServices.h"
 #include "lookups/CachedLookups.h"
 #include "navigation/ListCondition.h"
+#include "navigation/RedrawOff.h"
 #include "navigation/Texts.h"
 #include "settings/SaveColumnWidth.h"
 #include "workbench/WorkbenchState.h"
@@ -143,11 +144,13 @@ void WorkBillList::RefreshWorkBillList() {
 
 void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
     GridModel& grid = *state_.vlgList;
-    grid.SetRedraw(false);
-    grid.SetRows(1);
-    FillWorkBillRows(records, wcArrangement);
-    if (grid.Cols() >= 2)
-        grid.SetRangeLocked(1, 2, grid.Rows(), grid.Cols(), true);
+    {
+        RedrawOff quiet(grid);
+        grid.SetRows(1);
+        FillWorkBillRows(records, wcArrangement);
+        if (grid.Cols() >= 2)
+            grid.SetRangeLocked(1, 2, grid.Rows(), grid.Cols(), true);
+    }
     grid.SetRedraw(true);
 
     if (grid.Rows() <= 1) {

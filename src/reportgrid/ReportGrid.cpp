@@ -4,9 +4,13 @@
 
 #include "common/Basic.h"
 #include "common/GridModel.h"
+#include "common/IgnoreErrors.h"
 #include "entry/HostServices.h"
+#include "navigation/RedrawOff.h"
 #include "reportgrid/ReportCells.h"
+#include "reportgrid/ReportRowLocks.h"
 #include "reportgrid/Texts.h"
+#include "settings/SaveColumnWidth.h"
 #include "workbench/WorkbenchState.h"
 
 namespace sp {
@@ -17,19 +21,6 @@ constexpr int kGridCols = 37;
 constexpr int kSetupRows = 10;
 constexpr double kDateWidthPadding = 360;  // twips around the date text
 constexpr double kTwipsPerPixel = 15;
-
-// Restores the grid's redraw state when a repaint of many cells is done.
-class RedrawOff {
-public:
-    explicit RedrawOff(GridModel& grid) : grid_(grid), was_(grid.Redraw()) { grid_.SetRedraw(false); }
-    ~RedrawOff() { grid_.SetRedraw(was_); }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    GridModel& grid_;
-    bool was_;
-};
 
 }  // namespace
 
@@ -55,7 +46,9 @@ void ReportGrid::SetupReportColumns(const TextWidth& textWidth) {
     const QString props = state_.host->PropsString();
     RecordsetPtr layout = state_.host->NewMShopProc()->GetReportTitle(props, state_.userId);
 
-    // A new layout starts from nothing: no rows, no codes, no headers left over.
+    // A new layout starts from nothing: no rows, no codes, no headers left over. Rows
+    // that still hold tasks let them go first, or the tasks would outlive their rows.
+    ReportRowLocks(state_).ReleaseAllRowLocks();
     grid.SetRows(1);
     grid.SetFixedRows(1);
     grid.SetCols(kGridCols);
@@ -145,6 +138,19 @@ QString ReportGrid::GetReportColumnCode(int col) const {
         if (cells.Column(code) == col)
             return ReportCodeName(code);
     return QString();
+}
+
+}  // namespace sp
+
+namespace sp {
+
+void ReportGrid::SaveReportColumnWidth(int col) {
+    IgnoreErrors([&] {
+        const QString code = GetReportColumnCode(col);
+        if (code.isEmpty())
+            return;
+        SaveColumnWidth(*state_.host, state_.userId, QStringLiteral("Proc"), code, state_.vlgProc->ColumnWidth(col));
+    });
 }
 
 }  // namespace sp

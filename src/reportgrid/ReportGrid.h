@@ -28,6 +28,9 @@ public:
     void PaintReportGrid();
     // "" for column 1 and for a column that holds no code.
     QString GetReportColumnCode(int col) const;
+    // The user dragged a column's edge: its width goes into the layout of its code.
+    // Failures end it quietly.
+    void SaveReportColumnWidth(int col);
     // "0", or "0." and one "0" per decimal of the work bill's quantities. Raises when the
     // middle tier fails.
     QString QuantityFormat(qint32 interId);

@@ -5,6 +5,7 @@
 #include "common/IgnoreErrors.h"
 #include "entry/HostServices.h"
 #include "lookups/CachedLookups.h"
+#include "navigation/RedrawOff.h"
 #include "reportgrid/ReportCells.h"
 #include "reportgrid/ReportGrid.h"
 #include "reportgrid/ReportRowLocks.h"
@@ -47,11 +48,16 @@ QString ReportHistory::HistoryCondition(const QString& workBillNo, const QString
     return condition;
 }
 
+QStringList ReportHistory::ColumnCodes() const {
+    QStringList codes;
+    for (int col = 2; col <= state_.vlgProc->Cols(); ++col)
+        codes << ReportGrid(state_).GetReportColumnCode(col);
+    return codes;
+}
+
 QString ReportHistory::SelectList() const {
-    GridModel& grid = *state_.vlgProc;
     QStringList expressions;
-    for (int col = 2; col <= grid.Cols(); ++col) {
-        const QString code = ReportGrid(state_).GetReportColumnCode(col);
+    for (const QString& code : ColumnCodes()) {
         const std::optional<ReportCode> c = ReportCodeFromName(code);
         // A column without a code still takes its place, so field j stays column j + 2.
         expressions << (c ? ReportSourceExpression(*c) : QStringLiteral("Null"));
@@ -166,28 +172,26 @@ void ReportHistory::LoadRecords(const QString& filterText) {
             if (const int col = cells.Column(code))
                 IgnoreErrors([&] { grid.SetColumnFormat(col, format); });
 
+    const QStringList codes = ColumnCodes();
     const int serialIndex = cells.Column(ReportCode::HBXH) - 2;
-    const bool redraw = grid.Redraw();
-    grid.SetRedraw(false);
+    RedrawOff quiet(grid);
     for (const QString& record : records) {
         if (!IgnoreErrors([&] { grid.AddRow(); }))
             break;
         const QStringList fields = record.split(QChar(9));
         const QString serial = serialIndex >= 0 ? fields.value(serialIndex) : QString();
-        FillRow(grid.Rows(), fields, serial);
+        FillRow(grid.Rows(), codes, fields, serial);
     }
-    grid.SetRedraw(redraw);
 }
 
-void ReportHistory::FillRow(int row, const QStringList& fields, const QString& serial) {
+void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList& fields, const QString& serial) {
     GridModel& grid = *state_.vlgProc;
     HostServices& host = *state_.host;
     const QString number = state_.currentWorkBillNo;
-    ReportGrid columns(state_);
-    for (int j = 0; j < fields.size() && j + 2 <= grid.Cols(); ++j) {
+    for (int j = 0; j < fields.size() && j < codes.size(); ++j) {
         const int col = j + 2;
         const QString& field = fields[j];
-        const std::optional<ReportCode> code = ReportCodeFromName(columns.GetReportColumnCode(col));
+        const std::optional<ReportCode> code = ReportCodeFromName(codes[j]);
         if (!code)
             continue;
         IgnoreErrors([&] {

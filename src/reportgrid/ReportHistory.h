@@ -37,7 +37,9 @@ public:
 private:
     QString AskRecordFilter();
     void LoadRecords(const QString& filterText);
-    void FillRow(int row, const QStringList& fields, const QString& serial);
+    // codes: the code name of each grid column from 2 on ("" for none).
+    void FillRow(int row, const QStringList& codes, const QStringList& fields, const QString& serial);
+    QStringList ColumnCodes() const;
 
     WorkbenchState& state_;
     RecordFilterDialog filterDialog_;

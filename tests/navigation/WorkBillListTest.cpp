@@ -1,5 +1,6 @@
 #include "lookups/Emps.h"
 #include "navigation/NavigationFixture.h"
+#include "navigation/WorkBillListEvents.h"
 
 namespace sp {
 namespace {
@@ -194,6 +195,38 @@ TEST_F(WorkBillListTest, ColumnWidthIsStoredForItsField) {
     list.OnGridNotify(GridNotify::ColumnResized, 99);  // no such field: nothing
     list.OnGridNotify(GridNotify::DoubleClick, 2);     // not ours
     EXPECT_EQ(fake.statements.size(), 1);
+}
+
+TEST_F(WorkBillListTest, GridEventsHandOverEachRowOnce) {
+    WorkBillListEvents events(list);
+    grid.SetEventSink(&events);
+    SetupList();
+    state.editMode = true;
+    ServeBills({Bill(1, QStringLiteral("WB1")), Bill(2, QStringLiteral("WB2"))});
+    list.RefreshWorkBillList();
+    // The fill's own selection of row 2 is not a second hand-over.
+    EXPECT_EQ(historyNumbers, (QStringList{QString(), QStringLiteral("WB1")}));
+    grid.KeyDown(KeyCode::Down);
+    EXPECT_EQ(historyNumbers.last(), QStringLiteral("WB2"));
+    EXPECT_EQ(historyLoads.size(), 3);
+    grid.ResizeColumnByUser(5, 2000);
+    ASSERT_EQ(fake.statements.size(), 1);
+    EXPECT_TRUE(fake.statements[0].contains(QStringLiteral("Ffield='FWorkBillNO'")));
+    grid.SetEventSink(nullptr);
+}
+
+TEST_F(WorkBillListTest, ThousandsOfBillsAskOncePerPerson) {
+    SetupList();
+    QVector<QVariantList> rows;
+    for (int i = 1; i <= 3000; ++i)
+        rows.append(Bill(i, QStringLiteral("WB%1").arg(i), 351, 0, 0, i % 2 ? 11 : 0));
+    ServeBills(rows);
+    list.RefreshWorkBillList();
+    EXPECT_EQ(grid.Rows(), 3001);
+    EXPECT_EQ(fake.script->Count(QStringLiteral("GetWorkBillByFilter")), 1);
+    EXPECT_EQ(fake.script->Count(QStringLiteral("GetEmpInfo")), 2);
+    EXPECT_EQ(grid.CellText(3001, 5), QStringLiteral("WB3000"));
+    EXPECT_TRUE(grid.Redraw());
 }
 
 }  // namespace

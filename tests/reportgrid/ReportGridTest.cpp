@@ -168,5 +168,26 @@ TEST_F(ReportGridTest, DateTextWidthComesFromTheFont) {
     EXPECT_EQ(grid.ColumnWidth(Col(u"SJWGRQ")), date + 360);
 }
 
+TEST_F(ReportGridTest, NewLayoutLetsHeldRowTasksGo) {
+    UseFullLayout();
+    SetupColumns();
+    state.rowLocks[2] = 40;
+    state.rowLocks[5] = 41;
+    SetupColumns();
+    EXPECT_EQ(fake.login->committed, (QVector<qint32>{40, 41}));
+    EXPECT_EQ(state.rowLocks, QVector<qint32>(11, 0));
+}
+
+TEST_F(ReportGridTest, DraggedWidthIsStoredForTheColumnsCode) {
+    UseFullLayout();
+    SetupColumns();
+    grid.SetColumnWidth(Col(u"JSS"), 1800);
+    ReportGrid(state).SaveReportColumnWidth(Col(u"JSS"));
+    ReportGrid(state).SaveReportColumnWidth(1);  // the selection column has no code
+    ASSERT_EQ(fake.statements.size(), 1);
+    EXPECT_EQ(fake.statements[0],
+              QStringLiteral("Update SHRptDef Set Fwidth=1800 Where Ftype='ProcRpt' And FuserID=7 And Ffield='JSS'"));
+}
+
 }  // namespace
 }  // namespace sp

@@ -1,0 +1,23 @@
+#include "navigation/WorkBillListEvents.h"
+
+#include "common/IgnoreErrors.h"
+#include "navigation/WorkBillList.h"
+
+namespace sp {
+
+void WorkBillListEvents::OnSelectionChanged(int firstRow, int /*rowCount*/) {
+    IgnoreErrors([&] { list_.OnGridNotify(GridNotify::SelectionChanged, firstRow); });
+}
+
+void WorkBillListEvents::OnColumnResized(int col) {
+    IgnoreErrors([&] { list_.OnGridNotify(GridNotify::ColumnResized, col); });
+}
+
+void WorkBillListEvents::OnDoubleClick(int row, int col) {
+    IgnoreErrors([&] {
+        if (onDoubleClick)
+            onDoubleClick(row, col);
+    });
+}
+
+}  // namespace sp
