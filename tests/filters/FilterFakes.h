@@ -215,7 +215,8 @@ struct FilterHarness {
     std::shared_ptr<ConnectionStore> connection = std::make_shared<ConnectionStore>();
     std::unique_ptr<HostServices> host;
 
-    FilterHarness() {
+    // screen: the Ui the dialogs show on (the scripted one when null).
+    explicit FilterHarness(Ui* screen = nullptr) {
         props->props = QStringLiteral("Language=chs;UserID=12.4;UserName=Li;DBInfo={Provider=SQLite;Data Source=erp.db};");
         auto p = props;
         registry.Register<IShareProps>(ProgId::ShareProps(), [p] { return p; });
@@ -251,7 +252,7 @@ struct FilterHarness {
         });
         ComponentContext context;
         context.registry = &registry;
-        context.ui = &ui;
+        context.ui = screen ? screen : &ui;
         context.programFolder = folder.path();
         host = std::make_unique<HostServices>(context);
     }

@@ -1,0 +1,132 @@
+#include "PickListView.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "PickListTableModel.h"
+#include "controls/CatchBoundary.h"
+#include "navigation/ListSelPickList.h"
+#include "navigation/frmList.h"
+
+namespace sp {
+
+namespace {
+// Typing pauses this long before the list is asked again.
+constexpr int kSearchDelayMs = 250;
+}  // namespace
+
+PickListView::PickListView(ListSelPickList& list, QWidget* parent) : QDialog(parent), list_(list) {
+    setObjectName(list.DialogName());
+    setWindowTitle(list.Caption());
+    resize(640, 420);
+
+    search_ = new QLineEdit(this);
+    search_->setObjectName(QStringLiteral("txtSearch"));
+    search_->setClearButtonEnabled(true);
+    search_->setText(list.SearchText());
+
+    model_ = new PickListTableModel(list, this);
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("lstRows"));
+    table_->setModel(model_);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setAlternatingRowColors(true);
+    // Fixed row heights keep tens of thousands of rows as quick as a hundred.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+    table_->horizontalHeader()->setStretchLastSection(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(search_);
+    layout->addWidget(table_, 1);
+    layout->addWidget(buttons);
+
+    searchDelay_ = new QTimer(this);
+    searchDelay_->setSingleShot(true);
+    searchDelay_->setInterval(kSearchDelayMs);
+    connect(searchDelay_, &QTimer::timeout, this, [this] { ApplySearch(); });
+    connect(search_, &QLineEdit::textEdited, this, [this] { searchDelay_->start(); });
+    connect(search_, &QLineEdit::returnPressed, this, [this] {
+        searchDelay_->stop();
+        ApplySearch();
+        table_->setFocus();
+    });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { SyncCurrent(); });
+    connect(table_, &QTableView::doubleClicked, this, [this] { Confirm(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { Confirm(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
+
+    list_.rowsChanged = [this] {
+        model_->Reset();
+        ShowCurrent();
+    };
+    list_.closeView = [this] {
+        closing_ = true;
+        QDialog::done(QDialog::Accepted);
+    };
+    ShowCurrent();
+}
+
+PickListView::~PickListView() {
+    list_.rowsChanged = nullptr;
+    list_.closeView = nullptr;
+}
+
+void PickListView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    QTimer::singleShot(0, this, [this] { CatchBoundary(QStringLiteral("PickListView::Activated"), [&] { list_.Activated(); }); });
+}
+
+void PickListView::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (auto* form = dynamic_cast<frmList*>(&list_))
+        CatchBoundary(QStringLiteral("frmList::Resize"), [&] { form->Resize(width(), height()); });
+}
+
+void PickListView::ApplySearch() {
+    CatchBoundary(QStringLiteral("PickListView::Search"), [&] { list_.SetSearchText(search_->text()); });
+    model_->Reset();
+    ShowCurrent();
+}
+
+void PickListView::SyncCurrent() {
+    const QModelIndex current = table_->currentIndex();
+    CatchBoundary(QStringLiteral("PickListView::Current"),
+                  [&] { list_.SetCurrentRow(current.isValid() ? current.row() : -1); });
+}
+
+void PickListView::ShowCurrent() {
+    const int row = list_.CurrentRow();
+    if (row >= 0 && row < model_->rowCount())
+        table_->setCurrentIndex(model_->index(row, 0));
+}
+
+void PickListView::Confirm() {
+    SyncCurrent();
+    CatchBoundary(QStringLiteral("PickListView::Confirm"), [&] { list_.Confirm(); });
+}
+
+void PickListView::reject() {
+    if (closing_) {
+        QDialog::reject();
+        return;
+    }
+    CatchBoundary(QStringLiteral("PickListView::Cancel"), [&] { list_.Cancel(); });
+    // A model that keeps its dialog open on Cancel still lets the window close.
+    if (!closing_)
+        QDialog::reject();
+}
+
+}  // namespace sp

@@ -1,0 +1,268 @@
+#include "frmWageFilterView.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "controls/CatchBoundary.h"
+#include "filters/Texts.h"
+#include "filters/frmWageFilter.h"
+
+namespace sp {
+
+namespace {
+
+const char* const kIndexProperty = "filterIndex";
+
+int IndexOf(QObject* o) {
+    const QVariant v = o->property(kIndexProperty);
+    return v.isValid() ? v.toInt() : -1;
+}
+
+}  // namespace
+
+frmWageFilterView::frmWageFilterView(frmWageFilter& model, QWidget* parent) : QDialog(parent), model_(model) {
+    setObjectName(model.DialogName());
+    setWindowTitle(FilterTexts::Caption());
+
+    auto* tabs = new QTabWidget(this);
+    tabs->addTab(BuildConditions(), FilterTexts::ConditionTab());
+
+    auto* ok = new QPushButton(FilterTexts::OkButton(), this);
+    ok->setObjectName(QStringLiteral("cmdOK"));
+    ok->setDefault(false);
+    ok->setAutoDefault(false);
+    auto* cancel = new QPushButton(FilterTexts::CancelButton(), this);
+    cancel->setObjectName(QStringLiteral("cmdCancel"));
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { Call("cmdOK_Click", [this] { model_.cmdOK_Click(); }); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch();
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(BuildPlans());
+    body->addWidget(tabs, 1);
+    body->addLayout(buttons);
+    setLayout(body);
+
+    model_.changed = [this] { Refresh(); };
+    model_.closeView = [this] {
+        closing_ = true;
+        QDialog::done(QDialog::Accepted);
+    };
+    Refresh();
+}
+
+frmWageFilterView::~frmWageFilterView() {
+    model_.changed = nullptr;
+    model_.closeView = nullptr;
+}
+
+QWidget* frmWageFilterView::BuildConditions() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    int line = 0;
+    for (int row = 0; row < static_cast<int>(kFilterBoundRows.size()); ++row, ++line) {
+        grid->addWidget(new QLabel(FilterRowLabel(row), page), line, 0);
+        for (int side = 0; side < 2; ++side) {
+            const int index = row * 2 + side;
+            auto* box = new QLineEdit(page);
+            box->setObjectName(QStringLiteral("txtItem_%1").arg(index));
+            box->setProperty(kIndexProperty, index);
+            box->installEventFilter(this);
+            connect(box, &QLineEdit::textEdited, this, [this, index](const QString& text) { BoxEdited(index, text); });
+            auto* lookup = new QToolButton(page);
+            lookup->setObjectName(QStringLiteral("cmdItem_%1").arg(index));
+            lookup->setText(QStringLiteral("..."));
+            lookup->setProperty(kIndexProperty, index);
+            lookup->installEventFilter(this);
+            connect(lookup, &QToolButton::clicked, this,
+                    [this, index] { Call("cmdItem_Click", [this, index] { model_.cmdItem_Click(index); }); });
+            boxes_[static_cast<size_t>(index)] = box;
+            lookupButtons_[static_cast<size_t>(index)] = lookup;
+            if (side == 1)
+                grid->addWidget(new QLabel(FilterTexts::To(), page), line, 3);
+            grid->addWidget(box, line, side == 0 ? 1 : 4);
+            grid->addWidget(lookup, line, side == 0 ? 2 : 5);
+        }
+    }
+    // The two date ranges are shown as the form always had them; they feed nothing.
+    for (const QString& label : {FilterTexts::StartDateLabel(), FilterTexts::FinishDateLabel()}) {
+        grid->addWidget(new QLabel(label, page), line, 0);
+        auto* from = new QDateEdit(QDate::currentDate(), page);
+        auto* to = new QDateEdit(QDate::currentDate(), page);
+        from->setCalendarPopup(true);
+        to->setCalendarPopup(true);
+        grid->addWidget(from, line, 1);
+        grid->addWidget(new QLabel(FilterTexts::To(), page), line, 3);
+        grid->addWidget(to, line, 4);
+        ++line;
+    }
+    grid->addWidget(new QLabel(FilterTexts::GroupByLabel(), page), line, 0);
+    groupBy_ = new QComboBox(page);
+    groupBy_->setObjectName(QStringLiteral("cboGroupBy"));
+    groupBy_->addItems(model_.GroupByItems());
+    connect(groupBy_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!refreshing_)
+            Call("cboGroupBy", [this, index] { model_.SetGroupByIndex(index); });
+    });
+    grid->addWidget(groupBy_, line, 1);
+    grid->setRowStretch(line + 1, 1);
+    return page;
+}
+
+QWidget* frmWageFilterView::BuildPlans() {
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(FilterTexts::PlanLabel(), panel));
+
+    auto* toolbar = new QToolBar(panel);
+    toolbar->setObjectName(QStringLiteral("tlbProject"));
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const std::pair<QString, QString> tools[] = {
+        {QStringLiteral("tlbSave"), FilterTexts::SaveTool()},
+        {QStringLiteral("tlbDel"), FilterTexts::DeleteTool()},
+        {QStringLiteral("tlbClear"), FilterTexts::ClearTool()},
+    };
+    for (const auto& [key, caption] : tools) {
+        QAction* action = toolbar->addAction(caption);
+        action->setObjectName(key);
+        connect(action, &QAction::triggered, this,
+                [this, key = key] { Call("tlbProject_ButtonClick", [this, &key] { model_.tlbProject_ButtonClick(key); }); });
+    }
+    auto* view = new QToolButton(toolbar);
+    view->setObjectName(QStringLiteral("tlbView"));
+    view->setText(FilterTexts::ViewTool());
+    view->setPopupMode(QToolButton::MenuButtonPopup);
+    auto* menu = new QMenu(view);
+    const QStringList items = FilterTexts::ViewMenuItems();
+    for (int i = 0; i < items.size(); ++i) {
+        QAction* action = menu->addAction(items[i]);
+        connect(action, &QAction::triggered, this,
+                [this, i] { Call("tlbProject_ButtonMenuClick", [this, i] { model_.tlbProject_ButtonMenuClick(i + 1); }); });
+    }
+    view->setMenu(menu);
+    connect(view, &QToolButton::clicked, this,
+            [this] { Call("tlbProject_ButtonClick", [this] { model_.tlbProject_ButtonClick(QStringLiteral("tlbView")); }); });
+    toolbar->addWidget(view);
+    layout->addWidget(toolbar);
+
+    plans_ = new QListWidget(panel);
+    plans_->setObjectName(QStringLiteral("lvwProject"));
+    plans_->setToolTip(FilterTexts::PlanColumn());
+    connect(plans_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = plans_->row(item);
+        Call("lvwProject_ItemClick", [this, row] { model_.lvwProject_ItemClick(row); });
+    });
+    layout->addWidget(plans_, 1);
+    return panel;
+}
+
+void frmWageFilterView::Refresh() {
+    refreshing_ = true;
+    for (int i = 0; i < kFilterBoxCount; ++i) {
+        QLineEdit* box = boxes_[static_cast<size_t>(i)];
+        const QString text = model_.txtItem(i);
+        if (box->text() != text)
+            box->setText(text);
+    }
+    groupBy_->setCurrentIndex(model_.GroupByIndex());
+
+    const FilterPlanList& list = model_.lvwProject();
+    plans_->clear();
+    const QIcon icon = style()->standardIcon(QStyle::SP_FileDialogContentsView);
+    for (int i = 0; i < list.Count(); ++i)
+        plans_->addItem(new QListWidgetItem(icon, list.At(i).text));
+    if (list.SelectedIndex() >= 0)
+        plans_->setCurrentRow(list.SelectedIndex());
+    switch (list.View()) {
+    case 0:
+        plans_->setViewMode(QListView::IconMode);
+        plans_->setIconSize(QSize(32, 32));
+        break;
+    case 1:
+        plans_->setViewMode(QListView::IconMode);
+        plans_->setIconSize(QSize(16, 16));
+        break;
+    default:
+        plans_->setViewMode(QListView::ListMode);
+        plans_->setIconSize(QSize(16, 16));
+        break;
+    }
+    refreshing_ = false;
+}
+
+void frmWageFilterView::BoxEdited(int index, const QString& text) {
+    QLineEdit* box = boxes_[static_cast<size_t>(index)];
+    QString kept = text;
+    Call("txtItem_Change", [&] { kept = model_.UserEdit(index, text); });
+    if (kept != text) {
+        // Something refused came in by paste or drop: show what the model kept.
+        const int cursor = box->cursorPosition() - static_cast<int>(text.size() - kept.size());
+        box->setText(kept);
+        box->setCursorPosition(std::max(0, cursor));
+    }
+}
+
+bool frmWageFilterView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int index = IndexOf(watched);
+    if (index < 0)
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // Paste shortcuts are left to the box: what arrives is cleaned in BoxEdited.
+    frmWageFilter::KeyAction action = frmWageFilter::KeyAction::Pass;
+    const bool isBox = qobject_cast<QLineEdit*>(watched) != nullptr;
+    Call("KeyDown", [&] {
+        action = isBox ? model_.txtItem_KeyDown(index, key->key(), key->text()) : model_.cmdItem_KeyDown(index, key->key());
+    });
+    switch (action) {
+    case frmWageFilter::KeyAction::Swallow:
+        return true;
+    case frmWageFilter::KeyAction::NextField:
+        focusNextChild();
+        return true;
+    case frmWageFilter::KeyAction::Pass:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmWageFilterView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    Call("Form_Activate", [this] { model_.Form_Activate(); });
+}
+
+void frmWageFilterView::reject() {
+    if (closing_) {
+        QDialog::reject();
+        return;
+    }
+    Call("QueryClose", [this] { model_.QueryClose(); });
+    if (!closing_)
+        QDialog::reject();
+}
+
+void frmWageFilterView::Call(const char* where, const std::function<void()>& call) {
+    CatchBoundary(QStringLiteral("frmWageFilter::") + QLatin1String(where), call);
+}
+
+}  // namespace sp
