@@ -261,7 +261,7 @@ void GridModel::SetRows(int rows) {
         return;
     const int old = d->rows;
     if (d->editorOpen && d->editorRow > rows)
-        d->editorOpen = false;
+        DropEditor();
     d->cells.resize(static_cast<qsizetype>(rows) * d->cols);
     d->rowHeights.resize(static_cast<size_t>(rows), -1.0f);
     d->rows = rows;
@@ -288,8 +288,7 @@ void GridModel::SetCols(int cols) {
     d->columns.resize(static_cast<size_t>(cols));
     d->cols = cols;
     if (d->editorOpen && d->editorCol > cols)
-        d->editorOpen = false;
-    d->frozenCols = std::min(d->frozenCols, cols);
+        DropEditor();
     d->ClampCursor();
     if (d->redraw)
         emit layoutReset();
@@ -299,6 +298,8 @@ void GridModel::SetCols(int cols) {
 
 void GridModel::SetFixedRows(int rows) {
     d->fixedRows = std::max(rows, 0);
+    if (d->editorOpen && d->editorRow <= d->fixedRows)
+        DropEditor();
     d->ClampCursor();
     if (d->redraw)
         emit layoutReset();
@@ -307,7 +308,8 @@ void GridModel::SetFixedRows(int rows) {
 }
 
 void GridModel::SetFrozenCols(int cols) {
-    d->frozenCols = std::clamp(cols, 0, std::max(d->cols, cols));
+    // Kept as set: columns may still be added after the frozen part is designed.
+    d->frozenCols = std::max(cols, 0);
     if (d->redraw)
         emit layoutReset();
     else
@@ -348,7 +350,7 @@ void GridModel::InsertRow(int beforeRow) {
 void GridModel::RemoveRow(int row) {
     SP_CHECK_ROW(row);
     if (d->editorOpen && d->editorRow == row)
-        d->editorOpen = false;
+        DropEditor();
     else if (d->editorOpen && d->editorRow > row)
         --d->editorRow;
     d->cells.remove(static_cast<qsizetype>(row - 1) * d->cols, d->cols);
@@ -369,6 +371,13 @@ void GridModel::RemoveRow(int row) {
         emit rowsRemoved(row, 1);
     else
         d->pendingRepaint = true;
+}
+
+// The editor's cell is gone: nothing to commit and no rule to tell, but the view
+// must take its editor away.
+void GridModel::DropEditor() {
+    d->editorOpen = false;
+    emit editorStateChanged(false);
 }
 
 // ---------------------------------------------------------------- cells
@@ -688,7 +697,7 @@ int GridModel::LeftCol() const { return d->leftCol > 0 ? d->leftCol : std::min(d
 
 void GridModel::SetLeftCol(int col) {
     SP_CHECK_COL(col);
-    d->leftCol = std::max(col, d->frozenCols + 1);
+    d->leftCol = std::min(std::max(col, d->frozenCols + 1), d->cols);
     emit scrollRequested(TopRow(), LeftCol());
 }
 

@@ -221,6 +221,7 @@ private:
     // EditorCloses, CurrentCellChanged and SelectionChanged in that order.
     void MoveCursor(int row, int col, int selStart, int selCount);
     void MoveBy(int dRow, int dCol, bool extend);
+    void DropEditor();
 
     struct Impl;
     Impl* d;

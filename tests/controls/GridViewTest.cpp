@@ -208,6 +208,15 @@ TEST_F(GridViewTest, ColumnsFollowTheModelAndUserResizesAreReported) {
     EXPECT_EQ(grid.ColumnWidth(6), 2250);
 }
 
+TEST_F(GridViewTest, EditorGoesAwayWithItsRow) {
+    grid.SetCurrentCell(5, 2);
+    QTest::keyClick(view->Table(), Qt::Key_A);
+    ASSERT_TRUE(view->Editor()->isVisible());
+    grid.RemoveRow(5);
+    EXPECT_FALSE(view->Editor()->isVisible());
+    EXPECT_TRUE(log.events.filter(QStringLiteral("close")).isEmpty());
+}
+
 TEST_F(GridViewTest, HeaderShowsTheFixedRowAtItsHeight) {
     grid.SetRowHeight(1, grid.DefaultRowHeight() * 2);
     EXPECT_EQ(view->Table()->horizontalHeader()->height(), view->ToPixels(grid.DefaultRowHeight() * 2));
