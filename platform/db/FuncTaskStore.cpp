@@ -11,6 +11,7 @@
 
 #include "common/ComError.h"
 #include "common/ErrorLog.h"
+#include "platform/db/ValueNormaliser.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -174,7 +175,7 @@ QVariant FuncTaskStore::Single(const QString& sql, const QVariantList& params) {
     QSqlQuery query(QSqlDatabase::database(connectionName_, false));
     query.prepare(sql);
     for (const QVariant& param : params)
-        query.addBindValue(param);
+        query.addBindValue(ValueNormaliser::Bindable(param));
     if (!query.exec())
         throw ComError(ErrorNumber::Database, Source(),
                        QStringLiteral("%1 [%2]").arg(query.lastError().text(), sql.simplified()));
@@ -233,9 +234,8 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("SELECT FHolder, FComputer, FProcessID, FHeartbeat FROM t_FuncTask "
                                      "WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"));
-        query.addBindValue(subsystem);
-        query.addBindValue(function);
-        query.addBindValue(key);
+        for (const QVariant& param : QVariantList{subsystem, function, key})
+            query.addBindValue(ValueNormaliser::Bindable(param));
         if (!query.exec())
             throw ComError(ErrorNumber::Database, Source(), query.lastError().text());
         const QDateTime now = Now();

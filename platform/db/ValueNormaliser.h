@@ -25,7 +25,8 @@ public:
     QVariantList Row(const QSqlQuery& query) const;
 
     static QVariant Normalise(const QVariant& value, Kind kind);
-    // A parameter as the drivers bind it alike on both databases.
+    // A parameter as the drivers bind it alike on both databases: an invalid QVariant
+    // is NULL, a null QString the empty text, a bool 1 or 0.
     static QVariant Bindable(const QVariant& value);
     // The spelling of a lower-cased result name: the schema's for a column of a
     // table, else the statement's, else as returned.

@@ -72,8 +72,14 @@ TEST_P(DatabaseTest, BoundParametersCarryQuotesAndNullsSafely) {
     EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(), 1);
     EXPECT_FALSE(db().Scalar(QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FKey = ?"), {QStringLiteral("none")})
                      .isValid());
+    // A null QString is empty text (the column refuses NULL); only an invalid QVariant is NULL.
+    db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (6, 'six', ?)"), {QString()});
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User WHERE FUserID = 6")), QVariant(QString()));
+    EXPECT_THROW(db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (7, 'seven', ?)"),
+                           {QVariant()}),
+                 ComError);
     EXPECT_EQ(db().Exec(QStringLiteral("UPDATE t_User SET FDescription = ? WHERE FUserID = ?"), {true, 5}), 1);
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User WHERE FUserID = 5")).toString(), QStringLiteral("1"));
 }
 
 TEST_P(DatabaseTest, TextComparesInByteOrder) {

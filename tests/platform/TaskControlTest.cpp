@@ -1,0 +1,199 @@
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <csignal>
+
+#include "BackendTest.h"
+#include "platform/db/FuncTaskStore.h"
+#include "platform/host/TaskControl.h"
+
+namespace sp::testing {
+namespace {
+
+using platform::FuncTaskStore;
+using platform::TaskControl;
+
+const QString kFunction = QStringLiteral("cj0891");
+
+// Another process holding a task, as a second workstation would.
+class Holder {
+public:
+    Holder(const QString& url, const QString& key) {
+        process_.start(QString::fromUtf8(SP_TASK_HOLDER),
+                       {url, QStringLiteral("47"), kFunction, key});
+        if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(30000))
+            return;
+        const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+        if (line.startsWith(QStringLiteral("TASK ")))
+            task_ = line.mid(5).toInt();
+    }
+    ~Holder() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.write("exit\n");
+            if (!process_.waitForFinished(5000))
+                process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    int task() const { return task_; }
+    QString errors() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
+    bool Commit() {
+        process_.write("commit\n");
+        return process_.waitForReadyRead(10000) && QString::fromUtf8(process_.readLine()).trimmed() == QStringLiteral("COMMITTED 1");
+    }
+    void KillHard() {
+        ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
+        process_.waitForFinished(5000);  // reaped: no zombie keeps its process id alive
+    }
+
+private:
+    QProcess process_;
+    int task_ = -1;
+};
+
+class TaskControlTest : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (tdb_)
+            control_ = TaskControl::Create(tdb_->db(), 1);
+    }
+    void TearDown() override { control_.reset(); }
+
+    qint32 Take(TaskControl& control, const QVariant& key, const QString& function = kFunction) {
+        qint32 subsystem = 47;
+        QString fn = function;
+        qint16 a = 0, b = 0;
+        return control.taskexec(subsystem, fn, QStringLiteral("PC"), 3, a, b, key.isValid() ? &key : nullptr);
+    }
+    // Asks again until the task is free or the time is up; the id or 0.
+    qint32 TakeWithin(int milliseconds, const QVariant& key) {
+        QElapsedTimer timer;
+        timer.start();
+        for (;;) {
+            const qint32 id = Take(*control_, key);
+            if (id > 0 || timer.elapsed() > milliseconds)
+                return id;
+            QThread::msleep(50);
+        }
+    }
+
+    std::shared_ptr<TaskControl> control_;
+};
+
+TEST_P(TaskControlTest, ThisProcessMayTakeATaskAgainAndCommitsEachIdOnce) {
+    const qint32 first = Take(*control_, QStringLiteral("WB000123"));
+    const qint32 again = Take(*control_, QStringLiteral("WB000123"));
+    auto otherSession = TaskControl::Create(tdb_->db(), 2);
+    const qint32 third = Take(*otherSession, QStringLiteral("WB000123"));
+    EXPECT_GE(first, 1);
+    EXPECT_GE(again, 1);
+    EXPECT_GE(third, 1);
+    EXPECT_NE(first, again);
+    EXPECT_NE(again, third);
+
+    EXPECT_FALSE(control_->CommitTask(999));
+    EXPECT_FALSE(control_->CommitTask(third)) << "another session's task";
+    EXPECT_TRUE(control_->CommitTask(first));
+    EXPECT_FALSE(control_->CommitTask(first));
+    EXPECT_EQ(control_->OpenTasks(), 1);
+}
+
+TEST_P(TaskControlTest, AnotherProcessIsRefusedUntilTheLastTaskIsCommitted) {
+    const qint32 a = Take(*control_, QStringLiteral("WB000123"));
+    const qint32 b = Take(*control_, QStringLiteral("WB000123"));
+    ASSERT_GE(a, 1);
+    {
+        Holder other(tdb_->url(), QStringLiteral("WB000123"));
+        EXPECT_EQ(other.task(), 0) << other.errors().toStdString();
+    }
+    EXPECT_TRUE(control_->CommitTask(a));
+    {
+        Holder other(tdb_->url(), QStringLiteral("WB000123"));
+        EXPECT_EQ(other.task(), 0) << "one task id is still open";
+    }
+    EXPECT_TRUE(control_->CommitTask(b));
+    Holder other(tdb_->url(), QStringLiteral("WB000123"));
+    EXPECT_GE(other.task(), 1) << other.errors().toStdString();
+
+    // Now the other process holds it; other keys and functions stay free.
+    EXPECT_EQ(Take(*control_, QStringLiteral("WB000123")), 0);
+    EXPECT_GE(Take(*control_, QStringLiteral("WB000124")), 1);
+    EXPECT_GE(Take(*control_, QStringLiteral("WB000123"), QStringLiteral("cj0892")), 1);
+    EXPECT_GE(Take(*control_, QVariant()), 1);
+
+    EXPECT_TRUE(other.Commit());
+    EXPECT_GE(TakeWithin(2000, QStringLiteral("WB000123")), 1);
+}
+
+TEST_P(TaskControlTest, AKilledHolderBlocksNobody) {
+    Holder other(tdb_->url(), QStringLiteral("WB000200"));
+    ASSERT_GE(other.task(), 1) << other.errors().toStdString();
+    EXPECT_EQ(Take(*control_, QStringLiteral("WB000200")), 0);
+    other.KillHard();
+    // On this computer a dead process is noticed at once (SQLite) and the server drops
+    // the dead session's locks within moments (PostgreSQL); never later than the stale limit.
+    EXPECT_GE(TakeWithin(FuncTaskStore::kStaleSeconds * 1000, QStringLiteral("WB000200")), 1);
+}
+
+TEST_P(TaskControlTest, AnEndedSessionReleasesWhatItHeld) {
+    ASSERT_GE(Take(*control_, 123), 1);
+    control_ = TaskControl::Create(tdb_->db(), 1);  // the old session ends
+    Holder other(tdb_->url(), QStringLiteral("123"));
+    EXPECT_GE(other.task(), 1) << "a number key is its text" << other.errors().toStdString();
+}
+
+SP_INSTANTIATE_BACKENDS(TaskControlTest);
+
+// SQLite keeps the holder in t_FuncTask; a workstation elsewhere is judged by its
+// heartbeat only.
+class SqliteTaskRowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tdb_ = TestDatabase::Create(Backend::SQLite);
+        ASSERT_TRUE(tdb_);
+        control_ = TaskControl::Create(tdb_->db(), 1);
+    }
+    void PutForeignRow(const QString& key, int secondsAgo) {
+        tdb_->db()->Exec(
+            QStringLiteral("INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, FHolder, "
+                           "FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"),
+            {key, QDateTime::currentDateTimeUtc().addSecs(-secondsAgo)});
+    }
+    qint32 Take(const QString& key) {
+        qint32 subsystem = 47;
+        QString fn = kFunction;
+        qint16 a = 0, b = 0;
+        const QVariant extra(key);
+        return control_->taskexec(subsystem, fn, QStringLiteral("PC"), 3, a, b, &extra);
+    }
+    std::unique_ptr<TestDatabase> tdb_;
+    std::shared_ptr<TaskControl> control_;
+};
+
+TEST_F(SqliteTaskRowTest, ARowFromElsewhereCountsWhileItsHeartbeatIsFresh) {
+    PutForeignRow(QStringLiteral("fresh"), 2);
+    PutForeignRow(QStringLiteral("stale"), FuncTaskStore::kStaleSeconds + 5);
+    EXPECT_EQ(Take(QStringLiteral("fresh")), 0);
+    const qint32 id = Take(QStringLiteral("stale"));
+    EXPECT_GE(id, 1);
+    const RecordsetPtr row = tdb_->db()->Query(QStringLiteral("SELECT FComputer, FUserID FROM t_FuncTask WHERE FKey = 'stale'"));
+    ASSERT_FALSE(row->Eof());
+    EXPECT_NE(row->Field(0).toString(), QStringLiteral("elsewhere"));
+    EXPECT_EQ(row->Field(1).toInt(), 1);
+    EXPECT_TRUE(control_->CommitTask(id));
+    EXPECT_EQ(tdb_->db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_FuncTask WHERE FKey = 'stale'")).toInt(), 0);
+}
+
+TEST_F(SqliteTaskRowTest, HeldTasksKeepTheirHeartbeatFresh) {
+    ASSERT_GE(Take(QStringLiteral("beat")), 1);
+    const QString sql = QStringLiteral("SELECT FHeartbeat FROM t_FuncTask WHERE FKey = 'beat'");
+    const QDateTime first = tdb_->db()->Scalar(sql).toDateTime();
+    ASSERT_TRUE(first.isValid());
+    QThread::msleep((FuncTaskStore::kHeartbeatSeconds + 1) * 1000);
+    EXPECT_GT(tdb_->db()->Scalar(sql).toDateTime(), first);
+}
+
+}  // namespace
+}  // namespace sp::testing
