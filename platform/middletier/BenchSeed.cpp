@@ -173,7 +173,7 @@ void SeedBench(Database& db, int workBills, int reports) {
             const bool audited = s <= p.audited;
             const QDate day = start.addDays(s / 50);
             rows.Row(wb, s, user, day, worker, 0, 0, day, day, share, share, pass, scrap, pass, 1.5,
-                     share * fee, QString(), audited ? 1 : 0, audited ? user : 0,
+                     share * fee, QStringLiteral(""), audited ? 1 : 0, audited ? user : 0,
                      audited ? QVariant(day) : QVariant(QMetaType::fromType<QDate>()));
             if (audited) {
                 posted[0] += share;

@@ -73,15 +73,18 @@ void SeedDemoReports(Database& db) {
     for (const QVariantList& task : tasks->Rows()) {
         if (taskNo >= kDemoTasks)
             break;
-        RecordsetPtr ops = db.Query(QStringLiteral("SELECT FWBInterID, FAuxQtyPlan, Ffee, FWorkBillNO FROM SHWorkBillEntry "
-                                                   "WHERE FInterID = ? ORDER BY FEntryID"),
-                                    {task.at(0)});
+        RecordsetPtr ops = db.Query(
+            QStringLiteral("SELECT FWBInterID, FAuxQtyPlan, Ffee, CASE WHEN FStatus IN (1, 2) AND FSuspend = 0 "
+                           "THEN 1 ELSE 0 END FROM SHWorkBillEntry WHERE FInterID = ? ORDER BY FEntryID"),
+            {task.at(0)});
         // Each task shows another stage of progress: the first operations are reported
         // and audited, the operation at the front has an audited report and a draft.
         const int reportedOps = std::min(static_cast<int>(ops->Rows().size()), 1 + taskNo % 4);
         double available = Basic::Dbl(ops->Rows().value(0).value(1));
         for (int i = 0; i < reportedOps; ++i) {
             const QVariantList& op = ops->Rows().at(i);
+            if (Basic::Long(op.at(3)) != 1)
+                break;  // a closed or suspended operation takes no reports, nor do those after it
             const qint32 wb = Basic::Long(op.at(0));
             const double fee = Basic::Dbl(op.at(2));
             const double first = std::floor(available * 0.6);

@@ -1,6 +1,7 @@
 #include "platform/middletier/MShopProc.h"
 
 #include <QDate>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "common/Basic.h"
@@ -29,6 +30,17 @@ QString HistoryField(const QVariant& v) {
         s.replace(QLatin1Char('\n'), QLatin1Char(' '));
     }
     return s;
+}
+
+// The workbench joins its serial and memo conditions with "OR" and no blank after the
+// number (" PR.FSerial =  3OR  PR.FMemo Like ..."); both databases refuse a number run
+// into a word. Only that one join is separated, nothing else in the text is touched.
+QString SeparateSerialFromOr(const QString& condition) {
+    static const QRegularExpression joined(QStringLiteral("(PR\\.FSerial\\s*=\\s*-?[0-9.]+)OR\\b"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString text = condition;
+    text.replace(joined, QStringLiteral("\\1 OR"));
+    return text;
 }
 
 qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
@@ -115,7 +127,7 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
                         QStringLiteral(" FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID"
                                        " LEFT JOIN t_SubMessage SMT ON SMT.FInterID = WBE.FTimeUnitID"
                                        " WHERE WBE.FWorkBillNO = ") +
-                        condition + QStringLiteral(" ORDER BY PR.Fserial");
+                        SeparateSerialFromOr(condition) + QStringLiteral(" ORDER BY PR.Fserial");
     RecordsetPtr rs = db_->Query(sql);
     QStringList records;
     records.reserve(rs->RecordCount());

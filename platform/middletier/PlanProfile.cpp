@@ -39,8 +39,9 @@ void PlanProfile::SaveProfile(const QString&, const Collection<DictionaryPtr>& e
         }
         db_->Exec(QStringLiteral("DELETE FROM t_FilterPlan WHERE FRptID = ? AND FPlan = ? AND FKey = ?"),
                   {rptId, plan, key});
+        const QString value = Basic::Text(entry->Item(QStringLiteral("Value")));
         db_->Exec(QStringLiteral("INSERT INTO t_FilterPlan (FRptID, FPlan, FKey, FValue) VALUES (?, ?, ?, ?)"),
-                  {rptId, plan, key, Basic::Text(entry->Item(QStringLiteral("Value")))});
+                  {rptId, plan, key, value.isNull() ? QStringLiteral("") : value});
     }
     transaction.Commit();
 }

@@ -217,6 +217,8 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
         r.deviceId = Basic::Long(Value(d, "FdeviceID"));
         r.teamId = Basic::Long(Value(d, "FteamID"));
         r.memo = Basic::Text(Value(d, "Fmemo")).trimmed();
+        if (r.memo.isNull())
+            r.memo = QStringLiteral("");  // the column holds text, never NULL
         r.forceNew = Basic::Bool(Value(d, "FIsNew"));
 
         // The records carry no new/edit flag: a serial not stored yet is new. The

@@ -1,0 +1,186 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <thread>
+
+#include "MiddleTierFixture.h"
+#include "common/Basic.h"
+#include "platform/middletier/LayoutStore.h"
+#include "platform/middletier/ListSelData.h"
+#include "platform/middletier/MiddleTierRegistration.h"
+#include "platform/middletier/OperationLedger.h"
+#include "platform/middletier/PlanProfile.h"
+
+namespace sp::testing {
+namespace {
+
+class StoresTest : public MiddleTierTest {
+protected:
+    int LayoutRows(const char* type, qint32 user) {
+        return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"),
+                           {QString::fromLatin1(type), user})
+            .toInt();
+    }
+};
+
+TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
+    platform::MShopProc q = query();
+    RecordsetPtr report = q.GetReportTitle(Props(Clerk), 7);
+    ASSERT_EQ(report->RecordCount(), 36);
+    EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("GPH"));
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
+                                         "Ffield = 'GPH'")).toInt(),
+              0) << "grid column 2 is never renumbered by the settings dialog";
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
+                                         "Ffield = 'HBXH'")).toInt(),
+              1);
+    QSet<QString> codes;
+    for (; !report->Eof(); report->MoveNext())
+        codes.insert(report->Field(QStringLiteral("Ffield")).toString());
+    EXPECT_EQ(codes.size(), 36);
+
+    RecordsetPtr list = q.GetWorkBillTitle(Props(Clerk), 7);
+    for (int i = 0; i < 4; ++i)
+        list->MoveNext();
+    EXPECT_EQ(list->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("FWorkBillNO")) << "fifth column";
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7 AND "
+                                         "Ffield = 'FWorkBillNO'")).toInt(),
+              5);
+
+    // The user's own order wins; equal positions keep the default's order.
+    db().Exec(QStringLiteral("UPDATE SHRptDef SET Forder = 1 WHERE Ftype = 'ProcRpt' AND FuserID = 7"));
+    db().Exec(QStringLiteral("UPDATE SHRptDef SET Forder = 0 WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND Ffield = 'MEMO'"));
+    report = q.GetReportTitle(Props(Clerk), 7);
+    EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("MEMO"));
+    report->MoveNext();
+    EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("GPH"));
+    EXPECT_EQ(LayoutRows("ProcRpt", 7), 36) << "reading again stores nothing";
+
+    // After a restore (the dialog deletes the rows) the default comes back.
+    db().Exec(QStringLiteral("DELETE FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7"));
+    EXPECT_FALSE(q.GetWorkBillTitle(Props(Clerk), 7)->Eof());
+}
+
+TEST_P(StoresTest, TwoWorkstationsAskingAtOnceStoreOneDefault) {
+    for (qint32 user = 20; user < 24; ++user) {
+        std::vector<std::thread> stations;
+        std::atomic<int> failures{0};
+        for (int s = 0; s < 2; ++s)
+            stations.emplace_back([&, user] {
+                try {
+                    if (query().GetReportTitle(Props(Clerk), user)->RecordCount() != 36)
+                        ++failures;
+                } catch (const ComError&) {
+                    ++failures;
+                }
+            });
+        for (auto& t : stations)
+            t.join();
+        EXPECT_EQ(failures, 0);
+        EXPECT_EQ(LayoutRows("ProcRpt", user), 36);
+    }
+}
+
+TEST_P(StoresTest, PlansRoundTripWithQuotesInNames) {
+    platform::PlanProfile profile(shared());
+    const QString p = Props(Clerk);
+    const QString name = QStringLiteral("O'Brien 的方案");
+    auto save = [&](const QString& plan, const QString& value) {
+        Collection<DictionaryPtr> entries;
+        for (const char* key : {"BDept", "EDept", "BWC", "EWC", "BICMO", "EICMO", "BWB", "EWB", "BTeam", "ETeam",
+                                "BWorker", "EWorker", "BItem", "EItem"}) {
+            auto e = NewDictionary();
+            e->Set(QStringLiteral("RptID"), 600);
+            e->Set(QStringLiteral("Plan"), plan);
+            e->Set(QStringLiteral("Key"), QString::fromLatin1(key));
+            e->Set(QStringLiteral("Value"), value);
+            entries.Add(e);
+        }
+        profile.SaveProfile(p, entries);
+    };
+    EXPECT_EQ(profile.GetPlanValue(p, 600, Basic::SqlQuote(name)), nullptr);
+    save(name, QStringLiteral("D'01"));
+    save(QStringLiteral("默认方案"), QString());
+    save(name, QStringLiteral("D02"));  // replaces
+    RecordsetPtr plans = profile.GetPlanList(p, 600);
+    EXPECT_EQ(plans->RecordCount(), 2);
+    RecordsetPtr values = profile.GetPlanValue(p, 600, Basic::SqlQuote(name));
+    ASSERT_NE(values, nullptr);
+    EXPECT_EQ(values->RecordCount(), 14);
+    values->SetFilter(QStringLiteral("FKey='EWC'"));
+    EXPECT_EQ(values->Field(QStringLiteral("FValue")).toString(), QStringLiteral("D02"));
+    EXPECT_EQ(profile.GetPlanValue(p, 601, Basic::SqlQuote(name)), nullptr) << "plans are per report";
+    profile.DelPlan(p, 600, Basic::SqlQuote(name));
+    EXPECT_EQ(profile.GetPlanValue(p, 600, Basic::SqlQuote(name)), nullptr);
+    EXPECT_EQ(profile.GetPlanList(p, 600)->RecordCount(), 1);
+}
+
+TEST_P(StoresTest, SelectionListsHonourTheirAliasesAndSearch) {
+    platform::ListSelData lists(shared());
+    ASSERT_TRUE(lists.Open(QStringLiteral("x|1|u"), QString()));
+    EXPECT_EQ(lists.ListName(601), QStringLiteral("工序计划单"));
+    EXPECT_EQ(lists.ListName(36), QStringLiteral("生产任务单"));
+    Recordset columns = lists.Columns(601);
+    EXPECT_EQ(columns.Field(QStringLiteral("FField")).toString(), QStringLiteral("FWorkBillNO"));
+
+    auto numbers = [](const RecordsetPtr& rs, const char* field) {
+        QStringList out;
+        for (; !rs->Eof(); rs->MoveNext())
+            out << rs->Field(QString::fromLatin1(field)).toString();
+        return out;
+    };
+    const QString pick = QStringLiteral(" (u1.FCancellation = 0 and u1.FStatus=1 And t3.Fstatus in (1,2) and t3.Fsuspend=0 ) ");
+    RecordsetPtr rs = lists.Rows(601, pick, QString(), 100);
+    EXPECT_EQ(numbers(rs, "FWorkBillNO"), (QStringList{QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Field(QStringLiteral("FInterID")).toInt(), WB11) << "FInterID is the work bill's FWBInterID";
+    EXPECT_EQ(rs->Field(QStringLiteral("FEntryID")).toInt(), 10);
+    const QString range = QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus > 0)");
+    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("wb-12"), 100)->RecordCount(), 1) << "search ignores case";
+    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("铣"), 100)->RecordCount(), 1) << "process name is shown";
+    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("x' OR '1'='1"), 100)->RecordCount(), 0);
+    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("%"), 100)->RecordCount(), 0) << "wildcards are literal";
+    EXPECT_EQ(lists.Rows(601, range, QString(), 2)->RecordCount(), 2);
+
+    const QString tasks = QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>=0)");
+    EXPECT_EQ(numbers(lists.Rows(36, tasks, QString(), 100), "FBillNo"), (QStringList{QStringLiteral("MO-1"), QStringLiteral("MO-4")}));
+    EXPECT_THROW(lists.Rows(5, QString(), QString(), 10), ComError);
+}
+
+TEST_P(StoresTest, SeedsAreConsistentByConstruction) {
+    platform::SeedDemoReports(db());
+    EXPECT_GT(ReportCount(WB11), 0);
+    EXPECT_GT(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE Fstatus = 0")).toInt(), 0);
+    EXPECT_GT(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE Fstatus = 1")).toInt(), 0);
+    const int demo = db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt();
+    platform::SeedDemoReports(db());
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo) << "a second run adds nothing";
+
+    platform::SeedBench(db(), 23, 1400);
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo + 1400);
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT MAX(c) FROM (SELECT COUNT(*) AS c FROM SHProcRpt GROUP BY FWBInterID) t"))
+                  .toInt(),
+              1000);
+    EXPECT_TRUE(query().GetWorkBillByFilter(Props(Clerk), true, QString())->Eof())
+        << "posted totals match audited reports and every routing is in line";
+    platform::SeedBench(db(), 5, 10);  // seeding twice does not collide
+}
+
+TEST(LocalSwitchFile, CreatedOnceAsASmallDatabase) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("erp"));
+    platform::InstallLocalSwitchFile(folder);
+    const QString path = QDir(folder).filePath(QStringLiteral("ErpSwitch.sss"));
+    ASSERT_TRUE(QFileInfo::exists(path));
+    const auto modified = QFileInfo(path).lastModified();
+    platform::InstallLocalSwitchFile(folder);
+    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
+}
+
+SP_MIDDLETIER_BACKENDS(StoresTest);
+
+}  // namespace
+}  // namespace sp::testing
