@@ -53,6 +53,7 @@ void ReportGrid::SetupReportColumns(const TextWidth& textWidth) {
     grid.SetFixedRows(1);
     grid.SetCols(kGridCols);
     grid.SetRows(kSetupRows);
+    grid.SetFrozenCols(1);  // the selection column stays at the left
     grid.SetRowHeight(1, grid.DefaultRowHeight() * 2);
     for (int col = 1; col <= kGridCols; ++col) {
         grid.SetCellText(1, col, QString());

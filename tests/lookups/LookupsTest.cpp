@@ -4,7 +4,6 @@
 #include "lookups/Emps.h"
 #include "lookups/FakeHost.h"
 #include "lookups/Teams.h"
-#include "workbench/WorkbenchState.h"
 
 namespace sp {
 namespace {
@@ -62,17 +61,6 @@ TEST_F(LookupsTest, NamedRecordNeverAsksTheMiddleTier) {
     EXPECT_TRUE(fake.script->calls.isEmpty());
     EXPECT_EQ(emp.EID(), 99);
     EXPECT_EQ(emp.Eno(), QStringLiteral("OTHER"));
-}
-
-TEST_F(LookupsTest, OtherPropertiesOnlyStoreAndNewRecordIsEmpty) {
-    Emp emp(fake.host.get());
-    EXPECT_EQ(emp.EID(), 0);
-    EXPECT_TRUE(emp.Eno().isEmpty());
-    emp.SetPro(4);
-    Dev dev(fake.host.get());
-    dev.SetDtype(2);
-    dev.SetDWC(8);
-    EXPECT_TRUE(fake.script->calls.isEmpty());
 }
 
 TEST_F(LookupsTest, FailedCompletionReachesTheCaller) {
@@ -133,21 +121,6 @@ TEST(LookupCollectionsTest, RecordsWithoutNumberAreKeyedToo) {
     devs.Add(std::make_shared<Dev>());
     EXPECT_THROW(devs.Add(std::make_shared<Dev>()), ComError);
     EXPECT_TRUE(devs.Contains(QString()));
-}
-
-TEST(WorkbenchCachesTest, CreatedOnFirstUseAndReleased) {
-    WorkbenchState state;
-    EXPECT_EQ(state.emps, nullptr);
-    Emps& e = state.EmpsCache();
-    EXPECT_EQ(&e, &state.EmpsCache());
-    e.Add(std::make_shared<Emp>());
-    state.DevsCache();
-    state.TeamsCache();
-    state.ReleaseCaches();
-    EXPECT_EQ(state.emps, nullptr);
-    EXPECT_EQ(state.devs, nullptr);
-    EXPECT_EQ(state.teams, nullptr);
-    EXPECT_EQ(state.EmpsCache().Count(), 0);
 }
 
 }  // namespace

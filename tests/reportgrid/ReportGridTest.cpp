@@ -27,6 +27,7 @@ TEST_F(ReportGridTest, LayoutInItsOwnOrderAndCaseBuildsTheColumns) {
     EXPECT_EQ(grid.Rows(), 10);
     EXPECT_EQ(grid.Cols(), 37);
     EXPECT_EQ(grid.FixedRows(), 1);
+    EXPECT_EQ(grid.FrozenCols(), 1);
     EXPECT_EQ(grid.RowHeight(1), grid.DefaultRowHeight() * 2);
     EXPECT_EQ(grid.CellText(1, 1), QStringLiteral("选择"));
     EXPECT_EQ(state.rowLocks, QVector<qint32>(11, 0));
