@@ -2,7 +2,7 @@
 
 // Fakes of the host and middle-tier components for the workbench parts' tests: one
 // script object holds what each middle-tier method answers (unset methods raise), and
-// every NewMShopProc() gets a fresh object over that script, as the contract wants.
+// every NewMShopProc() gets a fresh object over that script, as the host does.
 
 #include <QHash>
 #include <QStringList>
