@@ -112,6 +112,9 @@ GridView::GridView(GridModel* model, QWidget* parent)
     frozen_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     frozen_->setStyleSheet(QStringLiteral("QTableView { border-right: 1px solid palette(dark); }"));
     table_->viewport()->stackUnder(frozen_);
+    // The frozen table's height and the reported client size follow the main viewport,
+    // which the table sizes after this widget has had its own resize.
+    table_->viewport()->installEventFilter(this);
     table_->setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(table_);
 
@@ -410,9 +413,11 @@ bool GridView::PageKey(int key, Qt::KeyboardModifiers modifiers) {
 
 void GridView::GridTextTyped(const QString& text) {
     CatchBoundary(kSource, [&] {
-        if (model_->EditorOpen())
+        const bool wasOpen = model_->EditorOpen();
+        if (wasOpen)
             model_->SetEditorText(editor_->text());
-        model_->TypeText(text);
+        if (model_->TypeText(text) && wasOpen)
+            editor_->setText(model_->EditorText());
     });
 }
 
@@ -481,6 +486,12 @@ void GridView::CommitUserResizes() {
 }
 
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_->viewport() && event->type() == QEvent::Resize) {
+        UpdateFrozenGeometry();
+        UpdateEditorGeometry();
+        ReportClientSize();
+        return false;
+    }
     if (watched == editor_ && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         switch (key->key()) {
