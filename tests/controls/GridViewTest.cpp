@@ -173,6 +173,9 @@ TEST_F(GridViewTest, FrozenColumnsStayWhileTheRestScrolls) {
     ASSERT_TRUE(frozen->isVisible());
     const int frozenX = frozen->geometry().x();
     EXPECT_EQ(frozen->geometry().width(), 2 * view->ToPixels(1500));
+    view->resize(420, 360);  // the frozen part spans the whole height, after resizes too
+    QApplication::processEvents();
+    EXPECT_EQ(frozen->height(), view->Table()->viewport()->height() + view->Table()->horizontalHeader()->height());
 
     view->Table()->horizontalScrollBar()->setValue(view->Table()->horizontalScrollBar()->maximum());
     view->Table()->verticalScrollBar()->setValue(200);
