@@ -5,12 +5,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include "controls/QtUi.h"
 #include "dialogs/FilterDialogViews.h"
 #include "filters/FilterFakes.h"
 #include "filters/frmWageFilter.h"
+#include "navigation/frmList.h"
 
 using namespace sp;
 
@@ -59,6 +61,39 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
     EXPECT_EQ(result->Item(QStringLiteral("EDept")).toString(), QStringLiteral("Z9"));
     EXPECT_EQ(result->Item(QStringLiteral("BWC")).toString(), QString());
     EXPECT_EQ(h.settings->sections.value(QStringLiteral("Q8SHProcRpt600")).value(QStringLiteral("BDept")), QStringLiteral(" A1"));
+}
+
+// The list form over a long list: OK maps to "SelectOK" with the row the user chose,
+// Escape to "Exit".
+TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
+    RegisterFilterDialogViews();
+    QtUi screen;
+    test::FilterHarness h(&screen);
+    for (int i = 1; i <= 20000; ++i)
+        h.lists->rows.append({i, 1, QStringLiteral("WB%1").arg(i, 5, 10, QLatin1Char('0'))});
+
+    int rowsShown = 0;
+    screen.SetShownHook([&](QWidget* window) {
+        auto* table = window->findChild<QTableView*>(QStringLiteral("lstRows"));
+        ASSERT_TRUE(table);
+        rowsShown = table->model()->rowCount();
+        table->setCurrentIndex(table->model()->index(4, 0));
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    });
+    frmList picked(*h.host);
+    picked.SetListID(601);
+    picked.InitData();
+    picked.ShowModal();
+    EXPECT_EQ(rowsShown, 20000);
+    ASSERT_TRUE(picked.OK());
+    EXPECT_EQ(picked.Selected()->Item(1).Value(QStringLiteral("FBillNo")).toString(), QStringLiteral("WB00005"));
+
+    screen.SetShownHook([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
+    frmList cancelled(*h.host);
+    cancelled.SetListID(601);
+    cancelled.InitData();
+    cancelled.ShowModal();
+    EXPECT_FALSE(cancelled.OK());
 }
 
 }  // namespace

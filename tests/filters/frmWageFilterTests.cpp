@@ -9,6 +9,7 @@
 #include "filters/FilterBounds.h"
 #include "filters/frmWageFilter.h"
 #include "navigation/frmList.h"
+#include "platform/host/SettingsFile.h"
 
 using namespace sp;
 using namespace sp::test;
@@ -309,6 +310,57 @@ TEST_F(WageFilter, ListLookupMakesAReadOnlyLocalFileWritable) {
     auto f = Open();
     EXPECT_EQ(f->ListLookup().LocalCnnString(), QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';'));
     EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
+}
+
+// The host's real settings file in the program folder.
+class WageFilterSettingsFile : public WageFilter {
+protected:
+    void SetUp() override {
+        h.registry.Register<ISettingsFile>(ProgId::SettingsFile(),
+                                           [] { return std::make_shared<platform::SettingsFile>(); });
+    }
+    QString IniPath() const { return h.folder.filePath(QStringLiteral("Q8SHProcRpt.ini")); }
+    void WriteIni(const QByteArray& bytes) {
+        QFile f(IniPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+};
+
+TEST_F(WageFilterSettingsFile, BoundsRoundTripThroughTheFile) {
+    Run([](frmWageFilter& f) {
+        f.UserEdit(0, QStringLiteral(" 部门, 01 "));
+        f.UserEdit(9, QStringLiteral("班组=7;x"));
+        f.cmdCancel_Click();
+    });
+    auto again = Open();
+    EXPECT_EQ(again->txtItem(0), QStringLiteral(" 部门, 01 "));
+    EXPECT_EQ(again->txtItem(9), QStringLiteral("班组=7;x"));
+}
+
+TEST_F(WageFilterSettingsFile, GarbageOrUnwritableFilesGiveEmptyBoxesWithoutFailing) {
+    const QByteArray garbage[] = {
+        QByteArray("\x00\xff\xfe[[[=\n\x01" "BDept\n", 16),
+        QByteArray("[Q8SHProcRpt600\nBDept\n=\n"),
+        QByteArray(70000, '['),
+    };
+    for (const QByteArray& bytes : garbage) {
+        WriteIni(bytes);
+        auto f = Open();
+        for (int i = 0; i < kFilterBoxCount; ++i)
+            EXPECT_EQ(f->txtItem(i), QString()) << i;
+    }
+    // A settings file that cannot be written (a folder in its place) loses the bounds
+    // quietly; the dialog still confirms.
+    QFile::remove(IniPath());
+    ASSERT_TRUE(QDir().mkpath(IniPath()));
+    DictionaryPtr result;
+    EXPECT_NO_THROW(result = Run([](frmWageFilter& f) {
+                        f.UserEdit(0, QStringLiteral("01"));
+                        f.cmdOK_Click();
+                    }));
+    EXPECT_EQ(result->Item(QStringLiteral("BDept")).toString(), QStringLiteral("01"));
+    EXPECT_EQ(Open()->txtItem(0), QString());
 }
 
 }  // namespace
