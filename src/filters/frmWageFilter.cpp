@@ -148,12 +148,17 @@ void frmWageFilter::cmdItem_Click(int index) {
 }
 
 void frmWageFilter::ItemLookUp(int index, qint32 itemClass, const QString& filter, bool searchFromBox) {
-    // A lookup that fails or is cancelled leaves the box as it is.
-    const LookupResultPtr chosen = ValueOrEmpty<LookupResultPtr>([&] {
+    // A lookup that fails is shown by the host's error display, like every lookup;
+    // failed or cancelled, it leaves the box as it is.
+    LookupResultPtr chosen;
+    try {
         auto view = host_.Registry().Create<IGLView>(ProgId::GLView());
         const QVariant search = searchFromBox ? QVariant(txtItem(index)) : QVariant();
-        return view->ItemLookUp(itemClass, search, filter, nullptr);
-    });
+        chosen = view->ItemLookUp(itemClass, search, filter, nullptr);
+    } catch (const ComError& e) {
+        IgnoreErrors([&] { host_.Registry().Create<IErrorDisplay>(ProgId::ErrorDisplay())->HandleError(e); });
+        return;
+    }
     if (!chosen || !chosen->ReturnOK || !chosen->ReturnObject)
         return;
     const LookupEntry& entry = *chosen->ReturnObject;

@@ -111,6 +111,12 @@ struct LookupScript {
     QVector<qint32> classes;
     QStringList filters;
     QStringList searches;
+    bool fail = false;           // the lookup raises an error
+    QStringList handledErrors;   // what the error display was handed
+};
+struct FakeErrorDisplay : IErrorDisplay {
+    std::shared_ptr<LookupScript> script;
+    void HandleError(const ComError& e) override { script->handledErrors.append(e.Description()); }
 };
 struct FakeGLView : IGLView {
     std::shared_ptr<LookupScript> script;
@@ -122,12 +128,16 @@ struct FakeGLView : IGLView {
         return r;
     }
     LookupResultPtr ItemLookUp(qint32 c, const QVariant& search, const QString& filter, const DictionaryPtr&) override {
+        if (script->fail)
+            throw ComError(ErrorNumber::Database, QStringLiteral("GLView"), QStringLiteral("lookup down"));
         script->classes.append(c);
         script->filters.append(filter);
         script->searches.append(search.toString());
         return Next();
     }
     LookupResultPtr SubMesLookup(qint32& type, QString& search) override {
+        if (script->fail)
+            throw ComError(ErrorNumber::Database, QStringLiteral("GLView"), QStringLiteral("lookup down"));
         script->classes.append(type);
         script->searches.append(search);
         return Next();
@@ -235,6 +245,11 @@ struct FilterHarness {
         auto l = lookups;
         registry.Register<IGLView>(ProgId::GLView(), [l] {
             auto f = std::make_shared<FakeGLView>();
+            f->script = l;
+            return f;
+        });
+        registry.Register<IErrorDisplay>(ProgId::ErrorDisplay(), [l] {
+            auto f = std::make_shared<FakeErrorDisplay>();
             f->script = l;
             return f;
         });

@@ -236,6 +236,18 @@ TEST_F(WageFilter, TeamAndProcessLookupsWriteTheEntryNumber) {
     EXPECT_EQ(f->txtItem(13), QStringLiteral("kept"));
 }
 
+TEST_F(WageFilter, AFailingLookupIsShownByTheErrorDisplayAndLeavesTheBox) {
+    auto f = Open();
+    h.lookups->fail = true;
+    for (int index : {0, 3, 8, 11, 12}) {
+        f->UserEdit(index, QStringLiteral("kept"));
+        f->cmdItem_Click(index);
+        EXPECT_EQ(f->txtItem(index), QStringLiteral("kept"));
+    }
+    EXPECT_EQ(h.lookups->handledErrors, QStringList(5, QStringLiteral("lookup down")));
+    EXPECT_TRUE(h.ui.messages.isEmpty());
+}
+
 TEST_F(WageFilter, F7AndF8OpenTheLookupOfTheirBoxOrButton) {
     auto f = Open();
     h.lookups->results = {Chosen(QStringLiteral("E1"), QStringLiteral("E1s")), Chosen(QStringLiteral("T1"), QString())};
