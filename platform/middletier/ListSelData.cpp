@@ -109,7 +109,7 @@ RecordsetPtr ListSelData::Rows(qint32 listId, const QString& filter, const QStri
                               " LEFT JOIN t_ICItem itm ON itm.FItemID = t3.FItemID"
                               " LEFT JOIN t_WorkCenter wc ON wc.FInterID = t3.FWorkCenterID"
                               " LEFT JOIN t_SubMessage smr ON smr.FInterID = t3.FOperID"
-                              " WHERE t3.FStatus IN (1, 2) AND t3.FSuspend = 0 AND u1.FCancellation = 0"
+                              " WHERE +t3.FStatus IN (1, 2) AND t3.FSuspend = 0 AND u1.FCancellation = 0"
                               " AND u1.FStatus IN (1, 2)");
     } else {
         select << QStringLiteral("v1.FInterID");

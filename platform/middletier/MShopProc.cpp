@@ -1,6 +1,9 @@
 #include "platform/middletier/MShopProc.h"
 
 #include <QDate>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -41,6 +44,33 @@ QString SeparateSerialFromOr(const QString& condition) {
     QString text = condition;
     text.replace(joined, QStringLiteral("\\1 OR"));
     return text;
+}
+
+// User names for the history's biller and checker columns: a history of n records
+// asks up to 2n times for the same few users. Names are kept a few seconds; a renamed
+// user shows under the new name on the next load.
+QString CachedUserName(Database& db, qint32 userId) {
+    struct Entry {
+        QString name;
+        QElapsedTimer age;
+    };
+    static QMutex mutex;
+    static QHash<QString, Entry> names;
+    const QString key = QString::number(reinterpret_cast<quintptr>(&db)) + QLatin1Char('/') + QString::number(userId);
+    {
+        QMutexLocker lock(&mutex);
+        auto it = names.constFind(key);
+        if (it != names.constEnd() && it->age.elapsed() < 5000)
+            return it->name;
+    }
+    Entry entry;
+    entry.name = Basic::Text(db.Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"), {userId}));
+    entry.age.start();
+    QMutexLocker lock(&mutex);
+    if (names.size() > 1000)
+        names.clear();
+    names.insert(key, entry);
+    return entry.name;
 }
 
 qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
@@ -215,8 +245,7 @@ double MShopProc::GetControlHandOverQty(const QString&, const qint32& interId, c
 }
 
 QString MShopProc::GetUserName(const QString&, const QString& userId) {
-    return Basic::Text(db_->Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"),
-                                   {Basic::RoundWhole(Basic::Val(userId))}));
+    return CachedUserName(*db_, Basic::RoundWhole(Basic::Val(userId)));
 }
 
 void MShopProc::GetEmpInfo(const QString&, QString& number, qint32& id, QString& name, qint32& group) {
