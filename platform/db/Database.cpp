@@ -55,6 +55,7 @@ struct ThreadConnection {
     QString name;
     int depth = 0;
     bool doomed = false;  // an inner guard gave up: the outer one may not commit
+    bool lost = false;    // the server went away: open a new one on next use
 };
 
 // This thread's connections, by pool.
@@ -160,8 +161,14 @@ void Database::OpenPhysical(QSqlDatabase& db) {
 QSqlDatabase Database::Connection() {
     auto& mine = ThisThread().byPool;
     auto found = mine.find(poolName_);
-    if (found != mine.end())
-        return QSqlDatabase::database(found->second.name, false);
+    if (found != mine.end()) {
+        if (!found->second.lost)
+            return QSqlDatabase::database(found->second.name, false);
+        const QString lost = found->second.name;
+        mine.erase(found);
+        if (PoolRegistry::Instance().Take(poolName_, lost))
+            QSqlDatabase::removeDatabase(lost);
+    }
 
     const QString name = QStringLiteral("%1/%2").arg(poolName_).arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
     const QString driver = url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
@@ -180,7 +187,7 @@ QSqlDatabase Database::Connection() {
         std::lock_guard lock(registry.mutex);
         registry.pools[poolName_].insert(name);
     }
-    mine[poolName_] = ThreadConnection{name, 0, false};
+    mine[poolName_] = ThreadConnection{name, 0, false, false};
     return QSqlDatabase::database(name, false);
 }
 
@@ -197,24 +204,57 @@ QSqlDatabase Database::OpenDedicated(const QString& name) {
     return db;
 }
 
+void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& params) {
+    bool ok;
+    if (params.isEmpty()) {
+        ok = query.exec(sql);
+    } else {
+        ok = query.prepare(sql);
+        if (ok) {
+            for (const QVariant& param : params)
+                query.addBindValue(ValueNormaliser::Bindable(param));
+            ok = query.exec();
+        }
+    }
+    if (!ok)
+        Failed(query.lastError(), sql);
+}
+
+void Database::Failed(const QSqlError& error, const QString& sql) {
+    if (url_.dialect == Dialect::PostgreSQL && DropIfDead())
+        Fail(QStringLiteral("The connection to the database server was lost (%1); the next call connects again. [%2]")
+                 .arg(error.text().trimmed(), sql.simplified().left(300)));
+    FailStatement(error, sql);
+}
+
+bool Database::DropIfDead() {
+    auto& mine = ThisThread().byPool;
+    const auto found = mine.find(poolName_);
+    if (found == mine.end())
+        return false;
+    const QString name = found->second.name;
+    {
+        QSqlDatabase session = QSqlDatabase::database(name, false);
+        QSqlQuery probe(session);
+        if (session.isOpen() && probe.exec(QStringLiteral("SELECT 1")))
+            return false;
+    }
+    // A server restart or a network failure: the session and its transaction are
+    // gone. This thread opens a fresh connection on next use (not now: the failed
+    // statement's query still refers to this one).
+    found->second.lost = true;
+    found->second.depth = 0;
+    found->second.doomed = false;
+    return true;
+}
+
 RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
     QSqlQuery query(Connection());
     // PostgreSQL sends whole results anyway; a scrollable query lets the driver name
     // each field's table, which the schema's spelling of field names needs.
     query.setForwardOnly(url_.dialect == Dialect::SQLite);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    bool ok;
-    if (params.isEmpty()) {
-        ok = query.exec(sql);
-    } else {
-        if (!query.prepare(sql))
-            FailStatement(query.lastError(), sql);
-        for (const QVariant& param : params)
-            query.addBindValue(ValueNormaliser::Bindable(param));
-        ok = query.exec();
-    }
-    if (!ok)
-        FailStatement(query.lastError(), sql);
+    Run(query, sql, params);
     if (!query.isSelect()) {
         auto empty = std::make_shared<Recordset>();
         empty->Close();
@@ -225,25 +265,14 @@ RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
     while (query.next())
         rows << normaliser.Row(query);
     if (query.lastError().isValid())
-        FailStatement(query.lastError(), sql);
+        Failed(query.lastError(), sql);
     return std::make_shared<Recordset>(normaliser.FieldNames(), std::move(rows));
 }
 
 int Database::Exec(const QString& sql, const QVariantList& params) {
     QSqlQuery query(Connection());
     query.setForwardOnly(true);
-    bool ok;
-    if (params.isEmpty()) {
-        ok = query.exec(sql);
-    } else {
-        if (!query.prepare(sql))
-            FailStatement(query.lastError(), sql);
-        for (const QVariant& param : params)
-            query.addBindValue(ValueNormaliser::Bindable(param));
-        ok = query.exec();
-    }
-    if (!ok)
-        FailStatement(query.lastError(), sql);
+    Run(query, sql, params);
     return query.isSelect() ? 0 : query.numRowsAffected();
 }
 
@@ -289,7 +318,7 @@ void Database::Begin() {
         QSqlQuery query(db);
         const QString begin = url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
         if (!query.exec(begin))
-            FailStatement(query.lastError(), begin);
+            Failed(query.lastError(), begin);
         state.doomed = false;
     }
     ++state.depth;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -78,6 +80,9 @@ private:
     friend class Transaction;
     explicit Database(DatabaseUrl url);
     void OpenPhysical(QSqlDatabase& db);
+    void Run(QSqlQuery& query, const QString& sql, const QVariantList& params);
+    [[noreturn]] void Failed(const QSqlError& error, const QString& sql);
+    bool DropIfDead();
     void Begin();
     void Commit();
     void Rollback();

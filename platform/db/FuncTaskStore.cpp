@@ -172,14 +172,43 @@ void FuncTaskStore::Call(const std::function<void()>& job) {
 }
 
 QVariant FuncTaskStore::Single(const QString& sql, const QVariantList& params) {
-    QSqlQuery query(QSqlDatabase::database(connectionName_, false));
-    query.prepare(sql);
-    for (const QVariant& param : params)
-        query.addBindValue(ValueNormaliser::Bindable(param));
-    if (!query.exec())
+    QString error;
+    {
+        QSqlQuery query(QSqlDatabase::database(connectionName_, false));
+        query.prepare(sql);
+        for (const QVariant& param : params)
+            query.addBindValue(ValueNormaliser::Bindable(param));
+        if (query.exec())
+            return query.next() ? query.value(0) : QVariant();
+        error = query.lastError().text();
+    }
+    if (db_->dialect() == Dialect::PostgreSQL && SessionLost())
         throw ComError(ErrorNumber::Database, Source(),
-                       QStringLiteral("%1 [%2]").arg(query.lastError().text(), sql.simplified()));
-    return query.next() ? query.value(0) : QVariant();
+                       QStringLiteral("The session that held this workstation's function tasks was lost (%1); "
+                                      "they are released.")
+                           .arg(error));
+    throw ComError(ErrorNumber::Database, Source(), QStringLiteral("%1 [%2]").arg(error, sql.simplified()));
+}
+
+bool FuncTaskStore::SessionLost() {
+    {
+        QSqlDatabase session = QSqlDatabase::database(connectionName_, false);
+        QSqlQuery probe(session);
+        if (session.isOpen() && probe.exec(QStringLiteral("SELECT 1")))
+            return false;
+    }
+    // The server dropped the session and every advisory lock with it: what this
+    // process believed it held is gone. Start over with a new session.
+    held_.clear();
+    tasks_.clear();
+    QSqlDatabase::database(connectionName_, false).close();
+    QSqlDatabase::removeDatabase(connectionName_);
+    try {
+        db_->OpenDedicated(connectionName_);
+    } catch (const ComError& e) {
+        ErrorLog::Write(Source(), e.Description());
+    }
+    return true;
 }
 
 qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const QString& key, qint32 userId) {
@@ -187,6 +216,11 @@ qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const Q
     Call([&] {
         const Triple triple{subsystem, function, key};
         auto found = held_.find(triple);
+        // The session may have died since the triple was taken: its lock with it.
+        if (found != held_.end() && db_->dialect() == Dialect::PostgreSQL) {
+            Single(QStringLiteral("SELECT 1"), {});
+            found = held_.find(triple);
+        }
         if (found == held_.end()) {
             Held held;
             if (!Take(triple, userId, held))

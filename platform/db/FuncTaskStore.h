@@ -59,6 +59,8 @@ private:
     void Drop(const Triple& triple, const Held& held);
     void Beat();
     QVariant Single(const QString& sql, const QVariantList& params);
+    // PostgreSQL: true (and a new session, nothing held) when the session is gone.
+    bool SessionLost();
 
     std::shared_ptr<Database> db_;
     QString holder_;

@@ -220,6 +220,18 @@ TEST_P(DatabaseTest, OneConnectionPerThreadAndNoneLeftBehind) {
 
 }
 
+TEST_P(DatabaseTest, ALostServerSessionIsReplacedOnNextUse) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "a SQLite file has no session to lose";
+    {
+        Transaction open(db());
+        EXPECT_THROW(db().Scalar(QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid())")), ComError);
+        EXPECT_EQ(db().TransactionDepth(), 0) << "the transaction died with the session";
+    }
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(), 0);
+    EXPECT_EQ(db().ConnectionsOpened(), 2);
+}
+
 TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
     QTemporaryDir dir;
     const QString missing = dir.filePath(QStringLiteral("missing.db"));

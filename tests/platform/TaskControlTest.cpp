@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include "BackendTest.h"
+#include "common/ComError.h"
 #include "platform/db/FuncTaskStore.h"
 #include "platform/host/TaskControl.h"
 
@@ -142,6 +143,23 @@ TEST_P(TaskControlTest, AnEndedSessionReleasesWhatItHeld) {
     control_ = TaskControl::Create(tdb_->db(), 1);  // the old session ends
     Holder other(tdb_->url(), QStringLiteral("123"));
     EXPECT_GE(other.task(), 1) << "a number key is its text" << other.errors().toStdString();
+}
+
+TEST_P(TaskControlTest, ALostLockSessionIsReportedNotTrusted) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "SQLite holds tasks in rows, not in a session";
+    ASSERT_GE(Take(*control_, QStringLiteral("WB000300")), 1);
+    // The server ends the session that holds the advisory locks (a restart, a cut cable).
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                                         "datname = current_database() AND pid <> pg_backend_pid()"))
+                  .toInt(),
+              1);
+    QThread::msleep(200);
+    EXPECT_THROW(Take(*control_, QStringLiteral("WB000300")), ComError);
+    // A new session: the task can be taken again, and really is held against others.
+    EXPECT_GE(Take(*control_, QStringLiteral("WB000300")), 1);
+    Holder other(tdb_->url(), QStringLiteral("WB000300"));
+    EXPECT_EQ(other.task(), 0);
 }
 
 SP_INSTANTIATE_BACKENDS(TaskControlTest);
