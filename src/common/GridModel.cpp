@@ -154,7 +154,7 @@ struct GridModel::Impl {
     bool lastCommitRefused = false;
     bool hasTypedText = false;  // the editor opens with typed text, not the cell's
     QString typedText;
-    quint64 moveSerial = 0;     // tells a move whether a handler moved the cursor again
+    quint64 moveSerial = 0;  // tells a move whether a handler moved the cursor again
 
     std::function<bool(int, int)> editRule;
 
@@ -169,7 +169,9 @@ struct GridModel::Impl {
     Cell& At(int r, int c) { return cells[static_cast<qsizetype>(r - 1) * cols + (c - 1)]; }
     const Cell& At(int r, int c) const { return cells[static_cast<qsizetype>(r - 1) * cols + (c - 1)]; }
 
-    QString CellFormat(const Cell& cell) const { return cell.format == 0 ? QString() : formats.at(cell.format - 1); }
+    QString CellFormat(const Cell& cell) const {
+        return cell.format == 0 ? QString() : formats.at(cell.format - 1);
+    }
     quint16 FormatIndex(const QString& format) {
         if (format.isEmpty())
             return 0;
@@ -218,42 +220,53 @@ struct GridModel::Impl {
 
 GridModel::GridModel(QObject* parent) : QObject(parent), d(new Impl) {}
 
-GridModel::~GridModel() { delete d; }
+GridModel::~GridModel() {
+    delete d;
+}
 
 // ---------------------------------------------------------------- helpers
 
 namespace {
 
 [[noreturn]] void ThrowBadIndex(const QString& what) {
-    throw ComError(kBadIndex, QStringLiteral("GridModel"), QStringLiteral("Subscript out of range: %1").arg(what));
+    throw ComError(kBadIndex, QStringLiteral("GridModel"),
+                   QStringLiteral("Subscript out of range: %1").arg(what));
 }
 
 }  // namespace
 
-#define SP_CHECK_CELL(r, c)                                                               \
-    do {                                                                                  \
-        if ((r) < 1 || (r) > d->rows || (c) < 1 || (c) > d->cols)                         \
+#define SP_CHECK_CELL(r, c)                                                                               \
+    do {                                                                                                  \
+        if ((r) < 1 || (r) > d->rows || (c) < 1 || (c) > d->cols)                                         \
             ThrowBadIndex(QStringLiteral("cell %1,%2 of %3x%4").arg(r).arg(c).arg(d->rows).arg(d->cols)); \
     } while (false)
 
-#define SP_CHECK_COL(c)                                                              \
-    do {                                                                             \
-        if ((c) < 1 || (c) > d->cols)                                                \
-            ThrowBadIndex(QStringLiteral("column %1 of %2").arg(c).arg(d->cols));    \
+#define SP_CHECK_COL(c)                                                           \
+    do {                                                                          \
+        if ((c) < 1 || (c) > d->cols)                                             \
+            ThrowBadIndex(QStringLiteral("column %1 of %2").arg(c).arg(d->cols)); \
     } while (false)
 
-#define SP_CHECK_ROW(r)                                                              \
-    do {                                                                             \
-        if ((r) < 1 || (r) > d->rows)                                                \
-            ThrowBadIndex(QStringLiteral("row %1 of %2").arg(r).arg(d->rows));       \
+#define SP_CHECK_ROW(r)                                                        \
+    do {                                                                       \
+        if ((r) < 1 || (r) > d->rows)                                          \
+            ThrowBadIndex(QStringLiteral("row %1 of %2").arg(r).arg(d->rows)); \
     } while (false)
 
 // ---------------------------------------------------------------- shape
 
-int GridModel::Rows() const { return d->rows; }
-int GridModel::Cols() const { return d->cols; }
-int GridModel::FixedRows() const { return d->fixedRows; }
-int GridModel::FrozenCols() const { return d->frozenCols; }
+int GridModel::Rows() const {
+    return d->rows;
+}
+int GridModel::Cols() const {
+    return d->cols;
+}
+int GridModel::FixedRows() const {
+    return d->fixedRows;
+}
+int GridModel::FrozenCols() const {
+    return d->frozenCols;
+}
 
 void GridModel::SetRows(int rows) {
     rows = std::max(rows, 0);
@@ -316,7 +329,9 @@ void GridModel::SetFrozenCols(int cols) {
         d->pendingRepaint = true;
 }
 
-void GridModel::AddRow() { InsertRow(d->rows + 1); }
+void GridModel::AddRow() {
+    InsertRow(d->rows + 1);
+}
 
 void GridModel::InsertRow(int beforeRow) {
     if (beforeRow < 1 || beforeRow > d->rows + 1)
@@ -577,7 +592,9 @@ void GridModel::SetColumnWidth(int col, double twips) {
         d->pendingRepaint = true;
 }
 
-double GridModel::DefaultColumnWidth() const { return kDefaultColumnWidth; }
+double GridModel::DefaultColumnWidth() const {
+    return kDefaultColumnWidth;
+}
 
 bool GridModel::ColumnReadOnly(int col) const {
     SP_CHECK_COL(col);
@@ -639,8 +656,7 @@ void GridModel::SetColumnFormat(int col, const QString& format) {
 void GridModel::SetColumnAlignment(int col, CellAlign align) {
     SP_CHECK_COL(col);
     d->Col(col).align = align;
-    for (int r = 1; r <= d->rows; ++r)
-        d->At(r, col).alignSet = false;
+    for (int r = 1; r <= d->rows; ++r) d->At(r, col).alignSet = false;
     if (d->rows > 0)
         NotifyCells(1, col, d->rows, col);
 }
@@ -653,8 +669,7 @@ CellAlign GridModel::ColumnAlignment(int col) const {
 void GridModel::SetColumnLocked(int col, bool locked) {
     SP_CHECK_COL(col);
     d->Col(col).locked = locked;
-    for (int r = 1; r <= d->rows; ++r)
-        d->At(r, col).lock = LockState::Inherit;
+    for (int r = 1; r <= d->rows; ++r) d->At(r, col).lock = LockState::Inherit;
     if (d->rows > 0)
         NotifyCells(1, col, d->rows, col);
 }
@@ -681,11 +696,15 @@ void GridModel::SetRowHeight(int row, double twips) {
         d->pendingRepaint = true;
 }
 
-double GridModel::DefaultRowHeight() const { return kDefaultRowHeight; }
+double GridModel::DefaultRowHeight() const {
+    return kDefaultRowHeight;
+}
 
 // ---------------------------------------------------------------- scrolling
 
-int GridModel::TopRow() const { return d->topRow > 0 ? d->topRow : std::min(d->fixedRows + 1, d->rows); }
+int GridModel::TopRow() const {
+    return d->topRow > 0 ? d->topRow : std::min(d->fixedRows + 1, d->rows);
+}
 
 void GridModel::SetTopRow(int row) {
     SP_CHECK_ROW(row);
@@ -693,7 +712,9 @@ void GridModel::SetTopRow(int row) {
     emit scrollRequested(TopRow(), LeftCol());
 }
 
-int GridModel::LeftCol() const { return d->leftCol > 0 ? d->leftCol : std::min(d->frozenCols + 1, d->cols); }
+int GridModel::LeftCol() const {
+    return d->leftCol > 0 ? d->leftCol : std::min(d->frozenCols + 1, d->cols);
+}
 
 void GridModel::SetLeftCol(int col) {
     SP_CHECK_COL(col);
@@ -701,8 +722,12 @@ void GridModel::SetLeftCol(int col) {
     emit scrollRequested(TopRow(), LeftCol());
 }
 
-double GridModel::ClientWidth() const { return d->clientWidth; }
-double GridModel::ClientHeight() const { return d->clientHeight; }
+double GridModel::ClientWidth() const {
+    return d->clientWidth;
+}
+double GridModel::ClientHeight() const {
+    return d->clientHeight;
+}
 
 void GridModel::ReportScrollPosition(int topRow, int leftCol) {
     d->topRow = topRow;
@@ -716,7 +741,9 @@ void GridModel::ReportClientSize(double widthTwips, double heightTwips) {
 
 // ---------------------------------------------------------------- drawing
 
-bool GridModel::Redraw() const { return d->redraw; }
+bool GridModel::Redraw() const {
+    return d->redraw;
+}
 
 void GridModel::SetRedraw(bool on) {
     if (on == d->redraw)
@@ -734,10 +761,18 @@ void GridModel::SetRedraw(bool on) {
 
 // ---------------------------------------------------------------- cursor and selection
 
-int GridModel::CurrentRow() const { return d->curRow; }
-int GridModel::CurrentCol() const { return d->curCol; }
-int GridModel::SelStartRow() const { return d->selStart; }
-int GridModel::SelRowCount() const { return d->selCount; }
+int GridModel::CurrentRow() const {
+    return d->curRow;
+}
+int GridModel::CurrentCol() const {
+    return d->curCol;
+}
+int GridModel::SelStartRow() const {
+    return d->selStart;
+}
+int GridModel::SelRowCount() const {
+    return d->selCount;
+}
 
 void GridModel::MoveCursor(int row, int col, int selStart, int selCount) {
     SP_CHECK_CELL(row, col);
@@ -789,8 +824,7 @@ void GridModel::MoveBy(int dRow, int dCol, bool extend) {
     int col = d->curCol;
     if (dCol != 0) {
         int c = d->curCol + dCol;
-        while (c >= 1 && c <= d->cols && !d->Col(c).visible)
-            c += dCol;
+        while (c >= 1 && c <= d->cols && !d->Col(c).visible) c += dCol;
         if (c >= 1 && c <= d->cols)
             col = c;
     }
@@ -805,7 +839,9 @@ void GridModel::MoveBy(int dRow, int dCol, bool extend) {
 
 // ---------------------------------------------------------------- editability
 
-void GridModel::SetEditRule(std::function<bool(int row, int col)> rule) { d->editRule = std::move(rule); }
+void GridModel::SetEditRule(std::function<bool(int row, int col)> rule) {
+    d->editRule = std::move(rule);
+}
 
 bool GridModel::CanEdit(int row, int col) const {
     if (row <= d->fixedRows || row > d->rows || col < 1 || col > d->cols)
@@ -817,17 +853,27 @@ bool GridModel::CanEdit(int row, int col) const {
 
 // ---------------------------------------------------------------- in-cell editor
 
-bool GridModel::EditorOpen() const { return d->editorOpen; }
-int GridModel::EditorRow() const { return d->editorOpen ? d->editorRow : 0; }
-int GridModel::EditorCol() const { return d->editorOpen ? d->editorCol : 0; }
-QString GridModel::EditorText() const { return d->editorOpen ? d->editorText : QString(); }
+bool GridModel::EditorOpen() const {
+    return d->editorOpen;
+}
+int GridModel::EditorRow() const {
+    return d->editorOpen ? d->editorRow : 0;
+}
+int GridModel::EditorCol() const {
+    return d->editorOpen ? d->editorCol : 0;
+}
+QString GridModel::EditorText() const {
+    return d->editorOpen ? d->editorText : QString();
+}
 
 void GridModel::SetEditorText(const QString& text) {
     if (d->editorOpen)
         d->editorText = text;
 }
 
-bool GridModel::LastCommitRefused() const { return d->lastCommitRefused; }
+bool GridModel::LastCommitRefused() const {
+    return d->lastCommitRefused;
+}
 
 bool GridModel::AcceptsText(int col, const QString& text) const {
     SP_CHECK_COL(col);

@@ -81,8 +81,8 @@ public:
     // Columns from the left that stay in place while scrolling.
     int FrozenCols() const;
     void SetFrozenCols(int cols);
-    void AddRow();                    // appends one empty row
-    void InsertRow(int beforeRow);    // an empty row at that place
+    void AddRow();                  // appends one empty row
+    void InsertRow(int beforeRow);  // an empty row at that place
     void RemoveRow(int row);
 
     // --- cells (out-of-range access raises ComError)
@@ -203,16 +203,16 @@ public:
     void SetRedraw(bool on);  // on again repaints everything once
 
 signals:
-    void layoutReset();                                  // shape or columns changed
-    void rowsInserted(int row, int count);               // rows row..row+count-1 are new
-    void rowsRemoved(int row, int count);                // rows row..row+count-1 are gone
-    void columnChanged(int col);                         // width or visibility
+    void layoutReset();                     // shape or columns changed
+    void rowsInserted(int row, int count);  // rows row..row+count-1 are new
+    void rowsRemoved(int row, int count);   // rows row..row+count-1 are gone
+    void columnChanged(int col);            // width or visibility
     void rowHeightChanged(int row);
     void cellsChanged(int row1, int col1, int row2, int col2);
     void currentCellMoved(int row, int col);
     void selectionMoved(int firstRow, int rowCount);
     void editorStateChanged(bool open);
-    void scrollRequested(int topRow, int leftCol);       // a rule moved the visible area
+    void scrollRequested(int topRow, int leftCol);  // a rule moved the visible area
     void redrawChanged(bool on);
 
 private:

@@ -23,7 +23,8 @@ int ToolbarModel::CheckedIndex(const QString& name) const {
     return i;
 }
 
-void ToolbarModel::AddTool(const QString& name, const QString& caption, ToolStyle style, const QString& group) {
+void ToolbarModel::AddTool(const QString& name, const QString& caption, ToolStyle style,
+                           const QString& group) {
     ToolState tool;
     tool.name = name;
     tool.caption = caption;
@@ -46,9 +47,9 @@ void ToolbarModel::AddLabel(const QString& name, const QString& caption) {
     tools_[IndexOf(name)].isLabel = true;
 }
 
-void ToolbarModel::AddBand(const QString& name, BandKind kind, const QStringList& tools, const QString& caption) {
-    for (const QString& tool : tools)
-        CheckedIndex(tool);
+void ToolbarModel::AddBand(const QString& name, BandKind kind, const QStringList& tools,
+                           const QString& caption) {
+    for (const QString& tool : tools) CheckedIndex(tool);
     BandState band;
     band.name = name;
     band.caption = caption;
@@ -57,9 +58,13 @@ void ToolbarModel::AddBand(const QString& name, BandKind kind, const QStringList
     bands_.append(band);
 }
 
-bool ToolbarModel::HasTool(const QString& name) const { return IndexOf(name) >= 0; }
+bool ToolbarModel::HasTool(const QString& name) const {
+    return IndexOf(name) >= 0;
+}
 
-bool ToolbarModel::Enabled(const QString& name) const { return tools_[CheckedIndex(name)].enabled; }
+bool ToolbarModel::Enabled(const QString& name) const {
+    return tools_[CheckedIndex(name)].enabled;
+}
 
 void ToolbarModel::SetEnabled(const QString& name, bool enabled) {
     ToolState& tool = tools_[CheckedIndex(name)];
@@ -69,7 +74,9 @@ void ToolbarModel::SetEnabled(const QString& name, bool enabled) {
     emit toolChanged(tool.name);
 }
 
-bool ToolbarModel::Checked(const QString& name) const { return tools_[CheckedIndex(name)].checked; }
+bool ToolbarModel::Checked(const QString& name) const {
+    return tools_[CheckedIndex(name)].checked;
+}
 
 void ToolbarModel::SetChecked(const QString& name, bool checked) {
     const int i = CheckedIndex(name);
@@ -89,7 +96,9 @@ void ToolbarModel::SetChecked(const QString& name, bool checked) {
     }
 }
 
-QString ToolbarModel::Caption(const QString& name) const { return tools_[CheckedIndex(name)].caption; }
+QString ToolbarModel::Caption(const QString& name) const {
+    return tools_[CheckedIndex(name)].caption;
+}
 
 void ToolbarModel::SetCaption(const QString& name, const QString& caption) {
     ToolState& tool = tools_[CheckedIndex(name)];
@@ -124,6 +133,8 @@ void ToolbarModel::Click(const QString& name) {
         dispatcher_(designed);
 }
 
-void ToolbarModel::Redraw() { emit redrawRequested(); }
+void ToolbarModel::Redraw() {
+    emit redrawRequested();
+}
 
 }  // namespace sp

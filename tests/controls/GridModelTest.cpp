@@ -208,7 +208,7 @@ TEST_F(GridModelTest, NumberFormatsAndDates) {
         const char* shown;
     };
     const Case cases[] = {
-        {"0", 12.5, "13"},        {"0", 13.5, "14"},  {"0.00", 3, "3.00"},     {"0.000", 1.23456, "1.235"},
+        {"0", 12.5, "13"},        {"0", 13.5, "14"},  {"0.00", 3, "3.00"},       {"0.000", 1.23456, "1.235"},
         {"0.00", -0.001, "0.00"}, {"", 37.5, "37.5"}, {"0.0", 1e6, "1000000.0"},
     };
     for (const Case& c : cases) {
@@ -286,8 +286,7 @@ TEST_F(GridModelTest, HandlerThatMovesTheCursorIsNotOverruled) {
 }
 
 TEST_F(GridModelTest, RowsComeAndGoWithTheirCells) {
-    for (int r = 1; r <= 6; ++r)
-        grid.SetCellText(r, 1, QString::number(r));
+    for (int r = 1; r <= 6; ++r) grid.SetCellText(r, 1, QString::number(r));
     grid.SetCellKey(4, 2, QStringLiteral("k4"));
     grid.SetCellBackground(5, 3, Qt::yellow);
     grid.SetCurrentCell(5, 3);

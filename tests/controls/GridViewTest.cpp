@@ -24,7 +24,9 @@ public:
     void OnCurrentCellChanged(int nr, int nc, int orow, int ocol) override {
         events << QStringLiteral("cell %1,%2<-%3,%4").arg(nr).arg(nc).arg(orow).arg(ocol);
     }
-    void OnKeyDown(int& key, int shift) override { events << QStringLiteral("key %1/%2").arg(key).arg(shift); }
+    void OnKeyDown(int& key, int shift) override {
+        events << QStringLiteral("key %1/%2").arg(key).arg(shift);
+    }
     void OnSelectionChanged(int first, int count) override {
         events << QStringLiteral("sel %1+%2").arg(first).arg(count);
     }
@@ -61,8 +63,7 @@ TEST(GridTableModelTest, AdapterStaysConsistentThroughEveryShapeChange) {
     grid.SetRows(1);
     EXPECT_EQ(adapter.rowCount(), 1);
     EXPECT_FALSE(adapter.data(adapter.index(0, 0)).isValid());
-    for (int i = 0; i < 50; ++i)
-        grid.AddRow();
+    for (int i = 0; i < 50; ++i) grid.AddRow();
     grid.SetRedraw(true);
     EXPECT_EQ(adapter.rowCount(), 50);
 
@@ -80,8 +81,7 @@ protected:
     void SetUp() override {
         grid.SetCols(8);
         grid.SetRows(31);
-        for (int c = 1; c <= 8; ++c)
-            grid.SetCellText(1, c, QStringLiteral("列%1").arg(c));
+        for (int c = 1; c <= 8; ++c) grid.SetCellText(1, c, QStringLiteral("列%1").arg(c));
         grid.SetColumnKind(3, CellKind::Number);
         grid.SetColumnRange(3, 0, 100);
         grid.SetEventSink(&log);
@@ -134,8 +134,9 @@ TEST_F(GridViewTest, KeysReachTheModelWithHostCodesAndShiftStates) {
     QTest::keyClick(view->Table(), Qt::Key_F7);
     QTest::keyClick(view->Table(), Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(view->Table(), Qt::Key_F8, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(log.events.filter(QStringLiteral("key")),
-              (QStringList{QStringLiteral("key 118/0"), QStringLiteral("key 40/1"), QStringLiteral("key 119/6")}));
+    EXPECT_EQ(
+        log.events.filter(QStringLiteral("key")),
+        (QStringList{QStringLiteral("key 118/0"), QStringLiteral("key 40/1"), QStringLiteral("key 119/6")}));
     EXPECT_EQ(grid.SelStartRow(), 2);
     EXPECT_EQ(grid.SelRowCount(), 2);
     EXPECT_EQ(view->Table()->selectionModel()->selectedRows().size(), 2);
@@ -167,15 +168,15 @@ TEST_F(GridViewTest, NumberEditorRefusesKeystrokesOutsideTheRange) {
 
 TEST_F(GridViewTest, FrozenColumnsStayWhileTheRestScrolls) {
     grid.SetFrozenCols(2);
-    for (int c = 1; c <= 8; ++c)
-        grid.SetColumnWidth(c, 1500);  // 100 px each at 96 dpi
+    for (int c = 1; c <= 8; ++c) grid.SetColumnWidth(c, 1500);  // 100 px each at 96 dpi
     QTableView* frozen = view->FrozenTable();
     ASSERT_TRUE(frozen->isVisible());
     const int frozenX = frozen->geometry().x();
     EXPECT_EQ(frozen->geometry().width(), 2 * view->ToPixels(1500));
     view->resize(420, 360);  // the frozen part spans the whole height, after resizes too
     QApplication::processEvents();
-    EXPECT_EQ(frozen->height(), view->Table()->viewport()->height() + view->Table()->horizontalHeader()->height());
+    EXPECT_EQ(frozen->height(),
+              view->Table()->viewport()->height() + view->Table()->horizontalHeader()->height());
 
     view->Table()->horizontalScrollBar()->setValue(view->Table()->horizontalScrollBar()->maximum());
     view->Table()->verticalScrollBar()->setValue(200);
@@ -204,8 +205,8 @@ TEST_F(GridViewTest, ColumnsFollowTheModelAndUserResizesAreReported) {
     EXPECT_TRUE(log.events.filter(QStringLiteral("resize")).isEmpty());
 
     view->Table()->horizontalHeader()->resizeSection(5, 150);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(view->Table()->horizontalHeader()->viewport(), &release);
     EXPECT_EQ(log.events.filter(QStringLiteral("resize")), QStringList{QStringLiteral("resize 6")});
     EXPECT_EQ(grid.ColumnWidth(6), 2250);

@@ -60,22 +60,48 @@ TEST(QtUiTest, MessageBoxShapesMapToQt) {
     };
     const QString title = MessageTitle();
     const Case cases[] = {
-        {"info", {QStringLiteral("已保存"), title, MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok},
-         QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok, MsgAnswer::Ok},
-        {"plain", {QStringLiteral("x"), title, MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok}, QMessageBox::NoIcon,
-         QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok, MsgAnswer::Ok},
-        {"question yes", {QStringLiteral("删除?"), title, MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No},
-         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Yes,
+        {"info",
+         {QStringLiteral("已保存"), title, MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok},
+         QMessageBox::Information,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         MsgAnswer::Ok},
+        {"plain",
+         {QStringLiteral("x"), title, MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok},
+         QMessageBox::NoIcon,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         MsgAnswer::Ok},
+        {"question yes",
+         {QStringLiteral("删除?"), title, MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No},
+         QMessageBox::Question,
+         QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::No,
+         QMessageBox::Yes,
          MsgAnswer::Yes},
-        {"question escaped", {QStringLiteral("删除?"), title, MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No},
-         QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::NoButton,
+        {"question escaped",
+         {QStringLiteral("删除?"), title, MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No},
+         QMessageBox::Question,
+         QMessageBox::Yes | QMessageBox::No,
+         QMessageBox::No,
+         QMessageBox::NoButton,
          MsgAnswer::No},
         {"warning ok/cancel",
          {QStringLiteral("?"), title, MsgIcon::Exclamation, MsgButtons::OkCancel, MsgAnswer::Ok},
-         QMessageBox::Warning, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok, QMessageBox::NoButton,
+         QMessageBox::Warning,
+         QMessageBox::Ok | QMessageBox::Cancel,
+         QMessageBox::Ok,
+         QMessageBox::NoButton,
          MsgAnswer::Cancel},
-        {"critical", {QStringLiteral("!"), title, MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok},
-         QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::NoButton, MsgAnswer::Ok},
+        {"critical",
+         {QStringLiteral("!"), title, MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok},
+         QMessageBox::Critical,
+         QMessageBox::Ok,
+         QMessageBox::Ok,
+         QMessageBox::NoButton,
+         MsgAnswer::Ok},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -106,7 +132,8 @@ TEST(QtUiTest, InputBoxReturnsTextOrNothingOnCancel) {
         dialog->setTextValue(QStringLiteral("WB0007"));
         dialog->accept();
     });
-    EXPECT_EQ(ui.InputBox(QStringLiteral("工票号"), QString(), QStringLiteral("默认")), QStringLiteral("WB0007"));
+    EXPECT_EQ(ui.InputBox(QStringLiteral("工票号"), QString(), QStringLiteral("默认")),
+              QStringLiteral("WB0007"));
 
     ui.SetShownHook([](QWidget* window) { qobject_cast<QDialog*>(window)->reject(); });
     EXPECT_EQ(ui.InputBox(QStringLiteral("工票号"), QString(), QString()), std::nullopt);
@@ -186,8 +213,9 @@ TEST(QtUiTest, AHookThatThrowsDoesNotEscapeTheModalLoop) {
         QTimer::singleShot(0, window, [window] { qobject_cast<QDialog*>(window)->reject(); });
         throw ComError(1, QStringLiteral("test"), QStringLiteral("boom"));
     });
-    EXPECT_EQ(ui.MessageBox({QStringLiteral("x"), MessageTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok}),
-              MsgAnswer::Ok);
+    EXPECT_EQ(
+        ui.MessageBox({QStringLiteral("x"), MessageTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok}),
+        MsgAnswer::Ok);
     ErrorLog::SetSink({});
     EXPECT_EQ(logged.size(), 1);
 }

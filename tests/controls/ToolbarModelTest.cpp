@@ -13,8 +13,10 @@ class ToolbarModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bar.AddLabel(QStringLiteral("lblMode"), QStringLiteral("汇报模式："));
-        bar.AddTool(QStringLiteral("btnModeNew"), QStringLiteral("新增"), ToolStyle::Radio, QStringLiteral("mode"));
-        bar.AddTool(QStringLiteral("btnModeEdit"), QStringLiteral("修改"), ToolStyle::Radio, QStringLiteral("mode"));
+        bar.AddTool(QStringLiteral("btnModeNew"), QStringLiteral("新增"), ToolStyle::Radio,
+                    QStringLiteral("mode"));
+        bar.AddTool(QStringLiteral("btnModeEdit"), QStringLiteral("修改"), ToolStyle::Radio,
+                    QStringLiteral("mode"));
         bar.AddTool(QStringLiteral("btnCtlChk"), QStringLiteral("控制"), ToolStyle::Toggle);
         bar.AddTool(QStringLiteral("btnFileSave"), QStringLiteral("保存"));
         bar.AddBand(QStringLiteral("bndMain"), BandKind::Toolbar,

@@ -19,8 +19,10 @@ class ToolbarViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         bar.AddLabel(QStringLiteral("lblMode"), QStringLiteral("汇报模式："));
-        bar.AddTool(QStringLiteral("btnModeNew"), QStringLiteral("新增"), ToolStyle::Radio, QStringLiteral("mode"));
-        bar.AddTool(QStringLiteral("btnModeEdit"), QStringLiteral("修改"), ToolStyle::Radio, QStringLiteral("mode"));
+        bar.AddTool(QStringLiteral("btnModeNew"), QStringLiteral("新增"), ToolStyle::Radio,
+                    QStringLiteral("mode"));
+        bar.AddTool(QStringLiteral("btnModeEdit"), QStringLiteral("修改"), ToolStyle::Radio,
+                    QStringLiteral("mode"));
         bar.AddTool(QStringLiteral("btnFileSave"), QStringLiteral("保存"));
         bar.AddTool(QStringLiteral("btnSttInfo"), QStringLiteral("就绪"));
         bar.AddBand(QStringLiteral("bndMain"), BandKind::Toolbar,
@@ -29,7 +31,8 @@ protected:
         bar.AddBand(QStringLiteral("mnuFile"), BandKind::Menu, {QStringLiteral("btnFileSave")},
                     QStringLiteral("文件(&F)"));
         bar.AddBand(QStringLiteral("mnuMode"), BandKind::Menu,
-                    {QStringLiteral("btnModeNew"), QStringLiteral("btnModeEdit")}, QStringLiteral("模式(&M)"));
+                    {QStringLiteral("btnModeNew"), QStringLiteral("btnModeEdit")},
+                    QStringLiteral("模式(&M)"));
         bar.AddBand(QStringLiteral("bndStatus"), BandKind::Status, {QStringLiteral("btnSttInfo")});
         bar.SetFont(QStringLiteral("宋体"));
         bar.SetChecked(QStringLiteral("btnModeNew"), true);

@@ -17,7 +17,8 @@ bool CatchBoundary(const QString& where, F&& call) noexcept {
         call();
         return true;
     } catch (const ComError& e) {
-        ErrorLog::Write(where, QStringLiteral("%1 (%2): %3").arg(e.Number()).arg(e.Source(), e.Description()));
+        ErrorLog::Write(where,
+                        QStringLiteral("%1 (%2): %3").arg(e.Number()).arg(e.Source(), e.Description()));
     } catch (const std::exception& e) {
         ErrorLog::Write(where, QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -7,7 +7,8 @@
 
 namespace sp {
 
-GridTableView::GridTableView(GridInputHandler* handler, QWidget* parent) : QTableView(parent), handler_(handler) {
+GridTableView::GridTableView(GridInputHandler* handler, QWidget* parent)
+    : QTableView(parent), handler_(handler) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::NoSelection);  // the grid model selects
@@ -25,18 +26,26 @@ GridTableView::GridTableView(GridInputHandler* handler, QWidget* parent) : QTabl
     horizontalHeader()->setMinimumSectionSize(0);
 }
 
-void GridTableView::keyPressEvent(QKeyEvent* event) { handler_->GridKeyPressed(event); }
+void GridTableView::keyPressEvent(QKeyEvent* event) {
+    handler_->GridKeyPressed(event);
+}
 
-void GridTableView::mousePressEvent(QMouseEvent* event) { handler_->GridMousePressed(this, event); }
+void GridTableView::mousePressEvent(QMouseEvent* event) {
+    handler_->GridMousePressed(this, event);
+}
 
 void GridTableView::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton)
         handler_->GridMouseDragged(this, event);
 }
 
-void GridTableView::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void GridTableView::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+}
 
-void GridTableView::mouseDoubleClickEvent(QMouseEvent* event) { handler_->GridDoubleClicked(this, event); }
+void GridTableView::mouseDoubleClickEvent(QMouseEvent* event) {
+    handler_->GridDoubleClicked(this, event);
+}
 
 void GridTableView::inputMethodEvent(QInputMethodEvent* event) {
     // Text composed with an input method arrives here, not as key presses.

@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <cmath>
 
@@ -74,14 +74,17 @@ int HostShift(Qt::KeyboardModifiers modifiers) {
 // Marks the grid's current cell with a frame, whether or not the grid has the focus.
 class CurrentCellDelegate : public QStyledItemDelegate {
 public:
-    CurrentCellDelegate(GridTableModel* adapter, QObject* parent) : QStyledItemDelegate(parent), adapter_(adapter) {}
+    CurrentCellDelegate(GridTableModel* adapter, QObject* parent)
+        : QStyledItemDelegate(parent), adapter_(adapter) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem opt(option);
         opt.state &= ~QStyle::State_HasFocus;
         QStyledItemDelegate::paint(painter, opt, index);
         const GridModel* grid = adapter_->Grid();
-        if (adapter_->GridRow(index) == grid->CurrentRow() && adapter_->GridCol(index) == grid->CurrentCol()) {
+        if (adapter_->GridRow(index) == grid->CurrentRow() &&
+            adapter_->GridCol(index) == grid->CurrentCol()) {
             painter->save();
             painter->setPen(QPen(option.palette.color(QPalette::Text), 2));
             painter->drawRect(option.rect.adjusted(1, 1, -1, -1));
@@ -137,9 +140,8 @@ GridView::GridView(GridModel* model, QWidget* parent)
     editor_->installEventFilter(this);
     validator_ = new GridEditorValidator(editor_);
     editor_->setValidator(validator_);
-    connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        CatchBoundary(kSource, [&] { model_->SetEditorText(text); });
-    });
+    connect(editor_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { CatchBoundary(kSource, [&] { model_->SetEditorText(text); }); });
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -166,12 +168,20 @@ GridView::GridView(GridModel* model, QWidget* parent)
 
 GridView::~GridView() = default;
 
-QTableView* GridView::Table() const { return table_; }
-QTableView* GridView::FrozenTable() const { return frozen_; }
+QTableView* GridView::Table() const {
+    return table_;
+}
+QTableView* GridView::FrozenTable() const {
+    return frozen_;
+}
 
-int GridView::ToPixels(double twips) const { return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0)); }
+int GridView::ToPixels(double twips) const {
+    return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
+}
 
-double GridView::ToTwips(int pixels) const { return pixels * 1440.0 / logicalDpiX(); }
+double GridView::ToTwips(int pixels) const {
+    return pixels * 1440.0 / logicalDpiX();
+}
 
 // ---------------------------------------------------------------- model -> views
 
@@ -182,8 +192,7 @@ void GridView::ApplyLayout() {
     const int defaultHeight = ToPixels(model_->DefaultRowHeight());
     for (QTableView* view : {static_cast<QTableView*>(table_), static_cast<QTableView*>(frozen_)})
         view->verticalHeader()->setDefaultSectionSize(defaultHeight);
-    for (int col = 1; col <= model_->Cols(); ++col)
-        ApplyColumn(col);
+    for (int col = 1; col <= model_->Cols(); ++col) ApplyColumn(col);
     // Only rows of their own height are touched: tens of thousands of rows stay cheap.
     for (int row = model_->FixedRows() + 1; row <= model_->Rows(); ++row) {
         const int px = ToPixels(model_->RowHeight(row));
@@ -228,8 +237,7 @@ void GridView::ApplyRowHeight(int row) {
 void GridView::ApplyHeaderHeight() {
     const int fixed = std::min(model_->FixedRows(), model_->Rows());
     double twips = 0;
-    for (int r = 1; r <= fixed; ++r)
-        twips += model_->RowHeight(r);
+    for (int r = 1; r <= fixed; ++r) twips += model_->RowHeight(r);
     const int px = std::max(ToPixels(twips), fixed > 0 ? 1 : 0);
     for (QTableView* view : {static_cast<QTableView*>(table_), static_cast<QTableView*>(frozen_)}) {
         view->horizontalHeader()->setVisible(fixed > 0);
@@ -257,7 +265,8 @@ void GridView::ApplySelection() {
         selection->clearSelection();
         return;
     }
-    const QItemSelection block(adapter_->IndexOf(first, 1), adapter_->IndexOf(first + count - 1, model_->Cols()));
+    const QItemSelection block(adapter_->IndexOf(first, 1),
+                               adapter_->IndexOf(first + count - 1, model_->Cols()));
     selection->select(block, QItemSelectionModel::ClearAndSelect);
 }
 
@@ -340,7 +349,8 @@ void GridView::UpdateEditorGeometry() {
     const int col = model_->EditorCol();
     QTableView* view = col <= model_->FrozenCols() ? frozen_ : table_;
     const QRect cell = view->visualRect(adapter_->IndexOf(model_->EditorRow(), col));
-    editor_->setGeometry(QRect(view->viewport()->mapTo(this, cell.topLeft()), cell.size()).adjusted(1, 1, -1, -1));
+    editor_->setGeometry(
+        QRect(view->viewport()->mapTo(this, cell.topLeft()), cell.size()).adjusted(1, 1, -1, -1));
 }
 
 void GridView::ReportScroll() {
@@ -397,7 +407,8 @@ bool GridView::PageKey(int key, Qt::KeyboardModifiers modifiers) {
     if (row <= fixed || (key != Qt::Key_PageUp && key != Qt::Key_PageDown &&
                          !((key == Qt::Key_Home || key == Qt::Key_End) && (modifiers & Qt::ControlModifier))))
         return false;
-    const int page = std::max(1, table_->viewport()->height() / std::max(1, table_->verticalHeader()->defaultSectionSize()) - 1);
+    const int page = std::max(
+        1, table_->viewport()->height() / std::max(1, table_->verticalHeader()->defaultSectionSize()) - 1);
     int target = row;
     if (key == Qt::Key_PageUp)
         target = row - page;
@@ -512,7 +523,8 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && !pendingResizes_.isEmpty() &&
-        (watched == table_->horizontalHeader()->viewport() || watched == frozen_->horizontalHeader()->viewport())) {
+        (watched == table_->horizontalHeader()->viewport() ||
+         watched == frozen_->horizontalHeader()->viewport())) {
         CommitUserResizes();
     }
     return QWidget::eventFilter(watched, event);

@@ -54,12 +54,10 @@ QMessageBox::StandardButton ToQtButton(MsgAnswer answer) {
 class CursorPause {
 public:
     explicit CursorPause(int held) : held_(held) {
-        for (int i = 0; i < held_; ++i)
-            QGuiApplication::restoreOverrideCursor();
+        for (int i = 0; i < held_; ++i) QGuiApplication::restoreOverrideCursor();
     }
     ~CursorPause() {
-        for (int i = 0; i < held_; ++i)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        for (int i = 0; i < held_; ++i) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     }
     CursorPause(const CursorPause&) = delete;
     CursorPause& operator=(const CursorPause&) = delete;
@@ -78,8 +76,7 @@ QWidget* DialogParent() {
 
 QtUi::~QtUi() {
     // A wait cursor left on by an error path must not outlive the window.
-    while (waitDepth_ > 0)
-        SetWaitCursor(false);
+    while (waitDepth_ > 0) SetWaitCursor(false);
 }
 
 QString QtUi::DisplayText(const QString& text) {
@@ -146,7 +143,8 @@ MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
     }
 }
 
-std::optional<QString> QtUi::InputBox(const QString& prompt, const QString& title, const QString& defaultText) {
+std::optional<QString> QtUi::InputBox(const QString& prompt, const QString& title,
+                                      const QString& defaultText) {
     QInputDialog dialog(DialogParent());
     dialog.setWindowTitle(title.isEmpty() ? MessageTitle() : title);
     dialog.setLabelText(DisplayText(prompt));
@@ -178,12 +176,14 @@ void QtUi::ShowModal(DialogModel& model) {
     const QString name = model.DialogName();
     const DialogViewFactory factory = FindDialogView(name);
     if (!factory) {
-        ErrorLog::Write(QStringLiteral("QtUi"), QStringLiteral("No view is registered for the dialog %1").arg(name));
+        ErrorLog::Write(QStringLiteral("QtUi"),
+                        QStringLiteral("No view is registered for the dialog %1").arg(name));
         return;
     }
     std::unique_ptr<QDialog> dialog = factory(model, DialogParent());
     if (!dialog) {
-        ErrorLog::Write(QStringLiteral("QtUi"), QStringLiteral("The view of the dialog %1 was not built").arg(name));
+        ErrorLog::Write(QStringLiteral("QtUi"),
+                        QStringLiteral("The view of the dialog %1 was not built").arg(name));
         return;
     }
     if (dialog->objectName().isEmpty())
@@ -193,7 +193,9 @@ void QtUi::ShowModal(DialogModel& model) {
     dialog->exec();
 }
 
-void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
+void QtUi::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
 
 bool QtUi::OpenDocument(const QString& path) {
     const QFileInfo file(path);

@@ -118,7 +118,9 @@ QLabel* ToolbarView::NewLabel(const ToolState& tool, QWidget* parent) {
     return label;
 }
 
-QAction* ToolbarView::Action(const QString& toolName) const { return actions_.value(toolName.toLower()); }
+QAction* ToolbarView::Action(const QString& toolName) const {
+    return actions_.value(toolName.toLower());
+}
 
 QLabel* ToolbarView::Label(const QString& toolName) const {
     const QList<QLabel*> labels = labels_.value(toolName.toLower());
@@ -142,8 +144,7 @@ void ToolbarView::SyncTool(const QString& name) {
         action->setCheckable(checkable);
         action->setChecked(checked);
     }
-    for (QLabel* label : labels_.value(key))
-        label->setText(model_->Caption(name));
+    for (QLabel* label : labels_.value(key)) label->setText(model_->Caption(name));
 }
 
 void ToolbarView::Repaint() {
@@ -155,8 +156,7 @@ void ToolbarView::Repaint() {
 
 void ToolbarView::InstallInto(QMainWindow* window) {
     window->setMenuBar(menuBar_);
-    for (QToolBar* bar : toolBars_)
-        window->addToolBar(bar);
+    for (QToolBar* bar : toolBars_) window->addToolBar(bar);
     window->setStatusBar(statusBar_);
 }
 

@@ -49,8 +49,8 @@ private:
     QMenuBar* menuBar_ = nullptr;
     QList<QToolBar*> toolBars_;
     QStatusBar* statusBar_ = nullptr;
-    QHash<QString, QAction*> actions_;        // by lower-case tool name
-    QHash<QString, QList<QLabel*>> labels_;   // by lower-case tool name
+    QHash<QString, QAction*> actions_;       // by lower-case tool name
+    QHash<QString, QList<QLabel*>> labels_;  // by lower-case tool name
     QList<QPointer<QWidget>> created_;
 };
 
