@@ -30,6 +30,10 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
     screen.SetShownHook([&](QWidget* window) {
         ASSERT_EQ(window->objectName(), QStringLiteral("frmWageFilter"));
         title = window->windowTitle();
+        // For a person to look at: SHOPPROC_SCREENSHOT_DIR=/some/folder.
+        const QString shots = qEnvironmentVariable("SHOPPROC_SCREENSHOT_DIR");
+        if (!shots.isEmpty())
+            window->grab().save(shots + QStringLiteral("/frmWageFilter.png"));
         planItems = window->findChild<QListWidget*>(QStringLiteral("lvwProject"))->count();
         auto* from = window->findChild<QLineEdit*>(QStringLiteral("txtItem_0"));
         auto* to = window->findChild<QLineEdit*>(QStringLiteral("txtItem_1"));

@@ -107,8 +107,10 @@ QWidget* frmWageFilterView::BuildConditions() {
         grid->addWidget(new QLabel(label, page), line, 0);
         auto* from = new QDateEdit(QDate::currentDate(), page);
         auto* to = new QDateEdit(QDate::currentDate(), page);
-        from->setCalendarPopup(true);
-        to->setCalendarPopup(true);
+        for (QDateEdit* date : {from, to}) {
+            date->setCalendarPopup(true);
+            date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        }
         grid->addWidget(from, line, 1);
         grid->addWidget(new QLabel(FilterTexts::To(), page), line, 3);
         grid->addWidget(to, line, 4);
@@ -163,6 +165,8 @@ QWidget* frmWageFilterView::BuildPlans() {
             [this] { Call("tlbProject_ButtonClick", [this] { model_.tlbProject_ButtonClick(QStringLiteral("tlbView")); }); });
     toolbar->addWidget(view);
     layout->addWidget(toolbar);
+    // All four tools stay visible rather than folding into an overflow menu.
+    panel->setMinimumWidth(toolbar->sizeHint().width());
 
     plans_ = new QListWidget(panel);
     plans_->setObjectName(QStringLiteral("lvwProject"));
