@@ -157,6 +157,7 @@ struct GridModel::Impl {
     int editorRow = 0;
     int editorCol = 0;
     QString editorText;
+    QString editorOpenedWith;  // the cell's text when the editor opened
     bool lastCommitRefused = false;
     bool hasTypedText = false;  // the editor opens with typed text, not the cell's
     QString typedText;

@@ -155,7 +155,8 @@ bool GridModel::OpenEditor() {
     d->editorOpen = true;
     d->editorRow = d->curRow;
     d->editorCol = d->curCol;
-    d->editorText = typed ? d->typedText : d->At(d->curRow, d->curCol).text;
+    d->editorOpenedWith = d->At(d->curRow, d->curCol).text;
+    d->editorText = typed ? d->typedText : d->editorOpenedWith;
     d->lastCommitRefused = false;
     emit editorStateChanged(true);
     if (sink_)
@@ -171,7 +172,9 @@ void GridModel::CloseEditor(bool commit) {
     const QString text = d->editorText;
     d->editorOpen = false;
     d->lastCommitRefused = false;
-    if (commit) {
+    // Text left as it was changes nothing: a number keeps its full value behind its
+    // rounded display.
+    if (commit && text != d->editorOpenedWith) {
         Cell& cell = d->At(row, col);
         const bool blank = text.trimmed().isEmpty();
         switch (d->Col(col).kind) {

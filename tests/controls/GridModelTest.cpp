@@ -235,6 +235,17 @@ TEST_F(GridModelTest, NumberFormatsAndDates) {
     EXPECT_DOUBLE_EQ(grid.CellValue(2, 2).toDouble(), 4.5);
 }
 
+TEST_F(GridModelTest, EditorLeftUnchangedKeepsTheFullValue) {
+    grid.SetColumnKind(2, CellKind::Number);
+    grid.SetColumnFormat(2, QStringLiteral("0.000"));
+    grid.SetCellValue(2, 2, 1.23456);
+    grid.SetCurrentCell(2, 2);
+    grid.KeyDown(KeyCode::F2);
+    EXPECT_EQ(grid.EditorText(), QStringLiteral("1.235"));
+    grid.KeyDown(KeyCode::Enter);
+    EXPECT_DOUBLE_EQ(grid.CellValue(2, 2).toDouble(), 1.23456);
+}
+
 TEST_F(GridModelTest, SetCellDataKeepsTheText) {
     grid.SetCellText(2, 4, QStringLiteral("WB0001"));
     grid.SetCellData(2, 4, 17);
