@@ -220,5 +220,14 @@ TEST(QtUiTest, AHookThatThrowsDoesNotEscapeTheModalLoop) {
     EXPECT_EQ(logged.size(), 1);
 }
 
+TEST(QtUiTest, AMissingDocumentIsLoggedNotOpened) {
+    QtUi ui;
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString&, const QString& text) { logged << text; });
+    EXPECT_FALSE(ui.OpenDocument(QStringLiteral("no-such-folder/Q8ShopFloor.CHM")));
+    ErrorLog::SetSink({});
+    EXPECT_EQ(logged.size(), 1);
+}
+
 }  // namespace
 }  // namespace sp
