@@ -4,10 +4,17 @@
 #include <QFont>
 #include <QGuiApplication>
 
+#include "common/IgnoreErrors.h"
 #include "filters/frmWageFilter.h"
+#include "navigation/WorkBillList.h"
+#include "navigation/WorkBillListEvents.h"
 #include "navigation/WorkBillQueries.h"
+#include "navigation/WorkBillTree.h"
 #include "reportgrid/ReportCells.h"
 #include "reportgrid/ReportGrid.h"
+#include "reportgrid/ReportHistory.h"
+#include "reportgrid/ReportRowLocks.h"
+#include "settings/SaveColumnWidth.h"
 #include "workbench/Texts.h"
 
 namespace sp {
@@ -16,25 +23,44 @@ namespace {
 
 class DefaultParts final : public WorkbenchParts {
 public:
-    explicit DefaultParts(frmProc& form) : form_(form), state_(form.State()), reportGrid_(state_) {}
+    explicit DefaultParts(frmProc& form)
+        : form_(form),
+          state_(form.State()),
+          reportGrid_(state_),
+          history_(state_),
+          rowLocks_(state_),
+          list_(state_),
+          listEvents_(list_),
+          tree_(state_, list_) {
+        form.vlgList().SetEventSink(&listEvents_);
+        // A click on a work center or production task lists its work bills.
+        QObject::connect(&form.tvw(), &TreeModel::nodeClicked, &form,
+                         [this](const QString& key) { IgnoreErrors([&] { tree_.OnNodeClick(key); }); });
+    }
+    ~DefaultParts() override { form_.vlgList().SetEventSink(nullptr); }
 
     void SetupReportColumns() override {
         reportGrid_.SetupReportColumns([](const QString& text) { return TextWidth(text); });
     }
-    void LoadReportHistory(int /*showFilter*/) override {}
+    void LoadReportHistory(int showFilter) override { history_.LoadReportHistory(showFilter); }
     void PaintReportGrid() override { reportGrid_.PaintReportGrid(); }
-    void ReleaseRowLock(int /*row*/) override {}
+    void ReleaseRowLock(int row) override { rowLocks_.ReleaseRowLock(row); }
     int ReportColumn(const QString& code) const override {
         const auto parsed = ReportCodeFromName(code);
         return parsed ? ReportCells(state_).Column(*parsed) : 0;
     }
     QString GetReportColumnCode(int col) const override { return reportGrid_.GetReportColumnCode(col); }
-    void SaveReportColumnWidth(int /*col*/) override {}
+    void SaveReportColumnWidth(int col) override {
+        SaveColumnWidth(form_.Host(), state_.userId, QStringLiteral("Rpt"), reportGrid_.GetReportColumnCode(col),
+                        form_.vlgProc().ColumnWidth(col));
+    }
 
-    void SetupListGrid() override {}
-    void RefreshWorkBillList() override {}
-    void LocateWorkBill(const QString& /*workBillNo*/) override {}
-    TreeModel* Tree() override { return nullptr; }
+    void SetupListGrid() override { list_.SetupListGrid(); }
+    void RefreshWorkBillList() override {
+        list_.RefreshWorkBillList();
+        IgnoreErrors([&] { tree_.Fill(); });
+    }
+    void LocateWorkBill(const QString& workBillNo) override { tree_.LocateWorkBill(workBillNo); }
 
     bool IsExistWB(const QString& workBillNo, bool showMessage) override {
         return sp::IsExistWB(form_.Host(), workBillNo, showMessage);
@@ -42,7 +68,7 @@ public:
     QString GetWBNO(qint32 wbInterId) override { return sp::GetWBNO(form_.Host(), wbInterId); }
 
 private:
-    // The header text widths are measured in the toolbar's font where a screen exists.
+    // Header widths are measured in the toolbar's font where a screen exists.
     static double TextWidth(const QString& text) {
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
             return ReportGrid::TextWidthTwips(QFont(WorkbenchTexts::ToolbarFont(), 9), text);
@@ -52,6 +78,11 @@ private:
     frmProc& form_;
     WorkbenchState& state_;
     ReportGrid reportGrid_;
+    ReportHistory history_;
+    ReportRowLocks rowLocks_;
+    WorkBillList list_;
+    WorkBillListEvents listEvents_;
+    WorkBillTree tree_;
 };
 
 }  // namespace

@@ -6,8 +6,6 @@
 
 namespace sp {
 
-class TreeModel;
-
 // The parts of the workbench that act on its shared state: the record grid's columns,
 // history and row locks, the work bill list and tree, and the work bill queries.
 // frmProc reaches them only through here, so its own rules can be exercised with a
@@ -30,10 +28,9 @@ public:
 
     // Work bill list and tree.
     virtual void SetupListGrid() = 0;
+    // Reloads the list from the filter (and the tree along with it).
     virtual void RefreshWorkBillList() = 0;
     virtual void LocateWorkBill(const QString& workBillNo) = 0;
-    // The tree pane's model; null when the parts keep no tree.
-    virtual TreeModel* Tree() = 0;
 
     // Work bill queries.
     virtual bool IsExistWB(const QString& workBillNo, bool showMessage) = 0;

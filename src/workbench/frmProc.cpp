@@ -17,10 +17,12 @@ frmProc::frmProc(HostServices& host, Factories factories)
     vlgProc_.setObjectName(QStringLiteral("vlgProc"));
     vlgList_.setObjectName(QStringLiteral("vlgList"));
     barProc_.setObjectName(QStringLiteral("barProc"));
+    tvw_.setObjectName(QStringLiteral("tvw"));
     state_.host = &host_;
     state_.vlgProc = &vlgProc_;
     state_.vlgList = &vlgList_;
     state_.barProc = &barProc_;
+    state_.tvw = &tvw_;
 
     BuildWorkbenchToolbar(barProc_);
     barProc_.SetDispatcher([this](const QString& toolName) { Dispatch(toolName); });

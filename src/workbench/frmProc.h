@@ -12,6 +12,7 @@
 #include "common/Ui.h"
 #include "entry/shopproc/IFilterDialog.h"
 #include "entry/shopproc/IWorkbench.h"
+#include "navigation/TreeModel.h"
 #include "workbench/WorkbenchLayout.h"
 #include "workbench/WorkbenchParts.h"
 #include "workbench/WorkbenchState.h"
@@ -68,6 +69,7 @@ public:
     GridModel& vlgProc() { return vlgProc_; }
     GridModel& vlgList() { return vlgList_; }
     ToolbarModel& barProc() { return barProc_; }
+    TreeModel& tvw() { return tvw_; }
     const WorkbenchLayout& Layout() const { return layout_; }
     WorkbenchParts& Parts() { return *parts_; }
     HostServices& Host() { return host_; }
@@ -147,6 +149,7 @@ private:
     GridModel vlgProc_;
     GridModel vlgList_;
     ToolbarModel barProc_;
+    TreeModel tvw_;
     WorkbenchLayout layout_;
     FilterDialogFactory filterDialogFactory_;
     std::unique_ptr<WorkbenchParts> parts_;

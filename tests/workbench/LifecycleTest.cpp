@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "lookups/Emps.h"
+#include "support/TestDatabase.h"
+#include "workbench/WorkbenchTestBench.h"
+#include "workbench/WorkbenchToolbar.h"
+
+namespace sp::testing {
+namespace {
+
+const QString kCloseStatement = QStringLiteral(
+    "Update SHWorkBillEntry Set Fstatus = 3 Where Fstatus < 3 And Fstatus > 0 And FAuxQtyPass>=FauxQtyPlan "
+    "And (SELECT Count(*) FROM SHProcRpt Where SHProcRpt.FWBInterID = SHWorkBillEntry.FWBInterID And "
+    "SHProcRpt.Fstatus = 0) = 0");
+
+TEST(Load, RunsInOrderOnceAndThenLoadsTheList) {
+    WorkbenchBench b;
+    // UpdateCommandStates ends with a redraw of the toolbar.
+    QObject::connect(&b.bar(), &ToolbarModel::redrawRequested, [&] { b.parts->calls << QStringLiteral("Redraw"); });
+    b.parts->onRefreshWorkBillList = [&] { EXPECT_GT(b.ui.waitDepth, 0) << "the list loads under the wait cursor"; };
+    b.form->SetListStyle(3);
+
+    EXPECT_EQ(b.record->statements,
+              QStringList{QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0")});
+    EXPECT_EQ(b.state().defaultDeviceType, 7);
+    EXPECT_EQ(b.form->HelpFile(), QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.CHM"));
+    EXPECT_EQ(b.parts->calls, (QStringList{QStringLiteral("Redraw"), QStringLiteral("SetupReportColumns"),
+                                           QStringLiteral("SetupListGrid"), QStringLiteral("RefreshWorkBillList")}));
+    EXPECT_TRUE(b.state().listLoaded);
+    EXPECT_TRUE(b.form->IsLoaded());
+    EXPECT_EQ(b.ui.waitDepth, 0) << "the pointer is restored";
+    EXPECT_GT(b.ui.maxWaitDepth, 0);
+
+    b.parts->calls.clear();
+    b.form->SetListStyle(0);
+    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")}) << "loaded once";
+}
+
+TEST(Load, MissingDeviceTypeRowGivesZero) {
+    WorkbenchBench b;
+    b.record->execute = [](const QString&) { return std::make_shared<Recordset>(); };
+    b.form->SetListStyle(0);
+    EXPECT_EQ(b.state().defaultDeviceType, 0);
+}
+
+TEST(FirstDisplay, NewModeWithoutRightWarnsOnceAndDoesNotReloadTheList) {
+    WorkbenchBench b;
+    b.record->deniedRights = {0x20000};
+    b.form->SetListStyle(0);
+    b.parts->calls.clear();
+
+    b.form->Resize(12000, 9000);
+    b.form->Activate();
+    b.form->Resize(13000, 9000);
+    b.form->Activate();
+    EXPECT_EQ(b.ui.MessageTexts(), QStringList{QStringLiteral("您没有新增汇报的权限。")});
+    EXPECT_EQ(b.ui.messages[0].icon, MsgIcon::Information);
+    EXPECT_TRUE(b.parts->calls.isEmpty()) << "the list was loaded before the window showed";
+    EXPECT_TRUE(b.form->IsLoaded()) << "the window stays usable";
+}
+
+TEST(FirstDisplay, ListNotYetLoadedIsLoadedOnceByTheFirstResize) {
+    WorkbenchBench b;
+    b.form->Load();
+    b.parts->calls.clear();
+    b.form->Resize(12000, 9000);
+    b.form->Activate();
+    b.form->Activate();
+    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")});
+    EXPECT_TRUE(b.ui.messages.isEmpty()) << "the right is granted";
+}
+
+TEST(FirstDisplay, ActivationUpdatesTheStatusEveryTime) {
+    WorkbenchBench b;
+    b.LayOutGrid();
+    b.form->SetListStyle(0);
+    b.grid().SetCurrentCell(2, 4);  // CZG
+    b.form->SetActiveControl(ActiveControl::vlgProc);
+    b.form->Activate();
+    EXPECT_TRUE(b.bar().Enabled(Tool::EditView()));
+    b.form->SetActiveControl(ActiveControl::tvw);
+    b.form->Activate();
+    EXPECT_FALSE(b.bar().Enabled(Tool::EditView()));
+}
+
+TEST(Unload, ReleasesCachesClosesWorkBillsAndEveryTask) {
+    WorkbenchBench b;
+    b.form->SetListStyle(0);
+    b.record->statements.clear();
+    b.state().EmpsCache().Add(std::make_shared<Emp>());
+    // Rows 3 and 5 share one work bill's task.
+    b.state().rowLocks = {0, 0, 0, 21, 0, 21, 22};
+    b.state().historyTaskId = 42;
+    b.form->Unload();
+
+    EXPECT_EQ(b.record->statements, QStringList{kCloseStatement});
+    EXPECT_EQ(b.parts->calls.filter(QStringLiteral("ReleaseRowLock")),
+              (QStringList{QStringLiteral("ReleaseRowLock(3)"), QStringLiteral("ReleaseRowLock(5)"),
+                           QStringLiteral("ReleaseRowLock(6)")}));
+    EXPECT_EQ(b.state().rowLocks, (QVector<qint32>{0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(b.record->committedTasks, QVector<qint32>{42});
+    EXPECT_EQ(b.state().historyTaskId, 0);
+    EXPECT_EQ(b.state().emps, nullptr);
+    EXPECT_FALSE(b.form->IsLoaded());
+
+    b.record->statements.clear();
+    b.form->Unload();
+    EXPECT_TRUE(b.record->statements.isEmpty()) << "unloaded once";
+}
+
+TEST(Unload, FailingStepsDoNotStopTheOthers) {
+    WorkbenchBench b;
+    b.form->SetListStyle(0);
+    b.registry.Unregister(ProgId::AppConnection());
+    b.state().historyTaskId = 9;
+    b.form->Unload();
+    EXPECT_EQ(b.record->committedTasks, QVector<qint32>{9});
+}
+
+TEST(ShowModal, UnloadsWhateverClosedTheWindow) {
+    WorkbenchBench b;
+    b.form->SetListStyle(0);
+    b.state().historyTaskId = 5;
+    b.form->ShowModal();  // the scripted user closes it untouched
+    EXPECT_EQ(b.ui.dialogsShown, QStringList{QStringLiteral("frmProc")});
+    EXPECT_FALSE(b.form->IsLoaded());
+    EXPECT_EQ(b.record->committedTasks, QVector<qint32>{5});
+}
+
+TEST(ShowModal, ASecondShowStartsInNewMode) {
+    WorkbenchBench b;
+    b.form->SetListStyle(0);
+    b.bar().Click(Tool::ModeEdit());
+    b.form->ShowModal();
+    b.form->SetListStyle(0);
+    EXPECT_FALSE(b.state().editMode);
+    EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
+    EXPECT_FALSE(b.bar().Checked(Tool::ModeEdit()));
+}
+
+// The closing statement against real rows.
+TEST(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
+    auto tdb = TestDatabase::Create(Backend::SQLite);
+    if (!tdb)
+        return;
+    auto db = tdb->db();
+    const QString insertWb = QStringLiteral(
+        "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, FWorkCenterID, "
+        "FOperID, FStatus, FAuxQtyPlan, FauxQtyPass) VALUES (?, ?, 1, ?, 1, 1, 1, ?, ?, ?, ?)");
+    // id, number, status, plan, passed
+    db->Exec(insertWb, {1, 1, QStringLiteral("WB-PASSED"), 10, 2, 100.0, 100.0});
+    db->Exec(insertWb, {2, 2, QStringLiteral("WB-DRAFT"), 20, 2, 100.0, 120.0});
+    db->Exec(insertWb, {3, 3, QStringLiteral("WB-SHORT"), 30, 1, 100.0, 99.0});
+    db->Exec(insertWb, {4, 4, QStringLiteral("WB-NEW"), 40, 0, 0.0, 0.0});
+    const QString insertRpt =
+        QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyPass, Fstatus) VALUES (?, ?, ?, ?)");
+    db->Exec(insertRpt, {1, 1, 100.0, 1});
+    db->Exec(insertRpt, {2, 1, 100.0, 1});
+    db->Exec(insertRpt, {2, 2, 20.0, 0});
+
+    WorkbenchBench b;
+    b.record->execute = [db](const QString& sql) {
+        if (sql.startsWith(QStringLiteral("Update"), Qt::CaseInsensitive)) {
+            db->Exec(sql);
+            return std::make_shared<Recordset>();
+        }
+        return db->Query(sql);
+    };
+    b.form->SetListStyle(0);
+    b.form->Unload();
+
+    auto status = [&](int id) {
+        return db->Scalar(QStringLiteral("SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID = ?"), {id}).toInt();
+    };
+    EXPECT_EQ(status(1), 3) << "passed in full, every report audited";
+    EXPECT_EQ(status(2), 2) << "one report still in status 0";
+    EXPECT_EQ(status(3), 1) << "short of the plan";
+    EXPECT_EQ(status(4), 0) << "not yet released";
+}
+
+}  // namespace
+}  // namespace sp::testing

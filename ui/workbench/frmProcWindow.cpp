@@ -1,0 +1,236 @@
+#include "workbench/frmProcWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "controls/CatchBoundary.h"
+#include "controls/DialogViews.h"
+#include "controls/GridView.h"
+#include "controls/ToolbarView.h"
+#include "workbench/SplitterBar.h"
+#include "workbench/Texts.h"
+#include "workbench/WorkBillTreeView.h"
+#include "workbench/frmProc.h"
+
+namespace sp {
+
+namespace {
+
+// The host's shift states from Qt's modifiers.
+int ShiftOf(Qt::KeyboardModifiers modifiers) {
+    int shift = ShiftState::None;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= ShiftState::Shift;
+    if (modifiers & Qt::ControlModifier)
+        shift |= ShiftState::Ctrl;
+    if (modifiers & Qt::AltModifier)
+        shift |= ShiftState::Alt;
+    return shift;
+}
+
+bool Within(QWidget* widget, QWidget* ancestor) { return widget && ancestor && (widget == ancestor || ancestor->isAncestorOf(widget)); }
+
+}  // namespace
+
+frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), form_(form) {
+    setObjectName(QStringLiteral("frmProc"));
+    setWindowTitle(WorkbenchTexts::WindowCaption());
+    setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint);
+    setSizeGripEnabled(true);
+
+    toolbar_ = new ToolbarView(&form_.barProc(), this);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    outer->setMenuBar(toolbar_->MenuBar());
+    auto* bands = new QHBoxLayout;
+    bands->setContentsMargins(0, 0, 0, 0);
+    bands->setSpacing(0);
+    for (QToolBar* band : toolbar_->ToolBars())
+        bands->addWidget(band);
+    bands->addStretch(1);
+    outer->addLayout(bands);
+
+    fraBar_ = new QWidget(this);
+    fraBar_->setObjectName(QStringLiteral("fraBar"));
+    outer->addWidget(fraBar_, 1);
+    outer->addWidget(toolbar_->StatusBar());
+
+    tvw_ = new WorkBillTreeView(&form_.tvw(), fraBar_);
+    tvw_->setObjectName(QStringLiteral("tvw"));
+
+    lblList_ = new QLabel(fraBar_);
+    lblList_->setObjectName(QStringLiteral("lblList"));
+    lblList_->setAlignment(Qt::AlignCenter);
+    lblList_->setFrameShape(QFrame::StyledPanel);
+    vlgList_ = new GridView(&form_.vlgList(), fraBar_);
+    vlgList_->SetName(QStringLiteral("vlgList"));
+
+    lblProc_ = new QLabel(fraBar_);
+    lblProc_->setObjectName(QStringLiteral("lblProc"));
+    lblProc_->setAlignment(Qt::AlignCenter);
+    lblProc_->setFrameShape(QFrame::StyledPanel);
+    vlgProc_ = new GridView(&form_.vlgProc(), fraBar_);
+    vlgProc_->SetName(QStringLiteral("vlgProc"));
+
+    using Bar = WorkbenchLayout::Splitter;
+    spliterH_ = new SplitterBar(Qt::Horizontal, fraBar_);
+    spliterH_->setObjectName(QStringLiteral("imgSpliterH"));
+    spliterH_->pressed = [this](QPoint p) { form_.BeginSplitterDrag(Bar::Vertical, Twips(p.x())); };
+    spliterH_->dragged = [this](QPoint p) {
+        CatchBoundary(QStringLiteral("imgSpliterH.MouseMove"), [&] { form_.DragSplitter(Twips(p.x())); });
+    };
+    spliterH_->released = [this] { form_.EndSplitterDrag(); };
+    spliterV_ = new SplitterBar(Qt::Vertical, fraBar_);
+    spliterV_->setObjectName(QStringLiteral("imgSpliterV"));
+    spliterV_->pressed = [this](QPoint p) { form_.BeginSplitterDrag(Bar::Horizontal, Twips(p.y())); };
+    spliterV_->dragged = [this](QPoint p) {
+        CatchBoundary(QStringLiteral("imgSpliterV.MouseMove"), [&] { form_.DragSplitter(Twips(p.y())); });
+    };
+    spliterV_->released = [this] { form_.EndSplitterDrag(); };
+
+    connect(&form_, &frmProc::layoutChanged, this, &frmProcWindow::ApplyLayout);
+    // The exit command has unloaded the workbench already: close without asking again.
+    connect(&form_, &frmProc::closeRequested, this, [this] { done(QDialog::Accepted); });
+    // Grid and list visibility and the record grid's label follow every load.
+    for (GridModel* grid : {&form_.vlgList(), &form_.vlgProc()}) {
+        connect(grid, &GridModel::layoutReset, this, &frmProcWindow::ScheduleSync);
+        connect(grid, &GridModel::currentCellMoved, this, &frmProcWindow::ScheduleSync);
+    }
+    connect(&form_.barProc(), &ToolbarModel::redrawRequested, this, &frmProcWindow::ScheduleSync);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { TrackFocus(now); });
+    // The window sees keys before its controls.
+    qApp->installEventFilter(this);
+
+    resize(1024, 700);
+    SyncPanes();
+}
+
+frmProcWindow::~frmProcWindow() { qApp->removeEventFilter(this); }
+
+void frmProcWindow::Place(QWidget* widget, const TwipRect& rect) {
+    widget->setGeometry(rect.left / TwipsPerPixel, rect.top / TwipsPerPixel, rect.width / TwipsPerPixel,
+                        rect.height / TwipsPerPixel);
+}
+
+void frmProcWindow::ApplyLayout() {
+    const WorkbenchLayout& l = form_.Layout();
+    Place(tvw_, l.tvw());
+    Place(spliterH_, l.imgSpliterH());
+    Place(vlgList_, l.vlgList());
+    Place(lblList_, l.lblList());
+    Place(spliterV_, l.imgSpliterV());
+    Place(vlgProc_, l.vlgProc());
+    Place(lblProc_, l.lblProc());
+}
+
+void frmProcWindow::ScheduleSync() {
+    if (syncPending_)
+        return;
+    syncPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        syncPending_ = false;
+        SyncPanes();
+    });
+}
+
+void frmProcWindow::SyncPanes() {
+    const WorkbenchState& state = form_.State();
+    vlgList_->setVisible(state.listVisible);
+    lblList_->setVisible(!state.listVisible);
+    vlgProc_->setVisible(state.procGridVisible);
+    lblProc_->setVisible(!state.procGridVisible);
+    lblProc_->setText(state.lblProcText);
+}
+
+void frmProcWindow::TrackFocus(QWidget* now) {
+    if (!now || now->window() != this)
+        return;
+    ActiveControl control = ActiveControl::Other;
+    if (Within(now, vlgProc_))
+        control = ActiveControl::vlgProc;
+    else if (Within(now, vlgList_))
+        control = ActiveControl::vlgList;
+    else if (Within(now, tvw_))
+        control = ActiveControl::tvw;
+    else if (now->inherits("QToolBar") || now->inherits("QMenuBar") || Within(now, toolbar_->MenuBar()) ||
+             Within(now, toolbar_->StatusBar()))
+        control = ActiveControl::barProc;
+    for (QToolBar* band : toolbar_->ToolBars())
+        if (Within(now, band))
+            control = ActiveControl::barProc;
+    form_.SetActiveControl(control);
+}
+
+bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == fraBar_ && event->type() == QEvent::Resize) {
+        CatchBoundary(QStringLiteral("frmProc.Resize"),
+                      [&] { form_.Resize(Twips(fraBar_->width()), Twips(fraBar_->height())); });
+        return false;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && isActiveWindow()) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_F7) {
+                bool consumed = false;
+                CatchBoundary(QStringLiteral("frmProc.KeyDown"), [&] {
+                    consumed = form_.KeyPreview(KeyCode::F7, ShiftOf(key->modifiers()));
+                });
+                if (consumed)
+                    return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmProcWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ApplyLayout();
+}
+
+void frmProcWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        CatchBoundary(QStringLiteral("frmProc.Activate"), [&] { form_.Activate(); });
+}
+
+void frmProcWindow::closeEvent(QCloseEvent* event) {
+    bool mayClose = true;
+    CatchBoundary(QStringLiteral("frmProc.QueryClose"), [&] { mayClose = form_.QueryClose(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    CatchBoundary(QStringLiteral("frmProc.Unload"), [&] { form_.Unload(); });
+    QDialog::closeEvent(event);
+}
+
+void frmProcWindow::keyPressEvent(QKeyEvent* event) {
+    // Escape does not close the workbench behind the clerk's back.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void RegisterWorkbenchView() {
+    RegisterDialogView(QStringLiteral("frmProc"), [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
+        auto* form = dynamic_cast<frmProc*>(&model);
+        if (!form)
+            return nullptr;
+        return std::make_unique<frmProcWindow>(*form, parent);
+    });
+}
+
+}  // namespace sp
