@@ -21,9 +21,13 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 
-QString Source() { return QStringLiteral("Database"); }
+QString Source() {
+    return QStringLiteral("Database");
+}
 
-[[noreturn]] void Fail(const QString& message) { throw ComError(ErrorNumber::Database, Source(), message); }
+[[noreturn]] void Fail(const QString& message) {
+    throw ComError(ErrorNumber::Database, Source(), message);
+}
 
 [[noreturn]] void FailStatement(const QSqlError& error, const QString& sql) {
     QString text = error.databaseText().trimmed();
@@ -100,8 +104,7 @@ Database::~Database() {
         registry.pools.erase(poolName_);
     }
     ThisThread().byPool.erase(poolName_);
-    for (const QString& name : names)
-        QSqlDatabase::removeDatabase(name);
+    for (const QString& name : names) QSqlDatabase::removeDatabase(name);
 }
 
 std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, bool create) {
@@ -111,7 +114,8 @@ std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, bool create) {
             if (!create)
                 Fail(QStringLiteral("The database file %1 does not exist.").arg(file.absoluteFilePath()));
             if (!QDir().mkpath(file.absolutePath()))
-                Fail(QStringLiteral("Cannot create the folder %1 for the database.").arg(file.absolutePath()));
+                Fail(
+                    QStringLiteral("Cannot create the folder %1 for the database.").arg(file.absolutePath()));
         } else if (file.isDir()) {
             Fail(QStringLiteral("%1 is a folder, not a database file.").arg(file.absoluteFilePath()));
         }
@@ -170,8 +174,10 @@ QSqlDatabase Database::Connection() {
             QSqlDatabase::removeDatabase(lost);
     }
 
-    const QString name = QStringLiteral("%1/%2").arg(poolName_).arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
-    const QString driver = url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    const QString name =
+        QStringLiteral("%1/%2").arg(poolName_).arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+    const QString driver =
+        url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
         try {
@@ -192,7 +198,8 @@ QSqlDatabase Database::Connection() {
 }
 
 QSqlDatabase Database::OpenDedicated(const QString& name) {
-    const QString driver = url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+    const QString driver =
+        url_.dialect == Dialect::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
     QSqlDatabase db = QSqlDatabase::addDatabase(driver, name);
     try {
         OpenPhysical(db);
@@ -211,8 +218,7 @@ void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& par
     } else {
         ok = query.prepare(sql);
         if (ok) {
-            for (const QVariant& param : params)
-                query.addBindValue(ValueNormaliser::Bindable(param));
+            for (const QVariant& param : params) query.addBindValue(ValueNormaliser::Bindable(param));
             ok = query.exec();
         }
     }
@@ -222,7 +228,8 @@ void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& par
 
 void Database::Failed(const QSqlError& error, const QString& sql) {
     if (url_.dialect == Dialect::PostgreSQL && DropIfDead())
-        Fail(QStringLiteral("The connection to the database server was lost (%1); the next call connects again. [%2]")
+        Fail(QStringLiteral(
+                 "The connection to the database server was lost (%1); the next call connects again. [%2]")
                  .arg(error.text().trimmed(), sql.simplified().left(300)));
     FailStatement(error, sql);
 }
@@ -262,8 +269,7 @@ RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
     }
     const ValueNormaliser normaliser(url_.dialect, sql, query);
     QVector<QVariantList> rows;
-    while (query.next())
-        rows << normaliser.Row(query);
+    while (query.next()) rows << normaliser.Row(query);
     if (query.lastError().isValid())
         Failed(query.lastError(), sql);
     return std::make_shared<Recordset>(normaliser.FieldNames(), std::move(rows));
@@ -283,7 +289,9 @@ QVariant Database::Scalar(const QString& sql, const QVariantList& params) {
     return result->Field(0);
 }
 
-QString Database::Dialected(const QString& sql) const { return DialectedFor(sql, url_.dialect); }
+QString Database::Dialected(const QString& sql) const {
+    return DialectedFor(sql, url_.dialect);
+}
 
 QString Database::DialectedFor(const QString& sql, Dialect dialect) {
     QString text = sql;
@@ -295,7 +303,8 @@ QString Database::DialectedFor(const QString& sql, Dialect dialect) {
     } else {
         // "C": byte order too, whatever the server's locale.
         text.replace(QStringLiteral("{TEXT}"), QStringLiteral("TEXT COLLATE \"C\""));
-        text.replace(QStringLiteral("{AUTOID}"), QStringLiteral("INTEGER GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
+        text.replace(QStringLiteral("{AUTOID}"),
+                     QStringLiteral("INTEGER GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"));
         text.replace(QStringLiteral("{REAL}"), QStringLiteral("DOUBLE PRECISION"));
     }
     // Declared as DATE/TIMESTAMP on SQLite too: the declared type is how results
@@ -316,7 +325,8 @@ void Database::Begin() {
     ThreadConnection& state = ThisThread().byPool[poolName_];
     if (state.depth == 0) {
         QSqlQuery query(db);
-        const QString begin = url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+        const QString begin =
+            url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
         if (!query.exec(begin))
             Failed(query.lastError(), begin);
         state.doomed = false;
@@ -362,7 +372,9 @@ void Database::Rollback() {
     query.exec(QStringLiteral("ROLLBACK"));  // nothing more to do when even this fails
 }
 
-Transaction::Transaction(Database& db) : db_(db) { db_.Begin(); }
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.Begin();
+}
 
 Transaction::~Transaction() {
     if (!done_)

@@ -38,7 +38,7 @@ struct DatabaseUrl {
 // connection object of the host never opens a new database connection.
 // SQLite runs in WAL mode with a busy timeout; writes take the lock at BEGIN.
 class Database : public std::enable_shared_from_this<Database> {
-public:
+  public:
     // Opens (and for SQLite creates the file when create is true), checks the
     // connection and brings the schema up to date (Migrations::Apply). Raises
     // ComError with a clear message when it cannot.
@@ -76,7 +76,7 @@ public:
     // closes it with QSqlDatabase::removeDatabase(name).
     QSqlDatabase OpenDedicated(const QString& name);
 
-private:
+  private:
     friend class Transaction;
     explicit Database(DatabaseUrl url);
     void OpenPhysical(QSqlDatabase& db);
@@ -96,14 +96,14 @@ private:
 // BEGIN IMMEDIATE), rolled back on destruction unless committed. Nested guards join
 // the outer transaction; an inner guard that is not committed dooms the outer one.
 class Transaction {
-public:
+  public:
     explicit Transaction(Database& db);
     ~Transaction();
     void Commit();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-private:
+  private:
     Database& db_;
     bool done_ = false;
 };

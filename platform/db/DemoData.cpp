@@ -9,7 +9,9 @@
 namespace sp::platform {
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 [[noreturn]] void Refuse(const QString& source, const QString& message) {
     throw ComError(ErrorNumber::Refused, source, message);
@@ -31,12 +33,9 @@ struct Department {
     int property;
 };
 const Department kDepartments[] = {
-    {1, "01", "01", "生产部", 0, 0, 1070},
-    {2, "01.01", "0101", "机加工车间", 1, 1, 1070},
-    {3, "01.02", "0102", "热处理车间", 1, 1, 1070},
-    {4, "01.03", "0103", "装配车间", 1, 1, 1070},
-    {5, "02", "02", "质量管理部", 0, 1, 1071},
-    {6, "03", "03", "采购部", 0, 1, 1071},
+    {1, "01", "01", "生产部", 0, 0, 1070},          {2, "01.01", "0101", "机加工车间", 1, 1, 1070},
+    {3, "01.02", "0102", "热处理车间", 1, 1, 1070}, {4, "01.03", "0103", "装配车间", 1, 1, 1070},
+    {5, "02", "02", "质量管理部", 0, 1, 1071},      {6, "03", "03", "采购部", 0, 1, 1071},
 };
 
 struct WorkCenter {
@@ -64,10 +63,10 @@ struct Process {
 };
 enum ProcessId { Cut = 101, Turn, Mill, Drill, Heat, Grind, Inspect, Assemble, Coat };
 const Process kProcesses[] = {
-    {Cut, "01", "下料", 202, 0.5, kExempt},         {Turn, "02", "车削", 203, 2.8, kExempt},
-    {Mill, "03", "铣削", 204, 3.5, kExempt},        {Drill, "04", "钻孔", 205, 1.2, kExempt},
-    {Heat, "05", "热处理", 206, 1.5, kExempt},      {Grind, "06", "磨削", 205, 2.2, kSampling},
-    {Inspect, "07", "检验", 208, 0.6, kFullCheck},  {Assemble, "08", "装配", 207, 4.0, kExempt},
+    {Cut, "01", "下料", 202, 0.5, kExempt},        {Turn, "02", "车削", 203, 2.8, kExempt},
+    {Mill, "03", "铣削", 204, 3.5, kExempt},       {Drill, "04", "钻孔", 205, 1.2, kExempt},
+    {Heat, "05", "热处理", 206, 1.5, kExempt},     {Grind, "06", "磨削", 205, 2.2, kSampling},
+    {Inspect, "07", "检验", 208, 0.6, kFullCheck}, {Assemble, "08", "装配", 207, 4.0, kExempt},
     {Coat, "09", "表面处理", 206, 1.8, kExempt},
 };
 
@@ -89,10 +88,12 @@ struct Employee {
     int team;
 };
 const Employee kEmployees[] = {
-    {401, "001", "张伟", 2, 301}, {402, "002", "王芳", 2, 301}, {403, "003", "李强", 2, 302}, {404, "004", "刘洋", 2, 302},
-    {405, "005", "陈静", 2, 303}, {406, "006", "杨磊", 2, 303}, {407, "007", "赵敏", 2, 304}, {408, "008", "黄勇", 2, 304},
-    {409, "009", "周杰", 2, 305}, {410, "010", "吴涛", 2, 305}, {411, "011", "徐丽", 3, 306}, {412, "012", "孙浩", 3, 306},
-    {413, "013", "马超", 4, 307}, {414, "014", "朱军", 4, 307}, {415, "015", "胡斌", 5, 308}, {416, "016", "郭亮", 5, 308},
+    {401, "001", "张伟", 2, 301}, {402, "002", "王芳", 2, 301}, {403, "003", "李强", 2, 302},
+    {404, "004", "刘洋", 2, 302}, {405, "005", "陈静", 2, 303}, {406, "006", "杨磊", 2, 303},
+    {407, "007", "赵敏", 2, 304}, {408, "008", "黄勇", 2, 304}, {409, "009", "周杰", 2, 305},
+    {410, "010", "吴涛", 2, 305}, {411, "011", "徐丽", 3, 306}, {412, "012", "孙浩", 3, 306},
+    {413, "013", "马超", 4, 307}, {414, "014", "朱军", 4, 307}, {415, "015", "胡斌", 5, 308},
+    {416, "016", "郭亮", 5, 308},
 };
 
 struct DeviceType {
@@ -113,10 +114,10 @@ struct Device {
     int workCenter;
 };
 const Device kDevices[] = {
-    {601, "SB-A01-01", "带锯床 GB4028", 501, 202},     {602, "SB-A02-01", "数控车床 CK6150 #1", 502, 203},
+    {601, "SB-A01-01", "带锯床 GB4028", 501, 202},      {602, "SB-A02-01", "数控车床 CK6150 #1", 502, 203},
     {603, "SB-A02-02", "数控车床 CK6150 #2", 502, 203}, {604, "SB-A03-01", "立式加工中心 VMC850", 503, 204},
-    {605, "SB-A04-01", "摇臂钻床 Z3050", 504, 205},    {606, "SB-A04-02", "外圆磨床 M1432", 505, 205},
-    {607, "SB-B01-01", "井式回火炉 RJ2-75", 506, 206}, {608, "SB-C01-01", "装配工作台", 501, 207},
+    {605, "SB-A04-01", "摇臂钻床 Z3050", 504, 205},     {606, "SB-A04-02", "外圆磨床 M1432", 505, 205},
+    {607, "SB-B01-01", "井式回火炉 RJ2-75", 506, 206},  {608, "SB-C01-01", "装配工作台", 501, 207},
     {609, "SB-C02-01", "三坐标测量机", 501, 208},
 };
 
@@ -145,8 +146,8 @@ struct Task {
     int startDay;  // days from today
 };
 const Task kTasks[] = {
-    {1, 1, 100, 2, -12}, {2, 2, 60, 2, -9}, {3, 3, 250, 2, -6},  {4, 4, 40, 1, -3},
-    {5, 5, 120, 1, -1},  {6, 6, 1250.5, 2, -5}, {7, 1, 80, 1, 2}, {8, 3, 150, 1, 4},
+    {1, 1, 100, 2, -12}, {2, 2, 60, 2, -9},     {3, 3, 250, 2, -6}, {4, 4, 40, 1, -3},
+    {5, 5, 120, 1, -1},  {6, 6, 1250.5, 2, -5}, {7, 1, 80, 1, 2},   {8, 3, 150, 1, 4},
 };
 
 // Work bills that come with a fixed team, worker or device, and the exceptions the
@@ -190,39 +191,47 @@ const WorkCenter& WorkCenterById(int id) {
 
 void SeedMasterData(Database& db) {
     for (const Department& d : kDepartments)
-        db.Exec(QStringLiteral("INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FParentID, FDetail, "
-                               "FDProperty) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        db.Exec(QStringLiteral(
+                    "INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FParentID, FDetail, "
+                    "FDProperty) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                 {d.id, U(d.number), U(d.shortNumber), U(d.name), d.parent, d.detail, d.property});
     for (const WorkCenter& w : kWorkCenters)
-        db.Exec(QStringLiteral("INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDeptID, FParentID, "
-                               "FDetail) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+        db.Exec(QStringLiteral(
+                    "INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDeptID, FParentID, "
+                    "FDetail) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                 {w.id, U(w.number), U(w.shortNumber), U(w.name), w.dept, w.detail ? 201 : 0, w.detail});
 
-    const QString sub = QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (?, ?, ?, ?)");
-    for (const Process& p : kProcesses)
-        db.Exec(sub, {p.id, kTypeProcess, U(p.code), U(p.name)});
-    for (const Team& t : kTeams)
-        db.Exec(sub, {t.id, kTypeTeam, U(t.code), U(t.name)});
-    for (const DeviceType& t : kDeviceTypes)
-        db.Exec(sub, {t.id, kTypeDeviceType, U(t.code), U(t.name)});
+    const QString sub =
+        QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (?, ?, ?, ?)");
+    for (const Process& p : kProcesses) db.Exec(sub, {p.id, kTypeProcess, U(p.code), U(p.name)});
+    for (const Team& t : kTeams) db.Exec(sub, {t.id, kTypeTeam, U(t.code), U(t.name)});
+    for (const DeviceType& t : kDeviceTypes) db.Exec(sub, {t.id, kTypeDeviceType, U(t.code), U(t.name)});
     db.Exec(sub, {kHour, kTypeTimeUnit, QStringLiteral("1"), U("小时")});
     db.Exec(sub, {kHour + 1, kTypeTimeUnit, QStringLiteral("2"), U("分钟")});
 
-    const QString emp = QStringLiteral("INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FDeptID, "
-                                       "FprofessionalGroup, FParentID, FDetail) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+    const QString emp = QStringLiteral(
+        "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FDeptID, "
+        "FprofessionalGroup, FParentID, FDetail) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     db.Exec(emp, {400, QStringLiteral("01"), QStringLiteral("01"), U("生产人员"), 1, 0, 0, 0});
     for (const Employee& e : kEmployees)
-        db.Exec(emp, {e.id, QStringLiteral("01.") + U(e.shortNumber), U(e.shortNumber), U(e.name), e.dept, e.team, 400, 1});
+        db.Exec(emp, {e.id, QStringLiteral("01.") + U(e.shortNumber), U(e.shortNumber), U(e.name), e.dept,
+                      e.team, 400, 1});
 
     for (const Device& d : kDevices)
-        db.Exec(QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES (?, ?, ?, ?, ?)"),
+        db.Exec(QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES "
+                               "(?, ?, ?, ?, ?)"),
                 {d.id, U(d.number), U(d.name), d.type, d.workCenter});
     for (const Item& i : kItems)
-        db.Exec(QStringLiteral("INSERT INTO t_ICItem (FItemID, FNumber, FName, FModel, FQtyDecimal) VALUES (?, ?, ?, ?, ?)"),
-                {i.id, U(i.number), U(i.name), U(i.model), i.decimals});
-    db.Exec(QStringLiteral("INSERT INTO t_Supplier (FItemID, FNumber, FName) VALUES (1, 'S001', ?)"), {U("永兴表面处理厂")});
-    db.Exec(QStringLiteral("INSERT INTO t_QualityScheme (FInterID, FNumber, FName) VALUES (1, 'QS01', ?), (2, 'QS02', ?)"),
-            {U("全数检验方案"), U("抽样检验方案")});
+        db.Exec(
+            QStringLiteral(
+                "INSERT INTO t_ICItem (FItemID, FNumber, FName, FModel, FQtyDecimal) VALUES (?, ?, ?, ?, ?)"),
+            {i.id, U(i.number), U(i.name), U(i.model), i.decimals});
+    db.Exec(QStringLiteral("INSERT INTO t_Supplier (FItemID, FNumber, FName) VALUES (1, 'S001', ?)"),
+            {U("永兴表面处理厂")});
+    db.Exec(
+        QStringLiteral(
+            "INSERT INTO t_QualityScheme (FInterID, FNumber, FName) VALUES (1, 'QS01', ?), (2, 'QS02', ?)"),
+        {U("全数检验方案"), U("抽样检验方案")});
 }
 
 void SeedTasks(Database& db) {
@@ -233,26 +242,50 @@ void SeedTasks(Database& db) {
         const Item& item = kItems[task.item - 1];
         const QDate start = today.addDays(task.startDay);
         const QDate finish = start.addDays(2 * static_cast<int>(item.routing.size()) + 1);
-        db.Exec(QStringLiteral("INSERT INTO ICMO (FInterID, FBillNo, FTranType, FStatus, FItemID, FWorkShop, FQty, "
-                               "FRoutingID, FPlanCommitDate, FPlanFinishDate) VALUES (?, ?, 85, ?, ?, 2, ?, ?, ?, ?)"),
-                {task.id, QStringLiteral("WORK%1").arg(100 + task.id, 6, 10, QLatin1Char('0')), task.status, item.id,
-                 task.qty, item.id, start, finish});
+        db.Exec(QStringLiteral(
+                    "INSERT INTO ICMO (FInterID, FBillNo, FTranType, FStatus, FItemID, FWorkShop, FQty, "
+                    "FRoutingID, FPlanCommitDate, FPlanFinishDate) VALUES (?, ?, 85, ?, ?, 2, ?, ?, ?, ?)"),
+                {task.id, QStringLiteral("WORK%1").arg(100 + task.id, 6, 10, QLatin1Char('0')), task.status,
+                 item.id, task.qty, item.id, start, finish});
         for (int entry = 1; entry <= item.routing.size(); ++entry) {
             const Process& process = ProcessById(item.routing[entry - 1]);
             const WorkCenter& center = WorkCenterById(process.workCenter);
             const Fixed fixed = FixedFor(task, process.id);
             const int status = task.status == 2 && entry == 1 ? 2 : 1;
-            const int scheme = process.qualityCheck == kFullCheck ? 1 : process.qualityCheck == kSampling ? 2 : 0;
+            const int scheme = process.qualityCheck == kFullCheck  ? 1
+                               : process.qualityCheck == kSampling ? 2
+                                                                   : 0;
             const QDate opStart = start.addDays(2 * (entry - 1));
-            db.Exec(QStringLiteral(
-                        "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, "
-                        "FWorkCenterID, FOperID, FStatus, FQualityChkID, FQualityShcemeID, Ffare, FisOut, FteamID, "
-                        "FworkerID, FdeviceID, FsupplyID, FTimeUnitID, Ffee, FPlanStartDate, FPlanEndDate, FAuxQtyPlan) "
-                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {wbId++, task.id, entry, QStringLiteral("WB%1").arg(wbNumber++, 6, 10, QLatin1Char('0')), item.id,
-                     center.dept, center.id, process.id, status, process.qualityCheck, scheme, fixed.fare, fixed.out,
-                     fixed.team, fixed.worker, fixed.device, fixed.supplier, kHour,
-                     fixed.fare == kNo ? 0.0 : process.fee, opStart, opStart.addDays(2), task.qty});
+            db.Exec(
+                QStringLiteral("INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, "
+                               "FItemID, FDeptID, "
+                               "FWorkCenterID, FOperID, FStatus, FQualityChkID, FQualityShcemeID, Ffare, "
+                               "FisOut, FteamID, "
+                               "FworkerID, FdeviceID, FsupplyID, FTimeUnitID, Ffee, FPlanStartDate, "
+                               "FPlanEndDate, FAuxQtyPlan) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                {wbId++,
+                 task.id,
+                 entry,
+                 QStringLiteral("WB%1").arg(wbNumber++, 6, 10, QLatin1Char('0')),
+                 item.id,
+                 center.dept,
+                 center.id,
+                 process.id,
+                 status,
+                 process.qualityCheck,
+                 scheme,
+                 fixed.fare,
+                 fixed.out,
+                 fixed.team,
+                 fixed.worker,
+                 fixed.device,
+                 fixed.supplier,
+                 kHour,
+                 fixed.fare == kNo ? 0.0 : process.fee,
+                 opStart,
+                 opStart.addDays(2),
+                 task.qty});
         }
     }
 }
@@ -262,8 +295,10 @@ QVariant UserId(Database& db, const QString& name) {
 }
 
 void InsertUser(Database& db, int id, const QString& name, const QString& description, quint32 mask) {
-    db.Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (?, ?, ?)"), {id, name, description});
-    db.Exec(QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
+    db.Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (?, ?, ?)"),
+            {id, name, description});
+    db.Exec(QStringLiteral(
+                "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
             {id, static_cast<qlonglong>(mask)});
 }
 
@@ -281,9 +316,13 @@ void SeedDemo(Database& db) {
         InsertUser(db, 1, QStringLiteral("demo"), U("演示用户（全部权限）"), Rights::All);
     if (!UserId(db, QStringLiteral("clerk")).isValid() &&
         !db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FUserID = 2")).isValid())
-        InsertUser(db, 2, QStringLiteral("clerk"), U("车间统计员（无新增汇报权限）"), Rights::All & ~Rights::NewReports);
-    db.Exec(QStringLiteral("DELETE FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE'"));
-    db.Exec(QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('SH', 'SHOPPROC_CONTROLRECEIVE', '1')"));
+        InsertUser(db, 2, QStringLiteral("clerk"), U("车间统计员（无新增汇报权限）"),
+                   Rights::All & ~Rights::NewReports);
+    db.Exec(QStringLiteral(
+        "DELETE FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE'"));
+    db.Exec(
+        QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('SH', "
+                       "'SHOPPROC_CONTROLRECEIVE', '1')"));
     transaction.Commit();
 }
 
@@ -305,12 +344,17 @@ void GrantRights(Database& db, const QString& name, quint32 mask) {
     if (!id.isValid())
         Refuse(QStringLiteral("GrantRights"), QStringLiteral("There is no user \"%1\".").arg(name.trimmed()));
     const QVariant current = db.Scalar(
-        QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"), {id});
+        QStringLiteral(
+            "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
+        {id});
     if (current.isValid())
-        db.Exec(QStringLiteral("UPDATE t_UserRight SET FRights = ? WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
-                {static_cast<qlonglong>(current.toLongLong() | mask), id});
+        db.Exec(
+            QStringLiteral(
+                "UPDATE t_UserRight SET FRights = ? WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
+            {static_cast<qlonglong>(current.toLongLong() | mask), id});
     else
-        db.Exec(QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
+        db.Exec(QStringLiteral(
+                    "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
                 {id, static_cast<qlonglong>(mask)});
     transaction.Commit();
 }

@@ -21,7 +21,9 @@
 namespace sp::platform {
 namespace {
 
-QString Source() { return QStringLiteral("MNetControl.ExecFunc"); }
+QString Source() {
+    return QStringLiteral("MNetControl.ExecFunc");
+}
 
 QString ThisComputer() {
     const QString name = QSysInfo::machineHostName();
@@ -44,12 +46,13 @@ qint64 LockKey(qint32 subsystem, const QString& function, const QString& key) {
     const QByteArray text = QStringLiteral("%1\x1f%2\x1f%3").arg(subsystem).arg(function, key).toUtf8();
     const QByteArray digest = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
     qint64 value = 0;
-    for (int i = 0; i < 8; ++i)
-        value = (value << 8) | static_cast<unsigned char>(digest[i]);
+    for (int i = 0; i < 8; ++i) value = (value << 8) | static_cast<unsigned char>(digest[i]);
     return value;
 }
 
-QDateTime Now() { return QDateTime::currentDateTimeUtc(); }
+QDateTime Now() {
+    return QDateTime::currentDateTimeUtc();
+}
 
 struct Registry {
     std::mutex mutex;
@@ -79,7 +82,8 @@ FuncTaskStore::FuncTaskStore(std::shared_ptr<Database> db)
                   .arg(ThisComputer())
                   .arg(QCoreApplication::applicationPid())
                   .arg(QUuid::createUuid().toString(QUuid::WithoutBraces))),
-      connectionName_(QStringLiteral("sp-functask-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces))) {
+      connectionName_(
+          QStringLiteral("sp-functask-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces))) {
     std::promise<void> ready;
     auto started = ready.get_future();
     worker_ = std::thread([this, &ready] {
@@ -176,17 +180,17 @@ QVariant FuncTaskStore::Single(const QString& sql, const QVariantList& params) {
     {
         QSqlQuery query(QSqlDatabase::database(connectionName_, false));
         query.prepare(sql);
-        for (const QVariant& param : params)
-            query.addBindValue(ValueNormaliser::Bindable(param));
+        for (const QVariant& param : params) query.addBindValue(ValueNormaliser::Bindable(param));
         if (query.exec())
             return query.next() ? query.value(0) : QVariant();
         error = query.lastError().text();
     }
     if (db_->dialect() == Dialect::PostgreSQL && SessionLost())
-        throw ComError(ErrorNumber::Database, Source(),
-                       QStringLiteral("The session that held this workstation's function tasks was lost (%1); "
-                                      "they are released.")
-                           .arg(error));
+        throw ComError(
+            ErrorNumber::Database, Source(),
+            QStringLiteral("The session that held this workstation's function tasks was lost (%1); "
+                           "they are released.")
+                .arg(error));
     throw ComError(ErrorNumber::Database, Source(), QStringLiteral("%1 [%2]").arg(error, sql.simplified()));
 }
 
@@ -266,8 +270,9 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
     Single(QStringLiteral("BEGIN IMMEDIATE"), {});
     try {
         QSqlQuery query(db);
-        query.prepare(QStringLiteral("SELECT FHolder, FComputer, FProcessID, FHeartbeat FROM t_FuncTask "
-                                     "WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"));
+        query.prepare(
+            QStringLiteral("SELECT FHolder, FComputer, FProcessID, FHeartbeat FROM t_FuncTask "
+                           "WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"));
         for (const QVariant& param : QVariantList{subsystem, function, key})
             query.addBindValue(ValueNormaliser::Bindable(param));
         if (!query.exec())
@@ -277,8 +282,9 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
         bool taken = true;
         if (!query.next()) {
             query.finish();
-            Single(QStringLiteral("INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
-                                  "FHolder, FHeartbeat) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+            Single(QStringLiteral(
+                       "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
+                       "FHolder, FHeartbeat) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
                    QVariantList{subsystem, function, key} + mine);
         } else {
             const QString holder = query.value(0).toString();
@@ -289,8 +295,9 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
             const bool stale = !beat.isValid() || beat.secsTo(now) > kStaleSeconds;
             const bool gone = computer == ThisComputer() && !ProcessAlive(pid);
             if (holder == holder_ || stale || gone)
-                Single(QStringLiteral("UPDATE t_FuncTask SET FUserID = ?, FComputer = ?, FProcessID = ?, FHolder = ?, "
-                                      "FHeartbeat = ? WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
+                Single(QStringLiteral(
+                           "UPDATE t_FuncTask SET FUserID = ?, FComputer = ?, FProcessID = ?, FHolder = ?, "
+                           "FHeartbeat = ? WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
                        mine + QVariantList{subsystem, function, key});
             else
                 taken = false;
@@ -310,7 +317,8 @@ void FuncTaskStore::Drop(const Triple& triple, const Held& held) {
         return;
     }
     // Only our own row: after a takeover the row is someone else's.
-    Single(QStringLiteral("DELETE FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ? AND FHolder = ?"),
+    Single(QStringLiteral(
+               "DELETE FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ? AND FHolder = ?"),
            {subsystem, function, key, holder_});
 }
 
@@ -325,8 +333,9 @@ void FuncTaskStore::Beat() {
         if (!query.exec())
             throw ComError(ErrorNumber::Database, Source(), query.lastError().text());
         if (query.numRowsAffected() < static_cast<int>(held_.size()))
-            ErrorLog::Write(Source(), QStringLiteral("Some function tasks of this process were taken over after a "
-                                                     "missed heartbeat."));
+            ErrorLog::Write(Source(),
+                            QStringLiteral("Some function tasks of this process were taken over after a "
+                                           "missed heartbeat."));
     } catch (const ComError& e) {
         ErrorLog::Write(Source(), e.Description());
     }

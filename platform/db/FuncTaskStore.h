@@ -25,7 +25,7 @@ namespace sp::platform {
 // All database work runs on one background thread that owns its own connection and
 // refreshes the heartbeats every kHeartbeatSeconds.
 class FuncTaskStore {
-public:
+  public:
     static constexpr int kHeartbeatSeconds = 3;
     static constexpr int kStaleSeconds = 15;
 
@@ -44,7 +44,7 @@ public:
     FuncTaskStore(const FuncTaskStore&) = delete;
     FuncTaskStore& operator=(const FuncTaskStore&) = delete;
 
-private:
+  private:
     using Triple = std::tuple<qint32, QString, QString>;
     struct Held {
         int refs = 0;

@@ -14,8 +14,9 @@ namespace {
 constexpr qlonglong kMigrationLock = 0x5350'4D49'4752'0001LL;
 
 QString VersionTable() {
-    return QStringLiteral("CREATE TABLE IF NOT EXISTS t_SchemaVersion (FVersion INTEGER PRIMARY KEY, "
-                          "FApplied {STAMP} NOT NULL)");
+    return QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS t_SchemaVersion (FVersion INTEGER PRIMARY KEY, "
+        "FApplied {STAMP} NOT NULL)");
 }
 
 QStringList SplitScript(const QString& script) {
@@ -54,16 +55,20 @@ QStringList PostgresTextNumberOperators() {
 
 bool HasVersionTable(Database& db) {
     const QString sql = db.dialect() == Dialect::SQLite
-                            ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
-                                             "lower(name)='t_schemaversion'")
-                            : QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE "
-                                             "table_schema=current_schema() AND table_name='t_schemaversion'");
+                            ? QStringLiteral(
+                                  "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
+                                  "lower(name)='t_schemaversion'")
+                            : QStringLiteral(
+                                  "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                                  "table_schema=current_schema() AND table_name='t_schemaversion'");
     return db.Scalar(sql).toInt() > 0;
 }
 
 }  // namespace
 
-int Migrations::LatestVersion() { return 1; }
+int Migrations::LatestVersion() {
+    return 1;
+}
 
 QStringList Migrations::Statements(int version, Dialect dialect) {
     QStringList statements;
@@ -92,8 +97,7 @@ void Migrations::Apply(Database& db) {
     db.Exec(db.Dialected(VersionTable()));
     // Another process may have migrated while we waited for the lock.
     for (int version = CurrentVersion(db) + 1; version <= latest; ++version) {
-        for (const QString& statement : Statements(version, db.dialect()))
-            db.Exec(statement);
+        for (const QString& statement : Statements(version, db.dialect())) db.Exec(statement);
         db.Exec(QStringLiteral("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?, ?)"),
                 {version, QDateTime::currentDateTimeUtc()});
     }

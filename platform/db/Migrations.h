@@ -12,7 +12,7 @@ namespace sp::platform {
 // to date costs one read; otherwise the steps run in one transaction under a lock,
 // so processes opening the same database at once apply each step exactly once.
 class Migrations {
-public:
+  public:
     static void Apply(Database& db);
     // 0 for a database that has never been migrated.
     static int CurrentVersion(Database& db);

@@ -50,8 +50,7 @@ QVector<ValueNormaliser::Kind> SqliteKinds(QSqlQuery& query, int count) {
 ValueNormaliser::ValueNormaliser(Dialect dialect, const QString& sql, QSqlQuery& query) {
     const QSqlRecord record = query.record();
     const int count = record.count();
-    for (int i = 0; i < count; ++i)
-        names_ << Spelling(record.fieldName(i), record.field(i).tableName(), sql);
+    for (int i = 0; i < count; ++i) names_ << Spelling(record.fieldName(i), record.field(i).tableName(), sql);
     if (dialect == Dialect::SQLite)
         kinds_ = SqliteKinds(query, count);
     else
@@ -61,8 +60,7 @@ ValueNormaliser::ValueNormaliser(Dialect dialect, const QString& sql, QSqlQuery&
 QVariantList ValueNormaliser::Row(const QSqlQuery& query) const {
     QVariantList row;
     row.reserve(kinds_.size());
-    for (int i = 0; i < kinds_.size(); ++i)
-        row << Normalise(query.value(i), kinds_[i]);
+    for (int i = 0; i < kinds_.size(); ++i) row << Normalise(query.value(i), kinds_[i]);
     return row;
 }
 
@@ -70,53 +68,53 @@ QVariant ValueNormaliser::Normalise(const QVariant& value, Kind kind) {
     if (!value.isValid() || value.isNull())
         return {};
     switch (value.typeId()) {
-    case QMetaType::Bool:
-        return value.toBool() ? 1 : 0;
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong: {
-        const qlonglong number = value.toLongLong();
-        if (number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
-            return static_cast<int>(number);
-        return number;
-    }
-    case QMetaType::Float:
-    case QMetaType::Double:
-        return value.toDouble();
-    case QMetaType::QDate:
-    case QMetaType::QDateTime:
-    case QMetaType::QByteArray:
-        return value;
-    default:
-        break;
+        case QMetaType::Bool:
+            return value.toBool() ? 1 : 0;
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+        case QMetaType::ULong:
+        case QMetaType::ULongLong: {
+            const qlonglong number = value.toLongLong();
+            if (number >= std::numeric_limits<int>::min() && number <= std::numeric_limits<int>::max())
+                return static_cast<int>(number);
+            return number;
+        }
+        case QMetaType::Float:
+        case QMetaType::Double:
+            return value.toDouble();
+        case QMetaType::QDate:
+        case QMetaType::QDateTime:
+        case QMetaType::QByteArray:
+            return value;
+        default:
+            break;
     }
     const QString text = value.toString();
     switch (kind) {
-    case Kind::Date: {
-        const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
-        return date.isValid() ? QVariant(date) : QVariant(text);
-    }
-    case Kind::Stamp: {
-        QDateTime stamp = QDateTime::fromString(text, Qt::ISODateWithMs);
-        if (!stamp.isValid())
-            stamp = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        return stamp.isValid() ? QVariant(stamp) : QVariant(text);
-    }
-    case Kind::Expression:
-        // MAX(Fdate) and the like: PostgreSQL answers a date, so must we.
-        if (IsDateShaped(text)) {
-            const QDate date = QDate::fromString(text, Qt::ISODate);
-            if (date.isValid())
-                return date;
+        case Kind::Date: {
+            const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+            return date.isValid() ? QVariant(date) : QVariant(text);
         }
-        return text;
-    case Kind::Plain:
-        break;
+        case Kind::Stamp: {
+            QDateTime stamp = QDateTime::fromString(text, Qt::ISODateWithMs);
+            if (!stamp.isValid())
+                stamp = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            return stamp.isValid() ? QVariant(stamp) : QVariant(text);
+        }
+        case Kind::Expression:
+            // MAX(Fdate) and the like: PostgreSQL answers a date, so must we.
+            if (IsDateShaped(text)) {
+                const QDate date = QDate::fromString(text, Qt::ISODate);
+                if (date.isValid())
+                    return date;
+            }
+            return text;
+        case Kind::Plain:
+            break;
     }
     return text;
 }

@@ -16,7 +16,7 @@ namespace sp::platform {
 // as 0/1, NULL as a null QVariant. Field names keep the spelling of the statement
 // (PostgreSQL folds unquoted names to lower case).
 class ValueNormaliser {
-public:
+  public:
     enum class Kind { Plain, Date, Stamp, Expression };
 
     ValueNormaliser(Dialect dialect, const QString& sql, QSqlQuery& query);
@@ -32,7 +32,7 @@ public:
     // table, else the statement's, else as returned.
     static QString Spelling(const QString& returned, const QString& table, const QString& sql);
 
-private:
+  private:
     QStringList names_;
     QVector<Kind> kinds_;
 };

@@ -7,21 +7,22 @@ namespace {
 
 QString ServerDateSql(Dialect dialect) {
     // The date of the machine that keeps the data, as mm/dd/yyyy text.
-    return dialect == Dialect::SQLite ? QStringLiteral("SELECT strftime('%m/%d/%Y', 'now', 'localtime') AS ServerDate")
-                                      : QStringLiteral("SELECT to_char(CURRENT_DATE, 'MM/DD/YYYY') AS ServerDate");
+    return dialect == Dialect::SQLite
+               ? QStringLiteral("SELECT strftime('%m/%d/%Y', 'now', 'localtime') AS ServerDate")
+               : QStringLiteral("SELECT to_char(CURRENT_DATE, 'MM/DD/YYYY') AS ServerDate");
 }
 
 }  // namespace
 
 AppConnection::AppConnection(std::shared_ptr<Database> db) : db_(std::move(db)) {
     if (!db_)
-        throw ComError(ErrorNumber::Refused, ProgId::AppConnection(), QStringLiteral("No database to connect to."));
+        throw ComError(ErrorNumber::Refused, ProgId::AppConnection(),
+                       QStringLiteral("No database to connect to."));
 }
 
 AppConnection::~AppConnection() {
     // Innermost first, as if each had been rolled back by its owner.
-    while (!transactions_.empty())
-        transactions_.pop_back();
+    while (!transactions_.empty()) transactions_.pop_back();
 }
 
 bool AppConnection::IsServerDateQuery(const QString& sql) {
@@ -36,7 +37,9 @@ RecordsetPtr AppConnection::Execute(const QString& sql) {
     return db_->Query(IsServerDateQuery(sql) ? ServerDateSql(db_->dialect()) : sql);
 }
 
-void AppConnection::BeginTrans() { transactions_.push_back(std::make_unique<Transaction>(*db_)); }
+void AppConnection::BeginTrans() {
+    transactions_.push_back(std::make_unique<Transaction>(*db_));
+}
 
 void AppConnection::CommitTrans() {
     if (transactions_.empty())

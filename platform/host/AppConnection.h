@@ -14,7 +14,7 @@ namespace sp::platform {
 // answered in the database's own dialect. A transaction still open when the
 // object dies is rolled back. Use an object on one thread.
 class AppConnection : public IAppConnection {
-public:
+  public:
     explicit AppConnection(std::shared_ptr<Database> db);
     ~AppConnection() override;
 
@@ -26,7 +26,7 @@ public:
     // True for "Select Convert(varchar,GetDate(),101)" in any case and spacing.
     static bool IsServerDateQuery(const QString& sql);
 
-private:
+  private:
     std::shared_ptr<Database> db_;
     std::vector<std::unique_ptr<Transaction>> transactions_;
 };

@@ -13,12 +13,11 @@ TaskControl::TaskControl(std::shared_ptr<FuncTaskStore> store, qint32 userId)
     : store_(std::move(store)), userId_(userId) {}
 
 TaskControl::~TaskControl() {
-    for (const qint32 id : open_)
-        IgnoreErrors([&] { store_->Release(id); });
+    for (const qint32 id : open_) IgnoreErrors([&] { store_->Release(id); });
 }
 
-qint32 TaskControl::taskexec(qint32& subsystemId, QString& functionId, const QString& computerName, qint16 mode,
-                             qint16& arg1, qint16& arg2, const QVariant* extra) {
+qint32 TaskControl::taskexec(qint32& subsystemId, QString& functionId, const QString& computerName,
+                             qint16 mode, qint16& arg1, qint16& arg2, const QVariant* extra) {
     // The holder is this process on this machine; the host's computer name, the mode
     // and the two integers do not change what is held.
     Q_UNUSED(computerName);

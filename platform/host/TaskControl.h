@@ -18,20 +18,20 @@ namespace sp::platform {
 // last task id is committed, or when the session ends. How holders that die are
 // released: docs/function-conflict.md.
 class TaskControl : public ILoginObject {
-public:
+  public:
     static std::shared_ptr<TaskControl> Create(std::shared_ptr<Database> db, qint32 userId);
     // Commits whatever the session still holds.
     ~TaskControl() override;
 
-    qint32 taskexec(qint32& subsystemId, QString& functionId, const QString& computerName, qint16 mode, qint16& arg1,
-                    qint16& arg2, const QVariant* extra) override;
+    qint32 taskexec(qint32& subsystemId, QString& functionId, const QString& computerName, qint16 mode,
+                    qint16& arg1, qint16& arg2, const QVariant* extra) override;
     // True when the id was one of this session's open tasks.
     bool CommitTask(qint32 taskId) override;
 
     // Task ids this session has not committed yet.
     int OpenTasks() const;
 
-private:
+  private:
     TaskControl(std::shared_ptr<FuncTaskStore> store, qint32 userId);
 
     std::shared_ptr<FuncTaskStore> store_;

@@ -12,7 +12,7 @@ namespace {
 using platform::AppConnection;
 
 class AppConnectionTest : public BackendTest {
-protected:
+  protected:
     RecordsetPtr Run(const QString& sql) { return AppConnection(tdb_->db()).Execute(sql); }
     int Users() { return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(); }
 };
@@ -29,13 +29,15 @@ TEST_P(AppConnectionTest, StatementsWithoutResultGiveAClosedEmptyRecordset) {
 }
 
 TEST_P(AppConnectionTest, AnswersTheHostsServerDateQueryInEitherDialect) {
-    for (const char* sql : {"Select Convert(varchar,GetDate(),101)", "select convert(varchar, getdate(), 101);",
-                            "  SELECT CONVERT( VARCHAR , GETDATE() , 101 )"}) {
+    for (const char* sql :
+         {"Select Convert(varchar,GetDate(),101)", "select convert(varchar, getdate(), 101);",
+          "  SELECT CONVERT( VARCHAR , GETDATE() , 101 )"}) {
         SCOPED_TRACE(sql);
         const RecordsetPtr rs = Run(QString::fromUtf8(sql));
         ASSERT_FALSE(rs->Eof());
         const QString text = rs->Field(0).toString();
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$")).match(text).hasMatch()) << text.toStdString();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$")).match(text).hasMatch())
+            << text.toStdString();
         // The database runs on this machine: its date is ours (give or take midnight).
         EXPECT_LE(std::abs(Basic::ToDate(text).daysTo(QDate::currentDate())), 1);
     }
@@ -65,14 +67,13 @@ TEST_P(AppConnectionTest, TransactionsCommitRollBackAndDieRolledBack) {
 
 TEST_P(AppConnectionTest, ManyConnectionObjectsShareOnePhysicalConnection) {
     const int opened = db().ConnectionsOpened();
-    for (int i = 0; i < 200; ++i)
-        Run(QStringLiteral("SELECT COUNT(*) FROM t_User"));
+    for (int i = 0; i < 200; ++i) Run(QStringLiteral("SELECT COUNT(*) FROM t_User"));
     EXPECT_EQ(db().ConnectionsOpened(), opened);
 }
 
 // The component's own statements run as written on both databases.
 class ComponentStatementTest : public AppConnectionTest {
-protected:
+  protected:
     void SetUp() override {
         AppConnectionTest::SetUp();
         if (tdb_)
@@ -83,38 +84,48 @@ protected:
                   {wbId, serial, status});
     }
     int Status(int wbId) {
-        return db().Scalar(QStringLiteral("SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID=?"), {wbId}).toInt();
+        return db()
+            .Scalar(QStringLiteral("SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID=?"), {wbId})
+            .toInt();
     }
 };
 
 TEST_P(ComponentStatementTest, ReadsTheDefaultDeviceTypeAndTheQualityCheck) {
-    const RecordsetPtr type = Run(QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"));
+    const RecordsetPtr type =
+        Run(QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"));
     ASSERT_FALSE(type->Eof());
     EXPECT_EQ(type->Field(0).toInt(), 501);
 
     const RecordsetPtr inspected =
-        Run(QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='") + Basic::SqlQuote(QStringLiteral("WB000127")) +
-            QStringLiteral("'"));
+        Run(QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='") +
+            Basic::SqlQuote(QStringLiteral("WB000127")) + QStringLiteral("'"));
     ASSERT_FALSE(inspected->Eof());
     EXPECT_EQ(inspected->Field(0).toInt(), 351);
-    const RecordsetPtr quoted = Run(QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='") +
-                                    Basic::SqlQuote(QStringLiteral("x' OR '1'='1")) + QStringLiteral("'"));
+    const RecordsetPtr quoted =
+        Run(QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='") +
+            Basic::SqlQuote(QStringLiteral("x' OR '1'='1")) + QStringLiteral("'"));
     EXPECT_TRUE(quoted->Eof());
-    EXPECT_EQ(Run(QStringLiteral("Select FWorkBillNo From shworkbillentry Where FWBInterID=1001"))->Field(0).toString(),
+    EXPECT_EQ(Run(QStringLiteral("Select FWorkBillNo From shworkbillentry Where FWBInterID=1001"))
+                  ->Field(0)
+                  .toString(),
               QStringLiteral("WB000123"));
 }
 
 TEST_P(ComponentStatementTest, UnloadClosesOnlyPassedWorkBillsWithoutUnauditedReports) {
     const QString unload = QStringLiteral(
-        "Update SHWorkBillEntry Set Fstatus = 3 Where Fstatus < 3 And Fstatus > 0 And FAuxQtyPass>=FauxQtyPlan And "
+        "Update SHWorkBillEntry Set Fstatus = 3 Where Fstatus < 3 And Fstatus > 0 And "
+        "FAuxQtyPass>=FauxQtyPlan And "
         "(SELECT Count(*) FROM SHProcRpt Where SHProcRpt.FWBInterID = SHWorkBillEntry.FWBInterID And "
         "SHProcRpt.Fstatus = 0) = 0");
     // Nothing passed yet: nothing closes.
-    const int openBefore = db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus < 3")).toInt();
+    const int openBefore =
+        db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus < 3")).toInt();
     Run(unload);
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus < 3")).toInt(), openBefore);
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus < 3")).toInt(),
+              openBefore);
 
-    db().Exec(QStringLiteral("UPDATE SHWorkBillEntry SET FAuxQtyPass = FAuxQtyPlan WHERE FWBInterID IN (1001, 1002, 1003)"));
+    db().Exec(QStringLiteral(
+        "UPDATE SHWorkBillEntry SET FAuxQtyPass = FAuxQtyPlan WHERE FWBInterID IN (1001, 1002, 1003)"));
     AddReport(1001, 1, 1);  // audited
     AddReport(1002, 1, 0);  // still unaudited
     Run(unload);
@@ -124,10 +135,13 @@ TEST_P(ComponentStatementTest, UnloadClosesOnlyPassedWorkBillsWithoutUnauditedRe
 }
 
 TEST_P(ComponentStatementTest, LayoutStatementsRunAsWritten) {
-    db().Exec(QStringLiteral("INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder) VALUES ('ProcRpt', 1, 'JSS', ?, 4)"),
+    db().Exec(QStringLiteral("INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder) VALUES "
+                             "('ProcRpt', 1, 'JSS', ?, 4)"),
               {QStringLiteral("接收数")});
-    Run(QStringLiteral("Update SHRptDef Set Forder=2,Fshow=0 Where Ftype='ProcRpt' And FuserID=1 And Ffield='JSS'"));
-    Run(QStringLiteral("Update SHRptDef Set Fwidth=1234.5 Where Ftype='ProcRpt' And FuserID=1 And Ffield='JSS'"));
+    Run(QStringLiteral(
+        "Update SHRptDef Set Forder=2,Fshow=0 Where Ftype='ProcRpt' And FuserID=1 And Ffield='JSS'"));
+    Run(QStringLiteral(
+        "Update SHRptDef Set Fwidth=1234.5 Where Ftype='ProcRpt' And FuserID=1 And Ffield='JSS'"));
     const RecordsetPtr rs = Run(QStringLiteral("Select * From SHRptDef"));
     EXPECT_EQ(rs->Field(QStringLiteral("Forder")).toInt(), 2);
     EXPECT_EQ(rs->Field(QStringLiteral("Fshow")).toInt(), 0);

@@ -16,31 +16,32 @@ using platform::Dialect;
 using platform::Transaction;
 
 class DatabaseTest : public BackendTest {
-protected:
+  protected:
     void AddSubMessage(int id, int type, const QString& code, const QString& name = QStringLiteral("x")) {
-        db().Exec(QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (?, ?, ?, ?)"),
-                  {id, type, code, name});
+        db().Exec(
+            QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (?, ?, ?, ?)"),
+            {id, type, code, name});
     }
     QStringList Codes(const QString& where) {
         QStringList codes;
-        const RecordsetPtr rs =
-            db().Query(QStringLiteral("SELECT FID FROM t_SubMessage WHERE FTypeID=62 AND %1 ORDER BY FID").arg(where));
-        for (; !rs->Eof(); rs->MoveNext())
-            codes << rs->Field(0).toString();
+        const RecordsetPtr rs = db().Query(
+            QStringLiteral("SELECT FID FROM t_SubMessage WHERE FTypeID=62 AND %1 ORDER BY FID").arg(where));
+        for (; !rs->Eof(); rs->MoveNext()) codes << rs->Field(0).toString();
         return codes;
     }
 };
 
 TEST_P(DatabaseTest, ValuesComeBackInTheSameShapesOnBothDatabases) {
-    db().Exec(QStringLiteral("INSERT INTO ICMO (FInterID, FBillNo, FItemID, FQty, FPlanCommitDate, FPlanFinishDate) "
-                             "VALUES (?, ?, ?, ?, ?, ?)"),
+    db().Exec(QStringLiteral(
+                  "INSERT INTO ICMO (FInterID, FBillNo, FItemID, FQty, FPlanCommitDate, FPlanFinishDate) "
+                  "VALUES (?, ?, ?, ?, ?, ?)"),
               {7, QStringLiteral("WORK-车间-1"), 12, 2.5, QDate(2026, 3, 9), QVariant()});
-    const RecordsetPtr rs = db().Query(
-        QStringLiteral("SELECT FInterID, FBillNo, FQty, FPlanCommitDate, FPlanFinishDate, FStatus FROM ICMO"));
+    const RecordsetPtr rs = db().Query(QStringLiteral(
+        "SELECT FInterID, FBillNo, FQty, FPlanCommitDate, FPlanFinishDate, FStatus FROM ICMO"));
     ASSERT_FALSE(rs->Eof());
-    EXPECT_EQ(rs->FieldNames(),
-              (QStringList{QStringLiteral("FInterID"), QStringLiteral("FBillNo"), QStringLiteral("FQty"),
-                           QStringLiteral("FPlanCommitDate"), QStringLiteral("FPlanFinishDate"), QStringLiteral("FStatus")}));
+    EXPECT_EQ(rs->FieldNames(), (QStringList{QStringLiteral("FInterID"), QStringLiteral("FBillNo"),
+                                             QStringLiteral("FQty"), QStringLiteral("FPlanCommitDate"),
+                                             QStringLiteral("FPlanFinishDate"), QStringLiteral("FStatus")}));
     EXPECT_EQ(rs->Field(0).typeId(), QMetaType::Int);
     EXPECT_EQ(rs->Field(0).toInt(), 7);
     EXPECT_EQ(rs->Field(1).typeId(), QMetaType::QString);
@@ -53,11 +54,12 @@ TEST_P(DatabaseTest, ValuesComeBackInTheSameShapesOnBothDatabases) {
     EXPECT_EQ(rs->Field(5).toInt(), 1);    // column default
 
     // Expressions: a date from MAX, a count, a big number, a comparison.
-    const RecordsetPtr agg = db().Query(QStringLiteral(
-        "SELECT MAX(FPlanCommitDate) AS LastDay, COUNT(*) AS Cnt, 5000000000 AS Big, (FQty > 1) AS IsBig FROM ICMO "
-        "GROUP BY FQty"));
-    EXPECT_EQ(agg->FieldNames(), (QStringList{QStringLiteral("LastDay"), QStringLiteral("Cnt"), QStringLiteral("Big"),
-                                              QStringLiteral("IsBig")}));
+    const RecordsetPtr agg =
+        db().Query(QStringLiteral("SELECT MAX(FPlanCommitDate) AS LastDay, COUNT(*) AS Cnt, 5000000000 AS "
+                                  "Big, (FQty > 1) AS IsBig FROM ICMO "
+                                  "GROUP BY FQty"));
+    EXPECT_EQ(agg->FieldNames(), (QStringList{QStringLiteral("LastDay"), QStringLiteral("Cnt"),
+                                              QStringLiteral("Big"), QStringLiteral("IsBig")}));
     EXPECT_EQ(agg->Field(0).typeId(), QMetaType::QDate);
     EXPECT_EQ(agg->Field(1).typeId(), QMetaType::Int);
     EXPECT_EQ(agg->Field(2).typeId(), QMetaType::LongLong);
@@ -68,36 +70,46 @@ TEST_P(DatabaseTest, ValuesComeBackInTheSameShapesOnBothDatabases) {
 TEST_P(DatabaseTest, BoundParametersCarryQuotesAndNullsSafely) {
     const QString nasty = QStringLiteral("O'Brien'); DROP TABLE t_User; --");
     db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"), {5, nasty});
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FName = ?"), {nasty}).toString(), nasty);
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FName = ?"), {nasty}).toString(),
+              nasty);
     EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(), 1);
-    EXPECT_FALSE(db().Scalar(QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FKey = ?"), {QStringLiteral("none")})
+    EXPECT_FALSE(db().Scalar(QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FKey = ?"),
+                             {QStringLiteral("none")})
                      .isValid());
     // A null QString is empty text (the column refuses NULL); only an invalid QVariant is NULL.
-    db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (6, 'six', ?)"), {QString()});
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User WHERE FUserID = 6")), QVariant(QString()));
-    EXPECT_THROW(db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (7, 'seven', ?)"),
-                           {QVariant()}),
-                 ComError);
-    EXPECT_EQ(db().Exec(QStringLiteral("UPDATE t_User SET FDescription = ? WHERE FUserID = ?"), {true, 5}), 1);
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User WHERE FUserID = 5")).toString(), QStringLiteral("1"));
+    db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (6, 'six', ?)"),
+              {QString()});
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User WHERE FUserID = 6")),
+              QVariant(QString()));
+    EXPECT_THROW(
+        db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (7, 'seven', ?)"),
+                  {QVariant()}),
+        ComError);
+    EXPECT_EQ(db().Exec(QStringLiteral("UPDATE t_User SET FDescription = ? WHERE FUserID = ?"), {true, 5}),
+              1);
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FDescription FROM t_User WHERE FUserID = 5")).toString(),
+              QStringLiteral("1"));
 }
 
 TEST_P(DatabaseTest, TextComparesInByteOrder) {
-    const QStringList codes{QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("10"), QStringLiteral("2"),
-                            QStringLiteral("01"), QStringLiteral("车间"), QStringLiteral("Z"), QStringLiteral("下料"),
-                            QStringLiteral("é"), QStringLiteral("_")};
+    const QStringList codes{QStringLiteral("a"), QStringLiteral("B"),    QStringLiteral("10"),
+                            QStringLiteral("2"), QStringLiteral("01"),   QStringLiteral("车间"),
+                            QStringLiteral("Z"), QStringLiteral("下料"), QStringLiteral("é"),
+                            QStringLiteral("_")};
     int id = 1;
-    for (const QString& code : codes)
-        AddSubMessage(id++, 62, code);
+    for (const QString& code : codes) AddSubMessage(id++, 62, code);
     // UTF-8 byte order: digits < upper case < "_" < lower case < accented < CJK (by code point).
-    const QStringList sorted{QStringLiteral("01"), QStringLiteral("10"), QStringLiteral("2"), QStringLiteral("B"),
-                             QStringLiteral("Z"), QStringLiteral("_"), QStringLiteral("a"), QStringLiteral("é"),
-                             QStringLiteral("下料"), QStringLiteral("车间")};
+    const QStringList sorted{QStringLiteral("01"),  QStringLiteral("10"), QStringLiteral("2"),
+                             QStringLiteral("B"),   QStringLiteral("Z"),  QStringLiteral("_"),
+                             QStringLiteral("a"),   QStringLiteral("é"),  QStringLiteral("下料"),
+                             QStringLiteral("车间")};
     EXPECT_EQ(Codes(QStringLiteral("1=1")), sorted);
-    EXPECT_EQ(Codes(QStringLiteral("FID >= 'B' AND FID <= 'a'")),
-              (QStringList{QStringLiteral("B"), QStringLiteral("Z"), QStringLiteral("_"), QStringLiteral("a")}));
+    EXPECT_EQ(
+        Codes(QStringLiteral("FID >= 'B' AND FID <= 'a'")),
+        (QStringList{QStringLiteral("B"), QStringLiteral("Z"), QStringLiteral("_"), QStringLiteral("a")}));
     EXPECT_EQ(Codes(QStringLiteral("FID > '2'")).first(), QStringLiteral("B"));
-    EXPECT_EQ(Codes(QStringLiteral("FID >= '下'")), (QStringList{QStringLiteral("下料"), QStringLiteral("车间")}));
+    EXPECT_EQ(Codes(QStringLiteral("FID >= '下'")),
+              (QStringList{QStringLiteral("下料"), QStringLiteral("车间")}));
 }
 
 // The component compares the text code column with a bare number ("Fid=0"); every
@@ -111,7 +123,8 @@ TEST_P(DatabaseTest, CodeColumnsCompareWithNumbersAsText) {
     AddSubMessage(6, 62, QStringLiteral("1"));
     AddSubMessage(7, 62, QStringLiteral("x"));
 
-    const RecordsetPtr rs = db().Query(QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"));
+    const RecordsetPtr rs =
+        db().Query(QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"));
     ASSERT_FALSE(rs->Eof());
     EXPECT_EQ(rs->FieldNames(), QStringList{QStringLiteral("FInterID")});
     EXPECT_EQ(rs->Field(0).toInt(), 1);
@@ -154,7 +167,8 @@ TEST_P(DatabaseTest, FailuresAreDatabaseErrorsWithTheDatabasesMessage) {
             << e.Description().toStdString();
     }
     db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (1, 'a')"));
-    EXPECT_THROW(db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"), {1, QStringLiteral("b")}),
+    EXPECT_THROW(db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"),
+                           {1, QStringLiteral("b")}),
                  ComError);
     // The connection is still usable after a failed statement.
     EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(), 1);
@@ -163,7 +177,8 @@ TEST_P(DatabaseTest, FailuresAreDatabaseErrorsWithTheDatabasesMessage) {
 TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
     const auto count = [&] { return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(); };
     const auto add = [&](int id) {
-        db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"), {id, QString::number(id)});
+        db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"),
+                  {id, QString::number(id)});
     };
     {
         Transaction outer(db());
@@ -202,22 +217,19 @@ TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
 TEST_P(DatabaseTest, OneConnectionPerThreadAndNoneLeftBehind) {
     const int before = db().ConnectionsOpened();
     EXPECT_EQ(before, 1);
-    for (int i = 0; i < 50; ++i)
-        db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User"));
+    for (int i = 0; i < 50; ++i) db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User"));
     EXPECT_EQ(db().ConnectionsOpened(), 1);
 
     const int namesBefore = QSqlDatabase::connectionNames().size();
     std::vector<std::thread> threads;
     for (int t = 0; t < 3; ++t)
         threads.emplace_back([&] {
-            for (int i = 0; i < 20; ++i)
-                db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User"));
+            for (int i = 0; i < 20; ++i) db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User"));
         });
-    for (auto& thread : threads)
-        thread.join();
+    for (auto& thread : threads) thread.join();
     EXPECT_EQ(db().ConnectionsOpened(), 4);
-    EXPECT_EQ(QSqlDatabase::connectionNames().size(), namesBefore) << "a finished thread's connection stays open";
-
+    EXPECT_EQ(QSqlDatabase::connectionNames().size(), namesBefore)
+        << "a finished thread's connection stays open";
 }
 
 TEST_P(DatabaseTest, ALostServerSessionIsReplacedOnNextUse) {
@@ -239,7 +251,8 @@ TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
         Database::Open(DatabaseUrl::Parse(missing), false);
         FAIL();
     } catch (const ComError& e) {
-        EXPECT_TRUE(e.Description().contains(QStringLiteral("does not exist"))) << e.Description().toStdString();
+        EXPECT_TRUE(e.Description().contains(QStringLiteral("does not exist")))
+            << e.Description().toStdString();
     }
     QFile junk(dir.filePath(QStringLiteral("junk.db")));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
@@ -250,7 +263,8 @@ TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
         Database::Open(DatabaseUrl::Parse(QStringLiteral("postgresql://nobody@127.0.0.1:1/none")));
         FAIL();
     } catch (const ComError& e) {
-        EXPECT_TRUE(e.Description().contains(QStringLiteral("Cannot connect to the PostgreSQL database \"none\" on 127.0.0.1:1")))
+        EXPECT_TRUE(e.Description().contains(
+            QStringLiteral("Cannot connect to the PostgreSQL database \"none\" on 127.0.0.1:1")))
             << e.Description().toStdString();
     }
 }

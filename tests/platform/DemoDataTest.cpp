@@ -11,7 +11,7 @@ namespace {
 namespace Rights = platform::Rights;
 
 class DemoDataTest : public BackendTest {
-protected:
+  protected:
     void SetUp() override {
         BackendTest::SetUp();
         if (tdb_)
@@ -20,18 +20,21 @@ protected:
     int Count(const QString& sql) { return db().Scalar(sql).toInt(); }
     qint64 RightsOf(const QString& name) {
         return db()
-            .Scalar(QStringLiteral("SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
-                                   "WHERE u.FName = ? AND r.FSubSys = 1024 AND r.FFunction = 30"),
-                    {name})
+            .Scalar(
+                QStringLiteral("SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
+                               "WHERE u.FName = ? AND r.FSubSys = 1024 AND r.FFunction = 30"),
+                {name})
             .toLongLong();
     }
 };
 
 TEST_P(DemoDataTest, EveryOpenTaskHasARoutingOfThreeToSixNumberedOperations) {
-    const RecordsetPtr tasks = db().Query(QStringLiteral(
-        "SELECT mo.FInterID, COUNT(*) AS Ops, MIN(wbe.FEntryID) AS First, MAX(wbe.FEntryID) AS Last FROM ICMO mo "
-        "JOIN SHWorkBillEntry wbe ON wbe.FInterID = mo.FInterID WHERE mo.FTranType = 85 AND mo.FStatus IN (1, 2) "
-        "AND mo.FRoutingID > 0 GROUP BY mo.FInterID"));
+    const RecordsetPtr tasks =
+        db().Query(QStringLiteral("SELECT mo.FInterID, COUNT(*) AS Ops, MIN(wbe.FEntryID) AS First, "
+                                  "MAX(wbe.FEntryID) AS Last FROM ICMO mo "
+                                  "JOIN SHWorkBillEntry wbe ON wbe.FInterID = mo.FInterID WHERE mo.FTranType "
+                                  "= 85 AND mo.FStatus IN (1, 2) "
+                                  "AND mo.FRoutingID > 0 GROUP BY mo.FInterID"));
     EXPECT_GE(tasks->RecordCount(), 6);
     for (; !tasks->Eof(); tasks->MoveNext()) {
         SCOPED_TRACE(tasks->Field(0).toInt());
@@ -41,13 +44,16 @@ TEST_P(DemoDataTest, EveryOpenTaskHasARoutingOfThreeToSixNumberedOperations) {
         EXPECT_EQ(tasks->Field(3).toInt(), tasks->Field(1).toInt());
     }
     const QRegularExpression number(QStringLiteral("^WB\\d{6}$"));
-    for (const RecordsetPtr wb = db().Query(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry")); !wb->Eof(); wb->MoveNext())
+    for (const RecordsetPtr wb = db().Query(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry"));
+         !wb->Eof(); wb->MoveNext())
         EXPECT_TRUE(number.match(wb->Field(0).toString()).hasMatch());
     // Every operation names a process, a work center of a production department and a time unit.
-    EXPECT_EQ(Count(QStringLiteral(
-                  "SELECT COUNT(*) FROM SHWorkBillEntry wbe JOIN t_SubMessage p ON p.FInterID = wbe.FOperID AND p.FTypeID = 61 "
-                  "JOIN t_WorkCenter wc ON wc.FInterID = wbe.FWorkCenterID JOIN t_Department d ON d.FItemID = wc.FDeptID "
-                  "JOIN t_SubMessage u ON u.FInterID = wbe.FTimeUnitID AND u.FTypeID = 282 WHERE d.FDProperty = 1070")),
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry wbe JOIN t_SubMessage p ON "
+                                   "p.FInterID = wbe.FOperID AND p.FTypeID = 61 "
+                                   "JOIN t_WorkCenter wc ON wc.FInterID = wbe.FWorkCenterID JOIN "
+                                   "t_Department d ON d.FItemID = wc.FDeptID "
+                                   "JOIN t_SubMessage u ON u.FInterID = wbe.FTimeUnitID AND u.FTypeID = 282 "
+                                   "WHERE d.FDProperty = 1070")),
               Count(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry")));
 }
 
@@ -58,8 +64,10 @@ TEST_P(DemoDataTest, HoldsTheCasesTheWorkbenchHasRulesFor) {
         int min;
         int max;
     } cases[] = {
-        {"one outsourced operation with a supplier", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID > 0", 1, 99},
-        {"outsourced without supplier", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID = 0", 0, 0},
+        {"one outsourced operation with a supplier",
+         "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID > 0", 1, 99},
+        {"outsourced without supplier",
+         "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID = 0", 0, 0},
         {"exactly one without fee", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE Ffare = 1059", 1, 1},
         {"full inspection", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FQualityChkID = 351", 1, 99},
         {"sampling inspection", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FQualityChkID = 353", 1, 99},
@@ -68,19 +76,26 @@ TEST_P(DemoDataTest, HoldsTheCasesTheWorkbenchHasRulesFor) {
         {"fixed device", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FdeviceID > 0", 1, 99},
         {"started work bills", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus = 2", 1, 99},
         {"released work bills", "SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus = 1", 1, 99},
-        {"one default device type", "SELECT COUNT(*) FROM t_SubMessage WHERE FTypeID = 281 AND FID = '0'", 1, 1},
+        {"one default device type", "SELECT COUNT(*) FROM t_SubMessage WHERE FTypeID = 281 AND FID = '0'", 1,
+         1},
         {"group-level department", "SELECT COUNT(*) FROM t_Department WHERE FDetail = 0", 1, 9},
         {"non-production department", "SELECT COUNT(*) FROM t_Department WHERE FDProperty <> 1070", 1, 9},
         {"group-level work center", "SELECT COUNT(*) FROM t_WorkCenter WHERE FDetail = 0", 1, 9},
         {"group-level employee", "SELECT COUNT(*) FROM t_Emp WHERE FDetail = 0", 1, 9},
-        {"employees outside any team", "SELECT COUNT(*) FROM t_Emp e LEFT JOIN t_SubMessage t ON t.FInterID = "
-                                       "e.FprofessionalGroup AND t.FTypeID = 62 WHERE e.FDetail = 1 AND t.FInterID IS NULL", 0, 0},
-        {"devices outside work centers", "SELECT COUNT(*) FROM t_Device d LEFT JOIN t_WorkCenter w ON w.FInterID = "
-                                         "d.FWorkCenterID WHERE w.FInterID IS NULL", 0, 0},
+        {"employees outside any team",
+         "SELECT COUNT(*) FROM t_Emp e LEFT JOIN t_SubMessage t ON t.FInterID = "
+         "e.FprofessionalGroup AND t.FTypeID = 62 WHERE e.FDetail = 1 AND t.FInterID IS NULL",
+         0, 0},
+        {"devices outside work centers",
+         "SELECT COUNT(*) FROM t_Device d LEFT JOIN t_WorkCenter w ON w.FInterID = "
+         "d.FWorkCenterID WHERE w.FInterID IS NULL",
+         0, 0},
         {"items with whole quantities", "SELECT COUNT(*) FROM t_ICItem WHERE FQtyDecimal = 0", 1, 3},
         {"items with three decimals", "SELECT COUNT(*) FROM t_ICItem WHERE FQtyDecimal = 3", 1, 1},
-        {"control of received quantities on", "SELECT COUNT(*) FROM t_SystemProfile WHERE FCategory = 'SH' AND "
-                                              "FKey = 'SHOPPROC_CONTROLRECEIVE' AND FValue = '1'", 1, 1},
+        {"control of received quantities on",
+         "SELECT COUNT(*) FROM t_SystemProfile WHERE FCategory = 'SH' AND "
+         "FKey = 'SHOPPROC_CONTROLRECEIVE' AND FValue = '1'",
+         1, 1},
         {"no reports (another seed adds them)", "SELECT COUNT(*) FROM SHProcRpt", 0, 0},
     };
     for (const auto& c : cases) {
@@ -89,17 +104,21 @@ TEST_P(DemoDataTest, HoldsTheCasesTheWorkbenchHasRulesFor) {
         EXPECT_GE(n, c.min);
         EXPECT_LE(n, c.max);
     }
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_SubMessage WHERE FTypeID = 282")).toString(), QStringLiteral("小时"));
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_SubMessage WHERE FTypeID = 282")).toString(),
+              QStringLiteral("小时"));
     QSet<QString> processes;
-    for (auto rs = db().Query(QStringLiteral("SELECT FName FROM t_SubMessage WHERE FTypeID = 61")); !rs->Eof(); rs->MoveNext())
+    for (auto rs = db().Query(QStringLiteral("SELECT FName FROM t_SubMessage WHERE FTypeID = 61"));
+         !rs->Eof(); rs->MoveNext())
         processes << rs->Field(0).toString();
     for (const char* name : {"下料", "车削", "铣削", "钻孔", "热处理", "磨削", "检验", "装配"})
         EXPECT_TRUE(processes.contains(QString::fromUtf8(name))) << name;
 }
 
 TEST_P(DemoDataTest, UsersAndRights) {
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = 1")).toString(), QStringLiteral("demo"));
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = 2")).toString(), QStringLiteral("clerk"));
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = 1")).toString(),
+              QStringLiteral("demo"));
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = 2")).toString(),
+              QStringLiteral("clerk"));
     EXPECT_EQ(RightsOf(QStringLiteral("demo")), Rights::All);
     EXPECT_EQ(RightsOf(QStringLiteral("clerk")) & Rights::NewReports, 0);
     EXPECT_EQ(RightsOf(QStringLiteral("clerk")) & Rights::Open, Rights::Open);
@@ -132,8 +151,9 @@ TEST_P(DemoDataTest, UsersAndRights) {
 }
 
 TEST_P(DemoDataTest, SeedingAgainChangesNothing) {
-    const QString sql = QStringLiteral("SELECT (SELECT COUNT(*) FROM SHWorkBillEntry) + (SELECT COUNT(*) FROM t_Emp) + "
-                                       "(SELECT COUNT(*) FROM t_User) + (SELECT COUNT(*) FROM t_SubMessage)");
+    const QString sql = QStringLiteral(
+        "SELECT (SELECT COUNT(*) FROM SHWorkBillEntry) + (SELECT COUNT(*) FROM t_Emp) + "
+        "(SELECT COUNT(*) FROM t_User) + (SELECT COUNT(*) FROM t_SubMessage)");
     const int before = Count(sql);
     platform::SeedDemo(db());
     EXPECT_EQ(Count(sql), before);

@@ -18,10 +18,12 @@ using platform::Migrations;
 QSet<QString> Columns(Database& db) {
     const QString sql =
         db.dialect() == Dialect::SQLite
-            ? QStringLiteral("SELECT m.name, p.name FROM sqlite_master m JOIN pragma_table_info(m.name) p "
-                             "WHERE m.type='table' AND m.name NOT LIKE 'sqlite%'")
-            : QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
-                             "WHERE table_schema = current_schema()");
+            ? QStringLiteral(
+                  "SELECT m.name, p.name FROM sqlite_master m JOIN pragma_table_info(m.name) p "
+                  "WHERE m.type='table' AND m.name NOT LIKE 'sqlite%'")
+            : QStringLiteral(
+                  "SELECT table_name, column_name FROM information_schema.columns "
+                  "WHERE table_schema = current_schema()");
     QSet<QString> columns;
     for (const RecordsetPtr rs = db.Query(sql); !rs->Eof(); rs->MoveNext())
         columns << (rs->Field(0).toString() + QLatin1Char('.') + rs->Field(1).toString()).toLower();
@@ -40,7 +42,8 @@ TEST_P(MigrationTest, FreshDatabaseIsAtTheLatestVersionAndRerunsChangeNothing) {
     Migrations::Apply(db());
     auto again = Database::Open(DatabaseUrl::Parse(tdb_->url()));
     EXPECT_EQ(Columns(*again), before);
-    EXPECT_EQ(again->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(), Migrations::LatestVersion());
+    EXPECT_EQ(again->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(),
+              Migrations::LatestVersion());
     EXPECT_EQ(again->Scalar(QStringLiteral("SELECT FName FROM t_User")).toString(), QStringLiteral("demo"));
 }
 
@@ -80,8 +83,7 @@ TEST(MigrationBothTest, ProcessesOpeningAFreshFileAtOnceMigrateItOnce) {
                 ++failures;
             }
         });
-    for (auto& thread : threads)
-        thread.join();
+    for (auto& thread : threads) thread.join();
     EXPECT_EQ(failures.load(), 0);
     auto db = Database::Open(DatabaseUrl::Parse(path));
     EXPECT_EQ(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(), 1);

@@ -19,10 +19,9 @@ const QString kFunction = QStringLiteral("cj0891");
 
 // Another process holding a task, as a second workstation would.
 class Holder {
-public:
+  public:
     Holder(const QString& url, const QString& key) {
-        process_.start(QString::fromUtf8(SP_TASK_HOLDER),
-                       {url, QStringLiteral("47"), kFunction, key});
+        process_.start(QString::fromUtf8(SP_TASK_HOLDER), {url, QStringLiteral("47"), kFunction, key});
         if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(30000))
             return;
         const QString line = QString::fromUtf8(process_.readLine()).trimmed();
@@ -41,20 +40,21 @@ public:
     QString errors() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
     bool Commit() {
         process_.write("commit\n");
-        return process_.waitForReadyRead(10000) && QString::fromUtf8(process_.readLine()).trimmed() == QStringLiteral("COMMITTED 1");
+        return process_.waitForReadyRead(10000) &&
+               QString::fromUtf8(process_.readLine()).trimmed() == QStringLiteral("COMMITTED 1");
     }
     void KillHard() {
         ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
         process_.waitForFinished(5000);  // reaped: no zombie keeps its process id alive
     }
 
-private:
+  private:
     QProcess process_;
     int task_ = -1;
 };
 
 class TaskControlTest : public BackendTest {
-protected:
+  protected:
     void SetUp() override {
         BackendTest::SetUp();
         if (tdb_)
@@ -150,10 +150,11 @@ TEST_P(TaskControlTest, ALostLockSessionIsReportedNotTrusted) {
         GTEST_SKIP() << "SQLite holds tasks in rows, not in a session";
     ASSERT_GE(Take(*control_, QStringLiteral("WB000300")), 1);
     // The server ends the session that holds the advisory locks (a restart, a cut cable).
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
-                                         "datname = current_database() AND pid <> pg_backend_pid()"))
-                  .toInt(),
-              1);
+    EXPECT_EQ(
+        db().Scalar(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
+                                   "datname = current_database() AND pid <> pg_backend_pid()"))
+            .toInt(),
+        1);
     QThread::msleep(200);
     EXPECT_THROW(Take(*control_, QStringLiteral("WB000300")), ComError);
     // A new session: the task can be taken again, and really is held against others.
@@ -167,7 +168,7 @@ SP_INSTANTIATE_BACKENDS(TaskControlTest);
 // SQLite keeps the holder in t_FuncTask; a workstation elsewhere is judged by its
 // heartbeat only.
 class SqliteTaskRowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         tdb_ = TestDatabase::Create(Backend::SQLite);
         ASSERT_TRUE(tdb_);
@@ -175,8 +176,9 @@ protected:
     }
     void PutForeignRow(const QString& key, int secondsAgo) {
         tdb_->db()->Exec(
-            QStringLiteral("INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, FHolder, "
-                           "FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"),
+            QStringLiteral(
+                "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, FHolder, "
+                "FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"),
             {key, QDateTime::currentDateTimeUtc().addSecs(-secondsAgo)});
     }
     qint32 Take(const QString& key) {
@@ -196,12 +198,15 @@ TEST_F(SqliteTaskRowTest, ARowFromElsewhereCountsWhileItsHeartbeatIsFresh) {
     EXPECT_EQ(Take(QStringLiteral("fresh")), 0);
     const qint32 id = Take(QStringLiteral("stale"));
     EXPECT_GE(id, 1);
-    const RecordsetPtr row = tdb_->db()->Query(QStringLiteral("SELECT FComputer, FUserID FROM t_FuncTask WHERE FKey = 'stale'"));
+    const RecordsetPtr row =
+        tdb_->db()->Query(QStringLiteral("SELECT FComputer, FUserID FROM t_FuncTask WHERE FKey = 'stale'"));
     ASSERT_FALSE(row->Eof());
     EXPECT_NE(row->Field(0).toString(), QStringLiteral("elsewhere"));
     EXPECT_EQ(row->Field(1).toInt(), 1);
     EXPECT_TRUE(control_->CommitTask(id));
-    EXPECT_EQ(tdb_->db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_FuncTask WHERE FKey = 'stale'")).toInt(), 0);
+    EXPECT_EQ(
+        tdb_->db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_FuncTask WHERE FKey = 'stale'")).toInt(),
+        0);
 }
 
 TEST_F(SqliteTaskRowTest, HeldTasksKeepTheirHeartbeatFresh) {

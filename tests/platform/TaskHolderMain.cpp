@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        auto db = sp::platform::Database::Open(sp::platform::DatabaseUrl::Parse(QString::fromLocal8Bit(argv[1])));
+        auto db =
+            sp::platform::Database::Open(sp::platform::DatabaseUrl::Parse(QString::fromLocal8Bit(argv[1])));
         auto control = sp::platform::TaskControl::Create(db, 99);
         qint32 subsystem = QString::fromLocal8Bit(argv[2]).toInt();
         QString function = QString::fromLocal8Bit(argv[3]);

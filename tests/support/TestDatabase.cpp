@@ -16,13 +16,17 @@
 namespace sp::testing {
 namespace {
 
-QString PgUrlText() { return qEnvironmentVariable("SHOPPROC_TEST_PG_URL"); }
-bool PgRequired() { return qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == QStringLiteral("1"); }
+QString PgUrlText() {
+    return qEnvironmentVariable("SHOPPROC_TEST_PG_URL");
+}
+bool PgRequired() {
+    return qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == QStringLiteral("1");
+}
 
 // Runs statements on the server's maintenance database, outside any pool: CREATE
 // and DROP DATABASE cannot run inside a transaction or on the database concerned.
 class AdminSession {
-public:
+  public:
     explicit AdminSession(const platform::DatabaseUrl& server)
         : name_(QStringLiteral("sp-test-admin-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces))) {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
@@ -53,7 +57,7 @@ public:
         return false;
     }
 
-private:
+  private:
     QString name_;
     bool ok_ = false;
     QString error_;
@@ -79,11 +83,15 @@ QString WithPassword(const platform::DatabaseUrl& url) {
 }
 
 // GTEST_SKIP returns from the function it is used in: keep it out of Create.
-void Skip(const char* why) { GTEST_SKIP() << why; }
+void Skip(const char* why) {
+    GTEST_SKIP() << why;
+}
 
 }  // namespace
 
-std::string BackendName(Backend backend) { return backend == Backend::SQLite ? "SQLite" : "PostgreSQL"; }
+std::string BackendName(Backend backend) {
+    return backend == Backend::SQLite ? "SQLite" : "PostgreSQL";
+}
 
 bool PostgresAvailable() {
     // Asked by many parameterised suites; the answer does not change during a run.
@@ -124,7 +132,8 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
         const QString name = QStringLiteral("sptest_%1").arg(QUuid::createUuid().toString(QUuid::Id128));
         AdminSession session(server);
         if (!session.ok() ||
-            !session.Exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name))) {
+            !session.Exec(
+                QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name))) {
             ADD_FAILURE() << "cannot create a test database: " << session.error().toStdString();
             return nullptr;
         }
