@@ -6,6 +6,7 @@
 
 #include "entry/HostServices.h"
 #include "entry/shopproc/IFilterDialog.h"
+#include "entry/shopproc/IShopProcComponent.h"
 #include "entry/shopproc/IWorkbench.h"
 
 namespace sp {
@@ -13,7 +14,7 @@ namespace sp {
 // The component's public class: the host creates it and calls ShowForm. It owns the
 // host service layer of this component instance and its one workbench object; the
 // windows themselves come from factories, so the entry's rules run without them.
-class ShopProc {
+class ShopProc : public IShopProcComponent {
 public:
     using WorkbenchFactory = std::function<std::unique_ptr<IWorkbench>(HostServices&)>;
     using FilterDialogFactory = std::function<std::unique_ptr<IFilterDialog>(HostServices&)>;
@@ -24,13 +25,13 @@ public:
     static constexpr qint32 WorkbenchRight = 0x200000;
 
     ShopProc(ComponentContext context, WorkbenchFactory workbench, FilterDialogFactory filterDialog);
-    ~ShopProc();
+    ~ShopProc() override;
     ShopProc(const ShopProc&) = delete;
     ShopProc& operator=(const ShopProc&) = delete;
 
     // Always returns an empty value. Errors of the access check, the log, the dialog
     // and the workbench reach the caller. WBinterID is accepted and not used.
-    QVariant ShowForm(qint32 Uid, qint32 ListStyle = 0, qint32 WBinterID = 0);
+    QVariant ShowForm(qint32 Uid, qint32 ListStyle = 0, qint32 WBinterID = 0) override;
 
     HostServices& Host() { return *host_; }
 

@@ -1,0 +1,47 @@
+// The component library: ShopProc with its windows, created by the host through two
+// C entry points. Everything shared with the host (registry, error type, Ui port,
+// application log) lives in spcommon, which both load once.
+
+#include <QtGlobal>
+#include <exception>
+
+#include "common/ComError.h"
+#include "common/ErrorLog.h"
+#include "controls/QtUi.h"
+#include "entry/ComponentContext.h"
+#include "entry/shopproc/ShopProc.h"
+#include "filters/frmWageFilter.h"
+#include "workbench/frmProc.h"
+
+namespace {
+
+void LogFailure(const QString& where, const std::exception& e) {
+    if (const auto* com = dynamic_cast<const sp::ComError*>(&e))
+        sp::ErrorLog::Write(com->Source(), QStringLiteral("%1: %2").arg(com->Number()).arg(com->Description()));
+    else
+        sp::ErrorLog::Write(where, QString::fromLocal8Bit(e.what()));
+}
+
+}  // namespace
+
+extern "C" Q_DECL_EXPORT sp::IShopProcComponent* ShopProcCreate(const sp::ComponentContext* context) noexcept {
+    if (!context || !context->registry || !context->ui)
+        return nullptr;
+    try {
+        return new sp::ShopProc(
+            *context, [](sp::HostServices& host) { return std::make_unique<sp::frmProc>(host); },
+            [](sp::HostServices& host) { return std::make_unique<sp::frmWageFilter>(host); });
+    } catch (const std::exception& e) {
+        LogFailure(QStringLiteral("ShopProcCreate"), e);
+    }
+    return nullptr;
+}
+
+extern "C" Q_DECL_EXPORT sp::Ui* ShopProcCreateUi() noexcept {
+    try {
+        return new sp::QtUi();
+    } catch (const std::exception& e) {
+        LogFailure(QStringLiteral("ShopProcCreateUi"), e);
+    }
+    return nullptr;
+}

@@ -1,0 +1,45 @@
+#include "app/host/HostDatabase.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "common/ComError.h"
+#include "platform/db/DemoData.h"
+#include "platform/middletier/MiddleTierRegistration.h"
+
+namespace sp::host {
+
+QString HostDatabase::DataFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"),
+                       QStringLiteral("Cannot create the data folder %1.").arg(folder));
+    return folder;
+}
+
+QString HostDatabase::DefaultDatabaseFile() { return QDir(DataFolder()).filePath(QStringLiteral("demo.db")); }
+
+std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl) {
+    if (dbUrl.isEmpty()) {
+        auto db = platform::Database::Open(platform::DatabaseUrl::Parse(DefaultDatabaseFile()), true);
+        SeedDemo(*db);
+        return db;
+    }
+    return platform::Database::Open(platform::DatabaseUrl::Parse(dbUrl), false);
+}
+
+std::shared_ptr<platform::Database> HostDatabase::OpenForInit(const QString& dbUrl) {
+    const QString url = dbUrl.isEmpty() ? DefaultDatabaseFile() : dbUrl;
+    return platform::Database::Open(platform::DatabaseUrl::Parse(url), true);
+}
+
+void HostDatabase::SeedDemo(platform::Database& db) {
+    const bool empty = db.Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry")).toInt() == 0;
+    platform::SeedDemo(db);
+    // Reports only on a database the demo data was just put into: on any other they
+    // would mix with real work.
+    if (empty)
+        platform::SeedDemoReports(db);
+}
+
+}  // namespace sp::host

@@ -1,0 +1,122 @@
+#include "app/host/HostOptions.h"
+
+#include "platform/db/DemoData.h"
+
+namespace sp::host {
+
+namespace {
+
+bool ParseCount(const QString& text, int& value) {
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value >= 0;
+}
+
+}  // namespace
+
+bool HostOptions::ParseRights(const QString& text, quint32& mask) {
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+        mask = platform::Rights::All;
+        return true;
+    }
+    if (t.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) {
+        mask = 0;
+        return true;
+    }
+    bool ok = false;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) || t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive))
+        mask = t.mid(2).toUInt(&ok, 16);
+    else
+        mask = t.toUInt(&ok, 10);
+    return ok && !t.isEmpty();
+}
+
+HostOptions HostOptions::Parse(const QStringList& args) {
+    HostOptions o;
+    QStringList words;  // the command and its plain arguments
+    bool rightsGiven = false;
+    QString rightsText;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        // Options take their value as the next argument or after "=".
+        auto value = [&](const QString& name, QString& target) -> bool {
+            if (a == name) {
+                if (i + 1 >= args.size()) {
+                    o.error = QStringLiteral("%1 needs a value.").arg(name);
+                    return true;
+                }
+                target = args[++i];
+                return true;
+            }
+            if (a.startsWith(name + u'=')) {
+                target = a.mid(name.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        QString text;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o.command = Command::Help;
+            return o;
+        } else if (value(QStringLiteral("--db"), o.dbUrl)) {
+            if (o.error.isEmpty() && o.dbUrl.trimmed().isEmpty())
+                o.error = QStringLiteral("--db needs a database URL.");
+        } else if (value(QStringLiteral("--user"), o.user)) {
+        } else if (value(QStringLiteral("--screenshot"), o.screenshot)) {
+        } else if (value(QStringLiteral("--rights"), rightsText)) {
+            rightsGiven = true;
+        } else if (value(QStringLiteral("--work-bills"), text)) {
+            if (o.error.isEmpty() && !ParseCount(text, o.workBills))
+                o.error = QStringLiteral("--work-bills needs a whole number, not \"%1\".").arg(text);
+        } else if (value(QStringLiteral("--reports"), text)) {
+            if (o.error.isEmpty() && !ParseCount(text, o.reports))
+                o.error = QStringLiteral("--reports needs a whole number, not \"%1\".").arg(text);
+        } else if (a.startsWith(QLatin1String("--"))) {
+            o.error = QStringLiteral("Unknown option %1.").arg(a);
+        } else {
+            words << a;
+        }
+        if (!o.error.isEmpty())
+            return o;
+    }
+
+    const QString verb = words.value(0);
+    const QString what = words.value(1);
+    auto expect = [&](int count, const QString& form) {
+        if (words.size() != count)
+            o.error = QStringLiteral("Usage: erp-host %1").arg(form);
+    };
+    if (words.isEmpty()) {
+        o.command = Command::Workbench;
+    } else if (verb == QLatin1String("db") && what == QLatin1String("init")) {
+        o.command = Command::DbInit;
+        expect(2, QStringLiteral("db init [--db URL]"));
+    } else if (verb == QLatin1String("db") && what == QLatin1String("seed-demo")) {
+        o.command = Command::DbSeedDemo;
+        expect(2, QStringLiteral("db seed-demo [--db URL]"));
+    } else if (verb == QLatin1String("db") && what == QLatin1String("seed-bench")) {
+        o.command = Command::DbSeedBench;
+        expect(2, QStringLiteral("db seed-bench --work-bills N --reports M [--db URL]"));
+        if (o.error.isEmpty() && o.workBills < 1)
+            o.error = QStringLiteral("db seed-bench needs --work-bills N (at least 1) and --reports M.");
+    } else if (verb == QLatin1String("user") && what == QLatin1String("add")) {
+        o.command = Command::UserAdd;
+        expect(3, QStringLiteral("user add NAME [--rights all|none|MASK] [--db URL]"));
+        o.userName = words.value(2);
+        o.rights = platform::Rights::All;
+        if (o.error.isEmpty() && rightsGiven && !ParseRights(rightsText, o.rights))
+            o.error = QStringLiteral("--rights takes all, none or a mask, not \"%1\".").arg(rightsText);
+    } else if (verb == QLatin1String("user") && what == QLatin1String("grant")) {
+        o.command = Command::UserGrant;
+        expect(4, QStringLiteral("user grant NAME MASK [--db URL]"));
+        o.userName = words.value(2);
+        if (o.error.isEmpty() && !ParseRights(words.value(3), o.rights))
+            o.error = QStringLiteral("user grant takes all, none or a mask, not \"%1\".").arg(words.value(3));
+    } else {
+        o.error = QStringLiteral("Unknown command \"%1\".").arg(words.join(u' '));
+    }
+    return o;
+}
+
+}  // namespace sp::host

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace sp::host {
+
+// What erp-host was asked to do, read from its command line.
+struct HostOptions {
+    enum class Command { Workbench, Help, DbInit, DbSeedDemo, DbSeedBench, UserAdd, UserGrant };
+
+    Command command = Command::Workbench;
+    QString dbUrl;             // empty: the demo database in the user's data folder
+    QString user = QStringLiteral("demo");
+    QString screenshot;        // a PNG of the workbench, then leave
+    QString userName;          // user add / user grant
+    quint32 rights = 0;        // user add / user grant
+    int workBills = 0;         // db seed-bench
+    int reports = 0;           // db seed-bench
+    QString error;             // why the command line was refused; empty when it was not
+
+    bool NeedsScreen() const { return command == Command::Workbench; }
+
+    // args without the program name.
+    static HostOptions Parse(const QStringList& args);
+    // "all", "none", or a mask in decimal, 0x... or &H... hexadecimal. False when unreadable.
+    static bool ParseRights(const QString& text, quint32& mask);
+};
+
+}  // namespace sp::host

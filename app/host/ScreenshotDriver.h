@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace sp::host {
+
+// Plays a user who confirms the filter dialog as it stands, waits for the workbench,
+// saves a picture of it and closes it. It watches the application's windows by their
+// form names; message boxes that come up meanwhile are answered with their default
+// button and echoed to stderr, so an unattended run never hangs.
+class ScreenshotDriver : public QObject {
+    Q_OBJECT
+public:
+    ScreenshotDriver(QString pngPath, int timeoutMs, QObject* parent = nullptr);
+
+    bool Saved() const { return saved_; }
+    bool TimedOut() const { return timedOut_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ConfirmFilter(QWidget* dialog);
+    void Capture(QWidget* workbench);
+    void AnswerMessage(QWidget* box);
+    void CloseEverything();
+
+    QString path_;
+    bool saved_ = false;
+    bool capturing_ = false;
+    bool timedOut_ = false;
+};
+
+}  // namespace sp::host

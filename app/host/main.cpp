@@ -1,0 +1,189 @@
+// erp-host: the small host program of the process report workbench. It opens the
+// database, logs the user in, loads the component library and calls ShowForm; it
+// also creates, migrates and seeds databases and manages users.
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <memory>
+
+#include "app/host/AppLogFile.h"
+#include "app/host/ComponentLoader.h"
+#include "app/host/HostDatabase.h"
+#include "app/host/HostOptions.h"
+#include "app/host/ScreenshotDriver.h"
+#include "app/host/Texts.h"
+#include "common/ComError.h"
+#include "common/ComponentRegistry.h"
+#include "common/ErrorLog.h"
+#include "common/Ui.h"
+#include "entry/ComponentContext.h"
+#include "platform/Platform.h"
+#include "platform/db/DemoData.h"
+#include "platform/host/LoginSession.h"
+#include "platform/middletier/MiddleTierRegistration.h"
+
+namespace {
+
+using sp::host::HostOptions;
+
+enum ExitCode { Done = 0, Failed = 1, UnknownUser = 2, BadCommandLine = 64 };
+
+// The screenshot run gives up after this long without a picture.
+constexpr int ScreenshotTimeoutMs = 60000;
+
+void Print(FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    if (!text.endsWith(u'\n'))
+        std::fputc('\n', to);
+}
+
+int RunAdminCommand(const HostOptions& o) {
+    using Command = HostOptions::Command;
+    std::shared_ptr<sp::platform::Database> db;
+    switch (o.command) {
+    case Command::DbInit:
+        db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+        Print(stdout, QStringLiteral("Database ready: %1").arg(db->url().ToString()));
+        return Done;
+    case Command::DbSeedDemo:
+        db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+        sp::host::HostDatabase::SeedDemo(*db);
+        Print(stdout, QStringLiteral("Demo data in %1").arg(db->url().ToString()));
+        return Done;
+    case Command::DbSeedBench:
+        db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+        sp::platform::SeedBench(*db, o.workBills, o.reports);
+        Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
+        return Done;
+    case Command::UserAdd:
+        db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+        sp::platform::AddUser(*db, o.userName, o.rights);
+        Print(stdout, QStringLiteral("User %1 added with rights 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
+        return Done;
+    case Command::UserGrant:
+        db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+        if (db->Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {o.userName}).isNull()) {
+            Print(stderr, sp::host::Texts::UnknownUser(o.userName));
+            return UnknownUser;
+        }
+        sp::platform::GrantRights(*db, o.userName, o.rights);
+        Print(stdout, QStringLiteral("User %1 granted 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
+        return Done;
+    default:
+        return Failed;
+    }
+}
+
+int RunWorkbench(const HostOptions& o) {
+    const QString dataFolder = sp::host::HostDatabase::DataFolder();
+    std::shared_ptr<sp::platform::Database> db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+
+    qint32 userId = 0;
+    try {
+        userId = sp::platform::LoginSession::FindUserId(*db, o.user);
+    } catch (const sp::ComError& e) {
+        if (e.Number() != sp::ErrorNumber::NotFound)
+            throw;
+        Print(stderr, sp::host::Texts::UnknownUser(o.user));
+        return UnknownUser;
+    }
+
+    sp::host::ComponentLoader loader(QStringLiteral("shopproc"));
+    loader.Load();
+
+    // Destroyed in reverse: the component before the platform, the screen and the database.
+    sp::ComponentRegistry registry;
+    std::unique_ptr<sp::Ui> ui(loader.createUi());
+    if (!ui)
+        throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"), QStringLiteral("The component gave no screen."));
+    sp::platform::InstallLocalSwitchFile(dataFolder);
+    sp::platform::RegisterPlatform(registry, {db, userId, o.user, QStringLiteral("chs"), dataFolder, ui.get()});
+
+    sp::ComponentContext context;
+    context.registry = &registry;
+    context.ui = ui.get();
+    context.programFolder = dataFolder;
+    context.componentFolder = loader.Folder();
+    context.processId = QCoreApplication::applicationPid();
+
+    std::unique_ptr<sp::host::ScreenshotDriver> driver;
+    if (!o.screenshot.isEmpty()) {
+        driver = std::make_unique<sp::host::ScreenshotDriver>(QFileInfo(o.screenshot).absoluteFilePath(),
+                                                              ScreenshotTimeoutMs);
+        qApp->installEventFilter(driver.get());
+    }
+
+    {
+        std::unique_ptr<sp::IShopProcComponent> component(loader.create(&context));
+        if (!component)
+            throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                               QStringLiteral("The component could not be created; see the log in %1.").arg(dataFolder));
+        component->ShowForm(userId, 0, 0);
+    }
+
+    if (driver) {
+        qApp->removeEventFilter(driver.get());
+        if (!driver->Saved()) {
+            Print(stderr, driver->TimedOut()
+                              ? QStringLiteral("The workbench did not come up in time; no screenshot was written.")
+                              : QStringLiteral("The workbench was not shown; no screenshot was written."));
+            return Failed;
+        }
+        Print(stdout, QStringLiteral("Screenshot written to %1").arg(QFileInfo(o.screenshot).absoluteFilePath()));
+    }
+    return Done;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const HostOptions options = HostOptions::Parse(args);
+    if (options.command == HostOptions::Command::Help) {
+        Print(stdout, sp::host::Texts::Usage());
+        return Done;
+    }
+    if (!options.error.isEmpty()) {
+        Print(stderr, options.error);
+        Print(stderr, QStringLiteral("erp-host --help shows the commands."));
+        return BadCommandLine;
+    }
+
+    // Only the workbench needs a screen; the admin commands run anywhere. A screenshot
+    // needs no display at all: it is drawn offscreen when there is none.
+    const bool haveDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+                             qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (options.NeedsScreen() && !haveDisplay) {
+        if (options.screenshot.isEmpty()) {
+            Print(stderr, sp::host::Texts::NoDisplay());
+            return Failed;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (options.NeedsScreen())
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("ShopProc"));
+    QCoreApplication::setApplicationName(QStringLiteral("erp-host"));
+
+    try {
+        const QString dataFolder = sp::host::HostDatabase::DataFolder();
+        sp::host::AppLogFile::Install(QDir(dataFolder).filePath(QStringLiteral("erp-host.log")));
+        return options.NeedsScreen() ? RunWorkbench(options) : RunAdminCommand(options);
+    } catch (const sp::ComError& e) {
+        sp::ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        Print(stderr, e.Description());
+        return Failed;
+    } catch (const std::exception& e) {
+        sp::ErrorLog::Write(QStringLiteral("erp-host"), QString::fromLocal8Bit(e.what()));
+        Print(stderr, QString::fromLocal8Bit(e.what()));
+        return Failed;
+    }
+}
