@@ -14,7 +14,7 @@ class Database;
 
 // NXCGLView.GLView: the host's modal selection dialogs over the base data.
 class LookupGLView : public IGLView {
-public:
+  public:
     LookupGLView(std::shared_ptr<Database> db, Ui& ui);
 
     // searchText: the initial search (the search control's text); options may give
@@ -24,7 +24,7 @@ public:
                                const DictionaryPtr& options) override;
     LookupResultPtr SubMesLookup(qint32& type, QString& searchText) override;
 
-private:
+  private:
     std::shared_ptr<Database> db_;
     Ui& ui_;
 };

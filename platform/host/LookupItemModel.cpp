@@ -10,12 +10,12 @@ namespace {
 
 QString CaptionOf(qint32 itemClass) {
     switch (itemClass) {
-    case 2:
-        return LookupTexts::DepartmentCaption();
-    case 3:
-        return LookupTexts::EmployeeCaption();
-    default:
-        return LookupTexts::WorkCenterCaption();
+        case 2:
+            return LookupTexts::DepartmentCaption();
+        case 3:
+            return LookupTexts::EmployeeCaption();
+        default:
+            return LookupTexts::WorkCenterCaption();
     }
 }
 
@@ -30,10 +30,14 @@ QVector<LookupColumn> ColumnsOf(bool shortNumbers) {
 
 }  // namespace
 
-bool LookupItemModel::Serves(qint32 itemClass) { return itemClass == 2 || itemClass == 3 || itemClass == 14; }
+bool LookupItemModel::Serves(qint32 itemClass) {
+    return itemClass == 2 || itemClass == 3 || itemClass == 14;
+}
 
-LookupItemModel::LookupItemModel(std::shared_ptr<Database> db, qint32 itemClass, QString filter, bool shortNumbers)
-    : LookupListModel(std::move(db), QStringLiteral("ItemLookUp"), CaptionOf(itemClass), ColumnsOf(shortNumbers)),
+LookupItemModel::LookupItemModel(std::shared_ptr<Database> db, qint32 itemClass, QString filter,
+                                 bool shortNumbers)
+    : LookupListModel(std::move(db), QStringLiteral("ItemLookUp"), CaptionOf(itemClass),
+                      ColumnsOf(shortNumbers)),
       itemClass_(itemClass),
       filter_(std::move(filter)) {
     if (!Serves(itemClass))
@@ -44,24 +48,28 @@ LookupItemModel::LookupItemModel(std::shared_ptr<Database> db, qint32 itemClass,
 std::pair<QString, QVariantList> LookupItemModel::Statement(const QString& search) const {
     QString sql;
     switch (itemClass_) {
-    case 2:
-        sql = QStringLiteral("SELECT FItemID AS FItemID, FNumber, FShortNumber, FName, FDetail, 0 AS FprofessionalGroup "
-                             "FROM t_Department WHERE 1=1");
-        break;
-    case 3:
-        sql = QStringLiteral("SELECT FItemID AS FItemID, FNumber, FShortNumber, FName, FDetail, FprofessionalGroup "
-                             "FROM t_Emp WHERE 1=1");
-        break;
-    default:
-        sql = QStringLiteral("SELECT FInterID AS FItemID, FNumber, FShortNumber, FName, FDetail, 0 AS FprofessionalGroup "
-                             "FROM t_WorkCenter WHERE 1=1");
-        break;
+        case 2:
+            sql = QStringLiteral(
+                "SELECT FItemID AS FItemID, FNumber, FShortNumber, FName, FDetail, 0 AS FprofessionalGroup "
+                "FROM t_Department WHERE 1=1");
+            break;
+        case 3:
+            sql = QStringLiteral(
+                "SELECT FItemID AS FItemID, FNumber, FShortNumber, FName, FDetail, FprofessionalGroup "
+                "FROM t_Emp WHERE 1=1");
+            break;
+        default:
+            sql = QStringLiteral(
+                "SELECT FInterID AS FItemID, FNumber, FShortNumber, FName, FDetail, 0 AS FprofessionalGroup "
+                "FROM t_WorkCenter WHERE 1=1");
+            break;
     }
     sql += AppendedFilter(filter_);
     QVariantList params;
     if (!search.trimmed().isEmpty()) {
-        sql += QStringLiteral(" AND (LOWER(FNumber) LIKE LOWER(?) ESCAPE '\\' OR LOWER(FShortNumber) LIKE LOWER(?) ESCAPE '\\'"
-                              " OR LOWER(FName) LIKE LOWER(?) ESCAPE '\\')");
+        sql += QStringLiteral(
+            " AND (LOWER(FNumber) LIKE LOWER(?) ESCAPE '\\' OR LOWER(FShortNumber) LIKE LOWER(?) ESCAPE '\\'"
+            " OR LOWER(FName) LIKE LOWER(?) ESCAPE '\\')");
         const QString pattern = LikePattern(search.trimmed());
         params = {pattern, pattern, pattern};
     }
@@ -77,7 +85,8 @@ LookupResultPtr LookupItemModel::Result() const {
     entry->Name = Basic::Text(CurrentField(QStringLiteral("FName")));
     entry->ItemID = Basic::Long(CurrentField(QStringLiteral("FItemID")));
     entry->Detail = Basic::Long(CurrentField(QStringLiteral("FDetail"))) != 0;
-    entry->Properties.insert(QStringLiteral("FShortNumber"), Basic::Text(CurrentField(QStringLiteral("FShortNumber"))));
+    entry->Properties.insert(QStringLiteral("FShortNumber"),
+                             Basic::Text(CurrentField(QStringLiteral("FShortNumber"))));
     entry->Properties.insert(QStringLiteral("FprofessionalGroup"),
                              Basic::Long(CurrentField(QStringLiteral("FprofessionalGroup"))));
     auto result = std::make_shared<LookupResult>();

@@ -8,7 +8,7 @@ namespace sp::platform {
 // The base-data lookup (ItemLookUp): departments (class 2), employees (3) and work
 // centers (14). Group-level entries are listed too; their Detail is False.
 class LookupItemModel : public LookupListModel {
-public:
+  public:
     // Raises ComError (ErrorNumber::Refused) for a class it does not serve.
     LookupItemModel(std::shared_ptr<Database> db, qint32 itemClass, QString filter, bool shortNumbers);
 
@@ -16,10 +16,10 @@ public:
     // The chosen entry, or nullptr when the user cancelled.
     LookupResultPtr Result() const;
 
-protected:
+  protected:
     std::pair<QString, QVariantList> Statement(const QString& search) const override;
 
-private:
+  private:
     qint32 itemClass_;
     QString filter_;
 };

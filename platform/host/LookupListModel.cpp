@@ -7,13 +7,18 @@ namespace sp::platform {
 
 LookupListModel::LookupListModel(std::shared_ptr<Database> db, QString dialogName, QString caption,
                                  QVector<LookupColumn> columns)
-    : db_(std::move(db)), dialogName_(std::move(dialogName)), caption_(std::move(caption)), columns_(std::move(columns)) {}
+    : db_(std::move(db)),
+      dialogName_(std::move(dialogName)),
+      caption_(std::move(caption)),
+      columns_(std::move(columns)) {}
 
 QString LookupListModel::ColumnTitle(int column) const {
     return column >= 0 && column < columns_.size() ? columns_[column].title : QString();
 }
 
-int LookupListModel::RowCount() const { return rows_ ? static_cast<int>(rows_->Rows().size()) : 0; }
+int LookupListModel::RowCount() const {
+    return rows_ ? static_cast<int>(rows_->Rows().size()) : 0;
+}
 
 QVariant LookupListModel::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= fieldIndex_.size() || fieldIndex_[column] < 0)
@@ -25,8 +30,7 @@ void LookupListModel::Reload() {
     const auto [sql, params] = Statement(search_);
     rows_ = db_->Query(sql, params);
     fieldIndex_.clear();
-    for (const LookupColumn& c : columns_)
-        fieldIndex_.append(rows_->FieldIndex(c.field));
+    for (const LookupColumn& c : columns_) fieldIndex_.append(rows_->FieldIndex(c.field));
     current_ = RowCount() > 0 ? 0 : -1;
     NotifyRowsChanged();
 }

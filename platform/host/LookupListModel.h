@@ -23,10 +23,11 @@ struct LookupColumn {
 // search text that the database applies (never a filter over everything in memory),
 // a current row, OK and Cancel.
 class LookupListModel : public ListSelPickList {
-public:
+  public:
     static constexpr int kMaxRows = 1000;
 
-    LookupListModel(std::shared_ptr<Database> db, QString dialogName, QString caption, QVector<LookupColumn> columns);
+    LookupListModel(std::shared_ptr<Database> db, QString dialogName, QString caption,
+                    QVector<LookupColumn> columns);
 
     QString DialogName() const override { return dialogName_; }
     QString Caption() const override { return caption_; }
@@ -54,12 +55,12 @@ public:
     // " AND (filter)" for a caller's condition, or "" when it is blank.
     static QString AppendedFilter(const QString& filter);
 
-protected:
+  protected:
     // The statement and its bound parameters for a search text.
     virtual std::pair<QString, QVariantList> Statement(const QString& search) const = 0;
     void SetColumns(QVector<LookupColumn> columns) { columns_ = std::move(columns); }
 
-private:
+  private:
     std::shared_ptr<Database> db_;
     QString dialogName_;
     QString caption_;

@@ -12,9 +12,10 @@ void RegisterLookups(ComponentRegistry& registry, std::shared_ptr<Database> db, 
     registry.Register<IGLView>(ProgId::GLView(), [db, screen]() -> std::shared_ptr<IGLView> {
         return std::make_shared<LookupGLView>(db, *screen);
     });
-    registry.Register<IResourceBrowser>(ProgId::ResourceBrowser(), [db, screen]() -> std::shared_ptr<IResourceBrowser> {
-        return std::make_shared<ResourceBrowser>(db, *screen);
-    });
+    registry.Register<IResourceBrowser>(ProgId::ResourceBrowser(),
+                                        [db, screen]() -> std::shared_ptr<IResourceBrowser> {
+                                            return std::make_shared<ResourceBrowser>(db, *screen);
+                                        });
 }
 
 }  // namespace sp::platform

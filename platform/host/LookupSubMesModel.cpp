@@ -18,15 +18,17 @@ QString CaptionOf(qint32 type) {
 }  // namespace
 
 LookupSubMesModel::LookupSubMesModel(std::shared_ptr<Database> db, qint32 type)
-    : LookupListModel(std::move(db), QStringLiteral("SubMesLookup"), CaptionOf(type),
-                      {{QStringLiteral("FID"), LookupTexts::Number()}, {QStringLiteral("FName"), LookupTexts::Name()}}),
+    : LookupListModel(
+          std::move(db), QStringLiteral("SubMesLookup"), CaptionOf(type),
+          {{QStringLiteral("FID"), LookupTexts::Number()}, {QStringLiteral("FName"), LookupTexts::Name()}}),
       type_(type) {}
 
 std::pair<QString, QVariantList> LookupSubMesModel::Statement(const QString& search) const {
     QString sql = QStringLiteral("SELECT FInterID, FID, FName, FDetail FROM t_SubMessage WHERE FTypeID = ?");
     QVariantList params{type_};
     if (!search.trimmed().isEmpty()) {
-        sql += QStringLiteral(" AND (LOWER(FID) LIKE LOWER(?) ESCAPE '\\' OR LOWER(FName) LIKE LOWER(?) ESCAPE '\\')");
+        sql += QStringLiteral(
+            " AND (LOWER(FID) LIKE LOWER(?) ESCAPE '\\' OR LOWER(FName) LIKE LOWER(?) ESCAPE '\\')");
         const QString pattern = LikePattern(search.trimmed());
         params << pattern << pattern;
     }

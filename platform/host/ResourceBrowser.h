@@ -14,7 +14,7 @@ class Database;
 
 // Q8Resources.Browser: a new browser per use; Show runs the device list modally.
 class ResourceBrowser : public IResourceBrowser {
-public:
+  public:
     ResourceBrowser(std::shared_ptr<Database> db, Ui& ui);
 
     void SetShowType(qint32 showType) override { showType_ = showType; }
@@ -23,7 +23,7 @@ public:
     void Show() override;
     DictionaryPtr Result() override { return result_; }
 
-private:
+  private:
     std::shared_ptr<Database> db_;
     Ui& ui_;
     qint32 showType_ = 0;

@@ -20,15 +20,18 @@ QVector<LookupColumn> ColumnsOf(qint32 showType) {
 }  // namespace
 
 ResourceBrowserModel::ResourceBrowserModel(std::shared_ptr<Database> db, qint32 showType, QString filter)
-    : LookupListModel(std::move(db), QStringLiteral("ResourceBrowser"), LookupTexts::DeviceCaption(), ColumnsOf(showType)),
+    : LookupListModel(std::move(db), QStringLiteral("ResourceBrowser"), LookupTexts::DeviceCaption(),
+                      ColumnsOf(showType)),
       filter_(std::move(filter)) {}
 
 std::pair<QString, QVariantList> ResourceBrowserModel::Statement(const QString& search) const {
-    QString sql = QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device WHERE 1=1");
+    QString sql =
+        QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device WHERE 1=1");
     sql += AppendedFilter(filter_);
     QVariantList params;
     if (!search.trimmed().isEmpty()) {
-        sql += QStringLiteral(" AND (LOWER(FNumber) LIKE LOWER(?) ESCAPE '\\' OR LOWER(FName) LIKE LOWER(?) ESCAPE '\\')");
+        sql += QStringLiteral(
+            " AND (LOWER(FNumber) LIKE LOWER(?) ESCAPE '\\' OR LOWER(FName) LIKE LOWER(?) ESCAPE '\\')");
         const QString pattern = LikePattern(search.trimmed());
         params = {pattern, pattern};
     }

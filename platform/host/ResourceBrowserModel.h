@@ -9,17 +9,17 @@ namespace sp::platform {
 // device's type and work center; 0 shows number and name. The caller's filter (for
 // example " Ftype=3 And FworkCenterID=5") is appended to the WHERE clause.
 class ResourceBrowserModel : public LookupListModel {
-public:
+  public:
     ResourceBrowserModel(std::shared_ptr<Database> db, qint32 showType, QString filter);
 
     // "Fnumber", "Fname", "FinterID", "Ftype", "FworkCenterID" of the chosen device,
     // or nullptr when the user cancelled.
     DictionaryPtr Result() const;
 
-protected:
+  protected:
     std::pair<QString, QVariantList> Statement(const QString& search) const override;
 
-private:
+  private:
     QString filter_;
 };
 

@@ -10,7 +10,7 @@ namespace sp {
 // file, a plan) has them stripped while the rest of the text is kept. Line breaks
 // and other control characters are stripped too: a bound is one line.
 class FilterBoxInput {
-public:
+  public:
     static bool IsRefused(QChar c);
     // True when a typed text (one key's worth) must be swallowed.
     static bool RefusesTyped(const QString& typed);

@@ -41,7 +41,8 @@ bool CanOpenLocalDatabase(const QString& path) {
 FilterListLookup::FilterListLookup(HostServices& host) : host_(host) {}
 
 QString FilterListLookup::BaseFolder(const QString& programFolder) {
-    if (programFolder.isEmpty() || programFolder.endsWith(QLatin1Char('/')) || programFolder.endsWith(QLatin1Char('\\')))
+    if (programFolder.isEmpty() || programFolder.endsWith(QLatin1Char('/')) ||
+        programFolder.endsWith(QLatin1Char('\\')))
         return programFolder;
     return programFolder + QLatin1Char('/');
 }
@@ -50,8 +51,9 @@ QString FilterListLookup::LocalCnnString(const QString& givenPath) {
     QString path = givenPath;
     if (path.isEmpty()) {
         const QString base = BaseFolder(host_.Context().programFolder);
-        const QStringList candidates{base + FilterTexts::LocalFileName(),
-                                     base + FilterTexts::LocalFileSubFolder() + QLatin1Char('/') + FilterTexts::LocalFileName()};
+        const QStringList candidates{
+            base + FilterTexts::LocalFileName(),
+            base + FilterTexts::LocalFileSubFolder() + QLatin1Char('/') + FilterTexts::LocalFileName()};
         for (const QString& candidate : candidates) {
             if (QFileInfo(candidate).isFile()) {
                 path = candidate;

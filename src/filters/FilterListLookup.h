@@ -11,7 +11,7 @@ class HostServices;
 // The filter dialog's list lookups (production tasks, work bills) through frmList,
 // and the local list file "ErpSwitch.sss" the list control needs beside the program.
 class FilterListLookup {
-public:
+  public:
     explicit FilterListLookup(HostServices& host);
 
     // The picked rows, or nullptr (Nothing) when the list could not be opened, was
@@ -26,7 +26,7 @@ public:
     // The program folder ending with one separator.
     static QString BaseFolder(const QString& programFolder);
 
-private:
+  private:
     HostServices& host_;
 };
 

@@ -8,7 +8,7 @@ namespace sp {
 // The plan list lvwProject: items with key and text, the selected item and the view
 // (0 large icons, 1 small icons, 2 list, 3 details). Positions count from 0.
 class FilterPlanList {
-public:
+  public:
     struct Item {
         QString key;
         QString text;
@@ -31,7 +31,7 @@ public:
     int View() const { return view_; }
     void SetView(int view);
 
-private:
+  private:
     QVector<Item> items_;
     int selected_ = -1;
     int view_ = 0;

@@ -12,7 +12,9 @@ namespace sp {
 
 namespace {
 
-bool IsLookupKey(int key) { return key == Qt::Key_F7 || key == Qt::Key_F8; }
+bool IsLookupKey(int key) {
+    return key == Qt::Key_F7 || key == Qt::Key_F8;
+}
 
 }  // namespace
 
@@ -66,8 +68,10 @@ void frmWageFilter::Form_Unload() {
     if (settings_) {
         const QString section = SettingsSection();
         for (int i = 0; i < kFilterBoxCount; ++i)
-            IgnoreErrors([&] { settings_->Write(section, FilterBoundKey(i), boxes_[static_cast<size_t>(i)]); });
-        IgnoreErrors([&] { settings_->Write(section, FilterTexts::GroupByKey(), QString::number(groupBy_)); });
+            IgnoreErrors(
+                [&] { settings_->Write(section, FilterBoundKey(i), boxes_[static_cast<size_t>(i)]); });
+        IgnoreErrors(
+            [&] { settings_->Write(section, FilterTexts::GroupByKey(), QString::number(groupBy_)); });
     }
     planEntries_.reset();
 }
@@ -114,36 +118,36 @@ frmWageFilter::KeyAction frmWageFilter::cmdItem_KeyDown(int index, int key) {
 
 void frmWageFilter::cmdItem_Click(int index) {
     switch (index) {
-    case 0:
-    case 1:
-        ItemLookUp(index, 2, FilterTexts::DepartmentFilter(), true);
-        break;
-    case 2:
-    case 3:
-        ItemLookUp(index, 14, QString(), false);
-        break;
-    case 4:
-    case 5:
-        RunListLookup(index, 36, FilterTexts::ProductionTaskCondition(), false);
-        break;
-    case 6:
-    case 7:
-        RunListLookup(index, 601, FilterTexts::WorkBillCondition(), true);
-        break;
-    case 8:
-    case 9:
-        SubMesLookup(index, 62);
-        break;
-    case 10:
-    case 11:
-        ItemLookUp(index, 3, QString(), true);
-        break;
-    case 12:
-    case 13:
-        SubMesLookup(index, 61);
-        break;
-    default:
-        break;
+        case 0:
+        case 1:
+            ItemLookUp(index, 2, FilterTexts::DepartmentFilter(), true);
+            break;
+        case 2:
+        case 3:
+            ItemLookUp(index, 14, QString(), false);
+            break;
+        case 4:
+        case 5:
+            RunListLookup(index, 36, FilterTexts::ProductionTaskCondition(), false);
+            break;
+        case 6:
+        case 7:
+            RunListLookup(index, 601, FilterTexts::WorkBillCondition(), true);
+            break;
+        case 8:
+        case 9:
+            SubMesLookup(index, 62);
+            break;
+        case 10:
+        case 11:
+            ItemLookUp(index, 3, QString(), true);
+            break;
+        case 12:
+        case 13:
+            SubMesLookup(index, 61);
+            break;
+        default:
+            break;
     }
 }
 
@@ -165,8 +169,8 @@ void frmWageFilter::ItemLookUp(int index, qint32 itemClass, const QString& filte
     // Group-level entries name no department, work center or worker of their own.
     if (!Basic::Bool(entry.Detail))
         return;
-    const QString number = LongNumberMode() ? entry.Number
-                                            : Basic::Text(entry.Properties.value(QStringLiteral("FShortNumber")));
+    const QString number =
+        LongNumberMode() ? entry.Number : Basic::Text(entry.Properties.value(QStringLiteral("FShortNumber")));
     SetTxtItem(index, number);
     host_.Screen().ProcessEvents();
 }
@@ -202,7 +206,8 @@ void frmWageFilter::RunListLookup(int index, qint32 listId, const QString& condi
         auto connection = host_.NewConnection();
         RecordsetPtr rs = connection->Execute(sql);
         if (!rs || rs->Eof())
-            throw ComError(ErrorNumber::NotFound, QStringLiteral("frmWageFilter"), QStringLiteral("No row for %1").arg(interId));
+            throw ComError(ErrorNumber::NotFound, QStringLiteral("frmWageFilter"),
+                           QStringLiteral("No row for %1").arg(interId));
         number = Basic::Text(rs->Field(field));
         rs->Close();
     });
@@ -210,7 +215,9 @@ void frmWageFilter::RunListLookup(int index, qint32 listId, const QString& condi
         SetTxtItem(index, number);
 }
 
-QStringList frmWageFilter::GroupByItems() const { return FilterTexts::GroupByItems(); }
+QStringList frmWageFilter::GroupByItems() const {
+    return FilterTexts::GroupByItems();
+}
 
 void frmWageFilter::SetGroupByIndex(int index) {
     if (index >= 0 && index < GroupByItems().size())
@@ -235,12 +242,13 @@ void frmWageFilter::GetCondition() {
 
 void frmWageFilter::cmdOK_Click() {
     result_->Set(QStringLiteral("OK"), true);
-    for (int i = 0; i < kFilterBoxCount; ++i)
-        result_->Set(FilterBoundKey(i), boxes_[static_cast<size_t>(i)]);
+    for (int i = 0; i < kFilterBoxCount; ++i) result_->Set(FilterBoundKey(i), boxes_[static_cast<size_t>(i)]);
     Close();
 }
 
-void frmWageFilter::cmdCancel_Click() { Close(); }
+void frmWageFilter::cmdCancel_Click() {
+    Close();
+}
 
 void frmWageFilter::Close() {
     if (closeView)
@@ -253,8 +261,7 @@ void frmWageFilter::Notify() {
 }
 
 void frmWageFilter::ClearBounds() {
-    for (auto& box : boxes_)
-        box.clear();
+    for (auto& box : boxes_) box.clear();
     groupBy_ = 2;
     Notify();
 }

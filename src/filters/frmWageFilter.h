@@ -24,7 +24,7 @@ class ISettingsFile;
 // dictionary that becomes the workbench's dicFilter. Headless: its view only forwards
 // the user's actions here and shows the state.
 class frmWageFilter : public DialogModel, public IFilterDialog {
-public:
+  public:
     // What the view does with a key after the model has seen it.
     enum class KeyAction { Pass, Swallow, NextField };
 
@@ -93,7 +93,7 @@ public:
     QString SettingsPath() const;
     QString SettingsSection() const;
 
-private:
+  private:
     void FillPlanList();
     void ClearBounds();
     void SaveCommand();

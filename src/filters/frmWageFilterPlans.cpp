@@ -14,7 +14,9 @@ namespace sp {
 
 namespace {
 
-QString PlanKey(const QString& name) { return QStringLiteral("P") + name; }
+QString PlanKey(const QString& name) {
+    return QStringLiteral("P") + name;
+}
 
 }  // namespace
 
@@ -124,7 +126,8 @@ void frmWageFilter::SaveCommand() {
         // Nothing selected counts as the default plan: it is never overwritten unasked.
         name = selected ? selected->text : FilterTexts::DefaultPlan();
         if (name == FilterTexts::DefaultPlan()) {
-            const auto answer = host_.Screen().InputBox(FilterTexts::PlanNamePrompt(), FilterTexts::PlanNameTitle(), QString());
+            const auto answer = host_.Screen().InputBox(FilterTexts::PlanNamePrompt(),
+                                                        FilterTexts::PlanNameTitle(), QString());
             name = answer.value_or(QString());
         }
     }

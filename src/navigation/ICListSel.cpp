@@ -39,7 +39,8 @@ bool ICListSel::InitData() {
         Recordset columns = data_->Columns(listId_);
         for (columns.MoveFirst(); !columns.Eof(); columns.MoveNext()) {
             columnFields_.append(columns.Field(0).toString());
-            columnTitles_.append(columns.FieldCount() > 1 ? columns.Field(1).toString() : columns.Field(0).toString());
+            columnTitles_.append(columns.FieldCount() > 1 ? columns.Field(1).toString()
+                                                          : columns.Field(0).toString());
         }
         if (!Query())
             throw ComError(ErrorNumber::Refused, QStringLiteral("ICListSel"),
@@ -59,8 +60,7 @@ bool ICListSel::Query() {
     if (!rows_)
         return false;
     columnIndex_.clear();
-    for (const QString& field : columnFields_)
-        columnIndex_.append(rows_->FieldIndex(field));
+    for (const QString& field : columnFields_) columnIndex_.append(rows_->FieldIndex(field));
     currentRow_ = RowCount() > 0 ? 0 : -1;
     selection_.clear();
     if (currentRow_ >= 0 && !MultiRow())
@@ -68,9 +68,13 @@ bool ICListSel::Query() {
     return true;
 }
 
-QString ICListSel::ColumnTitle(int column) const { return columnTitles_.value(column); }
+QString ICListSel::ColumnTitle(int column) const {
+    return columnTitles_.value(column);
+}
 
-int ICListSel::RowCount() const { return rows_ ? static_cast<int>(std::min<qsizetype>(rows_->Rows().size(), kMaxRows)) : 0; }
+int ICListSel::RowCount() const {
+    return rows_ ? static_cast<int>(std::min<qsizetype>(rows_->Rows().size(), kMaxRows)) : 0;
+}
 
 QVariant ICListSel::Cell(int row, int column) const {
     if (!rows_ || row < 0 || row >= RowCount() || column < 0 || column >= columnIndex_.size())
@@ -88,7 +92,8 @@ void ICListSel::SetSearchText(const QString& text) {
     // A failing search keeps the rows shown so far rather than an empty list.
     if (!IgnoreErrors([&] {
             if (!Query())
-                throw ComError(ErrorNumber::Refused, QStringLiteral("ICListSel"), QStringLiteral("Search failed."));
+                throw ComError(ErrorNumber::Refused, QStringLiteral("ICListSel"),
+                               QStringLiteral("Search failed."));
         }))
         searchText_ = before;
 }
@@ -111,9 +116,13 @@ void ICListSel::ToggleRowSelected(int row) {
         selection_.insert(row);
 }
 
-bool ICListSel::IsRowSelected(int row) const { return selection_.contains(row); }
+bool ICListSel::IsRowSelected(int row) const {
+    return selection_.contains(row);
+}
 
-ListSelRow ICListSel::RowAt(int row) const { return ListSelRow(rows_->FieldNames(), rows_->Rows()[row]); }
+ListSelRow ICListSel::RowAt(int row) const {
+    return ListSelRow(rows_->FieldNames(), rows_->Rows()[row]);
+}
 
 ListSelRowsPtr ICListSel::Selected() const {
     if (!loaded_ || !rows_)

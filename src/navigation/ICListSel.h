@@ -18,12 +18,12 @@ class IListSelData;
 // One picked row of a list: Value(field) gives that field (case-insensitive); an
 // unknown field raises ComError like a recordset would.
 class ListSelRow {
-public:
+  public:
     ListSelRow() = default;
     ListSelRow(QStringList fields, QVariantList values);
     QVariant Value(const QString& field) const;
 
-private:
+  private:
     QStringList fields_;
     QVariantList values_;
 };
@@ -35,7 +35,7 @@ using ListSelRowsPtr = std::shared_ptr<ListSelRows>;
 // Searching asks the list data again with the search text and a row limit, so that a
 // list of tens of thousands of work bills is never filtered in memory.
 class ICListSel {
-public:
+  public:
     // Rows fetched per query; a search narrows further.
     static constexpr int kMaxRows = 20000;
 
@@ -93,7 +93,7 @@ public:
     // Tells the control its list is no longer shown.
     void CloseList();
 
-private:
+  private:
     void Report(const QString& command);
     bool Query();
     ListSelRow RowAt(int row) const;

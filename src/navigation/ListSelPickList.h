@@ -13,7 +13,7 @@ namespace sp {
 // dialogs implement it, so one view serves them all and keeps no logic of its own.
 // Rows and columns count from 0.
 class ListSelPickList : public DialogModel {
-public:
+  public:
     virtual QString Caption() const = 0;
     virtual int ColumnCount() const = 0;
     virtual QString ColumnTitle(int column) const = 0;
@@ -40,7 +40,7 @@ public:
     std::function<void()> rowsChanged;
     std::function<void()> closeView;
 
-protected:
+  protected:
     void NotifyRowsChanged() {
         if (rowsChanged)
             rowsChanged();

@@ -8,7 +8,8 @@
 namespace sp {
 
 frmList::frmList(HostServices& host) : host_(host), control_(host.Registry()) {
-    caption_ = ValueOrEmpty<QString>([&] { return host_.TranslateText(frmListTexts::ProvisionalCaption(), 0); });
+    caption_ =
+        ValueOrEmpty<QString>([&] { return host_.TranslateText(frmListTexts::ProvisionalCaption(), 0); });
     control_.commandHandler = [this](const QString& command) { ControlCommand(command); };
 }
 
@@ -21,7 +22,8 @@ frmList::~frmList() {
 void frmList::InitData() {
     loadOk_ = control_.InitData();
     ok_ = loadOk_;
-    const QString suffix = ValueOrEmpty<QString>([&] { return host_.TranslateText(frmListTexts::JournalSuffix(), 0); });
+    const QString suffix =
+        ValueOrEmpty<QString>([&] { return host_.TranslateText(frmListTexts::JournalSuffix(), 0); });
     caption_ = control_.ListName() + suffix;
 }
 
@@ -68,7 +70,9 @@ void frmList::SetSearchText(const QString& text) {
     NotifyRowsChanged();
 }
 
-void frmList::Hide() { RequestClose(); }
+void frmList::Hide() {
+    RequestClose();
+}
 
 void frmList::Unload() {
     ok_ = false;
@@ -85,7 +89,8 @@ QString frmList::ConnectionTextOf(const QString& propsString) {
 }
 
 QString frmList::BaseInfoOf(const QString& propsString) {
-    const qint32 userId = Basic::RoundWhole(Basic::Val(HostServices::PropsValueOf(propsString, QStringLiteral("UserID"))));
+    const qint32 userId =
+        Basic::RoundWhole(Basic::Val(HostServices::PropsValueOf(propsString, QStringLiteral("UserID"))));
     return ConnectionTextOf(propsString) + QLatin1Char('|') + QString::number(userId) + QLatin1Char('|') +
            HostServices::PropsValueOf(propsString, QStringLiteral("UserName"));
 }

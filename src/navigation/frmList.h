@@ -13,7 +13,7 @@ class HostServices;
 // through to the control, except OK, which says whether the user confirmed a
 // selection. Used for picking work bills (list 601) and production tasks (list 36).
 class frmList : public ListSelPickList {
-public:
+  public:
     explicit frmList(HostServices& host);
     ~frmList() override;
 
@@ -69,7 +69,7 @@ public:
     static QString ConnectionTextOf(const QString& propsString);
     static QString BaseInfoOf(const QString& propsString);
 
-private:
+  private:
     void Hide();
 
     HostServices& host_;

@@ -64,7 +64,8 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
     EXPECT_EQ(result->Item(QStringLiteral("BDept")).toString(), QStringLiteral(" A1"));
     EXPECT_EQ(result->Item(QStringLiteral("EDept")).toString(), QStringLiteral("Z9"));
     EXPECT_EQ(result->Item(QStringLiteral("BWC")).toString(), QString());
-    EXPECT_EQ(h.settings->sections.value(QStringLiteral("Q8SHProcRpt600")).value(QStringLiteral("BDept")), QStringLiteral(" A1"));
+    EXPECT_EQ(h.settings->sections.value(QStringLiteral("Q8SHProcRpt600")).value(QStringLiteral("BDept")),
+              QStringLiteral(" A1"));
 }
 
 // The list form over a long list: OK maps to "SelectOK" with the row the user chose,
@@ -90,7 +91,8 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     picked.ShowModal();
     EXPECT_EQ(rowsShown, 20000);
     ASSERT_TRUE(picked.OK());
-    EXPECT_EQ(picked.Selected()->Item(1).Value(QStringLiteral("FBillNo")).toString(), QStringLiteral("WB00005"));
+    EXPECT_EQ(picked.Selected()->Item(1).Value(QStringLiteral("FBillNo")).toString(),
+              QStringLiteral("WB00005"));
 
     screen.SetShownHook([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
     frmList cancelled(*h.host);

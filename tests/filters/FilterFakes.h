@@ -56,11 +56,11 @@ struct FakeSettings : ISettingsFile {
 
 // The plan store, recording the names it was handed.
 struct PlanStore {
-    QStringList stored;                       // plan names in list order
+    QStringList stored;                            // plan names in list order
     QMap<QString, QMap<QString, QString>> values;  // plan (as stored) -> key -> value
-    QStringList valueNames;                   // names received by GetPlanValue
-    QStringList deletedNames;                 // names received by DelPlan
-    QStringList savedNames;                   // "Plan" of the saved entries
+    QStringList valueNames;                        // names received by GetPlanValue
+    QStringList deletedNames;                      // names received by DelPlan
+    QStringList savedNames;                        // "Plan" of the saved entries
     bool nothingForValues = false;
     bool failSave = false;
 };
@@ -68,8 +68,7 @@ struct FakePlans : IPlanProfile {
     std::shared_ptr<PlanStore> store;
     RecordsetPtr GetPlanList(const QString&, const qint32&) override {
         QVector<QVariantList> rows;
-        for (const QString& n : store->stored)
-            rows.append({n});
+        for (const QString& n : store->stored) rows.append({n});
         return Rows({QStringLiteral("FPlan")}, rows);
     }
     RecordsetPtr GetPlanValue(const QString&, const qint32&, const QString& name) override {
@@ -79,8 +78,7 @@ struct FakePlans : IPlanProfile {
             return nullptr;
         QVector<QVariantList> rows;
         const auto& kv = store->values[plain];
-        for (auto it = kv.cbegin(); it != kv.cend(); ++it)
-            rows.append({it.key(), it.value()});
+        for (auto it = kv.cbegin(); it != kv.cend(); ++it) rows.append({it.key(), it.value()});
         return Rows({QStringLiteral("FKey"), QStringLiteral("FValue")}, rows);
     }
     void SaveProfile(const QString&, const Collection<DictionaryPtr>& entries) override {
@@ -111,8 +109,8 @@ struct LookupScript {
     QVector<qint32> classes;
     QStringList filters;
     QStringList searches;
-    bool fail = false;           // the lookup raises an error
-    QStringList handledErrors;   // what the error display was handed
+    bool fail = false;          // the lookup raises an error
+    QStringList handledErrors;  // what the error display was handed
 };
 struct FakeErrorDisplay : IErrorDisplay {
     std::shared_ptr<LookupScript> script;
@@ -127,7 +125,8 @@ struct FakeGLView : IGLView {
         script->results.pop_front();
         return r;
     }
-    LookupResultPtr ItemLookUp(qint32 c, const QVariant& search, const QString& filter, const DictionaryPtr&) override {
+    LookupResultPtr ItemLookUp(qint32 c, const QVariant& search, const QString& filter,
+                               const DictionaryPtr&) override {
         if (script->fail)
             throw ComError(ErrorNumber::Database, QStringLiteral("GLView"), QStringLiteral("lookup down"));
         script->classes.append(c);
@@ -188,7 +187,8 @@ struct FakeListData : IListSelData {
             if (search.isEmpty() || r[2].toString().contains(search))
                 if (hit.size() < maxRows)
                     hit.append(r);
-        return test::Rows({QStringLiteral("FInterID"), QStringLiteral("FEntryID"), QStringLiteral("FBillNo")}, hit);
+        return test::Rows({QStringLiteral("FInterID"), QStringLiteral("FEntryID"), QStringLiteral("FBillNo")},
+                          hit);
     }
 };
 
@@ -227,7 +227,8 @@ struct FilterHarness {
 
     // screen: the Ui the dialogs show on (the scripted one when null).
     explicit FilterHarness(Ui* screen = nullptr) {
-        props->props = QStringLiteral("Language=chs;UserID=12.4;UserName=Li;DBInfo={Provider=SQLite;Data Source=erp.db};");
+        props->props = QStringLiteral(
+            "Language=chs;UserID=12.4;UserName=Li;DBInfo={Provider=SQLite;Data Source=erp.db};");
         auto p = props;
         registry.Register<IShareProps>(ProgId::ShareProps(), [p] { return p; });
         auto s = settings;

@@ -16,7 +16,7 @@ namespace {
 // The host's lookups over a real database: a few departments (one group), employees,
 // work centers, teams, processes and devices.
 class HostLookups : public ::testing::TestWithParam<Backend> {
-protected:
+  protected:
     std::unique_ptr<TestDatabase> tdb;
     ComponentRegistry registry;
     ScriptedUi ui;
@@ -27,18 +27,23 @@ protected:
         if (!tdb)
             return;
         auto db = tdb->db();
-        db->Exec(QStringLiteral("INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail, FDProperty) VALUES "
-                                "(1, '01', '01', 'Works', 0, 1070), (2, '01.01', '0101', 'Machining', 1, 1070), "
-                                "(3, '01.02', '0102', 'Office', 1, 1071)"));
-        db->Exec(QStringLiteral("INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) VALUES "
-                                "(10, '02.001', 'E001', 'Zhang San', 55, 1), (11, '02', '02', 'Staff', 0, 0)"));
-        db->Exec(QStringLiteral("INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDetail) VALUES "
-                                "(5, 'WC.05', 'W05', 'Lathes', 1)"));
-        db->Exec(QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName, FDetail) VALUES "
-                                "(55, 62, 'T01', 'Team one', 1), (56, 62, 'T02', 'Team two', 1), "
-                                "(70, 61, 'P01', 'Turning', 1)"));
-        db->Exec(QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES "
-                                "(1, 'D1', 'Lathe 1', 3, 5), (2, 'D2', 'Lathe 2', 3, 6), (3, 'D3', 'Saw', 4, 5)"));
+        db->Exec(QStringLiteral(
+            "INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail, FDProperty) VALUES "
+            "(1, '01', '01', 'Works', 0, 1070), (2, '01.01', '0101', 'Machining', 1, 1070), "
+            "(3, '01.02', '0102', 'Office', 1, 1071)"));
+        db->Exec(QStringLiteral(
+            "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) VALUES "
+            "(10, '02.001', 'E001', 'Zhang San', 55, 1), (11, '02', '02', 'Staff', 0, 0)"));
+        db->Exec(QStringLiteral(
+            "INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDetail) VALUES "
+            "(5, 'WC.05', 'W05', 'Lathes', 1)"));
+        db->Exec(
+            QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName, FDetail) VALUES "
+                           "(55, 62, 'T01', 'Team one', 1), (56, 62, 'T02', 'Team two', 1), "
+                           "(70, 61, 'P01', 'Turning', 1)"));
+        db->Exec(
+            QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES "
+                           "(1, 'D1', 'Lathe 1', 3, 5), (2, 'D2', 'Lathe 2', 3, 6), (3, 'D3', 'Saw', 4, 5)"));
         platform::RegisterLookups(registry, db, ui);
     }
 
@@ -69,12 +74,14 @@ TEST_P(HostLookups, ItemLookUpReturnsTheChosenEntry) {
         qint32 group;
     };
     const Case cases[] = {
-        {2, QStringLiteral("FDProperty = 1070"), QStringLiteral("Mach"), QStringLiteral("01.01"), QStringLiteral("Machining"),
-         QStringLiteral("0101"), 2, true, 0},
-        {2, QString(), QStringLiteral("Works"), QStringLiteral("01"), QStringLiteral("Works"), QStringLiteral("01"), 1, false, 0},
-        {3, QString(), QStringLiteral("e001"), QStringLiteral("02.001"), QStringLiteral("Zhang San"), QStringLiteral("E001"), 10,
-         true, 55},
-        {14, QString(), QString(), QStringLiteral("WC.05"), QStringLiteral("Lathes"), QStringLiteral("W05"), 5, true, 0},
+        {2, QStringLiteral("FDProperty = 1070"), QStringLiteral("Mach"), QStringLiteral("01.01"),
+         QStringLiteral("Machining"), QStringLiteral("0101"), 2, true, 0},
+        {2, QString(), QStringLiteral("Works"), QStringLiteral("01"), QStringLiteral("Works"),
+         QStringLiteral("01"), 1, false, 0},
+        {3, QString(), QStringLiteral("e001"), QStringLiteral("02.001"), QStringLiteral("Zhang San"),
+         QStringLiteral("E001"), 10, true, 55},
+        {14, QString(), QString(), QStringLiteral("WC.05"), QStringLiteral("Lathes"), QStringLiteral("W05"),
+         5, true, 0},
     };
     if (!tdb)
         return;
@@ -90,7 +97,8 @@ TEST_P(HostLookups, ItemLookUpReturnsTheChosenEntry) {
         EXPECT_EQ(r->ReturnObject->Name, c.name);
         EXPECT_EQ(r->ReturnObject->ItemID, c.itemId);
         EXPECT_EQ(r->ReturnObject->Detail.toBool(), c.detail);
-        EXPECT_EQ(r->ReturnObject->Properties.value(QStringLiteral("FShortNumber")).toString(), c.shortNumber);
+        EXPECT_EQ(r->ReturnObject->Properties.value(QStringLiteral("FShortNumber")).toString(),
+                  c.shortNumber);
         EXPECT_EQ(r->ReturnObject->Properties.value(QStringLiteral("FprofessionalGroup")).toInt(), c.group);
     }
 }
@@ -162,7 +170,9 @@ TEST_P(HostLookups, ResourceBrowserAppendsTheCallersFilter) {
     EXPECT_EQ(chosen->Item(QStringLiteral("Ftype")).toInt(), 3);
     EXPECT_EQ(chosen->Item(QStringLiteral("FworkCenterID")).toInt(), 5);
 
-    ui.dialogHandlers[QStringLiteral("ResourceBrowser")] = [](DialogModel& m) { dynamic_cast<ListSelPickList&>(m).Cancel(); };
+    ui.dialogHandlers[QStringLiteral("ResourceBrowser")] = [](DialogModel& m) {
+        dynamic_cast<ListSelPickList&>(m).Cancel();
+    };
     browser->Show();
     EXPECT_EQ(browser->Result(), nullptr);
 }
@@ -171,7 +181,8 @@ INSTANTIATE_TEST_SUITE_P(Backends, HostLookups, ::testing::Values(Backend::SQLit
                          [](const auto& info) { return sp::testing::BackendName(info.param); });
 
 TEST(LookupListModel, LikePatternEscapesWildcards) {
-    EXPECT_EQ(platform::LookupListModel::LikePattern(QStringLiteral("a%b_c\\")), QStringLiteral("%a\\%b\\_c\\\\%"));
+    EXPECT_EQ(platform::LookupListModel::LikePattern(QStringLiteral("a%b_c\\")),
+              QStringLiteral("%a\\%b\\_c\\\\%"));
     EXPECT_EQ(platform::LookupListModel::AppendedFilter(QStringLiteral(" ")), QString());
     EXPECT_EQ(platform::LookupListModel::AppendedFilter(QStringLiteral("FDProperty = 1070")),
               QStringLiteral(" AND (FDProperty = 1070)"));

@@ -9,7 +9,7 @@ using namespace sp::test;
 namespace {
 
 class ListForm : public ::testing::Test {
-protected:
+  protected:
     FilterHarness h;
     int closes = 0;
 
@@ -42,8 +42,7 @@ TEST_F(ListForm, CaptionAndBaseInfo) {
         {QStringLiteral("A={cn=1;b=2}z;UserName=Wang;userid=7.6"), QStringLiteral("cn=1;b=2|8|Wang")},
         {QStringLiteral("nothing"), QStringLiteral("|0|")},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(frmList::BaseInfoOf(c.props), c.baseInfo) << c.props.toStdString();
+    for (const Case& c : cases) EXPECT_EQ(frmList::BaseInfoOf(c.props), c.baseInfo) << c.props.toStdString();
 }
 
 TEST_F(ListForm, SelectOkNeedsASelectionAndExitCancels) {
@@ -124,8 +123,7 @@ TEST_F(ListForm, ResizeFollowsOnlyPositiveSizes) {
 
 TEST(ListSelControl, MultiRowSelectionKeepsListOrder) {
     FilterHarness h;
-    for (int i = 1; i <= 5; ++i)
-        h.lists->rows.append({i, 0, QStringLiteral("B%1").arg(i)});
+    for (int i = 1; i <= 5; ++i) h.lists->rows.append({i, 0, QStringLiteral("B%1").arg(i)});
     ICListSel control(h.registry);
     control.SetCanSelectMultiRow(true);
     ASSERT_TRUE(control.InitData());

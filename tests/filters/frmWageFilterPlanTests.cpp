@@ -12,7 +12,7 @@ namespace {
 const QString kDefault = QStringLiteral("默认方案");
 
 class WageFilterPlans : public ::testing::Test {
-protected:
+  protected:
     FilterHarness h;
 
     std::unique_ptr<frmWageFilter> Open() {
@@ -23,14 +23,12 @@ protected:
     }
     static QStringList Texts(const frmWageFilter& f) {
         QStringList t;
-        for (int i = 0; i < f.lvwProject().Count(); ++i)
-            t << f.lvwProject().At(i).text;
+        for (int i = 0; i < f.lvwProject().Count(); ++i) t << f.lvwProject().At(i).text;
         return t;
     }
     static QStringList Keys(const frmWageFilter& f) {
         QStringList t;
-        for (int i = 0; i < f.lvwProject().Count(); ++i)
-            t << f.lvwProject().At(i).key;
+        for (int i = 0; i < f.lvwProject().Count(); ++i) t << f.lvwProject().At(i).key;
         return t;
     }
 };
@@ -43,7 +41,8 @@ TEST_F(WageFilterPlans, TheDefaultPlanIsListedFirstAndOnce) {
     const Case cases[] = {
         {{}, {kDefault}},
         {{kDefault}, {kDefault}},
-        {{QStringLiteral("A"), kDefault, QStringLiteral("B")}, {kDefault, QStringLiteral("PA"), QStringLiteral("PB")}},
+        {{QStringLiteral("A"), kDefault, QStringLiteral("B")},
+         {kDefault, QStringLiteral("PA"), QStringLiteral("PB")}},
     };
     for (const Case& c : cases) {
         h.plans->stored = c.stored;
@@ -198,12 +197,10 @@ TEST_F(WageFilterPlans, AFailingStoreLeavesTheBoxesAndTellsWhy) {
 
 TEST_F(WageFilterPlans, ClearAndViewCommands) {
     auto f = Open();
-    for (int i = 0; i < kFilterBoxCount; ++i)
-        f->UserEdit(i, QStringLiteral("v"));
+    for (int i = 0; i < kFilterBoxCount; ++i) f->UserEdit(i, QStringLiteral("v"));
     f->SetGroupByIndex(0);
     f->tlbProject_ButtonClick(QStringLiteral("TlbClear"));
-    for (int i = 0; i < kFilterBoxCount; ++i)
-        EXPECT_EQ(f->txtItem(i), QString());
+    for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(f->txtItem(i), QString());
     EXPECT_EQ(f->GroupByIndex(), 2);
 
     QVector<int> views;

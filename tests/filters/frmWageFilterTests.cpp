@@ -20,7 +20,7 @@ const QString kSection = QStringLiteral("Q8SHProcRpt600");
 const QString kDefault = QStringLiteral("默认方案");
 
 class WageFilter : public ::testing::Test {
-protected:
+  protected:
     FilterHarness h;
 
     std::unique_ptr<frmWageFilter> Open() {
@@ -209,9 +209,9 @@ TEST_F(WageFilter, ItemLookupsWriteTheShortNumberOfADetailEntryOnly) {
     auto refused = [](LookupResultPtr r) { return r; };
     auto notOk = Chosen(QStringLiteral("01"), QStringLiteral("01"));
     notOk->ReturnOK = false;
-    const LookupResultPtr leaveBox[] = {refused(Chosen(QStringLiteral("01"), QStringLiteral("01"), false)),
-                                        refused(Chosen(QStringLiteral("01"), QStringLiteral("01"), QVariant())), notOk,
-                                        nullptr};
+    const LookupResultPtr leaveBox[] = {
+        refused(Chosen(QStringLiteral("01"), QStringLiteral("01"), false)),
+        refused(Chosen(QStringLiteral("01"), QStringLiteral("01"), QVariant())), notOk, nullptr};
     for (const LookupResultPtr& r : leaveBox) {
         auto f = Open();
         f->UserEdit(0, QStringLiteral("kept"));
@@ -223,7 +223,8 @@ TEST_F(WageFilter, ItemLookupsWriteTheShortNumberOfADetailEntryOnly) {
 
 TEST_F(WageFilter, TeamAndProcessLookupsWriteTheEntryNumber) {
     auto f = Open();
-    h.lookups->results = {Chosen(QStringLiteral("T7"), QString(), false), Chosen(QStringLiteral("P3"), QString())};
+    h.lookups->results = {Chosen(QStringLiteral("T7"), QString(), false),
+                          Chosen(QStringLiteral("P3"), QString())};
     f->cmdItem_Click(9);
     f->cmdItem_Click(12);
     EXPECT_EQ(h.lookups->classes, (QVector<qint32>{62, 61}));
@@ -250,7 +251,8 @@ TEST_F(WageFilter, AFailingLookupIsShownByTheErrorDisplayAndLeavesTheBox) {
 
 TEST_F(WageFilter, F7AndF8OpenTheLookupOfTheirBoxOrButton) {
     auto f = Open();
-    h.lookups->results = {Chosen(QStringLiteral("E1"), QStringLiteral("E1s")), Chosen(QStringLiteral("T1"), QString())};
+    h.lookups->results = {Chosen(QStringLiteral("E1"), QStringLiteral("E1s")),
+                          Chosen(QStringLiteral("T1"), QString())};
     EXPECT_EQ(f->txtItem_KeyDown(10, Qt::Key_F7, QString()), frmWageFilter::KeyAction::Swallow);
     EXPECT_EQ(f->cmdItem_KeyDown(8, Qt::Key_F8), frmWageFilter::KeyAction::Swallow);
     EXPECT_EQ(f->txtItem(10), QStringLiteral("E1s"));
@@ -278,7 +280,8 @@ TEST_F(WageFilter, ListLookupThatCannotOpenTheLocalFileTellsTheUser) {
     f->cmdItem_Click(6);
     EXPECT_EQ(f->txtItem(6), QStringLiteral("WB-1"));
     ASSERT_EQ(h.ui.messages.size(), 1);
-    EXPECT_EQ(h.ui.messages[0].text, QStringLiteral("由于你的ODBC有误，系统不能与文件:'") + path + QStringLiteral("'建立连接。"));
+    EXPECT_EQ(h.ui.messages[0].text,
+              QStringLiteral("由于你的ODBC有误，系统不能与文件:'") + path + QStringLiteral("'建立连接。"));
     EXPECT_EQ(h.ui.messages[0].title, QStringLiteral("Vorlane提示"));
     EXPECT_EQ(h.ui.messages[0].buttons, MsgButtons::Ok);
     EXPECT_TRUE(h.ui.dialogsShown.isEmpty());
@@ -287,15 +290,18 @@ TEST_F(WageFilter, ListLookupThatCannotOpenTheLocalFileTellsTheUser) {
 TEST_F(WageFilter, ListLookupsFetchTheNumberOfThePickedRow) {
     MakeLocalFile(QStringLiteral("erpSystem/ErpSwitch.sss"));
     h.lists->rows = {{7, 2, QStringLiteral("X")}, {8, 3, QStringLiteral("Y")}};
-    h.connection->answers[QStringLiteral("Select FBillNo From ICMO Where FInterID=8")] = QStringLiteral("MO-8");
-    h.connection->answers[QStringLiteral("Select FWorkBillNo From SHWorkBillEntry Where FWBInterID=7 and  FEntryId = 2")] =
+    h.connection->answers[QStringLiteral("Select FBillNo From ICMO Where FInterID=8")] =
+        QStringLiteral("MO-8");
+    h.connection->answers[QStringLiteral(
+        "Select FWorkBillNo From SHWorkBillEntry Where FWBInterID=7 and  FEntryId = 2")] =
         QStringLiteral("WB-7");
     PickListRow(1);
     auto f = Open();
     f->cmdItem_Click(4);
     EXPECT_EQ(f->txtItem(4), QStringLiteral("MO-8"));
     EXPECT_EQ(h.lists->lastFilter,
-              QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>0)"));
+              QStringLiteral(
+                  "(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>0)"));
     EXPECT_EQ(h.lists->lastBaseInfo, QStringLiteral("Provider=SQLite;Data Source=erp.db|12|Li"));
     EXPECT_TRUE(h.lists->lastLocalCnn.startsWith(QStringLiteral("Provider=SQLite;Data Source=")));
     EXPECT_TRUE(h.lists->lastLocalCnn.endsWith(QStringLiteral("erpSystem/ErpSwitch.sss;")));
@@ -309,7 +315,9 @@ TEST_F(WageFilter, ListLookupsFetchTheNumberOfThePickedRow) {
     PickListRow(0);
     f->cmdItem_Click(5);
     EXPECT_EQ(f->txtItem(5), QString());
-    h.ui.dialogHandlers[QStringLiteral("frmList")] = [](DialogModel& m) { dynamic_cast<frmList&>(m).Cancel(); };
+    h.ui.dialogHandlers[QStringLiteral("frmList")] = [](DialogModel& m) {
+        dynamic_cast<frmList&>(m).Cancel();
+    };
     f->cmdItem_Click(4);
     EXPECT_EQ(f->txtItem(4), QStringLiteral("MO-8"));
     EXPECT_TRUE(h.ui.messages.isEmpty());
@@ -320,13 +328,14 @@ TEST_F(WageFilter, ListLookupMakesAReadOnlyLocalFileWritable) {
     const QString path = h.folder.filePath(QStringLiteral("ErpSwitch.sss"));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     auto f = Open();
-    EXPECT_EQ(f->ListLookup().LocalCnnString(), QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';'));
+    EXPECT_EQ(f->ListLookup().LocalCnnString(),
+              QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';'));
     EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
 }
 
 // The host's real settings file in the program folder.
 class WageFilterSettingsFile : public WageFilter {
-protected:
+  protected:
     void SetUp() override {
         h.registry.Register<ISettingsFile>(ProgId::SettingsFile(),
                                            [] { return std::make_shared<platform::SettingsFile>(); });
@@ -352,15 +361,16 @@ TEST_F(WageFilterSettingsFile, BoundsRoundTripThroughTheFile) {
 
 TEST_F(WageFilterSettingsFile, GarbageOrUnwritableFilesGiveEmptyBoxesWithoutFailing) {
     const QByteArray garbage[] = {
-        QByteArray("\x00\xff\xfe[[[=\n\x01" "BDept\n", 16),
+        QByteArray("\x00\xff\xfe[[[=\n\x01"
+                   "BDept\n",
+                   16),
         QByteArray("[Q8SHProcRpt600\nBDept\n=\n"),
         QByteArray(70000, '['),
     };
     for (const QByteArray& bytes : garbage) {
         WriteIni(bytes);
         auto f = Open();
-        for (int i = 0; i < kFilterBoxCount; ++i)
-            EXPECT_EQ(f->txtItem(i), QString()) << i;
+        for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(f->txtItem(i), QString()) << i;
     }
     // A settings file that cannot be written (a folder in its place) loses the bounds
     // quietly; the dialog still confirms.

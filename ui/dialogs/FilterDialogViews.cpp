@@ -9,20 +9,21 @@
 namespace sp {
 
 void RegisterFilterDialogViews() {
-    RegisterDialogView(QStringLiteral("frmWageFilter"), [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
-        auto* filter = dynamic_cast<frmWageFilter*>(&model);
-        if (!filter)
-            return nullptr;
-        return std::make_unique<frmWageFilterView>(*filter, parent);
-    });
+    RegisterDialogView(QStringLiteral("frmWageFilter"),
+                       [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
+                           auto* filter = dynamic_cast<frmWageFilter*>(&model);
+                           if (!filter)
+                               return nullptr;
+                           return std::make_unique<frmWageFilterView>(*filter, parent);
+                       });
     const DialogViewFactory pickList = [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
         auto* list = dynamic_cast<ListSelPickList*>(&model);
         if (!list)
             return nullptr;
         return std::make_unique<PickListView>(*list, parent);
     };
-    for (const QString& name : {QStringLiteral("frmList"), QStringLiteral("ItemLookUp"), QStringLiteral("SubMesLookup"),
-                                QStringLiteral("ResourceBrowser")})
+    for (const QString& name : {QStringLiteral("frmList"), QStringLiteral("ItemLookUp"),
+                                QStringLiteral("SubMesLookup"), QStringLiteral("ResourceBrowser")})
         RegisterDialogView(name, pickList);
 }
 

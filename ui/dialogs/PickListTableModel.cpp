@@ -4,11 +4,16 @@
 
 namespace sp {
 
-PickListTableModel::PickListTableModel(ListSelPickList& list, QObject* parent) : QAbstractTableModel(parent), list_(list) {}
+PickListTableModel::PickListTableModel(ListSelPickList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list) {}
 
-int PickListTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : list_.RowCount(); }
+int PickListTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : list_.RowCount();
+}
 
-int PickListTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : list_.ColumnCount(); }
+int PickListTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : list_.ColumnCount();
+}
 
 QVariant PickListTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))

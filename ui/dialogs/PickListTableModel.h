@@ -9,7 +9,7 @@ class ListSelPickList;
 // Shows a pick list's rows; the list owns them, this adapter only reads.
 class PickListTableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit PickListTableModel(ListSelPickList& list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -20,7 +20,7 @@ public:
     // The list's rows were replaced (a new search).
     void Reset();
 
-private:
+  private:
     ListSelPickList& list_;
 };
 

@@ -63,7 +63,8 @@ PickListView::PickListView(ListSelPickList& list, QWidget* parent) : QDialog(par
         ApplySearch();
         table_->setFocus();
     });
-    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { SyncCurrent(); });
+    connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { SyncCurrent(); });
     connect(table_, &QTableView::doubleClicked, this, [this] { Confirm(); });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { Confirm(); });
     connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
@@ -86,7 +87,9 @@ PickListView::~PickListView() {
 
 void PickListView::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    QTimer::singleShot(0, this, [this] { CatchBoundary(QStringLiteral("PickListView::Activated"), [&] { list_.Activated(); }); });
+    QTimer::singleShot(0, this, [this] {
+        CatchBoundary(QStringLiteral("PickListView::Activated"), [&] { list_.Activated(); });
+    });
 }
 
 void PickListView::resizeEvent(QResizeEvent* event) {

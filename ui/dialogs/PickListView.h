@@ -15,17 +15,17 @@ class PickListTableModel;
 // browser): a search box, the rows, OK and Cancel. The model decides everything.
 class PickListView : public QDialog {
     Q_OBJECT
-public:
+  public:
     PickListView(ListSelPickList& list, QWidget* parent = nullptr);
     ~PickListView() override;
 
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void ApplySearch();
     void SyncCurrent();
     void ShowCurrent();

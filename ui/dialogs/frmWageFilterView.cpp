@@ -47,7 +47,8 @@ frmWageFilterView::frmWageFilterView(frmWageFilter& model, QWidget* parent) : QD
     auto* cancel = new QPushButton(FilterTexts::CancelButton(), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, [this] { Call("cmdOK_Click", [this] { model_.cmdOK_Click(); }); });
+    connect(ok, &QPushButton::clicked, this,
+            [this] { Call("cmdOK_Click", [this] { model_.cmdOK_Click(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
 
     auto* buttons = new QVBoxLayout;
@@ -86,7 +87,8 @@ QWidget* frmWageFilterView::BuildConditions() {
             box->setObjectName(QStringLiteral("txtItem_%1").arg(index));
             box->setProperty(kIndexProperty, index);
             box->installEventFilter(this);
-            connect(box, &QLineEdit::textEdited, this, [this, index](const QString& text) { BoxEdited(index, text); });
+            connect(box, &QLineEdit::textEdited, this,
+                    [this, index](const QString& text) { BoxEdited(index, text); });
             auto* lookup = new QToolButton(page);
             lookup->setObjectName(QStringLiteral("cmdItem_%1").arg(index));
             lookup->setText(QStringLiteral("..."));
@@ -146,8 +148,9 @@ QWidget* frmWageFilterView::BuildPlans() {
     for (const auto& [key, caption] : tools) {
         QAction* action = toolbar->addAction(caption);
         action->setObjectName(key);
-        connect(action, &QAction::triggered, this,
-                [this, key = key] { Call("tlbProject_ButtonClick", [this, &key] { model_.tlbProject_ButtonClick(key); }); });
+        connect(action, &QAction::triggered, this, [this, key = key] {
+            Call("tlbProject_ButtonClick", [this, &key] { model_.tlbProject_ButtonClick(key); });
+        });
     }
     auto* view = new QToolButton(toolbar);
     view->setObjectName(QStringLiteral("tlbView"));
@@ -157,12 +160,14 @@ QWidget* frmWageFilterView::BuildPlans() {
     const QStringList items = FilterTexts::ViewMenuItems();
     for (int i = 0; i < items.size(); ++i) {
         QAction* action = menu->addAction(items[i]);
-        connect(action, &QAction::triggered, this,
-                [this, i] { Call("tlbProject_ButtonMenuClick", [this, i] { model_.tlbProject_ButtonMenuClick(i + 1); }); });
+        connect(action, &QAction::triggered, this, [this, i] {
+            Call("tlbProject_ButtonMenuClick", [this, i] { model_.tlbProject_ButtonMenuClick(i + 1); });
+        });
     }
     view->setMenu(menu);
-    connect(view, &QToolButton::clicked, this,
-            [this] { Call("tlbProject_ButtonClick", [this] { model_.tlbProject_ButtonClick(QStringLiteral("tlbView")); }); });
+    connect(view, &QToolButton::clicked, this, [this] {
+        Call("tlbProject_ButtonClick", [this] { model_.tlbProject_ButtonClick(QStringLiteral("tlbView")); });
+    });
     toolbar->addWidget(view);
     layout->addWidget(toolbar);
     // All four tools stay visible rather than folding into an overflow menu.
@@ -192,23 +197,22 @@ void frmWageFilterView::Refresh() {
     const FilterPlanList& list = model_.lvwProject();
     plans_->clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_FileDialogContentsView);
-    for (int i = 0; i < list.Count(); ++i)
-        plans_->addItem(new QListWidgetItem(icon, list.At(i).text));
+    for (int i = 0; i < list.Count(); ++i) plans_->addItem(new QListWidgetItem(icon, list.At(i).text));
     if (list.SelectedIndex() >= 0)
         plans_->setCurrentRow(list.SelectedIndex());
     switch (list.View()) {
-    case 0:
-        plans_->setViewMode(QListView::IconMode);
-        plans_->setIconSize(QSize(32, 32));
-        break;
-    case 1:
-        plans_->setViewMode(QListView::IconMode);
-        plans_->setIconSize(QSize(16, 16));
-        break;
-    default:
-        plans_->setViewMode(QListView::ListMode);
-        plans_->setIconSize(QSize(16, 16));
-        break;
+        case 0:
+            plans_->setViewMode(QListView::IconMode);
+            plans_->setIconSize(QSize(32, 32));
+            break;
+        case 1:
+            plans_->setViewMode(QListView::IconMode);
+            plans_->setIconSize(QSize(16, 16));
+            break;
+        default:
+            plans_->setViewMode(QListView::ListMode);
+            plans_->setIconSize(QSize(16, 16));
+            break;
     }
     refreshing_ = false;
 }
@@ -236,16 +240,17 @@ bool frmWageFilterView::eventFilter(QObject* watched, QEvent* event) {
     frmWageFilter::KeyAction action = frmWageFilter::KeyAction::Pass;
     const bool isBox = qobject_cast<QLineEdit*>(watched) != nullptr;
     Call("KeyDown", [&] {
-        action = isBox ? model_.txtItem_KeyDown(index, key->key(), key->text()) : model_.cmdItem_KeyDown(index, key->key());
+        action = isBox ? model_.txtItem_KeyDown(index, key->key(), key->text())
+                       : model_.cmdItem_KeyDown(index, key->key());
     });
     switch (action) {
-    case frmWageFilter::KeyAction::Swallow:
-        return true;
-    case frmWageFilter::KeyAction::NextField:
-        focusNextChild();
-        return true;
-    case frmWageFilter::KeyAction::Pass:
-        break;
+        case frmWageFilter::KeyAction::Swallow:
+            return true;
+        case frmWageFilter::KeyAction::NextField:
+            focusNextChild();
+            return true;
+        case frmWageFilter::KeyAction::Pass:
+            break;
     }
     return QDialog::eventFilter(watched, event);
 }

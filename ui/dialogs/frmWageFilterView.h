@@ -18,17 +18,17 @@ class frmWageFilter;
 // shows what the model holds and closes when the model says so.
 class frmWageFilterView : public QDialog {
     Q_OBJECT
-public:
+  public:
     frmWageFilterView(frmWageFilter& model, QWidget* parent = nullptr);
     ~frmWageFilterView() override;
 
     void reject() override;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     QWidget* BuildConditions();
     QWidget* BuildPlans();
     void Refresh();
