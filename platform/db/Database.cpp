@@ -159,7 +159,6 @@ void Database::OpenPhysical(QSqlDatabase& db) {
         if (!query.exec(QStringLiteral("SET client_encoding TO 'UTF8'")))
             Fail(QStringLiteral("Cannot prepare the PostgreSQL session: %1").arg(query.lastError().text()));
     }
-    opened_.fetch_add(1);
 }
 
 QSqlDatabase Database::Connection() {
@@ -187,6 +186,7 @@ QSqlDatabase Database::Connection() {
             QSqlDatabase::removeDatabase(name);
             throw;
         }
+        opened_.fetch_add(1);
     }
     {
         auto& registry = PoolRegistry::Instance();

@@ -67,8 +67,9 @@ class Database : public std::enable_shared_from_this<Database> {
     // Nesting depth of the open transaction on this thread (0: none).
     int TransactionDepth();
 
-    // Physical connections this object has opened so far (one per thread that used
-    // it): what pooling promises, made observable.
+    // Pooled physical connections this object has opened so far (one per thread that
+    // used it, plus reconnects): what pooling promises, made observable. Dedicated
+    // connections are not counted.
     int ConnectionsOpened() const { return opened_.load(); }
 
     // A connection of its own, outside the pool, for a caller that must hold a

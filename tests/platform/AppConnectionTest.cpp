@@ -67,6 +67,7 @@ TEST_P(AppConnectionTest, TransactionsCommitRollBackAndDieRolledBack) {
 
 TEST_P(AppConnectionTest, ManyConnectionObjectsShareOnePhysicalConnection) {
     const int opened = db().ConnectionsOpened();
+    EXPECT_EQ(opened, 1);
     for (int i = 0; i < 200; ++i) Run(QStringLiteral("SELECT COUNT(*) FROM t_User"));
     EXPECT_EQ(db().ConnectionsOpened(), opened);
 }

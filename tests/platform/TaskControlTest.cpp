@@ -94,6 +94,7 @@ TEST_P(TaskControlTest, ThisProcessMayTakeATaskAgainAndCommitsEachIdOnce) {
     EXPECT_NE(first, again);
     EXPECT_NE(again, third);
 
+    EXPECT_EQ(db().ConnectionsOpened(), 1) << "the lock session is not one of the pool's";
     EXPECT_FALSE(control_->CommitTask(999));
     EXPECT_FALSE(control_->CommitTask(third)) << "another session's task";
     EXPECT_TRUE(control_->CommitTask(first));
