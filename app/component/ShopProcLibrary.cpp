@@ -8,10 +8,12 @@
 #include "common/ComError.h"
 #include "common/ErrorLog.h"
 #include "controls/QtUi.h"
+#include "dialogs/FilterDialogViews.h"
 #include "entry/ComponentContext.h"
 #include "entry/shopproc/ShopProc.h"
 #include "filters/frmWageFilter.h"
 #include "workbench/frmProc.h"
+#include "workbench/frmProcWindow.h"
 
 namespace {
 
@@ -39,6 +41,9 @@ extern "C" Q_DECL_EXPORT sp::IShopProcComponent* ShopProcCreate(const sp::Compon
 
 extern "C" Q_DECL_EXPORT sp::Ui* ShopProcCreateUi() noexcept {
     try {
+        // The port finds each dialog's window by the dialog's name.
+        sp::RegisterWorkbenchView();
+        sp::RegisterFilterDialogViews();
         return new sp::QtUi();
     } catch (const std::exception& e) {
         LogFailure(QStringLiteral("ShopProcCreateUi"), e);
