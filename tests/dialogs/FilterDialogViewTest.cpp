@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 
 #include "controls/QtUi.h"
 #include "dialogs/FilterDialogViews.h"
+#include "dialogs/PickListTableModel.h"
 #include "filters/FilterFakes.h"
 #include "filters/frmWageFilter.h"
 #include "navigation/frmList.h"
@@ -100,6 +102,25 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     cancelled.InitData();
     cancelled.ShowModal();
     EXPECT_FALSE(cancelled.OK());
+}
+
+TEST(FilterDialogView, PickListAdapterStaysConsistentAcrossSearches) {
+    test::FilterHarness h;
+    for (int i = 1; i <= 300; ++i)
+        h.lists->rows.append({i, 1, QStringLiteral("WB%1").arg(i, 5, 10, QLatin1Char('0'))});
+    frmList form(*h.host);
+    form.SetListID(601);
+    form.InitData();
+    PickListTableModel model(form);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.rowCount(), 300);
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("单号"));
+    for (const QString& search : {QStringLiteral("WB001"), QStringLiteral("none"), QString()}) {
+        form.SetSearchText(search);
+        model.Reset();
+        EXPECT_EQ(model.rowCount(), form.RowCount());
+    }
+    EXPECT_EQ(model.rowCount(), 300);
 }
 
 }  // namespace
