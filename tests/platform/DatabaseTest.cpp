@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
+#include <QThread>
 #include <thread>
 
 #include "BackendTest.h"
@@ -212,6 +213,38 @@ TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
     }
     EXPECT_EQ(count(), 2);
     EXPECT_EQ(db().TransactionDepth(), 0);
+}
+
+// Read-then-write units from several connections at once: each must wait for the
+// other instead of failing with "database is locked" when it upgrades to a writer.
+TEST_P(DatabaseTest, ConcurrentWriteUnitsWaitForEachOther) {
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 25; ++i) {
+                try {
+                    Transaction unit(db());
+                    const int next =
+                        db().Scalar(QStringLiteral("SELECT COALESCE(MAX(FUserID), 0) + 1 FROM t_User"))
+                            .toInt();
+                    QThread::usleep(300);  // let the others read in between
+                    db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"),
+                              {next, QString::number(next)});
+                    unit.Commit();
+                } catch (const ComError&) {
+                    ++failures;
+                }
+            }
+        });
+    for (auto& thread : threads) thread.join();
+    if (GetParam() == Backend::SQLite) {
+        EXPECT_EQ(failures.load(), 0);
+        EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(), 100);
+    } else {
+        // PostgreSQL reads without waiting; a clash on the key is refused, never stored twice.
+        EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(), 100 - failures.load());
+    }
 }
 
 TEST_P(DatabaseTest, OneConnectionPerThreadAndNoneLeftBehind) {
