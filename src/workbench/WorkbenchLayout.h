@@ -30,7 +30,7 @@ public:
     static constexpr int MinPane = 300;    // a bar stays this far from the pane it shrinks
     static constexpr int FarLimit = 480;   // and this far from the frame's far edge
     static constexpr int ListRightGap = 180;
-    static constexpr int InitialTreeWidth = 2700;
+    static constexpr int InitialTreeWidth = 3000;
     static constexpr int InitialListHeight = 3600;
 
     enum class Splitter { None, Vertical /* imgSpliterH */, Horizontal /* imgSpliterV */ };

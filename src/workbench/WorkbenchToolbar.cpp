@@ -56,6 +56,8 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
 
     bar.SetChecked(Tool::ModeNew(), true);
     bar.SetChecked(Tool::ListTask(), true);
+    // The status band starts "就绪": no lookup is offered until the cursor stands in a lookup cell.
+    bar.SetEnabled(Tool::EditView(), false);
     bar.SetEnabled(Tool::CtlCreate(), false);
     bar.SetEnabled(Tool::CtlDel(), false);
 }

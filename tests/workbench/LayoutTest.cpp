@@ -20,8 +20,8 @@ WorkbenchLayout Sized(int width = 12000, int height = 9000) {
 TEST(WorkbenchLayout, ResizePlacesThePanesInTheFrame) {
     const WorkbenchLayout l = Sized();
     EXPECT_EQ(l.fraBar(), (TwipRect{0, 0, 12000, 9000}));
-    EXPECT_EQ(l.imgSpliterH(), (TwipRect{120 + 2700, 120, 60, l.tvw().height}));
-    EXPECT_EQ(l.vlgList(), (TwipRect{2880, 120, 12000 - 2880 - 180, 3600}));
+    EXPECT_EQ(l.imgSpliterH(), (TwipRect{120 + 3000, 120, 60, l.tvw().height}));
+    EXPECT_EQ(l.vlgList(), (TwipRect{3180, 120, 12000 - 3180 - 180, 3600}));
     EXPECT_EQ(l.lblList(), l.vlgList());
     EXPECT_EQ(l.imgSpliterV(), (TwipRect{120, 3720, 12000 - 240, 60}));
     EXPECT_EQ(l.vlgProc(), (TwipRect{120, 3780, 12000 - 240, 9000 - 3780 - 120}));
