@@ -55,7 +55,8 @@ std::shared_ptr<const Entry> Load(Database& db, const QString& workBillNo) {
 }  // namespace
 
 CumulativeCache::Totals CumulativeCache::UpTo(Database& db, const QString& workBillNo, qint64 serial) {
-    const QString key = QString::number(reinterpret_cast<quintptr>(&db)) + QLatin1Char('\t') + workBillNo;
+    // The database's address alone could be reused by a later database of the process.
+    const QString key = db.url().ToString() + QLatin1Char('\t') + workBillNo;
     std::shared_ptr<const Entry> entry;
     {
         QMutexLocker lock(&mutex);

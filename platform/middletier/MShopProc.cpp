@@ -56,7 +56,7 @@ QString CachedUserName(Database& db, qint32 userId) {
     };
     static QMutex mutex;
     static QHash<QString, Entry> names;
-    const QString key = QString::number(reinterpret_cast<quintptr>(&db)) + QLatin1Char('/') + QString::number(userId);
+    const QString key = db.url().ToString() + QLatin1Char('\t') + QString::number(userId);
     {
         QMutexLocker lock(&mutex);
         auto it = names.constFind(key);

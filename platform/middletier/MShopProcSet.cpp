@@ -17,7 +17,7 @@ bool Guarded(QString& message, F&& work) {
         return work();
     } catch (const ComError& e) {
         ErrorLog::Write(QStringLiteral("Q8MShopProc.MShopProcSet"), e.Description());
-        message = MiddleTierTexts::SaveFailed(e.Description());
+        message = MiddleTierTexts::CommandFailed(e.Description());
         return false;
     }
 }

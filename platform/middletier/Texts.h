@@ -54,6 +54,7 @@ inline QString AfterUnauditReceive(const QString& max) {
 inline QString AfterUnauditHandOver(const QString& min) {
     return QStringLiteral("反审核后移交数将小于下道工序已接收的数量，差额：%1").arg(min);
 }
+inline QString CommandFailed(const QString& detail) { return QStringLiteral("操作失败，未写入任何记录：%1").arg(detail); }
 inline QString SaveFailed(const QString& detail) { return QStringLiteral("保存失败，未写入任何记录：%1").arg(detail); }
 
 // List names of the list selection data.

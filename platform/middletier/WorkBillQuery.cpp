@@ -139,9 +139,18 @@ RecordsetPtr WorkBillQuery::Records(bool check, const QString& condition, const 
     QStringList select;
     for (const auto& f : Fields())
         select << QStringLiteral("%1 AS %2").arg(QLatin1String(f.second), QLatin1String(f.first));
-    const QString sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + FromClause() +
-                        ReportableClause() + restriction + condition + (check ? InconsistentClause() : QString()) +
-                        QStringLiteral(" ORDER BY wbe.FWorkBillNO");
+    QString sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + FromClause() + ReportableClause() +
+                  restriction + condition;
+    if (check) {
+        // The check runs over the filtered work bills only: the filtered statement is
+        // a derived table (its LIMIT/OFFSET keeps the databases from pushing the check
+        // terms back inside, where they would run before the filter's joins), and
+        // its columns carry the names the check uses.
+        sql = QStringLiteral("SELECT * FROM (") + sql +
+              (db_.dialect() == Dialect::SQLite ? QStringLiteral(" LIMIT -1") : QStringLiteral(" OFFSET 0")) +
+              QStringLiteral(") wbe WHERE 1 = 1") + InconsistentClause();
+    }
+    sql += QStringLiteral(" ORDER BY wbe.FWorkBillNO");
     RecordsetPtr rs = db_.Query(sql, params);
     // The names exactly as the database spells its columns, whatever case the driver
     // returns them in.
