@@ -237,7 +237,9 @@ LookupOutcome HostServices::ShowLookup(qint32 lookupType, const QString& searchT
     LookupOutcome outcome;
     auto report = [&](const ComError& error) {
         outcome = LookupOutcome();
-        IgnoreErrors([&] { Registry().Create<IErrorDisplay>(ProgId::ErrorDisplay())->HandleError(error); });
+        // Without the error display the failure must still be found in the log.
+        if (!IgnoreErrors([&] { Registry().Create<IErrorDisplay>(ProgId::ErrorDisplay())->HandleError(error); }))
+            ErrorLog::Write(error.Source(), QStringLiteral("%1: %2").arg(error.Number()).arg(error.Description()));
     };
     try {
         if (IsItemClass(lookupType)) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/ComponentRegistry.h"
+#include "common/ErrorLog.h"
 #include "common/ScriptedUi.h"
 #include "entry/HostServices.h"
 #include "tests/entry/HostFakes.h"
@@ -288,6 +289,13 @@ TEST_F(HostServicesTest, ShowLookupReportsAFailureAndGivesNothing) {
     EXPECT_TRUE(host->ShowLookup(-103, QString(), QString(), 1, false).IsNothing());
     ASSERT_EQ(journal.size(), 1);
     EXPECT_TRUE(journal[0].startsWith(QStringLiteral("HandleError 429")));
+
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
+    registry.Unregister(QStringLiteral("VLVBF.VLF"));
+    EXPECT_TRUE(host->ShowLookup(3, QString(), QString(), 1, false).IsNothing());
+    ErrorLog::SetSink(nullptr);
+    EXPECT_TRUE(logged.contains(QStringLiteral("GLView|1: lookup broke"))) << logged.join(u'\n').toStdString();
 }
 
 }  // namespace
