@@ -343,3 +343,34 @@ TEST(HelpCommand, OpensTheGuideBesideTheComponent) {
 
 }  // namespace
 }  // namespace sp::testing
+
+namespace sp::testing {
+namespace {
+
+TEST(OpenWorkBillForEdit, SwitchesToEditModeOnTheWorkBillAndLocatesIt) {
+    WorkbenchBench b;
+    QString numberWhileLoading;
+    b.parts->onLoadReportHistory = [&](int) { numberWhileLoading = b.state().currentWorkBillNo; };
+    b.form->OpenWorkBillForEdit(11);
+    EXPECT_TRUE(b.state().editMode);
+    EXPECT_EQ(numberWhileLoading, QStringLiteral("WB11"));
+    EXPECT_EQ(b.parts->calls,
+              (QStringList{QStringLiteral("LoadReportHistory(1)"), QStringLiteral("LocateWorkBill(WB11)")}));
+}
+
+TEST(OpenWorkBillForEdit, InEditModeUnsavedChangesAreAskedAboutFirst) {
+    WorkbenchBench b;
+    b.bar().Click(Tool::ModeEdit());
+    b.state().currentWorkBillNo = QStringLiteral("WB1");
+    b.state().modified = true;
+    b.parts->calls.clear();
+    b.ui.Clear();
+    b.ui.answers = {MsgAnswer::No};
+    b.form->OpenWorkBillForEdit(12);
+    EXPECT_EQ(b.ui.messages.size(), 1);
+    EXPECT_EQ(b.state().currentWorkBillNo, QStringLiteral("WB1"));
+    EXPECT_TRUE(b.parts->calls.isEmpty());
+}
+
+}  // namespace
+}  // namespace sp::testing
