@@ -7,6 +7,8 @@ namespace sp {
 
 void ReportGridEvents::OnEditorOpens(int row, int col) {
     textBeforeEditing_ = ValueOrEmpty<QString>([&] { return form_.vlgProc().CellText(row, col); });
+    // No record is audited or deleted while one of its cells is being edited.
+    IgnoreErrors([&] { form_.UpdateCommandStates(); });
 }
 
 void ReportGridEvents::OnEditorCloses(int row, int col) {
@@ -15,11 +17,10 @@ void ReportGridEvents::OnEditorCloses(int row, int col) {
         if (text.compare(textBeforeEditing_, Qt::CaseInsensitive) == 0)
             return;
         WorkbenchState& state = form_.State();
-        if (!state.modified) {
+        if (!state.modified)
             state.modified = true;
-            form_.UpdateCommandStates();
-        }
     });
+    IgnoreErrors([&] { form_.UpdateCommandStates(); });
 }
 
 void ReportGridEvents::OnCurrentCellChanged(int newRow, int newCol, int oldRow, int oldCol) {

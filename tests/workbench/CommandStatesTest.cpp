@@ -138,3 +138,29 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace sp::testing
+
+namespace sp::testing {
+namespace {
+
+TEST(UpdateCommandStates, FollowTheInCellEditor) {
+    WorkbenchBench b;
+    b.LayOutGrid();
+    b.state().editMode = true;
+    b.grid().SetCurrentCell(2, 8);
+    ASSERT_TRUE(b.bar().Enabled(Tool::Audit()));
+    ASSERT_TRUE(b.grid().OpenEditor());
+    EXPECT_FALSE(b.bar().Enabled(Tool::Audit())) << "no audit while a cell is edited";
+    b.grid().CloseEditor(true);
+    EXPECT_TRUE(b.bar().Enabled(Tool::Audit())) << "an unchanged cell changes nothing";
+    EXPECT_FALSE(b.bar().Enabled(Tool::FileSave()));
+
+    ASSERT_TRUE(b.grid().OpenEditor());
+    b.grid().SetEditorText(QStringLiteral("备注"));
+    b.grid().CloseEditor(true);
+    EXPECT_TRUE(b.state().modified);
+    EXPECT_TRUE(b.bar().Enabled(Tool::FileSave()));
+    EXPECT_FALSE(b.bar().Enabled(Tool::Audit()));
+}
+
+}  // namespace
+}  // namespace sp::testing
