@@ -14,6 +14,7 @@
 #include "platform/host/SettingsFile.h"
 #include "platform/host/ShareProps.h"
 #include "platform/host/SystemProfile.h"
+#include "platform/host/TaskControl.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 
 namespace sp::platform {
@@ -25,7 +26,7 @@ void RegisterPlatform(ComponentRegistry& registry, const PlatformSession& sessio
     const std::shared_ptr<Database> db = session.db;
     const QString computer = HostServices::ComputerName();
     auto login = std::make_shared<LoginSession>(db, session.userId, session.userName, session.language, computer);
-    // TODO: the function-conflict control as "VLLogin" (TaskControl::Create(db, userId)).
+    login->SetLoginObject(TaskControl::Create(db, session.userId));
     std::shared_ptr<const LoginSession> props = login;
 
     registry.Register<IShareProps>(ProgId::ShareProps(), [props] { return std::make_shared<ShareProps>(props); });

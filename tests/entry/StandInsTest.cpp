@@ -7,6 +7,7 @@
 #include "common/ErrorLog.h"
 #include "common/ScriptedUi.h"
 #include "entry/HostServices.h"
+#include "middletier/MiddleTierInterfaces.h"
 #include "platform/Platform.h"
 #include "platform/host/ErrorDisplay.h"
 #include "platform/host/GLData.h"
@@ -164,6 +165,19 @@ TEST_P(StandInsTest, TheRegisteredPlatformServesTheHostServices) {
     EXPECT_TRUE(host.IsControlReceive()) << "no stored switch";
     host.WriteLog(QStringLiteral("CJ1002"), 1);
     EXPECT_EQ(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_UsageLog WHERE FFunctionCode = 'CJ1002'")).toInt(), 1);
+    EXPECT_TRUE(host.ServerDate().isValid());
+
+    qint32 task = host.ExecFunc(47, QStringLiteral("cj0891"), 0, 0, QStringLiteral("WB-1"));
+    EXPECT_GE(task, 1);
+    EXPECT_TRUE(host.EndFunc(task));
+    EXPECT_EQ(task, 0);
+
+    for (const QString& progId :
+         {ProgId::ShareProps(), ProgId::AppConnection(), ProgId::GLData(), ProgId::GLView(), ProgId::ResourceBrowser(),
+          ProgId::LangInfo(), ProgId::ResLoader(), ProgId::SystemProfile(), ProgId::ErrorDisplay(),
+          ProgId::PlanProfile(), ProgId::SettingsFile(), ProgId::ListSelData(), ProgId::MShopProc(),
+          ProgId::MShopProcSet()})
+        EXPECT_TRUE(registry.IsRegistered(progId)) << progId.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StandInsTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
