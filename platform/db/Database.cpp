@@ -14,6 +14,7 @@
 
 #include "common/ComError.h"
 #include "platform/db/Migrations.h"
+#include "platform/db/PgInline.h"
 #include "platform/db/ValueNormaliser.h"
 
 namespace sp::platform {
@@ -215,6 +216,8 @@ void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& par
     bool ok;
     if (params.isEmpty()) {
         ok = query.exec(sql);
+    } else if (url_.dialect == Dialect::PostgreSQL) {
+        ok = query.exec(PgInline(sql, params, *query.driver()));
     } else {
         ok = query.prepare(sql);
         if (ok) {

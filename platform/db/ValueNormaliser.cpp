@@ -120,14 +120,14 @@ QVariant ValueNormaliser::Normalise(const QVariant& value, Kind kind) {
 }
 
 QVariant ValueNormaliser::Bindable(const QVariant& value) {
-    if (!value.isValid())
-        return QVariant(QMetaType::fromType<QString>());
+    if (!value.isValid() || value.isNull())
+        return QVariant(QMetaType::fromType<QString>());  // NULL
     // A null QString is the empty text in Qt code; only an invalid QVariant is NULL.
     if (value.typeId() == QMetaType::QString && value.toString().isNull())
         return QVariant(QString(QLatin1String("")));
     // PostgreSQL refuses true/false for INTEGER columns; SQLite stores 1/0 anyway.
     if (value.typeId() == QMetaType::Bool)
-        return value.isNull() ? QVariant(QMetaType::fromType<int>()) : QVariant(value.toBool() ? 1 : 0);
+        return QVariant(value.toBool() ? 1 : 0);
     return value;
 }
 

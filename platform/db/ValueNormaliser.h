@@ -25,8 +25,9 @@ class ValueNormaliser {
     QVariantList Row(const QSqlQuery& query) const;
 
     static QVariant Normalise(const QVariant& value, Kind kind);
-    // A parameter as the drivers bind it alike on both databases: an invalid QVariant
-    // is NULL, a null QString the empty text, a bool 1 or 0.
+    // A parameter as the drivers bind it alike on both databases: an invalid or
+    // typed-null QVariant is NULL, a QVariant holding a null QString the empty text,
+    // a bool 1 or 0.
     static QVariant Bindable(const QVariant& value);
     // The spelling of a lower-cased result name: the schema's for a column of a
     // table, else the statement's, else as returned.

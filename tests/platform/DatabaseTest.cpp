@@ -92,6 +92,25 @@ TEST_P(DatabaseTest, BoundParametersCarryQuotesAndNullsSafely) {
               QStringLiteral("1"));
 }
 
+TEST_P(DatabaseTest, PlaceholdersAreFoundOnlyOutsideQuotesAndComments) {
+    const RecordsetPtr rs =
+        db().Query(QStringLiteral("SELECT '?' AS q, \"fname\" AS n, 1-? AS m, ? AS s /* ? */ "
+                                  "FROM t_User -- ?\nWHERE FUserID = ? OR FName = 'it''s ?'"),
+                   {-5, QStringLiteral("a?b\\'c"), 0});
+    EXPECT_TRUE(rs->Eof());  // no users: the statement ran with its three values
+    db().Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"), {1, QStringLiteral("x")});
+    const RecordsetPtr one =
+        db().Query(QStringLiteral("SELECT '?' AS q, 1-? AS m, ? AS s, ? AS d, ? AS n FROM t_User"),
+                   {-5, QStringLiteral("a?b\\'c--"), 2.25, QVariant()});
+    ASSERT_FALSE(one->Eof());
+    EXPECT_EQ(one->Field(0).toString(), QStringLiteral("?"));
+    EXPECT_EQ(one->Field(1).toInt(), 6);
+    EXPECT_EQ(one->Field(2).toString(), QStringLiteral("a?b\\'c--"));
+    EXPECT_DOUBLE_EQ(one->Field(3).toDouble(), 2.25);
+    EXPECT_FALSE(one->Field(4).isValid());
+    EXPECT_THROW(db().Query(QStringLiteral("SELECT ? AS a, ? AS b"), {1}), ComError);
+}
+
 TEST_P(DatabaseTest, TextComparesInByteOrder) {
     const QStringList codes{QStringLiteral("a"), QStringLiteral("B"),    QStringLiteral("10"),
                             QStringLiteral("2"), QStringLiteral("01"),   QStringLiteral("车间"),

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+class QSqlDriver;
+
+namespace sp::platform {
+
+// Puts the values of "?" placeholders into a PostgreSQL statement as literals
+// escaped by the connection's driver. One round trip per statement instead of the
+// driver's PREPARE, EXECUTE and DEALLOCATE, and no prepared statement left behind
+// when a statement fails inside a transaction. Placeholders inside quoted text,
+// quoted names and comments are not placeholders. Raises ComError
+// (ErrorNumber::Database) when the counts of placeholders and values differ.
+QString PgInline(const QString& sql, const QVariantList& params, const QSqlDriver& driver);
+
+}  // namespace sp::platform
