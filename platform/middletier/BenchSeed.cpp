@@ -23,7 +23,7 @@ constexpr int kBigHistory = 1000;
 
 // One prepared statement executed many times: the generator's whole speed.
 class Batch {
-public:
+  public:
     Batch(Database& db, const QString& sql) : query_(db.Connection()) {
         if (!query_.prepare(sql))
             Fail(sql);
@@ -35,16 +35,18 @@ public:
             Fail(query_.lastQuery());
     }
 
-private:
+  private:
     [[noreturn]] void Fail(const QString& sql) {
-        throw ComError(ErrorNumber::Database, QStringLiteral("SeedBench"),
-                       query_.lastError().text() + QStringLiteral(" [") + sql.left(200) + QStringLiteral("]"));
+        throw ComError(
+            ErrorNumber::Database, QStringLiteral("SeedBench"),
+            query_.lastError().text() + QStringLiteral(" [") + sql.left(200) + QStringLiteral("]"));
     }
     QSqlQuery query_;
 };
 
 qint64 Next(Database& db, const QString& table, const QString& column) {
-    return Basic::Long(db.Scalar(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2").arg(column, table))) + 1;
+    return Basic::Long(db.Scalar(QStringLiteral("SELECT COALESCE(MAX(%1), 0) FROM %2").arg(column, table))) +
+           1;
 }
 
 QString Code(const QString& prefix, qint64 n, int width) {
@@ -82,33 +84,45 @@ void SeedBench(Database& db, int workBills, int reports) {
     {
         Batch users(db, QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (?, ?, ?)"));
         users.Row(user, QStringLiteral("bench-%1").arg(tag), QStringLiteral("benchmark clerk"));
-        Batch rights(db, QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"));
+        Batch rights(
+            db,
+            QStringLiteral(
+                "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"));
         rights.Row(user, 0x7FFFFFFF);
 
-        Batch depts(db, QStringLiteral("INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName) VALUES (?, ?, ?, ?)"));
+        Batch depts(
+            db, QStringLiteral(
+                    "INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName) VALUES (?, ?, ?, ?)"));
         for (int d = 0; d < kDepartments; ++d)
-            depts.Row(dept0 + d, Code(tag + QStringLiteral(".D"), d, 2), Code(tag + QStringLiteral("D"), d, 2),
-                      QStringLiteral("车间%1").arg(d + 1));
-        Batch wcs(db, QStringLiteral("INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDeptID) VALUES (?, ?, ?, ?, ?)"));
+            depts.Row(dept0 + d, Code(tag + QStringLiteral(".D"), d, 2),
+                      Code(tag + QStringLiteral("D"), d, 2), QStringLiteral("车间%1").arg(d + 1));
+        Batch wcs(db, QStringLiteral("INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, "
+                                     "FDeptID) VALUES (?, ?, ?, ?, ?)"));
         for (int w = 0; w < kDepartments * kWorkCentersPerDept; ++w)
             wcs.Row(wc0 + w, Code(tag + QStringLiteral(".WC"), w, 3), Code(tag + QStringLiteral("WC"), w, 3),
                     QStringLiteral("工作中心%1").arg(w + 1), dept0 + w / kWorkCentersPerDept);
-        Batch subs(db, QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (?, ?, ?, ?)"));
+        Batch subs(db, QStringLiteral(
+                           "INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (?, ?, ?, ?)"));
         for (int p = 0; p < kProcesses; ++p)
-            subs.Row(process0 + p, 61, Code(tag + QStringLiteral("P"), p, 2), QStringLiteral("工序%1").arg(p + 1));
+            subs.Row(process0 + p, 61, Code(tag + QStringLiteral("P"), p, 2),
+                     QStringLiteral("工序%1").arg(p + 1));
         for (int t = 0; t < kTeams; ++t)
-            subs.Row(team0 + t, 62, Code(tag + QStringLiteral("T"), t, 2), QStringLiteral("班组%1").arg(t + 1));
+            subs.Row(team0 + t, 62, Code(tag + QStringLiteral("T"), t, 2),
+                     QStringLiteral("班组%1").arg(t + 1));
         subs.Row(unit, 282, tag + QStringLiteral("H"), QStringLiteral("小时"));
         subs.Row(devType, 281, tag + QStringLiteral("M"), QStringLiteral("机床"));
-        Batch emps(db, QStringLiteral("INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FDeptID, FprofessionalGroup) VALUES (?, ?, ?, ?, ?, ?)"));
+        Batch emps(db, QStringLiteral("INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FDeptID, "
+                                      "FprofessionalGroup) VALUES (?, ?, ?, ?, ?, ?)"));
         for (int e = 0; e < kEmployees; ++e)
             emps.Row(emp0 + e, Code(tag + QStringLiteral(".E"), e, 4), Code(tag + QStringLiteral("E"), e, 4),
                      QStringLiteral("员工%1").arg(e + 1), dept0 + e % kDepartments, team0 + e % kTeams);
-        Batch devs(db, QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES (?, ?, ?, ?, ?)"));
+        Batch devs(db, QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) "
+                                      "VALUES (?, ?, ?, ?, ?)"));
         for (int v = 0; v < kDevices; ++v)
-            devs.Row(dev0 + v, Code(tag + QStringLiteral("M"), v, 4), QStringLiteral("设备%1").arg(v + 1), devType,
-                     wc0 + v % (kDepartments * kWorkCentersPerDept));
-        Batch items(db, QStringLiteral("INSERT INTO t_ICItem (FItemID, FNumber, FName, FModel, FQtyDecimal) VALUES (?, ?, ?, ?, ?)"));
+            devs.Row(dev0 + v, Code(tag + QStringLiteral("M"), v, 4), QStringLiteral("设备%1").arg(v + 1),
+                     devType, wc0 + v % (kDepartments * kWorkCentersPerDept));
+        Batch items(db, QStringLiteral("INSERT INTO t_ICItem (FItemID, FNumber, FName, FModel, FQtyDecimal) "
+                                       "VALUES (?, ?, ?, ?, ?)"));
         for (int i = 0; i < kItems; ++i)
             items.Row(item0 + i, Code(tag + QStringLiteral(".I"), i, 5), QStringLiteral("零件%1").arg(i + 1),
                       QStringLiteral("M%1").arg(i % 37), i % 3 == 0 ? 0 : 2);
@@ -128,21 +142,29 @@ void SeedBench(Database& db, int workBills, int reports) {
     } else {
         plans[0].total += remaining;
     }
-    for (ReportPlan& p : plans)
-        p.audited = p.total - p.total / 10;
+    for (ReportPlan& p : plans) p.audited = p.total - p.total / 10;
 
-    Batch tasks(db, QStringLiteral("INSERT INTO ICMO (FInterID, FBillNo, FTranType, FStatus, FCancellation, FItemID, FWorkShop, FQty, FRoutingID, FPlanCommitDate, FPlanFinishDate) VALUES (?, ?, 85, ?, 0, ?, ?, ?, 1, ?, ?)"));
-    Batch bills(db, QStringLiteral(
-        "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, FWorkCenterID, "
-        "FOperID, FStatus, FQualityChkID, Ffare, FisOut, FteamID, FworkerID, FdeviceID, FTimeUnitID, Ffee, "
-        "FPlanStartDate, FPlanEndDate, FAuxQtyPlan, FAuxQtyRecive, FauxQtyFinish, FauxQtyPass, FauxQtyScrap, "
-        "FauxQtyHandOver, FtotalFee, Ffinishtime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?, ?, ?, ?, ?)"));
-    Batch rows(db, QStringLiteral(
-        "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, FdeviceID, FteamID, FstartWorkDate, "
-        "FendWorkDate, FAuxQtyReceive, FAuxQtyFinish, FAuxQtyPass, FAuxQtyScrap, FAuxQtyHandOver, FfinishTime, "
-        "FtotalFee, Fmemo, Fstatus, FcheckerID, FcheckDate) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-        "?, ?, ?)"));
+    Batch tasks(
+        db,
+        QStringLiteral(
+            "INSERT INTO ICMO (FInterID, FBillNo, FTranType, FStatus, FCancellation, FItemID, FWorkShop, "
+            "FQty, FRoutingID, FPlanCommitDate, FPlanFinishDate) VALUES (?, ?, 85, ?, 0, ?, ?, ?, 1, ?, ?)"));
+    Batch bills(db, QStringLiteral("INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, "
+                                   "FWorkBillNO, FItemID, FDeptID, FWorkCenterID, "
+                                   "FOperID, FStatus, FQualityChkID, Ffare, FisOut, FteamID, FworkerID, "
+                                   "FdeviceID, FTimeUnitID, Ffee, "
+                                   "FPlanStartDate, FPlanEndDate, FAuxQtyPlan, FAuxQtyRecive, FauxQtyFinish, "
+                                   "FauxQtyPass, FauxQtyScrap, "
+                                   "FauxQtyHandOver, FtotalFee, Ffinishtime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                                   "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                   "?, ?, ?, ?, ?, ?, ?)"));
+    Batch rows(db, QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, "
+                                  "FdeviceID, FteamID, FstartWorkDate, "
+                                  "FendWorkDate, FAuxQtyReceive, FAuxQtyFinish, FAuxQtyPass, FAuxQtyScrap, "
+                                  "FAuxQtyHandOver, FfinishTime, "
+                                  "FtotalFee, Fmemo, Fstatus, FcheckerID, FcheckDate) VALUES (?, ?, ?, ?, ?, "
+                                  "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                                  "?, ?, ?)"));
 
     const double plan = 1000;
     double available = plan;
@@ -156,8 +178,8 @@ void SeedBench(Database& db, int workBills, int reports) {
         const QDate start = base.addDays((w / kOpsPerTask) % 60);
         if (op == 0) {
             available = plan;
-            tasks.Row(task, Code(tag + QStringLiteral("MO"), w / kOpsPerTask, 6), 1 + (w / kOpsPerTask) % 2, item,
-                      dept0 + deptIndex, plan, start, start.addDays(20));
+            tasks.Row(task, Code(tag + QStringLiteral("MO"), w / kOpsPerTask, 6), 1 + (w / kOpsPerTask) % 2,
+                      item, dept0 + deptIndex, plan, start, start.addDays(20));
         }
         // Each report of this operation receives an equal share of what the previous
         // operation handed over, passes 98% of it and hands the passed part on.
@@ -185,10 +207,10 @@ void SeedBench(Database& db, int workBills, int reports) {
                 hours += 1.5;
             }
         }
-        bills.Row(wb, task, (op + 1) * 10, Code(tag + QStringLiteral("WB"), w, 7), item, dept0 + deptIndex, wc,
-                  process0 + op, 1 + w % 2, w % 9 == 0 ? 351 : 352, 1058, 1059, 0, w % 3 == 0 ? worker : 0, 0, unit,
-                  fee, start, start.addDays(3), plan, posted[0], posted[1], posted[2], posted[3], posted[4], posted[5],
-                  hours);
+        bills.Row(wb, task, (op + 1) * 10, Code(tag + QStringLiteral("WB"), w, 7), item, dept0 + deptIndex,
+                  wc, process0 + op, 1 + w % 2, w % 9 == 0 ? 351 : 352, 1058, 1059, 0,
+                  w % 3 == 0 ? worker : 0, 0, unit, fee, start, start.addDays(3), plan, posted[0], posted[1],
+                  posted[2], posted[3], posted[4], posted[5], hours);
         available = posted[4];
     }
     transaction.Commit();

@@ -14,7 +14,8 @@ bool CallerRights::Has(qint32 rightMask) {
     if (userId_ <= 0)
         return false;
     const QVariant rights = db_.Scalar(
-        QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
+        QStringLiteral(
+            "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
         {userId_});
     if (rights.isNull())
         return false;

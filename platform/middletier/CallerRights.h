@@ -9,7 +9,7 @@ namespace sp::platform {
 // The caller of a middle-tier method, as its login property string names it, and the
 // rights it holds on the process report function (subsystem 1024, function 30).
 class CallerRights {
-public:
+  public:
     // Right masks of the process report function.
     static constexpr qint32 SaveNew = 0x20000;
     static constexpr qint32 SaveChanges = 0x400000;
@@ -24,7 +24,7 @@ public:
     // right withdrawn a moment ago no longer counts.
     bool Has(qint32 rightMask);
 
-private:
+  private:
     Database& db_;
     qint32 userId_ = 0;
 };

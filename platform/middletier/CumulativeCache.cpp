@@ -61,7 +61,8 @@ CumulativeCache::Totals CumulativeCache::UpTo(Database& db, const QString& workB
     {
         QMutexLocker lock(&mutex);
         auto it = Entries().find(key);
-        if (it != Entries().end() && (*it)->generation == generation.load() && (*it)->age.elapsed() < kLifetimeMs)
+        if (it != Entries().end() && (*it)->generation == generation.load() &&
+            (*it)->age.elapsed() < kLifetimeMs)
             entry = *it;
     }
     if (!entry) {
@@ -77,6 +78,8 @@ CumulativeCache::Totals CumulativeCache::UpTo(Database& db, const QString& workB
     return entry->running[static_cast<size_t>(pos - entry->serials.begin()) - 1];
 }
 
-void CumulativeCache::Invalidate() { ++generation; }
+void CumulativeCache::Invalidate() {
+    ++generation;
+}
 
 }  // namespace sp::platform

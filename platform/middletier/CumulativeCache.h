@@ -15,7 +15,7 @@ namespace sp::platform {
 // holds the work bill's function-conflict task. The short lifetime bounds what a
 // stale entry could show if that guard were bypassed.
 class CumulativeCache {
-public:
+  public:
     struct Totals {
         double reported = 0;  // worked (finished) quantity
         double received = 0;

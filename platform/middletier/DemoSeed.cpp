@@ -13,10 +13,12 @@ namespace {
 
 constexpr int kDemoTasks = 8;
 
-double Round2(double v) { return std::round(v * 100.0) / 100.0; }
+double Round2(double v) {
+    return std::round(v * 100.0) / 100.0;
+}
 
-DictionaryPtr Record(qint32 wbInterId, qint32 serial, qint32 biller, const QDate& day, double receive, double fee,
-                     const QString& memo) {
+DictionaryPtr Record(qint32 wbInterId, qint32 serial, qint32 biller, const QDate& day, double receive,
+                     double fee, const QString& memo) {
     const double finish = receive;
     const double scrap = finish >= 20 ? 1 : 0;
     const double pass = finish - scrap;
@@ -73,10 +75,11 @@ void SeedDemoReports(Database& db) {
     for (const QVariantList& task : tasks->Rows()) {
         if (taskNo >= kDemoTasks)
             break;
-        RecordsetPtr ops = db.Query(
-            QStringLiteral("SELECT FWBInterID, FAuxQtyPlan, Ffee, CASE WHEN FStatus IN (1, 2) AND FSuspend = 0 "
-                           "THEN 1 ELSE 0 END FROM SHWorkBillEntry WHERE FInterID = ? ORDER BY FEntryID"),
-            {task.at(0)});
+        RecordsetPtr ops =
+            db.Query(QStringLiteral(
+                         "SELECT FWBInterID, FAuxQtyPlan, Ffee, CASE WHEN FStatus IN (1, 2) AND FSuspend = 0 "
+                         "THEN 1 ELSE 0 END FROM SHWorkBillEntry WHERE FInterID = ? ORDER BY FEntryID"),
+                     {task.at(0)});
         // Each task shows another stage of progress: the first operations are reported
         // and audited, the operation at the front has an audited report and a draft.
         const int reportedOps = std::min(static_cast<int>(ops->Rows().size()), 1 + taskNo % 4);

@@ -16,21 +16,36 @@ struct DefaultColumn {
 // hand-over of the list reads it.
 const std::vector<DefaultColumn>& WorkBillDefault() {
     static const std::vector<DefaultColumn> columns = {
-        {"FWorkCenterID", "工作中心", 1},     {"FICMONO", "生产任务单号", 1},
-        {"FitemName", "物料名称", 1},         {"FOperID", "工序", 1},
-        {"FWorkBillNO", "工序计划单号", 1},   {"FitemModel", "规格型号", 1},
-        {"FAuxQtyPlan", "计划数量", 1},       {"FAuxQtyRecive", "接收数量", 1},
-        {"FauxQtyFinish", "实作数量", 1},     {"FauxQtyPass", "合格数量", 1},
-        {"FauxQtyHandOver", "移交数量", 1},   {"FauxQtyLost", "遗失数量", 0},
-        {"FauxQtyScrap", "因工报废数量", 0},  {"FAuxQtyForItem", "因料报废数量", 0},
-        {"FteamID", "班组", 1},               {"FworkerID", "操作工", 1},
-        {"FdeviceID", "设备", 1},             {"FQualityChkID", "质检方式", 1},
-        {"FQualityShcemeID", "质检方案", 0},  {"Ffee", "单位工费", 1},
-        {"FtotalFee", "费用", 1},             {"Ffare", "是否计费", 0},
-        {"FisOut", "是否外协", 1},            {"FsupplyID", "外协单位", 0},
-        {"FfmanagerID", "负责人", 0},         {"FPlanStartDate", "计划开工日期", 1},
-        {"FPlanEndDate", "计划完工日期", 1},  {"FDeptName", "部门", 0},
-        {"Ffinishtime", "实作工时", 0},       {"FtotalWorkTime", "总工时", 0},
+        {"FWorkCenterID", "工作中心", 1},
+        {"FICMONO", "生产任务单号", 1},
+        {"FitemName", "物料名称", 1},
+        {"FOperID", "工序", 1},
+        {"FWorkBillNO", "工序计划单号", 1},
+        {"FitemModel", "规格型号", 1},
+        {"FAuxQtyPlan", "计划数量", 1},
+        {"FAuxQtyRecive", "接收数量", 1},
+        {"FauxQtyFinish", "实作数量", 1},
+        {"FauxQtyPass", "合格数量", 1},
+        {"FauxQtyHandOver", "移交数量", 1},
+        {"FauxQtyLost", "遗失数量", 0},
+        {"FauxQtyScrap", "因工报废数量", 0},
+        {"FAuxQtyForItem", "因料报废数量", 0},
+        {"FteamID", "班组", 1},
+        {"FworkerID", "操作工", 1},
+        {"FdeviceID", "设备", 1},
+        {"FQualityChkID", "质检方式", 1},
+        {"FQualityShcemeID", "质检方案", 0},
+        {"Ffee", "单位工费", 1},
+        {"FtotalFee", "费用", 1},
+        {"Ffare", "是否计费", 0},
+        {"FisOut", "是否外协", 1},
+        {"FsupplyID", "外协单位", 0},
+        {"FfmanagerID", "负责人", 0},
+        {"FPlanStartDate", "计划开工日期", 1},
+        {"FPlanEndDate", "计划完工日期", 1},
+        {"FDeptName", "部门", 0},
+        {"Ffinishtime", "实作工时", 0},
+        {"FtotalWorkTime", "总工时", 0},
     };
     return columns;
 }
@@ -39,18 +54,42 @@ const std::vector<DefaultColumn>& WorkBillDefault() {
 // numbers from grid column 3 as 1, so the first gets position 0.
 const std::vector<DefaultColumn>& ReportDefault() {
     static const std::vector<DefaultColumn> columns = {
-        {"GPH", "工序计划单号", 1},   {"HBXH", "汇报序号", 1},     {"SHBZ", "审核", 1},
-        {"ZDRQ", "制单日期", 1},      {"ZDR", "制单人", 1},        {"BZ", "班组", 1},
-        {"CZG", "操作工", 1},         {"SYSB", "使用设备", 1},     {"SJKGRQ", "实际开工日期", 1},
-        {"SJWGRQ", "实际完工日期", 1}, {"JSS", "接收数", 1},       {"SZS", "实作数", 1},
-        {"HGS", "合格数", 1},         {"DSS", "遗失数", 1},        {"FXS", "返修数", 1},
-        {"FXHGS", "返修合格数", 1},   {"YGBFS", "因工报废数", 1},  {"YLBFS", "因料报废数", 1},
-        {"YJS", "移交数", 1},         {"LJJSSL", "累计接收数量", 1}, {"LJHBSL", "累计汇报数量", 1},
-        {"LJYJSL", "累计移交数量", 1}, {"SJDW", "时间单位", 1},    {"SZGS", "实作工时", 1},
-        {"ZBGS", "准备工时", 1},      {"TDGS", "停电工时", 1},     {"JXGS", "检修工时", 1},
-        {"DLGS", "待料工时", 1},      {"DJGS", "待工具工时", 1},   {"DWCB", "单位工费", 1},
-        {"FY", "费用", 1},            {"MEMO", "备注", 1},         {"SHR", "审核人", 1},
-        {"SHRQ", "审核日期", 1},      {"GPZH", "工序计划单内码", 0}, {"GXH", "工序内码", 0},
+        {"GPH", "工序计划单号", 1},
+        {"HBXH", "汇报序号", 1},
+        {"SHBZ", "审核", 1},
+        {"ZDRQ", "制单日期", 1},
+        {"ZDR", "制单人", 1},
+        {"BZ", "班组", 1},
+        {"CZG", "操作工", 1},
+        {"SYSB", "使用设备", 1},
+        {"SJKGRQ", "实际开工日期", 1},
+        {"SJWGRQ", "实际完工日期", 1},
+        {"JSS", "接收数", 1},
+        {"SZS", "实作数", 1},
+        {"HGS", "合格数", 1},
+        {"DSS", "遗失数", 1},
+        {"FXS", "返修数", 1},
+        {"FXHGS", "返修合格数", 1},
+        {"YGBFS", "因工报废数", 1},
+        {"YLBFS", "因料报废数", 1},
+        {"YJS", "移交数", 1},
+        {"LJJSSL", "累计接收数量", 1},
+        {"LJHBSL", "累计汇报数量", 1},
+        {"LJYJSL", "累计移交数量", 1},
+        {"SJDW", "时间单位", 1},
+        {"SZGS", "实作工时", 1},
+        {"ZBGS", "准备工时", 1},
+        {"TDGS", "停电工时", 1},
+        {"JXGS", "检修工时", 1},
+        {"DLGS", "待料工时", 1},
+        {"DJGS", "待工具工时", 1},
+        {"DWCB", "单位工费", 1},
+        {"FY", "费用", 1},
+        {"MEMO", "备注", 1},
+        {"SHR", "审核人", 1},
+        {"SHRQ", "审核日期", 1},
+        {"GPZH", "工序计划单内码", 0},
+        {"GXH", "工序内码", 0},
     };
     return columns;
 }
@@ -58,9 +97,10 @@ const std::vector<DefaultColumn>& ReportDefault() {
 }  // namespace
 
 RecordsetPtr LayoutStore::Read(const QString& type, qint32 userId) {
-    return db_.Query(QStringLiteral("SELECT Ffield, Fname, Fshow, Fwidth FROM SHRptDef WHERE Ftype = ? AND FuserID = ? "
-                                    "ORDER BY Forder, FSeq"),
-                     {type, userId});
+    return db_.Query(
+        QStringLiteral("SELECT Ffield, Fname, Fshow, Fwidth FROM SHRptDef WHERE Ftype = ? AND FuserID = ? "
+                       "ORDER BY Forder, FSeq"),
+        {type, userId});
 }
 
 void LayoutStore::StoreDefault(const QString& type, qint32 userId) {
@@ -69,15 +109,18 @@ void LayoutStore::StoreDefault(const QString& type, qint32 userId) {
     // One transaction; ON CONFLICT lets two workstations that both found no rows store
     // the same default without either failing.
     Transaction transaction(db_);
-    if (db_.Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"), {type, userId})
+    if (db_.Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"),
+                   {type, userId})
             .toInt() > 0)
         return;
     int seq = 0;
     for (const DefaultColumn& c : columns) {
         const int order = report ? seq : seq + 1;
-        db_.Exec(QStringLiteral("INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder, Fshow, Fwidth, FSeq) "
-                                "VALUES (?, ?, ?, ?, ?, ?, 0, ?) ON CONFLICT DO NOTHING"),
-                 {type, userId, QString::fromLatin1(c.field), QString::fromUtf8(c.title), order, c.show, seq});
+        db_.Exec(
+            QStringLiteral(
+                "INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder, Fshow, Fwidth, FSeq) "
+                "VALUES (?, ?, ?, ?, ?, ?, 0, ?) ON CONFLICT DO NOTHING"),
+            {type, userId, QString::fromLatin1(c.field), QString::fromUtf8(c.title), order, c.show, seq});
         ++seq;
     }
     transaction.Commit();

@@ -11,7 +11,7 @@ namespace sp::platform {
 // for the report grid). A user without rows of a type gets the default layout
 // stored first, so the column settings dialog finds rows to update.
 class LayoutStore {
-public:
+  public:
     explicit LayoutStore(Database& db) : db_(db) {}
 
     // Ffield, Fname, Fshow, Fwidth in display order (Forder, ties on FSeq).
@@ -20,7 +20,7 @@ public:
     static QString WorkBillType() { return QStringLiteral("WorkBill"); }
     static QString ReportType() { return QStringLiteral("ProcRpt"); }
 
-private:
+  private:
     RecordsetPtr Read(const QString& type, qint32 userId);
     void StoreDefault(const QString& type, qint32 userId);
     Database& db_;

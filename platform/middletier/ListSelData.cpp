@@ -32,10 +32,8 @@ const std::vector<ListColumn>& WorkBillColumns() {
 
 const std::vector<ListColumn>& TaskColumns() {
     static const std::vector<ListColumn> columns = {
-        {"FBillNo", "生产任务单号", "v1.FBillNo", true},
-        {"FItemNumber", "物料代码", "itm.FNumber", true},
-        {"FItemName", "物料名称", "itm.FName", true},
-        {"FQty", "数量", "v1.FQty", false},
+        {"FBillNo", "生产任务单号", "v1.FBillNo", true}, {"FItemNumber", "物料代码", "itm.FNumber", true},
+        {"FItemName", "物料名称", "itm.FName", true},    {"FQty", "数量", "v1.FQty", false},
         {"FStatus", "状态", "v1.FStatus", false},
     };
     return columns;
@@ -104,13 +102,14 @@ RecordsetPtr ListSelData::Rows(qint32 listId, const QString& filter, const QStri
         names << QStringLiteral("FInterID") << QStringLiteral("FEntryID");
         // u1 and v1 both name the work bill's production task: the two callers of the
         // list wrote their filters with different aliases.
-        from = QStringLiteral(" FROM SHWorkBillEntry t3 JOIN ICMO u1 ON u1.FInterID = t3.FInterID"
-                              " JOIN ICMO v1 ON v1.FInterID = t3.FInterID"
-                              " LEFT JOIN t_ICItem itm ON itm.FItemID = t3.FItemID"
-                              " LEFT JOIN t_WorkCenter wc ON wc.FInterID = t3.FWorkCenterID"
-                              " LEFT JOIN t_SubMessage smr ON smr.FInterID = t3.FOperID"
-                              " WHERE +t3.FStatus IN (1, 2) AND t3.FSuspend = 0 AND u1.FCancellation = 0"
-                              " AND u1.FStatus IN (1, 2)");
+        from = QStringLiteral(
+            " FROM SHWorkBillEntry t3 JOIN ICMO u1 ON u1.FInterID = t3.FInterID"
+            " JOIN ICMO v1 ON v1.FInterID = t3.FInterID"
+            " LEFT JOIN t_ICItem itm ON itm.FItemID = t3.FItemID"
+            " LEFT JOIN t_WorkCenter wc ON wc.FInterID = t3.FWorkCenterID"
+            " LEFT JOIN t_SubMessage smr ON smr.FInterID = t3.FOperID"
+            " WHERE +t3.FStatus IN (1, 2) AND t3.FSuspend = 0 AND u1.FCancellation = 0"
+            " AND u1.FStatus IN (1, 2)");
     } else {
         select << QStringLiteral("v1.FInterID");
         names << QStringLiteral("FInterID");
@@ -121,7 +120,8 @@ RecordsetPtr ListSelData::Rows(qint32 listId, const QString& filter, const QStri
         sql += QStringLiteral(" AND (") + filter + QStringLiteral(")");
     if (!search.isEmpty())
         sql += QStringLiteral(" AND (") + search.join(QStringLiteral(" OR ")) + QStringLiteral(")");
-    sql += listId == WorkBills ? QStringLiteral(" ORDER BY t3.FWorkBillNO") : QStringLiteral(" ORDER BY v1.FBillNo");
+    sql += listId == WorkBills ? QStringLiteral(" ORDER BY t3.FWorkBillNO")
+                               : QStringLiteral(" ORDER BY v1.FBillNo");
     if (maxRows > 0) {
         sql += QStringLiteral(" LIMIT ?");
         params << maxRows;

@@ -12,7 +12,7 @@ namespace sp::platform {
 // the work bill, u1 and v1 its production task; 36: v1 the production task) and are
 // appended as the caller wrote them; the search text is bound.
 class ListSelData : public IListSelData {
-public:
+  public:
     static constexpr qint32 WorkBills = 601;
     static constexpr qint32 ProductionTasks = 36;
 
@@ -26,7 +26,7 @@ public:
     // the work bill's FWBInterID.
     RecordsetPtr Rows(qint32 listId, const QString& filter, const QString& searchText, int maxRows) override;
 
-private:
+  private:
     std::shared_ptr<Database> db_;
 };
 

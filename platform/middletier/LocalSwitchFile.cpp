@@ -26,7 +26,8 @@ void InstallLocalSwitchFile(const QString& folder) {
         } else {
             QSqlQuery q(local);
             const bool ok =
-                q.exec(QStringLiteral("CREATE TABLE t_ListInfo (FListID INTEGER PRIMARY KEY, FName TEXT NOT NULL)")) &&
+                q.exec(QStringLiteral(
+                    "CREATE TABLE t_ListInfo (FListID INTEGER PRIMARY KEY, FName TEXT NOT NULL)")) &&
                 q.prepare(QStringLiteral("INSERT INTO t_ListInfo (FListID, FName) VALUES (?, ?)"));
             if (ok) {
                 for (const auto& [id, title] : {std::pair{601, MiddleTierTexts::ListWorkBills()},

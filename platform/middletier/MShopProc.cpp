@@ -18,10 +18,16 @@
 namespace sp::platform {
 namespace {
 
-QString Source() { return QStringLiteral("Q8MShopProc.MShopProc"); }
+QString Source() {
+    return QStringLiteral("Q8MShopProc.MShopProc");
+}
 
-[[noreturn]] void Refuse(const QString& what) { throw ComError(ErrorNumber::Refused, Source(), what); }
-[[noreturn]] void NotFound(const QString& what) { throw ComError(ErrorNumber::NotFound, Source(), what); }
+[[noreturn]] void Refuse(const QString& what) {
+    throw ComError(ErrorNumber::Refused, Source(), what);
+}
+[[noreturn]] void NotFound(const QString& what) {
+    throw ComError(ErrorNumber::NotFound, Source(), what);
+}
 
 // A field of the history text: tabs and line ends inside a memo would break the
 // record shape, so they become blanks.
@@ -64,7 +70,8 @@ QString CachedUserName(Database& db, qint32 userId) {
             return it->name;
     }
     Entry entry;
-    entry.name = Basic::Text(db.Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"), {userId}));
+    entry.name =
+        Basic::Text(db.Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"), {userId}));
     entry.age.start();
     QMutexLocker lock(&mutex);
     if (names.size() > 1000)
@@ -73,7 +80,9 @@ QString CachedUserName(Database& db, qint32 userId) {
     return entry.name;
 }
 
-qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
+qint64 SerialOf(const QString& serial) {
+    return std::llround(Basic::Val(serial));
+}
 
 }  // namespace
 
@@ -92,57 +101,60 @@ RecordsetPtr MShopProc::GetWorkBillByFilter(const QString&, const bool& check, c
 RecordsetPtr MShopProc::GetWorkBillByWCMO(const QString&, const bool& wcArrangement, const bool& check,
                                           const qint32& id, const QString& deptNo) {
     if (wcArrangement)
-        return WorkBillQuery(*db_).Records(check, QString(), QStringLiteral(" AND wbe.FWorkCenterID = ?"), {id});
+        return WorkBillQuery(*db_).Records(check, QString(), QStringLiteral(" AND wbe.FWorkCenterID = ?"),
+                                           {id});
     if (deptNo.isEmpty())
         return WorkBillQuery(*db_).Records(check, QString(), QStringLiteral(" AND mo.FInterID = ?"), {id});
-    return WorkBillQuery(*db_).Records(check, QString(),
-                                       QStringLiteral(" AND mo.FInterID = ? AND Dept.FShortNumber = ?"), {id, deptNo});
+    return WorkBillQuery(*db_).Records(
+        check, QString(), QStringLiteral(" AND mo.FInterID = ? AND Dept.FShortNumber = ?"), {id, deptNo});
 }
 
 RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillNo) {
     RecordsetPtr rs = db_->Query(
-        QStringLiteral("SELECT wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, "
-                       "wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare "
-                       "FROM SHWorkBillEntry wbe LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
-                       "WHERE wbe.FWorkBillNO = ?"),
+        QStringLiteral(
+            "SELECT wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, "
+            "wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare "
+            "FROM SHWorkBillEntry wbe LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
+            "WHERE wbe.FWorkBillNO = ?"),
         {workBillNo});
-    static const QStringList names = {QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"),
-                                      QStringLiteral("MOID"),         QStringLiteral("FWBinterID"),
-                                      QStringLiteral("FteamID"),      QStringLiteral("FworkerID"),
-                                      QStringLiteral("FdeviceID"),    QStringLiteral("FisOut"),
-                                      QStringLiteral("Ffare")};
+    static const QStringList names = {
+        QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"),  QStringLiteral("MOID"),
+        QStringLiteral("FWBinterID"),   QStringLiteral("FteamID"), QStringLiteral("FworkerID"),
+        QStringLiteral("FdeviceID"),    QStringLiteral("FisOut"),  QStringLiteral("Ffare")};
     return std::make_shared<Recordset>(names, rs->Rows());
 }
 
 bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     if (workBillNo.isEmpty())
         return false;
-    return !db_->Scalar(QStringLiteral("SELECT wbe.FWBInterID FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = "
-                                       "wbe.FInterID") +
+    return !db_->Scalar(QStringLiteral(
+                            "SELECT wbe.FWBInterID FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = "
+                            "wbe.FInterID") +
                             WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
                         {workBillNo})
                 .isNull();
 }
 
 qint32 MShopProc::GetWorkBillInterID(const QString&, const QString& workBillNo) {
-    return Basic::Long(
-        db_->Scalar(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
+    return Basic::Long(db_->Scalar(
+        QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
 }
 
 QString MShopProc::GetWorkBillNO(const QString&, const qint32& interId) {
-    return Basic::Text(
-        db_->Scalar(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
+    return Basic::Text(db_->Scalar(
+        QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
 }
 
 qint32 MShopProc::GetWCID(const QString&, const qint32& interId) {
-    return Basic::Long(
-        db_->Scalar(QStringLiteral("SELECT FWorkCenterID FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
+    return Basic::Long(db_->Scalar(
+        QStringLiteral("SELECT FWorkCenterID FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
 }
 
 qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
-    RecordsetPtr rs = db_->Query(QStringLiteral("SELECT itm.FQtyDecimal FROM SHWorkBillEntry wbe LEFT JOIN t_ICItem itm "
-                                                "ON itm.FItemID = wbe.FItemID WHERE wbe.FWBInterID = ?"),
-                                 {interId});
+    RecordsetPtr rs =
+        db_->Query(QStringLiteral("SELECT itm.FQtyDecimal FROM SHWorkBillEntry wbe LEFT JOIN t_ICItem itm "
+                                  "ON itm.FItemID = wbe.FItemID WHERE wbe.FWBInterID = ?"),
+                   {interId});
     if (rs->Eof())
         NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
     return Basic::Long(rs->Field(0));
@@ -154,9 +166,10 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
     // The condition is the component's text, starting with the quoted work bill number
     // (quotes doubled by the component) and optionally a bracketed record filter.
     const QString sql = QStringLiteral("SELECT ") + selectList +
-                        QStringLiteral(" FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID"
-                                       " LEFT JOIN t_SubMessage SMT ON SMT.FInterID = WBE.FTimeUnitID"
-                                       " WHERE WBE.FWorkBillNO = ") +
+                        QStringLiteral(
+                            " FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID"
+                            " LEFT JOIN t_SubMessage SMT ON SMT.FInterID = WBE.FTimeUnitID"
+                            " WHERE WBE.FWorkBillNO = ") +
                         SeparateSerialFromOr(condition) + QStringLiteral(" ORDER BY PR.Fserial");
     RecordsetPtr rs = db_->Query(sql);
     QStringList records;
@@ -164,8 +177,7 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
     for (const QVariantList& row : rs->Rows()) {
         QStringList fields;
         fields.reserve(row.size());
-        for (const QVariant& v : row)
-            fields << HistoryField(v);
+        for (const QVariant& v : row) fields << HistoryField(v);
         records << fields.join(QLatin1Char('\t'));
     }
     return records.join(QLatin1Char('\r'));
@@ -173,9 +185,10 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
 
 QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) {
     RecordsetPtr bill = db_->Query(
-        QStringLiteral("SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
-                       "wbe.Ffee, SMT.FName, wbe.FPlanStartDate FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT "
-                       "ON SMT.FInterID = wbe.FTimeUnitID WHERE wbe.FWorkBillNO = ?"),
+        QStringLiteral(
+            "SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
+            "wbe.Ffee, SMT.FName, wbe.FPlanStartDate FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT "
+            "ON SMT.FInterID = wbe.FTimeUnitID WHERE wbe.FWorkBillNO = ?"),
         {workBillNo});
     if (bill->Eof())
         NotFound(QStringLiteral("No work bill has the number %1.").arg(workBillNo));
@@ -196,8 +209,7 @@ QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) 
         start = today;
     // What still waits to be received: drafts count, so a second new report of the
     // same operation is not offered the same quantity again.
-    const double receivable =
-        std::max(0.0, state.available - state.received - Basic::Dbl(sums->Field(5)));
+    const double receivable = std::max(0.0, state.available - state.received - Basic::Dbl(sums->Field(5)));
 
     const QStringList fields = {
         QString::number(Basic::Long(sums->Field(0)) + 1),
@@ -251,8 +263,9 @@ QString MShopProc::GetUserName(const QString&, const QString& userId) {
 void MShopProc::GetEmpInfo(const QString&, QString& number, qint32& id, QString& name, qint32& group) {
     RecordsetPtr rs;
     if (id != 0)
-        rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp WHERE FItemID = ?"),
-                        {id});
+        rs = db_->Query(
+            QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp WHERE FItemID = ?"),
+            {id});
     else if (!number.trimmed().isEmpty())
         rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp "
                                        "WHERE FNumber = ? OR FShortNumber = ? "
@@ -295,11 +308,14 @@ void MShopProc::GetDevInfo(const QString&, QString& number, qint32& id, QString&
 void MShopProc::GetTeamInfo(const QString&, QString& number, qint32& id, QString& name) {
     RecordsetPtr rs;
     if (id != 0)
-        rs = db_->Query(QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FInterID = ?"),
-                        {id});
+        rs = db_->Query(
+            QStringLiteral(
+                "SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FInterID = ?"),
+            {id});
     else if (!number.trimmed().isEmpty())
-        rs = db_->Query(QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FID = ?"),
-                        {number.trimmed()});
+        rs = db_->Query(
+            QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FID = ?"),
+            {number.trimmed()});
     if (!rs || rs->Eof()) {
         id = 0;
         name.clear();

@@ -10,12 +10,13 @@ namespace sp::platform {
 // Q8MShopProc.MShopProc over the database: work bills, report histories, proposals,
 // limits, layouts and reference lookups. Cheap to create: holds only the database.
 class MShopProc : public IMShopProc {
-public:
+  public:
     explicit MShopProc(std::shared_ptr<Database> db) : db_(std::move(db)) {}
 
     RecordsetPtr GetWorkBillTitle(const QString& props, const qint32& userId) override;
     RecordsetPtr GetReportTitle(const QString& props, const qint32& userId) override;
-    RecordsetPtr GetWorkBillByFilter(const QString& props, const bool& check, const QString& condition) override;
+    RecordsetPtr GetWorkBillByFilter(const QString& props, const bool& check,
+                                     const QString& condition) override;
     RecordsetPtr GetWorkBillByWCMO(const QString& props, const bool& wcArrangement, const bool& check,
                                    const qint32& id, const QString& deptNo) override;
     RecordsetPtr GetWorkBillInfo(const QString& props, const QString& workBillNo) override;
@@ -25,11 +26,14 @@ public:
     qint32 GetWCID(const QString& props, const qint32& interId) override;
     qint32 GetQtyDecimal(const QString& props, const qint32& interId) override;
 
-    QString GetWorkProcRptHis(const QString& props, const QString& condition, const QString& selectList) override;
+    QString GetWorkProcRptHis(const QString& props, const QString& condition,
+                              const QString& selectList) override;
     QString GetWorkProcRptNew(const QString& props, const QString& workBillNo) override;
     double GetWorkProcRptQty(const QString& props, const QString& workBillNo, const QString& serial) override;
-    double GetWorkProcReceiveQty(const QString& props, const QString& workBillNo, const QString& serial) override;
-    double GetWorkProcHandOverQty(const QString& props, const QString& workBillNo, const QString& serial) override;
+    double GetWorkProcReceiveQty(const QString& props, const QString& workBillNo,
+                                 const QString& serial) override;
+    double GetWorkProcHandOverQty(const QString& props, const QString& workBillNo,
+                                  const QString& serial) override;
     double GetControlReceiveQty(const QString& props, const qint32& interId, const qint32& operId) override;
     double GetControlHandOverQty(const QString& props, const qint32& interId, const qint32& operId) override;
     QString GetUserName(const QString& props, const QString& userId) override;
@@ -42,7 +46,7 @@ public:
     RecordsetPtr GetWorkBillTree(const QString& props, const bool& wcArrangement, const bool& check,
                                  const QString& condition) override;
 
-private:
+  private:
     std::shared_ptr<Database> db_;
 };
 

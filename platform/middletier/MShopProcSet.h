@@ -12,7 +12,7 @@ namespace sp::platform {
 // connection) are turned into a refusal too, so the client always gets False and a
 // reason rather than an error half way through a selection.
 class MShopProcSet : public IMShopProcSet {
-public:
+  public:
     explicit MShopProcSet(std::shared_ptr<Database> db) : db_(std::move(db)) {}
 
     bool SaveWorkProcRpt(const QString& props, ReportRecords& records, QString& message) override;
@@ -23,7 +23,7 @@ public:
     bool DelWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
                         QString& message) override;
 
-private:
+  private:
     std::shared_ptr<Database> db_;
 };
 

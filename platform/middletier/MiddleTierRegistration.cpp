@@ -11,9 +11,12 @@ namespace sp::platform {
 
 void RegisterMiddleTier(ComponentRegistry& registry, std::shared_ptr<Database> db) {
     registry.Register<IMShopProc>(ProgId::MShopProc(), [db] { return std::make_shared<MShopProc>(db); });
-    registry.Register<IMShopProcSet>(ProgId::MShopProcSet(), [db] { return std::make_shared<MShopProcSet>(db); });
-    registry.Register<IPlanProfile>(ProgId::PlanProfile(), [db] { return std::make_shared<PlanProfile>(db); });
-    registry.Register<IListSelData>(ProgId::ListSelData(), [db] { return std::make_shared<ListSelData>(db); });
+    registry.Register<IMShopProcSet>(ProgId::MShopProcSet(),
+                                     [db] { return std::make_shared<MShopProcSet>(db); });
+    registry.Register<IPlanProfile>(ProgId::PlanProfile(),
+                                    [db] { return std::make_shared<PlanProfile>(db); });
+    registry.Register<IListSelData>(ProgId::ListSelData(),
+                                    [db] { return std::make_shared<ListSelData>(db); });
 }
 
 }  // namespace sp::platform

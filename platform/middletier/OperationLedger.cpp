@@ -29,14 +29,14 @@ QString OperationSelect() {
 
 const std::vector<PostedColumn>& PostedColumns() {
     static const std::vector<PostedColumn> columns = {
-        {"FAuxQtyReceive", "FAuxQtyRecive"},   {"FAuxQtyFinish", "FauxQtyFinish"},
-        {"FAuxQtyPass", "FauxQtyPass"},        {"FAuxQtyLost", "FauxQtyLost"},
-        {"FAuxQtyBack", "FauxQtyBack"},        {"FAuxQtyBackPass", "FauxQtybackpass"},
-        {"FAuxQtyScrap", "FauxQtyScrap"},      {"FAuxQtyForItem", "FAuxQtyForItem"},
+        {"FAuxQtyReceive", "FAuxQtyRecive"},    {"FAuxQtyFinish", "FauxQtyFinish"},
+        {"FAuxQtyPass", "FauxQtyPass"},         {"FAuxQtyLost", "FauxQtyLost"},
+        {"FAuxQtyBack", "FauxQtyBack"},         {"FAuxQtyBackPass", "FauxQtybackpass"},
+        {"FAuxQtyScrap", "FauxQtyScrap"},       {"FAuxQtyForItem", "FAuxQtyForItem"},
         {"FAuxQtyHandOver", "FauxQtyHandOver"}, {"FtotalFee", "FtotalFee"},
-        {"FfinishTime", "Ffinishtime"},        {"FreadyTime", "freadytime"},
-        {"FpowercutTime", "fpowercuttime"},    {"FfixTime", "ffixtime"},
-        {"FwaitItemTime", "fwaititemtime"},    {"FwaitToolTime", "fwaittooltime"},
+        {"FfinishTime", "Ffinishtime"},         {"FreadyTime", "freadytime"},
+        {"FpowercutTime", "fpowercuttime"},     {"FfixTime", "ffixtime"},
+        {"FwaitItemTime", "fwaititemtime"},     {"FwaitToolTime", "fwaittooltime"},
     };
     return columns;
 }
@@ -69,7 +69,8 @@ bool OperationLedger::LoadByOperation(qint32 interId, qint32 operId, OperationSt
 
 void OperationLedger::LockTask(qint32 interId) {
     if (db_.dialect() == Dialect::PostgreSQL)
-        db_.Query(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FInterID = ? FOR UPDATE"), {interId});
+        db_.Query(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FInterID = ? FOR UPDATE"),
+                  {interId});
 }
 
 double OperationLedger::ReceiveMaximum(const OperationState& s) {
@@ -85,12 +86,14 @@ QString OperationLedger::CheckPosting(const OperationState& s, double receive, d
     const double dh = sign * handOver;
     if (dr > kEpsilon && s.received + dr > s.available + kEpsilon) {
         const QString room = Basic::NumberText(s.available - s.received);
-        return sign > 0 ? MiddleTierTexts::ReceiveOverLimit(room) : MiddleTierTexts::AfterUnauditReceive(room);
+        return sign > 0 ? MiddleTierTexts::ReceiveOverLimit(room)
+                        : MiddleTierTexts::AfterUnauditReceive(room);
     }
     if (dh < -kEpsilon && s.handedOver + dh < s.nextReceived - kEpsilon) {
         const QString need = Basic::NumberText(s.nextReceived - s.handedOver);
-        return sign > 0 ? MiddleTierTexts::HandOverUnderLimit(need)
-                        : MiddleTierTexts::AfterUnauditHandOver(Basic::NumberText(s.handedOver - s.nextReceived));
+        return sign > 0
+                   ? MiddleTierTexts::HandOverUnderLimit(need)
+                   : MiddleTierTexts::AfterUnauditHandOver(Basic::NumberText(s.handedOver - s.nextReceived));
     }
     return QString();
 }
@@ -101,16 +104,17 @@ void OperationLedger::Post(qint32 wbInterId, qint32 serial, int sign) {
     QStringList sets;
     const QString op = sign > 0 ? QStringLiteral("+") : QStringLiteral("-");
     for (const PostedColumn& c : PostedColumns()) {
-        sets << QStringLiteral("%1 = %1 %2 (SELECT r.%3 FROM SHProcRpt r WHERE r.FWBInterID = ? AND r.Fserial = ?)")
+        sets << QStringLiteral(
+                    "%1 = %1 %2 (SELECT r.%3 FROM SHProcRpt r WHERE r.FWBInterID = ? AND r.Fserial = ?)")
                     .arg(QLatin1String(c.workBill), op, QLatin1String(c.report));
     }
     QVariantList params;
-    for (size_t i = 0; i < PostedColumns().size(); ++i)
-        params << wbInterId << serial;
+    for (size_t i = 0; i < PostedColumns().size(); ++i) params << wbInterId << serial;
     params << wbInterId;
-    const int changed = db_.Exec(QStringLiteral("UPDATE SHWorkBillEntry SET ") + sets.join(QStringLiteral(", ")) +
-                                     QStringLiteral(" WHERE FWBInterID = ?"),
-                                 params);
+    const int changed =
+        db_.Exec(QStringLiteral("UPDATE SHWorkBillEntry SET ") + sets.join(QStringLiteral(", ")) +
+                     QStringLiteral(" WHERE FWBInterID = ?"),
+                 params);
     if (changed != 1)
         throw ComError(ErrorNumber::NotFound, QStringLiteral("MShopProcSet"),
                        MiddleTierTexts::UnknownWorkBill(wbInterId));

@@ -27,17 +27,17 @@ struct OperationState {
     qint32 interId = 0;
     qint32 operId = 0;
     QString workBillNo;
-    double available = 0;     // previous operation's posted handover, or the plan
-    double received = 0;      // this operation's posted receive
-    double handedOver = 0;    // this operation's posted handover
-    double nextReceived = 0;  // next operation's posted receive, 0 for the last
-    double draftNegativeReceive = 0;    // |sum| of unaudited negative receipts
-    double draftPositiveHandOver = 0;   // sum of unaudited positive handovers
+    double available = 0;              // previous operation's posted handover, or the plan
+    double received = 0;               // this operation's posted receive
+    double handedOver = 0;             // this operation's posted handover
+    double nextReceived = 0;           // next operation's posted receive, 0 for the last
+    double draftNegativeReceive = 0;   // |sum| of unaudited negative receipts
+    double draftPositiveHandOver = 0;  // sum of unaudited positive handovers
 };
 
 // Reads operation states and applies the quantity rules (docs/quantity-rules.md).
 class OperationLedger {
-public:
+  public:
     explicit OperationLedger(Database& db) : db_(db) {}
 
     // False when no work bill matches.
@@ -63,7 +63,7 @@ public:
     // Adds (sign +1) or subtracts (sign -1) the report's quantities to its work bill.
     void Post(qint32 wbInterId, qint32 serial, int sign);
 
-private:
+  private:
     bool Load(const QString& where, const QVariantList& params, OperationState& state);
     Database& db_;
 };

@@ -9,7 +9,8 @@
 namespace sp::platform {
 
 RecordsetPtr PlanProfile::GetPlanList(const QString&, const qint32& rptId) {
-    return db_->Query(QStringLiteral("SELECT DISTINCT FPlan FROM t_FilterPlan WHERE FRptID = ? ORDER BY FPlan"), {rptId});
+    return db_->Query(
+        QStringLiteral("SELECT DISTINCT FPlan FROM t_FilterPlan WHERE FRptID = ? ORDER BY FPlan"), {rptId});
 }
 
 RecordsetPtr PlanProfile::GetPlanValue(const QString&, const qint32& rptId, const QString& planName) {
@@ -34,14 +35,16 @@ void PlanProfile::SaveProfile(const QString&, const Collection<DictionaryPtr>& e
         if (plan.isEmpty() || key.isEmpty())
             continue;
         if (!replaced.contains({rptId, plan})) {
-            db_->Exec(QStringLiteral("DELETE FROM t_FilterPlan WHERE FRptID = ? AND FPlan = ?"), {rptId, plan});
+            db_->Exec(QStringLiteral("DELETE FROM t_FilterPlan WHERE FRptID = ? AND FPlan = ?"),
+                      {rptId, plan});
             replaced.insert({rptId, plan});
         }
         db_->Exec(QStringLiteral("DELETE FROM t_FilterPlan WHERE FRptID = ? AND FPlan = ? AND FKey = ?"),
                   {rptId, plan, key});
         const QString value = Basic::Text(entry->Item(QStringLiteral("Value")));
-        db_->Exec(QStringLiteral("INSERT INTO t_FilterPlan (FRptID, FPlan, FKey, FValue) VALUES (?, ?, ?, ?)"),
-                  {rptId, plan, key, value.isNull() ? QStringLiteral("") : value});
+        db_->Exec(
+            QStringLiteral("INSERT INTO t_FilterPlan (FRptID, FPlan, FKey, FValue) VALUES (?, ?, ?, ?)"),
+            {rptId, plan, key, value.isNull() ? QStringLiteral("") : value});
     }
     transaction.Commit();
 }

@@ -56,7 +56,8 @@ struct DateField {
     const char* key;
     const char* title;
 };
-const DateField kDates[] = {{"Fdate", "制单日期"}, {"FstartWorkDate", "实际开工日期"}, {"FEndWorkDate", "实际完工日期"}};
+const DateField kDates[] = {
+    {"Fdate", "制单日期"}, {"FstartWorkDate", "实际开工日期"}, {"FEndWorkDate", "实际完工日期"}};
 
 // A record's value by key; the client's spelling first, then without regard to case.
 QVariant Value(const Dictionary& d, const char* key) {
@@ -70,7 +71,8 @@ QVariant Value(const Dictionary& d, const char* key) {
 }
 
 bool IsBlank(const QVariant& v) {
-    return !v.isValid() || v.isNull() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
+    return !v.isValid() || v.isNull() ||
+           (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
 }
 
 // A cell value as a number: empty is 0; text must be a number as a whole.
@@ -80,16 +82,16 @@ bool ToNumber(const QVariant& v, double& out) {
         return true;
     bool ok = false;
     switch (v.typeId()) {
-    case QMetaType::QString:
-        out = QLocale::c().toDouble(v.toString().trimmed(), &ok);
-        break;
-    case QMetaType::Bool:
-    case QMetaType::QDate:
-    case QMetaType::QDateTime:
-        return false;
-    default:
-        out = v.toDouble(&ok);
-        break;
+        case QMetaType::QString:
+            out = QLocale::c().toDouble(v.toString().trimmed(), &ok);
+            break;
+        case QMetaType::Bool:
+        case QMetaType::QDate:
+        case QMetaType::QDateTime:
+            return false;
+        default:
+            out = v.toDouble(&ok);
+            break;
     }
     return ok && std::isfinite(out);
 }
@@ -132,8 +134,8 @@ struct WorkBillFacts {
 }  // namespace
 
 QString ReportWriter::Prefix(qint32 wbInterId, qint64 serial) {
-    const QString no = Basic::Text(
-        db_->Scalar(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FWBInterID = ?"), {wbInterId}));
+    const QString no = Basic::Text(db_->Scalar(
+        QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FWBInterID = ?"), {wbInterId}));
     return MiddleTierTexts::ReportPrefix(no.isEmpty() ? QString::number(wbInterId) : no, serial);
 }
 
@@ -160,7 +162,8 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
                                "WHERE wbe.FWBInterID = ?"),
                 {r.wbInterId});
             if (rs->Eof()) {
-                message = MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
+                message =
+                    MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
                 return false;
             }
             facts.number = Basic::Text(rs->Field(0));
@@ -169,7 +172,8 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
         }
         const QVariant serialValue = Value(d, "Fserial");
         if (!ToSerial(serialValue, r.serial)) {
-            message = MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::WorkBillPrefix(bill->number) +
+            message = MiddleTierTexts::RecordPrefix(position) +
+                      MiddleTierTexts::WorkBillPrefix(bill->number) +
                       MiddleTierTexts::SerialNotNumeric(Basic::Text(serialValue));
             return false;
         }
@@ -225,8 +229,9 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
         // classification is read before the write transaction on purpose: a serial that
         // another workstation stores in between then fails on the primary key below
         // instead of being taken for an edit.
-        const QVariant status = db.Scalar(
-            QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"), {r.wbInterId, r.serial});
+        const QVariant status =
+            db.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
+                      {r.wbInterId, r.serial});
         if (status.isNull()) {
             if (!bill->reportable) {
                 message = prefix + MiddleTierTexts::WorkBillNotReportable();
@@ -245,8 +250,7 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
 
     if (rights) {
         bool anyNew = false, anyEdit = false;
-        for (const Report& r : reports)
-            (r.insert ? anyNew : anyEdit) = true;
+        for (const Report& r : reports) (r.insert ? anyNew : anyEdit) = true;
         if (anyNew && !rights->Has(CallerRights::SaveNew)) {
             message = MiddleTierTexts::NoRightSaveNew();
             return false;
@@ -260,19 +264,19 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
         return true;
 
     QStringList columns;
-    for (const QuantityField& f : QuantityFields())
-        columns << QLatin1String(f.column);
+    for (const QuantityField& f : QuantityFields()) columns << QLatin1String(f.column);
     QStringList assignments;
-    for (const QString& c : columns)
-        assignments << c + QStringLiteral(" = ?");
+    for (const QString& c : columns) assignments << c + QStringLiteral(" = ?");
     const QString insertSql =
-        QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, FdeviceID, FteamID, "
-                       "FstartWorkDate, FendWorkDate, Fmemo, Fstatus, FcheckerID, ") +
+        QStringLiteral(
+            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, FdeviceID, FteamID, "
+            "FstartWorkDate, FendWorkDate, Fmemo, Fstatus, FcheckerID, ") +
         columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 0") +
         QStringLiteral(", ?").repeated(columns.size()) + QStringLiteral(")");
     const QString updateSql =
-        QStringLiteral("UPDATE SHProcRpt SET FbillerID = ?, Fdate = COALESCE(?, Fdate), FworkerID = ?, FdeviceID = ?, "
-                       "FteamID = ?, FstartWorkDate = ?, FendWorkDate = ?, Fmemo = ?, ") +
+        QStringLiteral(
+            "UPDATE SHProcRpt SET FbillerID = ?, Fdate = COALESCE(?, Fdate), FworkerID = ?, FdeviceID = ?, "
+            "FteamID = ?, FstartWorkDate = ?, FendWorkDate = ?, Fmemo = ?, ") +
         assignments.join(QStringLiteral(", ")) +
         QStringLiteral(" WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0");
 
@@ -285,15 +289,16 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
         QVariantList params;
         const QString prefix = MiddleTierTexts::ReportPrefix(bills.value(r.wbInterId).number, r.serial);
         if (r.insert) {
-            params << r.wbInterId << r.serial << r.billerId << (r.dates[0].isValid() ? r.dates[0] : QVariant(today))
-                   << r.workerId << r.deviceId << r.teamId << dateParam(r.dates[1]) << dateParam(r.dates[2]) << r.memo;
-            for (double q : r.quantities)
-                params << q;
+            params << r.wbInterId << r.serial << r.billerId
+                   << (r.dates[0].isValid() ? r.dates[0] : QVariant(today)) << r.workerId << r.deviceId
+                   << r.teamId << dateParam(r.dates[1]) << dateParam(r.dates[2]) << r.memo;
+            for (double q : r.quantities) params << q;
             try {
                 db.Exec(insertSql, params);
             } catch (const ComError& e) {
                 const QString text = e.Description().toLower();
-                message = prefix + (text.contains(QStringLiteral("unique")) || text.contains(QStringLiteral("duplicate"))
+                message = prefix + (text.contains(QStringLiteral("unique")) ||
+                                            text.contains(QStringLiteral("duplicate"))
                                         ? MiddleTierTexts::SerialTaken()
                                         : MiddleTierTexts::SaveFailed(e.Description()));
                 return false;  // the guard rolls back what this save wrote so far
@@ -301,8 +306,7 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
         } else {
             params << r.billerId << dateParam(r.dates[0]) << r.workerId << r.deviceId << r.teamId
                    << dateParam(r.dates[1]) << dateParam(r.dates[2]) << r.memo;
-            for (double q : r.quantities)
-                params << q;
+            for (double q : r.quantities) params << q;
             params << r.wbInterId << r.serial;
             if (db.Exec(updateSql, params) != 1) {
                 message = prefix + MiddleTierTexts::ChangedMeanwhile();
@@ -315,7 +319,8 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
     return true;
 }
 
-bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint32 checkerId, QString& message) {
+bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint32 checkerId,
+                                 QString& message) {
     Database& db = *db_;
     Transaction transaction(db);
     OperationLedger ledger(db);
@@ -329,9 +334,10 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint
         ledger.LoadByWorkBill(wbInterId, state);
     }
     const QString prefix = MiddleTierTexts::ReportPrefix(state.workBillNo, serial);
-    RecordsetPtr rs = db.Query(QStringLiteral("SELECT Fstatus, FAuxQtyReceive, FAuxQtyHandOver FROM SHProcRpt "
-                                              "WHERE FWBInterID = ? AND Fserial = ?"),
-                               {wbInterId, serial});
+    RecordsetPtr rs =
+        db.Query(QStringLiteral("SELECT Fstatus, FAuxQtyReceive, FAuxQtyHandOver FROM SHProcRpt "
+                                "WHERE FWBInterID = ? AND Fserial = ?"),
+                 {wbInterId, serial});
     if (rs->Eof()) {
         message = prefix + MiddleTierTexts::ReportNotFound();
         return false;
@@ -352,12 +358,13 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint
         return false;
     }
     const int changed =
-        sign > 0 ? db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = ? "
-                                          "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0"),
-                           {checkerId, ServerDate(db), wbInterId, serial})
-                 : db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 0, FcheckerID = 0, FcheckDate = NULL "
-                                          "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus <> 0"),
-                           {wbInterId, serial});
+        sign > 0
+            ? db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = ? "
+                                     "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0"),
+                      {checkerId, ServerDate(db), wbInterId, serial})
+            : db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 0, FcheckerID = 0, FcheckDate = NULL "
+                                     "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus <> 0"),
+                      {wbInterId, serial});
     if (changed != 1) {
         message = prefix + MiddleTierTexts::ChangedMeanwhile();
         return false;
@@ -368,7 +375,8 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint
     return true;
 }
 
-bool ReportWriter::Audit(qint32 wbInterId, qint32 serial, qint32 checkerId, CallerRights* rights, QString& message) {
+bool ReportWriter::Audit(qint32 wbInterId, qint32 serial, qint32 checkerId, CallerRights* rights,
+                         QString& message) {
     if (rights && !rights->Has(CallerRights::AuditUnaudit)) {
         message = MiddleTierTexts::NoRightAudit();
         return false;
@@ -392,7 +400,8 @@ bool ReportWriter::Delete(qint32 wbInterId, qint32 serial, CallerRights* rights,
     Database& db = *db_;
     Transaction transaction(db);
     const QVariant status =
-        db.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"), {wbInterId, serial});
+        db.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
+                  {wbInterId, serial});
     if (status.isNull()) {
         message = Prefix(wbInterId, serial) + MiddleTierTexts::ReportNotFound();
         return false;

@@ -15,7 +15,7 @@ class CallerRights;
 // naming the work bill number and serial. Rights are checked when a CallerRights is
 // given (the service always gives one; the demo seed writes as the system).
 class ReportWriter {
-public:
+  public:
     explicit ReportWriter(std::shared_ptr<Database> db) : db_(std::move(db)) {}
 
     bool Save(const ReportRecords& records, CallerRights* rights, QString& message);
@@ -23,7 +23,7 @@ public:
     bool UnAudit(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message);
     bool Delete(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message);
 
-private:
+  private:
     bool PostingChange(qint32 wbInterId, qint32 serial, int sign, qint32 checkerId, QString& message);
     QString Prefix(qint32 wbInterId, qint64 serial);
     std::shared_ptr<Database> db_;

@@ -77,15 +77,16 @@ const std::vector<std::pair<const char*, const char*>>& Fields() {
     return fields;
 }
 
-QString Tab() { return QStringLiteral("\t"); }
+QString Tab() {
+    return QStringLiteral("\t");
+}
 
 }  // namespace
 
 const QStringList& WorkBillQuery::FieldNames() {
     static const QStringList names = [] {
         QStringList n;
-        for (const auto& f : Fields())
-            n << QLatin1String(f.first);
+        for (const auto& f : Fields()) n << QLatin1String(f.first);
         return n;
     }();
     return names;
@@ -109,8 +110,9 @@ QString WorkBillQuery::ReportableClause() {
     // The unary plus keeps SQLite from driving the query through the status index
     // (nearly every work bill is open); the number index then serves both a range
     // condition and the order.
-    return QStringLiteral(" WHERE +wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 AND mo.FCancellation = 0"
-                          " AND mo.FStatus IN (1, 2)");
+    return QStringLiteral(
+        " WHERE +wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 AND mo.FCancellation = 0"
+        " AND mo.FStatus IN (1, 2)");
 }
 
 QString WorkBillQuery::InconsistentClause() {
@@ -125,13 +127,17 @@ QString WorkBillQuery::InconsistentClause() {
     // An aggregate without GROUP BY always yields one row, also for a work bill without
     // audited reports, whose totals must then be 0.
     return QStringLiteral(" AND ((SELECT CASE WHEN ") + differs.join(QStringLiteral(" OR ")) +
-           QStringLiteral(" THEN 1 ELSE 0 END FROM SHProcRpt r WHERE r.FWBInterID = wbe.FWBInterID AND r.Fstatus <> 0) = 1"
+           QStringLiteral(
+               " THEN 1 ELSE 0 END FROM SHProcRpt r WHERE r.FWBInterID = wbe.FWBInterID AND r.Fstatus <> 0) "
+               "= 1"
                " OR wbe.FAuxQtyRecive > COALESCE((SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p"
-               " WHERE p.FInterID = wbe.FInterID AND p.FEntryID < wbe.FEntryID ORDER BY p.FEntryID DESC LIMIT 1),"
+               " WHERE p.FInterID = wbe.FInterID AND p.FEntryID < wbe.FEntryID ORDER BY p.FEntryID DESC "
+               "LIMIT 1),"
                " wbe.FAuxQtyPlan) + 0.000001"
                " OR wbe.FauxQtyHandOver > wbe.FauxQtyPass + wbe.FauxQtybackpass + 0.000001"
                " OR COALESCE((SELECT n.FAuxQtyRecive FROM SHWorkBillEntry n WHERE n.FInterID = wbe.FInterID"
-               " AND n.FEntryID > wbe.FEntryID ORDER BY n.FEntryID LIMIT 1), 0) > wbe.FauxQtyHandOver + 0.000001)");
+               " AND n.FEntryID > wbe.FEntryID ORDER BY n.FEntryID LIMIT 1), 0) > wbe.FauxQtyHandOver + "
+               "0.000001)");
 }
 
 RecordsetPtr WorkBillQuery::Records(bool check, const QString& condition, const QString& restriction,
@@ -139,8 +145,8 @@ RecordsetPtr WorkBillQuery::Records(bool check, const QString& condition, const 
     QStringList select;
     for (const auto& f : Fields())
         select << QStringLiteral("%1 AS %2").arg(QLatin1String(f.second), QLatin1String(f.first));
-    QString sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + FromClause() + ReportableClause() +
-                  restriction + condition;
+    QString sql = QStringLiteral("SELECT ") + select.join(QStringLiteral(", ")) + FromClause() +
+                  ReportableClause() + restriction + condition;
     if (check) {
         // The check runs over the filtered work bills only: the filtered statement is
         // a derived table (its LIMIT/OFFSET keeps the databases from pushing the check
@@ -161,8 +167,9 @@ RecordsetPtr WorkBillQuery::Tree(bool wcArrangement, bool check, const QString& 
     const QString node = wcArrangement ? QStringLiteral("wc.FInterID, wc.FShortNumber, wc.FName, ''")
                                        : QStringLiteral("mo.FInterID, mo.FBillNo, itm.FName, itm.FModel");
     const QString order = QStringLiteral(" ORDER BY 1, 4");
-    const QString sql = QStringLiteral("SELECT DISTINCT Dept.FShortNumber, Dept.FName, ") + node + FromClause() +
-                        ReportableClause() + condition + (check ? InconsistentClause() : QString()) + order;
+    const QString sql = QStringLiteral("SELECT DISTINCT Dept.FShortNumber, Dept.FName, ") + node +
+                        FromClause() + ReportableClause() + condition +
+                        (check ? InconsistentClause() : QString()) + order;
     RecordsetPtr rs = db_.Query(sql);
     QVector<QVariantList> rows;
     QString lastDept;
@@ -177,13 +184,13 @@ RecordsetPtr WorkBillQuery::Tree(bool wcArrangement, bool check, const QString& 
             first = false;
         }
         const QString id = QString::number(Basic::Long(r.at(2)));
-        const QString key = wcArrangement ? QStringLiteral("WC") + Tab() + id : dept + QStringLiteral("MO") + Tab() + id;
+        const QString key =
+            wcArrangement ? QStringLiteral("WC") + Tab() + id : dept + QStringLiteral("MO") + Tab() + id;
         if (keys.contains(key))
             continue;
         keys.insert(key);
         if (wcArrangement)
-            rows.append({key, deptKey,
-                         Basic::Text(r.at(3)) + QLatin1Char(' ') + Basic::Text(r.at(4))});
+            rows.append({key, deptKey, Basic::Text(r.at(3)) + QLatin1Char(' ') + Basic::Text(r.at(4))});
         else
             rows.append({key, deptKey,
                          MiddleTierTexts::TreeTaskCaption(Basic::Text(r.at(3)), Basic::Text(r.at(4)),

@@ -13,7 +13,7 @@ namespace sp::platform {
 // wbe, team, emp and SMR (the process); everything a work bill may lack is a LEFT
 // JOIN so that such a work bill is still listed.
 class WorkBillQuery {
-public:
+  public:
     explicit WorkBillQuery(Database& db) : db_(db) {}
 
     // The work bill record, fields named as the database spells them, ordered by work
@@ -33,7 +33,7 @@ public:
     static QString InconsistentClause();
     static QString FromClause();
 
-private:
+  private:
     Database& db_;
 };
 

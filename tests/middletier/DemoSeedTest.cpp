@@ -30,7 +30,9 @@ TEST_P(DemoSeedTest, DemoPlantGainsConsistentReports) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, DemoSeedTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const ::testing::TestParamInfo<Backend>& info) { return BackendName(info.param); });
+                         [](const ::testing::TestParamInfo<Backend>& info) {
+                             return BackendName(info.param);
+                         });
 
 }  // namespace
 }  // namespace sp::testing

@@ -13,7 +13,7 @@ bool ClientHandOverFails(double quantity, double handOverMinimum, int mode) {
 }
 
 class LimitsTest : public MiddleTierTest {
-protected:
+  protected:
     // Task 1001: WB-11 is operation 101, WB-12 operation 102.
     bool ClientRefuses(qint32 wb, double receive, double handOver, int mode) {
         const qint32 oper = wb == WB11 ? 101 : wb == WB12 ? 102 : 103;
@@ -94,7 +94,8 @@ TEST_P(LimitsTest, CorrectionsWithNegativeQuantities) {
 
 TEST_P(LimitsTest, LimitsOfTheFirstAndLastOperation) {
     platform::MShopProc q = query();
-    EXPECT_EQ(q.GetControlReceiveQty(Props(Clerk), 1001, 101), 100) << "the first operation receives the plan";
+    EXPECT_EQ(q.GetControlReceiveQty(Props(Clerk), 1001, 101), 100)
+        << "the first operation receives the plan";
     EXPECT_EQ(q.GetControlHandOverQty(Props(Clerk), 1001, 103), 0) << "the last hands over to nobody";
     EXPECT_EQ(q.GetControlReceiveQty(Props(Clerk), 1001, 102), 0);
     EXPECT_THROW(q.GetControlReceiveQty(Props(Clerk), 1001, 999), ComError);

@@ -12,44 +12,50 @@ void MiddleTierTest::SetUp() {
         GTEST_SKIP();
     platform::Database& d = db();
     const QStringList script = {
-        QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (1, '王会计'), (2, 'viewer'), (3, 'auditor')"),
-        QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (1, 1024, 30, %1), "
-                       "(3, 1024, 30, 1), (2, 1024, 31, %1)")
+        QStringLiteral(
+            "INSERT INTO t_User (FUserID, FName) VALUES (1, '王会计'), (2, 'viewer'), (3, 'auditor')"),
+        QStringLiteral(
+            "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (1, 1024, 30, %1), "
+            "(3, 1024, 30, 1), (2, 1024, 31, %1)")
             .arg(0x20000 | 0x400000 | 0x1 | 0x10000),
         QStringLiteral("INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName) VALUES "
                        "(1, '01.D01', 'D01', '一车间'), (2, '01.D02', 'D02', '二车间')"),
         QStringLiteral("INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDeptID) VALUES "
                        "(1, '01.WC01', 'WC01', '车床组', 1), (2, '01.WC02', 'WC02', '装配组', 2)"),
-        QStringLiteral("INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (101, 61, 'P01', '车削'), "
-                       "(102, 61, 'P02', '铣削'), (103, 61, 'P03', '装配'), (201, 62, 'T01', '甲班'), "
-                       "(301, 282, 'H', '小时'), (401, 281, '0', '机床')"),
+        QStringLiteral(
+            "INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (101, 61, 'P01', '车削'), "
+            "(102, 61, 'P02', '铣削'), (103, 61, 'P03', '装配'), (201, 62, 'T01', '甲班'), "
+            "(301, 282, 'H', '小时'), (401, 281, '0', '机床')"),
         QStringLiteral("INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup) VALUES "
                        "(501, '01.E001', 'E001', '张三', 201)"),
         QStringLiteral("INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES "
                        "(601, 'M001', '车床一号', 401, 1)"),
         QStringLiteral("INSERT INTO t_ICItem (FItemID, FNumber, FName, FModel, FQtyDecimal) VALUES "
                        "(701, 'I001', '传动轴', 'φ20', 3)"),
-        QStringLiteral("INSERT INTO t_QualityScheme (FInterID, FNumber, FName) VALUES (801, 'Q1', '首检方案')"),
+        QStringLiteral(
+            "INSERT INTO t_QualityScheme (FInterID, FNumber, FName) VALUES (801, 'Q1', '首检方案')"),
         QStringLiteral("INSERT INTO t_Supplier (FItemID, FNumber, FName) VALUES (901, 'S1', '外协厂')"),
-        QStringLiteral("INSERT INTO ICMO (FInterID, FBillNo, FStatus, FCancellation, FItemID, FWorkShop, FQty) VALUES "
-                       "(1001, 'MO-1', 1, 0, 701, 1, 100), (1002, 'MO-2', 3, 0, 701, 1, 10), "
-                       "(1003, 'MO-3', 1, 1, 701, 1, 10), (1004, 'MO-4', 2, 0, 701, 1, 10)"),
+        QStringLiteral(
+            "INSERT INTO ICMO (FInterID, FBillNo, FStatus, FCancellation, FItemID, FWorkShop, FQty) VALUES "
+            "(1001, 'MO-1', 1, 0, 701, 1, 100), (1002, 'MO-2', 3, 0, 701, 1, 10), "
+            "(1003, 'MO-3', 1, 1, 701, 1, 10), (1004, 'MO-4', 2, 0, 701, 1, 10)"),
         QStringLiteral(
             "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, "
             "FWorkCenterID, FOperID, FStatus, FSuspend, FteamID, FworkerID, FdeviceID, FTimeUnitID, Ffee, "
             "FAuxQtyPlan, FQualityShcemeID, FsupplyID, FPlanStartDate) VALUES "
-            "(11, 1001, 10, 'WB-11', 701, 1, 1, 101, 1, 0, 201, 501, 601, 301, 1.5, 100, 801, 901, '2026-01-05'), "
+            "(11, 1001, 10, 'WB-11', 701, 1, 1, 101, 1, 0, 201, 501, 601, 301, 1.5, 100, 801, 901, "
+            "'2026-01-05'), "
             "(12, 1001, 20, 'WB-12', 701, 2, 2, 102, 2, 0, 0, 0, 0, 301, 2, 100, 0, 0, NULL), "
             "(13, 1001, 30, 'WB-13', 701, 2, 2, 103, 1, 0, 0, 0, 0, 0, 0, 100, 0, 0, NULL), "
             "(21, 1002, 10, 'WB-21', 701, 1, 1, 101, 1, 0, 0, 0, 0, 0, 0, 10, 0, 0, NULL), "
             "(31, 1003, 10, 'WB-31', 701, 1, 1, 101, 1, 0, 0, 0, 0, 0, 0, 10, 0, 0, NULL), "
             "(41, 1004, 10, 'WB-41', 701, 1, 1, 101, 1, 1, 0, 0, 0, 0, 0, 10, 0, 0, NULL)"),
     };
-    for (const QString& sql : script)
-        d.Exec(sql);
+    for (const QString& sql : script) d.Exec(sql);
 }
 
-DictionaryPtr MiddleTierTest::Record(qint32 wb, const QVariant& serial, const Quantities& q, const QString& memo) {
+DictionaryPtr MiddleTierTest::Record(qint32 wb, const QVariant& serial, const Quantities& q,
+                                     const QString& memo) {
     auto r = NewDictionary();
     r->Set(QStringLiteral("FWBinterID"), wb);
     r->Set(QStringLiteral("Fserial"), serial);
@@ -104,7 +110,8 @@ bool MiddleTierTest::Delete(qint32 wb, qint32 serial, qint32 user) {
 
 double MiddleTierTest::Posted(qint32 wb, const char* column) {
     return Basic::Dbl(db().Scalar(
-        QStringLiteral("SELECT %1 FROM SHWorkBillEntry WHERE FWBInterID = ?").arg(QLatin1String(column)), {wb}));
+        QStringLiteral("SELECT %1 FROM SHWorkBillEntry WHERE FWBInterID = ?").arg(QLatin1String(column)),
+        {wb}));
 }
 
 double MiddleTierTest::AuditedSum(qint32 wb, const char* column) {

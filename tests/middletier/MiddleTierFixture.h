@@ -18,7 +18,7 @@ namespace sp::testing {
 //   WB-21 on a closed task, WB-31 on a cancelled task, WB-41 suspended.
 // Users: 1 clerk (every right), 2 viewer (none), 3 auditor (audit only).
 class MiddleTierTest : public ::testing::TestWithParam<Backend> {
-protected:
+  protected:
     static constexpr qint32 WB11 = 11, WB12 = 12, WB13 = 13, WB21 = 21, WB31 = 31, WB41 = 41;
     static constexpr qint32 Clerk = 1, Viewer = 2, Auditor = 3;
 
@@ -33,7 +33,8 @@ protected:
         double pass = 0;
         double handOver = 0;
     };
-    static DictionaryPtr Record(qint32 wb, const QVariant& serial, const Quantities& q, const QString& memo = {});
+    static DictionaryPtr Record(qint32 wb, const QVariant& serial, const Quantities& q,
+                                const QString& memo = {});
 
     // Through the service as the clerk (or another user); message kept in lastMessage.
     bool Save(qint32 wb, qint32 serial, const Quantities& q, qint32 user = Clerk);
@@ -54,9 +55,11 @@ protected:
     QString lastMessage;
 };
 
-inline std::string MiddleTierParamName(const ::testing::TestParamInfo<Backend>& info) { return BackendName(info.param); }
+inline std::string MiddleTierParamName(const ::testing::TestParamInfo<Backend>& info) {
+    return BackendName(info.param);
+}
 
-#define SP_MIDDLETIER_BACKENDS(Suite)                                                                     \
+#define SP_MIDDLETIER_BACKENDS(Suite)                                                                  \
     INSTANTIATE_TEST_SUITE_P(Backends, Suite, ::testing::Values(Backend::SQLite, Backend::PostgreSQL), \
                              ::sp::testing::MiddleTierParamName)
 

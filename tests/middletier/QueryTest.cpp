@@ -7,7 +7,7 @@ namespace sp::testing {
 namespace {
 
 class QueryTest : public MiddleTierTest {
-protected:
+  protected:
     QStringList Numbers(const RecordsetPtr& rs) {
         QStringList numbers;
         for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
@@ -27,7 +27,8 @@ TEST_P(QueryTest, ReportableWorkBillsUnderTheClientsCondition) {
         {"", {QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
         {" AND Dept.FShortNumber >='D02'", {QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
         {" AND wc.FShortNumber <='WC01'", {QStringLiteral("WB-11")}},
-        {" AND mo.FBillNo >='MO-1' AND mo.FBillNo <='MO-1'", {QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
+        {" AND mo.FBillNo >='MO-1' AND mo.FBillNo <='MO-1'",
+         {QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
         {" AND wbe.FWorkBillNo >='WB-12'", {QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
         {" AND team.FID >='T01'", {QStringLiteral("WB-11")}},
         {" AND emp.FShortNumber <='E001'", {QStringLiteral("WB-11")}},
@@ -35,13 +36,14 @@ TEST_P(QueryTest, ReportableWorkBillsUnderTheClientsCondition) {
         {" AND wbe.FWorkBillNo >='it''s'", {}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Numbers(q.GetWorkBillByFilter(p, false, QString::fromUtf8(c.condition))), c.expected) << c.condition;
+        EXPECT_EQ(Numbers(q.GetWorkBillByFilter(p, false, QString::fromUtf8(c.condition))), c.expected)
+            << c.condition;
 
     RecordsetPtr rs = q.GetWorkBillByFilter(p, false, QStringLiteral(" AND wbe.FWorkBillNo <='WB-11'"));
-    const QStringList spelled = {QStringLiteral("FWBinterID"),  QStringLiteral("FitemName"),
-                                 QStringLiteral("FitemModel"),  QStringLiteral("FWorkCenterNO"),
-                                 QStringLiteral("FOperNO"),     QStringLiteral("FschemeName"),
-                                 QStringLiteral("FsupplyName"), QStringLiteral("FAuxQtyRecive"),
+    const QStringList spelled = {QStringLiteral("FWBinterID"),       QStringLiteral("FitemName"),
+                                 QStringLiteral("FitemModel"),       QStringLiteral("FWorkCenterNO"),
+                                 QStringLiteral("FOperNO"),          QStringLiteral("FschemeName"),
+                                 QStringLiteral("FsupplyName"),      QStringLiteral("FAuxQtyRecive"),
                                  QStringLiteral("FQualityShcemeID"), QStringLiteral("fwaittooltime")};
     for (const QString& name : spelled)
         EXPECT_TRUE(rs->FieldNames().contains(name)) << name.toStdString() << " spelled as the database does";
@@ -54,8 +56,10 @@ TEST_P(QueryTest, ReportableWorkBillsUnderTheClientsCondition) {
     EXPECT_EQ(Basic::Dbl(rs->Field(QStringLiteral("FAuxQtyPlan"))), 100);
 
     // One tree node.
-    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, true, false, 2, QString())), (QStringList{QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
-    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, false, false, 1001, QStringLiteral("D01"))), QStringList{QStringLiteral("WB-11")});
+    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, true, false, 2, QString())),
+              (QStringList{QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
+    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, false, false, 1001, QStringLiteral("D01"))),
+              QStringList{QStringLiteral("WB-11")});
 }
 
 TEST_P(QueryTest, WorkBillIdentityAndInfo) {
@@ -86,10 +90,9 @@ TEST_P(QueryTest, WorkBillIdentityAndInfo) {
 
     RecordsetPtr tree = q.GetWorkBillTree(p, false, false, QString());
     QStringList keys;
-    for (; !tree->Eof(); tree->MoveNext())
-        keys << tree->Field(QStringLiteral("NodeKey")).toString();
-    EXPECT_EQ(keys, (QStringList{QStringLiteral("DEPT\tD01"), QStringLiteral("D01MO\t1001"), QStringLiteral("DEPT\tD02"),
-                                 QStringLiteral("D02MO\t1001")}));
+    for (; !tree->Eof(); tree->MoveNext()) keys << tree->Field(QStringLiteral("NodeKey")).toString();
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("DEPT\tD01"), QStringLiteral("D01MO\t1001"),
+                                 QStringLiteral("DEPT\tD02"), QStringLiteral("D02MO\t1001")}));
     tree = q.GetWorkBillTree(p, true, false, QStringLiteral(" AND Dept.FShortNumber >='D02'"));
     ASSERT_EQ(tree->RecordCount(), 2);
     tree->MoveNext();
@@ -104,19 +107,23 @@ TEST_P(QueryTest, HistoryTextFollowsAnUnusualSelectList) {
     records.Add(Record(WB11, QStringLiteral("2"), {3, 3, 3, 0}, QStringLiteral("a\tb")));
     ASSERT_TRUE(SaveAll(records));
     const QString select = QStringLiteral(
-        "PR.Fmemo,PR.Fserial,0 As LJHBSL,SMT.Fname,PR.FcheckDate,WBE.FWorkBillNO,PR.FAuxQtyReceive,PR.Fstatus,"
+        "PR.Fmemo,PR.Fserial,0 As "
+        "LJHBSL,SMT.Fname,PR.FcheckDate,WBE.FWorkBillNO,PR.FAuxQtyReceive,PR.Fstatus,"
         "WBE.FauxQtyRecive,PR.FcheckerID");
     const QString text = query().GetWorkProcRptHis(Props(Clerk), QStringLiteral("'WB-11'"), select);
     const QStringList records2 = text.split(QLatin1Char('\r'));
     ASSERT_EQ(records2.size(), 2) << text.toStdString();
     const QString today = Basic::DateText(Basic::ToDate(db().Scalar(
         QStringLiteral("SELECT FcheckDate FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 1"))));
-    EXPECT_EQ(records2[0], QStringLiteral("\t1\t0\t小时\t") + today + QStringLiteral("\tWB-11\t12.5\t1\t12.5\t1"));
-    EXPECT_EQ(records2[1], QStringLiteral("a b\t2\t0\t小时\t\tWB-11\t3\t0\t12.5\t0")) << "NULL date empty, tab kept out";
+    EXPECT_EQ(records2[0],
+              QStringLiteral("\t1\t0\t小时\t") + today + QStringLiteral("\tWB-11\t12.5\t1\t12.5\t1"));
+    EXPECT_EQ(records2[1], QStringLiteral("a b\t2\t0\t小时\t\tWB-11\t3\t0\t12.5\t0"))
+        << "NULL date empty, tab kept out";
 
     // The record filter follows the quoted number, as the workbench builds it.
     const QString filtered = query().GetWorkProcRptHis(
-        Props(Clerk), QStringLiteral("'WB-11' And ( PR.FSerial =  2OR  PR.FMemo Like '%zz''%')"), QStringLiteral("PR.Fserial"));
+        Props(Clerk), QStringLiteral("'WB-11' And ( PR.FSerial =  2OR  PR.FMemo Like '%zz''%')"),
+        QStringLiteral("PR.Fserial"));
     EXPECT_EQ(filtered, QStringLiteral("2"));
     EXPECT_EQ(query().GetWorkProcRptHis(Props(Clerk), QStringLiteral("'WB-12'"), select), QString());
 }
@@ -129,8 +136,9 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     EXPECT_EQ(f[0], QStringLiteral("1"));
     EXPECT_EQ(f[1], QStringLiteral("2026-01-05")) << "a first report starts at the planned start";
     EXPECT_EQ(f[3], QStringLiteral("小时"));
-    EXPECT_EQ(f.mid(7, 6), (QStringList{QStringLiteral("201"), QStringLiteral("501"), QStringLiteral("601"),
-                                        QStringLiteral("1.5"), QStringLiteral("1001"), QStringLiteral("101")}));
+    EXPECT_EQ(f.mid(7, 6),
+              (QStringList{QStringLiteral("201"), QStringLiteral("501"), QStringLiteral("601"),
+                           QStringLiteral("1.5"), QStringLiteral("1001"), QStringLiteral("101")}));
     EXPECT_EQ(f[13], QStringLiteral("100"));
 
     ASSERT_TRUE(Save(WB11, 1, {70, 70, 70, 50}));
@@ -148,14 +156,18 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
         const char* serial;
         double reported, received, handedOver;
     };
-    for (const Cumulative& c : {Cumulative{"0", 0, 0, 0}, Cumulative{"1", 70, 70, 50}, Cumulative{"2", 88, 90, 60},
-                                Cumulative{"9", 88, 90, 60}}) {
-        EXPECT_EQ(q.GetWorkProcRptQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)), c.reported) << c.serial;
-        EXPECT_EQ(q.GetWorkProcReceiveQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)), c.received);
-        EXPECT_EQ(q.GetWorkProcHandOverQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)), c.handedOver);
+    for (const Cumulative& c : {Cumulative{"0", 0, 0, 0}, Cumulative{"1", 70, 70, 50},
+                                Cumulative{"2", 88, 90, 60}, Cumulative{"9", 88, 90, 60}}) {
+        EXPECT_EQ(q.GetWorkProcRptQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)), c.reported)
+            << c.serial;
+        EXPECT_EQ(q.GetWorkProcReceiveQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)),
+                  c.received);
+        EXPECT_EQ(q.GetWorkProcHandOverQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)),
+                  c.handedOver);
     }
     ASSERT_TRUE(Delete(WB11, 2));
-    EXPECT_EQ(q.GetWorkProcReceiveQty(p, QStringLiteral("WB-11"), QStringLiteral("2")), 70) << "a write is seen at once";
+    EXPECT_EQ(q.GetWorkProcReceiveQty(p, QStringLiteral("WB-11"), QStringLiteral("2")), 70)
+        << "a write is seen at once";
 }
 
 TEST_P(QueryTest, ReferenceLookupsByIdOrNumber) {
@@ -206,15 +218,18 @@ TEST_P(QueryTest, ConsistencyCheckFindsEachKindOfFault) {
         QStringList expected;
     };
     const std::vector<Fault> faults = {
-        {"posted differs from audited reports", "UPDATE SHWorkBillEntry SET FauxQtyLost = 2 WHERE FWBInterID = 13",
-         "UPDATE SHWorkBillEntry SET FauxQtyLost = 0 WHERE FWBInterID = 13", {QStringLiteral("WB-13")}},
+        {"posted differs from audited reports",
+         "UPDATE SHWorkBillEntry SET FauxQtyLost = 2 WHERE FWBInterID = 13",
+         "UPDATE SHWorkBillEntry SET FauxQtyLost = 0 WHERE FWBInterID = 13",
+         {QStringLiteral("WB-13")}},
         {"report changed behind the posting",
          "UPDATE SHProcRpt SET FAuxQtyHandOver = 50 WHERE FWBInterID = 11",
          "UPDATE SHProcRpt SET FAuxQtyHandOver = 60 WHERE FWBInterID = 11",
          {QStringLiteral("WB-11")}},
         {"handed over more than passed",
          "UPDATE SHWorkBillEntry SET FauxQtyPass = 50 WHERE FWBInterID = 12",
-         "UPDATE SHWorkBillEntry SET FauxQtyPass = 60 WHERE FWBInterID = 12", {QStringLiteral("WB-12")}},
+         "UPDATE SHWorkBillEntry SET FauxQtyPass = 60 WHERE FWBInterID = 12",
+         {QStringLiteral("WB-12")}},
     };
     for (const Fault& f : faults) {
         db().Exec(QString::fromLatin1(f.spoil));
@@ -225,8 +240,9 @@ TEST_P(QueryTest, ConsistencyCheckFindsEachKindOfFault) {
     // check alone still finds WB-12 over-received.
     db().Exec(QStringLiteral("UPDATE SHProcRpt SET FAuxQtyHandOver = 50 WHERE FWBInterID = 11"));
     db().Exec(QStringLiteral("UPDATE SHWorkBillEntry SET FauxQtyHandOver = 50 WHERE FWBInterID = 11"));
-    EXPECT_EQ(Numbers(q.GetWorkBillByFilter(Props(Clerk), true, QStringLiteral(" AND wbe.FWorkBillNo >='WB-12'"))),
-              QStringList{QStringLiteral("WB-12")});
+    EXPECT_EQ(
+        Numbers(q.GetWorkBillByFilter(Props(Clerk), true, QStringLiteral(" AND wbe.FWorkBillNo >='WB-12'"))),
+        QStringList{QStringLiteral("WB-12")});
 }
 
 SP_MIDDLETIER_BACKENDS(QueryTest);

@@ -12,7 +12,7 @@ namespace sp::testing {
 namespace {
 
 class ReportWriterTest : public MiddleTierTest {
-protected:
+  protected:
     // Every posted total equals the sum of the audited reports, on every work bill.
     void ExpectPostedMatchesAudited(const char* when) {
         for (qint32 wb : {WB11, WB12, WB13})
@@ -33,8 +33,9 @@ TEST_P(ReportWriterTest, SaveAuditUnauditDeleteRoundTrip) {
     EXPECT_EQ(Posted(WB11, "FauxQtyPass"), 78);
     EXPECT_EQ(Posted(WB11, "FauxQtyHandOver"), 70);
     EXPECT_EQ(Posted(WB11, "FtotalFee"), 120);
-    RecordsetPtr stamped = db().Query(QStringLiteral("SELECT Fstatus, FcheckerID, FcheckDate FROM SHProcRpt "
-                                                     "WHERE FWBInterID = 11 AND Fserial = 1"));
+    RecordsetPtr stamped =
+        db().Query(QStringLiteral("SELECT Fstatus, FcheckerID, FcheckDate FROM SHProcRpt "
+                                  "WHERE FWBInterID = 11 AND Fserial = 1"));
     EXPECT_EQ(Basic::Long(stamped->Field(0)), 1);
     EXPECT_EQ(Basic::Long(stamped->Field(1)), Clerk);
     EXPECT_TRUE(Basic::ToDate(stamped->Field(2)).isValid());
@@ -53,8 +54,9 @@ TEST_P(ReportWriterTest, SaveAuditUnauditDeleteRoundTrip) {
 
     ASSERT_TRUE(Save(WB11, 2, {25, 25, 25, 5})) << "a draft is edited in place";
     EXPECT_EQ(AuditedSum(WB11, "FAuxQtyReceive"), 0);
-    EXPECT_EQ(Basic::Dbl(db().Scalar(QStringLiteral("SELECT FAuxQtyReceive FROM SHProcRpt WHERE FWBInterID = 11 AND "
-                                                    "Fserial = 2"))),
+    EXPECT_EQ(Basic::Dbl(
+                  db().Scalar(QStringLiteral("SELECT FAuxQtyReceive FROM SHProcRpt WHERE FWBInterID = 11 AND "
+                                             "Fserial = 2"))),
               25);
     ASSERT_TRUE(Delete(WB11, 2)) << lastMessage.toStdString();
     EXPECT_EQ(ReportCount(WB11), 1);
@@ -70,18 +72,26 @@ struct Invalid {
 
 TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
     const std::vector<Invalid> cases = {
-        {"serial not a number", [](Dictionary& d) { d.Set(QStringLiteral("Fserial"), QStringLiteral("3a")); }, "3a"},
-        {"serial zero", [](Dictionary& d) { d.Set(QStringLiteral("Fserial"), QStringLiteral("0")); }, "汇报序号"},
+        {"serial not a number", [](Dictionary& d) { d.Set(QStringLiteral("Fserial"), QStringLiteral("3a")); },
+         "3a"},
+        {"serial zero", [](Dictionary& d) { d.Set(QStringLiteral("Fserial"), QStringLiteral("0")); },
+         "汇报序号"},
         {"unknown work bill", [](Dictionary& d) { d.Set(QStringLiteral("FWBinterID"), 999); }, "999"},
         {"negative passed", [](Dictionary& d) { d.Set(QStringLiteral("FAuxQtyPass"), -1.0); }, "合格数"},
         {"negative hours", [](Dictionary& d) { d.Set(QStringLiteral("FwaitTooltime"), -0.5); }, "待工具工时"},
         {"absurd quantity", [](Dictionary& d) { d.Set(QStringLiteral("FAuxQtyfinish"), 2e12); }, "1E+12"},
-        {"absurd negative receipt", [](Dictionary& d) { d.Set(QStringLiteral("FauxQtyReceive"), -2e12); }, "1E+12"},
-        {"text quantity", [](Dictionary& d) { d.Set(QStringLiteral("FAuxQtyfinish"), QStringLiteral("12x")); }, "实作数"},
-        {"date out of range", [](Dictionary& d) { d.Set(QStringLiteral("FEndWorkDate"), QDate(1899, 12, 31)); }, "实际完工日期"},
-        {"unreadable date", [](Dictionary& d) { d.Set(QStringLiteral("Fdate"), QStringLiteral("31.02.2026")); }, "制单日期"},
-        {"start after end", [](Dictionary& d) { d.Set(QStringLiteral("FstartWorkDate"), QDate(2026, 3, 1)); }, "开工"},
-        {"serial twice in one save", [](Dictionary& d) { d.Set(QStringLiteral("Fserial"), QStringLiteral("1")); }, "多次"},
+        {"absurd negative receipt", [](Dictionary& d) { d.Set(QStringLiteral("FauxQtyReceive"), -2e12); },
+         "1E+12"},
+        {"text quantity",
+         [](Dictionary& d) { d.Set(QStringLiteral("FAuxQtyfinish"), QStringLiteral("12x")); }, "实作数"},
+        {"date out of range",
+         [](Dictionary& d) { d.Set(QStringLiteral("FEndWorkDate"), QDate(1899, 12, 31)); }, "实际完工日期"},
+        {"unreadable date",
+         [](Dictionary& d) { d.Set(QStringLiteral("Fdate"), QStringLiteral("31.02.2026")); }, "制单日期"},
+        {"start after end", [](Dictionary& d) { d.Set(QStringLiteral("FstartWorkDate"), QDate(2026, 3, 1)); },
+         "开工"},
+        {"serial twice in one save",
+         [](Dictionary& d) { d.Set(QStringLiteral("Fserial"), QStringLiteral("1")); }, "多次"},
         {"closed task", [](Dictionary& d) { d.Set(QStringLiteral("FWBinterID"), WB21); }, "WB-21"},
         {"suspended work bill", [](Dictionary& d) { d.Set(QStringLiteral("FWBinterID"), WB41); }, "WB-41"},
     };
@@ -93,7 +103,8 @@ TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
         c.spoil(*third);
         records.Add(third);
         EXPECT_FALSE(SaveAll(records)) << c.name;
-        EXPECT_TRUE(lastMessage.contains(QString::fromUtf8(c.expected))) << c.name << ": " << lastMessage.toStdString();
+        EXPECT_TRUE(lastMessage.contains(QString::fromUtf8(c.expected)))
+            << c.name << ": " << lastMessage.toStdString();
         EXPECT_EQ(ReportCount(WB11) + ReportCount(WB12), 0) << c.name;
     }
     // Corrections: received and handed over may be negative.
@@ -121,14 +132,14 @@ TEST_P(ReportWriterTest, SerialStoredByAnotherWorkstationMeanwhileIsRefusedNotOv
     std::atomic<bool> inserted{false};
     std::thread other([&] {
         platform::Transaction t(db());
-        db().Exec(QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyReceive, Fmemo) "
-                                 "VALUES (11, 5, 4, 'other workstation')"));
+        db().Exec(
+            QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyReceive, Fmemo) "
+                           "VALUES (11, 5, 4, 'other workstation')"));
         inserted = true;
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         t.Commit();
     });
-    while (!inserted)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!inserted) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ReportRecords records;
     records.Add(Record(WB11, QStringLiteral("4"), {1, 1, 1, 0}, QStringLiteral("ours")));
     records.Add(Record(WB11, QStringLiteral("5"), {9, 9, 9, 0}, QStringLiteral("ours")));
@@ -137,7 +148,8 @@ TEST_P(ReportWriterTest, SerialStoredByAnotherWorkstationMeanwhileIsRefusedNotOv
     EXPECT_FALSE(saved);
     EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) && lastMessage.contains(QStringLiteral("5")))
         << lastMessage.toStdString();
-    EXPECT_EQ(Basic::Text(db().Scalar(QStringLiteral("SELECT Fmemo FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 5"))),
+    EXPECT_EQ(Basic::Text(db().Scalar(
+                  QStringLiteral("SELECT Fmemo FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 5"))),
               QStringLiteral("other workstation"));
     EXPECT_EQ(ReportCount(WB11), 1) << "serial 4 of the refused save is not kept";
 
@@ -176,26 +188,26 @@ TEST_P(ReportWriterTest, RandomCommandsKeepPostingEqualToAuditedReports) {
         const qint32 wb = bills[b];
         const int serial = 1 + random.bounded(nextSerial[b]);
         switch (random.bounded(4)) {
-        case 0: {
-            const double receive = random.bounded(30) - 3;  // now and then a correction
-            const double finish = std::max(0.0, receive);
-            const double pass = std::floor(finish * 0.9);
-            const int s = random.bounded(3) == 0 ? serial : nextSerial[b];
-            if (Save(wb, s, {receive, finish, pass, std::floor(pass * random.bounded(100) / 100.0)})) {
-                ++accepted;
-                nextSerial[b] = std::max(nextSerial[b], s + 1);
+            case 0: {
+                const double receive = random.bounded(30) - 3;  // now and then a correction
+                const double finish = std::max(0.0, receive);
+                const double pass = std::floor(finish * 0.9);
+                const int s = random.bounded(3) == 0 ? serial : nextSerial[b];
+                if (Save(wb, s, {receive, finish, pass, std::floor(pass * random.bounded(100) / 100.0)})) {
+                    ++accepted;
+                    nextSerial[b] = std::max(nextSerial[b], s + 1);
+                }
+                break;
             }
-            break;
-        }
-        case 1:
-            accepted += Audit(wb, serial);
-            break;
-        case 2:
-            accepted += UnAudit(wb, serial);
-            break;
-        default:
-            accepted += Delete(wb, serial);
-            break;
+            case 1:
+                accepted += Audit(wb, serial);
+                break;
+            case 2:
+                accepted += UnAudit(wb, serial);
+                break;
+            default:
+                accepted += Delete(wb, serial);
+                break;
         }
         if (step % 5 == 4 || step == 249)
             ExpectPostedMatchesAudited("random sequence");

@@ -15,10 +15,11 @@ namespace sp::testing {
 namespace {
 
 class StoresTest : public MiddleTierTest {
-protected:
+  protected:
     int LayoutRows(const char* type, qint32 user) {
-        return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"),
-                           {QString::fromLatin1(type), user})
+        return db()
+            .Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"),
+                    {QString::fromLatin1(type), user})
             .toInt();
     }
 };
@@ -28,28 +29,36 @@ TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
     RecordsetPtr report = q.GetReportTitle(Props(Clerk), 7);
     ASSERT_EQ(report->RecordCount(), 36);
     EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("GPH"));
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
-                                         "Ffield = 'GPH'")).toInt(),
-              0) << "grid column 2 is never renumbered by the settings dialog";
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
-                                         "Ffield = 'HBXH'")).toInt(),
-              1);
+    EXPECT_EQ(
+        db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
+                                   "Ffield = 'GPH'"))
+            .toInt(),
+        0)
+        << "grid column 2 is never renumbered by the settings dialog";
+    EXPECT_EQ(
+        db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
+                                   "Ffield = 'HBXH'"))
+            .toInt(),
+        1);
     QSet<QString> codes;
     for (; !report->Eof(); report->MoveNext())
         codes.insert(report->Field(QStringLiteral("Ffield")).toString());
     EXPECT_EQ(codes.size(), 36);
 
     RecordsetPtr list = q.GetWorkBillTitle(Props(Clerk), 7);
-    for (int i = 0; i < 4; ++i)
-        list->MoveNext();
-    EXPECT_EQ(list->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("FWorkBillNO")) << "fifth column";
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7 AND "
-                                         "Ffield = 'FWorkBillNO'")).toInt(),
-              5);
+    for (int i = 0; i < 4; ++i) list->MoveNext();
+    EXPECT_EQ(list->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("FWorkBillNO"))
+        << "fifth column";
+    EXPECT_EQ(
+        db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7 AND "
+                                   "Ffield = 'FWorkBillNO'"))
+            .toInt(),
+        5);
 
     // The user's own order wins; equal positions keep the default's order.
     db().Exec(QStringLiteral("UPDATE SHRptDef SET Forder = 1 WHERE Ftype = 'ProcRpt' AND FuserID = 7"));
-    db().Exec(QStringLiteral("UPDATE SHRptDef SET Forder = 0 WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND Ffield = 'MEMO'"));
+    db().Exec(QStringLiteral(
+        "UPDATE SHRptDef SET Forder = 0 WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND Ffield = 'MEMO'"));
     report = q.GetReportTitle(Props(Clerk), 7);
     EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("MEMO"));
     report->MoveNext();
@@ -74,8 +83,7 @@ TEST_P(StoresTest, TwoWorkstationsAskingAtOnceStoreOneDefault) {
                     ++failures;
                 }
             });
-        for (auto& t : stations)
-            t.join();
+        for (auto& t : stations) t.join();
         EXPECT_EQ(failures, 0);
         EXPECT_EQ(LayoutRows("ProcRpt", user), 36);
     }
@@ -87,8 +95,8 @@ TEST_P(StoresTest, PlansRoundTripWithQuotesInNames) {
     const QString name = QStringLiteral("O'Brien 的方案");
     auto save = [&](const QString& plan, const QString& value) {
         Collection<DictionaryPtr> entries;
-        for (const char* key : {"BDept", "EDept", "BWC", "EWC", "BICMO", "EICMO", "BWB", "EWB", "BTeam", "ETeam",
-                                "BWorker", "EWorker", "BItem", "EItem"}) {
+        for (const char* key : {"BDept", "EDept", "BWC", "EWC", "BICMO", "EICMO", "BWB", "EWB", "BTeam",
+                                "ETeam", "BWorker", "EWorker", "BItem", "EItem"}) {
             auto e = NewDictionary();
             e->Set(QStringLiteral("RptID"), 600);
             e->Set(QStringLiteral("Plan"), plan);
@@ -125,25 +133,30 @@ TEST_P(StoresTest, SelectionListsHonourTheirAliasesAndSearch) {
 
     auto numbers = [](const RecordsetPtr& rs, const char* field) {
         QStringList out;
-        for (; !rs->Eof(); rs->MoveNext())
-            out << rs->Field(QString::fromLatin1(field)).toString();
+        for (; !rs->Eof(); rs->MoveNext()) out << rs->Field(QString::fromLatin1(field)).toString();
         return out;
     };
-    const QString pick = QStringLiteral(" (u1.FCancellation = 0 and u1.FStatus=1 And t3.Fstatus in (1,2) and t3.Fsuspend=0 ) ");
+    const QString pick = QStringLiteral(
+        " (u1.FCancellation = 0 and u1.FStatus=1 And t3.Fstatus in (1,2) and t3.Fsuspend=0 ) ");
     RecordsetPtr rs = lists.Rows(601, pick, QString(), 100);
-    EXPECT_EQ(numbers(rs, "FWorkBillNO"), (QStringList{QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
+    EXPECT_EQ(numbers(rs, "FWorkBillNO"),
+              (QStringList{QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
     rs->MoveFirst();
-    EXPECT_EQ(rs->Field(QStringLiteral("FInterID")).toInt(), WB11) << "FInterID is the work bill's FWBInterID";
+    EXPECT_EQ(rs->Field(QStringLiteral("FInterID")).toInt(), WB11)
+        << "FInterID is the work bill's FWBInterID";
     EXPECT_EQ(rs->Field(QStringLiteral("FEntryID")).toInt(), 10);
     const QString range = QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus > 0)");
-    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("wb-12"), 100)->RecordCount(), 1) << "search ignores case";
+    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("wb-12"), 100)->RecordCount(), 1)
+        << "search ignores case";
     EXPECT_EQ(lists.Rows(601, range, QStringLiteral("铣"), 100)->RecordCount(), 1) << "process name is shown";
     EXPECT_EQ(lists.Rows(601, range, QStringLiteral("x' OR '1'='1"), 100)->RecordCount(), 0);
     EXPECT_EQ(lists.Rows(601, range, QStringLiteral("%"), 100)->RecordCount(), 0) << "wildcards are literal";
     EXPECT_EQ(lists.Rows(601, range, QString(), 2)->RecordCount(), 2);
 
-    const QString tasks = QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>=0)");
-    EXPECT_EQ(numbers(lists.Rows(36, tasks, QString(), 100), "FBillNo"), (QStringList{QStringLiteral("MO-1"), QStringLiteral("MO-4")}));
+    const QString tasks = QStringLiteral(
+        "(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>=0)");
+    EXPECT_EQ(numbers(lists.Rows(36, tasks, QString(), 100), "FBillNo"),
+              (QStringList{QStringLiteral("MO-1"), QStringLiteral("MO-4")}));
     EXPECT_THROW(lists.Rows(5, QString(), QString(), 10), ComError);
 }
 
@@ -154,13 +167,16 @@ TEST_P(StoresTest, SeedsAreConsistentByConstruction) {
     EXPECT_GT(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE Fstatus = 1")).toInt(), 0);
     const int demo = db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt();
     platform::SeedDemoReports(db());
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo) << "a second run adds nothing";
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo)
+        << "a second run adds nothing";
 
     platform::SeedBench(db(), 23, 1400);
     EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo + 1400);
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT MAX(c) FROM (SELECT COUNT(*) AS c FROM SHProcRpt GROUP BY FWBInterID) t"))
-                  .toInt(),
-              1000);
+    EXPECT_EQ(
+        db().Scalar(QStringLiteral(
+                        "SELECT MAX(c) FROM (SELECT COUNT(*) AS c FROM SHProcRpt GROUP BY FWBInterID) t"))
+            .toInt(),
+        1000);
     EXPECT_TRUE(query().GetWorkBillByFilter(Props(Clerk), true, QString())->Eof())
         << "posted totals match audited reports and every routing is in line";
     platform::SeedBench(db(), 5, 10);  // seeding twice does not collide
