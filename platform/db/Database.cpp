@@ -63,10 +63,15 @@ struct ThreadConnection {
     bool lost = false;    // the server went away: open a new one on next use
 };
 
+// Set when this thread's connection table is gone (the thread is ending): a
+// Database that dies later, e.g. during static destruction, must not touch it.
+thread_local bool threadTableGone = false;
+
 // This thread's connections, by pool.
 struct ThreadConnections {
     std::map<QString, ThreadConnection> byPool;
     ~ThreadConnections() {
+        threadTableGone = true;
         for (const auto& [pool, connection] : byPool)
             if (PoolRegistry::Instance().Take(pool, connection.name))
                 QSqlDatabase::removeDatabase(connection.name);
@@ -74,6 +79,8 @@ struct ThreadConnections {
 };
 
 ThreadConnections& ThisThread() {
+    if (threadTableGone)
+        Fail(QStringLiteral("No database connection while the thread ends."));
     thread_local ThreadConnections connections;
     return connections;
 }
@@ -104,7 +111,8 @@ Database::~Database() {
         names = std::move(registry.pools[poolName_]);
         registry.pools.erase(poolName_);
     }
-    ThisThread().byPool.erase(poolName_);
+    if (!threadTableGone)
+        ThisThread().byPool.erase(poolName_);
     for (const QString& name : names) QSqlDatabase::removeDatabase(name);
 }
 
