@@ -1,6 +1,7 @@
 #include "platform/db/Database.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDriver>
@@ -96,6 +97,28 @@ void ExecPragma(QSqlDatabase& db, const QString& pragma) {
                  .arg(db.databaseName(), query.lastError().text()));
 }
 
+// WAL is a property of the file, set once. Switching needs the file to itself, and
+// SQLite refuses at once rather than wait when another connection is switching or
+// reading it at that moment (processes opening a new file together), so ask again
+// within the busy timeout.
+void UseWal(QSqlDatabase& db) {
+    QElapsedTimer waited;
+    waited.start();
+    QString why;
+    for (;;) {
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next() &&
+            query.value(0).toString().compare(QStringLiteral("wal"), Qt::CaseInsensitive) == 0)
+            return;
+        why = query.lastError().isValid() ? query.lastError().text()
+                                          : QStringLiteral("the file stays in another mode");
+        if (waited.elapsed() > kBusyTimeoutMs)
+            break;
+        QThread::msleep(20);
+    }
+    Fail(QStringLiteral("Cannot switch the SQLite database %1 to WAL mode: %2").arg(db.databaseName(), why));
+}
+
 }  // namespace
 
 Database::Database(DatabaseUrl url) : url_(std::move(url)), poolName_(NewPoolName()) {
@@ -161,7 +184,7 @@ void Database::OpenPhysical(QSqlDatabase& db) {
         // kept in the file, and asking touches the file, so a file that is not a
         // database fails here rather than at the first statement.
         ExecPragma(db, QStringLiteral("PRAGMA busy_timeout=%1").arg(kBusyTimeoutMs));
-        ExecPragma(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+        UseWal(db);
         ExecPragma(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
     } else {
         QSqlQuery query(db);

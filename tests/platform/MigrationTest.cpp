@@ -1,5 +1,6 @@
 #include <QSet>
 #include <QTemporaryDir>
+#include <mutex>
 #include <thread>
 
 #include "BackendTest.h"
@@ -74,17 +75,19 @@ TEST(MigrationBothTest, ProcessesOpeningAFreshFileAtOnceMigrateItOnce) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("race.db"));
     std::vector<std::thread> threads;
-    std::atomic<int> failures{0};
-    for (int i = 0; i < 4; ++i)
+    std::mutex mutex;
+    QStringList failures;
+    for (int i = 0; i < 8; ++i)
         threads.emplace_back([&] {
             try {
                 Database::Open(DatabaseUrl::Parse(path));
-            } catch (const ComError&) {
-                ++failures;
+            } catch (const ComError& e) {
+                std::lock_guard lock(mutex);
+                failures << e.Description();
             }
         });
     for (auto& thread : threads) thread.join();
-    EXPECT_EQ(failures.load(), 0);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString();
     auto db = Database::Open(DatabaseUrl::Parse(path));
     EXPECT_EQ(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(), 1);
 }
