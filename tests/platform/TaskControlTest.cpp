@@ -156,7 +156,14 @@ TEST_P(TaskControlTest, ALostLockSessionIsReportedNotTrusted) {
                                    "datname = current_database() AND pid <> pg_backend_pid()"))
             .toInt(),
         1);
-    QThread::msleep(200);
+    QElapsedTimer gone;
+    gone.start();
+    while (
+        db().Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                   "AND pid <> pg_backend_pid()"))
+                .toInt() > 0 &&
+        gone.elapsed() < 5000)
+        QThread::msleep(20);
     EXPECT_THROW(Take(*control_, QStringLiteral("WB000300")), ComError);
     // A new session: the task can be taken again, and really is held against others.
     EXPECT_GE(Take(*control_, QStringLiteral("WB000300")), 1);
