@@ -25,22 +25,26 @@ void RegisterPlatform(ComponentRegistry& registry, const PlatformSession& sessio
                        QStringLiteral("The platform needs a database and a screen."));
     const std::shared_ptr<Database> db = session.db;
     const QString computer = HostServices::ComputerName();
-    auto login = std::make_shared<LoginSession>(db, session.userId, session.userName, session.language, computer);
+    auto login =
+        std::make_shared<LoginSession>(db, session.userId, session.userName, session.language, computer);
     login->SetLoginObject(TaskControl::Create(db, session.userId));
     std::shared_ptr<const LoginSession> props = login;
 
-    registry.Register<IShareProps>(ProgId::ShareProps(), [props] { return std::make_shared<ShareProps>(props); });
+    registry.Register<IShareProps>(ProgId::ShareProps(),
+                                   [props] { return std::make_shared<ShareProps>(props); });
     registry.Register<IGLData>(ProgId::GLData(), [db, userId = session.userId, computer] {
         return std::make_shared<GLData>(db, userId, computer);
     });
-    registry.Register<ISystemProfile>(ProgId::SystemProfile(), [db] { return std::make_shared<SystemProfile>(db); });
-    registry.Register<ILangInfo>(ProgId::LangInfo(),
-                                 [language = session.language] { return std::make_shared<LangInfo>(language); });
+    registry.Register<ISystemProfile>(ProgId::SystemProfile(),
+                                      [db] { return std::make_shared<SystemProfile>(db); });
+    registry.Register<ILangInfo>(
+        ProgId::LangInfo(), [language = session.language] { return std::make_shared<LangInfo>(language); });
     registry.Register<IResLoader>(ProgId::ResLoader(), [] { return std::make_shared<ResLoader>(); });
     registry.Register<IErrorDisplay>(ProgId::ErrorDisplay(),
                                      [ui = session.ui] { return std::make_shared<ErrorDisplay>(*ui); });
     registry.Register<ISettingsFile>(ProgId::SettingsFile(), [] { return std::make_shared<SettingsFile>(); });
-    registry.Register<IAppConnection>(ProgId::AppConnection(), [db] { return std::make_shared<AppConnection>(db); });
+    registry.Register<IAppConnection>(ProgId::AppConnection(),
+                                      [db] { return std::make_shared<AppConnection>(db); });
 
     RegisterMiddleTier(registry, db);
     RegisterLookups(registry, db, *session.ui);

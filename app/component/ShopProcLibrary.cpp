@@ -19,14 +19,16 @@ namespace {
 
 void LogFailure(const QString& where, const std::exception& e) {
     if (const auto* com = dynamic_cast<const sp::ComError*>(&e))
-        sp::ErrorLog::Write(com->Source(), QStringLiteral("%1: %2").arg(com->Number()).arg(com->Description()));
+        sp::ErrorLog::Write(com->Source(),
+                            QStringLiteral("%1: %2").arg(com->Number()).arg(com->Description()));
     else
         sp::ErrorLog::Write(where, QString::fromLocal8Bit(e.what()));
 }
 
 }  // namespace
 
-extern "C" Q_DECL_EXPORT sp::IShopProcComponent* ShopProcCreate(const sp::ComponentContext* context) noexcept {
+extern "C" Q_DECL_EXPORT sp::IShopProcComponent* ShopProcCreate(
+    const sp::ComponentContext* context) noexcept {
     if (!context || !context->registry || !context->ui)
         return nullptr;
     try {

@@ -7,7 +7,7 @@ namespace sp::host {
 // Sends the application log (ErrorLog) to a file: one line per entry with the time
 // and the source. A file that cannot be written leaves the lines on stderr.
 class AppLogFile {
-public:
+  public:
     static void Install(const QString& path);
 };
 

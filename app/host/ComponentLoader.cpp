@@ -22,9 +22,12 @@ void ComponentLoader::Load() {
     createUi = reinterpret_cast<ShopProcCreateUiFunction>(library_.resolve(ShopProcCreateUiSymbol));
     if (!create || !createUi)
         throw ComError(ErrorNumber::NotFound, QStringLiteral("erp-host"),
-                       QStringLiteral("%1 is not the component: its entry points are missing.").arg(library_.fileName()));
+                       QStringLiteral("%1 is not the component: its entry points are missing.")
+                           .arg(library_.fileName()));
 }
 
-QString ComponentLoader::Folder() const { return QFileInfo(library_.fileName()).absolutePath(); }
+QString ComponentLoader::Folder() const {
+    return QFileInfo(library_.fileName()).absolutePath();
+}
 
 }  // namespace sp::host

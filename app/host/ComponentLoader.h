@@ -12,7 +12,7 @@ namespace sp::host {
 // The library stays loaded for the life of the process: objects it made may still be
 // released late during shutdown.
 class ComponentLoader {
-public:
+  public:
     // name: the library's base name ("shopproc"), beside the program.
     explicit ComponentLoader(const QString& name);
     // Raises ComError with the loader's message when the library or an entry point is
@@ -26,7 +26,7 @@ public:
     ShopProcCreateFunction create = nullptr;
     ShopProcCreateUiFunction createUi = nullptr;
 
-private:
+  private:
     QLibrary library_;
 };
 

@@ -17,7 +17,9 @@ QString HostDatabase::DataFolder() {
     return folder;
 }
 
-QString HostDatabase::DefaultDatabaseFile() { return QDir(DataFolder()).filePath(QStringLiteral("demo.db")); }
+QString HostDatabase::DefaultDatabaseFile() {
+    return QDir(DataFolder()).filePath(QStringLiteral("demo.db"));
+}
 
 std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl) {
     if (dbUrl.isEmpty()) {

@@ -10,7 +10,7 @@ namespace sp::host {
 // The databases erp-host works on: the demo file in the user's data folder unless a
 // URL is given.
 class HostDatabase {
-public:
+  public:
     // The user's data folder (created): demo database, settings files, the log.
     static QString DataFolder();
     static QString DefaultDatabaseFile();

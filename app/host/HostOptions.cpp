@@ -25,7 +25,8 @@ bool HostOptions::ParseRights(const QString& text, quint32& mask) {
         return true;
     }
     bool ok = false;
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) || t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive))
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ||
+        t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive))
         mask = t.mid(2).toUInt(&ok, 16);
     else
         mask = t.toUInt(&ok, 10);

@@ -5,8 +5,8 @@
 #include <QDialog>
 #include <QEvent>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -19,7 +19,9 @@ namespace {
 // Long enough for the window's first layout and paint after it is shown.
 constexpr int SettleMs = 400;
 
-void Say(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+void Say(const QString& text) {
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
 }  // namespace
 
 ScreenshotDriver::ScreenshotDriver(QString pngPath, int timeoutMs, QObject* parent)
@@ -83,7 +85,8 @@ void ScreenshotDriver::Capture(QWidget* workbench) {
 void ScreenshotDriver::AnswerMessage(QWidget* widget) {
     auto* box = static_cast<QMessageBox*>(widget);
     Say(QStringLiteral("Message: %1").arg(box->text()));
-    ErrorLog::Write(QStringLiteral("erp-host --screenshot"), QStringLiteral("answered message: %1").arg(box->text()));
+    ErrorLog::Write(QStringLiteral("erp-host --screenshot"),
+                    QStringLiteral("answered message: %1").arg(box->text()));
     QPointer<QMessageBox> guard(box);
     QTimer::singleShot(0, this, [guard] {
         if (!guard)

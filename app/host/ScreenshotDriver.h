@@ -14,16 +14,16 @@ namespace sp::host {
 // button and echoed to stderr, so an unattended run never hangs.
 class ScreenshotDriver : public QObject {
     Q_OBJECT
-public:
+  public:
     ScreenshotDriver(QString pngPath, int timeoutMs, QObject* parent = nullptr);
 
     bool Saved() const { return saved_; }
     bool TimedOut() const { return timedOut_; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void ConfirmFilter(QWidget* dialog);
     void Capture(QWidget* workbench);
     void AnswerMessage(QWidget* box);

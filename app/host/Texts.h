@@ -33,7 +33,8 @@ inline QString NoDisplay() {
 }
 
 inline QString UnknownUser(const QString& name) {
-    return QStringLiteral("There is no user \"%1\" in this database. Add one with: erp-host user add %1 [--db URL]")
+    return QStringLiteral(
+               "There is no user \"%1\" in this database. Add one with: erp-host user add %1 [--db URL]")
         .arg(name);
 }
 

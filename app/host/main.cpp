@@ -44,36 +44,38 @@ int RunAdminCommand(const HostOptions& o) {
     using Command = HostOptions::Command;
     std::shared_ptr<sp::platform::Database> db;
     switch (o.command) {
-    case Command::DbInit:
-        db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
-        Print(stdout, QStringLiteral("Database ready: %1").arg(db->url().ToString()));
-        return Done;
-    case Command::DbSeedDemo:
-        db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
-        sp::host::HostDatabase::SeedDemo(*db);
-        Print(stdout, QStringLiteral("Demo data in %1").arg(db->url().ToString()));
-        return Done;
-    case Command::DbSeedBench:
-        db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
-        sp::platform::SeedBench(*db, o.workBills, o.reports);
-        Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
-        return Done;
-    case Command::UserAdd:
-        db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
-        sp::platform::AddUser(*db, o.userName, o.rights);
-        Print(stdout, QStringLiteral("User %1 added with rights 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
-        return Done;
-    case Command::UserGrant:
-        db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
-        if (db->Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {o.userName}).isNull()) {
-            Print(stderr, sp::host::Texts::UnknownUser(o.userName));
-            return UnknownUser;
-        }
-        sp::platform::GrantRights(*db, o.userName, o.rights);
-        Print(stdout, QStringLiteral("User %1 granted 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
-        return Done;
-    default:
-        return Failed;
+        case Command::DbInit:
+            db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+            Print(stdout, QStringLiteral("Database ready: %1").arg(db->url().ToString()));
+            return Done;
+        case Command::DbSeedDemo:
+            db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+            sp::host::HostDatabase::SeedDemo(*db);
+            Print(stdout, QStringLiteral("Demo data in %1").arg(db->url().ToString()));
+            return Done;
+        case Command::DbSeedBench:
+            db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+            sp::platform::SeedBench(*db, o.workBills, o.reports);
+            Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
+            return Done;
+        case Command::UserAdd:
+            db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+            sp::platform::AddUser(*db, o.userName, o.rights);
+            Print(stdout,
+                  QStringLiteral("User %1 added with rights 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
+            return Done;
+        case Command::UserGrant:
+            db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+            if (db->Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {o.userName})
+                    .isNull()) {
+                Print(stderr, sp::host::Texts::UnknownUser(o.userName));
+                return UnknownUser;
+            }
+            sp::platform::GrantRights(*db, o.userName, o.rights);
+            Print(stdout, QStringLiteral("User %1 granted 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
+            return Done;
+        default:
+            return Failed;
     }
 }
 
@@ -98,9 +100,11 @@ int RunWorkbench(const HostOptions& o) {
     sp::ComponentRegistry registry;
     std::unique_ptr<sp::Ui> ui(loader.createUi());
     if (!ui)
-        throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"), QStringLiteral("The component gave no screen."));
+        throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                           QStringLiteral("The component gave no screen."));
     sp::platform::InstallLocalSwitchFile(dataFolder);
-    sp::platform::RegisterPlatform(registry, {db, userId, o.user, QStringLiteral("chs"), dataFolder, ui.get()});
+    sp::platform::RegisterPlatform(registry,
+                                   {db, userId, o.user, QStringLiteral("chs"), dataFolder, ui.get()});
 
     sp::ComponentContext context;
     context.registry = &registry;
@@ -119,20 +123,23 @@ int RunWorkbench(const HostOptions& o) {
     {
         std::unique_ptr<sp::IShopProcComponent> component(loader.create(&context));
         if (!component)
-            throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
-                               QStringLiteral("The component could not be created; see the log in %1.").arg(dataFolder));
+            throw sp::ComError(
+                sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                QStringLiteral("The component could not be created; see the log in %1.").arg(dataFolder));
         component->ShowForm(userId, 0, 0);
     }
 
     if (driver) {
         qApp->removeEventFilter(driver.get());
         if (!driver->Saved()) {
-            Print(stderr, driver->TimedOut()
-                              ? QStringLiteral("The workbench did not come up in time; no screenshot was written.")
-                              : QStringLiteral("The workbench was not shown; no screenshot was written."));
+            Print(stderr,
+                  driver->TimedOut()
+                      ? QStringLiteral("The workbench did not come up in time; no screenshot was written.")
+                      : QStringLiteral("The workbench was not shown; no screenshot was written."));
             return Failed;
         }
-        Print(stdout, QStringLiteral("Screenshot written to %1").arg(QFileInfo(o.screenshot).absoluteFilePath()));
+        Print(stdout,
+              QStringLiteral("Screenshot written to %1").arg(QFileInfo(o.screenshot).absoluteFilePath()));
     }
     return Done;
 }
@@ -141,8 +148,7 @@ int RunWorkbench(const HostOptions& o) {
 
 int main(int argc, char** argv) {
     QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+    for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const HostOptions options = HostOptions::Parse(args);
     if (options.command == HostOptions::Command::Help) {
         Print(stdout, sp::host::Texts::Usage());
@@ -156,7 +162,8 @@ int main(int argc, char** argv) {
 
     // Only the workbench needs a screen; the admin commands run anywhere. A screenshot
     // needs no display at all: it is drawn offscreen when there is none.
-    const bool haveDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
+    const bool haveDisplay = qEnvironmentVariableIsSet("DISPLAY") ||
+                             qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
                              qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
     if (options.NeedsScreen() && !haveDisplay) {
         if (options.screenshot.isEmpty()) {

@@ -7,11 +7,11 @@ namespace sp::platform {
 
 // VLVBF.VLF: shows the error to the user and keeps it in the application log.
 class ErrorDisplay : public IErrorDisplay {
-public:
+  public:
     explicit ErrorDisplay(Ui& ui) : ui_(ui) {}
     void HandleError(const ComError& error) override;
 
-private:
+  private:
     Ui& ui_;
 };
 

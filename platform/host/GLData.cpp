@@ -10,9 +10,9 @@ GLData::GLData(std::shared_ptr<Database> db, qint32 userId, QString computerName
     : db_(std::move(db)), userId_(userId), computerName_(std::move(computerName)) {}
 
 bool GLData::AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) {
-    const QVariant rights =
-        db_->Scalar(QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = ? AND FFunction = ?"),
-                    {userId_, subsystem, static_cast<qint32>(function)});
+    const QVariant rights = db_->Scalar(
+        QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = ? AND FFunction = ?"),
+        {userId_, subsystem, static_cast<qint32>(function)});
     if (rights.isNull())
         return false;
     // Masks are 32-bit: -1 grants everything.
@@ -22,24 +22,27 @@ bool GLData::AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) {
 }
 
 void GLData::WriteLog(const QString& functionCode, qint16 action) {
-    db_->Exec(QStringLiteral("INSERT INTO t_UsageLog (FUserID, FFunctionCode, FAction, FTime, FComputer) "
-                             "VALUES (?, ?, ?, ?, ?)"),
-              {userId_, functionCode, static_cast<qint32>(action), QDateTime::currentDateTime(), computerName_});
+    db_->Exec(
+        QStringLiteral("INSERT INTO t_UsageLog (FUserID, FFunctionCode, FAction, FTime, FComputer) "
+                       "VALUES (?, ?, ?, ?, ?)"),
+        {userId_, functionCode, static_cast<qint32>(action), QDateTime::currentDateTime(), computerName_});
 }
 
 BaseItemPtr GLData::GetItem(qint32 itemClass, const QVariant& /*optional*/, const QString& number) {
     if (itemClass != EmployeeClass)
         return nullptr;
-    RecordsetPtr rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FShortNumber, FDeptID, "
-                                                "FprofessionalGroup FROM t_Emp WHERE FNumber = ? AND FDetail = 1"),
-                                 {number.trimmed()});
+    RecordsetPtr rs =
+        db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FShortNumber, FDeptID, "
+                                  "FprofessionalGroup FROM t_Emp WHERE FNumber = ? AND FDetail = 1"),
+                   {number.trimmed()});
     if (!rs || rs->Eof())
         return nullptr;
     auto item = std::make_shared<BaseItem>();
     item->itemId = Basic::Long(rs->Field(QStringLiteral("FItemID")));
     item->number = Basic::Text(rs->Field(QStringLiteral("FNumber")));
     item->name = Basic::Text(rs->Field(QStringLiteral("FName")));
-    for (const QString& f : {QStringLiteral("FShortNumber"), QStringLiteral("FDeptID"), QStringLiteral("FprofessionalGroup")})
+    for (const QString& f :
+         {QStringLiteral("FShortNumber"), QStringLiteral("FDeptID"), QStringLiteral("FprofessionalGroup")})
         item->properties.insert(f, rs->Field(f));
     return item;
 }

@@ -9,7 +9,7 @@ namespace sp::platform {
 
 // NXCGLView.GLData over the rights, usage log and employee tables.
 class GLData : public IGLData {
-public:
+  public:
     GLData(std::shared_ptr<Database> db, qint32 userId, QString computerName);
 
     // True when the user's mask for (subsystem, function) holds every bit asked for.
@@ -20,7 +20,7 @@ public:
 
     static constexpr qint32 EmployeeClass = 3;
 
-private:
+  private:
     std::shared_ptr<Database> db_;
     qint32 userId_;
     QString computerName_;

@@ -6,11 +6,11 @@ namespace sp::platform {
 
 // Q8LangInfo.LangInfo: the language the user logged in with.
 class LangInfo : public ILangInfo {
-public:
+  public:
     explicit LangInfo(QString language) : language_(std::move(language)) {}
     QString CurrentLanguage() override { return language_; }
 
-private:
+  private:
     QString language_;
 };
 

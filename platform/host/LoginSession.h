@@ -15,7 +15,7 @@ namespace sp::platform {
 // "|" or a line break would split or shift its entries: such values are refused when
 // the session is made. Quotes are allowed; they mean nothing to the property string.
 class LoginSession {
-public:
+  public:
     // Raises ComError (ErrorNumber::Refused) for a value the property string cannot carry.
     LoginSession(std::shared_ptr<Database> db, qint32 userId, QString userName, QString language,
                  QString computerName);
@@ -39,7 +39,7 @@ public:
     // Whether a value can stand in the property string.
     static bool IsCarriable(const QString& value);
 
-private:
+  private:
     std::shared_ptr<Database> db_;
     qint32 userId_;
     QString userName_;

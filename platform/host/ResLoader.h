@@ -9,7 +9,7 @@ namespace sp::platform {
 // the program (":/lang" unless told otherwise). Chinese is the source language; a
 // text the catalog does not know comes back as it was asked.
 class ResLoader : public IResLoader {
-public:
+  public:
     explicit ResLoader(QString catalogFolder = DefaultCatalogFolder());
     static QString DefaultCatalogFolder() { return QStringLiteral(":/lang"); }
 
@@ -19,7 +19,7 @@ public:
     void SetLanguageID(const QString& language) override;
     QString LoadString(const QString& key) override;
 
-private:
+  private:
     QString folder_;
     QString baseName_;
     QString language_;

@@ -10,7 +10,7 @@ namespace sp::platform {
 // "##" is one of the texts); the first "=" divides, so a source text cannot hold one
 // (translations may). Blanks around both sides are dropped.
 class ResLoaderCatalog {
-public:
+  public:
     // The catalog "<folder>/<language>.ini"; empty when the file is missing or unreadable.
     static ResLoaderCatalog Load(const QString& folder, const QString& language);
     static ResLoaderCatalog Parse(const QString& text);
@@ -19,7 +19,7 @@ public:
     QString Find(const QString& source) const { return texts_.value(source); }
     int Count() const { return static_cast<int>(texts_.size()); }
 
-private:
+  private:
     QHash<QString, QString> texts_;
 };
 

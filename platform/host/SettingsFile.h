@@ -9,12 +9,12 @@ namespace sp::platform {
 // missing, unreadable or malformed file reads as defaults, and a write that cannot be
 // stored is written to the application log.
 class SettingsFile : public ISettingsFile {
-public:
+  public:
     void SetFile(const QString& path) override { path_ = path; }
     QString Read(const QString& section, const QString& key, const QString& defaultValue) override;
     void Write(const QString& section, const QString& key, const QString& value) override;
 
-private:
+  private:
     // The value as it stands after "key=" in [section], or a null QString.
     QString RawValue(const QString& section, const QString& key) const;
 

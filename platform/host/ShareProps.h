@@ -9,11 +9,11 @@ namespace sp::platform {
 
 // PropsMgr.ShareProps: the login's properties by name. Unknown names read as empty.
 class ShareProps : public IShareProps {
-public:
+  public:
     explicit ShareProps(std::shared_ptr<const LoginSession> session);
     HostProperty GetProperty(const QString& name, qint64 processId) override;
 
-private:
+  private:
     std::shared_ptr<const LoginSession> session_;
 };
 

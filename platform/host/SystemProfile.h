@@ -9,12 +9,12 @@ namespace sp::platform {
 
 // NXSBase.SystemProfile over t_SystemProfile.
 class SystemProfile : public ISystemProfile {
-public:
+  public:
     explicit SystemProfile(std::shared_ptr<Database> db);
     // A null QVariant when the entry is absent or holds no value.
     QVariant GetProfile(const QString& propsString, const QString& category, const QString& key) override;
 
-private:
+  private:
     std::shared_ptr<Database> db_;
 };
 

@@ -18,15 +18,13 @@ constexpr qint16 AccessFunction = 30;
 
 QString LeadingBlanks(const QString& text) {
     qsizetype n = 0;
-    while (n < text.size() && text.at(n) == u' ')
-        ++n;
+    while (n < text.size() && text.at(n) == u' ') ++n;
     return text.left(n);
 }
 
 QString TrailingBlanks(const QString& text) {
     qsizetype n = 0;
-    while (n < text.size() && text.at(text.size() - 1 - n) == u' ')
-        ++n;
+    while (n < text.size() && text.at(text.size() - 1 - n) == u' ') ++n;
     return text.right(n);
 }
 
@@ -40,14 +38,22 @@ QString TrimBlanks(const QString& text) {
 
 bool IsItemClass(qint32 type) {
     switch (type) {
-    case 1: case 2: case 3: case 4: case 5: case 8: case 14:
-        return true;
-    default:
-        return false;
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 8:
+        case 14:
+            return true;
+        default:
+            return false;
     }
 }
 
-bool IsAuxiliaryType(qint32 type) { return (type >= 20 && type <= 129) || (type >= 131 && type <= 999); }
+bool IsAuxiliaryType(qint32 type) {
+    return (type >= 20 && type <= 129) || (type >= 131 && type <= 999);
+}
 
 }  // namespace
 
@@ -74,7 +80,9 @@ std::shared_ptr<ILoginObject> HostServices::LoginObject() {
     return ReadProperty(Registry(), QStringLiteral("VLLogin"), context_.processId).object;
 }
 
-QString HostServices::PropsValue(const QString& key) { return PropsValueOf(PropsString(), key); }
+QString HostServices::PropsValue(const QString& key) {
+    return PropsValueOf(PropsString(), key);
+}
 
 QString HostServices::PropsValueOf(const QString& propsString, const QString& key) {
     if (key.isEmpty())
@@ -134,7 +142,9 @@ bool HostServices::AccessCheck(qint32 rightMask) {
     return GLData().AccessCheck(AccessSubsystem, AccessFunction, rightMask);
 }
 
-void HostServices::WriteLog(const QString& functionCode, qint16 action) { GLData().WriteLog(functionCode, action); }
+void HostServices::WriteLog(const QString& functionCode, qint16 action) {
+    GLData().WriteLog(functionCode, action);
+}
 
 // ---- texts ---------------------------------------------------------------------
 
@@ -188,8 +198,8 @@ bool HostServices::IsControlReceive() {
     bool controlled = false;
     IgnoreErrors([&] {
         auto profile = Registry().Create<ISystemProfile>(ProgId::SystemProfile());
-        const QVariant value =
-            profile->GetProfile(PropsString(), QStringLiteral("SH"), QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
+        const QVariant value = profile->GetProfile(PropsString(), QStringLiteral("SH"),
+                                                   QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
         controlled = value.isNull() ? true : Basic::Bool(value);
     });
     return controlled;
@@ -223,7 +233,8 @@ bool HostServices::EndFunc(qint32& taskId) {
         return false;
     auto login = LoginObject();
     if (!login)
-        throw ComError(91, QStringLiteral("MNetControl.EndFunc"), QStringLiteral("The login object is not available."));
+        throw ComError(91, QStringLiteral("MNetControl.EndFunc"),
+                       QStringLiteral("The login object is not available."));
     const bool committed = login->CommitTask(taskId);
     if (committed)
         taskId = 0;
@@ -238,8 +249,10 @@ LookupOutcome HostServices::ShowLookup(qint32 lookupType, const QString& searchT
     auto report = [&](const ComError& error) {
         outcome = LookupOutcome();
         // Without the error display the failure must still be found in the log.
-        if (!IgnoreErrors([&] { Registry().Create<IErrorDisplay>(ProgId::ErrorDisplay())->HandleError(error); }))
-            ErrorLog::Write(error.Source(), QStringLiteral("%1: %2").arg(error.Number()).arg(error.Description()));
+        if (!IgnoreErrors(
+                [&] { Registry().Create<IErrorDisplay>(ProgId::ErrorDisplay())->HandleError(error); }))
+            ErrorLog::Write(error.Source(),
+                            QStringLiteral("%1: %2").arg(error.Number()).arg(error.Description()));
     };
     try {
         if (IsItemClass(lookupType)) {
@@ -267,7 +280,8 @@ LookupOutcome HostServices::ShowLookup(qint32 lookupType, const QString& searchT
     } catch (const ComError& e) {
         report(e);
     } catch (const std::exception& e) {
-        report(ComError(ErrorNumber::Refused, QStringLiteral("ShowLookup"), QString::fromLocal8Bit(e.what())));
+        report(
+            ComError(ErrorNumber::Refused, QStringLiteral("ShowLookup"), QString::fromLocal8Bit(e.what())));
     }
     return outcome;
 }

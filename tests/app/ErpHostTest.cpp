@@ -21,7 +21,7 @@ struct Outcome {
 
 // Runs erp-host the way a user would, with its own data folder and no display.
 class ErpHost {
-public:
+  public:
     ErpHost() { EXPECT_TRUE(home_.isValid()); }
 
     Outcome Run(const QStringList& args, bool screen = false) {
@@ -51,7 +51,7 @@ public:
 
     QString Path(const QString& name) const { return home_.filePath(name); }
 
-private:
+  private:
     QTemporaryDir home_;
 };
 
@@ -98,23 +98,30 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
     }
     EXPECT_EQ(platform::Migrations::CurrentVersion(*tdb->db()), platform::Migrations::LatestVersion());
 
-    EXPECT_EQ(host.Run(QStringList{QStringLiteral("--user"), QStringLiteral("ghost")} + db, true).exitCode, 2);
+    EXPECT_EQ(host.Run(QStringList{QStringLiteral("--user"), QStringLiteral("ghost")} + db, true).exitCode,
+              2);
     EXPECT_EQ(host.Run(QStringList{QStringLiteral("user"), QStringLiteral("grant"), QStringLiteral("ghost"),
-                                   QStringLiteral("all")} + db)
+                                   QStringLiteral("all")} +
+                       db)
                   .exitCode,
               2);
     EXPECT_EQ(host.Run(QStringList{QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna"),
-                                   QStringLiteral("--rights"), QStringLiteral("0x200000")} + db)
+                                   QStringLiteral("--rights"), QStringLiteral("0x200000")} +
+                       db)
                   .exitCode,
               0);
-    const Outcome again = host.Run(QStringList{QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna")} + db);
+    const Outcome again =
+        host.Run(QStringList{QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna")} + db);
     EXPECT_EQ(again.exitCode, 1) << "a name is taken once";
     EXPECT_EQ(host.Run(QStringList{QStringLiteral("user"), QStringLiteral("grant"), QStringLiteral("anna"),
-                                   QStringLiteral("0x1")} + db)
+                                   QStringLiteral("0x1")} +
+                       db)
                   .exitCode,
               0);
-    EXPECT_EQ(tdb->db()->Scalar(QStringLiteral("SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
-                                               "WHERE u.FName = 'anna' AND r.FSubSys = 1024 AND r.FFunction = 30"))
+    EXPECT_EQ(tdb->db()
+                  ->Scalar(QStringLiteral(
+                      "SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
+                      "WHERE u.FName = 'anna' AND r.FSubSys = 1024 AND r.FFunction = 30"))
                   .toLongLong(),
               0x200001);
 }
@@ -126,7 +133,9 @@ TEST(ErpHost, DbInitCreatesAFreshFileOnceAndForAll) {
     ErpHost host;
     const QString file = host.Path(QStringLiteral("fresh/shop.db"));
     for (int round = 0; round < 2; ++round)
-        EXPECT_EQ(host.Run({QStringLiteral("db"), QStringLiteral("init"), QStringLiteral("--db"), file}).exitCode, 0);
+        EXPECT_EQ(
+            host.Run({QStringLiteral("db"), QStringLiteral("init"), QStringLiteral("--db"), file}).exitCode,
+            0);
     EXPECT_TRUE(QFileInfo(file).isFile());
 }
 
@@ -135,7 +144,9 @@ TEST(ErpHost, DbInitCreatesAFreshFileOnceAndForAll) {
 TEST(ErpHost, ScreenshotOfTheWorkbench) {
     ErpHost host;
     const QString file = host.Path(QStringLiteral("demo.db"));
-    ASSERT_EQ(host.Run({QStringLiteral("db"), QStringLiteral("seed-demo"), QStringLiteral("--db"), file}).exitCode, 0);
+    ASSERT_EQ(
+        host.Run({QStringLiteral("db"), QStringLiteral("seed-demo"), QStringLiteral("--db"), file}).exitCode,
+        0);
     const QString png = QStringLiteral(SCREENSHOT_PATH);
     QFile::remove(png);
     const Outcome o = host.Run({QStringLiteral("--db"), file, QStringLiteral("--screenshot"), png}, true);
@@ -146,15 +157,17 @@ TEST(ErpHost, ScreenshotOfTheWorkbench) {
     EXPECT_GT(picture.height(), 300);
 
     // A user without the right sees the refusal and no workbench: no picture, a failure.
-    ASSERT_EQ(host.Run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("guest"), QStringLiteral("--rights"),
-                        QStringLiteral("none"), QStringLiteral("--db"), file})
+    ASSERT_EQ(host.Run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("guest"),
+                        QStringLiteral("--rights"), QStringLiteral("none"), QStringLiteral("--db"), file})
                   .exitCode,
               0);
-    const Outcome denied = host.Run({QStringLiteral("--db"), file, QStringLiteral("--user"), QStringLiteral("guest"),
-                                     QStringLiteral("--screenshot"), host.Path(QStringLiteral("no.png"))},
-                                    true);
+    const Outcome denied =
+        host.Run({QStringLiteral("--db"), file, QStringLiteral("--user"), QStringLiteral("guest"),
+                  QStringLiteral("--screenshot"), host.Path(QStringLiteral("no.png"))},
+                 true);
     EXPECT_EQ(denied.exitCode, 1);
-    EXPECT_TRUE(denied.err.contains(QStringLiteral("对不起，你没有相应的权限！"))) << denied.err.toStdString();
+    EXPECT_TRUE(denied.err.contains(QStringLiteral("对不起，你没有相应的权限！")))
+        << denied.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(host.Path(QStringLiteral("no.png"))));
 }
 
@@ -163,7 +176,8 @@ TEST(ComponentLibrary, LoadsByNameAndOffersItsEntryPoints) {
     ASSERT_NO_THROW(loader.Load());
     EXPECT_NE(loader.create, nullptr);
     EXPECT_NE(loader.createUi, nullptr);
-    EXPECT_TRUE(QFileInfo::exists(loader.Folder() + QStringLiteral("/Q8ShopFloor.html"))) << "the guide beside it";
+    EXPECT_TRUE(QFileInfo::exists(loader.Folder() + QStringLiteral("/Q8ShopFloor.html")))
+        << "the guide beside it";
 
     host::ComponentLoader missing(QStringLiteral("no_such_component"));
     EXPECT_THROW(missing.Load(), ComError);

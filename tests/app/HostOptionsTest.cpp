@@ -69,8 +69,8 @@ TEST(HostOptions, RightsMasks) {
 
 TEST(HostOptions, RefusesWhatItCannotRead) {
     for (const char* line : {
-             "--db",                        // no value
-             "--db=",                       // empty value
+             "--db",   // no value
+             "--db=",  // empty value
              "--frobnicate",
              "db",
              "db drop",

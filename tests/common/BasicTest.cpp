@@ -12,11 +12,10 @@ TEST(Basic, ValReadsLeadingNumbers) {
         const char* text;
         double expected;
     } cases[] = {
-        {"12ab", 12}, {"ab", 0},     {" -3.5x", -3.5}, {"  -3.5x", -3.5}, {"", 0},    {"+7", 7},
+        {"12ab", 12},   {"ab", 0},   {" -3.5x", -3.5}, {"  -3.5x", -3.5}, {"", 0},      {"+7", 7},
         {"1.2.3", 1.2}, {".5", 0.5}, {"-", 0},         {"12 34", 12},     {"0012", 12}, {"3e5", 3},
     };
-    for (const auto& c : cases)
-        EXPECT_DOUBLE_EQ(Basic::Val(QString::fromUtf8(c.text)), c.expected) << c.text;
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(Basic::Val(QString::fromUtf8(c.text)), c.expected) << c.text;
     EXPECT_DOUBLE_EQ(Basic::Val(QVariant()), 0);
     EXPECT_DOUBLE_EQ(Basic::Val(QVariant(2.25)), 2.25);
     EXPECT_DOUBLE_EQ(Basic::Val(QVariant(QStringLiteral("4kg"))), 4);
@@ -27,8 +26,8 @@ TEST(Basic, NumberTextIsTheDefaultForm) {
         double value;
         const char* expected;
     } cases[] = {
-        {120, "120"},   {37.5, "37.5"}, {0.001, "0.001"}, {1E+16, "1E+16"}, {0, "0"},
-        {-2.5, "-2.5"}, {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"},
+        {120, "120"}, {37.5, "37.5"}, {0.001, "0.001"},   {1E+16, "1E+16"},
+        {0, "0"},     {-2.5, "-2.5"}, {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Basic::NumberText(c.value), QString::fromUtf8(c.expected)) << c.expected;
@@ -66,9 +65,9 @@ TEST(Basic, RoundWholeHalvesToEven) {
     struct Case {
         double value;
         qint32 expected;
-    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {1e12, 2147483647}};
-    for (const auto& c : cases)
-        EXPECT_EQ(Basic::RoundWhole(c.value), c.expected) << c.value;
+    } cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},          {-2.5, -2},
+                 {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {1e12, 2147483647}};
+    for (const auto& c : cases) EXPECT_EQ(Basic::RoundWhole(c.value), c.expected) << c.value;
 }
 
 TEST(Basic, ValueConversions) {
@@ -81,8 +80,14 @@ TEST(Basic, ValueConversions) {
         QVariant value;
         bool expected;
     } bools[] = {
-        {QVariant(), false},  {QStringLiteral("True"), true}, {QStringLiteral("false"), false},
-        {QStringLiteral("-1"), true}, {QStringLiteral("0"), false}, {0, false}, {2, true}, {true, true},
+        {QVariant(), false},
+        {QStringLiteral("True"), true},
+        {QStringLiteral("false"), false},
+        {QStringLiteral("-1"), true},
+        {QStringLiteral("0"), false},
+        {0, false},
+        {2, true},
+        {true, true},
     };
     for (const auto& c : bools)
         EXPECT_EQ(Basic::Bool(c.value), c.expected) << c.value.toString().toStdString();

@@ -15,7 +15,8 @@ TEST(Dictionary, KeepsInsertionOrderAndReplacesInPlace) {
     d.Set(QStringLiteral("BDept"), QStringLiteral("01"));
     d.Set(QStringLiteral("EDept"), QStringLiteral("09"));
     d.Set(QStringLiteral("OK"), true);
-    EXPECT_EQ(d.Keys(), (QStringList{QStringLiteral("OK"), QStringLiteral("BDept"), QStringLiteral("EDept")}));
+    EXPECT_EQ(d.Keys(),
+              (QStringList{QStringLiteral("OK"), QStringLiteral("BDept"), QStringLiteral("EDept")}));
     EXPECT_TRUE(d.Item(QStringLiteral("OK")).toBool());
     EXPECT_FALSE(d.Item(QStringLiteral("ok")).isValid()) << "keys are exact";
     EXPECT_FALSE(d.Exists(QStringLiteral("BWC")));
@@ -43,7 +44,8 @@ TEST(Collection, KeysIgnoreCaseAndPositionsCountFromOne) {
         const char* what;
     } failures[] = {
         {[&] { c.Add(QStringLiteral("again"), QStringLiteral("E01")); }, 457, "duplicate key"},
-        {[&] { c.Add(QStringLiteral("again"), QStringLiteral("E03")); }, 457, "duplicate key in another case"},
+        {[&] { c.Add(QStringLiteral("again"), QStringLiteral("E03")); }, 457,
+         "duplicate key in another case"},
         {[&] { c.Item(0); }, 9, "position 0"},
         {[&] { c.Item(4); }, 9, "position past the end"},
         {[&] { c.Item(QStringLiteral("E99")); }, 5, "missing key"},
@@ -63,8 +65,7 @@ TEST(Collection, KeysIgnoreCaseAndPositionsCountFromOne) {
     EXPECT_EQ(c.Item(1), QStringLiteral("unkeyed"));
     c.Remove(QStringLiteral("e03"));
     QStringList seen;
-    for (const QString& s : c)
-        seen << s;
+    for (const QString& s : c) seen << s;
     EXPECT_EQ(seen, QStringList{QStringLiteral("unkeyed")});
 }
 
@@ -85,8 +86,7 @@ TEST(Recordset, CursorAndFields) {
     EXPECT_THROW(rs.Field(QStringLiteral("FMissing")), ComError);
     EXPECT_THROW(rs.Field(3), ComError);
     int rows = 0;
-    for (; !rs.Eof(); rs.MoveNext())
-        ++rows;
+    for (; !rs.Eof(); rs.MoveNext()) ++rows;
     EXPECT_EQ(rows, 4);
     EXPECT_THROW(rs.Field(0), ComError) << "reading past the end";
     rs.MoveFirst();
@@ -107,15 +107,14 @@ TEST(Recordset, FilterSelectsRows) {
         {"FValue='O''Neil'", {3}},
         {"FKey='bdept'", {}},  // values compare exactly
         {"FKey='BWC'", {4}},
-        {"FValue=''", {}},     // Null is not an empty text
+        {"FValue=''", {}},  // Null is not an empty text
         {"", {1, 2, 3, 4}},
     };
     for (const auto& c : cases) {
         Recordset rs = Plans();
         rs.SetFilter(QString::fromUtf8(c.filter));
         QList<int> seen;
-        for (; !rs.Eof(); rs.MoveNext())
-            seen << rs.Field(QStringLiteral("FNo")).toInt();
+        for (; !rs.Eof(); rs.MoveNext()) seen << rs.Field(QStringLiteral("FNo")).toInt();
         EXPECT_EQ(seen, c.numbers) << c.filter;
         EXPECT_EQ(rs.RecordCount(), c.numbers.size()) << c.filter;
     }
@@ -171,7 +170,9 @@ TEST(ComponentRegistry, CreatesANewTypedObjectPerCall) {
 TEST(IgnoreErrors, AFailedStepLeavesItsTargetEmptyAndTheNextRuns) {
     QString text = QStringLiteral("stale");
     int ran = 0;
-    const auto fail = []() -> QString { throw ComError(5, QStringLiteral("test"), QStringLiteral("broken")); };
+    const auto fail = []() -> QString {
+        throw ComError(5, QStringLiteral("test"), QStringLiteral("broken"));
+    };
     text = ValueOrEmpty<QString>(fail);
     EXPECT_TRUE(text.isEmpty());
     EXPECT_EQ(ValueOrEmpty<int>([]() -> int { throw std::runtime_error("x"); }), 0);

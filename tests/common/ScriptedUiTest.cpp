@@ -23,8 +23,7 @@ TEST(ScriptedUi, RecordsMessagesAndAnswersFromItsQueues) {
     EXPECT_EQ(ui.messages[2].icon, MsgIcon::Question);
     EXPECT_EQ(ui.messages[2].buttons, MsgButtons::YesNo);
     EXPECT_EQ(ui.messages[2].defaultButton, MsgAnswer::No);
-    for (const auto& m : ui.messages)
-        EXPECT_EQ(m.title, QStringLiteral("Vorlane提示"));
+    for (const auto& m : ui.messages) EXPECT_EQ(m.title, QStringLiteral("Vorlane提示"));
 
     ui.inputs.push_back(QStringLiteral("WB-1"));
     EXPECT_EQ(ui.InputBox(QStringLiteral("号码"), QString(), QString()), QStringLiteral("WB-1"));
@@ -41,7 +40,8 @@ TEST(ScriptedUi, RecordsMessagesAndAnswersFromItsQueues) {
     NamedDialog dialog;
     ui.ShowModal(dialog);
     EXPECT_FALSE(dialog.touched);
-    ui.dialogHandlers.insert(QStringLiteral("frmList"), [](DialogModel& m) { static_cast<NamedDialog&>(m).touched = true; });
+    ui.dialogHandlers.insert(QStringLiteral("frmList"),
+                             [](DialogModel& m) { static_cast<NamedDialog&>(m).touched = true; });
     ui.ShowModal(dialog);
     EXPECT_TRUE(dialog.touched);
     EXPECT_EQ(ui.dialogsShown, (QStringList{QStringLiteral("frmList"), QStringLiteral("frmList")}));

@@ -28,7 +28,8 @@ struct FakeLogin : ILoginObject {
     QVector<qint32> commits;
     qint32 taskexec(qint32& subsystemId, QString& functionId, const QString& computerName, qint16 mode,
                     qint16& arg1, qint16& arg2, const QVariant* extra) override {
-        execs.append({subsystemId, functionId, computerName, mode, arg1, arg2, extra ? *extra : QVariant(), extra != nullptr});
+        execs.append({subsystemId, functionId, computerName, mode, arg1, arg2, extra ? *extra : QVariant(),
+                      extra != nullptr});
         return nextTask;
     }
     bool CommitTask(qint32 taskId) override {

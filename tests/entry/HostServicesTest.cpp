@@ -10,10 +10,11 @@ namespace sp::testing {
 namespace {
 
 class HostServicesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         props = std::make_shared<FakeShareProps>();
-        props->props = QStringLiteral("UserID=5;UserName=demo;Language=chs;DBConnection={Provider=SQLite;Data Source=x};");
+        props->props = QStringLiteral(
+            "UserID=5;UserName=demo;Language=chs;DBConnection={Provider=SQLite;Data Source=x};");
         props->login = login;
         props->reads = &propReads;
         registry.Register<IShareProps>(QStringLiteral("PropsMgr.ShareProps"), [this] {
@@ -70,12 +71,12 @@ TEST(PropsValueOf, ReadsEntriesOfThePropertyString) {
         const char* expected;
     } cases[] = {
         {"UserID=1;UserName=demo;Language=chs;", "Language", "chs"},
-        {"UserID=1;Language=en", "Language", "en"},          // last entry without ";"
-        {"UserID=1;Language=en;", "language", "en"},         // any case
+        {"UserID=1;Language=en", "Language", "en"},   // last entry without ";"
+        {"UserID=1;Language=en;", "language", "en"},  // any case
         {"UserID=1;LANGUAGE=en;", "Language", "en"},
-        {"UserID=1;UserName=demo;", "Language", ""},         // absent
-        {"UserID=1;UserName=demo;", "Name", ""},             // only whole keys
-        {"UserName=;UserID=3;", "UserName", ""},             // empty value
+        {"UserID=1;UserName=demo;", "Language", ""},  // absent
+        {"UserID=1;UserName=demo;", "Name", ""},      // only whole keys
+        {"UserName=;UserID=3;", "UserName", ""},      // empty value
         {"UserName=O'Brien;UserID=3;", "UserName", "O'Brien"},
         {"", "UserID", ""},
         {"UserID=1;DBConnection={Provider=SQLite;Data Source=/tmp/a.db};Language=en;", "Language", "en"},
@@ -103,15 +104,15 @@ TEST_F(HostServicesTest, TranslateTextFollowsTheLanguageRules) {
         qint16 spacing;
         const char* expected;
     } cases[] = {
-        {"chs", "  序时薄 ", 3, "  序时薄 "},            // chs: unchanged, blanks and all
+        {"chs", "  序时薄 ", 3, "  序时薄 "},  // chs: unchanged, blanks and all
         {"en", "序时薄", 0, "Journal"},
         {"en", "序时薄", 1, " Journal"},
         {"en", "序时薄", 2, "Journal "},
         {"en", "序时薄", 3, " Journal "},
-        {"en", "  序时薄 ", 3, "  Journal "},           // blanks kept, none added twice
-        {"en", "未知", 0, "未知"},                       // unknown key comes back
-        {"de", "序时薄", 3, "Journal"},                  // spacing is for English only
-        {"en", "A^|^~$~保存^|^B", 0, "ASaveB"},          // marked pieces only
+        {"en", "  序时薄 ", 3, "  Journal "},    // blanks kept, none added twice
+        {"en", "未知", 0, "未知"},               // unknown key comes back
+        {"de", "序时薄", 3, "Journal"},          // spacing is for English only
+        {"en", "A^|^~$~保存^|^B", 0, "ASaveB"},  // marked pieces only
         {"en", "~$~保存^|^~$~序时薄", 3, "SaveJournal"},
         {"chs", "A^|^~$~保存", 0, "A保存"},
     };
@@ -153,12 +154,14 @@ TEST_F(HostServicesTest, IsControlReceiveReadsTheSwitch) {
         {[] { return QVariant(QStringLiteral("1")); }, true, "\"1\""},
         {[] { return QVariant(QStringLiteral("False")); }, false, "\"False\""},
         {[] { return QVariant(-1); }, true, "-1"},
-        {[]() -> QVariant { throw ComError(3000, QStringLiteral("db"), QStringLiteral("down")); }, false, "error"},
+        {[]() -> QVariant { throw ComError(3000, QStringLiteral("db"), QStringLiteral("down")); }, false,
+         "error"},
     };
     for (const auto& c : cases) {
         auto profile = std::make_shared<FakeSystemProfile>();
         profile->answer = c.stored;
-        registry.Register<ISystemProfile>(QStringLiteral("NXSBase.SystemProfile"), [profile] { return profile; });
+        registry.Register<ISystemProfile>(QStringLiteral("NXSBase.SystemProfile"),
+                                          [profile] { return profile; });
         EXPECT_EQ(host->IsControlReceive(), c.expected) << c.what;
         EXPECT_EQ(profile->lastCategory, QStringLiteral("SH"));
         EXPECT_EQ(profile->lastKey, QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
@@ -208,7 +211,8 @@ TEST_F(HostServicesTest, ExecFuncRaisesTheConflictError) {
 TEST_F(HostServicesTest, ExecFuncConflictTextIsTranslated) {
     login->nextTask = 0;
     SetLanguage(QStringLiteral("en"));
-    loader->texts.insert(QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!"), QStringLiteral("Conflict"));
+    loader->texts.insert(QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!"),
+                         QStringLiteral("Conflict"));
     try {
         host->ExecFunc(47, QStringLiteral("cj0891"), 0, 0);
         FAIL();
@@ -249,12 +253,17 @@ TEST_F(HostServicesTest, ShowLookupDispatchesByType) {
         {999, {QStringLiteral("SubMesLookup 999 'abc'")}},
         {1000, {}},
         {6, {}},
-        {-102, {QStringLiteral("ShowType 1"), QStringLiteral("ShowMode 1"), QStringLiteral("Filter 'F=1'"), QStringLiteral("Show")}},
-        {-103, {QStringLiteral("ShowType 0"), QStringLiteral("ShowMode 1"), QStringLiteral("Filter 'F=1'"), QStringLiteral("Show")}},
+        {-102,
+         {QStringLiteral("ShowType 1"), QStringLiteral("ShowMode 1"), QStringLiteral("Filter 'F=1'"),
+          QStringLiteral("Show")}},
+        {-103,
+         {QStringLiteral("ShowType 0"), QStringLiteral("ShowMode 1"), QStringLiteral("Filter 'F=1'"),
+          QStringLiteral("Show")}},
     };
     for (const auto& c : cases) {
         journal.clear();
-        const LookupOutcome out = host->ShowLookup(c.type, QStringLiteral("abc"), QStringLiteral("F=1"), 1, false);
+        const LookupOutcome out =
+            host->ShowLookup(c.type, QStringLiteral("abc"), QStringLiteral("F=1"), 1, false);
         EXPECT_EQ(journal, c.calls) << c.type;
         EXPECT_EQ(out.IsNothing(), c.calls.isEmpty()) << c.type;
         if (c.type < 0) {
@@ -269,7 +278,8 @@ TEST_F(HostServicesTest, ShowLookupOptionsForItemClasses) {
         host->ShowLookup(2, QStringLiteral("01"), QStringLiteral("FDProperty = 1070"), 4, longNumber);
         ASSERT_TRUE(view->lastOptions);
         EXPECT_EQ(view->lastOptions->Keys(),
-                  (QStringList{QStringLiteral("BeShortNumber"), QStringLiteral("GetDataType"), QStringLiteral("Search")}));
+                  (QStringList{QStringLiteral("BeShortNumber"), QStringLiteral("GetDataType"),
+                               QStringLiteral("Search")}));
         EXPECT_EQ(view->lastOptions->Item(QStringLiteral("BeShortNumber")).toBool(), !longNumber);
         EXPECT_EQ(view->lastOptions->Item(QStringLiteral("GetDataType")).toInt(), 4);
         EXPECT_EQ(view->lastOptions->Item(QStringLiteral("Search")).toString(), QStringLiteral("01"));
@@ -282,7 +292,8 @@ TEST_F(HostServicesTest, ShowLookupReportsAFailureAndGivesNothing) {
     view->fail = true;
     const LookupOutcome out = host->ShowLookup(3, QString(), QString(), 1, false);
     EXPECT_TRUE(out.IsNothing());
-    EXPECT_EQ(journal, (QStringList{QStringLiteral("ItemLookUp 3"), QStringLiteral("HandleError 1 lookup broke")}));
+    EXPECT_EQ(journal,
+              (QStringList{QStringLiteral("ItemLookUp 3"), QStringLiteral("HandleError 1 lookup broke")}));
 
     journal.clear();
     registry.Unregister(QStringLiteral("Q8Resources.Browser"));
@@ -295,7 +306,8 @@ TEST_F(HostServicesTest, ShowLookupReportsAFailureAndGivesNothing) {
     registry.Unregister(QStringLiteral("VLVBF.VLF"));
     EXPECT_TRUE(host->ShowLookup(3, QString(), QString(), 1, false).IsNothing());
     ErrorLog::SetSink(nullptr);
-    EXPECT_TRUE(logged.contains(QStringLiteral("GLView|1: lookup broke"))) << logged.join(u'\n').toStdString();
+    EXPECT_TRUE(logged.contains(QStringLiteral("GLView|1: lookup broke")))
+        << logged.join(u'\n').toStdString();
 }
 
 }  // namespace

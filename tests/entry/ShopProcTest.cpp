@@ -36,7 +36,7 @@ struct FakeWorkbench : IWorkbench {
 };
 
 class ShopProcTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         registry.Register<IGLData>(QStringLiteral("NXCGLView.GLData"), [this] { return glData; });
         ComponentContext context;
@@ -108,8 +108,8 @@ TEST_F(ShopProcTest, NoConfirmationReturnsSilently) {
         journal.clear();
         dialogResult = c.result;
         shopProc->ShowForm(5, 0, 0);
-        EXPECT_EQ(journal, (QStringList{QStringLiteral("AccessCheck 1024 30 2097152"), QStringLiteral("Filter RptID 600"),
-                                        QStringLiteral("Filter shown")}))
+        EXPECT_EQ(journal, (QStringList{QStringLiteral("AccessCheck 1024 30 2097152"),
+                                        QStringLiteral("Filter RptID 600"), QStringLiteral("Filter shown")}))
             << c.what;
         EXPECT_TRUE(ui.messages.isEmpty()) << c.what;
     }
@@ -150,7 +150,9 @@ TEST_F(ShopProcTest, ASecondShowFormReusesTheWorkbenchWithANewDialog) {
 
 TEST_F(ShopProcTest, ErrorsReachTheCaller) {
     dialogResult = Filter(true);
-    workbench->onShow = [] { throw ComError(3000, QStringLiteral("Q8MShopProc.MShopProc"), QStringLiteral("gone")); };
+    workbench->onShow = [] {
+        throw ComError(3000, QStringLiteral("Q8MShopProc.MShopProc"), QStringLiteral("gone"));
+    };
     try {
         shopProc->ShowForm(1, 0, 0);
         FAIL() << "the workbench's error was swallowed";
@@ -161,7 +163,9 @@ TEST_F(ShopProcTest, ErrorsReachTheCaller) {
     EXPECT_EQ(journal.last(), QStringLiteral("Workbench shown")) << "no leaving entry after a failure";
 
     journal.clear();
-    glData->failOnLog = [] { throw ComError(3000, QStringLiteral("NXCGLView.GLData"), QStringLiteral("log full")); };
+    glData->failOnLog = [] {
+        throw ComError(3000, QStringLiteral("NXCGLView.GLData"), QStringLiteral("log full"));
+    };
     EXPECT_THROW(shopProc->ShowForm(1, 0, 0), ComError);
     EXPECT_FALSE(journal.contains(QStringLiteral("Workbench shown"))) << "the workbench waits for the log";
 
@@ -169,8 +173,9 @@ TEST_F(ShopProcTest, ErrorsReachTheCaller) {
     ComponentContext context;
     context.registry = &registry;
     context.ui = &ui;
-    ShopProc fresh(context, [this](HostServices&) { return std::make_unique<FakeWorkbench>(journal); },
-                   [this](HostServices&) { return std::make_unique<FakeFilterDialog>(journal); });
+    ShopProc fresh(
+        context, [this](HostServices&) { return std::make_unique<FakeWorkbench>(journal); },
+        [this](HostServices&) { return std::make_unique<FakeFilterDialog>(journal); });
     EXPECT_THROW(fresh.ShowForm(1, 0, 0), ComError) << "no access-check component";
 }
 

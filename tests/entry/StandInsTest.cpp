@@ -24,13 +24,14 @@ namespace {
 using platform::Database;
 
 class StandInsTest : public ::testing::TestWithParam<Backend> {
-protected:
+  protected:
     void SetUp() override {
         tdb = TestDatabase::Create(GetParam());
         if (!tdb)
             return;
         db = tdb->db();
-        db->Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"), {5, QStringLiteral("O'Brien")});
+        db->Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"),
+                 {5, QStringLiteral("O'Brien")});
     }
     std::unique_ptr<TestDatabase> tdb;
     std::shared_ptr<Database> db;
@@ -39,9 +40,11 @@ protected:
 TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMask) {
     if (!tdb)
         return;
-    db->Exec(QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (5, 1024, 30, ?)"),
+    db->Exec(QStringLiteral(
+                 "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (5, 1024, 30, ?)"),
              {0x200000 | 0x4});
-    db->Exec(QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (6, 1024, 30, -1)"));
+    db->Exec(QStringLiteral(
+        "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (6, 1024, 30, -1)"));
     platform::GLData mine(db, 5, QStringLiteral("PC1"));
     platform::GLData admin(db, 6, QStringLiteral("PC1"));
     platform::GLData nobody(db, 7, QStringLiteral("PC1"));
@@ -90,8 +93,9 @@ TEST_P(StandInsTest, WriteLogStoresOneRowPerCall) {
 TEST_P(StandInsTest, GetItemFindsDetailEmployeesByNumber) {
     if (!tdb)
         return;
-    db->Exec(QStringLiteral("INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) "
-                            "VALUES (11, 'E.001', '001', '张三', 4, 1), (12, 'E', 'E', '车间', 0, 0)"));
+    db->Exec(QStringLiteral(
+        "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) "
+        "VALUES (11, 'E.001', '001', '张三', 4, 1), (12, 'E', 'E', '车间', 0, 0)"));
     platform::GLData gl(db, 5, QStringLiteral("PC1"));
     BaseItemPtr item = gl.GetItem(3, QVariant(), QStringLiteral("E.001"));
     ASSERT_TRUE(item);
@@ -108,14 +112,17 @@ TEST_P(StandInsTest, GetItemFindsDetailEmployeesByNumber) {
 TEST_P(StandInsTest, SystemProfileGivesNullWhenAbsent) {
     if (!tdb)
         return;
-    db->Exec(QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES "
-                            "('SH', 'SHOPPROC_CONTROLRECEIVE', '0'), ('SH', 'EMPTY', NULL)"));
+    db->Exec(
+        QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES "
+                       "('SH', 'SHOPPROC_CONTROLRECEIVE', '0'), ('SH', 'EMPTY', NULL)"));
     platform::SystemProfile profile(db);
-    EXPECT_EQ(profile.GetProfile(QString(), QStringLiteral("SH"), QStringLiteral("SHOPPROC_CONTROLRECEIVE")).toString(),
+    EXPECT_EQ(profile.GetProfile(QString(), QStringLiteral("SH"), QStringLiteral("SHOPPROC_CONTROLRECEIVE"))
+                  .toString(),
               QStringLiteral("0"));
     EXPECT_TRUE(profile.GetProfile(QString(), QStringLiteral("SH"), QStringLiteral("EMPTY")).isNull());
     EXPECT_TRUE(profile.GetProfile(QString(), QStringLiteral("SH"), QStringLiteral("MISSING")).isNull());
-    EXPECT_TRUE(profile.GetProfile(QString(), QStringLiteral("XX"), QStringLiteral("SHOPPROC_CONTROLRECEIVE")).isNull());
+    EXPECT_TRUE(profile.GetProfile(QString(), QStringLiteral("XX"), QStringLiteral("SHOPPROC_CONTROLRECEIVE"))
+                    .isNull());
 }
 
 TEST_P(StandInsTest, LoginPropertiesCarryTheSessionSafely) {
@@ -124,8 +131,8 @@ TEST_P(StandInsTest, LoginPropertiesCarryTheSessionSafely) {
     EXPECT_EQ(platform::LoginSession::FindUserId(*db, QStringLiteral("O'Brien")), 5);
     EXPECT_THROW(platform::LoginSession::FindUserId(*db, QStringLiteral("nobody")), ComError);
 
-    auto session = std::make_shared<platform::LoginSession>(db, 5, QStringLiteral("O'Brien"), QStringLiteral("en"),
-                                                            QStringLiteral("PC-1"));
+    auto session = std::make_shared<platform::LoginSession>(db, 5, QStringLiteral("O'Brien"),
+                                                            QStringLiteral("en"), QStringLiteral("PC-1"));
     platform::ShareProps props(session);
     const QString text = props.GetProperty(QStringLiteral("PropsString"), 1).value.toString();
     EXPECT_EQ(HostServices::PropsValueOf(text, QStringLiteral("UserID")), QStringLiteral("5"));
@@ -139,10 +146,12 @@ TEST_P(StandInsTest, LoginPropertiesCarryTheSessionSafely) {
     EXPECT_FALSE(props.GetProperty(QStringLiteral("Unknown"), 1).value.isValid());
 
     for (const char* bad : {"a;Language=de", "x=y", "{x}", "a|b", "a\nb"}) {
-        EXPECT_THROW(platform::LoginSession(db, 5, QString::fromUtf8(bad), QStringLiteral("chs"), QStringLiteral("PC")),
+        EXPECT_THROW(platform::LoginSession(db, 5, QString::fromUtf8(bad), QStringLiteral("chs"),
+                                            QStringLiteral("PC")),
                      ComError)
             << bad;
-        EXPECT_THROW(platform::LoginSession(db, 5, QStringLiteral("demo"), QStringLiteral("chs"), QString::fromUtf8(bad)),
+        EXPECT_THROW(platform::LoginSession(db, 5, QStringLiteral("demo"), QStringLiteral("chs"),
+                                            QString::fromUtf8(bad)),
                      ComError)
             << bad;
     }
@@ -151,11 +160,13 @@ TEST_P(StandInsTest, LoginPropertiesCarryTheSessionSafely) {
 TEST_P(StandInsTest, TheRegisteredPlatformServesTheHostServices) {
     if (!tdb)
         return;
-    db->Exec(QStringLiteral("INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (5, 1024, 30, ?)"),
+    db->Exec(QStringLiteral(
+                 "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (5, 1024, 30, ?)"),
              {0x200000});
     ComponentRegistry registry;
     ScriptedUi ui;
-    platform::RegisterPlatform(registry, {db, 5, QStringLiteral("O'Brien"), QStringLiteral("en"), QString(), &ui});
+    platform::RegisterPlatform(registry,
+                               {db, 5, QStringLiteral("O'Brien"), QStringLiteral("en"), QString(), &ui});
     ComponentContext context{&registry, &ui, QString(), QString(), 99};
     HostServices host(context);
     EXPECT_TRUE(host.AccessCheck(0x200000));
@@ -164,7 +175,9 @@ TEST_P(StandInsTest, TheRegisteredPlatformServesTheHostServices) {
     EXPECT_EQ(host.PropsValue(QStringLiteral("UserID")), QStringLiteral("5"));
     EXPECT_TRUE(host.IsControlReceive()) << "no stored switch";
     host.WriteLog(QStringLiteral("CJ1002"), 1);
-    EXPECT_EQ(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_UsageLog WHERE FFunctionCode = 'CJ1002'")).toInt(), 1);
+    EXPECT_EQ(
+        db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_UsageLog WHERE FFunctionCode = 'CJ1002'")).toInt(),
+        1);
     EXPECT_TRUE(host.ServerDate().isValid());
 
     qint32 task = host.ExecFunc(47, QStringLiteral("cj0891"), 0, 0, QStringLiteral("WB-1"));
@@ -173,10 +186,10 @@ TEST_P(StandInsTest, TheRegisteredPlatformServesTheHostServices) {
     EXPECT_EQ(task, 0);
 
     for (const QString& progId :
-         {ProgId::ShareProps(), ProgId::AppConnection(), ProgId::GLData(), ProgId::GLView(), ProgId::ResourceBrowser(),
-          ProgId::LangInfo(), ProgId::ResLoader(), ProgId::SystemProfile(), ProgId::ErrorDisplay(),
-          ProgId::PlanProfile(), ProgId::SettingsFile(), ProgId::ListSelData(), ProgId::MShopProc(),
-          ProgId::MShopProcSet()})
+         {ProgId::ShareProps(), ProgId::AppConnection(), ProgId::GLData(), ProgId::GLView(),
+          ProgId::ResourceBrowser(), ProgId::LangInfo(), ProgId::ResLoader(), ProgId::SystemProfile(),
+          ProgId::ErrorDisplay(), ProgId::PlanProfile(), ProgId::SettingsFile(), ProgId::ListSelData(),
+          ProgId::MShopProc(), ProgId::MShopProcSet()})
         EXPECT_TRUE(registry.IsRegistered(progId)) << progId.toStdString();
 }
 
@@ -190,7 +203,8 @@ TEST(ResLoader, TranslatesFromTheShippedCatalogs) {
     loader.SetLanguageID(QStringLiteral("en"));
     EXPECT_EQ(loader.LoadString(QStringLiteral("序时薄")), QStringLiteral("List"));
     EXPECT_EQ(loader.LoadString(QStringLiteral("##")), QStringLiteral("List"));
-    EXPECT_FALSE(loader.LoadString(QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!")).contains(u'当'));
+    EXPECT_FALSE(
+        loader.LoadString(QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!")).contains(u'当'));
     EXPECT_EQ(loader.LoadString(QStringLiteral("没有的文字")), QStringLiteral("没有的文字"));
     loader.SetLanguageID(QStringLiteral("chs"));
     EXPECT_EQ(loader.LoadString(QStringLiteral("序时薄")), QStringLiteral("序时薄"));
@@ -211,7 +225,8 @@ TEST(ErrorDisplay, ShowsAndLogsTheError) {
     ScriptedUi ui;
     QStringList logged;
     ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
-    platform::ErrorDisplay(ui).HandleError(ComError(3000, QStringLiteral("NXCGLView.GLView"), QStringLiteral("查找失败")));
+    platform::ErrorDisplay(ui).HandleError(
+        ComError(3000, QStringLiteral("NXCGLView.GLView"), QStringLiteral("查找失败")));
     ErrorLog::SetSink(nullptr);
     ASSERT_EQ(ui.messages.size(), 1);
     EXPECT_EQ(ui.messages[0].text, QStringLiteral("查找失败"));
@@ -229,9 +244,12 @@ TEST(SettingsFile, RoundTripsAndNeverThrows) {
         << "missing file";
     ini.Write(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("BDept"), QStringLiteral("车间, 一"));
     ini.Write(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("EDept"), QString());
-    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("BDept"), QString()), QStringLiteral("车间, 一"));
-    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("EDept"), QStringLiteral("x")), QString());
-    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("bdept"), QStringLiteral("x")), QStringLiteral("x"))
+    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("BDept"), QString()),
+              QStringLiteral("车间, 一"));
+    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("EDept"), QStringLiteral("x")),
+              QString());
+    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("bdept"), QStringLiteral("x")),
+              QStringLiteral("x"))
         << "keys are case-sensitive";
 
     // A file written by hand: an unquoted list-like value is read as it stands.
@@ -241,8 +259,10 @@ TEST(SettingsFile, RoundTripsAndNeverThrows) {
     f.write("[Q8SHProcRpt600]\nBWC=01,02\nEWC=a, b\n\n[Other]\nBWC=zz\n");
     f.close();
     ini.SetFile(hand);
-    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("BWC"), QString()), QStringLiteral("01,02"));
-    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("EWC"), QString()), QStringLiteral("a, b"));
+    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("BWC"), QString()),
+              QStringLiteral("01,02"));
+    EXPECT_EQ(ini.Read(QStringLiteral("Q8SHProcRpt600"), QStringLiteral("EWC"), QString()),
+              QStringLiteral("a, b"));
 
     // Garbage, a folder in place of a file, a file that cannot be created.
     const QString garbage = dir.filePath(QStringLiteral("garbage.ini"));
@@ -252,8 +272,11 @@ TEST(SettingsFile, RoundTripsAndNeverThrows) {
     g.close();
     for (const QString& p : {garbage, dir.path(), dir.filePath(QStringLiteral("no/such/folder/x.ini"))}) {
         ini.SetFile(p);
-        EXPECT_EQ(ini.Read(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")), QStringLiteral("d")) << p.toStdString();
-        EXPECT_NO_THROW(ini.Write(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v"))) << p.toStdString();
+        EXPECT_EQ(ini.Read(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("d")),
+                  QStringLiteral("d"))
+            << p.toStdString();
+        EXPECT_NO_THROW(ini.Write(QStringLiteral("S"), QStringLiteral("K"), QStringLiteral("v")))
+            << p.toStdString();
     }
 }
 

@@ -8,7 +8,7 @@ namespace sp {
 
 // What ShopProc needs of the filter dialog (frmWageFilter).
 class IFilterDialog {
-public:
+  public:
     virtual ~IFilterDialog() = default;
     virtual void SetRptID(qint32 rptId) = 0;
     // Returns when the dialog has closed; an error is raised after its modal loop.

@@ -9,7 +9,7 @@ class Ui;
 
 // The component as its host sees it: the public class ShopProc with ShowForm.
 class IShopProcComponent {
-public:
+  public:
     virtual ~IShopProcComponent() = default;
     // Always returns an empty value; errors reach the caller.
     virtual QVariant ShowForm(qint32 Uid, qint32 ListStyle = 0, qint32 WBinterID = 0) = 0;

@@ -8,7 +8,7 @@ namespace sp {
 
 // What ShopProc needs of the workbench window (frmProc).
 class IWorkbench {
-public:
+  public:
     virtual ~IWorkbench() = default;
     virtual void SetUserId(qint32 userId) = 0;
     // Keeps the same dictionary object, never a copy.

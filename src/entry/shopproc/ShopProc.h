@@ -15,7 +15,7 @@ namespace sp {
 // host service layer of this component instance and its one workbench object; the
 // windows themselves come from factories, so the entry's rules run without them.
 class ShopProc : public IShopProcComponent {
-public:
+  public:
     using WorkbenchFactory = std::function<std::unique_ptr<IWorkbench>(HostServices&)>;
     using FilterDialogFactory = std::function<std::unique_ptr<IFilterDialog>(HostServices&)>;
 
@@ -35,7 +35,7 @@ public:
 
     HostServices& Host() { return *host_; }
 
-private:
+  private:
     std::unique_ptr<HostServices> host_;
     FilterDialogFactory filterDialog_;
     std::unique_ptr<IWorkbench> workbench_;
