@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "workbench/WorkbenchTestBench.h"
+#include "workbench/WorkbenchFakes.h"
 #include "workbench/WorkbenchToolbar.h"
 
 namespace sp::testing {
@@ -10,11 +10,8 @@ const QString kAudited = QStringLiteral("√");
 
 struct StatesCase {
     const char* name;
-    bool editMode;
-    bool modified;
-    bool editorOpen;
-    int firstRow;  // current row, or the first of the selection
-    int lastRow;   // == firstRow: one row selected
+    bool editMode, modified, editorOpen;
+    int firstRow, lastRow;  // the selection; equal: the current row alone
     // Expected enabled states.
     bool save, refresh, check, audit, unaudit;
 };
@@ -104,8 +101,7 @@ struct StatusCase {
     const char* name;
     ActiveControl active;
     const char* code;
-    bool locked;
-    bool lookup;
+    bool locked, lookup;
 };
 
 class UpdateStatusTextTest : public ::testing::TestWithParam<StatusCase> {};
@@ -135,12 +131,6 @@ INSTANTIATE_TEST_SUITE_P(
                       StatusCase{"LockedWorker", ActiveControl::vlgProc, "CZG", true, false},
                       StatusCase{"ListHasFocus", ActiveControl::vlgList, "CZG", false, false}),
     [](const ::testing::TestParamInfo<StatusCase>& info) { return std::string(info.param.name); });
-
-}  // namespace
-}  // namespace sp::testing
-
-namespace sp::testing {
-namespace {
 
 TEST(UpdateCommandStates, FollowTheInCellEditor) {
     WorkbenchBench b;

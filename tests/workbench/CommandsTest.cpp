@@ -1,32 +1,107 @@
 #include <gtest/gtest.h>
 
-#include "workbench/WorkbenchTestBench.h"
+#include <tuple>
+#include <vector>
+
+#include "lookups/Devs.h"
+#include "lookups/Emps.h"
+#include "lookups/Teams.h"
+#include "workbench/WorkbenchFakes.h"
 #include "workbench/WorkbenchToolbar.h"
 
 namespace sp::testing {
 namespace {
 
-const QString kModeNewQuestion = QStringLiteral("修改尚未保存，切换模式将丢失所做的修改。\r\n\r\n您是否要继续？");
-const QString kModeEditQuestion =
-    QStringLiteral("录入尚未保存，切换模式将丢失所有录入的数据。\r\n\r\n您是否要继续？");
-const QString kRefreshQuestion =
-    QStringLiteral("录入或修改尚未保存，刷新显示将丢失录入或修改的内容。\r\n\r\n您是否确定要刷新？");
 const QString kExitQuestion =
     QStringLiteral("录入或修改尚未保存，退出将丢失录入或修改的内容。\r\n\r\n您是否确定要退出？");
+const QString kRefreshQuestion =
+    QStringLiteral("录入或修改尚未保存，刷新显示将丢失录入或修改的内容。\r\n\r\n您是否确定要刷新？");
 
-void ExpectQuestion(const MessageRequest& m, const QString& text) {
-    EXPECT_EQ(m.text, text);
-    EXPECT_EQ(m.title, QStringLiteral("Vorlane提示"));
-    EXPECT_EQ(m.icon, MsgIcon::Question);
-    EXPECT_EQ(m.buttons, MsgButtons::YesNo);
-    EXPECT_EQ(m.defaultButton, MsgAnswer::No);
+DictionaryPtr Bounds(bool ok) {
+    auto d = NewDictionary();
+    d->Set(QStringLiteral("OK"), ok);
+    d->Set(QStringLiteral("BDept"), QStringLiteral("01"));
+    return d;
 }
 
 void GoToEditMode(WorkbenchBench& b) {
     b.bar().Click(Tool::ModeEdit());
-    b.ui.Clear();
-    b.parts->calls.clear();
-    b.record->rightsAsked.clear();
+    b.Forget();
+}
+
+struct UnsavedCase {
+    const char* name;
+    bool inEditMode;
+    std::function<void(WorkbenchBench&)> run;
+    QString question;
+    std::function<bool(WorkbenchBench&)> wentAhead;
+};
+
+// Every command that would drop unsaved entries asks first with the exact question;
+// No keeps everything, Yes goes ahead, and without changes nothing is asked.
+TEST(UnsavedChanges, AreAskedAboutBeforeACommandDropsThem) {
+    bool allowed = false;
+    int closes = 0;
+    const QString leaveQuestion =
+        QStringLiteral("修改尚未保存，切换工序计划单将丢失所做的修改。\r\n\r\n您是否要继续？");
+    const std::vector<UnsavedCase> cases = {
+        {"ModeEdit", false, [](auto& b) { b.bar().Click(Tool::ModeEdit()); },
+         QStringLiteral("录入尚未保存，切换模式将丢失所有录入的数据。\r\n\r\n您是否要继续？"),
+         [](auto& b) { return b.state().editMode; }},
+        {"ModeNew", true, [](auto& b) { b.bar().Click(Tool::ModeNew()); },
+         QStringLiteral("修改尚未保存，切换模式将丢失所做的修改。\r\n\r\n您是否要继续？"),
+         [](auto& b) { return !b.state().editMode; }},
+        {"Refresh", false, [](auto& b) { b.form->Dispatch(Tool::Refresh()); }, kRefreshQuestion,
+         [](auto& b) { return b.parts->calls == QStringList{QStringLiteral("LoadReportHistory(0)")}; }},
+        {"Exit", false, [](auto& b) { b.form->Dispatch(Tool::FileExit()); }, kExitQuestion,
+         [&](auto& b) { return !b.form->IsLoaded() && closes == 1; }},
+        {"CloseBox", false, [&](auto& b) { allowed = b.form->QueryClose(); }, kExitQuestion,
+         [&](auto&) { return allowed; }},
+        {"FilterInEditMode", true, [](auto& b) { b.bar().Click(Tool::Filter()); }, leaveQuestion,
+         [](auto& b) { return b.parts->calls == QStringList{QStringLiteral("RefreshWorkBillList")}; }},
+        {"ListRowChangeInEditMode", true, [&](auto& b) { allowed = b.state().confirmLeaveWorkBill(); },
+         leaveQuestion, [&](auto&) { return allowed; }},
+    };
+    for (const UnsavedCase& c : cases) {
+        for (const bool modified : {false, true}) {
+            for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+                SCOPED_TRACE(::testing::Message() << c.name << (modified ? " modified, answer " : " unmodified ")
+                                                << (answer == MsgAnswer::Yes ? "Yes" : "No"));
+                WorkbenchBench b;
+                b.form->SetListStyle(0);
+                closes = 0;
+                QObject::connect(b.form.get(), &frmProc::closeRequested, [&] { ++closes; });
+                b.ui.dialogHandlers[QStringLiteral("frmWageFilter")] = [](DialogModel& m) {
+                    dynamic_cast<FakeFilterDialog&>(m).result = Bounds(true);
+                };
+                if (c.inEditMode)
+                    GoToEditMode(b);
+                b.Forget();
+                b.state().modified = modified;
+                b.ui.answers = {answer};
+                c.run(b);
+                if (!modified) {
+                    EXPECT_TRUE(b.ui.messages.isEmpty());
+                    EXPECT_TRUE(c.wentAhead(b));
+                    break;
+                }
+                ASSERT_EQ(b.ui.messages.size(), 1);
+                const MessageRequest& m = b.ui.messages[0];
+                EXPECT_EQ(m.text, c.question);
+                EXPECT_EQ(m.title, QStringLiteral("Vorlane提示"));
+                EXPECT_EQ(m.icon, MsgIcon::Question);
+                EXPECT_EQ(m.buttons, MsgButtons::YesNo);
+                EXPECT_EQ(m.defaultButton, MsgAnswer::No);
+                EXPECT_EQ(c.wentAhead(b), answer == MsgAnswer::Yes);
+                if (answer == MsgAnswer::No) {
+                    EXPECT_TRUE(b.parts->calls.isEmpty());
+                    EXPECT_TRUE(b.state().modified);
+                    EXPECT_EQ(b.state().editMode, c.inEditMode);
+                    EXPECT_TRUE(b.form->IsLoaded());
+                }
+            }
+        }
+    }
 }
 
 TEST(ModeSwitch, ClickingTheActiveModeAsksAndChangesNothing) {
@@ -35,8 +110,6 @@ TEST(ModeSwitch, ClickingTheActiveModeAsksAndChangesNothing) {
     b.bar().Click(Tool::ModeNew());
     EXPECT_TRUE(b.ui.messages.isEmpty());
     EXPECT_TRUE(b.parts->calls.isEmpty());
-    EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
-
     b.state().modified = false;
     GoToEditMode(b);
     b.state().modified = true;
@@ -46,38 +119,40 @@ TEST(ModeSwitch, ClickingTheActiveModeAsksAndChangesNothing) {
     EXPECT_TRUE(b.state().editMode);
 }
 
-TEST(ModeSwitch, ToEditModeWithUnsavedEntriesAsksAndNoKeepsEverything) {
+TEST(ModeSwitch, ToEditModeLoadsWithTheRecordFilterKeepsCheckResultsThenChecksTheRight) {
     WorkbenchBench b;
-    b.state().modified = true;
-    b.ui.answers = {MsgAnswer::No};
-    b.bar().Click(Tool::ModeEdit());
-    ASSERT_EQ(b.ui.messages.size(), 1);
-    ExpectQuestion(b.ui.messages[0], kModeEditQuestion);
-    EXPECT_FALSE(b.state().editMode);
-    EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
-    EXPECT_FALSE(b.bar().Checked(Tool::ModeEdit()));
-    EXPECT_TRUE(b.parts->calls.isEmpty());
-    EXPECT_TRUE(b.state().modified);
-}
-
-TEST(ModeSwitch, ToEditModeYesLoadsWithRecordFilterThenChecksTheRight) {
-    WorkbenchBench b;
-    b.state().modified = true;
-    b.ui.answers = {MsgAnswer::Yes};
     b.bar().SetChecked(Tool::CtlChk(), true);
     b.bar().Click(Tool::ModeEdit());
-    EXPECT_TRUE(b.state().editMode);
     EXPECT_TRUE(b.bar().Checked(Tool::ModeEdit()));
     EXPECT_FALSE(b.bar().Checked(Tool::ModeNew()));
-    EXPECT_TRUE(b.bar().Checked(Tool::CtlChk())) << "check results stay";
+    EXPECT_TRUE(b.bar().Checked(Tool::CtlChk()));
     EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("LoadReportHistory(1)")});
-    EXPECT_EQ(b.record->rightsAsked, QVector<qint32>{0x400000});
-    EXPECT_EQ(b.ui.messages.size(), 1) << "the question only; the right is granted";
+    EXPECT_EQ(b.fake->rightsAsked, QVector<qint32>{0x400000});
+    EXPECT_TRUE(b.ui.messages.isEmpty()) << "the right is granted";
+}
+
+TEST(ModeSwitch, ToNewModeDropsCheckResultsAndReloadsTheListAsNewMode) {
+    WorkbenchBench b;
+    GoToEditMode(b);
+    b.form->Dispatch(Tool::ModeNew());
+    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("LoadReportHistory(0)")}) << "no check results";
+
+    GoToEditMode(b);
+    b.bar().SetChecked(Tool::CtlChk(), true);
+    bool editModeDuringReload = true;
+    b.parts->onRefreshWorkBillList = [&] { editModeDuringReload = b.state().editMode; };
+    b.bar().Click(Tool::ModeNew());
+    EXPECT_FALSE(b.bar().Checked(Tool::CtlChk()));
+    EXPECT_FALSE(b.bar().Checked(Tool::ModeEdit()));
+    EXPECT_EQ(b.parts->calls,
+              (QStringList{QStringLiteral("RefreshWorkBillList"), QStringLiteral("LoadReportHistory(0)")}));
+    EXPECT_FALSE(editModeDuringReload) << "the reload hands rows over as new mode does";
+    EXPECT_EQ(b.fake->rightsAsked, QVector<qint32>{0x20000});
 }
 
 TEST(ModeSwitch, DeniedRightsAreReportedAfterTheSwitchWhichStays) {
     WorkbenchBench b;
-    b.record->deniedRights = {0x400000, 0x20000};
+    b.fake->deniedRights = {0x400000, 0x20000};
     QStringList order;
     b.parts->onLoadReportHistory = [&](int) { order << QStringLiteral("load"); };
     b.bar().Click(Tool::ModeEdit());
@@ -90,40 +165,6 @@ TEST(ModeSwitch, DeniedRightsAreReportedAfterTheSwitchWhichStays) {
     b.bar().Click(Tool::ModeNew());
     EXPECT_EQ(b.ui.MessageTexts(), QStringList{QStringLiteral("您没有新增汇报的权限。")});
     EXPECT_FALSE(b.state().editMode);
-    EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
-}
-
-TEST(ModeSwitch, ToNewModeAsksAndDropsCheckResultsWithoutLoadingHistory) {
-    WorkbenchBench b;
-    GoToEditMode(b);
-    b.bar().SetChecked(Tool::CtlChk(), true);
-    b.state().modified = true;
-
-    b.ui.answers = {MsgAnswer::No};
-    b.bar().Click(Tool::ModeNew());
-    ExpectQuestion(b.ui.messages.at(0), kModeNewQuestion);
-    EXPECT_TRUE(b.state().editMode);
-    EXPECT_TRUE(b.bar().Checked(Tool::CtlChk()));
-    EXPECT_TRUE(b.parts->calls.isEmpty());
-
-    bool editModeDuringReload = true;
-    b.parts->onRefreshWorkBillList = [&] { editModeDuringReload = b.state().editMode; };
-    b.ui.answers = {MsgAnswer::Yes};
-    b.bar().Click(Tool::ModeNew());
-    EXPECT_FALSE(b.state().editMode);
-    EXPECT_FALSE(b.bar().Checked(Tool::CtlChk()));
-    EXPECT_FALSE(b.bar().Checked(Tool::ModeEdit()));
-    EXPECT_EQ(b.parts->calls,
-              (QStringList{QStringLiteral("RefreshWorkBillList"), QStringLiteral("LoadReportHistory(0)")}));
-    EXPECT_FALSE(editModeDuringReload) << "the reload hands rows over as new mode does";
-    EXPECT_EQ(b.record->rightsAsked, QVector<qint32>{0x20000});
-}
-
-TEST(ModeSwitch, ToNewModeWithoutCheckResultsKeepsTheList) {
-    WorkbenchBench b;
-    GoToEditMode(b);
-    b.bar().Click(Tool::ModeNew());
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("LoadReportHistory(0)")});
 }
 
 TEST(Dispatcher, NamesCompareWithoutCaseAndUnknownNamesDoNothing) {
@@ -131,14 +172,13 @@ TEST(Dispatcher, NamesCompareWithoutCaseAndUnknownNamesDoNothing) {
     b.form->Dispatch(QStringLiteral("BTNMODEEDIT"));
     EXPECT_TRUE(b.state().editMode);
     b.parts->calls.clear();
-    b.form->Dispatch(QStringLiteral("btnNoSuchTool"));
-    b.form->Dispatch(QStringLiteral("btnListWC"));
-    b.form->Dispatch(QStringLiteral("btnFileSave"));
+    for (const char* name : {"btnNoSuchTool", "btnListWC", "btnFileSave"})
+        b.form->Dispatch(QString::fromLatin1(name));
     EXPECT_TRUE(b.parts->calls.isEmpty());
-    EXPECT_TRUE(b.ui.messages.size() == 0);
+    EXPECT_TRUE(b.ui.messages.isEmpty());
 }
 
-TEST(Dispatcher, InspectionSheetToolsOnlySayTheyAreNotReady) {
+TEST(Dispatcher, InspectionSheetToolsAreDisabledAndOnlySayTheyAreNotReady) {
     WorkbenchBench b;
     EXPECT_FALSE(b.bar().Enabled(Tool::CtlCreate()));
     EXPECT_FALSE(b.bar().Enabled(Tool::CtlDel()));
@@ -148,11 +188,16 @@ TEST(Dispatcher, InspectionSheetToolsOnlySayTheyAreNotReady) {
     EXPECT_EQ(b.ui.messages[0].icon, MsgIcon::Information);
 }
 
-TEST(Dispatcher, CheckedCheckButtonIsOnlyUnchecked) {
+TEST(Dispatcher, CheckedCheckButtonIsOnlyUncheckedAndArrangementToolsAreARadioPair) {
     WorkbenchBench b;
     b.bar().SetChecked(Tool::CtlChk(), true);
     b.bar().Click(Tool::CtlChk());
     EXPECT_FALSE(b.bar().Checked(Tool::CtlChk()));
+
+    EXPECT_TRUE(b.bar().Checked(Tool::ListTask()));
+    b.bar().Click(Tool::ListWC());
+    EXPECT_TRUE(b.bar().Checked(Tool::ListWC()));
+    EXPECT_FALSE(b.bar().Checked(Tool::ListTask()));
     EXPECT_TRUE(b.parts->calls.isEmpty());
     EXPECT_TRUE(b.ui.messages.isEmpty());
 }
@@ -167,61 +212,26 @@ TEST(Dispatcher, OpenEditorIsCommittedBeforeTheCommandRuns) {
     b.form->Dispatch(Tool::Refresh());
     EXPECT_FALSE(b.grid().EditorOpen());
     EXPECT_EQ(b.grid().CellText(2, 8), QStringLiteral("typed"));
-    EXPECT_TRUE(b.state().modified);
     EXPECT_EQ(b.ui.MessageTexts(), QStringList{kRefreshQuestion}) << "the refresh saw the typed change";
-    EXPECT_TRUE(b.parts->calls.isEmpty());
 }
 
-TEST(ArrangementTools, AreARadioPairStartingByProductionTask) {
-    WorkbenchBench b;
-    EXPECT_TRUE(b.bar().Checked(Tool::ListTask()));
-    EXPECT_FALSE(b.bar().Checked(Tool::ListWC()));
-    b.bar().Click(Tool::ListWC());
-    EXPECT_TRUE(b.bar().Checked(Tool::ListWC()));
-    EXPECT_FALSE(b.bar().Checked(Tool::ListTask()));
-    EXPECT_TRUE(b.parts->calls.isEmpty());
-}
-
-// --- Filter
-
-DictionaryPtr Bounds(bool ok) {
-    auto d = NewDictionary();
-    d->Set(QStringLiteral("OK"), ok);
-    d->Set(QStringLiteral("BDept"), QStringLiteral("01"));
-    return d;
-}
-
-TEST(FilterCommand, ConfirmedDialogReplacesTheFilterAndReloadsTheList) {
-    WorkbenchBench b;
-    auto original = NewDictionary();
-    b.form->SetDicFilter(original);
-    DictionaryPtr handed;
-    qint32 rptId = 0;
-    b.ui.dialogHandlers[QStringLiteral("frmWageFilter")] = [&](DialogModel& m) {
-        auto& dialog = dynamic_cast<FakeFilterDialog&>(m);
-        rptId = dialog.rptId_;
-        dialog.result = handed = Bounds(true);
-    };
-    b.bar().Click(Tool::Filter());
-    EXPECT_EQ(rptId, 600);
-    EXPECT_EQ(b.form->dicFilter(), handed) << "the dialog's own object";
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")});
-}
-
-TEST(FilterCommand, CancelledDialogStillHandsOverItsBoundsButDoesNotReload) {
-    WorkbenchBench b;
-    b.form->SetDicFilter(NewDictionary());
-    DictionaryPtr handed;
-    b.ui.dialogHandlers[QStringLiteral("frmWageFilter")] = [&](DialogModel& m) {
-        dynamic_cast<FakeFilterDialog&>(m).result = handed = Bounds(false);
-    };
-    b.bar().Click(Tool::Filter());
-    EXPECT_EQ(b.ui.dialogsShown, QStringList{QStringLiteral("frmWageFilter")});
-    EXPECT_EQ(b.form->dicFilter(), handed);
-    EXPECT_TRUE(b.parts->calls.isEmpty());
-}
-
-TEST(FilterCommand, DialogWithoutResultKeepsTheFilterInForce) {
+TEST(FilterCommand, ConfirmedReloadsCancelledOnlyHandsOverNoResultKeepsTheFilter) {
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "confirmed" : "cancelled");
+        WorkbenchBench b;
+        b.form->SetDicFilter(NewDictionary());
+        DictionaryPtr handed;
+        qint32 rptId = 0;
+        b.ui.dialogHandlers[QStringLiteral("frmWageFilter")] = [&](DialogModel& m) {
+            auto& dialog = dynamic_cast<FakeFilterDialog&>(m);
+            rptId = dialog.rptId;
+            dialog.result = handed = Bounds(ok);
+        };
+        b.bar().Click(Tool::Filter());
+        EXPECT_EQ(rptId, 600);
+        EXPECT_EQ(b.form->dicFilter(), handed) << "the dialog's own object";
+        EXPECT_EQ(b.parts->calls, ok ? QStringList{QStringLiteral("RefreshWorkBillList")} : QStringList{});
+    }
     WorkbenchBench b;
     auto original = NewDictionary();
     b.form->SetDicFilter(original);
@@ -230,122 +240,35 @@ TEST(FilterCommand, DialogWithoutResultKeepsTheFilterInForce) {
     EXPECT_TRUE(b.parts->calls.isEmpty());
 }
 
-TEST(FilterCommand, UnsavedEditsOfTheLoadedWorkBillAreAskedAboutOnce) {
+// The list's row changes ask the same hook during the reload: no second question.
+TEST(LeavingAWorkBill, IsNeverAskedInNewModeAndOnlyOnceByTheFilter) {
     WorkbenchBench b;
+    b.state().modified = true;
+    EXPECT_TRUE(b.state().confirmLeaveWorkBill()) << "new rows are kept when the list moves";
+    EXPECT_TRUE(b.ui.messages.isEmpty());
+    b.state().modified = false;
     GoToEditMode(b);
     b.state().modified = true;
-    b.ui.dialogHandlers[QStringLiteral("frmWageFilter")] = [&](DialogModel& m) {
+    b.ui.dialogHandlers[QStringLiteral("frmWageFilter")] = [](DialogModel& m) {
         dynamic_cast<FakeFilterDialog&>(m).result = Bounds(true);
     };
-    const QString leave = QStringLiteral("修改尚未保存，切换工序计划单将丢失所做的修改。\r\n\r\n您是否要继续？");
-
-    b.ui.answers = {MsgAnswer::No};
-    b.bar().Click(Tool::Filter());
-    ASSERT_EQ(b.ui.messages.size(), 1);
-    ExpectQuestion(b.ui.messages[0], leave);
-    EXPECT_TRUE(b.parts->calls.isEmpty()) << "No keeps the list and the grid";
-
-    // The list's row changes ask the same hook during the reload: no second question.
-    b.ui.Clear();
     bool rowChangeMayLeave = false;
     b.parts->onRefreshWorkBillList = [&] { rowChangeMayLeave = b.state().confirmLeaveWorkBill(); };
     b.ui.answers = {MsgAnswer::Yes};
     b.bar().Click(Tool::Filter());
     EXPECT_EQ(b.ui.messages.size(), 1);
     EXPECT_TRUE(rowChangeMayLeave);
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")});
-}
-
-TEST(LeavingAWorkBill, AsksOnlyInEditModeWithUnsavedChanges) {
-    WorkbenchBench b;
-    b.state().modified = true;
-    EXPECT_TRUE(b.state().confirmLeaveWorkBill()) << "new rows are kept when the list moves";
-    b.state().editMode = true;
-    b.state().modified = false;
-    EXPECT_TRUE(b.state().confirmLeaveWorkBill());
-    EXPECT_TRUE(b.ui.messages.isEmpty());
-    b.state().modified = true;
-    b.ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    EXPECT_FALSE(b.state().confirmLeaveWorkBill());
-    EXPECT_TRUE(b.state().confirmLeaveWorkBill());
-}
-
-// --- Refresh, exit, close box
-
-TEST(RefreshCommand, ReloadsWithoutFilterAndAsksOnlyWithUnsavedChanges) {
-    WorkbenchBench b;
-    b.form->Dispatch(Tool::Refresh());
-    EXPECT_TRUE(b.ui.messages.isEmpty());
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("LoadReportHistory(0)")});
-
-    b.parts->calls.clear();
-    b.state().modified = true;
-    b.ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    b.form->Dispatch(Tool::Refresh());
-    ExpectQuestion(b.ui.messages.at(0), kRefreshQuestion);
-    EXPECT_TRUE(b.parts->calls.isEmpty());
-    b.form->Dispatch(Tool::Refresh());
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("LoadReportHistory(0)")});
-}
-
-TEST(ExitCommand, NoKeepsTheWindowYesUnloadsAndCloses) {
-    WorkbenchBench b;
-    b.form->SetListStyle(0);
-    int closes = 0;
-    QObject::connect(b.form.get(), &frmProc::closeRequested, [&] { ++closes; });
-    b.state().modified = true;
-    b.ui.answers = {MsgAnswer::No};
-    b.form->Dispatch(Tool::FileExit());
-    ExpectQuestion(b.ui.messages.at(0), kExitQuestion);
-    EXPECT_TRUE(b.form->IsLoaded());
-    EXPECT_EQ(closes, 0);
-    EXPECT_TRUE(b.state().modified);
-
-    b.ui.answers = {MsgAnswer::Yes};
-    b.form->Dispatch(Tool::FileExit());
-    EXPECT_FALSE(b.form->IsLoaded());
-    EXPECT_EQ(closes, 1);
-}
-
-TEST(ExitCommand, WithoutChangesClosesWithoutAsking) {
-    WorkbenchBench b;
-    b.form->SetListStyle(0);
-    b.ui.Clear();
-    b.form->Dispatch(Tool::FileExit());
-    EXPECT_TRUE(b.ui.messages.isEmpty());
-    EXPECT_FALSE(b.form->IsLoaded());
-}
-
-TEST(CloseBox, AsksTheExitQuestionOnlyWithUnsavedChanges) {
-    WorkbenchBench b;
-    b.form->SetListStyle(0);
-    b.ui.Clear();
-    EXPECT_TRUE(b.form->QueryClose());
-    EXPECT_TRUE(b.ui.messages.isEmpty());
-    b.state().modified = true;
-    b.ui.answers = {MsgAnswer::No, MsgAnswer::Yes};
-    EXPECT_FALSE(b.form->QueryClose());
-    ExpectQuestion(b.ui.messages.at(0), kExitQuestion);
-    EXPECT_TRUE(b.form->QueryClose());
 }
 
 TEST(HelpCommand, OpensTheGuideBesideTheComponent) {
-    WorkbenchBench b(QStringLiteral("/opt/erp/shopproc/"));
-    b.form->SetListStyle(0);
-    EXPECT_EQ(b.form->HelpFile(), QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.CHM"));
-    b.form->Dispatch(Tool::FileHelp());
-    EXPECT_EQ(b.ui.documentsOpened, QStringList{QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.html")});
-
-    WorkbenchBench noSlash(QStringLiteral("/opt/erp/shopproc"));
-    noSlash.form->SetListStyle(0);
-    EXPECT_EQ(noSlash.form->HelpFile(), QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.CHM"));
+    for (const char* folder : {"/opt/erp/shopproc/", "/opt/erp/shopproc"}) {
+        WorkbenchBench b(QString::fromLatin1(folder));
+        b.form->SetListStyle(0);
+        EXPECT_EQ(b.form->HelpFile(), QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.CHM")) << folder;
+        b.form->Dispatch(Tool::FileHelp());
+        EXPECT_EQ(b.ui.documentsOpened, QStringList{QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.html")});
+    }
 }
-
-}  // namespace
-}  // namespace sp::testing
-
-namespace sp::testing {
-namespace {
 
 TEST(OpenWorkBillForEdit, SwitchesToEditModeOnTheWorkBillAndLocatesIt) {
     WorkbenchBench b;
@@ -356,20 +279,126 @@ TEST(OpenWorkBillForEdit, SwitchesToEditModeOnTheWorkBillAndLocatesIt) {
     EXPECT_EQ(numberWhileLoading, QStringLiteral("WB11"));
     EXPECT_EQ(b.parts->calls,
               (QStringList{QStringLiteral("LoadReportHistory(1)"), QStringLiteral("LocateWorkBill(WB11)")}));
-}
 
-TEST(OpenWorkBillForEdit, InEditModeUnsavedChangesAreAskedAboutFirst) {
-    WorkbenchBench b;
-    b.bar().Click(Tool::ModeEdit());
-    b.state().currentWorkBillNo = QStringLiteral("WB1");
+    // Unsaved changes of the loaded work bill are asked about first.
     b.state().modified = true;
-    b.parts->calls.clear();
-    b.ui.Clear();
+    b.Forget();
     b.ui.answers = {MsgAnswer::No};
     b.form->OpenWorkBillForEdit(12);
     EXPECT_EQ(b.ui.messages.size(), 1);
-    EXPECT_EQ(b.state().currentWorkBillNo, QStringLiteral("WB1"));
+    EXPECT_EQ(b.state().currentWorkBillNo, QStringLiteral("WB11"));
     EXPECT_TRUE(b.parts->calls.isEmpty());
+}
+
+// --- F7 lookups on the record grid
+
+struct LookupBench : WorkbenchBench {
+    LookupBench() {
+        LayOutGrid();
+        grid().SetCellText(2, 2, QStringLiteral("WB1"));
+        fake->workBillIds[QStringLiteral("WB1")] = 11;
+        fake->workCenters[11] = 33;
+        form->SetActiveControl(ActiveControl::vlgProc);
+    }
+    void At(const char* code) { grid().SetCurrentCell(2, parts->columns.value(QString::fromLatin1(code))); }
+};
+
+TEST(LookupCommand, WorkerOfTheRowsTeamGoesIntoCellAndCacheWithoutMiddleTier) {
+    LookupBench b;
+    auto team = std::make_shared<Team>();
+    team->SetTID(5);
+    team->SetTno(QStringLiteral("T01"));
+    b.state().TeamsCache().Add(team);
+    b.grid().SetCellKey(2, 5, QStringLiteral("T01"));
+    b.grid().SetCellText(2, 5, QStringLiteral("一组"));
+    auto stale = std::make_shared<Emp>();
+    stale->SetEname(QStringLiteral("旧名"));
+    stale->SetEno(QStringLiteral("E07"));
+    b.state().EmpsCache().Add(stale);
+
+    b.fake->employeePick =
+        Pick(QStringLiteral("E07"), QStringLiteral("张三"), 70, {{QStringLiteral("FprofessionalGroup"), 5}});
+    b.At("CZG");
+    b.bar().SetEnabled(Tool::EditView(), true);
+    b.bar().Click(Tool::EditView());
+
+    EXPECT_EQ(b.fake->lookupsAsked, QStringList{QStringLiteral("3| FprofessionalGroup = 5 ")});
+    EXPECT_EQ(b.grid().CellText(2, 4), QStringLiteral("E07"));
+    EXPECT_EQ(b.grid().CellKey(2, 4), QStringLiteral("E07"));
+    ASSERT_EQ(b.state().EmpsCache().Count(), 1) << "the old record with that number is replaced";
+    const auto& emp = b.state().EmpsCache().Item(QStringLiteral("e07"));
+    EXPECT_EQ(std::tuple(emp->Ename(), emp->EID(), emp->Pro()), std::tuple(QStringLiteral("张三"), 70, 5));
+    EXPECT_TRUE(b.state().modified);
+    EXPECT_TRUE(b.bar().Enabled(Tool::FileSave())) << "the command states follow the lookup";
+}
+
+TEST(LookupCommand, WorkerWithoutTeamIsNotRestrictedAndCancelChangesNothing) {
+    LookupBench b;
+    b.At("CZG");
+    b.form->Dispatch(Tool::EditView());
+    EXPECT_EQ(b.fake->lookupsAsked, QStringList{QStringLiteral("3|")});
+    EXPECT_TRUE(b.grid().CellText(2, 4).isEmpty());
+    EXPECT_FALSE(b.state().modified);
+}
+
+TEST(LookupCommand, TeamSetsTextAndKeyAndMarksOnlyAChange) {
+    LookupBench b;
+    b.fake->teamPick = Pick(QStringLiteral("T02"), QStringLiteral("二组"), 6);
+    b.At("BZ");
+    b.form->Dispatch(Tool::EditView());
+    EXPECT_EQ(b.fake->lookupsAsked, QStringList{QStringLiteral("62|")});
+    EXPECT_EQ(b.grid().CellText(2, 5), QStringLiteral("T02"));
+    EXPECT_EQ(b.grid().CellKey(2, 5), QStringLiteral("T02"));
+    EXPECT_EQ(b.state().TeamsCache().Item(QStringLiteral("T02"))->TID(), 6);
+    EXPECT_TRUE(b.state().modified);
+
+    b.state().modified = false;
+    b.form->Dispatch(Tool::EditView());
+    EXPECT_FALSE(b.state().modified) << "the same team again changes nothing";
+    EXPECT_EQ(b.state().TeamsCache().Count(), 1);
+}
+
+TEST(LookupCommand, DeviceIsRestrictedToTypeAndWorkCenterAndKeepsBoth) {
+    LookupBench b;
+    b.form->SetListStyle(0);  // reads the default device type (7)
+    auto row = NewDictionary();
+    row->Set(QStringLiteral("Fnumber"), QStringLiteral("D-9"));
+    row->Set(QStringLiteral("Fname"), QStringLiteral("车床"));
+    row->Set(QStringLiteral("FinterID"), 90);
+    b.fake->devicePick = row;
+    b.At("SYSB");
+    b.form->Dispatch(Tool::EditView());
+    EXPECT_EQ(b.fake->lookupsAsked, QStringList{QStringLiteral("browser0| Ftype=7 And FworkCenterID=33")});
+    EXPECT_EQ(b.grid().CellText(2, 6), QStringLiteral("D-9"));
+    const auto& dev = b.state().DevsCache().Item(QStringLiteral("D-9"));
+    EXPECT_EQ(std::tuple(dev->Dname(), dev->DID(), dev->Dtype(), dev->DWC()),
+              std::tuple(QStringLiteral("车床"), 90, 7, 33));
+    EXPECT_TRUE(b.state().modified);
+}
+
+TEST(LookupCommand, LockedCellsHeaderAndOtherColumnsAskNothing) {
+    LookupBench b;
+    b.fake->employeePick = Pick(QStringLiteral("E07"), QStringLiteral("张三"), 70);
+    b.grid().SetCellLocked(2, 4, true);
+    for (const char* code : {"CZG", "MEMO", "GPH"}) {
+        b.At(code);
+        b.form->Dispatch(Tool::EditView());
+    }
+    b.grid().SetCurrentCell(1, 4);
+    b.form->Dispatch(Tool::EditView());
+    EXPECT_TRUE(b.fake->lookupsAsked.isEmpty());
+    EXPECT_FALSE(b.state().modified);
+}
+
+TEST(Keyboard, F7AloneRunsTheLookupWithModifiersItIsLeftAlone) {
+    LookupBench b;
+    b.At("CZG");
+    for (int shift : {ShiftState::Shift, ShiftState::Ctrl, ShiftState::Alt})
+        EXPECT_FALSE(b.form->KeyPreview(KeyCode::F7, shift));
+    EXPECT_FALSE(b.form->KeyPreview(KeyCode::F8, ShiftState::None));
+    EXPECT_TRUE(b.fake->lookupsAsked.isEmpty());
+    EXPECT_TRUE(b.form->KeyPreview(KeyCode::F7, ShiftState::None));
+    EXPECT_EQ(b.fake->lookupsAsked.size(), 1);
 }
 
 }  // namespace

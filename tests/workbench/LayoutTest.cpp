@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QHash>
-
-#include "common/ToolbarModel.h"
 #include "workbench/WorkbenchLayout.h"
-#include "workbench/WorkbenchToolbar.h"
 
 namespace sp::testing {
 namespace {
@@ -18,7 +14,7 @@ WorkbenchLayout Sized(int width = 12000, int height = 9000) {
 }
 
 TEST(WorkbenchLayout, ResizePlacesThePanesInTheFrame) {
-    const WorkbenchLayout l = Sized();
+    WorkbenchLayout l = Sized();
     EXPECT_EQ(l.fraBar(), (TwipRect{0, 0, 12000, 9000}));
     EXPECT_EQ(l.imgSpliterH(), (TwipRect{120 + 3000, 120, 60, l.tvw().height}));
     EXPECT_EQ(l.vlgList(), (TwipRect{3180, 120, 12000 - 3180 - 180, 3600}));
@@ -26,10 +22,8 @@ TEST(WorkbenchLayout, ResizePlacesThePanesInTheFrame) {
     EXPECT_EQ(l.imgSpliterV(), (TwipRect{120, 3720, 12000 - 240, 60}));
     EXPECT_EQ(l.vlgProc(), (TwipRect{120, 3780, 12000 - 240, 9000 - 3780 - 120}));
     EXPECT_EQ(l.lblProc(), l.vlgProc());
-}
 
-TEST(WorkbenchLayout, ResizeKeepsTheListHeightAndNeverAppliesNegativeSizes) {
-    WorkbenchLayout l = Sized();
+    // A larger frame keeps the list's height; sizes below 0 are never applied.
     l.Resize(15000, 12000);
     EXPECT_EQ(l.vlgList().height, 3600);
     EXPECT_EQ(l.vlgProc().height, 12000 - 3780 - 120);
@@ -73,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MoveCase{"ListJustWideEnough", Splitter::Vertical, 12000 - 480 - 61, true}),
     [](const ::testing::TestParamInfo<MoveCase>& info) { return std::string(info.param.name); });
 
-TEST(WorkbenchLayout, HorizontalBarResizesTreeListAndGrid) {
+TEST(WorkbenchLayout, BarsResizeTheirPanes) {
     WorkbenchLayout l = Sized();
     ASSERT_TRUE(l.MoveSpliterV(5000));
     EXPECT_EQ(l.imgSpliterV().top, 5000);
@@ -86,10 +80,8 @@ TEST(WorkbenchLayout, HorizontalBarResizesTreeListAndGrid) {
     l.Resize(12000, 10000);
     EXPECT_EQ(l.vlgProc().top, 5060);
     EXPECT_EQ(l.vlgProc().height, 10000 - 5060 - 120);
-}
 
-TEST(WorkbenchLayout, VerticalBarMovesTreeEdgeAndList) {
-    WorkbenchLayout l = Sized();
+    // The vertical bar moves the tree's edge and the list.
     ASSERT_TRUE(l.MoveSpliterH(4000));
     EXPECT_EQ(l.tvw().width, 4000 - 120);
     EXPECT_EQ(l.vlgList().left, 4060);
@@ -110,45 +102,6 @@ TEST(WorkbenchLayout, DragOffersStartPositionPlusPointerMovementAndGoesOnAfterAR
     l.EndDrag();
     EXPECT_FALSE(l.DragTo(5000));
     EXPECT_EQ(l.imgSpliterV().top, 2820);
-}
-
-// --- the toolbar's contents
-
-TEST(WorkbenchToolbar, BandsAndMenusHoldTheToolsInOrder) {
-    ToolbarModel bar;
-    BuildWorkbenchToolbar(bar);
-    EXPECT_EQ(bar.Font(), QStringLiteral("宋体"));
-
-    QHash<QString, QStringList> captions;
-    QStringList menus;
-    for (const BandState& band : bar.Bands()) {
-        QStringList texts;
-        for (const QString& tool : band.tools)
-            texts << bar.Caption(tool);
-        captions[band.name] = texts;
-        if (band.kind == BandKind::Menu)
-            menus << band.caption;
-    }
-    EXPECT_EQ(captions[QStringLiteral("bndMain")],
-              (QStringList{QStringLiteral("汇报模式："), QStringLiteral("录入"), QStringLiteral("修改"),
-                           QStringLiteral("保存"), QStringLiteral("删除"), QStringLiteral("审核"),
-                           QStringLiteral("反审核"), QStringLiteral("刷新"), QStringLiteral("查看"),
-                           QStringLiteral("过滤"), QStringLiteral("检查"), QStringLiteral("生成检验单"),
-                           QStringLiteral("删除检验单"), QStringLiteral("退出")}));
-    EXPECT_EQ(captions[QStringLiteral("bndList")],
-              (QStringList{QStringLiteral("工票排列方式："), QStringLiteral("工作中心"), QStringLiteral("生产任务单")}));
-    EXPECT_EQ(captions[QStringLiteral("bndStatus")], QStringList{QStringLiteral("就绪")});
-    EXPECT_EQ(menus, (QStringList{QStringLiteral("文件(&F)"), QStringLiteral("编辑(&E)"), QStringLiteral("模式(&M)"),
-                                  QStringLiteral("排列(&L)"), QStringLiteral("工具(&T)"), QStringLiteral("帮助(&F)")}));
-    EXPECT_EQ(captions[QStringLiteral("mnuFile")],
-              (QStringList{QStringLiteral("保存"), QStringLiteral("查看"), QStringLiteral("检查"), QStringLiteral("退出")}));
-    EXPECT_EQ(captions[QStringLiteral("mnuEdit")],
-              (QStringList{QStringLiteral("审核"), QStringLiteral("反审核"), QStringLiteral("删除"), QStringLiteral("刷新")}));
-    EXPECT_EQ(captions[QStringLiteral("mnuTools")],
-              (QStringList{QStringLiteral("工票列设置(&W)"), QStringLiteral("汇报列设置(&R)")}));
-    EXPECT_EQ(captions[QStringLiteral("mnuHelp")], QStringList{QStringLiteral("帮助主题(&C)")});
-    EXPECT_TRUE(bar.Checked(Tool::ModeNew()));
-    EXPECT_FALSE(bar.Checked(Tool::ModeEdit()));
 }
 
 }  // namespace

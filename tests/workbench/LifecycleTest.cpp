@@ -2,7 +2,7 @@
 
 #include "lookups/Emps.h"
 #include "support/TestDatabase.h"
-#include "workbench/WorkbenchTestBench.h"
+#include "workbench/WorkbenchFakes.h"
 #include "workbench/WorkbenchToolbar.h"
 
 namespace sp::testing {
@@ -20,10 +20,9 @@ TEST(Load, RunsInOrderOnceAndThenLoadsTheList) {
     b.parts->onRefreshWorkBillList = [&] { EXPECT_GT(b.ui.waitDepth, 0) << "the list loads under the wait cursor"; };
     b.form->SetListStyle(3);
 
-    EXPECT_EQ(b.record->statements,
+    EXPECT_EQ(b.fake->statements,
               QStringList{QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0")});
     EXPECT_EQ(b.state().defaultDeviceType, 7);
-    EXPECT_EQ(b.form->HelpFile(), QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.CHM"));
     EXPECT_EQ(b.parts->calls, (QStringList{QStringLiteral("Redraw"), QStringLiteral("SetupReportColumns"),
                                            QStringLiteral("SetupListGrid"), QStringLiteral("RefreshWorkBillList")}));
     EXPECT_TRUE(b.state().listLoaded);
@@ -36,38 +35,28 @@ TEST(Load, RunsInOrderOnceAndThenLoadsTheList) {
     EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")}) << "loaded once";
 }
 
-TEST(Load, MissingDeviceTypeRowGivesZero) {
-    WorkbenchBench b;
-    b.record->execute = [](const QString&) { return std::make_shared<Recordset>(); };
-    b.form->SetListStyle(0);
-    EXPECT_EQ(b.state().defaultDeviceType, 0);
-}
-
-TEST(FirstDisplay, NewModeWithoutRightWarnsOnceAndDoesNotReloadTheList) {
-    WorkbenchBench b;
-    b.record->deniedRights = {0x20000};
-    b.form->SetListStyle(0);
-    b.parts->calls.clear();
-
-    b.form->Resize(12000, 9000);
-    b.form->Activate();
-    b.form->Resize(13000, 9000);
-    b.form->Activate();
-    EXPECT_EQ(b.ui.MessageTexts(), QStringList{QStringLiteral("您没有新增汇报的权限。")});
-    EXPECT_EQ(b.ui.messages[0].icon, MsgIcon::Information);
-    EXPECT_TRUE(b.parts->calls.isEmpty()) << "the list was loaded before the window showed";
-    EXPECT_TRUE(b.form->IsLoaded()) << "the window stays usable";
-}
-
-TEST(FirstDisplay, ListNotYetLoadedIsLoadedOnceByTheFirstResize) {
-    WorkbenchBench b;
-    b.form->Load();
-    b.parts->calls.clear();
-    b.form->Resize(12000, 9000);
-    b.form->Activate();
-    b.form->Activate();
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")});
-    EXPECT_TRUE(b.ui.messages.isEmpty()) << "the right is granted";
+// The first resize loads a list that is not loaded yet; a missing right to enter
+// reports is told once, and the window stays usable.
+TEST(FirstDisplay, LoadsTheListOnceIfNeededAndWarnsOnceWithoutTheRight) {
+    for (const bool listLoaded : {true, false}) {
+        SCOPED_TRACE(listLoaded ? "list loaded, no right" : "list not loaded");
+        WorkbenchBench b;
+        if (listLoaded) {
+            b.fake->deniedRights = {0x20000};
+            b.form->SetListStyle(0);
+        } else {
+            b.form->Load();
+        }
+        b.parts->calls.clear();
+        for (int width : {12000, 13000}) {
+            b.form->Resize(width, 9000);
+            b.form->Activate();
+        }
+        EXPECT_EQ(b.parts->calls, listLoaded ? QStringList{} : QStringList{QStringLiteral("RefreshWorkBillList")});
+        EXPECT_EQ(b.ui.MessageTexts(),
+                  listLoaded ? QStringList{QStringLiteral("您没有新增汇报的权限。")} : QStringList{});
+        EXPECT_TRUE(b.form->IsLoaded());
+    }
 }
 
 TEST(FirstDisplay, ActivationUpdatesTheStatusEveryTime) {
@@ -86,26 +75,26 @@ TEST(FirstDisplay, ActivationUpdatesTheStatusEveryTime) {
 TEST(Unload, ReleasesCachesClosesWorkBillsAndEveryTask) {
     WorkbenchBench b;
     b.form->SetListStyle(0);
-    b.record->statements.clear();
+    b.Forget();
     b.state().EmpsCache().Add(std::make_shared<Emp>());
     // Rows 3 and 5 share one work bill's task.
     b.state().rowLocks = {0, 0, 0, 21, 0, 21, 22};
     b.state().historyTaskId = 42;
     b.form->Unload();
 
-    EXPECT_EQ(b.record->statements, QStringList{kCloseStatement});
+    EXPECT_EQ(b.fake->statements, QStringList{kCloseStatement});
     EXPECT_EQ(b.parts->calls.filter(QStringLiteral("ReleaseRowLock")),
               (QStringList{QStringLiteral("ReleaseRowLock(3)"), QStringLiteral("ReleaseRowLock(5)"),
                            QStringLiteral("ReleaseRowLock(6)")}));
     EXPECT_EQ(b.state().rowLocks, (QVector<qint32>{0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(b.record->committedTasks, QVector<qint32>{42});
+    EXPECT_EQ(b.fake->committedTasks, QVector<qint32>{42});
     EXPECT_EQ(b.state().historyTaskId, 0);
     EXPECT_EQ(b.state().emps, nullptr);
     EXPECT_FALSE(b.form->IsLoaded());
 
-    b.record->statements.clear();
+    b.Forget();
     b.form->Unload();
-    EXPECT_TRUE(b.record->statements.isEmpty()) << "unloaded once";
+    EXPECT_TRUE(b.fake->statements.isEmpty()) << "unloaded once";
 }
 
 TEST(Unload, FailingStepsDoNotStopTheOthers) {
@@ -114,24 +103,18 @@ TEST(Unload, FailingStepsDoNotStopTheOthers) {
     b.registry.Unregister(ProgId::AppConnection());
     b.state().historyTaskId = 9;
     b.form->Unload();
-    EXPECT_EQ(b.record->committedTasks, QVector<qint32>{9});
+    EXPECT_EQ(b.fake->committedTasks, QVector<qint32>{9});
 }
 
-TEST(ShowModal, UnloadsWhateverClosedTheWindow) {
+TEST(ShowModal, UnloadsWhateverClosedTheWindowAndAShowAfterThatStartsInNewMode) {
     WorkbenchBench b;
     b.form->SetListStyle(0);
+    b.bar().Click(Tool::ModeEdit());
     b.state().historyTaskId = 5;
     b.form->ShowModal();  // the scripted user closes it untouched
     EXPECT_EQ(b.ui.dialogsShown, QStringList{QStringLiteral("frmProc")});
     EXPECT_FALSE(b.form->IsLoaded());
-    EXPECT_EQ(b.record->committedTasks, QVector<qint32>{5});
-}
-
-TEST(ShowModal, ASecondShowStartsInNewMode) {
-    WorkbenchBench b;
-    b.form->SetListStyle(0);
-    b.bar().Click(Tool::ModeEdit());
-    b.form->ShowModal();
+    EXPECT_EQ(b.fake->committedTasks, QVector<qint32>{5});
     b.form->SetListStyle(0);
     EXPECT_FALSE(b.state().editMode);
     EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
@@ -139,8 +122,10 @@ TEST(ShowModal, ASecondShowStartsInNewMode) {
 }
 
 // The closing statement against real rows.
-TEST(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
-    auto tdb = TestDatabase::Create(Backend::SQLite);
+class UnloadOnDatabase : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
+    auto tdb = TestDatabase::Create(GetParam());
     if (!tdb)
         return;
     auto db = tdb->db();
@@ -159,7 +144,7 @@ TEST(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
     db->Exec(insertRpt, {2, 2, 20.0, 0});
 
     WorkbenchBench b;
-    b.record->execute = [db](const QString& sql) {
+    b.fake->execute = [db](const QString& sql) {
         if (sql.startsWith(QStringLiteral("Update"), Qt::CaseInsensitive)) {
             db->Exec(sql);
             return std::make_shared<Recordset>();
@@ -167,6 +152,7 @@ TEST(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
         return db->Query(sql);
     };
     b.form->SetListStyle(0);
+    EXPECT_EQ(b.state().defaultDeviceType, 0) << "no default device type row";
     b.form->Unload();
 
     auto status = [&](int id) {
@@ -177,6 +163,9 @@ TEST(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
     EXPECT_EQ(status(3), 1) << "short of the plan";
     EXPECT_EQ(status(4), 0) << "not yet released";
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, UnloadOnDatabase, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+                         [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace
 }  // namespace sp::testing

@@ -1,8 +1,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDir>
-#include <QLabel>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeView>
@@ -60,11 +58,9 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
     form.SetDicFilter(filter);
     form.SetListStyle(0);
 
-    QStringList toolCaptions;
-    QStringList windowsShown;
+    QStringList toolCaptions, windowsShown;
     int listRows = 0;
-    bool listShown = false;
-    bool treeFilled = false;
+    bool listShown = false, treeFilled = false;
     ui.SetShownHook([&](QWidget* window) {
         windowsShown << window->objectName();
         if (window->objectName() != QStringLiteral("frmProc")) {
@@ -75,8 +71,6 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
             for (QAction* action : band->actions())
                 if (!action->text().isEmpty())
                     toolCaptions << action->text();
-        for (QLabel* label : window->findChildren<QToolBar*>().value(0)->findChildren<QLabel*>())
-            toolCaptions << label->text();
         auto* list = window->findChild<GridView*>(QStringLiteral("vlgList"));
         listShown = list && list->isVisible();
         listRows = form.vlgList().Rows();
@@ -90,8 +84,8 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
     form.ShowModal();
 
     EXPECT_EQ(windowsShown, QStringList{QStringLiteral("frmProc")});
-    for (const char* caption : {"汇报模式：", "录入", "修改", "保存", "删除", "审核", "反审核", "刷新", "查看", "过滤",
-                                "检查", "退出", "工作中心", "生产任务单"})
+    for (const char* caption : {"录入", "修改", "保存", "删除", "审核", "反审核", "刷新", "查看", "过滤", "检查",
+                                "退出", "工作中心", "生产任务单"})
         EXPECT_TRUE(toolCaptions.contains(QString::fromUtf8(caption))) << caption;
     EXPECT_TRUE(listShown);
     EXPECT_GT(listRows, 1) << "the demo shop has reportable work bills";
