@@ -4,7 +4,6 @@
 // script object holds what each middle-tier method answers (unset methods raise), and
 // every NewMShopProc() gets a fresh object over that script, as the host does.
 
-#include <QHash>
 #include <QStringList>
 #include <QVector>
 #include <functional>
@@ -51,27 +50,26 @@ struct MiddleTierScript {
 // A login object whose tasks conflict for keys listed in `busyKeys`.
 struct FakeLogin : ILoginObject {
     qint32 nextTask = 100;
-    QVector<qint64> busyKeys;
+    QVector<qint64> busyKeys, takenKeys;
     QVector<qint32> committed;
-    QVector<qint64> takenKeys;
-    qint32 taskexec(qint32&, QString&, const QString&, qint16, qint16&, qint16&, const QVariant* extra) override;
-    bool CommitTask(qint32 taskId) override;
+    qint32 taskexec(qint32&, QString&, const QString&, qint16, qint16&, qint16&,
+                    const QVariant* extra) override {
+        const qint64 key = extra ? extra->toLongLong() : 0;
+        if (busyKeys.contains(key))
+            return 0;
+        takenKeys.append(key);
+        return nextTask++;
+    }
+    bool CommitTask(qint32 taskId) override {
+        committed.append(taskId);
+        return true;
+    }
 };
 
-// A connection that records statements; `fail` makes Execute raise.
-struct FakeConnection : IAppConnection {
-    QStringList* log;
-    bool fail = false;
-    explicit FakeConnection(QStringList* l, bool f) : log(l), fail(f) {}
-    RecordsetPtr Execute(const QString& sql) override;
-    void BeginTrans() override {}
-    void CommitTrans() override {}
-    void RollbackTrans() override {}
-};
-
-// Registry, scripted screen and host service layer wired to the fakes.
+// Registry, scripted screen and host service layer wired to the fakes. The connection
+// records its statements, or raises while `connectionFails` is set.
 class FakeHost {
-public:
+  public:
     FakeHost();
 
     ComponentRegistry registry;
@@ -81,11 +79,10 @@ public:
     QStringList statements;
     bool connectionFails = false;
     std::unique_ptr<HostServices> host;
-
-    static QString Props() { return QStringLiteral("Language=chs;UserID=7;UserName=Li;{DB}"); }
 };
 
-// A recordset from field names and rows.
-RecordsetPtr MakeRecordset(const QStringList& fields, const QVector<QVariantList>& rows);
+inline RecordsetPtr MakeRecordset(const QStringList& fields, const QVector<QVariantList>& rows) {
+    return std::make_shared<Recordset>(fields, rows);
+}
 
 }  // namespace sp::testing

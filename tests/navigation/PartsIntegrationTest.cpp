@@ -24,17 +24,19 @@
 #include "support/TestDatabase.h"
 #include "workbench/WorkbenchState.h"
 
+using namespace Qt::StringLiterals;
+
 namespace sp::testing {
 namespace {
 
 class PartsIntegrationTest : public ::testing::TestWithParam<Backend> {
-protected:
+  protected:
     void SetUp() override {
         tdb = TestDatabase::Create(GetParam());
         if (!tdb)
             return;
         platform::SeedDemo(*tdb->db());
-        platform::RegisterPlatform(registry, {tdb->db(), 1, QStringLiteral("demo"), QStringLiteral("chs"), dir.path(), &ui});
+        platform::RegisterPlatform(registry, {tdb->db(), 1, u"demo"_s, u"chs"_s, dir.path(), &ui});
         host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, dir.path(), dir.path(), 4242});
         state.host = host.get();
         state.vlgList = &list;
@@ -43,24 +45,23 @@ protected:
         state.tvw = &tree;
         state.userId = 1;
         state.dicFilter = NewDictionary();
-        bar.AddTool(QStringLiteral("btnListWC"), QString(), ToolStyle::Radio, QStringLiteral("arr"));
-        bar.AddTool(QStringLiteral("btnListTask"), QString(), ToolStyle::Radio, QStringLiteral("arr"));
-        bar.AddTool(QStringLiteral("btnCtlChk"), QString(), ToolStyle::Toggle);
-        bar.SetChecked(QStringLiteral("btnListTask"), true);
+        bar.AddTool(u"btnListWC"_s, QString(), ToolStyle::Radio, u"arr"_s);
+        bar.AddTool(u"btnListTask"_s, QString(), ToolStyle::Radio, u"arr"_s);
+        bar.AddTool(u"btnCtlChk"_s, QString(), ToolStyle::Toggle);
+        bar.SetChecked(u"btnListTask"_s, true);
         ReportGrid(state).SetupReportColumns([](const QString& t) { return t.size() * 105.0; });
         workBills.SetupListGrid();
     }
 
     QStringList ListedNumbers() const {
         QStringList numbers;
-        for (int r = 2; r <= list.Rows(); ++r)
-            numbers << WorkBillList::TextBeforeTab(list.CellText(r, 5));
+        for (int r = 2; r <= list.Rows(); ++r) numbers << WorkBillList::TextBeforeTab(list.CellText(r, 5));
         return numbers;
     }
     QStringList ListFor(const QString& from, const QString& to) {
         state.dicFilter->RemoveAll();
-        state.dicFilter->Set(QStringLiteral("BWB"), from);
-        state.dicFilter->Set(QStringLiteral("EWB"), to);
+        state.dicFilter->Set(u"BWB"_s, from);
+        state.dicFilter->Set(u"EWB"_s, to);
         workBills.RefreshWorkBillList();
         return state.listVisible ? ListedNumbers() : QStringList();
     }
@@ -85,38 +86,40 @@ TEST_P(PartsIntegrationTest, DefaultLayoutsGiveEveryColumnItsPlace) {
         EXPECT_GT(cells.Column(code), 1) << ReportCodeName(code).toStdString();
     EXPECT_FALSE(proc.ColumnVisible(cells.Column(ReportCode::GPZH)));
     ASSERT_GE(state.listFields.size(), 5);
-    EXPECT_EQ(state.listFields[4].toLower(), QStringLiteral("fworkbillno"));
+    EXPECT_EQ(state.listFields[4].toLower(), u"fworkbillno"_s);
 }
 
 TEST_P(PartsIntegrationTest, ListConditionSelectsTheRangeAndAQuoteCannotWidenIt) {
     if (!tdb)
         return;
-    const QStringList range = ListFor(QStringLiteral("WB000123"), QStringLiteral("WB000126"));
+    const QStringList range = ListFor(u"WB000123"_s, u"WB000126"_s);
     ASSERT_FALSE(range.isEmpty());
     for (const QString& no : range) {
-        EXPECT_GE(no, QStringLiteral("WB000123"));
-        EXPECT_LE(no, QStringLiteral("WB000126"));
+        EXPECT_GE(no, u"WB000123"_s);
+        EXPECT_LE(no, u"WB000126"_s);
     }
     EXPECT_EQ(state.currentWorkBillNo, range.first());
     EXPECT_EQ(state.EmpsCache().Count() > 0, true) << "workers shown by name through the cache";
 
-    const QStringList injected = ListFor(QStringLiteral("WB000123"), QStringLiteral("WB000126' OR '1'='1"));
+    const QStringList injected = ListFor(u"WB000123"_s, u"WB000126' OR '1'='1"_s);
     EXPECT_EQ(injected, range);
-    EXPECT_TRUE(ListFor(QStringLiteral("ZZ"), QString()).isEmpty());
+    EXPECT_TRUE(ListFor(u"ZZ"_s, QString()).isEmpty());
     EXPECT_FALSE(state.listVisible);
 }
 
 TEST_P(PartsIntegrationTest, HistorySelectListAndFilterRunOnTheServer) {
     if (!tdb)
         return;
-    ListFor(QStringLiteral("WB000123"), QStringLiteral("WB000123"));
-    ASSERT_EQ(state.currentWorkBillNo, QStringLiteral("WB000123"));
+    ListFor(u"WB000123"_s, u"WB000123"_s);
+    ASSERT_EQ(state.currentWorkBillNo, u"WB000123"_s);
     const qint32 wb = list.CellValue(2, 5).toInt();
     for (int serial : {1, 2, 3})
-        tdb->db()->Exec(QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, FworkerID, FAuxQtyReceive, "
-                                       "Fmemo, Fstatus, FcheckerID) VALUES (?, ?, 1, 403, ?, ?, ?, ?)"),
-                        {wb, serial, serial * 10.0, serial == 2 ? QStringLiteral("it's") : QStringLiteral("ok"),
-                         serial == 1 ? 1 : 0, serial == 1 ? 1 : 0});
+        tdb->db()->Exec(
+            QStringLiteral(
+                "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, FworkerID, FAuxQtyReceive, "
+                "Fmemo, Fstatus, FcheckerID) VALUES (?, ?, 1, 403, ?, ?, ?, ?)"),
+            {wb, serial, serial * 10.0, serial == 2 ? u"it's"_s : u"ok"_s, serial == 1 ? 1 : 0,
+             serial == 1 ? 1 : 0});
     state.editMode = true;
     ReportHistory history(state);
     const ReportCells cells(state);
@@ -124,23 +127,23 @@ TEST_P(PartsIntegrationTest, HistorySelectListAndFilterRunOnTheServer) {
     history.LoadReportHistory(0);
     ASSERT_TRUE(state.procGridVisible) << state.lblProcText.toStdString();
     ASSERT_EQ(proc.Rows(), 4);
-    EXPECT_EQ(cells.Text(2, ReportCode::HBXH), QStringLiteral("1"));
-    EXPECT_EQ(cells.Text(2, ReportCode::SHBZ), QStringLiteral("√"));
+    EXPECT_EQ(cells.Text(2, ReportCode::HBXH), u"1"_s);
+    EXPECT_EQ(cells.Text(2, ReportCode::SHBZ), u"√"_s);
     EXPECT_EQ(cells.Value(3, ReportCode::JSS).toDouble(), 20);
     EXPECT_FALSE(cells.Text(2, ReportCode::CZG).isEmpty());
     EXPECT_NE(state.historyTaskId, 0);
 
     // Serial or memo: the two conditions are alternatives.
-    ui.dialogHandlers[QStringLiteral("frmInfoFilter")] = [](DialogModel& m) {
+    ui.dialogHandlers[u"frmInfoFilter"_s] = [](DialogModel& m) {
         auto& dlg = static_cast<frmInfoFilter&>(m);
-        dlg.SetTxtItem(0, QStringLiteral("3"));
-        dlg.SetTxtItem(1, QStringLiteral("it's"));
+        dlg.SetTxtItem(0, u"3"_s);
+        dlg.SetTxtItem(1, u"it's"_s);
         dlg.cmdOK_Click();
     };
     history.LoadReportHistory(1);
     ASSERT_EQ(proc.Rows(), 4 - 1);
-    EXPECT_EQ(cells.Text(2, ReportCode::HBXH), QStringLiteral("2"));
-    EXPECT_EQ(cells.Text(3, ReportCode::HBXH), QStringLiteral("3"));
+    EXPECT_EQ(cells.Text(2, ReportCode::HBXH), u"2"_s);
+    EXPECT_EQ(cells.Text(3, ReportCode::HBXH), u"3"_s);
     EXPECT_TRUE(ui.messages.isEmpty());
 }
 
@@ -150,20 +153,21 @@ TEST_P(PartsIntegrationTest, TreeListsAndLocatesWorkBills) {
     WorkBillTree ops(state, workBills);
     ops.Fill();
     ASSERT_GT(tree.Count(), 2);
-    ops.LocateWorkBill(QStringLiteral("WB000125"));
-    EXPECT_EQ(state.currentWorkBillNo, QStringLiteral("WB000125"));
+    ops.LocateWorkBill(u"WB000125"_s);
+    EXPECT_EQ(state.currentWorkBillNo, u"WB000125"_s);
     const auto key = WorkBillTree::ParseNodeKey(tree.SelectedKey());
     ASSERT_TRUE(key.has_value());
     EXPECT_FALSE(key->workCenter);
 
-    bar.SetChecked(QStringLiteral("btnListWC"), true);
+    bar.SetChecked(u"btnListWC"_s, true);
     ops.Fill();
-    ops.LocateWorkBill(QStringLiteral("WB000124"));
-    EXPECT_EQ(state.currentWorkBillNo, QStringLiteral("WB000124"));
-    EXPECT_TRUE(tree.SelectedKey().startsWith(QStringLiteral("WC\t")));
+    ops.LocateWorkBill(u"WB000124"_s);
+    EXPECT_EQ(state.currentWorkBillNo, u"WB000124"_s);
+    EXPECT_TRUE(tree.SelectedKey().startsWith(u"WC\t"_s));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, PartsIntegrationTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Backends, PartsIntegrationTest,
+                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace

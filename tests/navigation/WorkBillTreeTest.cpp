@@ -1,6 +1,8 @@
 #include "navigation/NavigationFixture.h"
 #include "navigation/WorkBillTree.h"
 
+using namespace Qt::StringLiterals;
+
 namespace sp {
 namespace {
 
@@ -9,55 +11,44 @@ using testing::NavigationFixture;
 
 TEST(WorkBillTreeKeysTest, KeysReadBack) {
     struct Case {
-        QString key;
-        bool valid;
+        const char* key;
         bool wc;
         qint32 id;
-        QString dept;
+        const char* dept;
     };
-    const QVector<Case> cases{
-        {QStringLiteral("WC\t17"), true, true, 17, QString()},
-        {QStringLiteral("D01MO\t2045"), true, false, 2045, QStringLiteral("D01")},
-        {QStringLiteral("MO\t5"), true, false, 5, QString()},
-        {QStringLiteral("D01MO\t12x"), true, false, 12, QStringLiteral("D01")},
-        {QStringLiteral("DEPT\tD01"), false, false, 0, QString()},
-        {QStringLiteral("ROOT"), false, false, 0, QString()},
-        {QString(), false, false, 0, QString()},
-    };
+    const Case cases[] = {{"WC\t17", true, 17, ""},
+                          {"D01MO\t2045", false, 2045, "D01"},
+                          {"MO\t5", false, 5, ""},
+                          {"D01MO\t12x", false, 12, "D01"}};
     for (const Case& c : cases) {
-        const auto k = WorkBillTree::ParseNodeKey(c.key);
-        ASSERT_EQ(k.has_value(), c.valid) << c.key.toStdString();
-        if (!k)
-            continue;
-        EXPECT_EQ(k->workCenter, c.wc);
-        EXPECT_EQ(k->id, c.id);
-        EXPECT_EQ(k->deptNo, c.dept);
+        const auto k = WorkBillTree::ParseNodeKey(QString::fromLatin1(c.key));
+        ASSERT_TRUE(k.has_value()) << c.key;
+        EXPECT_EQ(std::tuple(k->workCenter, k->id, k->deptNo),
+                  std::tuple(c.wc, c.id, QString::fromLatin1(c.dept)));
     }
-    EXPECT_EQ(WorkBillTree::WorkCenterKey(17), QStringLiteral("WC\t17"));
-    EXPECT_EQ(WorkBillTree::TaskKey(QStringLiteral("D01"), 2045), QStringLiteral("D01MO\t2045"));
+    for (const QString& other : {u"DEPT\tD01"_s, u"ROOT"_s, QString()})
+        EXPECT_FALSE(WorkBillTree::ParseNodeKey(other).has_value()) << other.toStdString();
 }
 
 class WorkBillTreeTest : public NavigationFixture {
-protected:
+  protected:
     void SetUp() override {
         SetupList();
         fake.script->workBillTree = [](bool wc, bool, const QString&) {
-            const QStringList f{QStringLiteral("NodeKey"), QStringLiteral("ParentKey"), QStringLiteral("Caption")};
+            const QStringList f{u"NodeKey"_s, u"ParentKey"_s, u"Caption"_s};
             if (wc)
-                return MakeRecordset(f, {{QStringLiteral("DEPT\tD01"), QString(), QStringLiteral("一车间")},
-                                         {QStringLiteral("WC\t4"), QStringLiteral("DEPT\tD01"), QStringLiteral("WC04 车")}});
-            return MakeRecordset(f, {{QStringLiteral("DEPT\tD01"), QString(), QStringLiteral("一车间")},
-                                     {QStringLiteral("D01MO\t2045"), QStringLiteral("DEPT\tD01"),
-                                      QStringLiteral("MO1（轴[M8]）")}});
+                return MakeRecordset(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
+                                         {u"WC\t4"_s, u"DEPT\tD01"_s, u"WC04 车"_s}});
+            return MakeRecordset(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
+                                     {u"D01MO\t2045"_s, u"DEPT\tD01"_s, u"MO1（轴[M8]）"_s}});
         };
         fake.script->workBillByWCMO = [this](bool, bool, qint32, const QString&) {
-            return MakeRecordset(Fields(), {Bill(7, QStringLiteral("WB7")), Bill(9, QStringLiteral("WB9"))});
+            return MakeRecordset(Fields(), {Bill(7, u"WB7"_s), Bill(9, u"WB9"_s)});
         };
         fake.script->workBillInfo = [](const QString& no) {
-            const QStringList f{QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"), QStringLiteral("MOID"),
-                                QStringLiteral("FWBinterID")};
-            if (no == QStringLiteral("WB9"))
-                return MakeRecordset(f, {{4, QStringLiteral("D01"), 2045, 9}});
+            const QStringList f{u"WorkCenterID"_s, u"DeptNO"_s, u"MOID"_s, u"FWBinterID"_s};
+            if (no == u"WB9"_s)
+                return MakeRecordset(f, {{4, u"D01"_s, 2045, 9}});
             return MakeRecordset(f, {});
         };
     }
@@ -66,14 +57,14 @@ protected:
 
 TEST_F(WorkBillTreeTest, FillFollowsTheArrangement) {
     treeOps.Fill();
-    EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), QStringLiteral("部门/生产任务单/工序计划单"));
-    EXPECT_EQ(tree.Parent(QStringLiteral("D01MO\t2045")), QStringLiteral("DEPT\tD01"));
-    EXPECT_EQ(tree.Parent(QStringLiteral("DEPT\tD01")), WorkBillTree::RootKey());
-    bar.SetChecked(QStringLiteral("btnListWC"), true);
+    EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), u"部门/生产任务单/工序计划单"_s);
+    EXPECT_EQ(tree.Parent(u"D01MO\t2045"_s), u"DEPT\tD01"_s);
+    EXPECT_EQ(tree.Parent(u"DEPT\tD01"_s), WorkBillTree::RootKey());
+    bar.SetChecked(u"btnListWC"_s, true);
     treeOps.Fill();
-    EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), QStringLiteral("部门/工序计划单"));
-    EXPECT_TRUE(tree.Exists(QStringLiteral("WC\t4")));
-    EXPECT_FALSE(tree.Exists(QStringLiteral("D01MO\t2045")));
+    EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), u"部门/工序计划单"_s);
+    EXPECT_TRUE(tree.Exists(u"WC\t4"_s));
+    EXPECT_FALSE(tree.Exists(u"D01MO\t2045"_s));
 }
 
 TEST_F(WorkBillTreeTest, NodeClickListsOnlyWorkCenterAndTaskNodes) {
@@ -83,66 +74,66 @@ TEST_F(WorkBillTreeTest, NodeClickListsOnlyWorkCenterAndTaskNodes) {
     QString dept;
     fake.script->workBillByWCMO = [&](bool w, bool, qint32 i, const QString& d) {
         wc = w, id = i, dept = d;
-        return MakeRecordset(Fields(), {Bill(7, QStringLiteral("WB7"))});
+        return MakeRecordset(Fields(), {Bill(7, u"WB7"_s)});
     };
-    treeOps.OnNodeClick(QStringLiteral("DEPT\tD01"));
+    treeOps.OnNodeClick(u"DEPT\tD01"_s);
     treeOps.OnNodeClick(WorkBillTree::RootKey());
-    EXPECT_EQ(fake.script->Count(QStringLiteral("GetWorkBillByWCMO")), 0);
-    treeOps.OnNodeClick(QStringLiteral("D01MO\t2045"));
+    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 0);
+    treeOps.OnNodeClick(u"D01MO\t2045"_s);
     EXPECT_FALSE(wc);
     EXPECT_EQ(id, 2045);
-    EXPECT_EQ(dept, QStringLiteral("D01"));
-    EXPECT_EQ(state.currentWorkBillNo, QStringLiteral("WB7"));
+    EXPECT_EQ(dept, u"D01"_s);
+    EXPECT_EQ(state.currentWorkBillNo, u"WB7"_s);
     EXPECT_EQ(paints, 1);
 }
 
 TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.Fill();
-    treeOps.LocateWorkBill(QStringLiteral("WB9"));
-    EXPECT_EQ(tree.SelectedKey(), QStringLiteral("D01MO\t2045"));
-    EXPECT_TRUE(tree.IsVisible(QStringLiteral("D01MO\t2045")));
-    EXPECT_EQ(fake.script->Count(QStringLiteral("GetWorkBillByWCMO")), 1);
+    treeOps.LocateWorkBill(u"WB9"_s);
+    EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);
+    EXPECT_TRUE(tree.IsVisible(u"D01MO\t2045"_s));
+    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 1);
     EXPECT_EQ(grid.CurrentRow(), 3);
-    EXPECT_EQ(state.currentWorkBillNo, QStringLiteral("WB9"));
+    EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
 
     // Already selected: no reload; the row becomes current again even if it was.
-    state.currentWorkBillNo = QStringLiteral("X");
-    treeOps.LocateWorkBill(QStringLiteral("WB9"));
-    EXPECT_EQ(fake.script->Count(QStringLiteral("GetWorkBillByWCMO")), 1);
-    EXPECT_EQ(state.currentWorkBillNo, QStringLiteral("WB9"));
+    state.currentWorkBillNo = u"X"_s;
+    treeOps.LocateWorkBill(u"WB9"_s);
+    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 1);
+    EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
 }
 
 TEST_F(WorkBillTreeTest, LocateOfUnknownWorkBillOrNodeChangesNothing) {
     treeOps.Fill();
-    treeOps.LocateWorkBill(QStringLiteral("NOPE"));
+    treeOps.LocateWorkBill(u"NOPE"_s);
     EXPECT_TRUE(tree.SelectedKey().isEmpty());
     // The work-center arrangement looks up another key, which this tree lacks.
-    bar.SetChecked(QStringLiteral("btnListWC"), true);
+    bar.SetChecked(u"btnListWC"_s, true);
     tree.Clear();
-    tree.AddNode(QString(), QStringLiteral("D01MO\t2045"), QStringLiteral("MO1"));
-    treeOps.LocateWorkBill(QStringLiteral("WB9"));
+    tree.AddNode(QString(), u"D01MO\t2045"_s, u"MO1"_s);
+    treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_TRUE(tree.SelectedKey().isEmpty());
-    EXPECT_EQ(fake.script->Count(QStringLiteral("GetWorkBillByWCMO")), 0);
-    bar.SetChecked(QStringLiteral("btnListTask"), true);
-    treeOps.LocateWorkBill(QStringLiteral("WB9"));
-    EXPECT_EQ(tree.SelectedKey(), QStringLiteral("D01MO\t2045"));
+    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 0);
+    bar.SetChecked(u"btnListTask"_s, true);
+    treeOps.LocateWorkBill(u"WB9"_s);
+    EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);
 }
 
 TEST(TreeModelTest, KeysAreUniqueAndVisibilityFollowsTheAncestors) {
     TreeModel tree;
     int scrolls = 0;
     QObject::connect(&tree, &TreeModel::scrollToRequested, [&](const QString&) { ++scrolls; });
-    tree.AddNode(QString(), QStringLiteral("R"), QStringLiteral("root"));
-    tree.AddNode(QStringLiteral("R"), QStringLiteral("A"), QStringLiteral("a"));
-    tree.AddNode(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("b"));
-    EXPECT_THROW(tree.AddNode(QString(), QStringLiteral("A"), QString()), ComError);
-    EXPECT_THROW(tree.AddNode(QStringLiteral("none"), QStringLiteral("C"), QString()), ComError);
-    EXPECT_THROW(tree.Select(QStringLiteral("none")), ComError);
-    EXPECT_EQ(tree.Children(QStringLiteral("R")), QStringList{QStringLiteral("A")});
-    EXPECT_FALSE(tree.IsVisible(QStringLiteral("B")));
-    tree.EnsureVisible(QStringLiteral("B"));
-    EXPECT_TRUE(tree.IsVisible(QStringLiteral("B")));
-    EXPECT_FALSE(tree.Expanded(QStringLiteral("B")));
+    tree.AddNode(QString(), u"R"_s, u"root"_s);
+    tree.AddNode(u"R"_s, u"A"_s, u"a"_s);
+    tree.AddNode(u"A"_s, u"B"_s, u"b"_s);
+    EXPECT_THROW(tree.AddNode(QString(), u"A"_s, QString()), ComError);
+    EXPECT_THROW(tree.AddNode(u"none"_s, u"C"_s, QString()), ComError);
+    EXPECT_THROW(tree.Select(u"none"_s), ComError);
+    EXPECT_EQ(tree.Children(u"R"_s), QStringList{u"A"_s});
+    EXPECT_FALSE(tree.IsVisible(u"B"_s));
+    tree.EnsureVisible(u"B"_s);
+    EXPECT_TRUE(tree.IsVisible(u"B"_s));
+    EXPECT_FALSE(tree.Expanded(u"B"_s));
     EXPECT_EQ(scrolls, 1);
     tree.Clear();
     EXPECT_EQ(tree.Count(), 0);

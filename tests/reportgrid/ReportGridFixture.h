@@ -4,34 +4,39 @@
 
 #include "common/GridModel.h"
 #include "lookups/FakeHost.h"
+#include "reportgrid/ReportCells.h"
 #include "reportgrid/ReportGrid.h"
 #include "workbench/WorkbenchState.h"
 
 namespace sp::testing {
 
+using namespace Qt::StringLiterals;
+
 // A workbench state over a record grid and the fake host, with a layout to set up.
 class ReportGridFixture : public ::testing::Test {
-protected:
+  protected:
     ReportGridFixture() {
         state.host = fake.host.get();
         state.vlgProc = &grid;
         state.userId = 7;
     }
 
-    // Layout rows: field, title, shown, width.
-    void UseLayout(const QVector<QVariantList>& rows) {
+    // Layout rows: title, field, shown, width. Without rows: every code in enumeration order.
+    void UseLayout(QVector<QVariantList> rows = {}) {
+        if (rows.isEmpty())
+            for (ReportCode code : AllReportCodes())
+                rows.append({ReportCodeName(code) + u"标题"_s, ReportCodeName(code), 1, 0});
         fake.script->reportTitle = [rows](qint32) {
-            return MakeRecordset({QStringLiteral("Fname"), QStringLiteral("Ffield"), QStringLiteral("Fshow"),
-                                  QStringLiteral("Fwidth")},
-                                 rows);
+            return MakeRecordset({u"Fname"_s, u"Ffield"_s, u"Fshow"_s, u"Fwidth"_s}, rows);
         };
     }
-    // Every code in enumeration order, shown, default width.
-    void UseFullLayout();
-    void SetupColumns() {
+    void SetupColumns(const QVector<QVariantList>& rows = {}) {
+        UseLayout(rows);
         ReportGrid(state).SetupReportColumns([](const QString& text) { return text.size() * 100.0; });
     }
-    int Col(const char16_t* code) const;
+    int Col(const char16_t* code) const {
+        return ReportCells(state).Column(*ReportCodeFromName(QString::fromUtf16(code)));
+    }
 
     FakeHost fake;
     GridModel grid;

@@ -1,42 +1,52 @@
 #include "lookups/Emps.h"
-#include "reportgrid/ReportCells.h"
 #include "reportgrid/ReportGridFixture.h"
 #include "reportgrid/ReportHistory.h"
 #include "reportgrid/frmInfoFilter.h"
 
+using namespace Qt::StringLiterals;
+
 namespace sp {
 namespace {
 
-using testing::ReportGridFixture;
-
-class ReportHistoryTest : public ReportGridFixture {
-protected:
+class ReportHistoryTest : public testing::ReportGridFixture {
+  protected:
     void SetUp() override {
-        UseFullLayout();
         SetupColumns();
         state.updateCommandStates = [this] { ++commandUpdates; };
         state.updateStatusText = [this] { ++statusUpdates; };
         fake.script->workBillInterID = [](const QString&) { return 1001; };
         fake.script->qtyDecimal = [](qint32) { return 2; };
-        fake.script->userName = [](const QString& id) { return QStringLiteral("用户") + id; };
+        fake.script->userName = [](const QString& id) { return u"用户"_s + id; };
+        // Reported, received and handed-over totals: 100, 200 and 300 plus the serial.
         fake.script->cumulativeQty = [](const QString& m, const QString&, const QString& serial) {
-            return (m == QStringLiteral("GetWorkProcRptQty") ? 100 : m == QStringLiteral("GetWorkProcReceiveQty") ? 200 : 300) +
-                   serial.toDouble();
+            return (m.contains(u"Rpt"_s) ? 100 : m.contains(u"Receive"_s) ? 200 : 300) + serial.toDouble();
         };
-        fake.script->teams = {{31, QStringLiteral("T031"), QStringLiteral("一班")}};
-        fake.script->emps = {{11, QStringLiteral("E011"), QStringLiteral("张三")}};
-        fake.script->devs = {{21, QStringLiteral("D021"), QStringLiteral("车床")}};
+        fake.script->teams = {{31, u"T031"_s, u"一班"_s}};
+        fake.script->emps = {{11, u"E011"_s, u"张三"_s}};
+        fake.script->devs = {{21, u"D021"_s, u"车床"_s}};
+        fake.script->workProcRptHis = [this](const QString& c, const QString& list) {
+            condition = c;
+            selectList = list;
+            return history;
+        };
+    }
+    void LoadWorkBill(int showFilter = 0) {
+        state.editMode = true;
+        state.currentWorkBillNo = u"WB1"_s;
+        ReportHistory(state).LoadReportHistory(showFilter);
     }
 
-    // One history record in the grid's column order, from named fields.
-    QString Record(const QHash<QString, QString>& values) {
+    // One history record in the grid's column order from "CODE=value;..." in any order.
+    QString Record(const QString& spec) {
+        QHash<QString, QString> values;
+        for (const QString& field : spec.split(u';'))
+            values.insert(field.section(u'=', 0, 0), field.section(u'=', 1));
         QStringList fields;
         for (int col = 2; col <= grid.Cols(); ++col)
             fields << values.value(ReportGrid(state).GetReportColumnCode(col));
         return fields.join(QChar(9));
     }
-    ReportCells Cells() const { return ReportCells(state); }
-
+    QString history, condition, selectList;  // what the middle tier answers, what it was asked
     int commandUpdates = 0;
     int statusUpdates = 0;
 };
@@ -60,45 +70,32 @@ TEST_F(ReportHistoryTest, NewModeGivesTenEmptyRowsAndLetsEveryTaskGo) {
     EXPECT_EQ(commandUpdates, 1);
     EXPECT_EQ(statusUpdates, 1);
     EXPECT_EQ(fake.ui.waitDepth, 0);
-    EXPECT_TRUE(fake.ui.dialogsShown.isEmpty());
 }
 
-TEST_F(ReportHistoryTest, EditModeWithoutWorkBillHidesTheGridAndTakesNoTask) {
+TEST_F(ReportHistoryTest, EditModeSaysWhyTheGridIsHiddenAndHoldsOnlyAWorkBillsTask) {
     state.editMode = true;
     ReportHistory(state).LoadReportHistory(0);
     EXPECT_FALSE(state.procGridVisible);
-    EXPECT_EQ(state.lblProcText, QStringLiteral("没有选择工序计划单！"));
+    EXPECT_EQ(state.lblProcText, u"没有选择工序计划单！"_s);
     EXPECT_TRUE(fake.login->takenKeys.isEmpty());
     EXPECT_EQ(grid.Rows(), 1);
-}
 
-TEST_F(ReportHistoryTest, WorkBillWithoutRecordsHoldsItsTaskAndSaysSo) {
-    state.editMode = true;
-    state.currentWorkBillNo = QStringLiteral("WB1");
-    QString condition;
-    fake.script->workProcRptHis = [&](const QString& c, const QString&) {
-        condition = c;
-        return QString();
-    };
-    ReportHistory(state).LoadReportHistory(0);
-    EXPECT_EQ(condition, QStringLiteral("'WB1'"));
+    LoadWorkBill();
+    EXPECT_EQ(condition, u"'WB1'"_s);
     EXPECT_FALSE(state.procGridVisible);
-    EXPECT_EQ(state.lblProcText, QStringLiteral("当前工序计划单没有历史工序汇报记录！"));
+    EXPECT_EQ(state.lblProcText, u"当前工序计划单没有历史工序汇报记录！"_s);
     EXPECT_EQ(state.historyTaskId, 100);
     EXPECT_FALSE(grid.ColumnVisible(Col(u"GPH")));
 }
 
 TEST_F(ReportHistoryTest, ConflictIsShownAndNoRecordsLoad) {
-    state.editMode = true;
-    state.currentWorkBillNo = QStringLiteral("WB1");
     fake.login->busyKeys = {1001};
-    fake.script->workProcRptHis = [](const QString&, const QString&) { return QStringLiteral("x"); };
-    ReportHistory(state).LoadReportHistory(0);
+    history = u"x"_s;
+    LoadWorkBill();
     ASSERT_EQ(fake.ui.messages.size(), 1);
     EXPECT_EQ(fake.ui.messages[0].icon, MsgIcon::Information);
-    EXPECT_EQ(fake.ui.messages[0].title, QStringLiteral("Vorlane提示"));
-    EXPECT_EQ(fake.script->Count(QStringLiteral("GetWorkProcRptHis")), 0);
-    EXPECT_EQ(state.lblProcText, QStringLiteral("当前工序计划单没有历史工序汇报记录！"));
+    EXPECT_EQ(fake.script->Count(u"GetWorkProcRptHis"_s), 0);
+    EXPECT_EQ(state.lblProcText, u"当前工序计划单没有历史工序汇报记录！"_s);
     EXPECT_EQ(state.historyTaskId, 0);
 }
 
@@ -107,92 +104,64 @@ TEST_F(ReportHistoryTest, RecordsFillTheirColumnsWhateverTheLayoutOrder) {
     QVector<QVariantList> rows;
     for (int i = kReportCodeCount - 1; i >= 0; --i)
         rows.append({QString(), ReportCodeName(static_cast<ReportCode>(i)), 1, 0});
-    UseLayout(rows);
-    SetupColumns();
-    state.editMode = true;
-    state.currentWorkBillNo = QStringLiteral("WB1");
-    QString selectList;
-    const QString audited = Record({{QStringLiteral("HBXH"), QStringLiteral("4")},
-                                    {QStringLiteral("SHBZ"), QStringLiteral("1")},
-                                    {QStringLiteral("SHR"), QStringLiteral("16")},
-                                    {QStringLiteral("SHRQ"), QStringLiteral("2026-03-05 10:11:12")},
-                                    {QStringLiteral("ZDR"), QStringLiteral("0")},
-                                    {QStringLiteral("BZ"), QStringLiteral("31")},
-                                    {QStringLiteral("CZG"), QStringLiteral("11")},
-                                    {QStringLiteral("SYSB"), QStringLiteral("21")},
-                                    {QStringLiteral("JSS"), QStringLiteral("12.5")},
-                                    {QStringLiteral("MEMO"), QStringLiteral("备")}});
-    const QString open = Record({{QStringLiteral("HBXH"), QStringLiteral("5")},
-                                 {QStringLiteral("SHBZ"), QStringLiteral("0")},
-                                 {QStringLiteral("ZDR"), QStringLiteral("16")},
-                                 {QStringLiteral("CZG"), QStringLiteral("11")}});
-    fake.script->workProcRptHis = [&](const QString&, const QString& list) {
-        selectList = list;
-        return audited + QChar(13) + open;
-    };
-    ReportHistory(state).LoadReportHistory(0);
+    SetupColumns(rows);
+    const QString audited = Record(
+        u"HBXH=4;SHBZ=1;SHR=16;SHRQ=2026-03-05 10:11:12;ZDR=0;BZ=31;CZG=11;SYSB=21;JSS=12.5;MEMO=备"_s);
+    const QString open = Record(u"HBXH=5;SHBZ=0;ZDR=16;CZG=11"_s);
+    history = audited + QChar(13) + open;
+    LoadWorkBill();
 
-    EXPECT_TRUE(selectList.startsWith(QStringLiteral("WBE.FOperID,WBE.FInterID,PR.FcheckDate,")));
+    EXPECT_TRUE(selectList.startsWith(u"WBE.FOperID,WBE.FInterID,PR.FcheckDate,"_s));
     ASSERT_EQ(grid.Rows(), 3);
-    const ReportCells c = Cells();
-    EXPECT_EQ(c.Text(2, ReportCode::HBXH), QStringLiteral("4"));
-    EXPECT_EQ(c.Text(2, ReportCode::SHBZ), QStringLiteral("√"));
+    const ReportCells c(state);
+    EXPECT_EQ(c.Text(2, ReportCode::SHBZ), u"√"_s);
     EXPECT_EQ(c.Text(3, ReportCode::SHBZ), QString());
-    EXPECT_EQ(c.Text(2, ReportCode::SHRQ), QStringLiteral("2026-03-05"));
-    EXPECT_EQ(c.Key(2, ReportCode::SHR), QStringLiteral("16"));
-    EXPECT_EQ(c.Text(2, ReportCode::SHR), QStringLiteral("用户16"));
+    EXPECT_EQ(c.Text(2, ReportCode::SHRQ), u"2026-03-05"_s);
+    EXPECT_EQ(c.Key(2, ReportCode::SHR), u"16"_s);
+    EXPECT_EQ(c.Text(2, ReportCode::SHR), u"用户16"_s);
     EXPECT_TRUE(c.Text(2, ReportCode::ZDR).isEmpty()) << "biller 0 shows no name";
-    EXPECT_EQ(c.Text(3, ReportCode::ZDR), QStringLiteral("用户16"));
-    EXPECT_EQ(c.Key(2, ReportCode::BZ), QStringLiteral("T031"));
-    EXPECT_EQ(c.Text(2, ReportCode::BZ), QStringLiteral("一班"));
-    EXPECT_EQ(c.Text(2, ReportCode::CZG), QStringLiteral("张三"));
-    EXPECT_EQ(c.Key(2, ReportCode::SYSB), QStringLiteral("D021"));
+    EXPECT_EQ(c.Text(3, ReportCode::ZDR), u"用户16"_s);
+    EXPECT_EQ(c.Key(2, ReportCode::BZ), u"T031"_s);
+    EXPECT_EQ(c.Text(2, ReportCode::BZ), u"一班"_s);
+    EXPECT_EQ(c.Text(2, ReportCode::CZG), u"张三"_s);
+    EXPECT_EQ(c.Key(2, ReportCode::SYSB), u"D021"_s);
     EXPECT_EQ(c.Value(2, ReportCode::JSS).toDouble(), 12.5);
-    EXPECT_EQ(c.Text(2, ReportCode::MEMO), QStringLiteral("备"));
     EXPECT_EQ(c.Value(2, ReportCode::LJHBSL).toDouble(), 104);
     EXPECT_EQ(c.Value(3, ReportCode::LJJSSL).toDouble(), 205);
     EXPECT_EQ(c.Value(3, ReportCode::LJYJSL).toDouble(), 305);
-    EXPECT_EQ(grid.ColumnFormat(c.Column(ReportCode::JSS)), QStringLiteral("0.00"));
+    EXPECT_EQ(grid.ColumnFormat(c.Column(ReportCode::JSS)), u"0.00"_s);
     // One worker on two rows: looked up once, cached once.
-    EXPECT_EQ(fake.script->Count(QStringLiteral("GetEmpInfo")), 1);
+    EXPECT_EQ(fake.script->Count(u"GetEmpInfo"_s), 1);
     EXPECT_EQ(state.EmpsCache().Count(), 1);
     EXPECT_EQ(grid.CellBackground(2, c.Column(ReportCode::MEMO)), QColor(255, 255, 225));
     EXPECT_EQ(grid.CellBackground(3, c.Column(ReportCode::MEMO)), QColor(Qt::white));
-    EXPECT_TRUE(state.procGridVisible);
 }
 
 TEST_F(ReportHistoryTest, RecordFilterBecomesTheCondition) {
     struct Case {
-        QString serial, memo;
+        const char *serial, *memo;
         bool cancel;
-        QString condition;
+        const char* condition;
     };
-    const QVector<Case> cases{
-        {QString(), QString(), false, QStringLiteral("'WB''1'")},
-        {QStringLiteral("0"), QString(), false, QStringLiteral("'WB''1'")},
-        {QStringLiteral("3"), QString(), false, QStringLiteral("'WB''1' And ( PR.FSerial =  3)")},
-        {QStringLiteral("3x"), QString(), false, QStringLiteral("'WB''1' And ( PR.FSerial =  3)")},
-        {QString(), QStringLiteral("it's"), false, QStringLiteral("'WB''1' And (  PR.FMemo Like '%it''s%')")},
-        {QStringLiteral("2"), QStringLiteral("a"), false,
-         QStringLiteral("'WB''1' And ( PR.FSerial =  2 OR  PR.FMemo Like '%a%')")},
-        {QStringLiteral("2"), QStringLiteral("a"), true, QStringLiteral("'WB''1'")},
+    const Case cases[] = {
+        {"", "", false, "'WB''1'"},
+        {"0", "", false, "'WB''1'"},
+        {"3x", "", false, "'WB''1' And ( PR.FSerial =  3)"},
+        {"", "it's", false, "'WB''1' And (  PR.FMemo Like '%it''s%')"},
+        {"2", "a", false, "'WB''1' And ( PR.FSerial =  2 OR  PR.FMemo Like '%a%')"},
+        {"2", "a", true, "'WB''1'"},
     };
     state.editMode = true;
-    state.currentWorkBillNo = QStringLiteral("WB'1");
-    QString condition;
-    fake.script->workProcRptHis = [&](const QString& c, const QString&) {
-        condition = c;
-        return QString();
-    };
+    state.currentWorkBillNo = u"WB'1"_s;
     for (const Case& k : cases) {
-        fake.ui.dialogHandlers[QStringLiteral("frmInfoFilter")] = [&](DialogModel& m) {
+        fake.ui.dialogHandlers[u"frmInfoFilter"_s] = [&](DialogModel& m) {
             auto& dlg = static_cast<frmInfoFilter&>(m);
-            dlg.SetTxtItem(0, k.serial);
-            dlg.SetTxtItem(1, k.memo);
+            dlg.SetTxtItem(0, QString::fromUtf8(k.serial));
+            dlg.SetTxtItem(1, QString::fromUtf8(k.memo));
             k.cancel ? dlg.cmdCancel_Click() : dlg.cmdOK_Click();
         };
         ReportHistory(state).LoadReportHistory(1);
-        EXPECT_EQ(condition, k.condition) << k.serial.toStdString() << "/" << k.memo.toStdString();
+        EXPECT_EQ(condition, QString::fromUtf8(k.condition)) << k.serial << "/" << k.memo;
     }
     // Without showFilter no dialog is shown.
     const int shown = static_cast<int>(fake.ui.dialogsShown.size());
@@ -205,9 +174,9 @@ TEST(InfoFilterTest, ClosingTheWindowIsNoCancel) {
     ASSERT_NE(dlg.Result(), nullptr);
     EXPECT_EQ(dlg.Result()->Count(), 0);
     EXPECT_TRUE(ReportHistory::HistoryFilterText(dlg.Result()).isEmpty());
-    dlg.SetTxtItem(0, QStringLiteral("a1"));
+    dlg.SetTxtItem(0, u"a1"_s);
     dlg.cmdOK_Click();
-    EXPECT_EQ(dlg.Result()->Item(QStringLiteral("FSerial")).toDouble(), 0);
+    EXPECT_EQ(dlg.Result()->Item(u"FSerial"_s).toDouble(), 0);
 }
 
 }  // namespace
