@@ -101,7 +101,7 @@ TEST_P(LimitsTest, LimitsOfTheFirstAndLastOperation) {
     EXPECT_THROW(q.GetControlReceiveQty(Props(Clerk), 1001, 999), ComError);
 }
 
-SP_MIDDLETIER_BACKENDS(LimitsTest);
+SP_INSTANTIATE_BACKENDS(LimitsTest);
 
 }  // namespace
 }  // namespace sp::testing

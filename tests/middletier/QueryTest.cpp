@@ -24,15 +24,14 @@ TEST_P(QueryTest, ReportableWorkBillsUnderTheClientsCondition) {
         QStringList expected;
     };
     const std::vector<Case> cases = {
-        {"", {QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
-        {" AND Dept.FShortNumber >='D02'", {QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
-        {" AND wc.FShortNumber <='WC01'", {QStringLiteral("WB-11")}},
-        {" AND mo.FBillNo >='MO-1' AND mo.FBillNo <='MO-1'",
-         {QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
-        {" AND wbe.FWorkBillNo >='WB-12'", {QStringLiteral("WB-12"), QStringLiteral("WB-13")}},
-        {" AND team.FID >='T01'", {QStringLiteral("WB-11")}},
-        {" AND emp.FShortNumber <='E001'", {QStringLiteral("WB-11")}},
-        {" AND SMR.FID >='P02' AND SMR.FID <='P02'", {QStringLiteral("WB-12")}},
+        {"", Words("WB-11,WB-12,WB-13")},
+        {" AND Dept.FShortNumber >='D02'", Words("WB-12,WB-13")},
+        {" AND wc.FShortNumber <='WC01'", Words("WB-11")},
+        {" AND mo.FBillNo >='MO-1' AND mo.FBillNo <='MO-1'", Words("WB-11,WB-12,WB-13")},
+        {" AND wbe.FWorkBillNo >='WB-12'", Words("WB-12,WB-13")},
+        {" AND team.FID >='T01'", Words("WB-11")},
+        {" AND emp.FShortNumber <='E001'", Words("WB-11")},
+        {" AND SMR.FID >='P02' AND SMR.FID <='P02'", Words("WB-12")},
         {" AND wbe.FWorkBillNo >='it''s'", {}},
     };
     for (const Case& c : cases)
@@ -40,26 +39,18 @@ TEST_P(QueryTest, ReportableWorkBillsUnderTheClientsCondition) {
             << c.condition;
 
     RecordsetPtr rs = q.GetWorkBillByFilter(p, false, QStringLiteral(" AND wbe.FWorkBillNo <='WB-11'"));
-    const QStringList spelled = {QStringLiteral("FWBinterID"),       QStringLiteral("FitemName"),
-                                 QStringLiteral("FitemModel"),       QStringLiteral("FWorkCenterNO"),
-                                 QStringLiteral("FOperNO"),          QStringLiteral("FschemeName"),
-                                 QStringLiteral("FsupplyName"),      QStringLiteral("FAuxQtyRecive"),
-                                 QStringLiteral("FQualityShcemeID"), QStringLiteral("fwaittooltime")};
+    const QStringList spelled = Words(
+        "FWBinterID,FitemName,FitemModel,FWorkCenterNO,FOperNO,FschemeName,FsupplyName,FAuxQtyRecive,"
+        "FQualityShcemeID,fwaittooltime");
     for (const QString& name : spelled)
         EXPECT_TRUE(rs->FieldNames().contains(name)) << name.toStdString() << " spelled as the database does";
-    EXPECT_EQ(rs->Field(QStringLiteral("FWBinterID")).toInt(), WB11);
-    EXPECT_EQ(rs->Field(QStringLiteral("FitemName")).toString(), QStringLiteral("传动轴"));
-    EXPECT_EQ(rs->Field(QStringLiteral("FWorkCenterNO")).toString(), QStringLiteral("WC01"));
-    EXPECT_EQ(rs->Field(QStringLiteral("FOperNO")).toString(), QStringLiteral("P01"));
-    EXPECT_EQ(rs->Field(QStringLiteral("FschemeName")).toString(), QStringLiteral("首检方案"));
-    EXPECT_EQ(rs->Field(QStringLiteral("FsupplyName")).toString(), QStringLiteral("外协厂"));
-    EXPECT_EQ(Basic::Dbl(rs->Field(QStringLiteral("FAuxQtyPlan"))), 100);
+    ExpectFields(rs,
+                 "FWBinterID=11;FitemName=传动轴;FWorkCenterNO=WC01;FOperNO=P01;FschemeName=首检方案;"
+                 "FsupplyName=外协厂;FAuxQtyPlan=100");
 
     // One tree node.
-    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, true, false, 2, QString())),
-              (QStringList{QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
-    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, false, false, 1001, QStringLiteral("D01"))),
-              QStringList{QStringLiteral("WB-11")});
+    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, true, false, 2, QString())), Words("WB-12,WB-13"));
+    EXPECT_EQ(Numbers(q.GetWorkBillByWCMO(p, false, false, 1001, QStringLiteral("D01"))), Words("WB-11"));
 }
 
 TEST_P(QueryTest, WorkBillIdentityAndInfo) {
@@ -75,24 +66,15 @@ TEST_P(QueryTest, WorkBillIdentityAndInfo) {
     EXPECT_EQ(q.GetWCID(p, WB12), 2);
     EXPECT_EQ(q.GetQtyDecimal(p, WB11), 3);
 
-    RecordsetPtr info = q.GetWorkBillInfo(p, QStringLiteral("WB-11"));
-    ASSERT_FALSE(info->Eof());
-    EXPECT_EQ(info->Field(QStringLiteral("WorkCenterID")).toInt(), 1);
-    EXPECT_EQ(info->Field(QStringLiteral("DeptNO")).toString(), QStringLiteral("D01"));
-    EXPECT_EQ(info->Field(QStringLiteral("MOID")).toInt(), 1001);
-    EXPECT_EQ(info->Field(QStringLiteral("FWBinterID")).toInt(), WB11);
-    EXPECT_EQ(info->Field(QStringLiteral("FteamID")).toInt(), 201);
-    EXPECT_EQ(info->Field(QStringLiteral("FworkerID")).toInt(), 501);
-    EXPECT_EQ(info->Field(QStringLiteral("FdeviceID")).toInt(), 601);
-    EXPECT_EQ(info->Field(QStringLiteral("FisOut")).toInt(), 1059);
-    EXPECT_EQ(info->Field(QStringLiteral("Ffare")).toInt(), 1058);
+    ExpectFields(q.GetWorkBillInfo(p, QStringLiteral("WB-11")),
+                 "WorkCenterID=1;DeptNO=D01;MOID=1001;FWBinterID=11;FteamID=201;FworkerID=501;FdeviceID=601;"
+                 "FisOut=1059;Ffare=1058");
     EXPECT_TRUE(q.GetWorkBillInfo(p, QStringLiteral("WB-99"))->Eof());
 
     RecordsetPtr tree = q.GetWorkBillTree(p, false, false, QString());
     QStringList keys;
     for (; !tree->Eof(); tree->MoveNext()) keys << tree->Field(QStringLiteral("NodeKey")).toString();
-    EXPECT_EQ(keys, (QStringList{QStringLiteral("DEPT\tD01"), QStringLiteral("D01MO\t1001"),
-                                 QStringLiteral("DEPT\tD02"), QStringLiteral("D02MO\t1001")}));
+    EXPECT_EQ(keys, Words("DEPT\tD01,D01MO\t1001,DEPT\tD02,D02MO\t1001"));
     tree = q.GetWorkBillTree(p, true, false, QStringLiteral(" AND Dept.FShortNumber >='D02'"));
     ASSERT_EQ(tree->RecordCount(), 2);
     tree->MoveNext();
@@ -113,8 +95,8 @@ TEST_P(QueryTest, HistoryTextFollowsAnUnusualSelectList) {
     const QString text = query().GetWorkProcRptHis(Props(Clerk), QStringLiteral("'WB-11'"), select);
     const QStringList records2 = text.split(QLatin1Char('\r'));
     ASSERT_EQ(records2.size(), 2) << text.toStdString();
-    const QString today = Basic::DateText(Basic::ToDate(db().Scalar(
-        QStringLiteral("SELECT FcheckDate FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 1"))));
+    const QString today = Basic::DateText(
+        Basic::ToDate(Scalar("SELECT FcheckDate FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 1")));
     EXPECT_EQ(records2[0],
               QStringLiteral("\t1\t0\t小时\t") + today + QStringLiteral("\tWB-11\t12.5\t1\t12.5\t1"));
     EXPECT_EQ(records2[1], QStringLiteral("a b\t2\t0\t小时\t\tWB-11\t3\t0\t12.5\t0"))
@@ -136,9 +118,7 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     EXPECT_EQ(f[0], QStringLiteral("1"));
     EXPECT_EQ(f[1], QStringLiteral("2026-01-05")) << "a first report starts at the planned start";
     EXPECT_EQ(f[3], QStringLiteral("小时"));
-    EXPECT_EQ(f.mid(7, 6),
-              (QStringList{QStringLiteral("201"), QStringLiteral("501"), QStringLiteral("601"),
-                           QStringLiteral("1.5"), QStringLiteral("1001"), QStringLiteral("101")}));
+    EXPECT_EQ(f.mid(7, 6), Words("201,501,601,1.5,1001,101"));
     EXPECT_EQ(f[13], QStringLiteral("100"));
 
     ASSERT_TRUE(Save(WB11, 1, {70, 70, 70, 50}));
@@ -148,7 +128,7 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     EXPECT_EQ(f[0], QStringLiteral("3"));
     EXPECT_EQ(f[1], QStringLiteral("2026-02-02")) << "continues where the last report ended";
     EXPECT_LE(f[1], f[2]);
-    EXPECT_EQ(f.mid(4, 3), (QStringList{QStringLiteral("90"), QStringLiteral("88"), QStringLiteral("60")}));
+    EXPECT_EQ(f.mid(4, 3), Words("90,88,60"));
     EXPECT_EQ(f[13], QStringLiteral("10")) << "the draft's 20 is not offered again";
     EXPECT_THROW(q.GetWorkProcRptNew(p, QStringLiteral("WB-99")), ComError);
 
@@ -156,14 +136,13 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
         const char* serial;
         double reported, received, handedOver;
     };
+    const QString wb = QStringLiteral("WB-11");
     for (const Cumulative& c : {Cumulative{"0", 0, 0, 0}, Cumulative{"1", 70, 70, 50},
                                 Cumulative{"2", 88, 90, 60}, Cumulative{"9", 88, 90, 60}}) {
-        EXPECT_EQ(q.GetWorkProcRptQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)), c.reported)
-            << c.serial;
-        EXPECT_EQ(q.GetWorkProcReceiveQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)),
-                  c.received);
-        EXPECT_EQ(q.GetWorkProcHandOverQty(p, QStringLiteral("WB-11"), QString::fromLatin1(c.serial)),
-                  c.handedOver);
+        const QString serial = QString::fromLatin1(c.serial);
+        EXPECT_EQ(q.GetWorkProcRptQty(p, wb, serial), c.reported) << c.serial;
+        EXPECT_EQ(q.GetWorkProcReceiveQty(p, wb, serial), c.received) << c.serial;
+        EXPECT_EQ(q.GetWorkProcHandOverQty(p, wb, serial), c.handedOver) << c.serial;
     }
     ASSERT_TRUE(Delete(WB11, 2));
     EXPECT_EQ(q.GetWorkProcReceiveQty(p, QStringLiteral("WB-11"), QStringLiteral("2")), 70)
@@ -209,43 +188,34 @@ TEST_P(QueryTest, ConsistencyCheckFindsEachKindOfFault) {
     ASSERT_TRUE(Save(WB12, 1, {60, 60, 60, 60}));
     ASSERT_TRUE(Audit(WB12, 1));
     platform::MShopProc q = query();
-    EXPECT_TRUE(q.GetWorkBillByFilter(Props(Clerk), true, QString())->Eof());
+    EXPECT_TRUE(Consistent());
 
-    struct Fault {
-        const char* name;
+    // Each fault is made inside a unit that is rolled back, so the next starts clean.
+    const struct {
         const char* spoil;
-        const char* repair;
-        QStringList expected;
+        const char* expected;
+    } faults[] = {
+        {"UPDATE SHWorkBillEntry SET FauxQtyLost = 2 WHERE FWBInterID = 13", "WB-13"},  // posted <> audited
+        {"UPDATE SHProcRpt SET FAuxQtyHandOver = 50 WHERE FWBInterID = 11", "WB-11"},   // report changed
+        {"UPDATE SHWorkBillEntry SET FauxQtyPass = 50 WHERE FWBInterID = 12",
+         "WB-12"},  // handed over > passed
     };
-    const std::vector<Fault> faults = {
-        {"posted differs from audited reports",
-         "UPDATE SHWorkBillEntry SET FauxQtyLost = 2 WHERE FWBInterID = 13",
-         "UPDATE SHWorkBillEntry SET FauxQtyLost = 0 WHERE FWBInterID = 13",
-         {QStringLiteral("WB-13")}},
-        {"report changed behind the posting",
-         "UPDATE SHProcRpt SET FAuxQtyHandOver = 50 WHERE FWBInterID = 11",
-         "UPDATE SHProcRpt SET FAuxQtyHandOver = 60 WHERE FWBInterID = 11",
-         {QStringLiteral("WB-11")}},
-        {"handed over more than passed",
-         "UPDATE SHWorkBillEntry SET FauxQtyPass = 50 WHERE FWBInterID = 12",
-         "UPDATE SHWorkBillEntry SET FauxQtyPass = 60 WHERE FWBInterID = 12",
-         {QStringLiteral("WB-12")}},
-    };
-    for (const Fault& f : faults) {
-        db().Exec(QString::fromLatin1(f.spoil));
-        EXPECT_EQ(Numbers(q.GetWorkBillByFilter(Props(Clerk), true, QString())), f.expected) << f.name;
-        db().Exec(QString::fromLatin1(f.repair));
+    for (const auto& f : faults) {
+        platform::Transaction unit(db());
+        Exec(f.spoil);
+        EXPECT_EQ(Numbers(q.GetWorkBillByFilter(Props(Clerk), true, QString())), Words(f.expected))
+            << f.spoil;
     }
     // The second fault, with the posted total moved along with the report: the routing
     // check alone still finds WB-12 over-received.
-    db().Exec(QStringLiteral("UPDATE SHProcRpt SET FAuxQtyHandOver = 50 WHERE FWBInterID = 11"));
-    db().Exec(QStringLiteral("UPDATE SHWorkBillEntry SET FauxQtyHandOver = 50 WHERE FWBInterID = 11"));
+    Exec("UPDATE SHProcRpt SET FAuxQtyHandOver = 50 WHERE FWBInterID = 11");
+    Exec("UPDATE SHWorkBillEntry SET FauxQtyHandOver = 50 WHERE FWBInterID = 11");
     EXPECT_EQ(
         Numbers(q.GetWorkBillByFilter(Props(Clerk), true, QStringLiteral(" AND wbe.FWorkBillNo >='WB-12'"))),
-        QStringList{QStringLiteral("WB-12")});
+        Words("WB-12"));
 }
 
-SP_MIDDLETIER_BACKENDS(QueryTest);
+SP_INSTANTIATE_BACKENDS(QueryTest);
 
 }  // namespace
 }  // namespace sp::testing

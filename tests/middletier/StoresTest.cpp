@@ -17,56 +17,44 @@ namespace {
 class StoresTest : public MiddleTierTest {
   protected:
     int LayoutRows(const char* type, qint32 user) {
-        return db()
-            .Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"),
-                    {QString::fromLatin1(type), user})
+        return Count("SHRptDef WHERE Ftype = ? AND FuserID = ?", {QString::fromLatin1(type), user});
+    }
+    // The stored position of a field in user 7's layout.
+    int Order(const char* type, const char* field) {
+        return Scalar("SELECT Forder FROM SHRptDef WHERE Ftype = ? AND FuserID = 7 AND Ffield = ?",
+                      {QString::fromLatin1(type), QString::fromLatin1(field)})
             .toInt();
     }
+    static QString Field(const RecordsetPtr& rs) { return rs->Field(QStringLiteral("Ffield")).toString(); }
 };
 
 TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
     platform::MShopProc q = query();
     RecordsetPtr report = q.GetReportTitle(Props(Clerk), 7);
     ASSERT_EQ(report->RecordCount(), 36);
-    EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("GPH"));
-    EXPECT_EQ(
-        db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
-                                   "Ffield = 'GPH'"))
-            .toInt(),
-        0)
-        << "grid column 2 is never renumbered by the settings dialog";
-    EXPECT_EQ(
-        db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND "
-                                   "Ffield = 'HBXH'"))
-            .toInt(),
-        1);
+    EXPECT_EQ(Field(report), QStringLiteral("GPH"));
+    EXPECT_EQ(Order("ProcRpt", "GPH"), 0) << "grid column 2 is never renumbered by the settings dialog";
+    EXPECT_EQ(Order("ProcRpt", "HBXH"), 1);
     QSet<QString> codes;
-    for (; !report->Eof(); report->MoveNext())
-        codes.insert(report->Field(QStringLiteral("Ffield")).toString());
+    for (; !report->Eof(); report->MoveNext()) codes.insert(Field(report));
     EXPECT_EQ(codes.size(), 36);
 
     RecordsetPtr list = q.GetWorkBillTitle(Props(Clerk), 7);
     for (int i = 0; i < 4; ++i) list->MoveNext();
-    EXPECT_EQ(list->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("FWorkBillNO"))
-        << "fifth column";
-    EXPECT_EQ(
-        db().Scalar(QStringLiteral("SELECT Forder FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7 AND "
-                                   "Ffield = 'FWorkBillNO'"))
-            .toInt(),
-        5);
+    EXPECT_EQ(Field(list), QStringLiteral("FWorkBillNO")) << "fifth column";
+    EXPECT_EQ(Order("WorkBill", "FWorkBillNO"), 5);
 
     // The user's own order wins; equal positions keep the default's order.
-    db().Exec(QStringLiteral("UPDATE SHRptDef SET Forder = 1 WHERE Ftype = 'ProcRpt' AND FuserID = 7"));
-    db().Exec(QStringLiteral(
-        "UPDATE SHRptDef SET Forder = 0 WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND Ffield = 'MEMO'"));
+    Exec("UPDATE SHRptDef SET Forder = 1 WHERE Ftype = 'ProcRpt' AND FuserID = 7");
+    Exec("UPDATE SHRptDef SET Forder = 0 WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND Ffield = 'MEMO'");
     report = q.GetReportTitle(Props(Clerk), 7);
-    EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("MEMO"));
+    EXPECT_EQ(Field(report), QStringLiteral("MEMO"));
     report->MoveNext();
-    EXPECT_EQ(report->Field(QStringLiteral("Ffield")).toString(), QStringLiteral("GPH"));
+    EXPECT_EQ(Field(report), QStringLiteral("GPH"));
     EXPECT_EQ(LayoutRows("ProcRpt", 7), 36) << "reading again stores nothing";
 
     // After a restore (the dialog deletes the rows) the default comes back.
-    db().Exec(QStringLiteral("DELETE FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7"));
+    Exec("DELETE FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7");
     EXPECT_FALSE(q.GetWorkBillTitle(Props(Clerk), 7)->Eof());
 }
 
@@ -95,13 +83,12 @@ TEST_P(StoresTest, PlansRoundTripWithQuotesInNames) {
     const QString name = QStringLiteral("O'Brien 的方案");
     auto save = [&](const QString& plan, const QString& value) {
         Collection<DictionaryPtr> entries;
-        for (const char* key : {"BDept", "EDept", "BWC", "EWC", "BICMO", "EICMO", "BWB", "EWB", "BTeam",
-                                "ETeam", "BWorker", "EWorker", "BItem", "EItem"}) {
+        for (const QString& key :
+             Words("BDept,EDept,BWC,EWC,BICMO,EICMO,BWB,EWB,BTeam,ETeam,BWorker,EWorker,BItem,EItem")) {
             auto e = NewDictionary();
-            e->Set(QStringLiteral("RptID"), 600);
-            e->Set(QStringLiteral("Plan"), plan);
-            e->Set(QStringLiteral("Key"), QString::fromLatin1(key));
-            e->Set(QStringLiteral("Value"), value);
+            for (const auto& [field, v] :
+                 {std::pair{"RptID", QVariant(600)}, {"Plan", plan}, {"Key", key}, {"Value", value}})
+                e->Set(QString::fromLatin1(field), v);
             entries.Add(e);
         }
         profile.SaveProfile(p, entries);
@@ -110,8 +97,7 @@ TEST_P(StoresTest, PlansRoundTripWithQuotesInNames) {
     save(name, QStringLiteral("D'01"));
     save(QStringLiteral("默认方案"), QString());
     save(name, QStringLiteral("D02"));  // replaces
-    RecordsetPtr plans = profile.GetPlanList(p, 600);
-    EXPECT_EQ(plans->RecordCount(), 2);
+    EXPECT_EQ(profile.GetPlanList(p, 600)->RecordCount(), 2);
     RecordsetPtr values = profile.GetPlanValue(p, 600, Basic::SqlQuote(name));
     ASSERT_NE(values, nullptr);
     EXPECT_EQ(values->RecordCount(), 14);
@@ -139,46 +125,35 @@ TEST_P(StoresTest, SelectionListsHonourTheirAliasesAndSearch) {
     const QString pick = QStringLiteral(
         " (u1.FCancellation = 0 and u1.FStatus=1 And t3.Fstatus in (1,2) and t3.Fsuspend=0 ) ");
     RecordsetPtr rs = lists.Rows(601, pick, QString(), 100);
-    EXPECT_EQ(numbers(rs, "FWorkBillNO"),
-              (QStringList{QStringLiteral("WB-11"), QStringLiteral("WB-12"), QStringLiteral("WB-13")}));
+    EXPECT_EQ(numbers(rs, "FWorkBillNO"), Words("WB-11,WB-12,WB-13"));
     rs->MoveFirst();
     EXPECT_EQ(rs->Field(QStringLiteral("FInterID")).toInt(), WB11)
         << "FInterID is the work bill's FWBInterID";
     EXPECT_EQ(rs->Field(QStringLiteral("FEntryID")).toInt(), 10);
     const QString range = QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus > 0)");
-    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("wb-12"), 100)->RecordCount(), 1)
-        << "search ignores case";
-    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("铣"), 100)->RecordCount(), 1) << "process name is shown";
-    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("x' OR '1'='1"), 100)->RecordCount(), 0);
-    EXPECT_EQ(lists.Rows(601, range, QStringLiteral("%"), 100)->RecordCount(), 0) << "wildcards are literal";
-    EXPECT_EQ(lists.Rows(601, range, QString(), 2)->RecordCount(), 2);
+    // Search ignores case, finds the process name, takes quotes and wildcards literally.
+    for (const auto& [search, limit, found] :
+         {std::tuple{"wb-12", 100, 1}, {"铣", 100, 1}, {"x' OR '1'='1", 100, 0}, {"%", 100, 0}, {"", 2, 2}})
+        EXPECT_EQ(lists.Rows(601, range, QString::fromUtf8(search), limit)->RecordCount(), found) << search;
 
     const QString tasks = QStringLiteral(
         "(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>=0)");
-    EXPECT_EQ(numbers(lists.Rows(36, tasks, QString(), 100), "FBillNo"),
-              (QStringList{QStringLiteral("MO-1"), QStringLiteral("MO-4")}));
+    EXPECT_EQ(numbers(lists.Rows(36, tasks, QString(), 100), "FBillNo"), Words("MO-1,MO-4"));
     EXPECT_THROW(lists.Rows(5, QString(), QString(), 10), ComError);
 }
 
 TEST_P(StoresTest, SeedsAreConsistentByConstruction) {
+    // Demo reports on this plant (their rerun is covered on the demo plant), then a bench load.
     platform::SeedDemoReports(db());
     EXPECT_GT(ReportCount(WB11), 0);
-    EXPECT_GT(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE Fstatus = 0")).toInt(), 0);
-    EXPECT_GT(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE Fstatus = 1")).toInt(), 0);
-    const int demo = db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt();
-    platform::SeedDemoReports(db());
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo)
-        << "a second run adds nothing";
+    const int demo = Count("SHProcRpt");
 
     platform::SeedBench(db(), 23, 1400);
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), demo + 1400);
+    EXPECT_EQ(Count("SHProcRpt"), demo + 1400);
     EXPECT_EQ(
-        db().Scalar(QStringLiteral(
-                        "SELECT MAX(c) FROM (SELECT COUNT(*) AS c FROM SHProcRpt GROUP BY FWBInterID) t"))
-            .toInt(),
+        Scalar("SELECT MAX(c) FROM (SELECT COUNT(*) AS c FROM SHProcRpt GROUP BY FWBInterID) t").toInt(),
         1000);
-    EXPECT_TRUE(query().GetWorkBillByFilter(Props(Clerk), true, QString())->Eof())
-        << "posted totals match audited reports and every routing is in line";
+    EXPECT_TRUE(Consistent()) << "posted totals match audited reports and every routing is in line";
     platform::SeedBench(db(), 5, 10);  // seeding twice does not collide
 }
 
@@ -196,7 +171,7 @@ TEST(LocalSwitchFile, CreatedOnceAsASmallDatabase) {
     EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
 }
 
-SP_MIDDLETIER_BACKENDS(StoresTest);
+SP_INSTANTIATE_BACKENDS(StoresTest);
 
 }  // namespace
 }  // namespace sp::testing

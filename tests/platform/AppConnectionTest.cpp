@@ -1,10 +1,10 @@
 #include <QDate>
 
-#include "BackendTest.h"
 #include "common/Basic.h"
 #include "common/ComError.h"
 #include "platform/db/DemoData.h"
 #include "platform/host/AppConnection.h"
+#include "support/BackendTest.h"
 
 namespace sp::testing {
 namespace {
@@ -14,10 +14,9 @@ using platform::AppConnection;
 class AppConnectionTest : public BackendTest {
   protected:
     RecordsetPtr Run(const QString& sql) { return AppConnection(tdb_->db()).Execute(sql); }
-    int Users() { return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM t_User")).toInt(); }
 };
 
-TEST_P(AppConnectionTest, StatementsWithoutResultGiveAClosedEmptyRecordset) {
+TEST_P(AppConnectionTest, StatementsWithoutResultGiveAClosedEmptyRecordsetOnOneSharedConnection) {
     const RecordsetPtr done = Run(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (7, 'x')"));
     ASSERT_TRUE(done);
     EXPECT_FALSE(done->IsOpen());
@@ -26,20 +25,19 @@ TEST_P(AppConnectionTest, StatementsWithoutResultGiveAClosedEmptyRecordset) {
     EXPECT_TRUE(rows->IsOpen());
     EXPECT_EQ(rows->Field(0).toString(), QStringLiteral("x"));
     EXPECT_THROW(Run(QStringLiteral("SELEC nonsense")), ComError);
+    for (int i = 0; i < 200; ++i) Run(QStringLiteral("SELECT COUNT(*) FROM t_User"));
+    EXPECT_EQ(db().ConnectionsOpened(), 1);
 }
 
 TEST_P(AppConnectionTest, AnswersTheHostsServerDateQueryInEitherDialect) {
     for (const char* sql :
          {"Select Convert(varchar,GetDate(),101)", "select convert(varchar, getdate(), 101);",
           "  SELECT CONVERT( VARCHAR , GETDATE() , 101 )"}) {
-        SCOPED_TRACE(sql);
-        const RecordsetPtr rs = Run(QString::fromUtf8(sql));
-        ASSERT_FALSE(rs->Eof());
-        const QString text = rs->Field(0).toString();
+        const QString text = Run(QString::fromUtf8(sql))->Field(0).toString();
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4}$")).match(text).hasMatch())
-            << text.toStdString();
+            << sql << " gave " << text.toStdString();
         // The database runs on this machine: its date is ours (give or take midnight).
-        EXPECT_LE(std::abs(Basic::ToDate(text).daysTo(QDate::currentDate())), 1);
+        EXPECT_LE(std::abs(Basic::ToDate(text).daysTo(QDate::currentDate())), 1) << sql;
     }
     EXPECT_FALSE(AppConnection::IsServerDateQuery(QStringLiteral("Select Convert(varchar,GetDate(),102)")));
 }
@@ -54,25 +52,14 @@ TEST_P(AppConnectionTest, TransactionsCommitRollBackAndDieRolledBack) {
         cnn.Execute(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (2, 'b')"));
         cnn.RollbackTrans();
         EXPECT_THROW(cnn.CommitTrans(), ComError);
-    }
-    EXPECT_EQ(Users(), 1);
-    {
-        AppConnection cnn(tdb_->db());
         cnn.BeginTrans();
         cnn.Execute(QStringLiteral("INSERT INTO t_User (FUserID, FName) VALUES (3, 'c')"));
     }
-    EXPECT_EQ(Users(), 1);
+    EXPECT_EQ(Count("t_User"), 1);
     EXPECT_EQ(db().TransactionDepth(), 0);
 }
 
-TEST_P(AppConnectionTest, ManyConnectionObjectsShareOnePhysicalConnection) {
-    const int opened = db().ConnectionsOpened();
-    EXPECT_EQ(opened, 1);
-    for (int i = 0; i < 200; ++i) Run(QStringLiteral("SELECT COUNT(*) FROM t_User"));
-    EXPECT_EQ(db().ConnectionsOpened(), opened);
-}
-
-// The component's own statements run as written on both databases.
+// The component's own statements run as written on both databases, on the demo plant.
 class ComponentStatementTest : public AppConnectionTest {
   protected:
     void SetUp() override {
@@ -80,32 +67,19 @@ class ComponentStatementTest : public AppConnectionTest {
         if (tdb_)
             platform::SeedDemo(db());
     }
-    void AddReport(int wbId, int serial, int status) {
-        db().Exec(QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, Fstatus) VALUES (?, ?, ?)"),
-                  {wbId, serial, status});
-    }
     int Status(int wbId) {
-        return db()
-            .Scalar(QStringLiteral("SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID=?"), {wbId})
-            .toInt();
+        return Scalar("SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID=?", {wbId}).toInt();
     }
 };
 
 TEST_P(ComponentStatementTest, ReadsTheDefaultDeviceTypeAndTheQualityCheck) {
-    const RecordsetPtr type =
-        Run(QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"));
-    ASSERT_FALSE(type->Eof());
-    EXPECT_EQ(type->Field(0).toInt(), 501);
-
-    const RecordsetPtr inspected =
-        Run(QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='") +
-            Basic::SqlQuote(QStringLiteral("WB000127")) + QStringLiteral("'"));
-    ASSERT_FALSE(inspected->Eof());
-    EXPECT_EQ(inspected->Field(0).toInt(), 351);
-    const RecordsetPtr quoted =
-        Run(QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='") +
-            Basic::SqlQuote(QStringLiteral("x' OR '1'='1")) + QStringLiteral("'"));
-    EXPECT_TRUE(quoted->Eof());
+    EXPECT_EQ(Run(QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"))
+                  ->Field(0)
+                  .toInt(),
+              501);
+    const QString check = QStringLiteral("SELECT FQualityChkID From SHWorkBillEntry Where FWorkbillNO='%1'");
+    EXPECT_EQ(Run(check.arg(Basic::SqlQuote(QStringLiteral("WB000127"))))->Field(0).toInt(), 351);
+    EXPECT_TRUE(Run(check.arg(Basic::SqlQuote(QStringLiteral("x' OR '1'='1"))))->Eof());
     EXPECT_EQ(Run(QStringLiteral("Select FWorkBillNo From shworkbillentry Where FWBInterID=1001"))
                   ->Field(0)
                   .toString(),
@@ -118,17 +92,14 @@ TEST_P(ComponentStatementTest, UnloadClosesOnlyPassedWorkBillsWithoutUnauditedRe
         "FAuxQtyPass>=FauxQtyPlan And "
         "(SELECT Count(*) FROM SHProcRpt Where SHProcRpt.FWBInterID = SHWorkBillEntry.FWBInterID And "
         "SHProcRpt.Fstatus = 0) = 0");
-    // Nothing passed yet: nothing closes.
-    const int openBefore =
-        db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus < 3")).toInt();
+    const int closedBefore = Count("SHWorkBillEntry WHERE FStatus = 3");
     Run(unload);
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHWorkBillEntry WHERE FStatus < 3")).toInt(),
-              openBefore);
+    EXPECT_EQ(Count("SHWorkBillEntry WHERE FStatus = 3"), closedBefore) << "nothing passed yet";
 
-    db().Exec(QStringLiteral(
-        "UPDATE SHWorkBillEntry SET FAuxQtyPass = FAuxQtyPlan WHERE FWBInterID IN (1001, 1002, 1003)"));
-    AddReport(1001, 1, 1);  // audited
-    AddReport(1002, 1, 0);  // still unaudited
+    Exec("UPDATE SHWorkBillEntry SET FAuxQtyPass = FAuxQtyPlan WHERE FWBInterID IN (1001, 1002, 1003)");
+    Exec(
+        "INSERT INTO SHProcRpt (FWBInterID, Fserial, Fstatus) VALUES (1001, 1, 1), "
+        "(1002, 1, 0)");  // audited, still unaudited
     Run(unload);
     EXPECT_EQ(Status(1001), 3);
     EXPECT_NE(Status(1002), 3);
@@ -136,20 +107,19 @@ TEST_P(ComponentStatementTest, UnloadClosesOnlyPassedWorkBillsWithoutUnauditedRe
 }
 
 TEST_P(ComponentStatementTest, LayoutStatementsRunAsWritten) {
-    db().Exec(QStringLiteral("INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder) VALUES "
-                             "('ProcRpt', 1, 'JSS', ?, 4)"),
-              {QStringLiteral("接收数")});
+    Exec(
+        "INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder) VALUES "
+        "('ProcRpt', 1, 'JSS', ?, 4)",
+        {QStringLiteral("接收数")});
     Run(QStringLiteral(
         "Update SHRptDef Set Forder=2,Fshow=0 Where Ftype='ProcRpt' And FuserID=1 And Ffield='JSS'"));
     Run(QStringLiteral(
         "Update SHRptDef Set Fwidth=1234.5 Where Ftype='ProcRpt' And FuserID=1 And Ffield='JSS'"));
     const RecordsetPtr rs = Run(QStringLiteral("Select * From SHRptDef"));
-    EXPECT_EQ(rs->Field(QStringLiteral("Forder")).toInt(), 2);
-    EXPECT_EQ(rs->Field(QStringLiteral("Fshow")).toInt(), 0);
-    EXPECT_DOUBLE_EQ(rs->Field(QStringLiteral("Fwidth")).toDouble(), 1234.5);
+    ExpectFields(rs, "Forder=2;Fshow=0;Fwidth=1234.5");
     EXPECT_EQ(rs->FieldNames().first(), QStringLiteral("Ftype"));
     Run(QStringLiteral("Delete From SHRptDef Where Ftype='ProcRpt' And FuserID=1"));
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef")).toInt(), 0);
+    EXPECT_EQ(Count("SHRptDef"), 0);
 }
 
 SP_INSTANTIATE_BACKENDS(AppConnectionTest);

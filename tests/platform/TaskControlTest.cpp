@@ -2,12 +2,11 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
-#include <csignal>
 
-#include "BackendTest.h"
 #include "common/ComError.h"
 #include "platform/db/FuncTaskStore.h"
 #include "platform/host/TaskControl.h"
+#include "support/BackendTest.h"
 
 namespace sp::testing {
 namespace {
@@ -22,19 +21,18 @@ class Holder {
   public:
     Holder(const QString& url, const QString& key) {
         process_.start(QString::fromUtf8(SP_TASK_HOLDER), {url, QStringLiteral("47"), kFunction, key});
-        if (!process_.waitForStarted(10000) || !process_.waitForReadyRead(30000))
+        if (!process_.waitForReadyRead(30000))
             return;
         const QString line = QString::fromUtf8(process_.readLine()).trimmed();
         if (line.startsWith(QStringLiteral("TASK ")))
             task_ = line.mid(5).toInt();
     }
     ~Holder() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.write("exit\n");
-            if (!process_.waitForFinished(5000))
-                process_.kill();
-            process_.waitForFinished(5000);
-        }
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.write("exit\n");
+        if (!process_.waitForFinished(5000))
+            KillHard();
     }
     int task() const { return task_; }
     QString errors() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
@@ -44,7 +42,7 @@ class Holder {
                QString::fromUtf8(process_.readLine()).trimmed() == QStringLiteral("COMMITTED 1");
     }
     void KillHard() {
-        ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
+        process_.kill();                 // SIGKILL: no chance to clean up
         process_.waitForFinished(5000);  // reaped: no zombie keeps its process id alive
     }
 
@@ -52,6 +50,14 @@ class Holder {
     QProcess process_;
     int task_ = -1;
 };
+
+// Asks for the task (cj0891, key) as the workbench does; the id or 0 when held elsewhere.
+qint32 Take(TaskControl& control, const QVariant& key, const QString& function = kFunction) {
+    qint32 subsystem = 47;
+    QString fn = function;
+    qint16 a = 0, b = 0;
+    return control.taskexec(subsystem, fn, QStringLiteral("PC"), 3, a, b, key.isValid() ? &key : nullptr);
+}
 
 class TaskControlTest : public BackendTest {
   protected:
@@ -62,12 +68,6 @@ class TaskControlTest : public BackendTest {
     }
     void TearDown() override { control_.reset(); }
 
-    qint32 Take(TaskControl& control, const QVariant& key, const QString& function = kFunction) {
-        qint32 subsystem = 47;
-        QString fn = function;
-        qint16 a = 0, b = 0;
-        return control.taskexec(subsystem, fn, QStringLiteral("PC"), 3, a, b, key.isValid() ? &key : nullptr);
-    }
     // Asks again until the task is free or the time is up; the id or 0.
     qint32 TakeWithin(int milliseconds, const QVariant& key) {
         QElapsedTimer timer;
@@ -88,11 +88,8 @@ TEST_P(TaskControlTest, ThisProcessMayTakeATaskAgainAndCommitsEachIdOnce) {
     const qint32 again = Take(*control_, QStringLiteral("WB000123"));
     auto otherSession = TaskControl::Create(tdb_->db(), 2);
     const qint32 third = Take(*otherSession, QStringLiteral("WB000123"));
-    EXPECT_GE(first, 1);
-    EXPECT_GE(again, 1);
-    EXPECT_GE(third, 1);
-    EXPECT_NE(first, again);
-    EXPECT_NE(again, third);
+    EXPECT_TRUE(first >= 1 && again >= 1 && third >= 1 && first != again && again != third)
+        << first << " " << again << " " << third;
 
     EXPECT_EQ(db().ConnectionsOpened(), 1) << "the lock session is not one of the pool's";
     EXPECT_FALSE(control_->CommitTask(999));
@@ -151,18 +148,12 @@ TEST_P(TaskControlTest, ALostLockSessionIsReportedNotTrusted) {
         GTEST_SKIP() << "SQLite holds tasks in rows, not in a session";
     ASSERT_GE(Take(*control_, QStringLiteral("WB000300")), 1);
     // The server ends the session that holds the advisory locks (a restart, a cut cable).
-    EXPECT_EQ(
-        db().Scalar(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE "
-                                   "datname = current_database() AND pid <> pg_backend_pid()"))
-            .toInt(),
-        1);
+    const QString others = QStringLiteral(
+        "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()");
+    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) ") + others).toInt(), 1);
     QElapsedTimer gone;
     gone.start();
-    while (
-        db().Scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
-                                   "AND pid <> pg_backend_pid()"))
-                .toInt() > 0 &&
-        gone.elapsed() < 5000)
+    while (db().Scalar(QStringLiteral("SELECT COUNT(*) ") + others).toInt() > 0 && gone.elapsed() < 5000)
         QThread::msleep(20);
     EXPECT_THROW(Take(*control_, QStringLiteral("WB000300")), ComError);
     // A new session: the task can be taken again, and really is held against others.
@@ -175,55 +166,28 @@ SP_INSTANTIATE_BACKENDS(TaskControlTest);
 
 // SQLite keeps the holder in t_FuncTask; a workstation elsewhere is judged by its
 // heartbeat only.
-class SqliteTaskRowTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        tdb_ = TestDatabase::Create(Backend::SQLite);
-        ASSERT_TRUE(tdb_);
-        control_ = TaskControl::Create(tdb_->db(), 1);
-    }
-    void PutForeignRow(const QString& key, int secondsAgo) {
-        tdb_->db()->Exec(
-            QStringLiteral(
-                "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, FHolder, "
-                "FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"),
-            {key, QDateTime::currentDateTimeUtc().addSecs(-secondsAgo)});
-    }
-    qint32 Take(const QString& key) {
-        qint32 subsystem = 47;
-        QString fn = kFunction;
-        qint16 a = 0, b = 0;
-        const QVariant extra(key);
-        return control_->taskexec(subsystem, fn, QStringLiteral("PC"), 3, a, b, &extra);
-    }
-    std::unique_ptr<TestDatabase> tdb_;
-    std::shared_ptr<TaskControl> control_;
-};
-
-TEST_F(SqliteTaskRowTest, ARowFromElsewhereCountsWhileItsHeartbeatIsFresh) {
-    PutForeignRow(QStringLiteral("fresh"), 2);
-    PutForeignRow(QStringLiteral("stale"), FuncTaskStore::kStaleSeconds + 5);
-    EXPECT_EQ(Take(QStringLiteral("fresh")), 0);
-    const qint32 id = Take(QStringLiteral("stale"));
+TEST(SqliteTaskRowTest, ARowFromElsewhereCountsWhileItsHeartbeatIsFreshAndOursIsKeptFresh) {
+    auto tdb = TestDatabase::Create(Backend::SQLite);
+    ASSERT_TRUE(tdb);
+    platform::Database& db = *tdb->db();
+    auto control = TaskControl::Create(tdb->db(), 1);
+    for (const auto& [key, secondsAgo] :
+         {std::pair{"fresh", 2}, std::pair{"stale", FuncTaskStore::kStaleSeconds + 5}})
+        db.Exec(QStringLiteral(
+                    "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
+                    "FHolder, FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"),
+                {QString::fromLatin1(key), QDateTime::currentDateTimeUtc().addSecs(-secondsAgo)});
+    EXPECT_EQ(Take(*control, QStringLiteral("fresh")), 0);
+    const qint32 id = Take(*control, QStringLiteral("stale"));
     EXPECT_GE(id, 1);
-    const RecordsetPtr row =
-        tdb_->db()->Query(QStringLiteral("SELECT FComputer, FUserID FROM t_FuncTask WHERE FKey = 'stale'"));
-    ASSERT_FALSE(row->Eof());
-    EXPECT_NE(row->Field(0).toString(), QStringLiteral("elsewhere"));
-    EXPECT_EQ(row->Field(1).toInt(), 1);
-    EXPECT_TRUE(control_->CommitTask(id));
-    EXPECT_EQ(
-        tdb_->db()->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_FuncTask WHERE FKey = 'stale'")).toInt(),
-        0);
-}
-
-TEST_F(SqliteTaskRowTest, HeldTasksKeepTheirHeartbeatFresh) {
-    ASSERT_GE(Take(QStringLiteral("beat")), 1);
-    const QString sql = QStringLiteral("SELECT FHeartbeat FROM t_FuncTask WHERE FKey = 'beat'");
-    const QDateTime first = tdb_->db()->Scalar(sql).toDateTime();
-    ASSERT_TRUE(first.isValid());
+    const QString row = QStringLiteral("SELECT %1 FROM t_FuncTask WHERE FKey = 'stale'");
+    EXPECT_EQ(db.Scalar(row.arg(QStringLiteral("FUserID"))).toInt(), 1) << "the stale row is ours now";
+    const QDateTime beat = db.Scalar(row.arg(QStringLiteral("FHeartbeat"))).toDateTime();
     QThread::msleep((FuncTaskStore::kHeartbeatSeconds + 1) * 1000);
-    EXPECT_GT(tdb_->db()->Scalar(sql).toDateTime(), first);
+    EXPECT_GT(db.Scalar(row.arg(QStringLiteral("FHeartbeat"))).toDateTime(), beat)
+        << "held tasks keep beating";
+    EXPECT_TRUE(control->CommitTask(id));
+    EXPECT_FALSE(db.Scalar(row.arg(QStringLiteral("FKey"))).isValid());
 }
 
 }  // namespace

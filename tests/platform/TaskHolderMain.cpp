@@ -14,10 +14,8 @@
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s URL SUBSYSTEM FUNCTION KEY\n", argv[0]);
+    if (argc != 5)
         return 2;
-    }
     try {
         auto db =
             sp::platform::Database::Open(sp::platform::DatabaseUrl::Parse(QString::fromLocal8Bit(argv[1])));

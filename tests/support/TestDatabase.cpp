@@ -23,45 +23,29 @@ bool PgRequired() {
     return qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == QStringLiteral("1");
 }
 
-// Runs statements on the server's maintenance database, outside any pool: CREATE
-// and DROP DATABASE cannot run inside a transaction or on the database concerned.
-class AdminSession {
-  public:
-    explicit AdminSession(const platform::DatabaseUrl& server)
-        : name_(QStringLiteral("sp-test-admin-%1").arg(QUuid::createUuid().toString(QUuid::WithoutBraces))) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+// Runs one statement (or none: only connects) on the server's maintenance database,
+// outside any pool: CREATE and DROP DATABASE cannot run inside a transaction or on the
+// database concerned. Returns the error text, empty on success.
+QString AdminExec(const platform::DatabaseUrl& server, const QString& sql = {}) {
+    const QString name = QStringLiteral("sp-test-admin-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
         db.setHostName(server.host);
         db.setPort(server.port);
         db.setUserName(server.user);
         db.setPassword(server.password);
         db.setDatabaseName(server.name);
         db.setConnectOptions(QStringLiteral("connect_timeout=3"));
-        ok_ = db.open();
-        if (!ok_)
-            error_ = db.lastError().text();
+        if (!db.open())
+            error = db.lastError().text();
+        else if (QSqlQuery query(db); !sql.isEmpty() && !query.exec(sql))
+            error = query.lastError().text();
+        db.close();
     }
-    ~AdminSession() {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name_, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name_);
-    }
-    bool ok() const { return ok_; }
-    const QString& error() const { return error_; }
-    bool Exec(const QString& sql) {
-        QSqlQuery query(QSqlDatabase::database(name_, false));
-        if (query.exec(sql))
-            return true;
-        error_ = query.lastError().text();
-        return false;
-    }
-
-  private:
-    QString name_;
-    bool ok_ = false;
-    QString error_;
-};
+    QSqlDatabase::removeDatabase(name);
+    return error;
+}
 
 bool ParseServer(platform::DatabaseUrl& server) {
     const QString text = PgUrlText();
@@ -101,8 +85,7 @@ bool PostgresAvailable() {
         platform::DatabaseUrl server;
         if (!ParseServer(server))
             return;
-        AdminSession session(server);
-        available = session.ok();
+        available = AdminExec(server).isEmpty();
     });
     return available;
 }
@@ -130,11 +113,10 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
             return nullptr;
         }
         const QString name = QStringLiteral("sptest_%1").arg(QUuid::createUuid().toString(QUuid::Id128));
-        AdminSession session(server);
-        if (!session.ok() ||
-            !session.Exec(
-                QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name))) {
-            ADD_FAILURE() << "cannot create a test database: " << session.error().toStdString();
+        const QString error = AdminExec(
+            server, QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name));
+        if (!error.isEmpty()) {
+            ADD_FAILURE() << "cannot create a test database: " << error.toStdString();
             return nullptr;
         }
         result->dropName_ = name;
@@ -155,11 +137,8 @@ TestDatabase::~TestDatabase() {
     db_.reset();  // closes every pooled connection, so the database can be dropped
     if (!dropName_.isEmpty()) {
         platform::DatabaseUrl server;
-        if (ParseServer(server)) {
-            AdminSession session(server);
-            if (session.ok())
-                session.Exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(dropName_));
-        }
+        if (ParseServer(server))
+            AdminExec(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(dropName_));
     }
     if (!tempDir_.isEmpty())
         QDir(tempDir_).removeRecursively();

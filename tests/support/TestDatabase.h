@@ -21,7 +21,7 @@ bool PostgresAvailable();
 // when the object dies. Without a server the PostgreSQL variant is skipped, except
 // when SHOPPROC_REQUIRE_PG=1 (set by ./test), where it fails.
 class TestDatabase {
-public:
+  public:
     // Returns null after GTEST_SKIP/ADD_FAILURE when the backend is not available;
     // callers `if (!tdb) return;`.
     static std::unique_ptr<TestDatabase> Create(Backend backend);
@@ -32,7 +32,7 @@ public:
     // The URL the host would be given (--db) for this database.
     const QString& url() const { return url_; }
 
-private:
+  private:
     TestDatabase() = default;
     Backend backend_ = Backend::SQLite;
     std::shared_ptr<platform::Database> db_;
