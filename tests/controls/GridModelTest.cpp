@@ -22,7 +22,7 @@ class GridModelTest : public ::testing::Test {
     testing::GridEventLog sink;
 };
 
-TEST_F(GridModelTest, TypingThenMovingRaisesOpenCloseAndCellChangeInOrder) {
+TEST_F(GridModelTest, TypingMovingAndDoubleClickingRaiseTheirEventsInOrder) {
     grid.SetCurrentCell(2, 2);
     sink.events.clear();
     QString seen;
@@ -36,9 +36,8 @@ TEST_F(GridModelTest, TypingThenMovingRaisesOpenCloseAndCellChangeInOrder) {
               (QStringList{u"open 2,2"_s, u"key 40/0"_s, u"close 2,2"_s, u"cell 3,2<-2,2"_s, u"sel 3+1"_s}));
     EXPECT_EQ(seen, u"abc"_s) << "the text is committed before the cell-change handler runs";
     EXPECT_FALSE(grid.EditorOpen());
-}
 
-TEST_F(GridModelTest, DoubleClickMovesRaisesFourThenOpensEditableCell) {
+    // A double click moves, raises its own event, then opens an editable cell.
     grid.SetCurrentCell(2, 1);
     sink.events.clear();
     grid.DoubleClick(3, 2);

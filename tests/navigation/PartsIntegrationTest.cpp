@@ -27,6 +27,12 @@
 using namespace Qt::StringLiterals;
 
 namespace sp::testing {
+
+// Listed test names show the backend, not its bytes.
+static void PrintTo(Backend backend, std::ostream* os) {
+    *os << BackendName(backend);
+}
+
 namespace {
 
 class PartsIntegrationTest : public ::testing::TestWithParam<Backend> {

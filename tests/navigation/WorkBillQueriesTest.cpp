@@ -8,7 +8,7 @@ using namespace Qt::StringLiterals;
 namespace sp {
 namespace {
 
-TEST(WorkBillQueriesTest, IsExistWBAsksOnlyForANumberAndReportsARefusal) {
+TEST(WorkBillQueriesTest, ExistenceIsAskedOnlyForANumberAndAFailureIsNoAnswer) {
     testing::FakeHost fake;
     fake.script->isExistWB = [](const QString& no) { return no == u"WB1"_s; };
 
@@ -27,10 +27,7 @@ TEST(WorkBillQueriesTest, IsExistWBAsksOnlyForANumberAndReportsARefusal) {
     fake.script->isExistWB = nullptr;
     EXPECT_FALSE(IsExistWB(*fake.host, u"WB1"_s, true));
     EXPECT_EQ(fake.ui.messages.size(), 1);
-}
 
-TEST(WorkBillQueriesTest, GetWBNOIsEmptyOnFailure) {
-    testing::FakeHost fake;
     fake.script->workBillNO = [](qint32 id) { return u"WB%1"_s.arg(id); };
     EXPECT_EQ(GetWBNO(*fake.host, 5), u"WB5"_s);
     fake.script->workBillNO = nullptr;

@@ -37,9 +37,9 @@ class ReportHistoryTest : public testing::ReportGridFixture {
     }
 
     // One history record in the grid's column order from "CODE=value;..." in any order.
-    QString Record(const QString& spec) {
+    QString Record(const QString& pairs) {
         QHash<QString, QString> values;
-        for (const QString& field : spec.split(u';'))
+        for (const QString& field : pairs.split(u';'))
             values.insert(field.section(u'=', 0, 0), field.section(u'=', 1));
         QStringList fields;
         for (int col = 2; col <= grid.Cols(); ++col)
