@@ -1,101 +1,72 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "common/Basic.h"
 
 namespace sp {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 TEST(Basic, ValReadsLeadingNumbers) {
-    struct Case {
-        const char* text;
-        double expected;
-    } cases[] = {
+    const std::pair<const char*, double> cases[] = {
         {"12ab", 12},   {"ab", 0},   {" -3.5x", -3.5}, {"  -3.5x", -3.5}, {"", 0},      {"+7", 7},
-        {"1.2.3", 1.2}, {".5", 0.5}, {"-", 0},         {"12 34", 12},     {"0012", 12}, {"3e5", 3},
-    };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(Basic::Val(QString::fromUtf8(c.text)), c.expected) << c.text;
+        {"1.2.3", 1.2}, {".5", 0.5}, {"-", 0},         {"12 34", 12},     {"0012", 12}, {"3e5", 3}};
+    for (const auto& [text, expected] : cases)
+        EXPECT_DOUBLE_EQ(Basic::Val(QString::fromUtf8(text)), expected) << text;
     EXPECT_DOUBLE_EQ(Basic::Val(QVariant()), 0);
     EXPECT_DOUBLE_EQ(Basic::Val(QVariant(2.25)), 2.25);
-    EXPECT_DOUBLE_EQ(Basic::Val(QVariant(QStringLiteral("4kg"))), 4);
+    EXPECT_DOUBLE_EQ(Basic::Val(QVariant(u"4kg"_s)), 4);
 }
 
-TEST(Basic, NumberTextIsTheDefaultForm) {
-    struct Case {
-        double value;
-        const char* expected;
-    } cases[] = {
+TEST(Basic, NumberTextsAndBlankNumbers) {
+    const std::pair<double, const char*> cases[] = {
         {120, "120"}, {37.5, "37.5"}, {0.001, "0.001"},   {1E+16, "1E+16"},
-        {0, "0"},     {-2.5, "-2.5"}, {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Basic::NumberText(c.value), QString::fromUtf8(c.expected)) << c.expected;
-}
-
-TEST(Basic, BlankNumberPutsABlankBeforeNonNegatives) {
-    EXPECT_EQ(Basic::BlankNumber(3), QStringLiteral(" 3"));
-    EXPECT_EQ(Basic::BlankNumber(0), QStringLiteral(" 0"));
-    EXPECT_EQ(Basic::BlankNumber(-3), QStringLiteral("-3"));
-    EXPECT_EQ(Basic::BlankNumber(1.5), QStringLiteral(" 1.5"));
+        {0, "0"},     {-2.5, "-2.5"}, {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"}};
+    for (const auto& [value, expected] : cases) {
+        EXPECT_EQ(Basic::NumberText(value), QString::fromUtf8(expected)) << expected;
+        // Non-negatives get a leading blank where the sign would be.
+        EXPECT_EQ(Basic::BlankNumber(value), (value < 0 ? u""_s : u" "_s) + QString::fromUtf8(expected))
+            << expected;
+    }
 }
 
 TEST(Basic, DatesAsTextAndBack) {
-    EXPECT_EQ(Basic::DateText(QDate(2026, 6, 12)), QStringLiteral("2026-06-12"));
+    EXPECT_EQ(Basic::DateText(QDate(2026, 6, 12)), u"2026-06-12"_s);
     EXPECT_EQ(Basic::DateText(QDate()), QString());
-    struct Case {
-        QVariant value;
-        QDate expected;
-    } cases[] = {
-        {QStringLiteral("12/06/2026"), QDate(2026, 12, 6)},  // the server's month/day/year
-        {QStringLiteral("2026-06-12"), QDate(2026, 6, 12)},
-        {QStringLiteral("2026-06-12 08:30:00"), QDate(2026, 6, 12)},
-        {QStringLiteral("2026-06-12T08:30:00"), QDate(2026, 6, 12)},
+    const std::pair<QVariant, QDate> cases[] = {
+        {u"12/06/2026"_s, QDate(2026, 12, 6)},  // the server's month/day/year
+        {u"2026-06-12"_s, QDate(2026, 6, 12)},
+        {u"2026-06-12 08:30:00"_s, QDate(2026, 6, 12)},
+        {u"2026-06-12T08:30:00"_s, QDate(2026, 6, 12)},
         {QDate(2026, 1, 2), QDate(2026, 1, 2)},
         {QDateTime(QDate(2026, 1, 2), QTime(23, 59)), QDate(2026, 1, 2)},
-        {QStringLiteral("13/45/2026"), QDate()},
-        {QStringLiteral("soon"), QDate()},
-        {QVariant(), QDate()},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Basic::ToDate(c.value), c.expected) << c.value.toString().toStdString();
+        {u"13/45/2026"_s, QDate()},
+        {u"soon"_s, QDate()},
+        {QVariant(), QDate()}};
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(Basic::ToDate(value), expected) << value.toString().toStdString();
 }
 
 TEST(Basic, RoundWholeHalvesToEven) {
-    struct Case {
-        double value;
-        qint32 expected;
-    } cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},          {-2.5, -2},
-                 {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {1e12, 2147483647}};
-    for (const auto& c : cases) EXPECT_EQ(Basic::RoundWhole(c.value), c.expected) << c.value;
+    const std::pair<double, qint32> cases[] = {{0.5, 0},    {1.5, 2},    {2.5, 2},
+                                               {3.5, 4},    {-2.5, -2},  {-3.5, -4},
+                                               {2.4999, 2}, {2.5001, 3}, {1e12, 2147483647}};
+    for (const auto& [value, expected] : cases) EXPECT_EQ(Basic::RoundWhole(value), expected) << value;
 }
 
-TEST(Basic, ValueConversions) {
+TEST(Basic, ValueConversionsAndQuoting) {
     EXPECT_EQ(Basic::Text(QVariant()), QString());
-    EXPECT_EQ(Basic::Text(QVariant(37.5)), QStringLiteral("37.5"));
-    EXPECT_EQ(Basic::Text(QVariant(QDate(2026, 3, 4))), QStringLiteral("2026-03-04"));
-    EXPECT_EQ(Basic::Long(QVariant(QStringLiteral("2.5"))), 2);
+    EXPECT_EQ(Basic::Text(QVariant(37.5)), u"37.5"_s);
+    EXPECT_EQ(Basic::Text(QVariant(QDate(2026, 3, 4))), u"2026-03-04"_s);
+    EXPECT_EQ(Basic::Long(QVariant(u"2.5"_s)), 2);
     EXPECT_EQ(Basic::Long(QVariant()), 0);
-    struct Case {
-        QVariant value;
-        bool expected;
-    } bools[] = {
-        {QVariant(), false},
-        {QStringLiteral("True"), true},
-        {QStringLiteral("false"), false},
-        {QStringLiteral("-1"), true},
-        {QStringLiteral("0"), false},
-        {0, false},
-        {2, true},
-        {true, true},
-    };
-    for (const auto& c : bools)
-        EXPECT_EQ(Basic::Bool(c.value), c.expected) << c.value.toString().toStdString();
-}
-
-TEST(Basic, SqlQuoteDoublesQuotes) {
-    EXPECT_EQ(Basic::SqlQuote(QStringLiteral("O'Brien's")), QStringLiteral("O''Brien''s"));
-    EXPECT_EQ(Basic::SqlUnquote(Basic::SqlQuote(QStringLiteral("a'b''c"))), QStringLiteral("a'b''c"));
+    const std::pair<QVariant, bool> bools[] = {{QVariant(), false}, {u"True"_s, true}, {u"false"_s, false},
+                                               {u"-1"_s, true},     {u"0"_s, false},   {0, false},
+                                               {2, true},           {true, true}};
+    for (const auto& [value, expected] : bools)
+        EXPECT_EQ(Basic::Bool(value), expected) << value.toString().toStdString();
+    EXPECT_EQ(Basic::SqlQuote(u"O'Brien's"_s), u"O''Brien''s"_s);
+    EXPECT_EQ(Basic::SqlUnquote(Basic::SqlQuote(u"a'b''c"_s)), u"a'b''c"_s);
 }
 
 }  // namespace

@@ -3,311 +3,276 @@
 #include "common/ComponentRegistry.h"
 #include "common/ErrorLog.h"
 #include "common/ScriptedUi.h"
+#include "entry/HostInterfaces.h"
 #include "entry/HostServices.h"
-#include "tests/entry/HostFakes.h"
 
 namespace sp::testing {
 namespace {
 
+using namespace Qt::StringLiterals;
+
+// The host's components in one object: answers set by the test, every call written to
+// the journal in order.
+struct FakeHost : ILoginObject, IShareProps, IResLoader, ILangInfo, ISystemProfile, IGLView {
+    QStringList journal;
+    qint32 nextTask = 7;
+    bool commitAnswer = true;
+    QString props, base, language, hostLanguage;
+    QHash<QString, QString> texts;
+    int languageSets = 0;
+    QVariant profile;
+    bool profileFails = false;
+    bool lookupFails = false;
+
+    qint32 taskexec(qint32& subsystem, QString& function, const QString& computer, qint16 mode, qint16& arg1,
+                    qint16& arg2, const QVariant* extra) override {
+        const auto n = [](int i) { return QString::number(i); };
+        journal << u"taskexec %1 %2 %3 %4 %5 %6 %7"_s.arg(n(subsystem), function, computer, n(mode), n(arg1),
+                                                          n(arg2), extra ? extra->toString() : u"(none)"_s);
+        return nextTask;
+    }
+    bool CommitTask(qint32 taskId) override {
+        journal << u"CommitTask %1"_s.arg(taskId);
+        return commitAnswer;
+    }
+    HostProperty GetProperty(const QString& name, qint64 processId) override {
+        journal << u"GetProperty %1 %2"_s.arg(name).arg(processId);
+        if (name == "VLLogin"_L1)
+            return {QVariant(), std::shared_ptr<ILoginObject>(std::shared_ptr<void>(), this)};
+        return {name == "PropsString"_L1 ? props : name == "UserName"_L1 ? u"demo"_s : QString(), nullptr};
+    }
+    QString ResFileBaseName() const override { return base; }
+    void SetResFileBaseName(const QString& name) override { base = name; }
+    QString LanguageID() const override { return language; }
+    void SetLanguageID(const QString& l) override {
+        language = l;
+        ++languageSets;
+    }
+    QString LoadString(const QString& key) override { return texts.value(key, key); }
+    QString CurrentLanguage() override { return hostLanguage; }
+    QVariant GetProfile(const QString& propsString, const QString& category, const QString& key) override {
+        journal << u"GetProfile %1|%2|%3"_s.arg(propsString, category, key);
+        if (profileFails)
+            throw ComError(3000, u"db"_s, u"down"_s);
+        return profile;
+    }
+    static LookupResultPtr Chosen() {
+        return std::make_shared<LookupResult>(LookupResult{true, std::make_shared<LookupEntry>()});
+    }
+    LookupResultPtr ItemLookUp(qint32 itemClass, const QVariant& search, const QString& filter,
+                               const DictionaryPtr& options) override {
+        QStringList o;
+        for (const QString& key : options ? options->Keys() : QStringList())
+            o << key + u'=' + options->Item(key).toString();
+        journal << u"ItemLookUp %1 '%2' '%3' %4"_s.arg(itemClass).arg(search.toString(), filter,
+                                                                      o.join(u','));
+        if (lookupFails)
+            throw ComError(1, u"GLView"_s, u"lookup broke"_s);
+        return Chosen();
+    }
+    LookupResultPtr SubMesLookup(qint32& type, QString& search) override {
+        journal << u"SubMesLookup %1 '%2'"_s.arg(type).arg(search);
+        return Chosen();
+    }
+};
+struct FakeHostWithBrowser : FakeHost, IResourceBrowser, IErrorDisplay {
+    void SetShowType(qint32 t) override { journal << u"ShowType %1"_s.arg(t); }
+    void SetShowMode(qint32 m) override { journal << u"ShowMode %1"_s.arg(m); }
+    void SetFilter(const QString& f) override { journal << u"Filter '%1'"_s.arg(f); }
+    void Show() override { journal << u"Show"_s; }
+    DictionaryPtr Result() override { return NewDictionary(); }
+    void HandleError(const ComError& e) override {
+        journal << u"HandleError %1 %2"_s.arg(e.Number()).arg(e.Description());
+    }
+};
+
 class HostServicesTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        props = std::make_shared<FakeShareProps>();
-        props->props = QStringLiteral(
-            "UserID=5;UserName=demo;Language=chs;DBConnection={Provider=SQLite;Data Source=x};");
-        props->login = login;
-        props->reads = &propReads;
-        registry.Register<IShareProps>(QStringLiteral("PropsMgr.ShareProps"), [this] {
-            ++sharePropsCreated;
-            return props;
-        });
-        loader = std::make_shared<FakeResLoader>();
-        registry.Register<IResLoader>(QStringLiteral("Q8ResLoader.Loader"), [this] {
-            ++loadersCreated;
-            return loader;
-        });
-        langInfo = std::make_shared<FakeLangInfo>();
-        registry.Register<ILangInfo>(QStringLiteral("Q8LangInfo.LangInfo"), [this] { return langInfo; });
-        registry.Register<IGLView>(QStringLiteral("NXCGLView.GLView"), [this] {
-            ++viewsCreated;
-            return view;
-        });
-        registry.Register<IResourceBrowser>(QStringLiteral("Q8Resources.Browser"),
-                                            [this] { return std::make_shared<FakeBrowser>(journal); });
-        registry.Register<IErrorDisplay>(QStringLiteral("VLVBF.VLF"),
-                                         [this] { return std::make_shared<FakeErrorDisplay>(journal); });
-        ComponentContext context;
-        context.registry = &registry;
-        context.ui = &ui;
-        context.processId = 4242;
-        host = std::make_unique<HostServices>(context);
+        fake = std::make_shared<FakeHostWithBrowser>();
+        fake->props = u"UserID=5;UserName=demo;Language=chs;DBConnection={Provider=SQLite;Data Source=x};"_s;
+        Put<IShareProps>(u"PropsMgr.ShareProps"_s);
+        Put<IResLoader>(u"Q8ResLoader.Loader"_s, &loadersCreated);
+        Put<ILangInfo>(u"Q8LangInfo.LangInfo"_s);
+        Put<IGLView>(u"NXCGLView.GLView"_s, &viewsCreated);
+        Put<IResourceBrowser>(u"Q8Resources.Browser"_s);
+        Put<IErrorDisplay>(u"VLVBF.VLF"_s);
+        host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, QString(), QString(), 4242});
     }
-
+    template <class I>
+    void Put(const QString& progId, int* created = nullptr) {
+        registry.Register<I>(progId, [f = fake, created]() -> std::shared_ptr<I> {
+            if (created)
+                ++*created;
+            return f;
+        });
+    }
     void SetLanguage(const QString& lang) {
-        props->props = QStringLiteral("UserID=5;Language=%1;").arg(lang);
-        loader->texts.insert(QStringLiteral("序时薄"), QStringLiteral("Journal"));
-        loader->texts.insert(QStringLiteral("保存"), QStringLiteral("Save"));
+        fake->props = u"UserID=5;Language=%1;"_s.arg(lang);
+        fake->texts.insert(u"序时薄"_s, u"Journal"_s);
+        fake->texts.insert(u"保存"_s, u"Save"_s);
     }
 
     ComponentRegistry registry;
     ScriptedUi ui;
-    Journal journal;
-    QVector<QPair<QString, qint64>> propReads;
-    std::shared_ptr<FakeLogin> login = std::make_shared<FakeLogin>();
-    std::shared_ptr<FakeShareProps> props;
-    std::shared_ptr<FakeResLoader> loader;
-    std::shared_ptr<FakeLangInfo> langInfo;
-    std::shared_ptr<FakeGLView> view = std::make_shared<FakeGLView>(journal);
-    int sharePropsCreated = 0;
-    int loadersCreated = 0;
-    int viewsCreated = 0;
+    std::shared_ptr<FakeHostWithBrowser> fake;
+    int loadersCreated = 0, viewsCreated = 0;
     std::unique_ptr<HostServices> host;
 };
 
 TEST(PropsValueOf, ReadsEntriesOfThePropertyString) {
-    struct Case {
-        const char* props;
-        const char* key;
-        const char* expected;
-    } cases[] = {
-        {"UserID=1;UserName=demo;Language=chs;", "Language", "chs"},
-        {"UserID=1;Language=en", "Language", "en"},   // last entry without ";"
-        {"UserID=1;Language=en;", "language", "en"},  // any case
-        {"UserID=1;LANGUAGE=en;", "Language", "en"},
-        {"UserID=1;UserName=demo;", "Language", ""},  // absent
-        {"UserID=1;UserName=demo;", "Name", ""},      // only whole keys
-        {"UserName=;UserID=3;", "UserName", ""},      // empty value
-        {"UserName=O'Brien;UserID=3;", "UserName", "O'Brien"},
-        {"", "UserID", ""},
-        {"UserID=1;DBConnection={Provider=SQLite;Data Source=/tmp/a.db};Language=en;", "Language", "en"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(HostServices::PropsValueOf(QString::fromUtf8(c.props), QString::fromUtf8(c.key)),
-                  QString::fromUtf8(c.expected))
-            << c.props << " / " << c.key;
+    // The last entry may lack its ";"; keys match whole and in any case; braces hide their ";".
+    // clang-format off
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"UserID=1;UserName=demo;Language=chs;", "Language", "chs"}, {"UserID=1;Language=en", "Language", "en"},
+        {"UserID=1;Language=en;", "language", "en"}, {"UserID=1;LANGUAGE=en;", "Language", "en"},
+        {"UserID=1;UserName=demo;", "Language", ""}, {"UserID=1;UserName=demo;", "Name", ""},
+        {"UserName=;UserID=3;", "UserName", ""}, {"UserName=O'Brien;UserID=3;", "UserName", "O'Brien"},
+        {"", "UserID", ""}, {"UserID=1;DB={Provider=SQLite;Data Source=a.db};Language=en;", "Language", "en"}};
+    // clang-format on
+    for (const auto& [props, key, expected] : cases)
+        EXPECT_EQ(HostServices::PropsValueOf(QString::fromUtf8(props), QString::fromUtf8(key)),
+                  QString::fromUtf8(expected))
+            << props << " / " << key;
 }
 
 TEST_F(HostServicesTest, EveryPropertyReadUsesANewObjectAndTheProcessId) {
-    EXPECT_EQ(host->PropsValue(QStringLiteral("UserID")), QStringLiteral("5"));
-    EXPECT_EQ(host->UserName(), QStringLiteral("demo"));
-    EXPECT_EQ(host->LoginObject(), login);
-    EXPECT_EQ(sharePropsCreated, 3);
-    ASSERT_EQ(propReads.size(), 3);
-    EXPECT_EQ(propReads[0], qMakePair(QStringLiteral("PropsString"), qint64(4242)));
-    EXPECT_EQ(propReads[2].first, QStringLiteral("VLLogin"));
+    EXPECT_EQ(host->PropsValue(u"UserID"_s), u"5"_s);
+    EXPECT_EQ(host->UserName(), u"demo"_s);
+    EXPECT_EQ(host->LoginObject().get(), static_cast<ILoginObject*>(fake.get()));
+    EXPECT_EQ(fake->journal, (QStringList{u"GetProperty PropsString 4242"_s, u"GetProperty UserName 4242"_s,
+                                          u"GetProperty VLLogin 4242"_s}));
 }
 
 TEST_F(HostServicesTest, TranslateTextFollowsTheLanguageRules) {
-    struct Case {
-        const char* language;
-        const char* text;
-        qint16 spacing;
-        const char* expected;
-    } cases[] = {
-        {"chs", "  序时薄 ", 3, "  序时薄 "},  // chs: unchanged, blanks and all
-        {"en", "序时薄", 0, "Journal"},
-        {"en", "序时薄", 1, " Journal"},
-        {"en", "序时薄", 2, "Journal "},
-        {"en", "序时薄", 3, " Journal "},
-        {"en", "  序时薄 ", 3, "  Journal "},    // blanks kept, none added twice
-        {"en", "未知", 0, "未知"},               // unknown key comes back
-        {"de", "序时薄", 3, "Journal"},          // spacing is for English only
-        {"en", "A^|^~$~保存^|^B", 0, "ASaveB"},  // marked pieces only
-        {"en", "~$~保存^|^~$~序时薄", 3, "SaveJournal"},
-        {"chs", "A^|^~$~保存", 0, "A保存"},
-    };
-    for (const auto& c : cases) {
+    // Chinese and unknown keys stay as they are; blanks are kept and never added twice;
+    // spacing is for English only; of marked texts only the marked pieces are translated.
+    // clang-format off
+    const std::tuple<const char*, const char*, qint16, const char*> cases[] = {
+        {"chs", "  序时薄 ", 3, "  序时薄 "}, {"en", "序时薄", 0, "Journal"},   {"en", "序时薄", 1, " Journal"},
+        {"en", "序时薄", 2, "Journal "},      {"en", "序时薄", 3, " Journal "}, {"en", "  序时薄 ", 3, "  Journal "},
+        {"en", "未知", 0, "未知"},            {"de", "序时薄", 3, "Journal"},   {"chs", "A^|^~$~保存", 0, "A保存"},
+        {"en", "A^|^~$~保存^|^B", 0, "ASaveB"}, {"en", "~$~保存^|^~$~序时薄", 3, "SaveJournal"}};
+    // clang-format on
+    for (const auto& [language, text, spacing, expected] : cases) {
+        SCOPED_TRACE(std::string(language) + " / " + text + " / " + std::to_string(spacing));
         SetUp();
-        SetLanguage(QString::fromUtf8(c.language));
-        EXPECT_EQ(host->TranslateText(QString::fromUtf8(c.text), c.spacing), QString::fromUtf8(c.expected))
-            << c.language << " / " << c.text << " / " << c.spacing;
-        EXPECT_EQ(loader->ResFileBaseName(), QStringLiteral("Q8Manufacture"));
-        EXPECT_EQ(loader->LanguageID(), QString::fromUtf8(c.language));
+        SetLanguage(QString::fromUtf8(language));
+        EXPECT_EQ(host->TranslateText(QString::fromUtf8(text), spacing), QString::fromUtf8(expected));
+        EXPECT_EQ(fake->ResFileBaseName(), u"Q8Manufacture"_s);
+        EXPECT_EQ(fake->LanguageID(), QString::fromUtf8(language));
     }
+    // Without the resource component the text comes back, spaced all the same.
+    SetUp();
+    registry.Unregister(u"Q8ResLoader.Loader"_s);
+    SetLanguage(u"en"_s);
+    EXPECT_EQ(host->TranslateText(u" 保存"_s, 3), u" 保存 "_s);
 }
 
 TEST_F(HostServicesTest, TranslateTextCachesTheLanguageAndTheLoader) {
-    props->props = QStringLiteral("UserID=5;");  // no language at login: ask the host
-    langInfo->language = QStringLiteral("en");
-    loader->texts.insert(QStringLiteral("保存"), QStringLiteral("Save"));
-    EXPECT_EQ(host->TranslateText(QStringLiteral("保存"), 0), QStringLiteral("Save"));
-    langInfo->language = QStringLiteral("chs");  // fixed at first use
-    EXPECT_EQ(host->TranslateText(QStringLiteral("保存"), 0), QStringLiteral("Save"));
+    fake->props = u"UserID=5;"_s;  // no language at login: ask the host
+    fake->hostLanguage = u"en"_s;
+    fake->texts.insert(u"保存"_s, u"Save"_s);
+    EXPECT_EQ(host->TranslateText(u"保存"_s, 0), u"Save"_s);
+    fake->hostLanguage = u"chs"_s;  // fixed at first use
+    EXPECT_EQ(host->TranslateText(u"保存"_s, 0), u"Save"_s);
     EXPECT_EQ(loadersCreated, 1);
-    EXPECT_EQ(loader->languageSets, 1);
-}
-
-TEST_F(HostServicesTest, TranslateTextWithoutResourcesGivesTheTextBack) {
-    registry.Unregister(QStringLiteral("Q8ResLoader.Loader"));
-    SetLanguage(QStringLiteral("en"));
-    EXPECT_EQ(host->TranslateText(QStringLiteral(" 保存"), 3), QStringLiteral(" 保存 "));
+    EXPECT_EQ(fake->languageSets, 1);
 }
 
 TEST_F(HostServicesTest, IsControlReceiveReadsTheSwitch) {
-    struct Case {
-        std::function<QVariant()> stored;
-        bool expected;
-        const char* what;
-    } cases[] = {
-        {[] { return QVariant(); }, true, "Null"},
-        {[] { return QVariant(QStringLiteral("0")); }, false, "\"0\""},
-        {[] { return QVariant(QStringLiteral("1")); }, true, "\"1\""},
-        {[] { return QVariant(QStringLiteral("False")); }, false, "\"False\""},
-        {[] { return QVariant(-1); }, true, "-1"},
-        {[]() -> QVariant { throw ComError(3000, QStringLiteral("db"), QStringLiteral("down")); }, false,
-         "error"},
+    Put<ISystemProfile>(u"NXSBase.SystemProfile"_s);
+    const std::pair<QVariant, bool> cases[] = {
+        {QVariant(), true}, {u"0"_s, false}, {u"1"_s, true}, {u"False"_s, false}, {-1, true},
     };
-    for (const auto& c : cases) {
-        auto profile = std::make_shared<FakeSystemProfile>();
-        profile->answer = c.stored;
-        registry.Register<ISystemProfile>(QStringLiteral("NXSBase.SystemProfile"),
-                                          [profile] { return profile; });
-        EXPECT_EQ(host->IsControlReceive(), c.expected) << c.what;
-        EXPECT_EQ(profile->lastCategory, QStringLiteral("SH"));
-        EXPECT_EQ(profile->lastKey, QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
-        EXPECT_EQ(profile->lastProps, props->props);
+    for (const auto& [stored, expected] : cases) {
+        fake->profile = stored;
+        EXPECT_EQ(host->IsControlReceive(), expected) << stored.toString().toStdString();
+        EXPECT_EQ(fake->journal.last(), u"GetProfile "_s + fake->props + u"|SH|SHOPPROC_CONTROLRECEIVE"_s);
     }
-    registry.Unregister(QStringLiteral("NXSBase.SystemProfile"));
+    fake->profileFails = true;
+    EXPECT_FALSE(host->IsControlReceive()) << "a failing profile";
+    registry.Unregister(u"NXSBase.SystemProfile"_s);
     EXPECT_FALSE(host->IsControlReceive()) << "no profile component";
 }
 
-TEST_F(HostServicesTest, ComputerNameIsNeverEmptyNorLong) {
-    const QString name = HostServices::ComputerName();
-    EXPECT_FALSE(name.isEmpty());
-    EXPECT_LE(name.size(), 40);
-}
-
-TEST_F(HostServicesTest, ExecFuncPassesTheArgumentsInOrder) {
-    EXPECT_EQ(host->ExecFunc(47, QStringLiteral("cj0891"), 0, 0, QStringLiteral("WB-1")), 7);
-    host->ExecFunc(47, QStringLiteral("cj0891"), 2, 9);
-    ASSERT_EQ(login->execs.size(), 2);
-    const auto& a = login->execs[0];
-    EXPECT_EQ(a.subsystem, 47);
-    EXPECT_EQ(a.function, QStringLiteral("cj0891"));
-    EXPECT_EQ(a.computer, HostServices::ComputerName());
-    EXPECT_EQ(a.mode, 3);
-    EXPECT_TRUE(a.hasExtra);
-    EXPECT_EQ(a.extra.toString(), QStringLiteral("WB-1"));
-    EXPECT_EQ(login->execs[1].arg1, 2);
-    EXPECT_EQ(login->execs[1].arg2, 9);
-    EXPECT_FALSE(login->execs[1].hasExtra);
-}
-
-TEST_F(HostServicesTest, ExecFuncRaisesTheConflictError) {
-    for (qint32 answer : {0, -1}) {
-        login->nextTask = answer;
-        SetLanguage(QStringLiteral("chs"));
-        try {
-            host->ExecFunc(47, QStringLiteral("cj0891"), 0, 0);
-            FAIL() << "no error for " << answer;
-        } catch (const ComError& e) {
-            EXPECT_EQ(e.Number(), 16390);
-            EXPECT_EQ(e.Source(), QStringLiteral("MNetControl.ExecFunc"));
-            EXPECT_EQ(e.Description(), QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!"));
-        }
-    }
-}
-
-TEST_F(HostServicesTest, ExecFuncConflictTextIsTranslated) {
-    login->nextTask = 0;
-    SetLanguage(QStringLiteral("en"));
-    loader->texts.insert(QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!"),
-                         QStringLiteral("Conflict"));
-    try {
-        host->ExecFunc(47, QStringLiteral("cj0891"), 0, 0);
-        FAIL();
-    } catch (const ComError& e) {
-        EXPECT_EQ(e.Description(), QStringLiteral("Conflict"));
-    }
-}
-
-TEST_F(HostServicesTest, EndFuncClearsTheIdOnlyWhenCommitted) {
-    qint32 none = 0;
-    EXPECT_FALSE(host->EndFunc(none));
-    EXPECT_TRUE(login->commits.isEmpty()) << "id 0 is not committed";
-
-    qint32 task = 12;
-    login->commitAnswer = false;
+TEST_F(HostServicesTest, ExecFuncPassesTheArgumentsAndEndFuncCommits) {
+    const QString pc = HostServices::ComputerName();
+    EXPECT_FALSE(pc.isEmpty());
+    EXPECT_LE(pc.size(), 40);
+    EXPECT_EQ(host->ExecFunc(47, u"cj0891"_s, 0, 0, u"WB-1"_s), 7);
+    host->ExecFunc(47, u"cj0891"_s, 2, 9);
+    qint32 none = 0, task = 12;
+    EXPECT_FALSE(host->EndFunc(none));  // id 0 is never committed
+    fake->commitAnswer = false;
     EXPECT_FALSE(host->EndFunc(task));
     EXPECT_EQ(task, 12);
-
-    login->commitAnswer = true;
+    fake->commitAnswer = true;
     EXPECT_TRUE(host->EndFunc(task));
     EXPECT_EQ(task, 0);
-    EXPECT_EQ(login->commits, (QVector<qint32>{12, 12}));
+    fake->journal.removeIf([](const QString& s) { return s.startsWith(u"GetProperty"_s); });
+    EXPECT_EQ(fake->journal, (QStringList{u"taskexec 47 cj0891 %1 3 0 0 WB-1"_s.arg(pc),
+                                          u"taskexec 47 cj0891 %1 3 2 9 (none)"_s.arg(pc), u"CommitTask 12"_s,
+                                          u"CommitTask 12"_s}));
+}
+
+TEST_F(HostServicesTest, ExecFuncRaisesTheConflictErrorInTheUsersLanguage) {
+    const QString conflict = u"当前使用的功能与其他用户有冲突,目前无法使用!"_s;
+    const std::tuple<qint32, QString, QString> cases[] = {
+        {0, u"chs"_s, conflict}, {-1, u"chs"_s, conflict}, {0, u"en"_s, u"Conflict"_s}};
+    for (const auto& [answer, language, text] : cases) {
+        SetUp();
+        SetLanguage(language);
+        fake->texts.insert(conflict, u"Conflict"_s);
+        fake->nextTask = answer;
+        try {
+            host->ExecFunc(47, u"cj0891"_s, 0, 0);
+            ADD_FAILURE() << "no error for " << answer;
+        } catch (const ComError& e) {
+            EXPECT_EQ(e.Number(), 16390);
+            EXPECT_EQ(e.Source(), u"MNetControl.ExecFunc"_s);
+            EXPECT_EQ(e.Description(), text);
+        }
+    }
 }
 
 TEST_F(HostServicesTest, ShowLookupDispatchesByType) {
-    struct Case {
-        qint32 type;
-        QStringList calls;
-    } cases[] = {
-        {1, {QStringLiteral("ItemLookUp 1")}},
-        {3, {QStringLiteral("ItemLookUp 3")}},
-        {14, {QStringLiteral("ItemLookUp 14")}},
-        {20, {QStringLiteral("SubMesLookup 20 'abc'")}},
-        {62, {QStringLiteral("SubMesLookup 62 'abc'")}},
-        {129, {QStringLiteral("SubMesLookup 129 'abc'")}},
-        {130, {}},
-        {131, {QStringLiteral("SubMesLookup 131 'abc'")}},
-        {999, {QStringLiteral("SubMesLookup 999 'abc'")}},
-        {1000, {}},
-        {6, {}},
-        {-102,
-         {QStringLiteral("ShowType 1"), QStringLiteral("ShowMode 1"), QStringLiteral("Filter 'F=1'"),
-          QStringLiteral("Show")}},
-        {-103,
-         {QStringLiteral("ShowType 0"), QStringLiteral("ShowMode 1"), QStringLiteral("Filter 'F=1'"),
-          QStringLiteral("Show")}},
+    const auto lookup = [&](qint32 type, bool longNumber = false) {
+        fake->journal.clear();
+        const LookupOutcome out = host->ShowLookup(type, u"abc"_s, u"F=1"_s, 4, longNumber);
+        EXPECT_EQ(out.IsNothing(), fake->journal.isEmpty()) << type;
+        EXPECT_TRUE(type >= 0 || (out.resource && !out.lookup)) << type;
+        return fake->journal.join(u" / "_s);
     };
-    for (const auto& c : cases) {
-        journal.clear();
-        const LookupOutcome out =
-            host->ShowLookup(c.type, QStringLiteral("abc"), QStringLiteral("F=1"), 1, false);
-        EXPECT_EQ(journal, c.calls) << c.type;
-        EXPECT_EQ(out.IsNothing(), c.calls.isEmpty()) << c.type;
-        if (c.type < 0) {
-            EXPECT_TRUE(out.resource && !out.lookup) << c.type;
-        }
-    }
+    for (qint32 type : {1, 3, 14})
+        EXPECT_EQ(lookup(type),
+                  u"ItemLookUp %1 'abc' 'F=1' BeShortNumber=true,GetDataType=4,Search=abc"_s.arg(type));
+    EXPECT_EQ(lookup(2, true), u"ItemLookUp 2 'abc' 'F=1' BeShortNumber=false,GetDataType=4,Search=abc"_s);
+    for (qint32 type : {20, 62, 129, 131, 999}) EXPECT_EQ(lookup(type), u"SubMesLookup %1 'abc'"_s.arg(type));
+    for (qint32 type : {130, 1000, 6}) EXPECT_EQ(lookup(type), QString()) << type;
+    EXPECT_EQ(lookup(-102), u"ShowType 1 / ShowMode 1 / Filter 'F=1' / Show"_s);
+    EXPECT_EQ(lookup(-103), u"ShowType 0 / ShowMode 1 / Filter 'F=1' / Show"_s);
     EXPECT_EQ(viewsCreated, 1) << "the lookup object is kept";
 }
 
-TEST_F(HostServicesTest, ShowLookupOptionsForItemClasses) {
-    for (bool longNumber : {false, true}) {
-        host->ShowLookup(2, QStringLiteral("01"), QStringLiteral("FDProperty = 1070"), 4, longNumber);
-        ASSERT_TRUE(view->lastOptions);
-        EXPECT_EQ(view->lastOptions->Keys(),
-                  (QStringList{QStringLiteral("BeShortNumber"), QStringLiteral("GetDataType"),
-                               QStringLiteral("Search")}));
-        EXPECT_EQ(view->lastOptions->Item(QStringLiteral("BeShortNumber")).toBool(), !longNumber);
-        EXPECT_EQ(view->lastOptions->Item(QStringLiteral("GetDataType")).toInt(), 4);
-        EXPECT_EQ(view->lastOptions->Item(QStringLiteral("Search")).toString(), QStringLiteral("01"));
-        EXPECT_EQ(view->lastSearch.toString(), QStringLiteral("01"));
-        EXPECT_EQ(view->lastFilter, QStringLiteral("FDProperty = 1070"));
-    }
-}
-
 TEST_F(HostServicesTest, ShowLookupReportsAFailureAndGivesNothing) {
-    view->fail = true;
-    const LookupOutcome out = host->ShowLookup(3, QString(), QString(), 1, false);
-    EXPECT_TRUE(out.IsNothing());
-    EXPECT_EQ(journal,
-              (QStringList{QStringLiteral("ItemLookUp 3"), QStringLiteral("HandleError 1 lookup broke")}));
+    fake->lookupFails = true;
+    EXPECT_TRUE(host->ShowLookup(3, QString(), QString(), 1, false).IsNothing());
+    ASSERT_EQ(fake->journal.size(), 2);
+    EXPECT_EQ(fake->journal[1], u"HandleError 1 lookup broke"_s);
 
-    journal.clear();
-    registry.Unregister(QStringLiteral("Q8Resources.Browser"));
+    fake->journal.clear();
+    registry.Unregister(u"Q8Resources.Browser"_s);
     EXPECT_TRUE(host->ShowLookup(-103, QString(), QString(), 1, false).IsNothing());
-    ASSERT_EQ(journal.size(), 1);
-    EXPECT_TRUE(journal[0].startsWith(QStringLiteral("HandleError 429")));
+    ASSERT_EQ(fake->journal.size(), 1);
+    EXPECT_TRUE(fake->journal[0].startsWith(u"HandleError 429"_s));
 
     QStringList logged;
     ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
-    registry.Unregister(QStringLiteral("VLVBF.VLF"));
+    registry.Unregister(u"VLVBF.VLF"_s);
     EXPECT_TRUE(host->ShowLookup(3, QString(), QString(), 1, false).IsNothing());
     ErrorLog::SetSink(nullptr);
-    EXPECT_TRUE(logged.contains(QStringLiteral("GLView|1: lookup broke")))
-        << logged.join(u'\n').toStdString();
+    EXPECT_TRUE(logged.contains(u"GLView|1: lookup broke"_s)) << logged.join(u'\n').toStdString();
 }
 
 }  // namespace

@@ -2,19 +2,24 @@
 
 #include "common/ComponentRegistry.h"
 #include "common/ScriptedUi.h"
+#include "entry/HostInterfaces.h"
 #include "entry/shopproc/ShopProc.h"
-#include "tests/entry/HostFakes.h"
 
 namespace sp::testing {
 namespace {
 
+using namespace Qt::StringLiterals;
+
+// Everything the entry writes or asks, in order, as text.
+using Journal = QStringList;
+
 struct FakeFilterDialog : IFilterDialog {
     Journal& journal;
-    std::function<DictionaryPtr()> result;
-    explicit FakeFilterDialog(Journal& j) : journal(j) {}
-    void SetRptID(qint32 id) override { journal << QStringLiteral("Filter RptID %1").arg(id); }
-    void ShowModal() override { journal << QStringLiteral("Filter shown"); }
-    DictionaryPtr Result() override { return result(); }
+    DictionaryPtr result;
+    explicit FakeFilterDialog(Journal& j, DictionaryPtr r) : journal(j), result(std::move(r)) {}
+    void SetRptID(qint32 id) override { journal << u"Filter RptID %1"_s.arg(id); }
+    void ShowModal() override { journal << u"Filter shown"_s; }
+    DictionaryPtr Result() override { return result; }
 };
 
 struct FakeWorkbench : IWorkbench {
@@ -22,28 +27,41 @@ struct FakeWorkbench : IWorkbench {
     DictionaryPtr dicFilter;
     std::function<void()> onShow;
     explicit FakeWorkbench(Journal& j) : journal(j) {}
-    void SetUserId(qint32 id) override { journal << QStringLiteral("Workbench user %1").arg(id); }
+    void SetUserId(qint32 id) override { journal << u"Workbench user %1"_s.arg(id); }
     void SetDicFilter(const DictionaryPtr& d) override {
         dicFilter = d;
-        journal << QStringLiteral("Workbench dicFilter");
+        journal << u"Workbench dicFilter"_s;
     }
-    void SetListStyle(qint32 s) override { journal << QStringLiteral("Workbench SetListStyle %1").arg(s); }
+    void SetListStyle(qint32 s) override { journal << u"Workbench SetListStyle %1"_s.arg(s); }
     void ShowModal() override {
-        journal << QStringLiteral("Workbench shown");
+        journal << u"Workbench shown"_s;
         if (onShow)
             onShow();
     }
 };
 
-class ShopProcTest : public ::testing::Test {
+// The fixture itself answers the access check and keeps the usage log.
+class ShopProcTest : public ::testing::Test, public IGLData {
   protected:
+    bool AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) override {
+        journal << u"AccessCheck %1 %2 %3"_s.arg(subsystem).arg(function).arg(rightMask);
+        return allow;
+    }
+    void WriteLog(const QString& code, qint16 action) override {
+        if (logFails)
+            throw ComError(3000, u"NXCGLView.GLData"_s, u"log full"_s);
+        journal << u"WriteLog %1 %2"_s.arg(code).arg(action);
+    }
+    BaseItemPtr GetItem(qint32, const QVariant&, const QString&) override { return nullptr; }
     void SetUp() override {
-        registry.Register<IGLData>(QStringLiteral("NXCGLView.GLData"), [this] { return glData; });
-        ComponentContext context;
-        context.registry = &registry;
-        context.ui = &ui;
-        shopProc = std::make_unique<ShopProc>(
-            context,
+        registry.Register<IGLData>(u"NXCGLView.GLData"_s, [this] {
+            return std::shared_ptr<IGLData>(std::shared_ptr<void>(), this);
+        });
+        shopProc = Make();
+    }
+    std::unique_ptr<ShopProc> Make() {
+        return std::make_unique<ShopProc>(
+            ComponentContext{&registry, &ui},
             [this](HostServices&) {
                 ++workbenchesCreated;
                 auto wb = std::make_unique<FakeWorkbench>(journal);
@@ -52,131 +70,92 @@ class ShopProcTest : public ::testing::Test {
             },
             [this](HostServices&) {
                 ++dialogsCreated;
-                auto dlg = std::make_unique<FakeFilterDialog>(journal);
-                dlg->result = [this] { return dialogResult; };
-                return dlg;
+                return std::make_unique<FakeFilterDialog>(journal, dialogResult);
             });
     }
-
     static DictionaryPtr Filter(const QVariant& ok) {
         auto d = NewDictionary();
         if (ok.isValid())
-            d->Set(QStringLiteral("OK"), ok);
-        d->Set(QStringLiteral("BDept"), QStringLiteral("01"));
+            d->Set(u"OK"_s, ok);
+        d->Set(u"BDept"_s, u"01"_s);
         return d;
     }
 
     ComponentRegistry registry;
     ScriptedUi ui;
     Journal journal;
-    std::shared_ptr<FakeGLData> glData = std::make_shared<FakeGLData>(journal);
+    bool allow = true, logFails = false;
     DictionaryPtr dialogResult;
     FakeWorkbench* workbench = nullptr;
-    int workbenchesCreated = 0;
-    int dialogsCreated = 0;
+    int workbenchesCreated = 0, dialogsCreated = 0;
     std::unique_ptr<ShopProc> shopProc;
+    const Journal asked{u"AccessCheck 1024 30 2097152"_s, u"Filter RptID 600"_s, u"Filter shown"_s};
 };
 
-TEST_F(ShopProcTest, TheWorkbenchIsCreatedWithTheEntryAndNotShown) {
-    EXPECT_EQ(workbenchesCreated, 1);
-    EXPECT_TRUE(journal.isEmpty());
-}
-
 TEST_F(ShopProcTest, DeniedShowsThePlainMessageOnly) {
-    glData->allow = false;
+    EXPECT_EQ(workbenchesCreated, 1) << "the workbench comes with the entry";
+    EXPECT_TRUE(journal.isEmpty()) << "but is not shown";
+    allow = false;
     EXPECT_FALSE(shopProc->ShowForm(5, 0, 0).isValid());
-    EXPECT_EQ(journal, QStringList{QStringLiteral("AccessCheck 1024 30 2097152")});
+    EXPECT_EQ(journal, Journal{asked[0]});
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, QStringLiteral("对不起，你没有相应的权限！"));
-    EXPECT_EQ(ui.messages[0].title, QStringLiteral("Vorlane提示"));
+    EXPECT_EQ(ui.messages[0].text, u"对不起，你没有相应的权限！"_s);
+    EXPECT_EQ(ui.messages[0].title, u"Vorlane提示"_s);
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::None);
     EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(dialogsCreated, 0);
 }
 
 TEST_F(ShopProcTest, NoConfirmationReturnsSilently) {
-    const struct {
-        DictionaryPtr result;
-        const char* what;
-    } cases[] = {
-        {nullptr, "no dictionary"},
-        {Filter(QVariant()), "no OK entry"},
-        {Filter(false), "cancelled"},
-        {Filter(QStringLiteral("0")), "OK \"0\""},
-    };
-    for (const auto& c : cases) {
+    const std::pair<DictionaryPtr, const char*> cases[] = {{nullptr, "no dictionary"},
+                                                           {Filter(QVariant()), "no OK entry"},
+                                                           {Filter(false), "cancelled"},
+                                                           {Filter(u"0"_s), "OK \"0\""}};
+    for (const auto& [result, what] : cases) {
         journal.clear();
-        dialogResult = c.result;
+        dialogResult = result;
         shopProc->ShowForm(5, 0, 0);
-        EXPECT_EQ(journal, (QStringList{QStringLiteral("AccessCheck 1024 30 2097152"),
-                                        QStringLiteral("Filter RptID 600"), QStringLiteral("Filter shown")}))
-            << c.what;
-        EXPECT_TRUE(ui.messages.isEmpty()) << c.what;
+        EXPECT_EQ(journal, asked) << what;
+        EXPECT_TRUE(ui.messages.isEmpty()) << what;
     }
 }
 
-TEST_F(ShopProcTest, ConfirmedRunsTheWorkbenchBetweenTheLogEntries) {
-    dialogResult = Filter(true);
-    shopProc->ShowForm(17, 3, 0);
-    EXPECT_EQ(journal, (QStringList{
-                           QStringLiteral("AccessCheck 1024 30 2097152"),
-                           QStringLiteral("Filter RptID 600"),
-                           QStringLiteral("Filter shown"),
-                           QStringLiteral("WriteLog CJ1000 1"),
-                           QStringLiteral("Workbench user 17"),
-                           QStringLiteral("Workbench dicFilter"),
-                           QStringLiteral("Workbench SetListStyle 3"),
-                           QStringLiteral("Workbench shown"),
-                           QStringLiteral("WriteLog CJ1000 3"),
-                       }));
-    EXPECT_EQ(workbench->dicFilter, dialogResult) << "the same dictionary object, not a copy";
-    EXPECT_TRUE(ui.messages.isEmpty());
-}
-
-TEST_F(ShopProcTest, ASecondShowFormReusesTheWorkbenchWithANewDialog) {
-    dialogResult = Filter(true);
+TEST_F(ShopProcTest, ConfirmedRunsTheWorkbenchBetweenTheLogEntriesAndReusesIt) {
     FakeWorkbench* first = workbench;
-    shopProc->ShowForm(1, 0, 0);
-    dialogResult = Filter(true);
-    journal.clear();
-    shopProc->ShowForm(1, 0, 99);  // a work bill id changes nothing
+    for (qint32 workBill : {0, 99}) {  // a work bill id changes nothing
+        journal.clear();
+        dialogResult = Filter(true);
+        shopProc->ShowForm(17, 3, workBill);
+        EXPECT_EQ(journal, (asked + Journal{u"WriteLog CJ1000 1"_s, u"Workbench user 17"_s,
+                                            u"Workbench dicFilter"_s, u"Workbench SetListStyle 3"_s,
+                                            u"Workbench shown"_s, u"WriteLog CJ1000 3"_s}));
+        EXPECT_EQ(workbench->dicFilter, dialogResult) << "the same dictionary object, not a copy";
+    }
+    EXPECT_TRUE(ui.messages.isEmpty());
     EXPECT_EQ(workbenchesCreated, 1);
     EXPECT_EQ(dialogsCreated, 2);
     EXPECT_EQ(workbench, first);
-    EXPECT_EQ(workbench->dicFilter, dialogResult);
-    EXPECT_EQ(journal.size(), 9);
-    EXPECT_EQ(journal.last(), QStringLiteral("WriteLog CJ1000 3"));
 }
 
 TEST_F(ShopProcTest, ErrorsReachTheCaller) {
     dialogResult = Filter(true);
-    workbench->onShow = [] {
-        throw ComError(3000, QStringLiteral("Q8MShopProc.MShopProc"), QStringLiteral("gone"));
-    };
+    workbench->onShow = [] { throw ComError(3000, u"Q8MShopProc.MShopProc"_s, u"gone"_s); };
     try {
         shopProc->ShowForm(1, 0, 0);
         FAIL() << "the workbench's error was swallowed";
     } catch (const ComError& e) {
         EXPECT_EQ(e.Number(), 3000);
-        EXPECT_EQ(e.Description(), QStringLiteral("gone"));
+        EXPECT_EQ(e.Description(), u"gone"_s);
     }
-    EXPECT_EQ(journal.last(), QStringLiteral("Workbench shown")) << "no leaving entry after a failure";
+    EXPECT_EQ(journal.last(), u"Workbench shown"_s) << "no leaving entry after a failure";
 
     journal.clear();
-    glData->failOnLog = [] {
-        throw ComError(3000, QStringLiteral("NXCGLView.GLData"), QStringLiteral("log full"));
-    };
+    logFails = true;
     EXPECT_THROW(shopProc->ShowForm(1, 0, 0), ComError);
-    EXPECT_FALSE(journal.contains(QStringLiteral("Workbench shown"))) << "the workbench waits for the log";
+    EXPECT_FALSE(journal.contains(u"Workbench shown"_s)) << "the workbench waits for the log";
 
-    registry.Unregister(QStringLiteral("NXCGLView.GLData"));
-    ComponentContext context;
-    context.registry = &registry;
-    context.ui = &ui;
-    ShopProc fresh(
-        context, [this](HostServices&) { return std::make_unique<FakeWorkbench>(journal); },
-        [this](HostServices&) { return std::make_unique<FakeFilterDialog>(journal); });
-    EXPECT_THROW(fresh.ShowForm(1, 0, 0), ComError) << "no access-check component";
+    registry.Unregister(u"NXCGLView.GLData"_s);
+    EXPECT_THROW(Make()->ShowForm(1, 0, 0), ComError) << "no access-check component";
 }
 
 }  // namespace

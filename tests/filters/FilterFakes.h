@@ -1,12 +1,12 @@
 #pragma once
 
-// Fakes of the host components the filter dialog and the list form reach, and a
-// harness that registers them. Each fake keeps its state in a shared object so that
-// "a new object per call" still sees one store.
+// The host components the filter dialog and the list form reach, as one fake whose state
+// the tests set and read, and a harness that registers it under every ProgID. "A new
+// object per call" therefore still sees one store.
 
 #include <QMap>
 #include <QTemporaryDir>
-#include <functional>
+#include <deque>
 #include <memory>
 
 #include "common/ComponentRegistry.h"
@@ -16,261 +16,191 @@
 
 namespace sp::test {
 
+using namespace Qt::StringLiterals;
+
 inline RecordsetPtr Rows(QStringList fields, QVector<QVariantList> rows) {
     return std::make_shared<Recordset>(std::move(fields), std::move(rows));
 }
-
-struct FakeProps : IShareProps {
-    QString props;
-    HostProperty GetProperty(const QString& name, qint64) override {
-        HostProperty p;
-        if (name == QStringLiteral("PropsString"))
-            p.value = props;
-        return p;
-    }
-};
 
 // The settings file: section -> key -> value, or failing on every call.
 struct SettingsStore {
     QMap<QString, QMap<QString, QString>> sections;
     QString file;
-    bool failReads = false;
-    bool failWrites = false;
-    int writes = 0;
+    bool failReads = false, failWrites = false;
 };
-struct FakeSettings : ISettingsFile {
-    std::shared_ptr<SettingsStore> store;
-    void SetFile(const QString& path) override { store->file = path; }
-    QString Read(const QString& section, const QString& key, const QString& def) override {
-        if (store->failReads)
-            throw ComError(ErrorNumber::Refused, QStringLiteral("IniFile"), QStringLiteral("unreadable"));
-        return store->sections.value(section).value(key, def);
-    }
-    void Write(const QString& section, const QString& key, const QString& value) override {
-        if (store->failWrites)
-            throw ComError(ErrorNumber::Refused, QStringLiteral("IniFile"), QStringLiteral("read-only"));
-        ++store->writes;
-        store->sections[section][key] = value;
-    }
-};
-
-// The plan store, recording the names it was handed.
+// The plan store, with the names it was handed by GetPlanValue, DelPlan and SaveProfile.
 struct PlanStore {
     QStringList stored;                            // plan names in list order
     QMap<QString, QMap<QString, QString>> values;  // plan (as stored) -> key -> value
-    QStringList valueNames;                        // names received by GetPlanValue
-    QStringList deletedNames;                      // names received by DelPlan
-    QStringList savedNames;                        // "Plan" of the saved entries
-    bool nothingForValues = false;
-    bool failSave = false;
+    QStringList valueNames, deletedNames, savedNames;
+    bool nothingForValues = false, failSave = false;
 };
-struct FakePlans : IPlanProfile {
-    std::shared_ptr<PlanStore> store;
+// Lookups answered from a script, the next result per call; calls and shown errors recorded.
+struct LookupScript {
+    std::deque<LookupResultPtr> results;
+    QStringList calls;  // "<class> '<search>' '<filter>'"
+    QStringList handledErrors;
+    bool fail = false;
+};
+// A list of the host: rows of FInterID, FEntryID and FBillNo, searched by bill number; and
+// the bill number the connection answers per statement.
+struct ListStore {
+    QVector<QVariantList> rows;
+    QMap<QString, QString> answers;
+    bool openOk = true;
+    QString lastFilter, lastBaseInfo, lastLocalCnn;
+    int lastMaxRows = 0, queries = 0;
+};
+
+struct FakeHost : IShareProps,
+                  ISettingsFile,
+                  IPlanProfile,
+                  IGLView,
+                  IErrorDisplay,
+                  IListSelData,
+                  IAppConnection {
+    QString props = u"Language=chs;UserID=12.4;UserName=Li;DBInfo={Provider=SQLite;Data Source=erp.db};"_s;
+    SettingsStore settings;
+    PlanStore plans;
+    LookupScript lookups;
+    ListStore lists;
+
+    HostProperty GetProperty(const QString& name, qint64) override {
+        return {name == "PropsString"_L1 ? props : QString(), nullptr};
+    }
+
+    void SetFile(const QString& path) override { settings.file = path; }
+    QString Read(const QString& section, const QString& key, const QString& def) override {
+        if (settings.failReads)
+            throw ComError(ErrorNumber::Refused, u"IniFile"_s, u"unreadable"_s);
+        return settings.sections.value(section).value(key, def);
+    }
+    void Write(const QString& section, const QString& key, const QString& value) override {
+        if (settings.failWrites)
+            throw ComError(ErrorNumber::Refused, u"IniFile"_s, u"read-only"_s);
+        settings.sections[section][key] = value;
+    }
+
+    // Names arrive with quotes doubled; the store keeps them plain.
+    static QString Plain(QString name) { return name.replace(u"''"_s, u"'"_s); }
     RecordsetPtr GetPlanList(const QString&, const qint32&) override {
         QVector<QVariantList> rows;
-        for (const QString& n : store->stored) rows.append({n});
-        return Rows({QStringLiteral("FPlan")}, rows);
+        for (const QString& n : plans.stored) rows.append({n});
+        return test::Rows({u"FPlan"_s}, rows);
     }
     RecordsetPtr GetPlanValue(const QString&, const qint32&, const QString& name) override {
-        store->valueNames.append(name);
-        const QString plain = QString(name).replace(QStringLiteral("''"), QStringLiteral("'"));
-        if (store->nothingForValues || !store->values.contains(plain))
+        plans.valueNames.append(name);
+        if (plans.nothingForValues || !plans.values.contains(Plain(name)))
             return nullptr;
         QVector<QVariantList> rows;
-        const auto& kv = store->values[plain];
+        const auto& kv = plans.values[Plain(name)];
         for (auto it = kv.cbegin(); it != kv.cend(); ++it) rows.append({it.key(), it.value()});
-        return Rows({QStringLiteral("FKey"), QStringLiteral("FValue")}, rows);
+        return test::Rows({u"FKey"_s, u"FValue"_s}, rows);
     }
     void SaveProfile(const QString&, const Collection<DictionaryPtr>& entries) override {
-        if (store->failSave)
-            throw ComError(ErrorNumber::Database, QStringLiteral("Profile"), QStringLiteral("store down"));
+        if (plans.failSave)
+            throw ComError(ErrorNumber::Database, u"Profile"_s, u"store down"_s);
         QString plan;
         QMap<QString, QString> kv;
         for (const DictionaryPtr& e : entries) {
-            plan = e->Item(QStringLiteral("Plan")).toString();
-            kv[e->Item(QStringLiteral("Key")).toString()] = e->Item(QStringLiteral("Value")).toString();
+            plan = e->Item(u"Plan"_s).toString();
+            kv[e->Item(u"Key"_s).toString()] = e->Item(u"Value"_s).toString();
         }
-        store->savedNames.append(plan);
-        if (!store->stored.contains(plan))
-            store->stored.append(plan);
-        store->values[plan] = kv;
+        plans.savedNames.append(plan);
+        if (!plans.stored.contains(plan))
+            plans.stored.append(plan);
+        plans.values[plan] = kv;
     }
     void DelPlan(const QString&, const qint32&, const QString& name) override {
-        store->deletedNames.append(name);
-        const QString plain = QString(name).replace(QStringLiteral("''"), QStringLiteral("'"));
-        store->stored.removeAll(plain);
-        store->values.remove(plain);
+        plans.deletedNames.append(name);
+        plans.stored.removeAll(Plain(name));
+        plans.values.remove(Plain(name));
     }
-};
 
-// Lookups answered from a script: the next result per call, the calls recorded.
-struct LookupScript {
-    std::deque<LookupResultPtr> results;
-    QVector<qint32> classes;
-    QStringList filters;
-    QStringList searches;
-    bool fail = false;          // the lookup raises an error
-    QStringList handledErrors;  // what the error display was handed
-};
-struct FakeErrorDisplay : IErrorDisplay {
-    std::shared_ptr<LookupScript> script;
-    void HandleError(const ComError& e) override { script->handledErrors.append(e.Description()); }
-};
-struct FakeGLView : IGLView {
-    std::shared_ptr<LookupScript> script;
-    LookupResultPtr Next() {
-        if (script->results.empty())
+    LookupResultPtr Lookup(qint32 type, const QString& search, const QString& filter) {
+        if (lookups.fail)
+            throw ComError(ErrorNumber::Database, u"GLView"_s, u"lookup down"_s);
+        lookups.calls.append(u"%1 '%2' '%3'"_s.arg(type).arg(search, filter));
+        if (lookups.results.empty())
             return nullptr;
-        auto r = script->results.front();
-        script->results.pop_front();
+        auto r = lookups.results.front();
+        lookups.results.pop_front();
         return r;
     }
     LookupResultPtr ItemLookUp(qint32 c, const QVariant& search, const QString& filter,
                                const DictionaryPtr&) override {
-        if (script->fail)
-            throw ComError(ErrorNumber::Database, QStringLiteral("GLView"), QStringLiteral("lookup down"));
-        script->classes.append(c);
-        script->filters.append(filter);
-        script->searches.append(search.toString());
-        return Next();
+        return Lookup(c, search.toString(), filter);
     }
-    LookupResultPtr SubMesLookup(qint32& type, QString& search) override {
-        if (script->fail)
-            throw ComError(ErrorNumber::Database, QStringLiteral("GLView"), QStringLiteral("lookup down"));
-        script->classes.append(type);
-        script->searches.append(search);
-        return Next();
-    }
-};
+    LookupResultPtr SubMesLookup(qint32& type, QString& search) override { return Lookup(type, search, {}); }
+    void HandleError(const ComError& e) override { lookups.handledErrors.append(e.Description()); }
 
-inline LookupResultPtr Chosen(const QString& number, const QString& shortNumber, QVariant detail = true) {
-    auto entry = std::make_shared<LookupEntry>();
-    entry->Number = number;
-    entry->Name = QStringLiteral("name of ") + number;
-    entry->Detail = std::move(detail);
-    entry->Properties.insert(QStringLiteral("FShortNumber"), shortNumber);
-    auto r = std::make_shared<LookupResult>();
-    r->ReturnOK = true;
-    r->ReturnObject = entry;
-    return r;
-}
-
-// A list of the host: rows with FInterID, FEntryID and FBillNo, searched by bill number.
-struct ListStore {
-    bool openOk = true;
-    QString listName = QStringLiteral("工序计划单");
-    QVector<QVariantList> rows;  // FInterID, FEntryID, FBillNo
-    QString lastFilter;
-    QString lastBaseInfo;
-    QString lastLocalCnn;
-    int lastMaxRows = 0;
-    int queries = 0;
-};
-struct FakeListData : IListSelData {
-    std::shared_ptr<ListStore> store;
     bool Open(const QString& baseInfo, const QString& localCnn) override {
-        store->lastBaseInfo = baseInfo;
-        store->lastLocalCnn = localCnn;
-        return store->openOk;
+        lists.lastBaseInfo = baseInfo;
+        lists.lastLocalCnn = localCnn;
+        return lists.openOk;
     }
-    QString ListName(qint32) override { return store->listName; }
+    QString ListName(qint32) override { return u"工序计划单"_s; }
     Recordset Columns(qint32) override {
-        return Recordset({QStringLiteral("FName"), QStringLiteral("FTitle")},
-                         {{QStringLiteral("FBillNo"), QStringLiteral("单号")}});
+        return Recordset({u"FName"_s, u"FTitle"_s}, {{u"FBillNo"_s, u"单号"_s}});
     }
     RecordsetPtr Rows(qint32, const QString& filter, const QString& search, int maxRows) override {
-        ++store->queries;
-        store->lastFilter = filter;
-        store->lastMaxRows = maxRows;
+        ++lists.queries;
+        lists.lastFilter = filter;
+        lists.lastMaxRows = maxRows;
         QVector<QVariantList> hit;
-        for (const auto& r : store->rows)
-            if (search.isEmpty() || r[2].toString().contains(search))
-                if (hit.size() < maxRows)
-                    hit.append(r);
-        return test::Rows({QStringLiteral("FInterID"), QStringLiteral("FEntryID"), QStringLiteral("FBillNo")},
-                          hit);
+        for (const auto& r : lists.rows)
+            if ((search.isEmpty() || r[2].toString().contains(search)) && hit.size() < maxRows)
+                hit.append(r);
+        return test::Rows({u"FInterID"_s, u"FEntryID"_s, u"FBillNo"_s}, hit);
     }
-};
 
-// The connection: answers "Select ... Where <id>" from a map of statement -> value.
-struct ConnectionStore {
-    QMap<QString, QString> answers;  // statement -> single field value
-    QStringList statements;
-};
-struct FakeConnection : IAppConnection {
-    std::shared_ptr<ConnectionStore> store;
+    // Answers "Select <field> From ..." statements from the map, or with no rows.
     RecordsetPtr Execute(const QString& sql) override {
-        store->statements.append(sql);
-        if (!store->answers.contains(sql))
-            return Rows({QStringLiteral("F")}, {});
-        const QString field = sql.section(QLatin1Char(' '), 1, 1);
-        return Rows({field}, {{store->answers.value(sql)}});
+        if (!lists.answers.contains(sql))
+            return test::Rows({u"F"_s}, {});
+        return test::Rows({sql.section(u' ', 1, 1)}, {{lists.answers.value(sql)}});
     }
     void BeginTrans() override {}
     void CommitTrans() override {}
     void RollbackTrans() override {}
 };
 
-// Everything the filter dialog needs, registered; the program folder is a fresh
-// temporary folder.
+inline LookupResultPtr Chosen(const QString& number, const QString& shortNumber, QVariant detail = true) {
+    auto entry = std::make_shared<LookupEntry>();
+    entry->Number = number;
+    entry->Name = u"name of "_s + number;
+    entry->Detail = std::move(detail);
+    entry->Properties.insert(u"FShortNumber"_s, shortNumber);
+    return std::make_shared<LookupResult>(LookupResult{true, entry});
+}
+
+// Everything the filter dialog needs, registered; the program folder is a fresh temporary folder.
 struct FilterHarness {
     ComponentRegistry registry;
     ScriptedUi ui;
     QTemporaryDir folder;
-    std::shared_ptr<FakeProps> props = std::make_shared<FakeProps>();
-    std::shared_ptr<SettingsStore> settings = std::make_shared<SettingsStore>();
-    std::shared_ptr<PlanStore> plans = std::make_shared<PlanStore>();
-    std::shared_ptr<LookupScript> lookups = std::make_shared<LookupScript>();
-    std::shared_ptr<ListStore> lists = std::make_shared<ListStore>();
-    std::shared_ptr<ConnectionStore> connection = std::make_shared<ConnectionStore>();
+    std::shared_ptr<FakeHost> fake = std::make_shared<FakeHost>();
+    SettingsStore* settings = &fake->settings;
+    PlanStore* plans = &fake->plans;
+    LookupScript* lookups = &fake->lookups;
+    ListStore* lists = &fake->lists;
     std::unique_ptr<HostServices> host;
 
     // screen: the Ui the dialogs show on (the scripted one when null).
     explicit FilterHarness(Ui* screen = nullptr) {
-        props->props = QStringLiteral(
-            "Language=chs;UserID=12.4;UserName=Li;DBInfo={Provider=SQLite;Data Source=erp.db};");
-        auto p = props;
-        registry.Register<IShareProps>(ProgId::ShareProps(), [p] { return p; });
-        auto s = settings;
-        registry.Register<ISettingsFile>(ProgId::SettingsFile(), [s] {
-            auto f = std::make_shared<FakeSettings>();
-            f->store = s;
-            return f;
-        });
-        auto pl = plans;
-        registry.Register<IPlanProfile>(ProgId::PlanProfile(), [pl] {
-            auto f = std::make_shared<FakePlans>();
-            f->store = pl;
-            return f;
-        });
-        auto l = lookups;
-        registry.Register<IGLView>(ProgId::GLView(), [l] {
-            auto f = std::make_shared<FakeGLView>();
-            f->script = l;
-            return f;
-        });
-        registry.Register<IErrorDisplay>(ProgId::ErrorDisplay(), [l] {
-            auto f = std::make_shared<FakeErrorDisplay>();
-            f->script = l;
-            return f;
-        });
-        auto ls = lists;
-        registry.Register<IListSelData>(ProgId::ListSelData(), [ls] {
-            auto f = std::make_shared<FakeListData>();
-            f->store = ls;
-            return f;
-        });
-        auto c = connection;
-        registry.Register<IAppConnection>(ProgId::AppConnection(), [c] {
-            auto f = std::make_shared<FakeConnection>();
-            f->store = c;
-            return f;
-        });
-        ComponentContext context;
-        context.registry = &registry;
-        context.ui = screen ? screen : &ui;
-        context.programFolder = folder.path();
-        host = std::make_unique<HostServices>(context);
+        Put<IShareProps>(ProgId::ShareProps());
+        Put<ISettingsFile>(ProgId::SettingsFile());
+        Put<IPlanProfile>(ProgId::PlanProfile());
+        Put<IGLView>(ProgId::GLView());
+        Put<IErrorDisplay>(ProgId::ErrorDisplay());
+        Put<IListSelData>(ProgId::ListSelData());
+        Put<IAppConnection>(ProgId::AppConnection());
+        host = std::make_unique<HostServices>(
+            ComponentContext{&registry, screen ? screen : &ui, folder.path(), QString(), 0});
+    }
+    template <class I>
+    void Put(const QString& progId) {
+        registry.Register<I>(progId, [f = fake]() -> std::shared_ptr<I> { return f; });
     }
 };
 
