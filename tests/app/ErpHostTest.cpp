@@ -13,6 +13,11 @@
 namespace sp::testing {
 namespace {
 
+// "db init" -> {"db", "init"}
+QStringList Args(const char* line) {
+    return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
+}
+
 struct Outcome {
     int exitCode = -1;
     QString out;
@@ -55,33 +60,30 @@ class ErpHost {
     QTemporaryDir home_;
 };
 
+// What it cannot use is refused with a message that names it; without a display the
+// workbench says how to get one.
 TEST(ErpHost, RefusesWhatItCannotUseWithAClearMessage) {
     ErpHost host;
     struct Case {
         QStringList args;
         int exitCode;
         const char* says;
+        bool screen = true;
     } cases[] = {
-        {{QStringLiteral("--db"), host.Path(QStringLiteral("missing.db"))}, 1, "does not exist"},
-        {{QStringLiteral("--db"), QStringLiteral("postgresql://nobody")}, 1, "postgresql://nobody"},
-        {{QStringLiteral("--db"), QStringLiteral("postgresql://u@127.0.0.1:1/none")}, 1, "127.0.0.1"},
-        {{QStringLiteral("--db"), host.Path(QString())}, 1, ""},  // a folder
-        {{QStringLiteral("--frobnicate")}, 64, "Unknown option"},
-        {{QStringLiteral("db"), QStringLiteral("drop")}, 64, "Unknown command"},
+        {Args("--db") << host.Path(QStringLiteral("missing.db")), 1, "does not exist"},
+        {Args("--db postgresql://nobody"), 1, "postgresql://nobody"},
+        {Args("--db postgresql://u@127.0.0.1:1/none"), 1, "127.0.0.1"},
+        {Args("--db") << host.Path(QString()), 1, ""},  // a folder
+        {Args("--frobnicate"), 64, "Unknown option"},
+        {Args("db drop"), 64, "Unknown command"},
+        {{}, 1, "xvfb-run -a ./run", false},
+        {Args("--help"), 0, "", false},
     };
     for (const auto& c : cases) {
-        const Outcome o = host.Run(c.args, true);
+        const Outcome o = host.Run(c.args, c.screen);
         EXPECT_EQ(o.exitCode, c.exitCode) << c.args.join(u' ').toStdString() << "\n" << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
     }
-}
-
-TEST(ErpHost, WithoutADisplayTheWorkbenchSaysHowToGetOne) {
-    ErpHost host;
-    const Outcome o = host.Run({});
-    EXPECT_EQ(o.exitCode, 1);
-    EXPECT_TRUE(o.err.contains(QStringLiteral("xvfb-run -a ./run"))) << o.err.toStdString();
-    EXPECT_EQ(host.Run({QStringLiteral("--help")}).exitCode, 0);
 }
 
 class ErpHostOnDatabase : public ::testing::TestWithParam<Backend> {};
@@ -92,61 +94,36 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
         return;
     ErpHost host;
     const QStringList db{QStringLiteral("--db"), tdb->url()};
+    auto run = [&](const char* line, bool screen = false) { return host.Run(Args(line) + db, screen); };
     for (int round = 0; round < 2; ++round) {
-        const Outcome o = host.Run(QStringList{QStringLiteral("db"), QStringLiteral("init")} + db);
+        const Outcome o = run("db init");
         EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
     }
     EXPECT_EQ(platform::Migrations::CurrentVersion(*tdb->db()), platform::Migrations::LatestVersion());
 
-    EXPECT_EQ(host.Run(QStringList{QStringLiteral("--user"), QStringLiteral("ghost")} + db, true).exitCode,
-              2);
-    EXPECT_EQ(host.Run(QStringList{QStringLiteral("user"), QStringLiteral("grant"), QStringLiteral("ghost"),
-                                   QStringLiteral("all")} +
-                       db)
-                  .exitCode,
-              2);
-    EXPECT_EQ(host.Run(QStringList{QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna"),
-                                   QStringLiteral("--rights"), QStringLiteral("0x200000")} +
-                       db)
-                  .exitCode,
-              0);
-    const Outcome again =
-        host.Run(QStringList{QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna")} + db);
-    EXPECT_EQ(again.exitCode, 1) << "a name is taken once";
-    EXPECT_EQ(host.Run(QStringList{QStringLiteral("user"), QStringLiteral("grant"), QStringLiteral("anna"),
-                                   QStringLiteral("0x1")} +
-                       db)
-                  .exitCode,
-              0);
-    EXPECT_EQ(tdb->db()
-                  ->Scalar(QStringLiteral(
-                      "SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
-                      "WHERE u.FName = 'anna' AND r.FSubSys = 1024 AND r.FFunction = 30"))
-                  .toLongLong(),
-              0x200001);
+    EXPECT_EQ(run("--user ghost", true).exitCode, 2);
+    EXPECT_EQ(run("user grant ghost all").exitCode, 2);
+    EXPECT_EQ(run("user add anna --rights 0x200000").exitCode, 0);
+    EXPECT_EQ(run("user add anna").exitCode, 1) << "a name is taken once";
+    EXPECT_EQ(run("user grant anna 0x1").exitCode, 0);
+    const QString rights = QStringLiteral(
+        "SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
+        "WHERE u.FName = 'anna' AND r.FSubSys = 1024 AND r.FFunction = 30");
+    EXPECT_EQ(tdb->db()->Scalar(rights).toLongLong(), 0x200001);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ErpHostOnDatabase, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
                          [](const auto& info) { return BackendName(info.param); });
 
-TEST(ErpHost, DbInitCreatesAFreshFileOnceAndForAll) {
-    ErpHost host;
-    const QString file = host.Path(QStringLiteral("fresh/shop.db"));
-    for (int round = 0; round < 2; ++round)
-        EXPECT_EQ(
-            host.Run({QStringLiteral("db"), QStringLiteral("init"), QStringLiteral("--db"), file}).exitCode,
-            0);
-    EXPECT_TRUE(QFileInfo(file).isFile());
-}
-
-// The whole road: a seeded database, the component loaded by name, the filter dialog
-// confirmed and a picture of the workbench a person can look at.
+// The whole road: a new database file initialised twice and seeded, the component
+// loaded by name, the filter dialog confirmed and a picture of the workbench a
+// person can look at.
 TEST(ErpHost, ScreenshotOfTheWorkbench) {
     ErpHost host;
-    const QString file = host.Path(QStringLiteral("demo.db"));
-    ASSERT_EQ(
-        host.Run({QStringLiteral("db"), QStringLiteral("seed-demo"), QStringLiteral("--db"), file}).exitCode,
-        0);
+    const QString file = host.Path(QStringLiteral("fresh/demo.db"));
+    for (int round = 0; round < 2; ++round) EXPECT_EQ(host.Run(Args("db init --db") << file).exitCode, 0);
+    ASSERT_TRUE(QFileInfo(file).isFile()) << "init creates the file and its folder";
+    ASSERT_EQ(host.Run(Args("db seed-demo --db") << file).exitCode, 0);
     const QString png = QStringLiteral(SCREENSHOT_PATH);
     QFile::remove(png);
     const Outcome o = host.Run({QStringLiteral("--db"), file, QStringLiteral("--screenshot"), png}, true);
@@ -157,18 +134,14 @@ TEST(ErpHost, ScreenshotOfTheWorkbench) {
     EXPECT_GT(picture.height(), 300);
 
     // A user without the right sees the refusal and no workbench: no picture, a failure.
-    ASSERT_EQ(host.Run({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("guest"),
-                        QStringLiteral("--rights"), QStringLiteral("none"), QStringLiteral("--db"), file})
-                  .exitCode,
-              0);
+    ASSERT_EQ(host.Run(Args("user add guest --rights none --db") << file).exitCode, 0);
+    const QString noPicture = host.Path(QStringLiteral("no.png"));
     const Outcome denied =
-        host.Run({QStringLiteral("--db"), file, QStringLiteral("--user"), QStringLiteral("guest"),
-                  QStringLiteral("--screenshot"), host.Path(QStringLiteral("no.png"))},
-                 true);
+        host.Run(Args("--user guest --db") << file << QStringLiteral("--screenshot") << noPicture, true);
     EXPECT_EQ(denied.exitCode, 1);
     EXPECT_TRUE(denied.err.contains(QStringLiteral("对不起，你没有相应的权限！")))
         << denied.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(host.Path(QStringLiteral("no.png"))));
+    EXPECT_FALSE(QFileInfo::exists(noPicture));
 }
 
 TEST(ComponentLibrary, LoadsByNameAndOffersItsEntryPoints) {
