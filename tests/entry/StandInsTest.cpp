@@ -16,7 +16,7 @@
 #include "platform/host/SettingsFile.h"
 #include "platform/host/ShareProps.h"
 #include "platform/host/SystemProfile.h"
-#include "support/TestDatabase.h"
+#include "support/BackendTest.h"
 
 namespace sp::testing {
 namespace {
@@ -150,8 +150,7 @@ TEST_P(StandInsTest, TheRegisteredPlatformServesTheHostServices) {
         EXPECT_TRUE(registry.IsRegistered(progId)) << progId.toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, StandInsTest, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto& info) { return BackendName(info.param); });
+SP_INSTANTIATE_BACKENDS(StandInsTest);
 
 // ---- stand-ins without a database ----------------------------------------------
 

@@ -9,7 +9,7 @@
 #include "navigation/frmList.h"
 #include "platform/Platform.h"
 #include "platform/middletier/MiddleTierRegistration.h"
-#include "support/TestDatabase.h"
+#include "support/BackendTest.h"
 
 using namespace sp;
 using sp::testing::Backend;
@@ -116,7 +116,6 @@ TEST_P(FilterOnPlatform, PlansAndLastBoundsOutliveTheDialog) {
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'\n').toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, FilterOnPlatform, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto& info) { return sp::testing::BackendName(info.param); });
+SP_INSTANTIATE_BACKENDS(FilterOnPlatform);
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include "entry/HostInterfaces.h"
 #include "platform/host/LookupListModel.h"
 #include "platform/host/LookupRegistration.h"
-#include "support/TestDatabase.h"
+#include "support/BackendTest.h"
 
 using namespace sp;
 using sp::testing::Backend;
@@ -147,8 +147,7 @@ TEST_P(HostLookups, ResourceBrowserAppendsTheCallersFilter) {
     EXPECT_EQ(browser->Result(), nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, HostLookups, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto& info) { return sp::testing::BackendName(info.param); });
+SP_INSTANTIATE_BACKENDS(HostLookups);
 
 TEST(LookupListModel, LikePatternEscapesWildcards) {
     EXPECT_EQ(platform::LookupListModel::LikePattern(u"a%b_c\\"_s), u"%a\\%b\\_c\\\\%"_s);

@@ -257,8 +257,7 @@ TEST_F(WageFilter, TheDefaultPlanIsListedFirstAndOnceAndKeepsTheLastBounds) {
     const std::pair<QStringList, QStringList> cases[] = {
         {{}, {kDefault}},
         {{kDefault}, {kDefault}},
-        {{u"A"_s, kDefault, u"B"_s}, {kDefault, u"PA"_s, u"PB"_s}},
-    };
+        {{u"A"_s, kDefault, u"B"_s}, {kDefault, u"PA"_s, u"PB"_s}}};
     h.plans->values[kDefault][u"BDept"_s] = u"plan"_s;
     h.settings->sections[kSection][u"BDept"_s] = u"last"_s;
     for (const auto& [stored, keys] : cases) {
@@ -271,8 +270,9 @@ TEST_F(WageFilter, TheDefaultPlanIsListedFirstAndOnceAndKeepsTheLastBounds) {
     EXPECT_TRUE(h.plans->valueNames.isEmpty()) << "selecting the default plan at load reads nothing";
 }
 
-TEST_F(WageFilter, ClickingAPlanShowsItsBoundsAndEmptiesTheRest) {
-    const QString name = u"it's"_s;  // names go to the store with their quotes doubled
+TEST_F(WageFilter, AChosenPlanFillsTheBoxesAndIsOverwrittenOrDeletedByName) {
+    // Names go to the store with their quotes doubled; saved entries carry them plain.
+    const QString name = u"it's"_s;
     h.plans->stored = {name};
     h.plans->values[name] = {{u"BWC"_s, u"W1"_s}, {u"EItem"_s, u" P9 "_s}};
     auto f = Open();
@@ -282,9 +282,20 @@ TEST_F(WageFilter, ClickingAPlanShowsItsBoundsAndEmptiesTheRest) {
     EXPECT_EQ(f->txtItem(0), QString());
     EXPECT_EQ(f->txtItem(2), u"W1"_s);
     EXPECT_EQ(f->txtItem(13), u" P9 "_s);
+    f->UserEdit(0, u"new"_s);
     f->tlbProject_ButtonClick(u"TLBSAVE"_s);
-    EXPECT_EQ(h.plans->savedNames, QStringList{name}) << "saved entries carry the plain name";
+    EXPECT_TRUE(h.ui.inputPrompts.isEmpty()) << "a named plan is overwritten without asking";
+    EXPECT_EQ(h.plans->savedNames, QStringList{name});
+    EXPECT_EQ(h.plans->values[name].value(u"BDept"_s), u"new"_s);
     EXPECT_EQ(f->PlanEntries()->Item(1)->Item(u"Plan"_s).toString(), name);
+
+    // Typing the default plan's name stores the default plan; no extra item appears.
+    f->lvwProject_ItemClick(0);
+    h.ui.inputs = {kDefault};
+    f->tlbProject_ButtonClick(u"TLBSAVE"_s);
+    EXPECT_EQ(h.plans->savedNames.last(), kDefault);
+    EXPECT_EQ(Keys(*f), (QStringList{kDefault, u"P"_s + name}));
+    f->lvwProject_ItemClick(1);
     f->tlbProject_ButtonClick(u"TLBDEL"_s);
     EXPECT_EQ(h.plans->deletedNames, QStringList{u"it''s"_s});
 }
@@ -295,8 +306,7 @@ TEST_F(WageFilter, SavingTheDefaultPlanAsksForANameFirst) {
         {"empty answer", QString(), false},
         {"blanks only", u"   "_s, false},
         {"quoted", u"O'Brien's"_s, true},
-        {"200 characters", QString(200, u'x'), true},
-    };
+        {"200 characters", QString(200, u'x'), true}};
     for (const auto& [what, answer, saved] : cases) {
         SCOPED_TRACE(what);
         h.plans->stored.clear();
@@ -320,23 +330,6 @@ TEST_F(WageFilter, SavingTheDefaultPlanAsksForANameFirst) {
         EXPECT_EQ(f->lvwProject().SelectedItem()->key, u"P"_s + *answer);
         EXPECT_EQ(f->PlanEntries()->Item(1)->Item(u"RptID"_s).toInt(), 600);
     }
-}
-
-TEST_F(WageFilter, SavingANamedPlanOverwritesItWithoutAsking) {
-    h.plans->stored = {u"A"_s};
-    h.plans->values[u"A"_s] = {{u"BDept"_s, u"old"_s}};
-    auto f = Open();
-    f->lvwProject_ItemClick(1);
-    f->UserEdit(0, u"new"_s);
-    f->tlbProject_ButtonClick(u"TLBSAVE"_s);
-    EXPECT_TRUE(h.ui.inputPrompts.isEmpty());
-    EXPECT_EQ(h.plans->values[u"A"_s].value(u"BDept"_s), u"new"_s);
-    // Typing the default plan's name stores the default plan; no extra item appears.
-    f->lvwProject_ItemClick(0);
-    h.ui.inputs = {kDefault};
-    f->tlbProject_ButtonClick(u"TLBSAVE"_s);
-    EXPECT_EQ(h.plans->savedNames.last(), kDefault);
-    EXPECT_EQ(Keys(*f), (QStringList{kDefault, u"PA"_s}));
 }
 
 TEST_F(WageFilter, DeletingLoadsTheDefaultPlanOrTheLastBounds) {
