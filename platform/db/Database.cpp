@@ -261,14 +261,20 @@ void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& par
 }
 
 void Database::Failed(const QSqlError& error, const QString& sql) {
-    if (url_.dialect == Dialect::PostgreSQL && DropIfDead())
+    if (url_.dialect == Dialect::PostgreSQL && DropIfDead(error))
         Fail(QStringLiteral(
                  "The connection to the database server was lost (%1); the next call connects again. [%2]")
                  .arg(error.text().trimmed(), sql.simplified().left(300)));
     FailStatement(error, sql);
 }
 
-bool Database::DropIfDead() {
+bool Database::DropIfDead(const QSqlError& error) {
+    // A statement the server itself refused (a duplicate key, a syntax error) carries
+    // the server's SQLSTATE: the session is alive, and inside a transaction every
+    // probe would fail until the rollback, so it must not be taken for a lost one.
+    const QString state = error.nativeErrorCode();
+    if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) && !state.startsWith(QStringLiteral("57P")))
+        return false;
     auto& mine = ThisThread().byPool;
     const auto found = mine.find(poolName_);
     if (found == mine.end())
@@ -278,6 +284,9 @@ bool Database::DropIfDead() {
         QSqlDatabase session = QSqlDatabase::database(name, false);
         QSqlQuery probe(session);
         if (session.isOpen() && probe.exec(QStringLiteral("SELECT 1")))
+            return false;
+        // "current transaction is aborted": the server answered, so the session lives.
+        if (session.isOpen() && probe.lastError().nativeErrorCode() == QStringLiteral("25P02"))
             return false;
     }
     // A server restart or a network failure: the session and its transaction are

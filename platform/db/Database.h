@@ -83,7 +83,7 @@ class Database : public std::enable_shared_from_this<Database> {
     void OpenPhysical(QSqlDatabase& db);
     void Run(QSqlQuery& query, const QString& sql, const QVariantList& params);
     [[noreturn]] void Failed(const QSqlError& error, const QString& sql);
-    bool DropIfDead();
+    bool DropIfDead(const QSqlError& error);
     void Begin();
     void Commit();
     void Rollback();

@@ -137,6 +137,16 @@ TEST_P(DatabaseTest, FailuresAreDatabaseErrorsWithTheDatabasesMessage) {
     AddUser(1);
     EXPECT_THROW(AddUser(1), ComError);
     EXPECT_EQ(Count("t_User"), 1) << "the connection is still usable after a failed statement";
+    // Inside a transaction the server refuses every probe until the rollback: a refused
+    // statement there must still read as the database's message, not as a lost session.
+    const int opened = db().ConnectionsOpened();
+    const QString inside = ErrorOf([&] {
+        Transaction guard(db());
+        AddUser(1);
+    });
+    EXPECT_FALSE(inside.contains(QStringLiteral("lost"))) << inside.toStdString();
+    EXPECT_EQ(Count("t_User"), 1);
+    EXPECT_EQ(db().ConnectionsOpened(), opened) << "no reconnect after a refused statement";
 }
 
 TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
@@ -190,8 +200,9 @@ TEST_P(DatabaseTest, ConcurrentWriteUnitsWaitForEachOther) {
     for (auto& thread : threads) thread.join();
     // PostgreSQL reads without waiting; a clash on the key is refused, never stored twice.
     EXPECT_EQ(Count("t_User"), 100 - failures.load());
-    if (GetParam() == Backend::SQLite)
+    if (GetParam() == Backend::SQLite) {
         EXPECT_EQ(failures.load(), 0);
+    }
 }
 
 TEST_P(DatabaseTest, OneConnectionPerThreadAndNoneLeftBehind) {
