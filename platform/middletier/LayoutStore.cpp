@@ -9,6 +9,7 @@ struct DefaultColumn {
     const char* field;
     const char* title;
     int show;
+    double width = 0;  // twips; 0 is the grid's default width
 };
 
 // The list's first five columns do not scroll and are not offered by the settings
@@ -17,7 +18,7 @@ struct DefaultColumn {
 const std::vector<DefaultColumn>& WorkBillDefault() {
     static const std::vector<DefaultColumn> columns = {
         {"FWorkCenterID", "工作中心", 1},
-        {"FICMONO", "生产任务单号", 1},
+        {"FICMONO", "生产任务单号", 1, 1500},
         {"FitemName", "物料名称", 1},
         {"FOperID", "工序", 1},
         {"FWorkBillNO", "工序计划单号", 1},
@@ -119,8 +120,8 @@ void LayoutStore::StoreDefault(const QString& type, qint32 userId) {
         db_.Exec(
             QStringLiteral(
                 "INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder, Fshow, Fwidth, FSeq) "
-                "VALUES (?, ?, ?, ?, ?, ?, 0, ?) ON CONFLICT DO NOTHING"),
-            {type, userId, QString::fromLatin1(c.field), QString::fromUtf8(c.title), order, c.show, seq});
+                "VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
+            {type, userId, QString::fromLatin1(c.field), QString::fromUtf8(c.title), order, c.show, c.width, seq});
         ++seq;
     }
     transaction.Commit();

@@ -107,6 +107,13 @@ void ReportGrid::ApplyColumnAttributes() {
         if (a.hasRange)
             grid.SetColumnRange(col, a.min, a.max);
         grid.SetColumnFormat(col, a.format);
+        // Quantities, hours and fees read best right-aligned, as in the work bill list;
+        // the header cell stays centred.
+        if (a.kind == CellKind::Number) {
+            grid.SetColumnAlignment(col, CellAlign::Right);
+            for (int r = 1; r <= grid.FixedRows(); ++r)
+                grid.SetCellAlignment(r, col, CellAlign::Center);
+        }
     }
 }
 

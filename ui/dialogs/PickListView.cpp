@@ -11,6 +11,7 @@
 
 #include "PickListTableModel.h"
 #include "controls/CatchBoundary.h"
+#include "filters/Texts.h"
 #include "navigation/ListSelPickList.h"
 #include "navigation/frmList.h"
 
@@ -47,6 +48,9 @@ PickListView::PickListView(ListSelPickList& list, QWidget* parent) : QDialog(par
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
+    // The host's own dialogs speak the clerks' language, whatever Qt's translations hold.
+    buttons->button(QDialogButtonBox::Ok)->setText(FilterTexts::OkButton());
+    buttons->button(QDialogButtonBox::Cancel)->setText(FilterTexts::CancelButton());
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(search_);
