@@ -8,7 +8,7 @@
 #include "app/host/ComponentLoader.h"
 #include "common/ComError.h"
 #include "platform/db/Migrations.h"
-#include "support/TestDatabase.h"
+#include "support/BackendTest.h"
 
 namespace sp::testing {
 namespace {
@@ -86,20 +86,17 @@ TEST(ErpHost, RefusesWhatItCannotUseWithAClearMessage) {
     }
 }
 
-class ErpHostOnDatabase : public ::testing::TestWithParam<Backend> {};
+class ErpHostOnDatabase : public BackendTest {};
 
 TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
-    auto tdb = TestDatabase::Create(GetParam());
-    if (!tdb)
-        return;
     ErpHost host;
-    const QStringList db{QStringLiteral("--db"), tdb->url()};
-    auto run = [&](const char* line, bool screen = false) { return host.Run(Args(line) + db, screen); };
+    const QStringList onDb{QStringLiteral("--db"), tdb_->url()};
+    auto run = [&](const char* line, bool screen = false) { return host.Run(Args(line) + onDb, screen); };
     for (int round = 0; round < 2; ++round) {
         const Outcome o = run("db init");
         EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
     }
-    EXPECT_EQ(platform::Migrations::CurrentVersion(*tdb->db()), platform::Migrations::LatestVersion());
+    EXPECT_EQ(platform::Migrations::CurrentVersion(db()), platform::Migrations::LatestVersion());
 
     EXPECT_EQ(run("--user ghost", true).exitCode, 2);
     EXPECT_EQ(run("user grant ghost all").exitCode, 2);
@@ -109,11 +106,10 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
     const QString rights = QStringLiteral(
         "SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
         "WHERE u.FName = 'anna' AND r.FSubSys = 1024 AND r.FFunction = 30");
-    EXPECT_EQ(tdb->db()->Scalar(rights).toLongLong(), 0x200001);
+    EXPECT_EQ(db().Scalar(rights).toLongLong(), 0x200001);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ErpHostOnDatabase, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto& info) { return BackendName(info.param); });
+SP_INSTANTIATE_BACKENDS(ErpHostOnDatabase);
 
 // The whole road: a new database file initialised twice and seeded, the component
 // loaded by name, the filter dialog confirmed and a picture of the workbench a

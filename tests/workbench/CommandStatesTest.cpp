@@ -16,6 +16,10 @@ struct StatesCase {
     bool save, refresh, check, audit, unaudit;
 };
 
+void PrintTo(const StatesCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 // Rows: 2 WB1 unaudited, 3 WB2 audited, 4 a number that names no work bill, 5 empty.
 class UpdateCommandStatesTest : public ::testing::TestWithParam<StatesCase> {};
 
@@ -103,6 +107,10 @@ struct StatusCase {
     const char* code;
     bool locked, lookup;
 };
+
+void PrintTo(const StatusCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class UpdateStatusTextTest : public ::testing::TestWithParam<StatusCase> {};
 

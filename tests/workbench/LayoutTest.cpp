@@ -39,6 +39,10 @@ struct MoveCase {
     bool accepted;
 };
 
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class SplitterLimits : public ::testing::TestWithParam<MoveCase> {};
 
 TEST_P(SplitterLimits, RefuseMovesThatSqueezeAPane) {

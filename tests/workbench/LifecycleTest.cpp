@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "lookups/Emps.h"
-#include "support/TestDatabase.h"
+#include "support/BackendTest.h"
 #include "workbench/WorkbenchFakes.h"
 #include "workbench/WorkbenchToolbar.h"
 
@@ -122,13 +122,10 @@ TEST(ShowModal, UnloadsWhateverClosedTheWindowAndAShowAfterThatStartsInNewMode) 
 }
 
 // The closing statement against real rows.
-class UnloadOnDatabase : public ::testing::TestWithParam<Backend> {};
+class UnloadOnDatabase : public BackendTest {};
 
 TEST_P(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
-    auto tdb = TestDatabase::Create(GetParam());
-    if (!tdb)
-        return;
-    auto db = tdb->db();
+    auto db = tdb_->db();
     const QString insertWb = QStringLiteral(
         "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, FWorkCenterID, "
         "FOperID, FStatus, FAuxQtyPlan, FauxQtyPass) VALUES (?, ?, 1, ?, 1, 1, 1, ?, ?, ?, ?)");
@@ -164,8 +161,7 @@ TEST_P(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
     EXPECT_EQ(status(4), 0) << "not yet released";
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, UnloadOnDatabase, ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto& info) { return BackendName(info.param); });
+SP_INSTANTIATE_BACKENDS(UnloadOnDatabase);
 
 }  // namespace
 }  // namespace sp::testing
