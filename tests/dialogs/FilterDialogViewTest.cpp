@@ -15,6 +15,7 @@
 #include "filters/FilterFakes.h"
 #include "filters/frmWageFilter.h"
 #include "navigation/frmList.h"
+#include "reportgrid/frmInfoFilter.h"
 
 using namespace sp;
 
@@ -121,6 +122,44 @@ TEST(FilterDialogView, PickListAdapterStaysConsistentAcrossSearches) {
         EXPECT_EQ(model.rowCount(), form.RowCount());
     }
     EXPECT_EQ(model.rowCount(), 300);
+}
+
+}  // namespace
+
+namespace {
+
+// The record info filter's window: a confirm hands over the serial's leading digits and
+// the memo quoted for SQL; a cancel leaves no dictionary; a plain close leaves an empty one.
+TEST(InfoFilterView, ConfirmCancelAndCloseGiveTheirResults) {
+    RegisterFilterDialogViews();
+    QtUi screen;
+    enum class Way { Confirm, Cancel, Close };
+    for (Way way : {Way::Confirm, Way::Cancel, Way::Close}) {
+        frmInfoFilter model;
+        screen.SetShownHook([&](QWidget* window) {
+            ASSERT_EQ(window->objectName(), QStringLiteral("frmInfoFilter"));
+            window->findChild<QLineEdit*>(QStringLiteral("txtItem0"))->setText(QStringLiteral("3ab"));
+            window->findChild<QLineEdit*>(QStringLiteral("txtItem1"))->setText(QStringLiteral("O'Brien"));
+            if (way == Way::Close)
+                window->close();
+            else
+                window->findChild<QPushButton*>(way == Way::Confirm ? QStringLiteral("cmdOK")
+                                                                    : QStringLiteral("cmdCancel"))
+                    ->click();
+        });
+        screen.ShowModal(model);
+        if (way == Way::Cancel) {
+            EXPECT_EQ(model.Result(), nullptr);
+            continue;
+        }
+        ASSERT_NE(model.Result(), nullptr);
+        if (way == Way::Confirm) {
+            EXPECT_EQ(model.Result()->Item(QStringLiteral("FSerial")).toDouble(), 3.0);
+            EXPECT_EQ(model.Result()->Item(QStringLiteral("FMemo")).toString(), QStringLiteral("O''Brien"));
+        } else {
+            EXPECT_EQ(model.Result()->Count(), 0);
+        }
+    }
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include "PickListView.h"
 #include "controls/DialogViews.h"
 #include "filters/frmWageFilter.h"
+#include "frmInfoFilterView.h"
 #include "frmWageFilterView.h"
+#include "reportgrid/frmInfoFilter.h"
 #include "navigation/ListSelPickList.h"
 
 namespace sp {
@@ -15,6 +17,13 @@ void RegisterFilterDialogViews() {
                            if (!filter)
                                return nullptr;
                            return std::make_unique<frmWageFilterView>(*filter, parent);
+                       });
+    RegisterDialogView(QStringLiteral("frmInfoFilter"),
+                       [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
+                           auto* filter = dynamic_cast<frmInfoFilter*>(&model);
+                           if (!filter)
+                               return nullptr;
+                           return std::make_unique<frmInfoFilterView>(*filter, parent);
                        });
     const DialogViewFactory pickList = [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
         auto* list = dynamic_cast<ListSelPickList*>(&model);
