@@ -61,6 +61,7 @@ public:
         IgnoreErrors([&] { tree_.Fill(); });
     }
     void LocateWorkBill(const QString& workBillNo) override { tree_.LocateWorkBill(workBillNo); }
+    void FillTree() override { tree_.Fill(); }
 
     bool IsExistWB(const QString& workBillNo, bool showMessage) override {
         return sp::IsExistWB(form_.Host(), workBillNo, showMessage);

@@ -31,6 +31,8 @@ public:
     // Reloads the list from the filter (and the tree along with it).
     virtual void RefreshWorkBillList() = 0;
     virtual void LocateWorkBill(const QString& workBillNo) = 0;
+    // Fills the tree again in the arrangement now checked.
+    virtual void FillTree() {}
 
     // Work bill queries.
     virtual bool IsExistWB(const QString& workBillNo, bool showMessage) = 0;

@@ -130,8 +130,8 @@ void frmProc::Dispatch(const QString& toolName) {
         {Tool::Refresh(), &frmProc::RefreshCommand},
         {Tool::ModeNew(), &frmProc::ModeNewCommand},
         {Tool::ModeEdit(), &frmProc::ModeEditCommand},
-        {Tool::ListWC(), nullptr},
-        {Tool::ListTask(), nullptr},
+        {Tool::ListWC(), &frmProc::ArrangementCommand},
+        {Tool::ListTask(), &frmProc::ArrangementCommand},
         {Tool::FileHelp(), &frmProc::HelpCommand},
         {Tool::SetupWB(), &frmProc::SetupListColumnsCommand},
         {Tool::SetupRpt(), &frmProc::SetupReportColumnsCommand},
@@ -143,10 +143,13 @@ void frmProc::Dispatch(const QString& toolName) {
             ShowInfo(ui_, WorkbenchTexts::UnderConstruction());
         else if (entry.command)
             IgnoreErrors([&] { (this->*entry.command)(); });
-        // btnListWC, btnListTask: the toolbar has already moved the arrangement.
         return;
     }
 }
+
+// The toolbar has already moved the arrangement; the list keeps its rows until it is
+// next reloaded, while the tree shows the new arrangement's nodes at once.
+void frmProc::ArrangementCommand() { parts_->FillTree(); }
 
 bool frmProc::KeyPreview(int keyCode, int shift) {
     if (keyCode != KeyCode::F7 || shift != ShiftState::None)

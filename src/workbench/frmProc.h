@@ -120,6 +120,7 @@ private:
     void RefreshCommand();
     void ExitCommand();
     void HelpCommand();
+    void ArrangementCommand();
     void LookupCommand();
     void LookupEmployee(int row, int col);
     void LookupTeam(int row, int col);

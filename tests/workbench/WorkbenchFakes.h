@@ -166,6 +166,7 @@ public:
             onRefreshWorkBillList();
     }
     void LocateWorkBill(const QString& number) override { calls << QStringLiteral("LocateWorkBill(%1)").arg(number); }
+    void FillTree() override { calls << QStringLiteral("FillTree"); }
     bool IsExistWB(const QString& number, bool) override {
         ++existAsked;
         return existing.contains(number);
