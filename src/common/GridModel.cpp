@@ -82,6 +82,11 @@ void GridModel::SetCols(int cols) {
     if (d->editorOpen && d->editorCol > cols)
         DropEditor();
     d->ClampCursor();
+    LayoutChanged();
+}
+
+// A change of shape or columns: views reset now, or once drawing is switched on again.
+void GridModel::LayoutChanged() {
     if (d->redraw)
         emit layoutReset();
     else
@@ -93,19 +98,13 @@ void GridModel::SetFixedRows(int rows) {
     if (d->editorOpen && d->editorRow <= d->fixedRows)
         DropEditor();
     d->ClampCursor();
-    if (d->redraw)
-        emit layoutReset();
-    else
-        d->pendingRepaint = true;
+    LayoutChanged();
 }
 
 void GridModel::SetFrozenCols(int cols) {
     // Kept as set: columns may still be added after the frozen part is designed.
     d->frozenCols = std::max(cols, 0);
-    if (d->redraw)
-        emit layoutReset();
-    else
-        d->pendingRepaint = true;
+    LayoutChanged();
 }
 
 void GridModel::AddRow() {

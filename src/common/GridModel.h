@@ -217,6 +217,7 @@ signals:
 
 private:
     void NotifyCells(int row1, int col1, int row2, int col2);
+    void LayoutChanged();
     // Closes an open editor, moves the cursor and sets the selection, raising
     // EditorCloses, CurrentCellChanged and SelectionChanged in that order.
     void MoveCursor(int row, int col, int selStart, int selCount);
