@@ -61,7 +61,7 @@ class ShopProcTest : public ::testing::Test, public IGLData {
     }
     std::unique_ptr<ShopProc> Make() {
         return std::make_unique<ShopProc>(
-            ComponentContext{&registry, &ui},
+            ComponentContext{&registry, &ui, QString(), QString(), 0},
             [this](HostServices&) {
                 ++workbenchesCreated;
                 auto wb = std::make_unique<FakeWorkbench>(journal);
