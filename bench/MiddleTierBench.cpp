@@ -8,10 +8,10 @@
 #include <QFileInfo>
 #include <cstdio>
 
-#include "common/Basic.h"
-#include "common/ComponentRegistry.h"
-#include "entry/HostInterfaces.h"
-#include "middletier/MiddleTierInterfaces.h"
+#include "src/common/Basic.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/db/Database.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/MiddleTierRegistration.h"

@@ -1,5 +1,5 @@
-# Fails the configure step when a headless target links Qt6::Widgets, directly or
-# through any library it links.
+# Configure-time checks of what a target links, directly or through any library it
+# links: the headless layers never reach for widgets or SQL.
 function(_shopproc_collect_links target out)
   set(seen ${${out}})
   if(NOT TARGET ${target})
@@ -21,7 +21,8 @@ function(_shopproc_collect_links target out)
   set(${out} ${seen} PARENT_SCOPE)
 endfunction()
 
-function(shopproc_assert_headless)
+# Fails the configure step when one of the targets links a library matching pattern.
+function(_shopproc_assert_no_link pattern why)
   foreach(target IN LISTS ARGN)
     if(NOT TARGET ${target})
       continue()
@@ -29,9 +30,17 @@ function(shopproc_assert_headless)
     set(all "")
     _shopproc_collect_links(${target} all)
     foreach(lib IN LISTS all)
-      if(lib MATCHES "Qt6?::Widgets" OR lib MATCHES "Qt6Widgets")
-        message(FATAL_ERROR "Headless target ${target} links ${lib}; only ui/ and app/ may use widgets.")
+      if(lib MATCHES "${pattern}")
+        message(FATAL_ERROR "Target ${target} links ${lib}; ${why}")
       endif()
     endforeach()
   endforeach()
+endfunction()
+
+function(shopproc_assert_headless)
+  _shopproc_assert_no_link("Qt6?::Widgets|Qt6Widgets" "only ui/ and app/ may use widgets." ${ARGN})
+endfunction()
+
+function(shopproc_assert_no_sql)
+  _shopproc_assert_no_link("Qt6?::Sql|Qt6Sql" "only platform/ opens databases." ${ARGN})
 endfunction()

@@ -1,9 +1,9 @@
 #include "platform/Platform.h"
 
-#include "common/ComError.h"
-#include "common/ComponentRegistry.h"
-#include "entry/HostInterfaces.h"
-#include "entry/HostServices.h"
+#include "src/common/ComError.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/HostServices.h"
 #include "platform/host/AppConnection.h"
 #include "platform/host/ErrorDisplay.h"
 #include "platform/host/GLData.h"
@@ -15,6 +15,7 @@
 #include "platform/host/ShareProps.h"
 #include "platform/host/SystemProfile.h"
 #include "platform/host/TaskControl.h"
+#include "platform/middletier/LocalSwitchFile.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 
 namespace sp::platform {
@@ -45,6 +46,8 @@ void RegisterPlatform(ComponentRegistry& registry, const PlatformSession& sessio
     registry.Register<ISettingsFile>(ProgId::SettingsFile(), [] { return std::make_shared<SettingsFile>(); });
     registry.Register<IAppConnection>(ProgId::AppConnection(),
                                       [db] { return std::make_shared<AppConnection>(db); });
+    registry.Register<ILocalDatabase>(ProgId::LocalDatabase(),
+                                      [] { return std::make_shared<LocalSwitchDatabase>(); });
 
     RegisterMiddleTier(registry, db);
     RegisterLookups(registry, db, *session.ui);

@@ -5,15 +5,14 @@
 #include <QtGlobal>
 #include <exception>
 
-#include "common/ComError.h"
-#include "common/ErrorLog.h"
-#include "controls/QtUi.h"
-#include "dialogs/FilterDialogViews.h"
-#include "entry/ComponentContext.h"
-#include "entry/shopproc/ShopProc.h"
-#include "filters/frmWageFilter.h"
-#include "workbench/frmProc.h"
-#include "workbench/frmProcWindow.h"
+#include "app/component/DefaultWorkbenchParts.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
+#include "src/entry/ComponentContext.h"
+#include "src/entry/shopproc/ShopProc.h"
+#include "ui/controls/QtUi.h"
+#include "ui/dialogs/FilterDialogViews.h"
+#include "ui/workbench/frmProcWindow.h"
 
 namespace {
 
@@ -32,9 +31,7 @@ extern "C" Q_DECL_EXPORT sp::IShopProcComponent* ShopProcCreate(
     if (!context || !context->registry || !context->ui)
         return nullptr;
     try {
-        return new sp::ShopProc(
-            *context, [](sp::HostServices& host) { return std::make_unique<sp::frmProc>(host); },
-            [](sp::HostServices& host) { return std::make_unique<sp::frmWageFilter>(host); });
+        return new sp::ShopProc(*context, &sp::MakeWorkbench, sp::DefaultFilterDialogFactory());
     } catch (const std::exception& e) {
         LogFailure(QStringLiteral("ShopProcCreate"), e);
     }

@@ -6,7 +6,7 @@
 #include <QTextStream>
 #include <cstdio>
 
-#include "common/ErrorLog.h"
+#include "src/common/ErrorLog.h"
 
 namespace sp::host {
 

@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
 namespace sp::host {
 

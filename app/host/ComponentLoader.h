@@ -4,7 +4,7 @@
 #include <QString>
 #include <memory>
 
-#include "entry/shopproc/IShopProcComponent.h"
+#include "src/entry/shopproc/IShopProcComponent.h"
 
 namespace sp::host {
 

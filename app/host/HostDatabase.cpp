@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 

@@ -11,7 +11,7 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "common/ErrorLog.h"
+#include "src/common/ErrorLog.h"
 
 namespace sp::host {
 

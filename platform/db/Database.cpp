@@ -13,7 +13,7 @@
 #include <mutex>
 #include <set>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/db/Migrations.h"
 #include "platform/db/PgInline.h"
 #include "platform/db/ValueNormaliser.h"

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <memory>
 
-#include "common/Recordset.h"
+#include "src/common/Recordset.h"
 
 namespace sp::platform {
 

@@ -2,7 +2,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

@@ -4,7 +4,7 @@
 #include <QDateTime>
 #include <QVector>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {

@@ -9,8 +9,8 @@
 #include <QUuid>
 #include <future>
 
-#include "common/ComError.h"
-#include "common/ErrorLog.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
 #include "platform/db/ValueNormaliser.h"
 
 #ifdef Q_OS_UNIX

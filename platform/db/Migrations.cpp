@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/db/SchemaV1Sql.h"
 
 namespace sp::platform {

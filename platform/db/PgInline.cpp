@@ -5,7 +5,7 @@
 #include <QSqlDriver>
 #include <QSqlField>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/db/ValueNormaliser.h"
 
 namespace sp::platform {

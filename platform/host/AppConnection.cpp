@@ -1,6 +1,6 @@
 #include "platform/host/AppConnection.h"
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "entry/HostInterfaces.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

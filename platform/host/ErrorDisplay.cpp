@@ -1,6 +1,6 @@
 #include "platform/host/ErrorDisplay.h"
 
-#include "common/ErrorLog.h"
+#include "src/common/ErrorLog.h"
 
 namespace sp::platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/Ui.h"
-#include "entry/HostInterfaces.h"
+#include "src/common/Ui.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

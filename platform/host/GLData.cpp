@@ -2,7 +2,7 @@
 
 #include <QDateTime>
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 
 namespace sp::platform {
 

@@ -1,7 +1,7 @@
 #include "platform/host/LoginSession.h"
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 

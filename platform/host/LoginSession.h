@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "entry/HostInterfaces.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

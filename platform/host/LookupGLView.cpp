@@ -1,7 +1,7 @@
 #include "platform/host/LookupGLView.h"
 
-#include "common/Basic.h"
-#include "common/Ui.h"
+#include "src/common/Basic.h"
+#include "src/common/Ui.h"
 #include "platform/host/LookupItemModel.h"
 #include "platform/host/LookupSubMesModel.h"
 

@@ -1,7 +1,7 @@
 #include "platform/host/LookupItemModel.h"
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "platform/host/LookupTexts.h"
 
 namespace sp::platform {

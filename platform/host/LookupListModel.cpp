@@ -1,6 +1,6 @@
 #include "platform/host/LookupListModel.h"
 
-#include "common/IgnoreErrors.h"
+#include "src/common/IgnoreErrors.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

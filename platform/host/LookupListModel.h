@@ -6,8 +6,8 @@
 #include <memory>
 #include <utility>
 
-#include "common/Recordset.h"
-#include "navigation/ListSelPickList.h"
+#include "src/common/Recordset.h"
+#include "src/navigation/ListSelPickList.h"
 
 namespace sp::platform {
 

@@ -1,7 +1,7 @@
 #include "platform/host/LookupRegistration.h"
 
-#include "common/ComponentRegistry.h"
-#include "entry/HostInterfaces.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/host/LookupGLView.h"
 #include "platform/host/ResourceBrowser.h"
 

@@ -1,6 +1,6 @@
 #include "platform/host/LookupSubMesModel.h"
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 #include "platform/host/LookupTexts.h"
 
 namespace sp::platform {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entry/HostInterfaces.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/host/ResLoaderCatalog.h"
 
 namespace sp::platform {

@@ -1,6 +1,6 @@
 #include "platform/host/ResourceBrowser.h"
 
-#include "common/Ui.h"
+#include "src/common/Ui.h"
 #include "platform/host/ResourceBrowserModel.h"
 
 namespace sp::platform {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Dictionary.h"
+#include "src/common/Dictionary.h"
 #include "platform/host/LookupListModel.h"
 
 namespace sp::platform {

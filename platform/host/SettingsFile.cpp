@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
-#include "common/ErrorLog.h"
+#include "src/common/ErrorLog.h"
 
 namespace sp::platform {
 

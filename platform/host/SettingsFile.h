@@ -1,6 +1,6 @@
 #pragma once
 
-#include "entry/HostInterfaces.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "entry/HostInterfaces.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/host/LoginSession.h"
 
 namespace sp::platform {

@@ -1,7 +1,7 @@
 #include "platform/host/TaskControl.h"
 
-#include "common/Basic.h"
-#include "common/IgnoreErrors.h"
+#include "src/common/Basic.h"
+#include "src/common/IgnoreErrors.h"
 
 namespace sp::platform {
 

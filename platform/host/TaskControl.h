@@ -5,7 +5,7 @@
 #include <mutex>
 #include <set>
 
-#include "entry/HostInterfaces.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
 #include "platform/db/FuncTaskStore.h"
 

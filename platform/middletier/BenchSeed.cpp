@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 
 namespace sp::platform {

@@ -1,7 +1,7 @@
 #include "platform/middletier/CallerRights.h"
 
-#include "common/Basic.h"
-#include "entry/HostServices.h"
+#include "src/common/Basic.h"
+#include "src/entry/HostServices.h"
 
 namespace sp::platform {
 

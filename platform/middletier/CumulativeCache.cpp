@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 
 namespace sp::platform {
 namespace {

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "platform/middletier/ReportWriter.h"
 #include "platform/middletier/ServerDate.h"

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "common/Recordset.h"
+#include "src/common/Recordset.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

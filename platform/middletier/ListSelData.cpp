@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/middletier/Texts.h"
 
 namespace sp::platform {

@@ -5,7 +5,8 @@
 #include <QSqlQuery>
 #include <QUuid>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
+#include "platform/middletier/LocalSwitchFile.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "platform/middletier/Texts.h"
 
@@ -48,6 +49,35 @@ void InstallLocalSwitchFile(const QString& folder) {
         QFile::remove(path);  // never leave a half-made file that would pass for a good one
         throw ComError(ErrorNumber::Database, QStringLiteral("InstallLocalSwitchFile"), failure);
     }
+}
+
+QString LocalSwitchDatabase::Connect(const QString& path) {
+    // The driver would create a missing file: only an existing one is opened.
+    if (!QFileInfo(path).isFile())
+        throw ComError(ErrorNumber::Database, QStringLiteral("Q8Host.LocalDatabase"),
+                       QStringLiteral("no such file: ") + path);
+    const QString name = QStringLiteral("ErpSwitch-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QString failure;
+    {
+        QSqlDatabase local = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        local.setDatabaseName(path);
+        // Read only: the probe must leave the file exactly as it found it.
+        local.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!local.open()) {
+            failure = local.lastError().text();
+        } else {
+            // A file that is not a database opens fine and fails on its catalogue.
+            QSqlQuery query(local);
+            if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
+                failure = query.lastError().text();
+            query.finish();
+            local.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty())
+        throw ComError(ErrorNumber::Database, QStringLiteral("Q8Host.LocalDatabase"), failure);
+    return QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';');
 }
 
 }  // namespace sp::platform

@@ -7,8 +7,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/LayoutStore.h"
 #include "platform/middletier/OperationLedger.h"

@@ -1,7 +1,7 @@
 #include "platform/middletier/MShopProcSet.h"
 
-#include "common/ComError.h"
-#include "common/ErrorLog.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
 #include "platform/middletier/CallerRights.h"
 #include "platform/middletier/ReportWriter.h"
 #include "platform/middletier/Texts.h"

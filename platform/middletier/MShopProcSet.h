@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "middletier/MiddleTierInterfaces.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

@@ -1,7 +1,7 @@
 #include "platform/middletier/MiddleTierRegistration.h"
 
-#include "entry/HostInterfaces.h"
-#include "middletier/MiddleTierInterfaces.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/middletier/ListSelData.h"
 #include "platform/middletier/MShopProc.h"
 #include "platform/middletier/MShopProcSet.h"

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "common/ComponentRegistry.h"
+#include "src/common/ComponentRegistry.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

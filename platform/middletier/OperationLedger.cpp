@@ -1,7 +1,7 @@
 #include "platform/middletier/OperationLedger.h"
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "platform/middletier/Texts.h"
 
 namespace sp::platform {

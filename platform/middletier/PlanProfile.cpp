@@ -4,7 +4,7 @@
 #include <QSet>
 #include <QVector>
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 
 namespace sp::platform {
 

@@ -8,8 +8,8 @@
 #include <limits>
 #include <vector>
 
-#include "common/Basic.h"
-#include "common/ComError.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "platform/middletier/CallerRights.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/OperationLedger.h"

@@ -3,7 +3,7 @@
 #include <QString>
 #include <memory>
 
-#include "middletier/MiddleTierInterfaces.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

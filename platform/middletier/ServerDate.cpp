@@ -1,6 +1,6 @@
 #include "platform/middletier/ServerDate.h"
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 
 namespace sp::platform {
 

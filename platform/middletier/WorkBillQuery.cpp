@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/Texts.h"
 

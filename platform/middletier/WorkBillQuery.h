@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "common/Recordset.h"
+#include "src/common/Recordset.h"
 #include "platform/db/Database.h"
 
 namespace sp::platform {

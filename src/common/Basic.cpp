@@ -1,4 +1,4 @@
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 
 #include <QDateTime>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVariant>
 
-#include "common/Export.h"
+#include "src/common/Export.h"
 
 // Conversions the rules depend on, in the forms the system has always used.
 // Nobody re-implements these inline.

@@ -4,7 +4,7 @@
 #include <QVector>
 #include <utility>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
 namespace sp {
 

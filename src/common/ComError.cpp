@@ -1,4 +1,4 @@
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
 namespace sp {
 

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "common/Export.h"
+#include "src/common/Export.h"
 
 namespace sp {
 

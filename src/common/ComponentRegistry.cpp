@@ -1,4 +1,4 @@
-#include "common/ComponentRegistry.h"
+#include "src/common/ComponentRegistry.h"
 
 namespace sp {
 

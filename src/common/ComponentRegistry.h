@@ -6,8 +6,8 @@
 #include <memory>
 #include <typeindex>
 
-#include "common/ComError.h"
-#include "common/Export.h"
+#include "src/common/ComError.h"
+#include "src/common/Export.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "common/Dictionary.h"
+#include "src/common/Dictionary.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "common/ErrorLog.h"
+#include "src/common/ErrorLog.h"
 
 #include <QDebug>
 #include <QMutex>

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "common/Export.h"
+#include "src/common/Export.h"
 
 namespace sp {
 

@@ -3,8 +3,8 @@
 #include <exception>
 #include <utility>
 
-#include "common/ComError.h"
-#include "common/ErrorLog.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
 
 namespace sp {
 

@@ -1,8 +1,8 @@
-#include "common/Recordset.h"
+#include "src/common/Recordset.h"
 
 #include <QRegularExpression>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
 namespace sp {
 namespace {

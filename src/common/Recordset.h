@@ -6,7 +6,7 @@
 #include <QVector>
 #include <memory>
 
-#include "common/Export.h"
+#include "src/common/Export.h"
 
 namespace sp {
 

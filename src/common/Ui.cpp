@@ -1,4 +1,4 @@
-#include "common/Ui.h"
+#include "src/common/Ui.h"
 
 namespace sp {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "common/Export.h"
+#include "src/common/Export.h"
 
 namespace sp {
 

@@ -10,10 +10,10 @@
 #include <QVariantMap>
 #include <memory>
 
-#include "common/Collection.h"
-#include "common/ComError.h"
-#include "common/Dictionary.h"
-#include "common/Recordset.h"
+#include "src/common/Collection.h"
+#include "src/common/ComError.h"
+#include "src/common/Dictionary.h"
+#include "src/common/Recordset.h"
 
 namespace sp {
 
@@ -178,6 +178,16 @@ public:
     virtual void SetFile(const QString& path) = 0;
     virtual QString Read(const QString& section, const QString& key, const QString& defaultValue) = 0;
     virtual void Write(const QString& section, const QString& key, const QString& value) = 0;
+};
+
+// Q8Host.LocalDatabase: the local list file ("ErpSwitch.sss") the list control opens as
+// its own connection. Connect checks that the file at path is such a database and gives
+// its connection text; it raises ComError when the file is missing or not a database,
+// and never creates or changes a file.
+class ILocalDatabase {
+public:
+    virtual ~ILocalDatabase() = default;
+    virtual QString Connect(const QString& path) = 0;
 };
 
 // The data behind the list selection control ICListSel: the host's lists by id

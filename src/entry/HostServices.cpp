@@ -1,13 +1,13 @@
-#include "entry/HostServices.h"
+#include "src/entry/HostServices.h"
 
 #include <QSysInfo>
 #include <exception>
 
-#include "common/Basic.h"
-#include "common/ComponentRegistry.h"
-#include "common/ErrorLog.h"
-#include "common/IgnoreErrors.h"
-#include "entry/Texts.h"
+#include "src/common/Basic.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/ErrorLog.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/Texts.h"
 
 namespace sp {
 

@@ -5,9 +5,9 @@
 #include <QVariant>
 #include <memory>
 
-#include "entry/ComponentContext.h"
-#include "entry/HostInterfaces.h"
-#include "middletier/MiddleTierInterfaces.h"
+#include "src/entry/ComponentContext.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "filters/FilterBoxInput.h"
+#include "src/filters/FilterBoxInput.h"
 
 namespace sp {
 

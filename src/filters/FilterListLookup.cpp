@@ -1,42 +1,15 @@
-#include "filters/FilterListLookup.h"
+#include "src/filters/FilterListLookup.h"
 
-#include <QAtomicInteger>
-#include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
-#include "common/IgnoreErrors.h"
-#include "common/Ui.h"
-#include "entry/HostServices.h"
-#include "filters/Texts.h"
-#include "navigation/frmList.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/common/Ui.h"
+#include "src/entry/HostServices.h"
+#include "src/filters/Texts.h"
+#include "src/navigation/frmList.h"
 
 namespace sp {
-
-namespace {
-
-// Opens the file with the SQLite driver and reads its catalogue: a file that is not a
-// database opens fine but fails here.
-bool CanOpenLocalDatabase(const QString& path) {
-    static QAtomicInteger<int> counter;
-    const QString name = QStringLiteral("ErpSwitch-%1").arg(counter.fetchAndAddRelaxed(1));
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery query(db);
-            ok = query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) && query.next();
-            query.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
-}  // namespace
 
 FilterListLookup::FilterListLookup(HostServices& host) : host_(host) {}
 
@@ -64,19 +37,13 @@ QString FilterListLookup::LocalCnnString(const QString& givenPath) {
             return {};
     }
 
-    const QFileInfo info(path);
-    bool ok = info.isFile();
-    // The list control writes its own settings into the file, so a file marked
-    // read-only (as copied from a CD or an archive) is made writable.
-    if (ok && !(QFile::permissions(path) & QFileDevice::WriteOwner))
-        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
-    // Never let the driver create a file that is not there.
-    ok = ok && CanOpenLocalDatabase(path);
-    if (!ok) {
+    // The host opens the file (never creating one) and names the connection.
+    const QString connection = ValueOrEmpty<QString>([&] {
+        return host_.Registry().Create<ILocalDatabase>(ProgId::LocalDatabase())->Connect(path);
+    });
+    if (connection.isEmpty())
         ShowPlain(host_.Screen(), FilterTexts::LocalConnectionFailed(path));
-        return {};
-    }
-    return QStringLiteral("Provider=SQLite;Data Source=") + path + QLatin1Char(';');
+    return connection;
 }
 
 ListSelRowsPtr FilterListLookup::ShowICList(qint32 listId, const QString& condition) {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "navigation/ICListSel.h"
+#include "src/navigation/ICListSel.h"
 
 namespace sp {
 

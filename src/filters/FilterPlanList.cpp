@@ -1,4 +1,4 @@
-#include "filters/FilterPlanList.h"
+#include "src/filters/FilterPlanList.h"
 
 namespace sp {
 

@@ -1,12 +1,12 @@
-#include "filters/frmWageFilter.h"
+#include "src/filters/frmWageFilter.h"
 
-#include "common/Basic.h"
-#include "common/ComponentRegistry.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "filters/FilterBoxInput.h"
-#include "filters/Texts.h"
-#include "navigation/LongNumberMode.h"
+#include "src/common/Basic.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/filters/FilterBoxInput.h"
+#include "src/filters/Texts.h"
+#include "src/navigation/LongNumberMode.h"
 
 namespace sp {
 

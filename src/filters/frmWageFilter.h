@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 
-#include "common/Collection.h"
-#include "common/Dictionary.h"
-#include "common/Ui.h"
-#include "entry/shopproc/IFilterDialog.h"
-#include "filters/FilterBounds.h"
-#include "filters/FilterListLookup.h"
-#include "filters/FilterPlanList.h"
+#include "src/common/Collection.h"
+#include "src/common/Dictionary.h"
+#include "src/common/Ui.h"
+#include "src/entry/shopproc/IFilterDialog.h"
+#include "src/filters/FilterBounds.h"
+#include "src/filters/FilterListLookup.h"
+#include "src/filters/FilterPlanList.h"
 
 namespace sp {
 

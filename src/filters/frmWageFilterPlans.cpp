@@ -1,14 +1,14 @@
 // The saved plans of the filter dialog: the plan list, its toolbar, and loading and
 // storing a plan's bounds through the profile component.
 
-#include "common/Basic.h"
-#include "common/ComponentRegistry.h"
-#include "common/ErrorLog.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "filters/FilterBoxInput.h"
-#include "filters/Texts.h"
-#include "filters/frmWageFilter.h"
+#include "src/common/Basic.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/ErrorLog.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/filters/FilterBoxInput.h"
+#include "src/filters/Texts.h"
+#include "src/filters/frmWageFilter.h"
 
 namespace sp {
 

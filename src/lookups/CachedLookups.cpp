@@ -1,9 +1,5 @@
-#include "lookups/CachedLookups.h"
+#include "src/lookups/CachedLookups.h"
 
-#include "lookups/Devs.h"
-#include "lookups/Emps.h"
-#include "lookups/Teams.h"
-#include "workbench/WorkbenchState.h"
 
 namespace sp {
 
@@ -25,25 +21,25 @@ Ptr CachedById(Cache& cache, qint32 id, IdOf idOf, Make make) {
 
 }  // namespace
 
-EmpPtr CachedEmpById(WorkbenchState& state, qint32 id) {
-    return CachedById<Emps, EmpPtr>(state.EmpsCache(), id, [](const Emp& e) { return e.EID(); }, [&] {
-        auto e = std::make_shared<Emp>(state.host);
+EmpPtr CachedEmpById(Emps& cache, HostServices& host, qint32 id) {
+    return CachedById<Emps, EmpPtr>(cache, id, [](const Emp& e) { return e.EID(); }, [&] {
+        auto e = std::make_shared<Emp>(&host);
         e->SetEID(id);
         return e;
     });
 }
 
-DevPtr CachedDevById(WorkbenchState& state, qint32 id) {
-    return CachedById<Devs, DevPtr>(state.DevsCache(), id, [](const Dev& d) { return d.DID(); }, [&] {
-        auto d = std::make_shared<Dev>(state.host);
+DevPtr CachedDevById(Devs& cache, HostServices& host, qint32 id) {
+    return CachedById<Devs, DevPtr>(cache, id, [](const Dev& d) { return d.DID(); }, [&] {
+        auto d = std::make_shared<Dev>(&host);
         d->SetDID(id);
         return d;
     });
 }
 
-TeamPtr CachedTeamById(WorkbenchState& state, qint32 id) {
-    return CachedById<Teams, TeamPtr>(state.TeamsCache(), id, [](const Team& t) { return t.TID(); }, [&] {
-        auto t = std::make_shared<Team>(state.host);
+TeamPtr CachedTeamById(Teams& cache, HostServices& host, qint32 id) {
+    return CachedById<Teams, TeamPtr>(cache, id, [](const Team& t) { return t.TID(); }, [&] {
+        auto t = std::make_shared<Team>(&host);
         t->SetTID(id);
         return t;
     });

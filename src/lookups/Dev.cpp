@@ -1,6 +1,6 @@
-#include "lookups/Dev.h"
+#include "src/lookups/Dev.h"
 
-#include "entry/HostServices.h"
+#include "src/entry/HostServices.h"
 
 namespace sp {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lookups/Dev.h"
-#include "lookups/KeyedRecords.h"
+#include "src/lookups/Dev.h"
+#include "src/lookups/KeyedRecords.h"
 
 namespace sp {
 

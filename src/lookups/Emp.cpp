@@ -1,6 +1,6 @@
-#include "lookups/Emp.h"
+#include "src/lookups/Emp.h"
 
-#include "entry/HostServices.h"
+#include "src/entry/HostServices.h"
 
 namespace sp {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lookups/Emp.h"
-#include "lookups/KeyedRecords.h"
+#include "src/lookups/Emp.h"
+#include "src/lookups/KeyedRecords.h"
 
 namespace sp {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "common/Collection.h"
+#include "src/common/Collection.h"
 
 namespace sp {
 

@@ -1,6 +1,6 @@
-#include "lookups/Team.h"
+#include "src/lookups/Team.h"
 
-#include "entry/HostServices.h"
+#include "src/entry/HostServices.h"
 
 namespace sp {
 

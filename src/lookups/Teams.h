@@ -1,7 +1,7 @@
 #pragma once
 
-#include "lookups/Team.h"
-#include "lookups/KeyedRecords.h"
+#include "src/lookups/Team.h"
+#include "src/lookups/KeyedRecords.h"
 
 namespace sp {
 

@@ -8,9 +8,9 @@
 #include <QString>
 #include <memory>
 
-#include "common/Collection.h"
-#include "common/Dictionary.h"
-#include "common/Recordset.h"
+#include "src/common/Collection.h"
+#include "src/common/Dictionary.h"
+#include "src/common/Recordset.h"
 
 namespace sp {
 

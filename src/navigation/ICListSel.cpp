@@ -1,10 +1,10 @@
-#include "navigation/ICListSel.h"
+#include "src/navigation/ICListSel.h"
 
 #include <algorithm>
 
-#include "common/ComponentRegistry.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostInterfaces.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "common/Collection.h"
-#include "common/Recordset.h"
+#include "src/common/Collection.h"
+#include "src/common/Recordset.h"
 
 namespace sp {
 

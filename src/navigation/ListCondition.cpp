@@ -1,10 +1,10 @@
-#include "navigation/ListCondition.h"
+#include "src/navigation/ListCondition.h"
 
 #include <QVariant>
 #include <array>
 
-#include "common/Basic.h"
-#include "navigation/LongNumberMode.h"
+#include "src/common/Basic.h"
+#include "src/navigation/LongNumberMode.h"
 
 namespace sp {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "common/Dictionary.h"
+#include "src/common/Dictionary.h"
 
 namespace sp {
 

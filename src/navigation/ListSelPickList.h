@@ -4,7 +4,7 @@
 #include <QVariant>
 #include <functional>
 
-#include "common/Ui.h"
+#include "src/common/Ui.h"
 
 namespace sp {
 

@@ -1,20 +1,20 @@
-#include "navigation/WorkBillList.h"
+#include "src/navigation/WorkBillList.h"
 
 #include <QHash>
 #include <QSet>
 #include <array>
 
-#include "common/Basic.h"
-#include "common/GridModel.h"
-#include "common/IgnoreErrors.h"
-#include "common/ToolbarModel.h"
-#include "entry/HostServices.h"
-#include "lookups/CachedLookups.h"
-#include "navigation/ListCondition.h"
-#include "navigation/RedrawOff.h"
-#include "navigation/Texts.h"
-#include "settings/SaveColumnWidth.h"
-#include "workbench/WorkbenchState.h"
+#include "src/common/Basic.h"
+#include "src/controls/GridModel.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/controls/ToolbarModel.h"
+#include "src/entry/HostServices.h"
+#include "src/lookups/CachedLookups.h"
+#include "src/navigation/ListCondition.h"
+#include "src/controls/RedrawOff.h"
+#include "src/navigation/Texts.h"
+#include "src/settings/SaveColumnWidth.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 
@@ -205,7 +205,7 @@ void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
                         if (failedTeams.contains(id))
                             return;
                         failedTeams.insert(id);
-                        cell = CachedTeamById(state_, id)->Tname();
+                        cell = CachedTeamById(state_.TeamsCache(), *state_.host, id)->Tname();
                         failedTeams.remove(id);
                         break;
                     }
@@ -214,7 +214,7 @@ void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
                         if (failedEmps.contains(id))
                             return;
                         failedEmps.insert(id);
-                        cell = CachedEmpById(state_, id)->Ename();
+                        cell = CachedEmpById(state_.EmpsCache(), *state_.host, id)->Ename();
                         failedEmps.remove(id);
                         break;
                     }
@@ -223,7 +223,7 @@ void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
                         if (failedDevs.contains(id))
                             return;
                         failedDevs.insert(id);
-                        cell = CachedDevById(state_, id)->Dname();
+                        cell = CachedDevById(state_.DevsCache(), *state_.host, id)->Dname();
                         failedDevs.remove(id);
                         break;
                     }

@@ -1,7 +1,7 @@
-#include "navigation/WorkBillListEvents.h"
+#include "src/navigation/WorkBillListEvents.h"
 
-#include "common/IgnoreErrors.h"
-#include "navigation/WorkBillList.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/navigation/WorkBillList.h"
 
 namespace sp {
 

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "common/GridModel.h"
+#include "src/controls/GridModel.h"
 
 namespace sp {
 

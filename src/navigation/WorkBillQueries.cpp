@@ -1,9 +1,9 @@
-#include "navigation/WorkBillQueries.h"
+#include "src/navigation/WorkBillQueries.h"
 
-#include "common/IgnoreErrors.h"
-#include "common/Ui.h"
-#include "entry/HostServices.h"
-#include "navigation/Texts.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/common/Ui.h"
+#include "src/entry/HostServices.h"
+#include "src/navigation/Texts.h"
 
 namespace sp {
 

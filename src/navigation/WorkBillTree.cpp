@@ -1,14 +1,14 @@
-#include "navigation/WorkBillTree.h"
+#include "src/navigation/WorkBillTree.h"
 
-#include "common/Basic.h"
-#include "common/GridModel.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "navigation/ListCondition.h"
-#include "navigation/Texts.h"
-#include "navigation/TreeModel.h"
-#include "navigation/WorkBillList.h"
-#include "workbench/WorkbenchState.h"
+#include "src/common/Basic.h"
+#include "src/controls/GridModel.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/navigation/ListCondition.h"
+#include "src/navigation/Texts.h"
+#include "src/controls/TreeModel.h"
+#include "src/navigation/WorkBillList.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 

@@ -1,9 +1,9 @@
-#include "navigation/frmList.h"
+#include "src/navigation/frmList.h"
 
-#include "common/Basic.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "navigation/frmListTexts.h"
+#include "src/common/Basic.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/navigation/frmListTexts.h"
 
 namespace sp {
 

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "navigation/ICListSel.h"
-#include "navigation/ListSelPickList.h"
+#include "src/navigation/ICListSel.h"
+#include "src/navigation/ListSelPickList.h"
 
 namespace sp {
 

@@ -1,7 +1,7 @@
-#include "reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportCells.h"
 
-#include "common/GridModel.h"
-#include "workbench/WorkbenchState.h"
+#include "src/controls/GridModel.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 

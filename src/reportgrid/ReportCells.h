@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVariant>
 
-#include "reportgrid/ReportColumns.h"
+#include "src/reportgrid/ReportColumns.h"
 
 namespace sp {
 

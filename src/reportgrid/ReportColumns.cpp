@@ -1,4 +1,4 @@
-#include "reportgrid/ReportColumns.h"
+#include "src/reportgrid/ReportColumns.h"
 
 namespace sp {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-#include "common/GridModel.h"
+#include "src/controls/GridModel.h"
 
 namespace sp {
 

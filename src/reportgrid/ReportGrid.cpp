@@ -1,17 +1,17 @@
-#include "reportgrid/ReportGrid.h"
+#include "src/reportgrid/ReportGrid.h"
 
 #include <QFontMetricsF>
 
-#include "common/Basic.h"
-#include "common/GridModel.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "navigation/RedrawOff.h"
-#include "reportgrid/ReportCells.h"
-#include "reportgrid/ReportRowLocks.h"
-#include "reportgrid/Texts.h"
-#include "settings/SaveColumnWidth.h"
-#include "workbench/WorkbenchState.h"
+#include "src/common/Basic.h"
+#include "src/controls/GridModel.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/controls/RedrawOff.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportRowLocks.h"
+#include "src/reportgrid/Texts.h"
+#include "src/settings/SaveColumnWidth.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "reportgrid/ReportColumns.h"
+#include "src/reportgrid/ReportColumns.h"
 
 class QFont;
 

@@ -1,17 +1,17 @@
-#include "reportgrid/ReportHistory.h"
+#include "src/reportgrid/ReportHistory.h"
 
-#include "common/Basic.h"
-#include "common/GridModel.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "lookups/CachedLookups.h"
-#include "navigation/RedrawOff.h"
-#include "reportgrid/ReportCells.h"
-#include "reportgrid/ReportGrid.h"
-#include "reportgrid/ReportRowLocks.h"
-#include "reportgrid/Texts.h"
-#include "reportgrid/frmInfoFilter.h"
-#include "workbench/WorkbenchState.h"
+#include "src/common/Basic.h"
+#include "src/controls/GridModel.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/lookups/CachedLookups.h"
+#include "src/controls/RedrawOff.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportGrid.h"
+#include "src/reportgrid/ReportRowLocks.h"
+#include "src/reportgrid/Texts.h"
+#include "src/reportgrid/frmInfoFilter.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 
@@ -197,19 +197,19 @@ void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList
         IgnoreErrors([&] {
             switch (*code) {
                 case ReportCode::CZG: {
-                    const EmpPtr e = CachedEmpById(state_, Basic::Long(field));
+                    const EmpPtr e = CachedEmpById(state_.EmpsCache(), *state_.host, Basic::Long(field));
                     grid.SetCellKey(row, col, e->Eno());
                     grid.SetCellText(row, col, e->Ename());
                     break;
                 }
                 case ReportCode::SYSB: {
-                    const DevPtr d = CachedDevById(state_, Basic::Long(field));
+                    const DevPtr d = CachedDevById(state_.DevsCache(), *state_.host, Basic::Long(field));
                     grid.SetCellKey(row, col, d->Dno());
                     grid.SetCellText(row, col, d->Dname());
                     break;
                 }
                 case ReportCode::BZ: {
-                    const TeamPtr t = CachedTeamById(state_, Basic::Long(field));
+                    const TeamPtr t = CachedTeamById(state_.TeamsCache(), *state_.host, Basic::Long(field));
                     grid.SetCellKey(row, col, t->Tno());
                     grid.SetCellText(row, col, t->Tname());
                     break;

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "common/Dictionary.h"
+#include "src/common/Dictionary.h"
 
 namespace sp {
 

@@ -1,13 +1,13 @@
-#include "reportgrid/ReportRowLocks.h"
+#include "src/reportgrid/ReportRowLocks.h"
 
 #include <QHash>
 
-#include "common/GridModel.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "reportgrid/ReportCells.h"
-#include "reportgrid/Texts.h"
-#include "workbench/WorkbenchState.h"
+#include "src/controls/GridModel.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/Texts.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 

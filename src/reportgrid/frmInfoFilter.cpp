@@ -1,7 +1,7 @@
-#include "reportgrid/frmInfoFilter.h"
+#include "src/reportgrid/frmInfoFilter.h"
 
-#include "common/Basic.h"
-#include "reportgrid/Texts.h"
+#include "src/common/Basic.h"
+#include "src/reportgrid/Texts.h"
 
 namespace sp {
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <array>
 
-#include "common/Dictionary.h"
-#include "common/Ui.h"
+#include "src/common/Dictionary.h"
+#include "src/common/Ui.h"
 
 namespace sp {
 

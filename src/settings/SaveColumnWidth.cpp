@@ -1,10 +1,10 @@
-#include "settings/SaveColumnWidth.h"
+#include "src/settings/SaveColumnWidth.h"
 
 #include <QtNumeric>
 
-#include "common/Basic.h"
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
+#include "src/common/Basic.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
 
 namespace sp {
 

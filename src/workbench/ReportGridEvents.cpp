@@ -1,7 +1,7 @@
-#include "workbench/ReportGridEvents.h"
+#include "src/workbench/ReportGridEvents.h"
 
-#include "common/IgnoreErrors.h"
-#include "workbench/frmProc.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/workbench/frmProc.h"
 
 namespace sp {
 

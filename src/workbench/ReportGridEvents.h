@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "common/GridModel.h"
+#include "src/controls/GridModel.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "workbench/WorkbenchLayout.h"
+#include "src/workbench/WorkbenchLayout.h"
 
 namespace sp {
 

@@ -1,9 +1,9 @@
-#include "workbench/WorkbenchToolbar.h"
+#include "src/workbench/WorkbenchToolbar.h"
 
 #include <QStringList>
 
-#include "common/ToolbarModel.h"
-#include "workbench/Texts.h"
+#include "src/controls/ToolbarModel.h"
+#include "src/workbench/Texts.h"
 
 namespace sp {
 

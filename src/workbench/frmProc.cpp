@@ -1,14 +1,14 @@
-#include "workbench/frmProc.h"
+#include "src/workbench/frmProc.h"
 
 #include <array>
 
-#include "common/IgnoreErrors.h"
-#include "entry/HostServices.h"
-#include "workbench/DefaultWorkbenchParts.h"
-#include "workbench/ReportGridEvents.h"
-#include "workbench/Texts.h"
-#include "workbench/WorkbenchCodes.h"
-#include "workbench/WorkbenchToolbar.h"
+#include "src/common/ComError.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/workbench/ReportGridEvents.h"
+#include "src/workbench/Texts.h"
+#include "src/workbench/WorkbenchCodes.h"
+#include "src/workbench/WorkbenchToolbar.h"
 
 namespace sp {
 
@@ -27,9 +27,13 @@ frmProc::frmProc(HostServices& host, Factories factories)
     BuildWorkbenchToolbar(barProc_);
     barProc_.SetDispatcher([this](const QString& toolName) { Dispatch(toolName); });
 
-    if (!filterDialogFactory_)
-        filterDialogFactory_ = DefaultFilterDialogFactory();
-    parts_ = factories.parts ? factories.parts(*this) : MakeDefaultWorkbenchParts(*this);
+    if (!filterDialogFactory_ || !factories.parts)
+        throw ComError(ErrorNumber::Refused, QStringLiteral("frmProc"),
+                       QStringLiteral("The workbench was built without its parts."));
+    parts_ = factories.parts(*this);
+    if (!parts_)
+        throw ComError(ErrorNumber::Refused, QStringLiteral("frmProc"),
+                       QStringLiteral("The workbench parts could not be created."));
     gridEvents_ = std::make_unique<ReportGridEvents>(*this);
     vlgProc_.SetEventSink(gridEvents_.get());
     InstallHooks();

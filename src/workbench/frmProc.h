@@ -6,16 +6,16 @@
 #include <functional>
 #include <memory>
 
-#include "common/Dictionary.h"
-#include "common/GridModel.h"
-#include "common/ToolbarModel.h"
-#include "common/Ui.h"
-#include "entry/shopproc/IFilterDialog.h"
-#include "entry/shopproc/IWorkbench.h"
-#include "navigation/TreeModel.h"
-#include "workbench/WorkbenchLayout.h"
-#include "workbench/WorkbenchParts.h"
-#include "workbench/WorkbenchState.h"
+#include "src/common/Dictionary.h"
+#include "src/controls/GridModel.h"
+#include "src/controls/ToolbarModel.h"
+#include "src/common/Ui.h"
+#include "src/entry/shopproc/IFilterDialog.h"
+#include "src/entry/shopproc/IWorkbench.h"
+#include "src/controls/TreeModel.h"
+#include "src/workbench/WorkbenchLayout.h"
+#include "src/workbench/WorkbenchParts.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
 
@@ -36,11 +36,13 @@ public:
     using PartsFactory = std::function<std::unique_ptr<WorkbenchParts>(frmProc&)>;
     using FilterDialogFactory = std::function<std::unique_ptr<IFilterDialog>(HostServices&)>;
     struct Factories {
-        PartsFactory parts;                // default: the report grid, list and tree
-        FilterDialogFactory filterDialog;  // default: frmWageFilter
+        PartsFactory parts;                // the report grid, list and tree
+        FilterDialogFactory filterDialog;  // a new filter dialog for each use
     };
 
-    explicit frmProc(HostServices& host, Factories factories = {});
+    // Both factories are required: the component's assembly hands in the real parts
+    // and dialog, tests hand in recording ones. A missing one raises ComError.
+    frmProc(HostServices& host, Factories factories);
     ~frmProc() override;
     frmProc(const frmProc&) = delete;
     frmProc& operator=(const frmProc&) = delete;

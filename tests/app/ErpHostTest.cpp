@@ -6,11 +6,11 @@
 #include <QTemporaryDir>
 
 #include "app/host/ComponentLoader.h"
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 #include "platform/db/Migrations.h"
-#include "support/BackendTest.h"
+#include "tests/support/BackendTest.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 // "db init" -> {"db", "init"}
@@ -155,4 +155,4 @@ TEST(ComponentLibrary, LoadsByNameAndOffersItsEntryPoints) {
 }
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

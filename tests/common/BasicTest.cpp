@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/Basic.h"
+#include "src/common/Basic.h"
 
 namespace sp {
 namespace {

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "common/Collection.h"
-#include "common/ComponentRegistry.h"
-#include "common/Dictionary.h"
-#include "common/IgnoreErrors.h"
-#include "common/Recordset.h"
+#include "src/common/Collection.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/Dictionary.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/common/Recordset.h"
 
 namespace sp {
 namespace {

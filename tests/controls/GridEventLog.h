@@ -3,9 +3,9 @@
 #include <QStringList>
 #include <functional>
 
-#include "common/GridModel.h"
+#include "src/controls/GridModel.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 // Writes down every event the grid raises, in order, the way a rule sees them; the
 // optional handlers act as a rule would.
@@ -34,4 +34,4 @@ class GridEventLog : public GridEventSink {
     void OnDoubleClick(int r, int c) override { events << QStringLiteral("dbl %1,%2").arg(r).arg(c); }
 };
 
-}  // namespace sp::testing
+}  // namespace sp::test

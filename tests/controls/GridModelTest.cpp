@@ -2,9 +2,9 @@
 
 #include <QSignalSpy>
 
-#include "GridEventLog.h"
-#include "QtPrinters.h"
-#include "common/ComError.h"
+#include "tests/controls/GridEventLog.h"
+#include "tests/controls/QtPrinters.h"
+#include "src/common/ComError.h"
 
 using namespace Qt::StringLiterals;
 
@@ -19,7 +19,7 @@ class GridModelTest : public ::testing::Test {
         grid.SetEventSink(&sink);
     }
     GridModel grid;
-    testing::GridEventLog sink;
+    test::GridEventLog sink;
 };
 
 TEST_F(GridModelTest, TypingMovingAndDoubleClickingRaiseTheirEventsInOrder) {

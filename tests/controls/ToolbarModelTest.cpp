@@ -2,9 +2,9 @@
 
 #include <QSignalSpy>
 
-#include "QtPrinters.h"
-#include "ToolbarSample.h"
-#include "common/ComError.h"
+#include "tests/controls/QtPrinters.h"
+#include "tests/controls/ToolbarSample.h"
+#include "src/common/ComError.h"
 
 using namespace Qt::StringLiterals;
 
@@ -13,7 +13,7 @@ namespace {
 
 class ToolbarModelTest : public ::testing::Test {
   protected:
-    void SetUp() override { testing::AddSampleTools(bar, &clicks); }
+    void SetUp() override { test::AddSampleTools(bar, &clicks); }
     ToolbarModel bar;
     QStringList clicks;
 };

@@ -2,9 +2,9 @@
 
 #include <QStringList>
 
-#include "common/ToolbarModel.h"
+#include "src/controls/ToolbarModel.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 // The workbench's toolbar in small: a mode label and radio pair, a check toggle, Save in
 // a band and a menu, and a status pane. Clicks are written to `clicks`.
@@ -24,4 +24,4 @@ inline void AddSampleTools(ToolbarModel& bar, QStringList* clicks) {
     bar.SetDispatcher([clicks](const QString& name) { *clicks << name; });
 }
 
-}  // namespace sp::testing
+}  // namespace sp::test

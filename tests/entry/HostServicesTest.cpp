@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "common/ComponentRegistry.h"
-#include "common/ErrorLog.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostInterfaces.h"
-#include "entry/HostServices.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/common/ErrorLog.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/HostServices.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 using namespace Qt::StringLiterals;
@@ -276,4 +276,4 @@ TEST_F(HostServicesTest, ShowLookupReportsAFailureAndGivesNothing) {
 }
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "common/ComponentRegistry.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostInterfaces.h"
-#include "entry/shopproc/ShopProc.h"
+#include "src/common/ComponentRegistry.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/shopproc/ShopProc.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 using namespace Qt::StringLiterals;
@@ -159,4 +159,4 @@ TEST_F(ShopProcTest, ErrorsReachTheCaller) {
 }
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -9,10 +9,11 @@
 #include <deque>
 #include <memory>
 
-#include "common/ComponentRegistry.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostInterfaces.h"
-#include "entry/HostServices.h"
+#include "src/common/ComponentRegistry.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/HostServices.h"
+#include "platform/middletier/LocalSwitchFile.h"
 
 namespace sp::test {
 
@@ -195,6 +196,8 @@ struct FilterHarness {
         Put<IErrorDisplay>(ProgId::ErrorDisplay());
         Put<IListSelData>(ProgId::ListSelData());
         Put<IAppConnection>(ProgId::AppConnection());
+        registry.Register<ILocalDatabase>(ProgId::LocalDatabase(),
+                                          [] { return std::make_shared<platform::LocalSwitchDatabase>(); });
         host = std::make_unique<HostServices>(
             ComponentContext{&registry, screen ? screen : &ui, folder.path(), QString(), 0});
     }

@@ -2,18 +2,18 @@
 
 #include <QTemporaryDir>
 
-#include "common/ComponentRegistry.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostServices.h"
-#include "filters/frmWageFilter.h"
-#include "navigation/frmList.h"
+#include "src/common/ComponentRegistry.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostServices.h"
+#include "src/filters/frmWageFilter.h"
+#include "src/navigation/frmList.h"
 #include "platform/Platform.h"
 #include "platform/middletier/MiddleTierRegistration.h"
-#include "support/BackendTest.h"
+#include "tests/support/BackendTest.h"
 
 using namespace sp;
-using sp::testing::Backend;
-using sp::testing::TestDatabase;
+using sp::test::Backend;
+using sp::test::TestDatabase;
 
 namespace {
 
@@ -32,7 +32,7 @@ class FilterOnPlatform : public ::testing::TestWithParam<Backend> {
     void SetUp() override {
         tdb = TestDatabase::Create(GetParam());
         if (!tdb)
-            GTEST_SKIP() << "no " << sp::testing::BackendName(GetParam()) << " server";
+            GTEST_SKIP() << "no " << sp::test::BackendName(GetParam()) << " server";
         for (
             const QString& sql :
             {u"INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail) VALUES "

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 
-#include "common/ComponentRegistry.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostInterfaces.h"
+#include "src/common/ComponentRegistry.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostInterfaces.h"
 #include "platform/host/LookupListModel.h"
 #include "platform/host/LookupRegistration.h"
-#include "support/BackendTest.h"
+#include "tests/support/BackendTest.h"
 
 using namespace sp;
-using sp::testing::Backend;
-using sp::testing::TestDatabase;
+using sp::test::Backend;
+using sp::test::TestDatabase;
 
 namespace {
 
@@ -27,7 +27,7 @@ class HostLookups : public ::testing::TestWithParam<Backend> {
     void SetUp() override {
         tdb = TestDatabase::Create(GetParam());
         if (!tdb)
-            GTEST_SKIP() << "no " << sp::testing::BackendName(GetParam()) << " server";
+            GTEST_SKIP() << "no " << sp::test::BackendName(GetParam()) << " server";
         for (
             const QString& sql :
             {u"INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail, FDProperty) VALUES "

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "FilterFakes.h"
-#include "navigation/frmList.h"
+#include "tests/filters/FilterFakes.h"
+#include "src/navigation/frmList.h"
 
 using namespace sp;
 using namespace sp::test;

@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFile>
 
-#include "FilterFakes.h"
-#include "filters/FilterBounds.h"
-#include "filters/frmWageFilter.h"
-#include "navigation/frmList.h"
+#include "tests/filters/FilterFakes.h"
+#include "src/filters/FilterBounds.h"
+#include "src/filters/frmWageFilter.h"
+#include "src/navigation/frmList.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 
 using namespace sp;
@@ -243,12 +243,14 @@ TEST_F(WageFilter, ListLookupsFetchTheNumberOfThePickedRow) {
     EXPECT_TRUE(h.ui.messages.isEmpty());
 }
 
-TEST_F(WageFilter, ListLookupMakesAReadOnlyLocalFileWritable) {
+TEST_F(WageFilter, ListLookupOpensAReadOnlyLocalFileAndLeavesItReadOnly) {
     MakeLocalFile(u"."_s);
     const QString path = h.folder.filePath(u"ErpSwitch.sss"_s);
-    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
+    QFile::setPermissions(path, readOnly);
     EXPECT_EQ(Open()->ListLookup().LocalCnnString(), u"Provider=SQLite;Data Source="_s + path + u';');
-    EXPECT_TRUE(QFile::permissions(path) & QFileDevice::WriteOwner);
+    EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup),
+              readOnly);
 }
 
 // ---- plans ------------------------------------------------------------------------

@@ -1,6 +1,6 @@
-#include "lookups/FakeHost.h"
+#include "tests/lookups/FakeHost.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 namespace {
 
@@ -130,4 +130,4 @@ FakeHost::FakeHost() {
     host = std::make_unique<HostServices>(context);
 }
 
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -9,11 +9,11 @@
 #include <functional>
 #include <memory>
 
-#include "common/ComponentRegistry.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostServices.h"
+#include "src/common/ComponentRegistry.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostServices.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 struct PersonRow {
     qint32 id;
@@ -85,4 +85,4 @@ inline RecordsetPtr MakeRecordset(const QStringList& fields, const QVector<QVari
     return std::make_shared<Recordset>(fields, rows);
 }
 
-}  // namespace sp::testing
+}  // namespace sp::test

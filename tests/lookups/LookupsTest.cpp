@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "lookups/Devs.h"
-#include "lookups/Emps.h"
-#include "lookups/FakeHost.h"
-#include "lookups/Teams.h"
+#include "src/lookups/Devs.h"
+#include "src/lookups/Emps.h"
+#include "tests/lookups/FakeHost.h"
+#include "src/lookups/Teams.h"
 
 using namespace Qt::StringLiterals;
 
@@ -11,7 +11,7 @@ namespace sp {
 namespace {
 
 TEST(LookupsTest, SettingIdOrNumberCompletesTheRecordUnlessItIsNamed) {
-    testing::FakeHost fake;
+    test::FakeHost fake;
     fake.script->emps = {{11, u"E011"_s, u"张三"_s, 5}};
     fake.script->devs = {{21, u"D021"_s, u"车床"_s, 3, 9}};
     fake.script->teams = {{31, u"T031"_s, u"一班"_s}};

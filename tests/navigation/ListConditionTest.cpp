@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "navigation/ListCondition.h"
+#include "src/navigation/ListCondition.h"
 
 using namespace Qt::StringLiterals;
 

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "common/GridModel.h"
-#include "common/ToolbarModel.h"
-#include "lookups/FakeHost.h"
-#include "navigation/TreeModel.h"
-#include "navigation/WorkBillList.h"
-#include "workbench/WorkbenchState.h"
+#include "src/controls/GridModel.h"
+#include "src/controls/ToolbarModel.h"
+#include "tests/lookups/FakeHost.h"
+#include "src/controls/TreeModel.h"
+#include "src/navigation/WorkBillList.h"
+#include "src/state/WorkbenchState.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 using namespace Qt::StringLiterals;
 
@@ -87,4 +87,4 @@ class NavigationFixture : public ::testing::Test {
     bool answer = true;
 };
 
-}  // namespace sp::testing
+}  // namespace sp::test

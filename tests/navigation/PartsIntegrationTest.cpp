@@ -6,27 +6,27 @@
 
 #include <QTemporaryDir>
 
-#include "common/ComponentRegistry.h"
-#include "common/GridModel.h"
-#include "common/ScriptedUi.h"
-#include "common/ToolbarModel.h"
-#include "entry/HostServices.h"
-#include "lookups/Emps.h"
-#include "navigation/TreeModel.h"
-#include "navigation/WorkBillList.h"
-#include "navigation/WorkBillTree.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/controls/GridModel.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/controls/ToolbarModel.h"
+#include "src/entry/HostServices.h"
+#include "src/lookups/Emps.h"
+#include "src/controls/TreeModel.h"
+#include "src/navigation/WorkBillList.h"
+#include "src/navigation/WorkBillTree.h"
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
-#include "reportgrid/ReportCells.h"
-#include "reportgrid/ReportGrid.h"
-#include "reportgrid/ReportHistory.h"
-#include "reportgrid/frmInfoFilter.h"
-#include "support/TestDatabase.h"
-#include "workbench/WorkbenchState.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportGrid.h"
+#include "src/reportgrid/ReportHistory.h"
+#include "src/reportgrid/frmInfoFilter.h"
+#include "tests/support/TestDatabase.h"
+#include "src/state/WorkbenchState.h"
 
 using namespace Qt::StringLiterals;
 
-namespace sp::testing {
+namespace sp::test {
 
 // Listed test names show the backend, not its bytes.
 static void PrintTo(Backend backend, std::ostream* os) {
@@ -177,4 +177,4 @@ INSTANTIATE_TEST_SUITE_P(Backends, PartsIntegrationTest,
                          [](const auto& info) { return BackendName(info.param); });
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,15 +1,15 @@
-#include "lookups/Emps.h"
-#include "navigation/NavigationFixture.h"
-#include "navigation/WorkBillListEvents.h"
+#include "src/lookups/Emps.h"
+#include "tests/navigation/NavigationFixture.h"
+#include "src/navigation/WorkBillListEvents.h"
 
 using namespace Qt::StringLiterals;
 
 namespace sp {
 namespace {
 
-using testing::MakeRecordset;
+using test::MakeRecordset;
 
-class WorkBillListTest : public testing::NavigationFixture {
+class WorkBillListTest : public test::NavigationFixture {
   protected:
     void SetUp() override { SetupList(); }
 };

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "lookups/FakeHost.h"
-#include "navigation/WorkBillQueries.h"
+#include "tests/lookups/FakeHost.h"
+#include "src/navigation/WorkBillQueries.h"
 
 using namespace Qt::StringLiterals;
 
@@ -9,7 +9,7 @@ namespace sp {
 namespace {
 
 TEST(WorkBillQueriesTest, ExistenceIsAskedOnlyForANumberAndAFailureIsNoAnswer) {
-    testing::FakeHost fake;
+    test::FakeHost fake;
     fake.script->isExistWB = [](const QString& no) { return no == u"WB1"_s; };
 
     EXPECT_FALSE(IsExistWB(*fake.host, QString(), true));

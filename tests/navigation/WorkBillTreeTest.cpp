@@ -1,13 +1,13 @@
-#include "navigation/NavigationFixture.h"
-#include "navigation/WorkBillTree.h"
+#include "tests/navigation/NavigationFixture.h"
+#include "src/navigation/WorkBillTree.h"
 
 using namespace Qt::StringLiterals;
 
 namespace sp {
 namespace {
 
-using testing::MakeRecordset;
-using testing::NavigationFixture;
+using test::MakeRecordset;
+using test::NavigationFixture;
 
 TEST(WorkBillTreeKeysTest, KeysReadBack) {
     struct Case {

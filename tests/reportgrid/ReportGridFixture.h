@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "common/GridModel.h"
-#include "lookups/FakeHost.h"
-#include "reportgrid/ReportCells.h"
-#include "reportgrid/ReportGrid.h"
-#include "workbench/WorkbenchState.h"
+#include "src/controls/GridModel.h"
+#include "tests/lookups/FakeHost.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportGrid.h"
+#include "src/state/WorkbenchState.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 using namespace Qt::StringLiterals;
 
@@ -43,4 +43,4 @@ class ReportGridFixture : public ::testing::Test {
     WorkbenchState state;
 };
 
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,14 +1,14 @@
 #include <QFont>
 
-#include "reportgrid/ReportGridFixture.h"
-#include "reportgrid/Texts.h"
+#include "tests/reportgrid/ReportGridFixture.h"
+#include "src/reportgrid/Texts.h"
 
 using namespace Qt::StringLiterals;
 
 namespace sp {
 namespace {
 
-using ReportGridTest = testing::ReportGridFixture;
+using ReportGridTest = test::ReportGridFixture;
 
 TEST_F(ReportGridTest, LayoutInItsOwnOrderAndCaseBuildsTheColumns) {
     grid.SetRows(30);

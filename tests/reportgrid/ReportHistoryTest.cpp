@@ -1,14 +1,14 @@
-#include "lookups/Emps.h"
-#include "reportgrid/ReportGridFixture.h"
-#include "reportgrid/ReportHistory.h"
-#include "reportgrid/frmInfoFilter.h"
+#include "src/lookups/Emps.h"
+#include "tests/reportgrid/ReportGridFixture.h"
+#include "src/reportgrid/ReportHistory.h"
+#include "src/reportgrid/frmInfoFilter.h"
 
 using namespace Qt::StringLiterals;
 
 namespace sp {
 namespace {
 
-class ReportHistoryTest : public testing::ReportGridFixture {
+class ReportHistoryTest : public test::ReportGridFixture {
   protected:
     void SetUp() override {
         SetupColumns();

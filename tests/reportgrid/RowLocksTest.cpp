@@ -1,12 +1,12 @@
-#include "reportgrid/ReportGridFixture.h"
-#include "reportgrid/ReportRowLocks.h"
+#include "tests/reportgrid/ReportGridFixture.h"
+#include "src/reportgrid/ReportRowLocks.h"
 
 using namespace Qt::StringLiterals;
 
 namespace sp {
 namespace {
 
-class RowLocksTest : public testing::ReportGridFixture {
+class RowLocksTest : public test::ReportGridFixture {
   protected:
     void SetUp() override {
         SetupColumns();

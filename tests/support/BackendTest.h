@@ -4,10 +4,10 @@
 
 #include <QStringList>
 
-#include "common/ComError.h"
-#include "support/TestDatabase.h"
+#include "src/common/ComError.h"
+#include "tests/support/TestDatabase.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 // A suite that runs once per backend with a fresh migrated database.
 class BackendTest : public ::testing::TestWithParam<Backend> {
@@ -78,6 +78,6 @@ QString ErrorOf(Call&& call) {
 
 #define SP_INSTANTIATE_BACKENDS(Suite)                                                                 \
     INSTANTIATE_TEST_SUITE_P(Backends, Suite, ::testing::Values(Backend::SQLite, Backend::PostgreSQL), \
-                             ::sp::testing::BackendParamName)
+                             ::sp::test::BackendParamName)
 
-}  // namespace sp::testing
+}  // namespace sp::test

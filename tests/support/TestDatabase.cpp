@@ -1,4 +1,4 @@
-#include "support/TestDatabase.h"
+#include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <QUuid>
 #include <mutex>
 
-#include "common/ComError.h"
+#include "src/common/ComError.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 QString PgUrlText() {
@@ -144,4 +144,4 @@ TestDatabase::~TestDatabase() {
         QDir(tempDir_).removeRecursively();
 }
 
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -6,7 +6,7 @@
 
 #include "platform/db/Database.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 enum class Backend { SQLite, PostgreSQL };
 
@@ -41,4 +41,4 @@ class TestDatabase {
     QString tempDir_;
 };
 
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "workbench/WorkbenchFakes.h"
-#include "workbench/WorkbenchToolbar.h"
+#include "tests/workbench/WorkbenchFakes.h"
+#include "src/workbench/WorkbenchToolbar.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 const QString kAudited = QStringLiteral("√");
@@ -161,4 +161,4 @@ TEST(UpdateCommandStates, FollowTheInCellEditor) {
 }
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -3,13 +3,13 @@
 #include <tuple>
 #include <vector>
 
-#include "lookups/Devs.h"
-#include "lookups/Emps.h"
-#include "lookups/Teams.h"
-#include "workbench/WorkbenchFakes.h"
-#include "workbench/WorkbenchToolbar.h"
+#include "src/lookups/Devs.h"
+#include "src/lookups/Emps.h"
+#include "src/lookups/Teams.h"
+#include "tests/workbench/WorkbenchFakes.h"
+#include "src/workbench/WorkbenchToolbar.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 const QString kExitQuestion =
@@ -402,4 +402,4 @@ TEST(Keyboard, F7AloneRunsTheLookupWithModifiersItIsLeftAlone) {
 }
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "workbench/WorkbenchLayout.h"
+#include "src/workbench/WorkbenchLayout.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 using Splitter = WorkbenchLayout::Splitter;
@@ -109,4 +109,4 @@ TEST(WorkbenchLayout, DragOffersStartPositionPlusPointerMovementAndGoesOnAfterAR
 }
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "lookups/Emps.h"
-#include "support/BackendTest.h"
-#include "workbench/WorkbenchFakes.h"
-#include "workbench/WorkbenchToolbar.h"
+#include "src/lookups/Emps.h"
+#include "tests/support/BackendTest.h"
+#include "tests/workbench/WorkbenchFakes.h"
+#include "src/workbench/WorkbenchToolbar.h"
 
-namespace sp::testing {
+namespace sp::test {
 namespace {
 
 const QString kCloseStatement = QStringLiteral(
@@ -164,4 +164,4 @@ TEST_P(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
 SP_INSTANTIATE_BACKENDS(UnloadOnDatabase);
 
 }  // namespace
-}  // namespace sp::testing
+}  // namespace sp::test

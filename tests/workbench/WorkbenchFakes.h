@@ -6,15 +6,15 @@
 #include <functional>
 #include <memory>
 
-#include "common/ComponentRegistry.h"
-#include "common/ScriptedUi.h"
-#include "entry/HostInterfaces.h"
-#include "entry/HostServices.h"
-#include "middletier/MiddleTierInterfaces.h"
-#include "workbench/WorkbenchParts.h"
-#include "workbench/frmProc.h"
+#include "src/common/ComponentRegistry.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/HostServices.h"
+#include "src/middletier/MiddleTierInterfaces.h"
+#include "src/workbench/WorkbenchParts.h"
+#include "src/workbench/frmProc.h"
 
-namespace sp::testing {
+namespace sp::test {
 
 // Every host component the workbench asks for, in one object that records what it saw.
 // Middle tier questions the workbench must not ask throw.
@@ -250,4 +250,4 @@ struct WorkbenchBench {
     }
 };
 
-}  // namespace sp::testing
+}  // namespace sp::test

@@ -1,4 +1,4 @@
-#include "controls/DialogViews.h"
+#include "ui/controls/DialogViews.h"
 
 #include <QHash>
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "common/Ui.h"
+#include "src/common/Ui.h"
 
 namespace sp {
 

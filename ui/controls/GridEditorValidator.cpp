@@ -1,4 +1,4 @@
-#include "controls/GridEditorValidator.h"
+#include "ui/controls/GridEditorValidator.h"
 
 #include <QLocale>
 #include <QRegularExpression>

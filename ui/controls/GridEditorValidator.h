@@ -2,7 +2,7 @@
 
 #include <QValidator>
 
-#include "common/GridModel.h"
+#include "src/controls/GridModel.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "controls/GridTableModel.h"
+#include "ui/controls/GridTableModel.h"
 
 #include <QBrush>
 #include <algorithm>

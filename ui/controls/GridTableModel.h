@@ -3,7 +3,7 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
-#include "common/GridModel.h"
+#include "src/controls/GridModel.h"
 
 namespace sp {
 

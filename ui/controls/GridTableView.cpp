@@ -1,4 +1,4 @@
-#include "controls/GridTableView.h"
+#include "ui/controls/GridTableView.h"
 
 #include <QHeaderView>
 #include <QInputMethodEvent>

@@ -1,4 +1,4 @@
-#include "controls/GridView.h"
+#include "ui/controls/GridView.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,9 +10,9 @@
 #include <QStyledItemDelegate>
 #include <cmath>
 
-#include "controls/CatchBoundary.h"
-#include "controls/GridEditorValidator.h"
-#include "controls/GridTableModel.h"
+#include "ui/controls/CatchBoundary.h"
+#include "ui/controls/GridEditorValidator.h"
+#include "ui/controls/GridTableModel.h"
 
 namespace sp {
 

@@ -3,8 +3,8 @@
 #include <QHash>
 #include <QWidget>
 
-#include "common/GridModel.h"
-#include "controls/GridTableView.h"
+#include "src/controls/GridModel.h"
+#include "ui/controls/GridTableView.h"
 
 class QLineEdit;
 class QTableView;

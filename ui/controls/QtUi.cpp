@@ -1,4 +1,4 @@
-#include "controls/QtUi.h"
+#include "ui/controls/QtUi.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,9 +11,9 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "common/ErrorLog.h"
-#include "controls/CatchBoundary.h"
-#include "controls/DialogViews.h"
+#include "src/common/ErrorLog.h"
+#include "ui/controls/CatchBoundary.h"
+#include "ui/controls/DialogViews.h"
 
 namespace sp {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "common/Ui.h"
+#include "src/common/Ui.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "controls/ToolbarView.h"
+#include "ui/controls/ToolbarView.h"
 
 #include <QAction>
 #include <QLabel>
@@ -8,7 +8,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "controls/CatchBoundary.h"
+#include "ui/controls/CatchBoundary.h"
 
 namespace sp {
 

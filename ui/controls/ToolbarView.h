@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "common/ToolbarModel.h"
+#include "src/controls/ToolbarModel.h"
 
 class QAction;
 class QLabel;

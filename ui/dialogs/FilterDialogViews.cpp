@@ -1,12 +1,12 @@
-#include "FilterDialogViews.h"
+#include "ui/dialogs/FilterDialogViews.h"
 
-#include "PickListView.h"
-#include "controls/DialogViews.h"
-#include "filters/frmWageFilter.h"
-#include "frmInfoFilterView.h"
-#include "frmWageFilterView.h"
-#include "reportgrid/frmInfoFilter.h"
-#include "navigation/ListSelPickList.h"
+#include "ui/dialogs/PickListView.h"
+#include "ui/controls/DialogViews.h"
+#include "src/filters/frmWageFilter.h"
+#include "ui/dialogs/frmInfoFilterView.h"
+#include "ui/dialogs/frmWageFilterView.h"
+#include "src/reportgrid/frmInfoFilter.h"
+#include "src/navigation/ListSelPickList.h"
 
 namespace sp {
 

@@ -1,6 +1,6 @@
-#include "PickListTableModel.h"
+#include "ui/dialogs/PickListTableModel.h"
 
-#include "navigation/ListSelPickList.h"
+#include "src/navigation/ListSelPickList.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "PickListView.h"
+#include "ui/dialogs/PickListView.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -9,11 +9,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "PickListTableModel.h"
-#include "controls/CatchBoundary.h"
-#include "filters/Texts.h"
-#include "navigation/ListSelPickList.h"
-#include "navigation/frmList.h"
+#include "ui/dialogs/PickListTableModel.h"
+#include "ui/controls/CatchBoundary.h"
+#include "src/filters/Texts.h"
+#include "src/navigation/ListSelPickList.h"
+#include "src/navigation/frmList.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "frmInfoFilterView.h"
+#include "ui/dialogs/frmInfoFilterView.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "controls/CatchBoundary.h"
-#include "filters/Texts.h"
-#include "reportgrid/frmInfoFilter.h"
+#include "ui/controls/CatchBoundary.h"
+#include "src/filters/Texts.h"
+#include "src/reportgrid/frmInfoFilter.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "frmWageFilterView.h"
+#include "ui/dialogs/frmWageFilterView.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -16,9 +16,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "controls/CatchBoundary.h"
-#include "filters/Texts.h"
-#include "filters/frmWageFilter.h"
+#include "ui/controls/CatchBoundary.h"
+#include "src/filters/Texts.h"
+#include "src/filters/frmWageFilter.h"
 
 namespace sp {
 

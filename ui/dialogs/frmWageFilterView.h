@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <array>
 
-#include "filters/FilterBounds.h"
+#include "src/filters/FilterBounds.h"
 
 class QComboBox;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "workbench/SplitterBar.h"
+#include "ui/workbench/SplitterBar.h"
 
 #include <QMouseEvent>
 

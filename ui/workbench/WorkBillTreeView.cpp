@@ -1,10 +1,10 @@
-#include "workbench/WorkBillTreeView.h"
+#include "ui/workbench/WorkBillTreeView.h"
 
 #include <QHeaderView>
 #include <QStandardItemModel>
 
-#include "controls/CatchBoundary.h"
-#include "navigation/TreeModel.h"
+#include "ui/controls/CatchBoundary.h"
+#include "src/controls/TreeModel.h"
 
 namespace sp {
 

@@ -1,4 +1,4 @@
-#include "workbench/frmProcWindow.h"
+#include "ui/workbench/frmProcWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,14 +11,14 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "controls/CatchBoundary.h"
-#include "controls/DialogViews.h"
-#include "controls/GridView.h"
-#include "controls/ToolbarView.h"
-#include "workbench/SplitterBar.h"
-#include "workbench/Texts.h"
-#include "workbench/WorkBillTreeView.h"
-#include "workbench/frmProc.h"
+#include "ui/controls/CatchBoundary.h"
+#include "ui/controls/DialogViews.h"
+#include "ui/controls/GridView.h"
+#include "ui/controls/ToolbarView.h"
+#include "ui/workbench/SplitterBar.h"
+#include "src/workbench/Texts.h"
+#include "ui/workbench/WorkBillTreeView.h"
+#include "src/workbench/frmProc.h"
 
 namespace sp {
 

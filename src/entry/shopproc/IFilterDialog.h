@@ -2,7 +2,7 @@
 
 #include <QtGlobal>
 
-#include "common/Dictionary.h"
+#include "src/common/Dictionary.h"
 
 namespace sp {
 

@@ -1,9 +1,9 @@
-#include "entry/shopproc/ShopProc.h"
+#include "src/entry/shopproc/ShopProc.h"
 
-#include "common/Basic.h"
-#include "common/ComError.h"
-#include "common/Ui.h"
-#include "entry/Texts.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
+#include "src/common/Ui.h"
+#include "src/entry/Texts.h"
 
 namespace sp {
 

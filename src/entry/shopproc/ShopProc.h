@@ -4,10 +4,10 @@
 #include <functional>
 #include <memory>
 
-#include "entry/HostServices.h"
-#include "entry/shopproc/IFilterDialog.h"
-#include "entry/shopproc/IShopProcComponent.h"
-#include "entry/shopproc/IWorkbench.h"
+#include "src/entry/HostServices.h"
+#include "src/entry/shopproc/IFilterDialog.h"
+#include "src/entry/shopproc/IShopProcComponent.h"
+#include "src/entry/shopproc/IWorkbench.h"
 
 namespace sp {
 

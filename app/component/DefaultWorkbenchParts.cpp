@@ -1,0 +1,99 @@
+#include "app/component/DefaultWorkbenchParts.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QGuiApplication>
+
+#include "src/common/IgnoreErrors.h"
+#include "src/filters/frmWageFilter.h"
+#include "src/navigation/WorkBillList.h"
+#include "src/navigation/WorkBillListEvents.h"
+#include "src/navigation/WorkBillQueries.h"
+#include "src/navigation/WorkBillTree.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportGrid.h"
+#include "src/reportgrid/ReportHistory.h"
+#include "src/reportgrid/ReportRowLocks.h"
+#include "src/workbench/Texts.h"
+
+namespace sp {
+
+namespace {
+
+class DefaultParts final : public WorkbenchParts {
+public:
+    explicit DefaultParts(frmProc& form)
+        : form_(form),
+          state_(form.State()),
+          reportGrid_(state_),
+          history_(state_),
+          rowLocks_(state_),
+          list_(state_),
+          listEvents_(list_),
+          tree_(state_, list_) {
+        form.vlgList().SetEventSink(&listEvents_);
+        // A click on a work center or production task lists its work bills.
+        QObject::connect(&form.tvw(), &TreeModel::nodeClicked, &form,
+                         [this](const QString& key) { IgnoreErrors([&] { tree_.OnNodeClick(key); }); });
+    }
+    ~DefaultParts() override { form_.vlgList().SetEventSink(nullptr); }
+
+    void SetupReportColumns() override {
+        reportGrid_.SetupReportColumns([](const QString& text) { return TextWidth(text); });
+    }
+    void LoadReportHistory(int showFilter) override { history_.LoadReportHistory(showFilter); }
+    void PaintReportGrid() override { reportGrid_.PaintReportGrid(); }
+    void ReleaseRowLock(int row) override { rowLocks_.ReleaseRowLock(row); }
+    int ReportColumn(const QString& code) const override {
+        const auto parsed = ReportCodeFromName(code);
+        return parsed ? ReportCells(state_).Column(*parsed) : 0;
+    }
+    QString GetReportColumnCode(int col) const override { return reportGrid_.GetReportColumnCode(col); }
+    void SaveReportColumnWidth(int col) override { reportGrid_.SaveReportColumnWidth(col); }
+
+    void SetupListGrid() override { list_.SetupListGrid(); }
+    void RefreshWorkBillList() override {
+        list_.RefreshWorkBillList();
+        IgnoreErrors([&] { tree_.Fill(); });
+    }
+    void LocateWorkBill(const QString& workBillNo) override { tree_.LocateWorkBill(workBillNo); }
+    void FillTree() override { tree_.Fill(); }
+
+    bool IsExistWB(const QString& workBillNo, bool showMessage) override {
+        return sp::IsExistWB(form_.Host(), workBillNo, showMessage);
+    }
+    QString GetWBNO(qint32 wbInterId) override { return sp::GetWBNO(form_.Host(), wbInterId); }
+
+private:
+    // Header widths are measured in the toolbar's font where a screen exists.
+    static double TextWidth(const QString& text) {
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            return ReportGrid::TextWidthTwips(QFont(WorkbenchTexts::ToolbarFont(), 9), text);
+        return 105.0 * text.size();
+    }
+
+    frmProc& form_;
+    WorkbenchState& state_;
+    ReportGrid reportGrid_;
+    ReportHistory history_;
+    ReportRowLocks rowLocks_;
+    WorkBillList list_;
+    WorkBillListEvents listEvents_;
+    WorkBillTree tree_;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkbenchParts> MakeDefaultWorkbenchParts(frmProc& form) {
+    return std::make_unique<DefaultParts>(form);
+}
+
+frmProc::FilterDialogFactory DefaultFilterDialogFactory() {
+    return [](HostServices& host) -> std::unique_ptr<IFilterDialog> { return std::make_unique<frmWageFilter>(host); };
+}
+
+std::unique_ptr<frmProc> MakeWorkbench(HostServices& host) {
+    return std::make_unique<frmProc>(host, frmProc::Factories{&MakeDefaultWorkbenchParts, DefaultFilterDialogFactory()});
+}
+
+}  // namespace sp

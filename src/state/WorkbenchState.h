@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "src/common/Dictionary.h"
+
+namespace sp {
+
+class HostServices;
+class GridModel;
+class ToolbarModel;
+class Emps;
+class Devs;
+class Teams;
+class TreeModel;
+
+// The workbench's state, shared by the parts that act on it (list, tree, record grid,
+// commands). frmProc owns it and the controls it points to.
+struct WorkbenchState {
+    HostServices* host = nullptr;
+    GridModel* vlgProc = nullptr;   // record grid
+    GridModel* vlgList = nullptr;   // work bill list
+    ToolbarModel* barProc = nullptr;
+    TreeModel* tvw = nullptr;       // work bill tree; may stay null
+
+    // What the window shows beside the grids' contents: the list and the record grid
+    // are hidden when they hold no data row, and lblProc then tells why.
+    bool listVisible = true;
+    bool procGridVisible = true;
+    QString lblProcText;
+
+    qint32 userId = 0;
+    DictionaryPtr dicFilter;
+
+    bool editMode = false;     // false: new mode
+    bool modified = false;
+    bool listLoaded = false;
+    QString currentWorkBillNo;
+    double receiveMaximum = 0;
+    double handOverMinimum = 0;
+    qint32 defaultDeviceType = 0;
+
+    // Grid column (2..37) of each report column code, indexed in the fixed code order;
+    // 0 when the layout has no column for the code.
+    std::array<int, 36> reportColumnPos{};
+    // Function-conflict task held by each record grid row (index = grid row; entries
+    // below 2 unused), and the task of the work bill loaded in edit mode.
+    QVector<qint32> rowLocks;
+    qint32 historyTaskId = 0;
+
+    // Work bill list: field shown in grid column i + 1, and the row last handed over.
+    QStringList listFields;
+    int currentListRow = 0;
+
+    // Lookup caches, created on first use and released at unload.
+    std::unique_ptr<Emps> emps;
+    std::unique_ptr<Devs> devs;
+    std::unique_ptr<Teams> teams;
+    Emps& EmpsCache();
+    Devs& DevsCache();
+    Teams& TeamsCache();
+    void ReleaseCaches();
+
+    // Hooks into the workbench's own rules, so the parts above can call each other
+    // without knowing who answers. frmProc installs them.
+    std::function<void()> updateCommandStates;
+    std::function<void()> updateStatusText;
+    std::function<void(int showFilter)> loadReportHistory;
+    std::function<void()> paintReportGrid;
+    // Asked before the current work bill changes (list row, tree node, list reload):
+    // false keeps the grid and the list's current row. Unsaved edits are never
+    // dropped without a question.
+    std::function<bool()> confirmLeaveWorkBill;
+
+    WorkbenchState();
+    ~WorkbenchState();
+    WorkbenchState(const WorkbenchState&) = delete;
+    WorkbenchState& operator=(const WorkbenchState&) = delete;
+};
+
+}  // namespace sp

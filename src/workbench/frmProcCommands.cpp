@@ -1,0 +1,110 @@
+// Toolbar commands of the workbench: modes, filter, check, refresh, exit, help.
+#include <QDir>
+#include <QFileInfo>
+
+#include "src/common/Basic.h"
+#include "src/common/ErrorLog.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/workbench/Texts.h"
+#include "src/workbench/WorkbenchCodes.h"
+#include "src/workbench/WorkbenchToolbar.h"
+#include "src/workbench/frmProc.h"
+
+namespace sp {
+
+namespace T = WorkbenchTexts;
+
+void frmProc::ModeNewCommand() {
+    if (barProc_.Checked(Tool::ModeNew()))
+        return;
+    if (state_.modified && !AskYesNo(ui_, T::ModeNewQuestion()))
+        return;
+    // New mode is set before the check results are dropped: the list reload then hands
+    // its rows over as new mode does, without loading any history on the way.
+    IgnoreErrors([&] { barProc_.SetChecked(Tool::ModeEdit(), false); });
+    IgnoreErrors([&] { barProc_.SetChecked(Tool::ModeNew(), true); });
+    state_.editMode = false;
+    IgnoreErrors([&] {
+        if (barProc_.Checked(Tool::CtlChk())) {
+            barProc_.SetChecked(Tool::CtlChk(), false);
+            parts_->RefreshWorkBillList();
+        }
+    });
+    IgnoreErrors([&] { parts_->LoadReportHistory(0); });
+    IgnoreErrors([&] {
+        if (!host_.AccessCheck(Rights::NewReports))
+            ShowInfo(ui_, T::NoNewReportRight());
+    });
+}
+
+void frmProc::ModeEditCommand() {
+    if (barProc_.Checked(Tool::ModeEdit()))
+        return;
+    if (state_.modified && !AskYesNo(ui_, T::ModeEditQuestion()))
+        return;
+    IgnoreErrors([&] { barProc_.SetChecked(Tool::ModeNew(), false); });
+    IgnoreErrors([&] { barProc_.SetChecked(Tool::ModeEdit(), true); });
+    state_.editMode = true;  // check results stay
+    IgnoreErrors([&] { parts_->LoadReportHistory(1); });
+    UpdateCommandStates();
+    IgnoreErrors([&] {
+        if (!host_.AccessCheck(Rights::EditReports))
+            ShowInfo(ui_, T::NoEditReportRight());
+    });
+}
+
+void frmProc::FilterCommand() {
+    DictionaryPtr result;
+    {
+        std::unique_ptr<IFilterDialog> dialog = filterDialogFactory_(host_);
+        dialog->SetRptID(WorkbenchIds::FilterReportId);
+        dialog->ShowModal();
+        result = dialog->Result();
+    }
+    // A cancelled dialog still hands over its bounds (with "OK" False): later reloads
+    // of the list use them. A dialog without a result leaves the filter in force.
+    if (!result)
+        return;
+    state_.dicFilter = result;
+    if (!Basic::Bool(result->Item(QStringLiteral("OK"))))
+        return;
+    if (!ConfirmLeaveWorkBill())
+        return;
+    // Asked once here: the reload's row changes must not ask again.
+    leaveConfirmed_ = true;
+    WaitCursor wait(ui_);
+    IgnoreErrors([&] { parts_->RefreshWorkBillList(); });
+    leaveConfirmed_ = false;
+}
+
+void frmProc::CheckCommand() {
+    if (barProc_.Checked(Tool::CtlChk())) {
+        // Leaving the check results: the list keeps them until its next reload.
+        barProc_.SetChecked(Tool::CtlChk(), false);
+        return;
+    }
+    RunCheck();
+}
+
+void frmProc::RefreshCommand() {
+    if (state_.modified && !AskYesNo(ui_, T::RefreshQuestion()))
+        return;
+    parts_->LoadReportHistory(0);
+}
+
+void frmProc::ExitCommand() {
+    if (state_.modified && !AskYesNo(ui_, T::ExitQuestion()))
+        return;
+    Unload();
+    emit closeRequested();
+}
+
+void frmProc::HelpCommand() {
+    // The guide ships as HTML beside the help file's name.
+    const QString guide = QFileInfo(helpFile_).dir().filePath(T::HelpGuideName());
+    if (!ui_.OpenDocument(guide))
+        ErrorLog::Write(QStringLiteral("frmProc.btnFileHelp"), QStringLiteral("cannot open ") + guide);
+}
+
+}  // namespace sp

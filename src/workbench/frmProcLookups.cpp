@@ -1,0 +1,143 @@
+// The lookup command (btnEditView, F7) and the record grid's current-cell-change handling.
+#include "src/common/Basic.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
+#include "src/lookups/Devs.h"
+#include "src/lookups/Emps.h"
+#include "src/lookups/Teams.h"
+#include "src/workbench/frmProc.h"
+
+namespace sp {
+
+namespace {
+// Lookup types of the host's ShowLookup.
+constexpr qint32 EmployeeLookup = 3;
+constexpr qint32 TeamLookup = 62;
+constexpr qint32 DeviceBrowser = -103;
+constexpr qint32 DataType = 1;
+
+// A pick replaces whatever the cache held under the same number.
+template <class Cache, class Ptr>
+void Replace(Cache& cache, const Ptr& record) {
+    IgnoreErrors([&] {
+        if (cache.Contains(record->Number()))
+            cache.Remove(record->Number());
+    });
+    cache.Add(record);
+}
+
+const LookupEntry* Chosen(const LookupOutcome& outcome) {
+    if (!outcome.lookup || !outcome.lookup->ReturnOK || !outcome.lookup->ReturnObject)
+        return nullptr;
+    return outcome.lookup->ReturnObject.get();
+}
+}  // namespace
+
+void frmProc::CurrentCellChange(int newRow, int newCol, int oldRow, int oldCol) {
+    Q_UNUSED(newRow);
+    Q_UNUSED(newCol);
+    // Commits the typed text of the cell being left; the cell rules resolve typed
+    // numbers and lock the new cell on top of this.
+    IgnoreErrors([&] {
+        if (vlgProc_.EditorOpen() && !vlgProc_.CellLocked(oldRow, oldCol))
+            vlgProc_.CloseEditor(true);
+    });
+    UpdateStatusText();
+    UpdateCommandStates();
+}
+
+void frmProc::LookupCommand() {
+    IgnoreErrors([&] {
+        const int row = vlgProc_.CurrentRow();
+        const int col = vlgProc_.CurrentCol();
+        if (row < 2 || vlgProc_.CellLocked(row, col))
+            return;
+        const QString code = parts_->GetReportColumnCode(col);
+        if (code == QStringLiteral("CZG"))
+            LookupEmployee(row, col);
+        else if (code == QStringLiteral("GPH"))
+            PickWorkBills();
+        else if (code == QStringLiteral("BZ"))
+            LookupTeam(row, col);
+        else if (code == QStringLiteral("SYSB"))
+            LookupDevice(row, col);
+    });
+    UpdateCommandStates();
+}
+
+void frmProc::LookupEmployee(int row, int col) {
+    // Only workers of the row's team are offered.
+    QString filter;
+    IgnoreErrors([&] {
+        const int teamCol = Column(QStringLiteral("BZ"));
+        if (teamCol < 1)
+            return;
+        const QString teamNo = vlgProc_.CellKey(row, teamCol).trimmed();
+        if (teamNo.isEmpty())
+            return;
+        const qint32 teamId = state_.TeamsCache().Item(teamNo)->TID();
+        filter = QStringLiteral(" FprofessionalGroup = ") + QString::number(teamId) + QStringLiteral(" ");
+    });
+
+    const LookupEntry* entry = Chosen(host_.ShowLookup(EmployeeLookup, QString(), filter, DataType, false));
+    if (!entry)
+        return;
+    vlgProc_.SetCellText(row, col, entry->Number);
+    vlgProc_.SetCellKey(row, col, entry->Number);
+    // Name first: a named record never asks the middle tier.
+    auto emp = std::make_shared<Emp>(&host_);
+    emp->SetEname(entry->Name);
+    emp->SetEID(entry->ItemID);
+    emp->SetEno(entry->Number);
+    emp->SetPro(Basic::Long(entry->Properties.value(QStringLiteral("FprofessionalGroup"))));
+    Replace(state_.EmpsCache(), emp);
+    state_.modified = true;
+}
+
+void frmProc::LookupTeam(int row, int col) {
+    const LookupEntry* entry = Chosen(host_.ShowLookup(TeamLookup, QString(), QString(), DataType, false));
+    if (!entry)
+        return;
+    const bool changed = vlgProc_.CellKey(row, col).compare(entry->Number, Qt::CaseInsensitive) != 0;
+    vlgProc_.SetCellText(row, col, entry->Number);
+    vlgProc_.SetCellKey(row, col, entry->Number);
+    auto team = std::make_shared<Team>(&host_);
+    team->SetTname(entry->Name);
+    team->SetTID(entry->ItemID);
+    team->SetTno(entry->Number);
+    Replace(state_.TeamsCache(), team);
+    // Another team is a change to save like any other: without the flag it would be
+    // dropped silently by the next load.
+    if (changed)
+        state_.modified = true;
+}
+
+void frmProc::LookupDevice(int row, int col) {
+    const qint32 workCenter = ValueOrEmpty<qint32>([&] {
+        const QString props = host_.PropsString();
+        const qint32 wbInterId = host_.NewMShopProc()->GetWorkBillInterID(props, CodeText(row, QStringLiteral("GPH")).trimmed());
+        return host_.NewMShopProc()->GetWCID(props, wbInterId);
+    });
+    const QString filter = QStringLiteral(" Ftype=") + QString::number(state_.defaultDeviceType) +
+                           QStringLiteral(" And FworkCenterID=") + QString::number(workCenter);
+
+    const LookupOutcome outcome = host_.ShowLookup(DeviceBrowser, QString(), filter, DataType, false);
+    if (!outcome.resource)
+        return;
+    const Dictionary& chosen = *outcome.resource;
+    const QString number = Basic::Text(chosen.Item(QStringLiteral("Fnumber")));
+    vlgProc_.SetCellText(row, col, number);
+    vlgProc_.SetCellKey(row, col, number);
+    auto dev = std::make_shared<Dev>(&host_);
+    dev->SetDname(Basic::Text(chosen.Item(QStringLiteral("Fname"))));
+    dev->SetDID(Basic::Long(chosen.Item(QStringLiteral("FinterID"))));
+    dev->SetDno(number);
+    dev->SetDtype(state_.defaultDeviceType);
+    // The browser offered only devices of this work center; keeping it on the record
+    // lets the cell's own check accept the pick when the cursor leaves.
+    dev->SetDWC(workCenter);
+    Replace(state_.DevsCache(), dev);
+    state_.modified = true;
+}
+
+}  // namespace sp

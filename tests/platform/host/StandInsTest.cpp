@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QTemporaryDir>
+
+#include "src/common/ComponentRegistry.h"
+#include "src/common/ErrorLog.h"
+#include "tests/support/ScriptedUi.h"
+#include "src/entry/HostServices.h"
+#include "src/middletier/MiddleTierInterfaces.h"
+#include "platform/Platform.h"
+#include "platform/host/ErrorDisplay.h"
+#include "platform/host/GLData.h"
+#include "platform/host/LoginSession.h"
+#include "platform/host/ResLoader.h"
+#include "platform/host/SettingsFile.h"
+#include "platform/host/ShareProps.h"
+#include "platform/host/SystemProfile.h"
+#include "tests/support/BackendTest.h"
+
+namespace sp::test {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+class StandInsTest : public ::testing::TestWithParam<Backend> {
+  protected:
+    void SetUp() override {
+        tdb = TestDatabase::Create(GetParam());
+        if (!tdb)
+            GTEST_SKIP() << "no " << BackendName(GetParam()) << " server";
+        db = tdb->db();
+        db->Exec(u"INSERT INTO t_User (FUserID, FName) VALUES (?, ?)"_s, {5, u"O'Brien"_s});
+    }
+    void Rights(int user, qint32 rights) {
+        db->Exec(u"INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"_s,
+                 {user, rights});
+    }
+    std::unique_ptr<TestDatabase> tdb;
+    std::shared_ptr<platform::Database> db;
+};
+
+TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMask) {
+    Rights(5, 0x200000 | 0x4);
+    Rights(6, -1);
+    platform::GLData mine(db, 5, u"PC1"_s), admin(db, 6, u"PC1"_s), nobody(db, 7, u"PC1"_s);
+    // One missing bit, another function or subsystem, or no rights row refuse.
+    const std::tuple<platform::GLData&, qint32, qint16, qint32, bool> cases[] = {
+        {mine, 1024, 30, 0x200000, true},    {mine, 1024, 30, 0x200004, true},
+        {mine, 1024, 30, 0x200001, false},   {mine, 1024, 30, 0x1, false},
+        {mine, 1024, 31, 0x200000, false},   {mine, 1023, 30, 0x4, false},
+        {admin, 1024, 30, 0x200000, true},   {admin, 1024, 30, static_cast<qint32>(0x80000000u), true},
+        {nobody, 1024, 30, 0x200000, false},
+    };
+    for (const auto& [who, subsystem, function, mask, expected] : cases)
+        EXPECT_EQ(who.AccessCheck(subsystem, function, mask), expected) << std::hex << mask;
+}
+
+TEST_P(StandInsTest, WriteLogStoresOneRowPerCall) {
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
+    platform::GLData gl(db, 5, u"PC1"_s);
+    gl.WriteLog(u"CJ1000"_s, 1);
+    gl.WriteLog(u"CJ1000"_s, 3);
+    RecordsetPtr rs = db->Query(
+        u"SELECT FUserID, FFunctionCode, FAction, FComputer, FTime FROM t_UsageLog ORDER BY FLogID"_s);
+    QStringList rows;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        rows << u"%1 %2 %3 %4"_s.arg(rs->Field(0).toInt())
+                    .arg(rs->Field(1).toString())
+                    .arg(rs->Field(2).toInt())
+                    .arg(rs->Field(3).toString());
+        EXPECT_GE(rs->Field(4).toDateTime(), before);
+    }
+    EXPECT_EQ(rows, (QStringList{u"5 CJ1000 1 PC1"_s, u"5 CJ1000 3 PC1"_s}));
+}
+
+TEST_P(StandInsTest, GetItemFindsDetailEmployeesAndTheProfileGivesNullWhenAbsent) {
+    db->Exec(
+        u"INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) "
+        "VALUES (11, 'E.001', '001', '张三', 4, 1), (12, 'E', 'E', '车间', 0, 0)"_s);
+    platform::GLData gl(db, 5, u"PC1"_s);
+    BaseItemPtr item = gl.GetItem(3, QVariant(), u"E.001"_s);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->itemId, 11);
+    EXPECT_EQ(item->name, u"张三"_s);
+    EXPECT_EQ(item->properties.value(u"FprofessionalGroup"_s).toInt(), 4);
+    EXPECT_TRUE(gl.GetItem(3, QVariant(), u" E.001 "_s));
+    EXPECT_FALSE(gl.GetItem(3, QVariant(), u"E"_s)) << "group entries are not employees";
+    EXPECT_FALSE(gl.GetItem(3, QVariant(), u"E.999"_s));
+    EXPECT_FALSE(gl.GetItem(2, QVariant(), u"E.001"_s));
+    EXPECT_FALSE(gl.GetItem(3, QVariant(), u"' OR 1=1 --"_s));
+
+    db->Exec(
+        u"INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES "
+        "('SH', 'SHOPPROC_CONTROLRECEIVE', '0'), ('SH', 'EMPTY', NULL)"_s);
+    platform::SystemProfile profile(db);
+    EXPECT_EQ(profile.GetProfile(QString(), u"SH"_s, u"SHOPPROC_CONTROLRECEIVE"_s).toString(), u"0"_s);
+    EXPECT_TRUE(profile.GetProfile(QString(), u"SH"_s, u"EMPTY"_s).isNull());
+    EXPECT_TRUE(profile.GetProfile(QString(), u"SH"_s, u"MISSING"_s).isNull());
+    EXPECT_TRUE(profile.GetProfile(QString(), u"XX"_s, u"SHOPPROC_CONTROLRECEIVE"_s).isNull());
+}
+
+TEST_P(StandInsTest, LoginPropertiesCarryTheSessionSafely) {
+    EXPECT_EQ(platform::LoginSession::FindUserId(*db, u"O'Brien"_s), 5);
+    EXPECT_THROW(platform::LoginSession::FindUserId(*db, u"nobody"_s), ComError);
+
+    auto session = std::make_shared<platform::LoginSession>(db, 5, u"O'Brien"_s, u"en"_s, u"PC-1"_s);
+    platform::ShareProps props(session);
+    const QString text = props.GetProperty(u"PropsString"_s, 1).value.toString();
+    for (const auto& [key, value] :
+         {std::pair{u"UserID"_s, u"5"_s}, std::pair{u"UserName"_s, u"O'Brien"_s},
+          std::pair{u"Language"_s, u"en"_s}, std::pair{u"ComputerName"_s, u"PC-1"_s}})
+        EXPECT_EQ(HostServices::PropsValueOf(text, key), value);
+    const qsizetype open = text.indexOf(u'{');
+    EXPECT_EQ(text.mid(open + 1, text.indexOf(u'}', open) - open - 1), db->url().ConnectionText());
+    EXPECT_EQ(props.GetProperty(u"UserID"_s, 1).value.toInt(), 5);
+    EXPECT_EQ(props.GetProperty(u"UserName"_s, 1).value.toString(), u"O'Brien"_s);
+    EXPECT_FALSE(props.GetProperty(u"Unknown"_s, 1).value.isValid());
+
+    for (const char* bad : {"a;Language=de", "x=y", "{x}", "a|b", "a\nb"}) {
+        const QString b = QString::fromUtf8(bad);
+        EXPECT_THROW(platform::LoginSession(db, 5, b, u"chs"_s, u"PC"_s), ComError) << bad;
+        EXPECT_THROW(platform::LoginSession(db, 5, u"demo"_s, u"chs"_s, b), ComError) << bad;
+    }
+}
+
+TEST_P(StandInsTest, TheRegisteredPlatformServesTheHostServices) {
+    Rights(5, 0x200000);
+    ComponentRegistry registry;
+    ScriptedUi ui;
+    platform::RegisterPlatform(registry, {db, 5, u"O'Brien"_s, u"en"_s, QString(), &ui});
+    HostServices host(ComponentContext{&registry, &ui, QString(), QString(), 99});
+    EXPECT_TRUE(host.AccessCheck(0x200000));
+    EXPECT_FALSE(host.AccessCheck(0x400000));
+    EXPECT_EQ(host.UserName(), u"O'Brien"_s);
+    EXPECT_EQ(host.PropsValue(u"UserID"_s), u"5"_s);
+    EXPECT_TRUE(host.IsControlReceive()) << "no stored switch";
+    host.WriteLog(u"CJ1002"_s, 1);
+    EXPECT_EQ(db->Scalar(u"SELECT COUNT(*) FROM t_UsageLog WHERE FFunctionCode = 'CJ1002'"_s).toInt(), 1);
+    EXPECT_TRUE(host.ServerDate().isValid());
+    qint32 task = host.ExecFunc(47, u"cj0891"_s, 0, 0, u"WB-1"_s);
+    EXPECT_GE(task, 1);
+    EXPECT_TRUE(host.EndFunc(task));
+    EXPECT_EQ(task, 0);
+    for (const QString& progId :
+         {ProgId::ShareProps(), ProgId::AppConnection(), ProgId::GLData(), ProgId::GLView(),
+          ProgId::ResourceBrowser(), ProgId::LangInfo(), ProgId::ResLoader(), ProgId::SystemProfile(),
+          ProgId::ErrorDisplay(), ProgId::PlanProfile(), ProgId::SettingsFile(), ProgId::ListSelData(),
+          ProgId::MShopProc(), ProgId::MShopProcSet()})
+        EXPECT_TRUE(registry.IsRegistered(progId)) << progId.toStdString();
+}
+
+SP_INSTANTIATE_BACKENDS(StandInsTest);
+
+// ---- stand-ins without a database ----------------------------------------------
+
+TEST(ResLoader, TranslatesFromTheShippedCatalogs) {
+    platform::ResLoader loader;
+    loader.SetLanguageID(u"en"_s);
+    EXPECT_EQ(loader.LoadString(u"序时薄"_s), u"List"_s);
+    EXPECT_EQ(loader.LoadString(u"##"_s), u"List"_s);
+    EXPECT_FALSE(loader.LoadString(u"当前使用的功能与其他用户有冲突,目前无法使用!"_s).contains(u'当'));
+    EXPECT_EQ(loader.LoadString(u"没有的文字"_s), u"没有的文字"_s);
+    for (const QString& other : {u"chs"_s, u"xx"_s}) {
+        loader.SetLanguageID(other);
+        EXPECT_EQ(loader.LoadString(u"序时薄"_s), u"序时薄"_s);
+    }
+    const auto catalog = platform::ResLoaderCatalog::Parse(
+        u"; comment\n[Q8Manufacture]\n保存 = Save\r\n##=List\n公式=a=b\nbroken line\n=x\n"_s);
+    EXPECT_EQ(catalog.Find(u"保存"_s), u"Save"_s);
+    EXPECT_EQ(catalog.Find(u"公式"_s), u"a=b"_s);
+    EXPECT_EQ(catalog.Count(), 3);
+}
+
+TEST(ErrorDisplay, ShowsAndLogsTheError) {
+    ScriptedUi ui;
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
+    platform::ErrorDisplay(ui).HandleError(ComError(3000, u"NXCGLView.GLView"_s, u"查找失败"_s));
+    ErrorLog::SetSink(nullptr);
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_EQ(ui.messages[0].text, u"查找失败"_s);
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
+    EXPECT_EQ(logged, QStringList{u"NXCGLView.GLView|3000: 查找失败"_s});
+}
+
+TEST(SettingsFile, RoundTripsAndNeverThrows) {
+    QTemporaryDir dir;
+    const QString section = u"Q8SHProcRpt600"_s;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    platform::SettingsFile ini;
+    ini.SetFile(dir.filePath(u"Q8SHProcRpt.ini"_s));
+    EXPECT_EQ(ini.Read(section, u"BDept"_s, u"dflt"_s), u"dflt"_s) << "missing file";
+    ini.Write(section, u"BDept"_s, u" 车间, 一 "_s);
+    ini.Write(section, u"EDept"_s, QString());
+    ini.Write(section, u"BWC"_s, u"班组=7;x"_s);
+    EXPECT_EQ(ini.Read(section, u"BDept"_s, QString()), u" 车间, 一 "_s);
+    EXPECT_EQ(ini.Read(section, u"EDept"_s, u"x"_s), QString());
+    EXPECT_EQ(ini.Read(section, u"BWC"_s, QString()), u"班组=7;x"_s);
+    EXPECT_EQ(ini.Read(section, u"bdept"_s, u"x"_s), u"x"_s) << "keys are case-sensitive";
+
+    // A file written by hand: an unquoted list-like value is read as it stands.
+    ini.SetFile(write(u"hand.ini"_s, "[Q8SHProcRpt600]\nBWC=01,02\nEWC=a, b\n\n[Other]\nBWC=zz\n"));
+    EXPECT_EQ(ini.Read(section, u"BWC"_s, QString()), u"01,02"_s);
+    EXPECT_EQ(ini.Read(section, u"EWC"_s, QString()), u"a, b"_s);
+
+    // Garbage, a folder in place of a file, a file that cannot be created.
+    for (const QString& p :
+         {write(u"g1.ini"_s, QByteArray("\x00\xff\xfe[[[=\n===\n\x01 BDept\n", 20)),
+          write(u"g2.ini"_s, "[Q8SHProcRpt600\nBDept\n=\n"), write(u"g3.ini"_s, QByteArray(70000, '[')),
+          dir.path(), dir.filePath(u"no/such/folder/x.ini"_s)}) {
+        ini.SetFile(p);
+        EXPECT_EQ(ini.Read(section, u"BDept"_s, u"d"_s), u"d"_s) << p.toStdString();
+        EXPECT_NO_THROW(ini.Write(section, u"BDept"_s, u"v"_s)) << p.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace sp::test

@@ -1,0 +1,214 @@
+#include <QDate>
+#include <QRandomGenerator>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "tests/platform/middletier/MiddleTierFixture.h"
+#include "src/common/Basic.h"
+#include "platform/middletier/OperationLedger.h"
+
+namespace sp::test {
+namespace {
+
+class ReportWriterTest : public MiddleTierTest {
+  protected:
+    // Every posted total equals the sum of the audited reports, on every work bill.
+    void ExpectPostedMatchesAudited(const char* when) {
+        for (qint32 wb : {WB11, WB12, WB13})
+            for (const platform::PostedColumn& c : platform::PostedColumns())
+                EXPECT_NEAR(Posted(wb, c.workBill), AuditedSum(wb, c.report), 1e-6)
+                    << when << ": work bill " << wb << " column " << c.workBill;
+    }
+};
+
+TEST_P(ReportWriterTest, SaveAuditUnauditDeleteRoundTrip) {
+    ASSERT_TRUE(Save(WB11, 1, {80, 80, 78, 70})) << lastMessage.toStdString();
+    ASSERT_TRUE(Save(WB11, 2, {20, 20, 20, 0})) << lastMessage.toStdString();
+    EXPECT_EQ(ReportCount(WB11), 2);
+    EXPECT_EQ(Posted(WB11, "FAuxQtyRecive"), 0) << "saving posts nothing";
+
+    ASSERT_TRUE(Audit(WB11, 1)) << lastMessage.toStdString();
+    EXPECT_EQ(
+        RowText(Query("SELECT FAuxQtyRecive, FauxQtyPass, FauxQtyHandOver, FtotalFee FROM SHWorkBillEntry "
+                      "WHERE FWBInterID = 11")),
+        QStringLiteral("80|78|70|120"));
+    RecordsetPtr stamped = Query(
+        "SELECT Fstatus, FcheckerID, FcheckDate FROM SHProcRpt "
+        "WHERE FWBInterID = 11 AND Fserial = 1");
+    EXPECT_EQ(Basic::Long(stamped->Field(0)), 1);
+    EXPECT_EQ(Basic::Long(stamped->Field(1)), Clerk);
+    EXPECT_TRUE(Basic::ToDate(stamped->Field(2)).isValid());
+
+    EXPECT_FALSE(Audit(WB11, 1)) << "a second audit would post twice";
+    EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11"))) << lastMessage.toStdString();
+    EXPECT_FALSE(Delete(WB11, 1)) << "audited reports are never deleted";
+    EXPECT_EQ(ReportCount(WB11), 2);
+    EXPECT_FALSE(Save(WB11, 1, {1, 1, 1, 0})) << "audited reports are not changed";
+    EXPECT_EQ(Posted(WB11, "FAuxQtyRecive"), 80);
+
+    ASSERT_TRUE(UnAudit(WB11, 1)) << lastMessage.toStdString();
+    ExpectPostedMatchesAudited("after unaudit");
+    EXPECT_EQ(Posted(WB11, "FAuxQtyRecive"), 0);
+    EXPECT_FALSE(UnAudit(WB11, 1)) << "a draft cannot be unaudited";
+
+    ASSERT_TRUE(Save(WB11, 2, {25, 25, 25, 5})) << "a draft is edited in place";
+    EXPECT_EQ(AuditedSum(WB11, "FAuxQtyReceive"), 0);
+    EXPECT_EQ(Basic::Dbl(Scalar("SELECT FAuxQtyReceive FROM SHProcRpt WHERE FWBInterID = 11 AND "
+                                "Fserial = 2")),
+              25);
+    ASSERT_TRUE(Delete(WB11, 2)) << lastMessage.toStdString();
+    EXPECT_EQ(ReportCount(WB11), 1);
+    EXPECT_FALSE(Delete(WB11, 2));
+    EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) && lastMessage.contains(QStringLiteral("2")));
+}
+
+// Each row spoils one field of the third record of a save; the message names the fault.
+TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
+    const struct {
+        const char* field;
+        QVariant value;
+        const char* expected;  // part of the message
+    } cases[] = {
+        {"Fserial", QStringLiteral("3a"), "3a"},
+        {"Fserial", QStringLiteral("0"), "汇报序号"},
+        {"Fserial", QStringLiteral("1"), "多次"},  // twice in one save
+        {"FWBinterID", 999, "999"},
+        {"FWBinterID", WB21, "WB-21"},  // closed task
+        {"FWBinterID", WB41, "WB-41"},  // suspended work bill
+        {"FAuxQtyPass", -1.0, "合格数"},
+        {"FwaitTooltime", -0.5, "待工具工时"},
+        {"FAuxQtyfinish", 2e12, "1E+12"},
+        {"FauxQtyReceive", -2e12, "1E+12"},
+        {"FAuxQtyfinish", QStringLiteral("12x"), "实作数"},
+        {"FEndWorkDate", QDate(1899, 12, 31), "实际完工日期"},
+        {"Fdate", QStringLiteral("31.02.2026"), "制单日期"},
+        {"FstartWorkDate", QDate(2026, 3, 1), "开工"},  // after the end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " = " + c.value.toString().toStdString());
+        ReportRecords records;
+        records.Add(Record(WB11, QStringLiteral("1"), {10, 10, 10, 5}));
+        records.Add(Record(WB12, QStringLiteral("1"), {5, 5, 5, 0}));
+        DictionaryPtr third = Record(WB11, QStringLiteral("3"), {1, 1, 1, 0});
+        third->Set(QString::fromLatin1(c.field), c.value);
+        records.Add(third);
+        EXPECT_FALSE(SaveAll(records));
+        EXPECT_TRUE(lastMessage.contains(QString::fromUtf8(c.expected))) << lastMessage.toStdString();
+        EXPECT_EQ(ReportCount(WB11) + ReportCount(WB12), 0);
+    }
+    // Corrections: received and handed over may be negative.
+    ReportRecords ok;
+    ok.Add(Record(WB11, QStringLiteral(" 7 "), {-3, 0, 0, -2}));
+    EXPECT_TRUE(SaveAll(ok)) << lastMessage.toStdString();
+}
+
+TEST_P(ReportWriterTest, AuditedRecordInASaveRefusesTheWholeSave) {
+    ASSERT_TRUE(Save(WB11, 1, {10, 10, 10, 0}));
+    ASSERT_TRUE(Audit(WB11, 1));
+    ReportRecords records;
+    records.Add(Record(WB11, QStringLiteral("2"), {5, 5, 5, 0}));
+    records.Add(Record(WB11, QStringLiteral("1"), {99, 99, 99, 0}));
+    EXPECT_FALSE(SaveAll(records));
+    EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) && lastMessage.contains(QStringLiteral("1")));
+    EXPECT_EQ(ReportCount(WB11), 1);
+    ExpectPostedMatchesAudited("after refused save");
+}
+
+TEST_P(ReportWriterTest, SerialStoredByAnotherWorkstationMeanwhileIsRefusedNotOverwritten) {
+    // The other workstation's save is under way (its transaction holds the new row)
+    // when ours classifies serial 5 as new; ours must then fail on the key, not
+    // overwrite the other report.
+    std::atomic<bool> inserted{false};
+    std::thread other([&] {
+        platform::Transaction t(db());
+        Exec(
+            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyReceive, Fmemo) "
+            "VALUES (11, 5, 4, 'other workstation')");
+        inserted = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        t.Commit();
+    });
+    while (!inserted) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ReportRecords records;
+    records.Add(Record(WB11, QStringLiteral("4"), {1, 1, 1, 0}, QStringLiteral("ours")));
+    records.Add(Record(WB11, QStringLiteral("5"), {9, 9, 9, 0}, QStringLiteral("ours")));
+    const bool saved = SaveAll(records);
+    other.join();
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) && lastMessage.contains(QStringLiteral("5")))
+        << lastMessage.toStdString();
+    EXPECT_EQ(Basic::Text(Scalar("SELECT Fmemo FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 5")),
+              QStringLiteral("other workstation"));
+    EXPECT_EQ(ReportCount(WB11), 1) << "serial 4 of the refused save is not kept";
+
+    // A record that says it is new is never taken for an edit.
+    ReportRecords flagged;
+    DictionaryPtr again = Record(WB11, QStringLiteral("5"), {9, 9, 9, 0});
+    again->Set(QStringLiteral("FIsNew"), true);
+    flagged.Add(again);
+    EXPECT_FALSE(SaveAll(flagged));
+}
+
+TEST_P(ReportWriterTest, RightsAreCheckedPerCommand) {
+    EXPECT_FALSE(Save(WB11, 1, {1, 1, 1, 0}, Viewer));
+    EXPECT_EQ(lastMessage, QStringLiteral("没有新增工序汇报的权限。"));
+    EXPECT_FALSE(Save(WB11, 1, {1, 1, 1, 0}, Auditor));
+    ASSERT_TRUE(Save(WB11, 1, {1, 1, 1, 0}, Clerk));
+    EXPECT_FALSE(Save(WB11, 1, {2, 2, 2, 0}, Auditor)) << "changing needs its own right";
+    EXPECT_FALSE(Audit(WB11, 1, Viewer));
+    EXPECT_FALSE(Delete(WB11, 1, Auditor));
+    EXPECT_TRUE(Audit(WB11, 1, Auditor)) << lastMessage.toStdString();
+    EXPECT_TRUE(UnAudit(WB11, 1, Auditor)) << lastMessage.toStdString();
+    EXPECT_FALSE(update().DelWorkProcRpt(QStringLiteral("UserName=nobody;"), WB11, 1, lastMessage));
+    EXPECT_EQ(ReportCount(WB11), 1);
+    // A right withdrawn while the workbench is open no longer counts.
+    Exec("UPDATE t_UserRight SET FRights = 0 WHERE FUserID = 1");
+    EXPECT_FALSE(Delete(WB11, 1, Clerk));
+}
+
+TEST_P(ReportWriterTest, RandomCommandsKeepPostingEqualToAuditedReports) {
+    QRandomGenerator random(20261206);
+    const qint32 bills[] = {WB11, WB12, WB13};
+    int nextSerial[3] = {1, 1, 1};
+    int accepted = 0;
+    for (int step = 0; step < 250; ++step) {
+        const int b = random.bounded(3);
+        const qint32 wb = bills[b];
+        const int serial = 1 + random.bounded(nextSerial[b]);
+        switch (random.bounded(4)) {
+            case 0: {
+                const double receive = random.bounded(30) - 3;  // now and then a correction
+                const double finish = std::max(0.0, receive);
+                const double pass = std::floor(finish * 0.9);
+                const int s = random.bounded(3) == 0 ? serial : nextSerial[b];
+                if (Save(wb, s, {receive, finish, pass, std::floor(pass * random.bounded(100) / 100.0)})) {
+                    ++accepted;
+                    nextSerial[b] = std::max(nextSerial[b], s + 1);
+                }
+                break;
+            }
+            case 1:
+                accepted += Audit(wb, serial);
+                break;
+            case 2:
+                accepted += UnAudit(wb, serial);
+                break;
+            default:
+                accepted += Delete(wb, serial);
+                break;
+        }
+        if (step % 5 == 4 || step == 249)
+            ExpectPostedMatchesAudited("random sequence");
+        if (HasFailure())
+            FAIL() << "step " << step;
+    }
+    EXPECT_GT(accepted, 60) << "the sequence should exercise the service, not only its refusals";
+    // The limits kept the routing in line, so the consistency check finds nothing.
+    EXPECT_TRUE(Consistent());
+}
+
+SP_INSTANTIATE_BACKENDS(ReportWriterTest);
+
+}  // namespace
+}  // namespace sp::test

@@ -1,0 +1,177 @@
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <thread>
+
+#include "tests/platform/middletier/MiddleTierFixture.h"
+#include "src/common/Basic.h"
+#include "platform/middletier/LayoutStore.h"
+#include "platform/middletier/ListSelData.h"
+#include "platform/middletier/MiddleTierRegistration.h"
+#include "platform/middletier/OperationLedger.h"
+#include "platform/middletier/PlanProfile.h"
+
+namespace sp::test {
+namespace {
+
+class StoresTest : public MiddleTierTest {
+  protected:
+    int LayoutRows(const char* type, qint32 user) {
+        return Count("SHRptDef WHERE Ftype = ? AND FuserID = ?", {QString::fromLatin1(type), user});
+    }
+    // The stored position of a field in user 7's layout.
+    int Order(const char* type, const char* field) {
+        return Scalar("SELECT Forder FROM SHRptDef WHERE Ftype = ? AND FuserID = 7 AND Ffield = ?",
+                      {QString::fromLatin1(type), QString::fromLatin1(field)})
+            .toInt();
+    }
+    static QString Field(const RecordsetPtr& rs) { return rs->Field(QStringLiteral("Ffield")).toString(); }
+};
+
+TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
+    platform::MShopProc q = query();
+    RecordsetPtr report = q.GetReportTitle(Props(Clerk), 7);
+    ASSERT_EQ(report->RecordCount(), 36);
+    EXPECT_EQ(Field(report), QStringLiteral("GPH"));
+    EXPECT_EQ(Order("ProcRpt", "GPH"), 0) << "grid column 2 is never renumbered by the settings dialog";
+    EXPECT_EQ(Order("ProcRpt", "HBXH"), 1);
+    QSet<QString> codes;
+    for (; !report->Eof(); report->MoveNext()) codes.insert(Field(report));
+    EXPECT_EQ(codes.size(), 36);
+
+    RecordsetPtr list = q.GetWorkBillTitle(Props(Clerk), 7);
+    for (int i = 0; i < 4; ++i) list->MoveNext();
+    EXPECT_EQ(Field(list), QStringLiteral("FWorkBillNO")) << "fifth column";
+    EXPECT_EQ(Order("WorkBill", "FWorkBillNO"), 5);
+
+    // The user's own order wins; equal positions keep the default's order.
+    Exec("UPDATE SHRptDef SET Forder = 1 WHERE Ftype = 'ProcRpt' AND FuserID = 7");
+    Exec("UPDATE SHRptDef SET Forder = 0 WHERE Ftype = 'ProcRpt' AND FuserID = 7 AND Ffield = 'MEMO'");
+    report = q.GetReportTitle(Props(Clerk), 7);
+    EXPECT_EQ(Field(report), QStringLiteral("MEMO"));
+    report->MoveNext();
+    EXPECT_EQ(Field(report), QStringLiteral("GPH"));
+    EXPECT_EQ(LayoutRows("ProcRpt", 7), 36) << "reading again stores nothing";
+
+    // After a restore (the dialog deletes the rows) the default comes back.
+    Exec("DELETE FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7");
+    EXPECT_FALSE(q.GetWorkBillTitle(Props(Clerk), 7)->Eof());
+}
+
+TEST_P(StoresTest, TwoWorkstationsAskingAtOnceStoreOneDefault) {
+    for (qint32 user = 20; user < 24; ++user) {
+        std::vector<std::thread> stations;
+        std::atomic<int> failures{0};
+        for (int s = 0; s < 2; ++s)
+            stations.emplace_back([&, user] {
+                try {
+                    if (query().GetReportTitle(Props(Clerk), user)->RecordCount() != 36)
+                        ++failures;
+                } catch (const ComError&) {
+                    ++failures;
+                }
+            });
+        for (auto& t : stations) t.join();
+        EXPECT_EQ(failures, 0);
+        EXPECT_EQ(LayoutRows("ProcRpt", user), 36);
+    }
+}
+
+TEST_P(StoresTest, PlansRoundTripWithQuotesInNames) {
+    platform::PlanProfile profile(shared());
+    const QString p = Props(Clerk);
+    const QString name = QStringLiteral("O'Brien 的方案");
+    auto save = [&](const QString& plan, const QString& value) {
+        Collection<DictionaryPtr> entries;
+        for (const QString& key :
+             Words("BDept,EDept,BWC,EWC,BICMO,EICMO,BWB,EWB,BTeam,ETeam,BWorker,EWorker,BItem,EItem")) {
+            auto e = NewDictionary();
+            for (const auto& [field, v] :
+                 {std::pair{"RptID", QVariant(600)}, {"Plan", plan}, {"Key", key}, {"Value", value}})
+                e->Set(QString::fromLatin1(field), v);
+            entries.Add(e);
+        }
+        profile.SaveProfile(p, entries);
+    };
+    EXPECT_EQ(profile.GetPlanValue(p, 600, Basic::SqlQuote(name)), nullptr);
+    save(name, QStringLiteral("D'01"));
+    save(QStringLiteral("默认方案"), QString());
+    save(name, QStringLiteral("D02"));  // replaces
+    EXPECT_EQ(profile.GetPlanList(p, 600)->RecordCount(), 2);
+    RecordsetPtr values = profile.GetPlanValue(p, 600, Basic::SqlQuote(name));
+    ASSERT_NE(values, nullptr);
+    EXPECT_EQ(values->RecordCount(), 14);
+    values->SetFilter(QStringLiteral("FKey='EWC'"));
+    EXPECT_EQ(values->Field(QStringLiteral("FValue")).toString(), QStringLiteral("D02"));
+    EXPECT_EQ(profile.GetPlanValue(p, 601, Basic::SqlQuote(name)), nullptr) << "plans are per report";
+    profile.DelPlan(p, 600, Basic::SqlQuote(name));
+    EXPECT_EQ(profile.GetPlanValue(p, 600, Basic::SqlQuote(name)), nullptr);
+    EXPECT_EQ(profile.GetPlanList(p, 600)->RecordCount(), 1);
+}
+
+TEST_P(StoresTest, SelectionListsHonourTheirAliasesAndSearch) {
+    platform::ListSelData lists(shared());
+    ASSERT_TRUE(lists.Open(QStringLiteral("x|1|u"), QString()));
+    EXPECT_EQ(lists.ListName(601), QStringLiteral("工序计划单"));
+    EXPECT_EQ(lists.ListName(36), QStringLiteral("生产任务单"));
+    Recordset columns = lists.Columns(601);
+    EXPECT_EQ(columns.Field(QStringLiteral("FField")).toString(), QStringLiteral("FWorkBillNO"));
+
+    auto numbers = [](const RecordsetPtr& rs, const char* field) {
+        QStringList out;
+        for (; !rs->Eof(); rs->MoveNext()) out << rs->Field(QString::fromLatin1(field)).toString();
+        return out;
+    };
+    const QString pick = QStringLiteral(
+        " (u1.FCancellation = 0 and u1.FStatus=1 And t3.Fstatus in (1,2) and t3.Fsuspend=0 ) ");
+    RecordsetPtr rs = lists.Rows(601, pick, QString(), 100);
+    EXPECT_EQ(numbers(rs, "FWorkBillNO"), Words("WB-11,WB-12,WB-13"));
+    rs->MoveFirst();
+    EXPECT_EQ(rs->Field(QStringLiteral("FInterID")).toInt(), WB11)
+        << "FInterID is the work bill's FWBInterID";
+    EXPECT_EQ(rs->Field(QStringLiteral("FEntryID")).toInt(), 10);
+    const QString range = QStringLiteral("(v1.FCanCellation = 0 And v1.FStatus > 0)");
+    // Search ignores case, finds the process name, takes quotes and wildcards literally.
+    for (const auto& [search, limit, found] :
+         {std::tuple{"wb-12", 100, 1}, {"铣", 100, 1}, {"x' OR '1'='1", 100, 0}, {"%", 100, 0}, {"", 2, 2}})
+        EXPECT_EQ(lists.Rows(601, range, QString::fromUtf8(search), limit)->RecordCount(), found) << search;
+
+    const QString tasks = QStringLiteral(
+        "(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>=0)");
+    EXPECT_EQ(numbers(lists.Rows(36, tasks, QString(), 100), "FBillNo"), Words("MO-1,MO-4"));
+    EXPECT_THROW(lists.Rows(5, QString(), QString(), 10), ComError);
+}
+
+TEST_P(StoresTest, SeedsAreConsistentByConstruction) {
+    // Demo reports on this plant (their rerun is covered on the demo plant), then a bench load.
+    platform::SeedDemoReports(db());
+    EXPECT_GT(ReportCount(WB11), 0);
+    const int demo = Count("SHProcRpt");
+
+    platform::SeedBench(db(), 23, 1400);
+    EXPECT_EQ(Count("SHProcRpt"), demo + 1400);
+    EXPECT_EQ(
+        Scalar("SELECT MAX(c) FROM (SELECT COUNT(*) AS c FROM SHProcRpt GROUP BY FWBInterID) t").toInt(),
+        1000);
+    EXPECT_TRUE(Consistent()) << "posted totals match audited reports and every routing is in line";
+    platform::SeedBench(db(), 5, 10);  // seeding twice does not collide
+}
+
+TEST(LocalSwitchFile, CreatedOnceAsASmallDatabase) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("erp"));
+    platform::InstallLocalSwitchFile(folder);
+    const QString path = QDir(folder).filePath(QStringLiteral("ErpSwitch.sss"));
+    ASSERT_TRUE(QFileInfo::exists(path));
+    const auto modified = QFileInfo(path).lastModified();
+    platform::InstallLocalSwitchFile(folder);
+    EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
+}
+
+SP_INSTANTIATE_BACKENDS(StoresTest);
+
+}  // namespace
+}  // namespace sp::test

@@ -1,0 +1,57 @@
+#include "tests/support/ScriptedUi.h"
+
+namespace sp {
+
+MsgAnswer ScriptedUi::MessageBox(const MessageRequest& request) {
+    messages.append(request);
+    if (request.buttons == MsgButtons::Ok)
+        return MsgAnswer::Ok;
+    if (answers.empty())
+        return request.defaultButton;
+    const MsgAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedUi::InputBox(const QString& prompt, const QString&, const QString&) {
+    inputPrompts.append(prompt);
+    if (inputs.empty())
+        return std::nullopt;
+    auto a = inputs.front();
+    inputs.pop_front();
+    return a;
+}
+
+void ScriptedUi::SetWaitCursor(bool on) {
+    waitDepth += on ? 1 : -1;
+    maxWaitDepth = std::max(maxWaitDepth, waitDepth);
+}
+
+void ScriptedUi::ShowModal(DialogModel& model) {
+    const QString name = model.DialogName();
+    dialogsShown.append(name);
+    const auto it = dialogHandlers.constFind(name);
+    if (it != dialogHandlers.cend() && it.value())
+        it.value()(model);
+}
+
+bool ScriptedUi::OpenDocument(const QString& path) {
+    documentsOpened.append(path);
+    return true;
+}
+
+QStringList ScriptedUi::MessageTexts() const {
+    QStringList texts;
+    for (const auto& m : messages)
+        texts.append(m.text);
+    return texts;
+}
+
+void ScriptedUi::Clear() {
+    messages.clear();
+    inputPrompts.clear();
+    dialogsShown.clear();
+    documentsOpened.clear();
+}
+
+}  // namespace sp

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+#include <QStringList>
+#include <QVector>
+#include <deque>
+#include <functional>
+
+#include "src/common/Ui.h"
+
+namespace sp {
+
+// The Ui port for tests: records every message, answers questions and input boxes
+// from queues, and runs a handler per dialog name in place of the user.
+class ScriptedUi : public Ui {
+public:
+    MsgAnswer MessageBox(const MessageRequest& request) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    void SetWaitCursor(bool on) override;
+    void ShowModal(DialogModel& model) override;
+    void ProcessEvents() override {}
+    bool OpenDocument(const QString& path) override;
+
+    // Answers for Yes/No questions, in order; when empty a question gets its default button.
+    std::deque<MsgAnswer> answers;
+    // Answers for input boxes; nullopt is a cancel. When empty an input box is cancelled.
+    std::deque<std::optional<QString>> inputs;
+    // What the user does in a dialog, by DialogModel::DialogName(). A dialog without a
+    // handler closes untouched.
+    QHash<QString, std::function<void(DialogModel&)>> dialogHandlers;
+
+    QVector<MessageRequest> messages;
+    QStringList inputPrompts;
+    QStringList dialogsShown;
+    QStringList documentsOpened;
+    int waitDepth = 0;
+    int maxWaitDepth = 0;
+
+    QStringList MessageTexts() const;
+    void Clear();
+};
+
+}  // namespace sp

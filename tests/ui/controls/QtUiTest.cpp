@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "tests/controls/QtPrinters.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
+#include "ui/controls/DialogViews.h"
+#include "ui/controls/QtUi.h"
+
+using namespace Qt::StringLiterals;
+
+namespace sp {
+namespace {
+
+TEST(QtUiTest, MessageBoxShapesMapToQt) {
+    using B = QMessageBox;
+    struct Case {
+        const char* what;
+        MsgIcon icon;
+        MsgButtons buttons;
+        MsgAnswer byDefault;
+        B::StandardButton press;  // NoButton: Escape
+        B::Icon qtIcon;
+        B::StandardButtons qtButtons;
+        B::StandardButton qtDefault;
+        MsgAnswer answer;
+    };
+    const Case cases[] = {
+        {"question yes", MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No, B::Yes, B::Question,
+         B::Yes | B::No, B::No, MsgAnswer::Yes},
+        {"question escaped", MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No, B::NoButton, B::Question,
+         B::Yes | B::No, B::No, MsgAnswer::No},
+        {"warning escaped", MsgIcon::Exclamation, MsgButtons::OkCancel, MsgAnswer::Ok, B::NoButton,
+         B::Warning, B::Ok | B::Cancel, B::Ok, MsgAnswer::Cancel},
+        {"critical escaped", MsgIcon::Critical, MsgButtons::Ok, MsgAnswer::Ok, B::NoButton, B::Critical,
+         B::Ok, B::Ok, MsgAnswer::Ok},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QtUi ui;
+        ui.SetShownHook([&](QWidget* window) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle(), u"Vorlane提示"_s);
+            // CR LF and a bare CR both break lines; markup stays text.
+            EXPECT_EQ(box->text(), u"一\n二\n\n三\n<b>末</b>"_s);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText);
+            EXPECT_EQ(box->icon(), c.qtIcon);
+            EXPECT_EQ(box->standardButtons(), c.qtButtons);
+            EXPECT_EQ(box->standardButton(box->defaultButton()), c.qtDefault);
+            c.press == B::NoButton ? box->reject() : box->button(c.press)->click();
+        });
+        const MessageRequest request{u"一\r\n二\r\r\n三\r<b>末</b>"_s, MessageTitle(), c.icon, c.buttons,
+                                     c.byDefault};
+        EXPECT_EQ(ui.MessageBox(request), c.answer);
+    }
+}
+
+TEST(QtUiTest, InputBoxReturnsTextOrNothingOnCancel) {
+    QtUi ui;
+    ui.SetShownHook([](QWidget* window) {
+        auto* dialog = qobject_cast<QInputDialog*>(window);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->textValue(), u"默认"_s);
+        dialog->setTextValue(u"WB0007"_s);
+        dialog->accept();
+    });
+    EXPECT_EQ(ui.InputBox(u"工票号"_s, QString(), u"默认"_s), u"WB0007"_s);
+
+    ui.SetShownHook([](QWidget* window) { qobject_cast<QDialog*>(window)->reject(); });
+    EXPECT_EQ(ui.InputBox(u"工票号"_s, QString(), QString()), std::nullopt);
+}
+
+TEST(QtUiTest, WaitCursorNestsAndIsReleasedAroundDialogs) {
+    QtUi ui;
+    ui.SetWaitCursor(true);
+    ui.SetWaitCursor(true);
+    ui.SetWaitCursor(false);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(ui.WaitDepth(), 1);
+
+    bool arrowWhileAsked = false;
+    ui.SetShownHook([&](QWidget* window) {
+        arrowWhileAsked = QGuiApplication::overrideCursor() == nullptr;
+        qobject_cast<QDialog*>(window)->reject();
+    });
+    ui.MessageBox({u"?"_s, MessageTitle(), MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No});
+    EXPECT_TRUE(arrowWhileAsked);
+    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
+
+    ui.SetWaitCursor(false);
+    ui.SetWaitCursor(false);  // one off too many is harmless
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(ui.WaitDepth(), 0);
+}
+
+// Collects what is written to the error log while it lives.
+struct CapturedLog {
+    QStringList lines;
+    CapturedLog() {
+        ErrorLog::SetSink([this](const QString&, const QString& text) { lines << text; });
+    }
+    ~CapturedLog() { ErrorLog::SetSink({}); }
+};
+
+struct NamedModel : DialogModel {
+    explicit NamedModel(QString n) : name(std::move(n)) {}
+    QString DialogName() const override { return name; }
+    QString name;
+    DialogModel* seenByView = nullptr;
+};
+
+TEST(QtUiTest, ShowModalUsesTheRegisteredViewAndLogsUnknownNames) {
+    RegisterDialogView(u"frmTestDialog"_s, [](DialogModel& model, QWidget* parent) {
+        static_cast<NamedModel&>(model).seenByView = &model;
+        return std::make_unique<QDialog>(parent);
+    });
+    QtUi ui;
+    QString shownName;
+    ui.SetShownHook([&](QWidget* window) {
+        shownName = window->objectName();
+        qobject_cast<QDialog*>(window)->accept();
+    });
+    NamedModel model(u"frmTestDialog"_s);
+    ui.ShowModal(model);
+    EXPECT_EQ(model.seenByView, &model);
+    EXPECT_EQ(shownName, u"frmTestDialog"_s);
+
+    CapturedLog log;
+    NamedModel unknown(u"frmNobody"_s);
+    ui.ShowModal(unknown);
+    ASSERT_EQ(log.lines.size(), 1);
+    EXPECT_TRUE(log.lines.first().contains(u"frmNobody"_s));
+}
+
+TEST(QtUiTest, FailuresAreLoggedNotThrown) {
+    QtUi ui;
+    CapturedLog log;
+    ui.SetShownHook([](QWidget* window) {
+        QTimer::singleShot(0, window, [window] { qobject_cast<QDialog*>(window)->reject(); });
+        throw ComError(1, u"test"_s, u"boom"_s);
+    });
+    EXPECT_EQ(ui.MessageBox({u"x"_s, MessageTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok}),
+              MsgAnswer::Ok)
+        << "a hook that throws does not escape the modal loop";
+    EXPECT_FALSE(ui.OpenDocument(u"no-such-folder/Q8ShopFloor.CHM"_s));
+    EXPECT_EQ(log.lines.size(), 2);
+}
+
+}  // namespace
+}  // namespace sp
