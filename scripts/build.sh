@@ -1,9 +1,17 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (or $SHOPPROC_BUILD_DIR).
+# Configures and builds one build folder:
+#   scripts/build.sh            build/       RelWithDebInfo, the program ./run opens
+#   scripts/build.sh test       build-test/  Debug with AddressSanitizer and UndefinedBehaviorSanitizer
+# SHOPPROC_BUILD_DIR names another folder for either.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-dir="${SHOPPROC_BUILD_DIR:-build}"
+kind="${1:-run}"
+case "$kind" in
+  run)  dir="${SHOPPROC_BUILD_DIR:-build}"; type=RelWithDebInfo; sanitize=OFF ;;
+  test) dir="${SHOPPROC_BUILD_DIR:-build-test}"; type=Debug; sanitize=ON ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 64 ;;
+esac
 if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${SHOPPROC_BUILD_TYPE:-Debug}" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DSHOPPROC_SANITIZE="$sanitize" >/dev/null
 fi
 cmake --build "$dir" -j "$(nproc)"

@@ -26,10 +26,11 @@ void Replace(Cache& cache, const Ptr& record) {
     cache.Add(record);
 }
 
-const LookupEntry* Chosen(const LookupOutcome& outcome) {
-    if (!outcome.lookup || !outcome.lookup->ReturnOK || !outcome.lookup->ReturnObject)
+// The chosen entry, owned with the caller: the lookup's result may be its only owner.
+std::shared_ptr<const LookupEntry> Chosen(const LookupOutcome& outcome) {
+    if (!outcome.lookup || !outcome.lookup->ReturnOK)
         return nullptr;
-    return outcome.lookup->ReturnObject.get();
+    return outcome.lookup->ReturnObject;
 }
 }  // namespace
 
@@ -79,7 +80,7 @@ void frmProc::LookupEmployee(int row, int col) {
         filter = QStringLiteral(" FprofessionalGroup = ") + QString::number(teamId) + QStringLiteral(" ");
     });
 
-    const LookupEntry* entry = Chosen(host_.ShowLookup(EmployeeLookup, QString(), filter, DataType, false));
+    const auto entry = Chosen(host_.ShowLookup(EmployeeLookup, QString(), filter, DataType, false));
     if (!entry)
         return;
     vlgProc_.SetCellText(row, col, entry->Number);
@@ -95,7 +96,7 @@ void frmProc::LookupEmployee(int row, int col) {
 }
 
 void frmProc::LookupTeam(int row, int col) {
-    const LookupEntry* entry = Chosen(host_.ShowLookup(TeamLookup, QString(), QString(), DataType, false));
+    const auto entry = Chosen(host_.ShowLookup(TeamLookup, QString(), QString(), DataType, false));
     if (!entry)
         return;
     const bool changed = vlgProc_.CellKey(row, col).compare(entry->Number, Qt::CaseInsensitive) != 0;

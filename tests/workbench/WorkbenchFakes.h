@@ -75,11 +75,11 @@ public:
     LookupResultPtr ItemLookUp(qint32 itemClass, const QVariant&, const QString& filter,
                                const DictionaryPtr&) override {
         lookupsAsked << QStringLiteral("%1|%2").arg(itemClass).arg(filter);
-        return employeePick;
+        return Fresh(employeePick);
     }
     LookupResultPtr SubMesLookup(qint32& type, QString&) override {
         lookupsAsked << QStringLiteral("%1|").arg(type);
-        return teamPick;
+        return Fresh(teamPick);
     }
     void SetShowType(qint32 type) override { browserType_ = type; }
     void SetShowMode(qint32) override {}
@@ -116,6 +116,16 @@ public:
     }
 
 private:
+    // Like the host's lookups, every call hands out a result of its own that nobody else
+    // keeps: a caller that holds on to a part of it after dropping it reads freed memory.
+    static LookupResultPtr Fresh(const LookupResultPtr& pick) {
+        if (!pick)
+            return nullptr;
+        auto result = std::make_shared<LookupResult>(*pick);
+        if (result->ReturnObject)
+            result->ReturnObject = std::make_shared<LookupEntry>(*result->ReturnObject);
+        return result;
+    }
     static ComError NotHere() { return ComError(ErrorNumber::Refused, QStringLiteral("FakeHost"), QString()); }
     qint32 nextTask_ = 100;
     qint32 browserType_ = -1;
