@@ -112,24 +112,262 @@ bool ToSerial(const QVariant& v, qint32& out) {
     return true;
 }
 
+struct WorkBillFacts {
+    QString number;
+    bool reportable = false;
+};
+
 struct Report {
     qint32 wbInterId = 0;
     qint32 serial = 0;
+    QString prefix;  // "工序计划单 <number> 汇报序号 <serial>：", leads every refusal of this report
     qint32 billerId = 0;
     qint32 workerId = 0;
     qint32 deviceId = 0;
     qint32 teamId = 0;
-    QVariant dates[3];
+    QVariant dates[3];  // invalid when the record leaves the date blank
     std::vector<double> quantities;
     QString memo;
     bool forceNew = false;
     bool insert = false;
 };
 
-struct WorkBillFacts {
-    QString number;
-    bool reportable = false;
+// Passes a refusal on to the caller's message; true when there was one. The message
+// is left alone otherwise.
+bool Refused(const QString& refusal, QString& message) {
+    if (refusal.isEmpty())
+        return false;
+    message = refusal;
+    return true;
+}
+
+// A quantity field of the record as a number, or the refusal that names the field.
+QString ReadQuantity(const Dictionary& d, const QuantityField& f, double& value) {
+    const QString title = QString::fromUtf8(f.title);
+    if (!ToNumber(Value(d, f.key), value))
+        return MiddleTierTexts::NotANumber(title);
+    if (std::fabs(value) > kAbsurd)
+        return MiddleTierTexts::Absurd(title);
+    if (value < 0 && !f.signedValue)
+        return MiddleTierTexts::Negative(title);
+    return {};
+}
+
+// A date field of the record, or the refusal that names the field. A blank field
+// leaves `date` invalid, so the write fills or keeps the column.
+QString ReadDate(const Dictionary& d, const DateField& f, QVariant& date) {
+    const QVariant v = Value(d, f.key);
+    if (IsBlank(v))
+        return {};
+    const QDate parsed = Basic::ToDate(v);
+    if (!parsed.isValid() || parsed < QDate(1900, 1, 1) || parsed > QDate(2099, 12, 31))
+        return MiddleTierTexts::BadDate(QString::fromUtf8(f.title));
+    date = parsed;
+    return {};
+}
+
+// The record's quantities, dates, people and memo into the report; the refusal of the
+// first field that cannot be stored, without the report's prefix.
+QString ReadValues(const Dictionary& d, Report& r) {
+    for (const QuantityField& f : QuantityFields()) {
+        double value = 0;
+        if (const QString refusal = ReadQuantity(d, f, value); !refusal.isEmpty())
+            return refusal;
+        r.quantities.push_back(value);
+    }
+    for (int i = 0; i < 3; ++i)
+        if (const QString refusal = ReadDate(d, kDates[i], r.dates[i]); !refusal.isEmpty())
+            return refusal;
+    if (r.dates[1].isValid() && r.dates[2].isValid() && r.dates[1].toDate() > r.dates[2].toDate())
+        return MiddleTierTexts::StartAfterEnd();
+    r.billerId = Basic::Long(Value(d, "FbillerID"));
+    r.workerId = Basic::Long(Value(d, "FworkerID"));
+    r.deviceId = Basic::Long(Value(d, "FdeviceID"));
+    r.teamId = Basic::Long(Value(d, "FteamID"));
+    r.memo = Basic::Text(Value(d, "Fmemo")).trimmed();
+    if (r.memo.isNull())
+        r.memo = QStringLiteral("");  // the column holds text, never NULL
+    r.forceNew = Basic::Bool(Value(d, "FIsNew"));
+    return {};
+}
+
+QVariant DateParam(const QVariant& date) {
+    return date.isValid() ? date : QVariant(QMetaType::fromType<QDate>());
+}
+
+// The statements name the quantity columns of QuantityFields, in their order; built once.
+const QString& InsertSql() {
+    static const QString sql = [] {
+        QStringList columns;
+        for (const QuantityField& f : QuantityFields()) columns << QLatin1String(f.column);
+        return QStringLiteral(
+                   "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, FdeviceID, "
+                   "FteamID, FstartWorkDate, FendWorkDate, Fmemo, Fstatus, FcheckerID, ") +
+               columns.join(QStringLiteral(", ")) +
+               QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 0") +
+               QStringLiteral(", ?").repeated(columns.size()) + QStringLiteral(")");
+    }();
+    return sql;
+}
+
+// Only a draft is changed: a report audited or deleted since it was classified is
+// left as it is and the statement changes no row.
+const QString& UpdateSql() {
+    static const QString sql = [] {
+        QStringList assignments;
+        for (const QuantityField& f : QuantityFields())
+            assignments << QLatin1String(f.column) + QStringLiteral(" = ?");
+        return QStringLiteral(
+                   "UPDATE SHProcRpt SET FbillerID = ?, Fdate = COALESCE(?, Fdate), FworkerID = ?, "
+                   "FdeviceID = ?, FteamID = ?, FstartWorkDate = ?, FendWorkDate = ?, Fmemo = ?, ") +
+               assignments.join(QStringLiteral(", ")) +
+               QStringLiteral(" WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0");
+    }();
+    return sql;
+}
+
+// The reports of one save: every record is read and checked before anything is
+// written, and the writes are one transaction. Each work bill is read once per save.
+class SaveBatch {
+  public:
+    explicit SaveBatch(Database& db) : db_(db) {}
+
+    // Takes the record at (1-based) `position`; the refusal, or empty when it is taken.
+    QString Add(const Dictionary& d, int position);
+    // The refusal when the caller may not store new reports or change stored ones.
+    QString RightsRefusal(CallerRights* rights) const;
+    // Stores every report or none; the refusal, or empty when all are stored.
+    QString Write() const;
+    bool Empty() const { return reports_.empty(); }
+
+  private:
+    bool FindWorkBill(qint32 wbInterId, WorkBillFacts& facts);
+    QString Classify(const WorkBillFacts& bill, Report& r) const;
+    QString Insert(const Report& r, const QDate& today) const;
+    QString Update(const Report& r) const;
+
+    Database& db_;
+    QHash<qint32, WorkBillFacts> bills_;
+    QSet<QPair<qint32, qint32>> seen_;
+    std::vector<Report> reports_;
 };
+
+QString SaveBatch::Add(const Dictionary& d, int position) {
+    Report r;
+    r.wbInterId = Basic::Long(Value(d, "FWBinterID"));
+    WorkBillFacts bill;
+    if (!FindWorkBill(r.wbInterId, bill))
+        return MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
+    const QVariant serial = Value(d, "Fserial");
+    if (!ToSerial(serial, r.serial))
+        return MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::WorkBillPrefix(bill.number) +
+               MiddleTierTexts::SerialNotNumeric(Basic::Text(serial));
+    r.prefix = MiddleTierTexts::ReportPrefix(bill.number, r.serial);
+    if (seen_.contains({r.wbInterId, r.serial}))
+        return r.prefix + MiddleTierTexts::DuplicateInSave();
+    seen_.insert({r.wbInterId, r.serial});
+    if (const QString refusal = ReadValues(d, r); !refusal.isEmpty())
+        return r.prefix + refusal;
+    if (const QString refusal = Classify(bill, r); !refusal.isEmpty())
+        return r.prefix + refusal;
+    reports_.push_back(std::move(r));
+    return {};
+}
+
+// The work bill's number and whether it takes new reports; false when there is no
+// such work bill.
+bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
+    if (const auto known = bills_.constFind(wbInterId); known != bills_.cend()) {
+        facts = *known;
+        return true;
+    }
+    RecordsetPtr rs = db_.Query(
+        QStringLiteral("SELECT wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 "
+                       "AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END "
+                       "FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
+                       "WHERE wbe.FWBInterID = ?"),
+        {wbInterId});
+    if (rs->Eof())
+        return false;
+    facts.number = Basic::Text(rs->Field(0));
+    facts.reportable = Basic::Long(rs->Field(1)) == 1;
+    bills_.insert(wbInterId, facts);
+    return true;
+}
+
+// The records carry no new/edit flag: a serial not stored yet is new. The
+// classification is read before the write transaction on purpose: a serial that
+// another workstation stores in between then fails on the primary key when it is
+// written instead of being taken for an edit.
+QString SaveBatch::Classify(const WorkBillFacts& bill, Report& r) const {
+    const QVariant status =
+        db_.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
+                   {r.wbInterId, r.serial});
+    if (status.isNull()) {
+        if (!bill.reportable)
+            return MiddleTierTexts::WorkBillNotReportable();
+        r.insert = true;
+        return {};
+    }
+    if (Basic::Long(status) != 0)
+        return MiddleTierTexts::AlreadyAudited();
+    if (r.forceNew)
+        return MiddleTierTexts::SerialTaken();
+    return {};
+}
+
+QString SaveBatch::RightsRefusal(CallerRights* rights) const {
+    if (!rights)
+        return {};
+    bool anyNew = false, anyEdit = false;
+    for (const Report& r : reports_) (r.insert ? anyNew : anyEdit) = true;
+    if (anyNew && !rights->Has(CallerRights::SaveNew))
+        return MiddleTierTexts::NoRightSaveNew();
+    if (anyEdit && !rights->Has(CallerRights::SaveChanges))
+        return MiddleTierTexts::NoRightSaveEdit();
+    return {};
+}
+
+QString SaveBatch::Write() const {
+    const QDate today = ServerDate(db_);
+    Transaction transaction(db_);
+    for (const Report& r : reports_)
+        if (const QString refusal = r.insert ? Insert(r, today) : Update(r); !refusal.isEmpty())
+            return r.prefix + refusal;  // the guard rolls back what this save wrote so far
+    transaction.Commit();
+    CumulativeCache::Invalidate();
+    return {};
+}
+
+QString SaveBatch::Insert(const Report& r, const QDate& today) const {
+    QVariantList params;
+    params << r.wbInterId << r.serial << r.billerId << (r.dates[0].isValid() ? r.dates[0] : QVariant(today))
+           << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1]) << DateParam(r.dates[2])
+           << r.memo;
+    for (double q : r.quantities) params << q;
+    try {
+        db_.Exec(InsertSql(), params);
+    } catch (const ComError& e) {
+        // A key violation means another workstation stored the serial meanwhile (see
+        // Classify); any other failure is passed on as the database gave it.
+        const QString text = e.Description().toLower();
+        return text.contains(QStringLiteral("unique")) || text.contains(QStringLiteral("duplicate"))
+                   ? MiddleTierTexts::SerialTaken()
+                   : MiddleTierTexts::SaveFailed(e.Description());
+    }
+    return {};
+}
+
+QString SaveBatch::Update(const Report& r) const {
+    QVariantList params;
+    params << r.billerId << DateParam(r.dates[0]) << r.workerId << r.deviceId << r.teamId
+           << DateParam(r.dates[1]) << DateParam(r.dates[2]) << r.memo;
+    for (double q : r.quantities) params << q;
+    params << r.wbInterId << r.serial;
+    if (db_.Exec(UpdateSql(), params) != 1)
+        return MiddleTierTexts::ChangedMeanwhile();
+    return {};
+}
 
 }  // namespace
 
@@ -139,184 +377,21 @@ QString ReportWriter::Prefix(qint32 wbInterId, qint64 serial) {
     return MiddleTierTexts::ReportPrefix(no.isEmpty() ? QString::number(wbInterId) : no, serial);
 }
 
+// Reads and checks every record, then the caller's rights, then writes all reports in
+// one transaction. The first refusal ends the save with nothing stored.
 bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QString& message) {
-    Database& db = *db_;
-    QHash<qint32, WorkBillFacts> bills;
-    QSet<QPair<qint32, qint32>> seen;
-    std::vector<Report> reports;
+    SaveBatch batch(*db_);
     int position = 0;
     for (const DictionaryPtr& record : records) {
         ++position;
-        if (!record)
-            continue;
-        const Dictionary& d = *record;
-        Report r;
-        r.wbInterId = Basic::Long(Value(d, "FWBinterID"));
-        auto bill = bills.find(r.wbInterId);
-        if (bill == bills.end()) {
-            WorkBillFacts facts;
-            RecordsetPtr rs = db.Query(
-                QStringLiteral("SELECT wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 "
-                               "AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END "
-                               "FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
-                               "WHERE wbe.FWBInterID = ?"),
-                {r.wbInterId});
-            if (rs->Eof()) {
-                message =
-                    MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
-                return false;
-            }
-            facts.number = Basic::Text(rs->Field(0));
-            facts.reportable = Basic::Long(rs->Field(1)) == 1;
-            bill = bills.insert(r.wbInterId, facts);
-        }
-        const QVariant serialValue = Value(d, "Fserial");
-        if (!ToSerial(serialValue, r.serial)) {
-            message = MiddleTierTexts::RecordPrefix(position) +
-                      MiddleTierTexts::WorkBillPrefix(bill->number) +
-                      MiddleTierTexts::SerialNotNumeric(Basic::Text(serialValue));
+        if (record && Refused(batch.Add(*record, position), message))
             return false;
-        }
-        const QString prefix = MiddleTierTexts::ReportPrefix(bill->number, r.serial);
-        if (seen.contains({r.wbInterId, r.serial})) {
-            message = prefix + MiddleTierTexts::DuplicateInSave();
-            return false;
-        }
-        seen.insert({r.wbInterId, r.serial});
-
-        for (const QuantityField& f : QuantityFields()) {
-            double value = 0;
-            const QString title = QString::fromUtf8(f.title);
-            if (!ToNumber(Value(d, f.key), value)) {
-                message = prefix + MiddleTierTexts::NotANumber(title);
-                return false;
-            }
-            if (std::fabs(value) > kAbsurd) {
-                message = prefix + MiddleTierTexts::Absurd(title);
-                return false;
-            }
-            if (value < 0 && !f.signedValue) {
-                message = prefix + MiddleTierTexts::Negative(title);
-                return false;
-            }
-            r.quantities.push_back(value);
-        }
-        for (int i = 0; i < 3; ++i) {
-            const QVariant v = Value(d, kDates[i].key);
-            if (IsBlank(v))
-                continue;
-            const QDate date = Basic::ToDate(v);
-            if (!date.isValid() || date < QDate(1900, 1, 1) || date > QDate(2099, 12, 31)) {
-                message = prefix + MiddleTierTexts::BadDate(QString::fromUtf8(kDates[i].title));
-                return false;
-            }
-            r.dates[i] = date;
-        }
-        if (r.dates[1].isValid() && r.dates[2].isValid() && r.dates[1].toDate() > r.dates[2].toDate()) {
-            message = prefix + MiddleTierTexts::StartAfterEnd();
-            return false;
-        }
-        r.billerId = Basic::Long(Value(d, "FbillerID"));
-        r.workerId = Basic::Long(Value(d, "FworkerID"));
-        r.deviceId = Basic::Long(Value(d, "FdeviceID"));
-        r.teamId = Basic::Long(Value(d, "FteamID"));
-        r.memo = Basic::Text(Value(d, "Fmemo")).trimmed();
-        if (r.memo.isNull())
-            r.memo = QStringLiteral("");  // the column holds text, never NULL
-        r.forceNew = Basic::Bool(Value(d, "FIsNew"));
-
-        // The records carry no new/edit flag: a serial not stored yet is new. The
-        // classification is read before the write transaction on purpose: a serial that
-        // another workstation stores in between then fails on the primary key below
-        // instead of being taken for an edit.
-        const QVariant status =
-            db.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
-                      {r.wbInterId, r.serial});
-        if (status.isNull()) {
-            if (!bill->reportable) {
-                message = prefix + MiddleTierTexts::WorkBillNotReportable();
-                return false;
-            }
-            r.insert = true;
-        } else if (Basic::Long(status) != 0) {
-            message = prefix + MiddleTierTexts::AlreadyAudited();
-            return false;
-        } else if (r.forceNew) {
-            message = prefix + MiddleTierTexts::SerialTaken();
-            return false;
-        }
-        reports.push_back(std::move(r));
     }
-
-    if (rights) {
-        bool anyNew = false, anyEdit = false;
-        for (const Report& r : reports) (r.insert ? anyNew : anyEdit) = true;
-        if (anyNew && !rights->Has(CallerRights::SaveNew)) {
-            message = MiddleTierTexts::NoRightSaveNew();
-            return false;
-        }
-        if (anyEdit && !rights->Has(CallerRights::SaveChanges)) {
-            message = MiddleTierTexts::NoRightSaveEdit();
-            return false;
-        }
-    }
-    if (reports.empty())
+    if (Refused(batch.RightsRefusal(rights), message))
+        return false;
+    if (batch.Empty())
         return true;
-
-    QStringList columns;
-    for (const QuantityField& f : QuantityFields()) columns << QLatin1String(f.column);
-    QStringList assignments;
-    for (const QString& c : columns) assignments << c + QStringLiteral(" = ?");
-    const QString insertSql =
-        QStringLiteral(
-            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, FdeviceID, FteamID, "
-            "FstartWorkDate, FendWorkDate, Fmemo, Fstatus, FcheckerID, ") +
-        columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 0") +
-        QStringLiteral(", ?").repeated(columns.size()) + QStringLiteral(")");
-    const QString updateSql =
-        QStringLiteral(
-            "UPDATE SHProcRpt SET FbillerID = ?, Fdate = COALESCE(?, Fdate), FworkerID = ?, FdeviceID = ?, "
-            "FteamID = ?, FstartWorkDate = ?, FendWorkDate = ?, Fmemo = ?, ") +
-        assignments.join(QStringLiteral(", ")) +
-        QStringLiteral(" WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0");
-
-    const QDate today = ServerDate(db);
-    const auto dateParam = [](const QVariant& v) {
-        return v.isValid() ? v : QVariant(QMetaType::fromType<QDate>());
-    };
-    Transaction transaction(db);
-    for (const Report& r : reports) {
-        QVariantList params;
-        const QString prefix = MiddleTierTexts::ReportPrefix(bills.value(r.wbInterId).number, r.serial);
-        if (r.insert) {
-            params << r.wbInterId << r.serial << r.billerId
-                   << (r.dates[0].isValid() ? r.dates[0] : QVariant(today)) << r.workerId << r.deviceId
-                   << r.teamId << dateParam(r.dates[1]) << dateParam(r.dates[2]) << r.memo;
-            for (double q : r.quantities) params << q;
-            try {
-                db.Exec(insertSql, params);
-            } catch (const ComError& e) {
-                const QString text = e.Description().toLower();
-                message = prefix + (text.contains(QStringLiteral("unique")) ||
-                                            text.contains(QStringLiteral("duplicate"))
-                                        ? MiddleTierTexts::SerialTaken()
-                                        : MiddleTierTexts::SaveFailed(e.Description()));
-                return false;  // the guard rolls back what this save wrote so far
-            }
-        } else {
-            params << r.billerId << dateParam(r.dates[0]) << r.workerId << r.deviceId << r.teamId
-                   << dateParam(r.dates[1]) << dateParam(r.dates[2]) << r.memo;
-            for (double q : r.quantities) params << q;
-            params << r.wbInterId << r.serial;
-            if (db.Exec(updateSql, params) != 1) {
-                message = prefix + MiddleTierTexts::ChangedMeanwhile();
-                return false;
-            }
-        }
-    }
-    transaction.Commit();
-    CumulativeCache::Invalidate();
-    return true;
+    return !Refused(batch.Write(), message);
 }
 
 bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint32 checkerId,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -55,13 +56,18 @@ class ErpHost {
     }
 
     QString Path(const QString& name) const { return home_.filePath(name); }
+    // A file of the data folder (XDG_DATA_HOME/<organisation>/<application>).
+    QString DataFile(const char* name) const {
+        return home_.filePath(QStringLiteral("data/ShopProc/erp-host/") + QString::fromUtf8(name));
+    }
 
   private:
     QTemporaryDir home_;
 };
 
 // What it cannot use is refused with a message that names it; without a display the
-// workbench says how to get one.
+// workbench says how to get one. A failure that reaches the host's error handling is
+// also in the application log of the data folder, with its source.
 TEST(ErpHost, RefusesWhatItCannotUseWithAClearMessage) {
     ErpHost host;
     struct Case {
@@ -83,6 +89,29 @@ TEST(ErpHost, RefusesWhatItCannotUseWithAClearMessage) {
         const Outcome o = host.Run(c.args, c.screen);
         EXPECT_EQ(o.exitCode, c.exitCode) << c.args.join(u' ').toStdString() << "\n" << o.err.toStdString();
         EXPECT_TRUE(o.err.contains(QString::fromUtf8(c.says))) << o.err.toStdString();
+    }
+    QFile log(host.DataFile("erp-host.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(logged.contains(QStringLiteral("[Database] 3000: The database file %1 does not exist.\n")
+                                    .arg(host.Path(QStringLiteral("missing.db")))))
+        << logged.toStdString();
+}
+
+// The demo database made on first use gets the demo reports; a database that has work
+// bills already gets none, even when its reports were deleted: they would mix with
+// real work.
+TEST(ErpHost, DemoReportsOnlyOnAFreshDemoDatabase) {
+    ErpHost host;
+    const auto demo = [&] {
+        return platform::Database::Open(platform::DatabaseUrl::Parse(host.DataFile("demo.db")), false);
+    };
+    ASSERT_EQ(host.Run(Args("user add anna")).exitCode, 0) << "makes the demo database";
+    EXPECT_GT(demo()->Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), 0);
+    demo()->Exec(QStringLiteral("DELETE FROM SHProcRpt"));
+    for (const char* line : {"user add bert", "db seed-demo"}) {
+        EXPECT_EQ(host.Run(Args(line)).exitCode, 0) << line;
+        EXPECT_EQ(demo()->Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), 0) << line;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "tests/platform/middletier/MiddleTierFixture.h"
 #include "src/common/Basic.h"
 #include "platform/middletier/LayoutStore.h"
+#include "platform/middletier/LocalSwitchFile.h"
 #include "platform/middletier/ListSelData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "platform/middletier/OperationLedger.h"
@@ -43,6 +44,16 @@ TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
     for (int i = 0; i < 4; ++i) list->MoveNext();
     EXPECT_EQ(Field(list), QStringLiteral("FWorkBillNO")) << "fifth column";
     EXPECT_EQ(Order("WorkBill", "FWorkBillNO"), 5);
+    // The number column as the list reads it: wide enough for "B1040WB0019999" (a
+    // benchmark load on the demo database), about 112 px in a 9-point font at 15 twips a
+    // pixel; 0 would leave the grid's default width, which cuts it.
+    const double numberWidth = 112 * 15;
+    auto storedNumberWidth = [&] {
+        RecordsetPtr rs = q.GetWorkBillTitle(Props(Clerk), 7);
+        rs->SetFilter(QStringLiteral("Ffield='FWorkBillNO'"));
+        return Basic::Dbl(rs->Field(QStringLiteral("Fwidth")));
+    };
+    EXPECT_GE(storedNumberWidth(), numberWidth);
 
     // The user's own order wins; equal positions keep the default's order.
     Exec("UPDATE SHRptDef SET Forder = 1 WHERE Ftype = 'ProcRpt' AND FuserID = 7");
@@ -53,9 +64,12 @@ TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
     EXPECT_EQ(Field(report), QStringLiteral("GPH"));
     EXPECT_EQ(LayoutRows("ProcRpt", 7), 36) << "reading again stores nothing";
 
-    // After a restore (the dialog deletes the rows) the default comes back.
+    // A layout the user has keeps its widths (one stored with the old default too);
+    // after a restore (the dialog deletes the rows) the default comes back.
+    Exec("UPDATE SHRptDef SET Fwidth = 0 WHERE FuserID = 7 AND Ffield = 'FWorkBillNO'");
+    EXPECT_EQ(storedNumberWidth(), 0);
     Exec("DELETE FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7");
-    EXPECT_FALSE(q.GetWorkBillTitle(Props(Clerk), 7)->Eof());
+    EXPECT_GE(storedNumberWidth(), numberWidth);
 }
 
 TEST_P(StoresTest, TwoWorkstationsAskingAtOnceStoreOneDefault) {
@@ -169,6 +183,54 @@ TEST(LocalSwitchFile, CreatedOnceAsASmallDatabase) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(16).startsWith("SQLite format 3"));
+}
+
+// The probe opens the local list file read-only: it takes a list file, refuses what is
+// not one, and leaves the folder and the file's permissions as they were.
+TEST(LocalSwitchFile, ProbeTakesOnlyAListFileAndChangesNothing) {
+    enum class File { Installed, Missing, Garbage };
+    const QFileDevice::Permissions readOnly =
+        QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    // clang-format off
+    const struct {
+        const char* name;
+        File file;
+        QFileDevice::Permissions permissions;  // none: as the file was made
+        bool accepted;
+    } cases[] = {
+        {"installed",           File::Installed, {},       true},
+        {"missing",             File::Missing,   {},       false},
+        {"garbage",             File::Garbage,   {},       false},
+        {"installed read-only", File::Installed, readOnly, true},
+    };
+    // clang-format on
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString folder = dir.filePath(QString::fromLatin1(c.name));
+        const QString path = QDir(folder).filePath(QStringLiteral("ErpSwitch.sss"));
+        QDir().mkpath(folder);
+        if (c.file == File::Installed)
+            platform::InstallLocalSwitchFile(folder);
+        if (c.file == File::Garbage) {
+            QFile garbage(path);
+            ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+            garbage.write(QByteArray("not a list file\n").repeated(200));
+        }
+        if (c.permissions.toInt() != 0) {
+            ASSERT_TRUE(QFile::setPermissions(path, c.permissions));
+        }
+        const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        const auto permissions = QFileInfo(path).permissions();
+
+        platform::LocalSwitchDatabase probe;
+        if (c.accepted)
+            EXPECT_EQ(probe.Connect(path), QStringLiteral("Provider=SQLite;Data Source=") + path + u';');
+        else
+            EXPECT_THROW(probe.Connect(path), ComError);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), files) << "no file made or left";
+        EXPECT_EQ(QFileInfo(path).permissions(), permissions);
+    }
 }
 
 SP_INSTANTIATE_BACKENDS(StoresTest);
