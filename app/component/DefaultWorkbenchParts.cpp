@@ -21,7 +21,7 @@ namespace sp {
 namespace {
 
 class DefaultParts final : public WorkbenchParts {
-public:
+  public:
     explicit DefaultParts(frmProc& form)
         : form_(form),
           state_(form.State()),
@@ -35,6 +35,9 @@ public:
         // A click on a work center or production task lists its work bills.
         QObject::connect(&form.tvw(), &TreeModel::nodeClicked, &form,
                          [this](const QString& key) { IgnoreErrors([&] { tree_.OnNodeClick(key); }); });
+        // Keyboard moves list the same way in new mode; in edit mode they only select.
+        QObject::connect(&form.tvw(), &TreeModel::cursorMoved, &form,
+                         [this](const QString& key) { IgnoreErrors([&] { tree_.OnCursorMove(key); }); });
     }
     ~DefaultParts() override { form_.vlgList().SetEventSink(nullptr); }
 
@@ -64,7 +67,7 @@ public:
     }
     QString GetWBNO(qint32 wbInterId) override { return sp::GetWBNO(form_.Host(), wbInterId); }
 
-private:
+  private:
     // Header widths are measured in the toolbar's font where a screen exists.
     static double TextWidth(const QString& text) {
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -89,11 +92,14 @@ std::unique_ptr<WorkbenchParts> MakeDefaultWorkbenchParts(frmProc& form) {
 }
 
 frmProc::FilterDialogFactory DefaultFilterDialogFactory() {
-    return [](HostServices& host) -> std::unique_ptr<IFilterDialog> { return std::make_unique<frmWageFilter>(host); };
+    return [](HostServices& host) -> std::unique_ptr<IFilterDialog> {
+        return std::make_unique<frmWageFilter>(host);
+    };
 }
 
 std::unique_ptr<frmProc> MakeWorkbench(HostServices& host) {
-    return std::make_unique<frmProc>(host, frmProc::Factories{&MakeDefaultWorkbenchParts, DefaultFilterDialogFactory()});
+    return std::make_unique<frmProc>(
+        host, frmProc::Factories{&MakeDefaultWorkbenchParts, DefaultFilterDialogFactory()});
 }
 
 }  // namespace sp

@@ -5,7 +5,9 @@
 namespace sp {
 
 namespace {
-QString Source() { return QStringLiteral("TreeModel"); }
+QString Source() {
+    return QStringLiteral("TreeModel");
+}
 }  // namespace
 
 TreeModel::TreeModel(QObject* parent) : QObject(parent) {}
@@ -40,10 +42,18 @@ const TreeModel::Node& TreeModel::At(const QString& key) const {
     return *it;
 }
 
-QString TreeModel::Caption(const QString& key) const { return At(key).caption; }
-QString TreeModel::Parent(const QString& key) const { return At(key).parent; }
-QStringList TreeModel::Children(const QString& key) const { return At(key).children; }
-bool TreeModel::Expanded(const QString& key) const { return At(key).expanded; }
+QString TreeModel::Caption(const QString& key) const {
+    return At(key).caption;
+}
+QString TreeModel::Parent(const QString& key) const {
+    return At(key).parent;
+}
+QStringList TreeModel::Children(const QString& key) const {
+    return At(key).children;
+}
+bool TreeModel::Expanded(const QString& key) const {
+    return At(key).expanded;
+}
 
 void TreeModel::SetExpanded(const QString& key, bool expanded) {
     At(key);
@@ -62,13 +72,13 @@ bool TreeModel::IsVisible(const QString& key) const {
 }
 
 void TreeModel::EnsureVisible(const QString& key) {
-    for (QString p = At(key).parent; !p.isEmpty(); p = At(p).parent)
-        SetExpanded(p, true);
+    for (QString p = At(key).parent; !p.isEmpty(); p = At(p).parent) SetExpanded(p, true);
     emit scrollToRequested(key);
 }
 
 void TreeModel::Select(const QString& key) {
-    At(key);
+    if (!key.isEmpty())
+        At(key);
     if (selected_ == key)
         return;
     selected_ = key;
@@ -78,6 +88,11 @@ void TreeModel::Select(const QString& key) {
 void TreeModel::Click(const QString& key) {
     Select(key);
     emit nodeClicked(key);
+}
+
+void TreeModel::MoveCursor(const QString& key) {
+    Select(key);
+    emit cursorMoved(key);
 }
 
 }  // namespace sp

@@ -9,10 +9,11 @@ namespace sp {
 
 // The tree pane, headless: nodes by unique key with caption, parent and children in
 // insertion order, an expanded state, and one selected node. A view mirrors it
-// through the signals and reports the user's clicks with Click().
+// through the signals and reports the user's clicks with Click() and the keyboard's
+// moves with MoveCursor(); the model's owner decides what either lists.
 class TreeModel : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TreeModel(QObject* parent = nullptr);
 
     void Clear();
@@ -35,20 +36,26 @@ public:
     void EnsureVisible(const QString& key);
 
     QString SelectedKey() const { return selected_; }
+    // An empty key selects no node.
     void Select(const QString& key);
 
-    // The user clicked a node: it becomes selected and nodeClicked is raised.
+    // The user clicked a node, or pressed Enter or Space on it: it becomes selected and
+    // nodeClicked is raised.
     void Click(const QString& key);
+    // The keyboard moved the current node (arrows, Home, End, pages, typing its
+    // caption): it becomes selected and cursorMoved is raised.
+    void MoveCursor(const QString& key);
 
-signals:
+  signals:
     void reset();
     void nodeAdded(const QString& key);
     void expandedChanged(const QString& key, bool expanded);
     void selectionChanged(const QString& key);
     void scrollToRequested(const QString& key);
     void nodeClicked(const QString& key);
+    void cursorMoved(const QString& key);
 
-private:
+  private:
     struct Node {
         QString caption;
         QString parent;

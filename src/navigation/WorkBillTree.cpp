@@ -1,33 +1,41 @@
 #include "src/navigation/WorkBillTree.h"
 
 #include "src/common/Basic.h"
-#include "src/controls/GridModel.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/controls/GridModel.h"
+#include "src/controls/TreeModel.h"
 #include "src/entry/HostServices.h"
 #include "src/navigation/ListCondition.h"
 #include "src/navigation/Texts.h"
-#include "src/controls/TreeModel.h"
 #include "src/navigation/WorkBillList.h"
 #include "src/state/WorkbenchState.h"
 
 namespace sp {
 
 namespace {
-QString Tab() { return QString(QChar(9)); }
+QString Tab() {
+    return QString(QChar(9));
+}
 constexpr int kNumberCol = 5;
 }  // namespace
 
 WorkBillTree::WorkBillTree(WorkbenchState& state, WorkBillList& list) : state_(state), list_(list) {}
 
-QString WorkBillTree::WorkCenterKey(qint32 id) { return QStringLiteral("WC") + Tab() + QString::number(id); }
+QString WorkBillTree::WorkCenterKey(qint32 id) {
+    return QStringLiteral("WC") + Tab() + QString::number(id);
+}
 
 QString WorkBillTree::TaskKey(const QString& deptNo, qint32 id) {
     return deptNo + QStringLiteral("MO") + Tab() + QString::number(id);
 }
 
-QString WorkBillTree::DepartmentKey(const QString& deptNo) { return QStringLiteral("DEPT") + Tab() + deptNo; }
+QString WorkBillTree::DepartmentKey(const QString& deptNo) {
+    return QStringLiteral("DEPT") + Tab() + deptNo;
+}
 
-QString WorkBillTree::RootKey() { return QStringLiteral("ROOT"); }
+QString WorkBillTree::RootKey() {
+    return QStringLiteral("ROOT");
+}
 
 std::optional<WorkBillNodeKey> WorkBillTree::ParseNodeKey(const QString& key) {
     const qsizetype tab = key.indexOf(QChar(9));
@@ -45,7 +53,9 @@ std::optional<WorkBillNodeKey> WorkBillTree::ParseNodeKey(const QString& key) {
     return k;
 }
 
-bool WorkBillTree::WorkCenterArrangement() const { return list_.ButtonPressed(QStringLiteral("btnListWC")); }
+bool WorkBillTree::WorkCenterArrangement() const {
+    return list_.ButtonPressed(QStringLiteral("btnListWC"));
+}
 
 void WorkBillTree::Fill() {
     TreeModel* tree = state_.tvw;
@@ -55,15 +65,18 @@ void WorkBillTree::Fill() {
         const bool wc = WorkCenterArrangement();
         const bool check = list_.ButtonPressed(QStringLiteral("btnCtlChk"));
         const QString props = state_.host->PropsString();
-        RecordsetPtr nodes =
-            state_.host->NewMShopProc()->GetWorkBillTree(props, wc, check, BuildListCondition(state_.dicFilter));
+        RecordsetPtr nodes = state_.host->NewMShopProc()->GetWorkBillTree(
+            props, wc, check, BuildListCondition(state_.dicFilter));
         tree->Clear();
-        tree->AddNode(QString(), RootKey(), wc ? NavTexts::TreeRootByWorkCenter() : NavTexts::TreeRootByTask());
+        listedKey_.clear();
+        tree->AddNode(QString(), RootKey(),
+                      wc ? NavTexts::TreeRootByWorkCenter() : NavTexts::TreeRootByTask());
         tree->SetExpanded(RootKey(), true);
         for (; nodes && !nodes->Eof(); nodes->MoveNext())
             IgnoreErrors([&] {
                 const QString parent = Basic::Text(nodes->Field(QStringLiteral("ParentKey")));
-                tree->AddNode(parent.isEmpty() ? RootKey() : parent, Basic::Text(nodes->Field(QStringLiteral("NodeKey"))),
+                tree->AddNode(parent.isEmpty() ? RootKey() : parent,
+                              Basic::Text(nodes->Field(QStringLiteral("NodeKey"))),
                               Basic::Text(nodes->Field(QStringLiteral("Caption"))));
             });
         if (nodes)
@@ -76,11 +89,25 @@ void WorkBillTree::OnNodeClick(const QString& key) {
         ListWorkBillsOfNode(key);
 }
 
+void WorkBillTree::OnCursorMove(const QString& key) {
+    if (!state_.editMode)
+        OnNodeClick(key);
+}
+
 void WorkBillTree::ListWorkBillsOfNode(const QString& key) {
     IgnoreErrors([&] {
         if (list_.MayLeaveWorkBill())
             ListNode(key);
+        else
+            RestoreSelection();
     });
+}
+
+void WorkBillTree::RestoreSelection() {
+    TreeModel* tree = state_.tvw;
+    if (!tree)
+        return;
+    tree->Select(tree->Exists(listedKey_) ? listedKey_ : QString());
 }
 
 void WorkBillTree::ListNode(const QString& key) {
@@ -91,9 +118,11 @@ void WorkBillTree::ListNode(const QString& key) {
         const bool wc = WorkCenterArrangement();
         const bool check = list_.ButtonPressed(QStringLiteral("btnCtlChk"));
         const QString props = state_.host->PropsString();
-        RecordsetPtr records = state_.host->NewMShopProc()->GetWorkBillByWCMO(props, wc, check, node->id, node->deptNo);
+        RecordsetPtr records =
+            state_.host->NewMShopProc()->GetWorkBillByWCMO(props, wc, check, node->id, node->deptNo);
         Recordset empty;
         list_.ShowWorkBills(records ? *records : empty, wc);
+        listedKey_ = key;
     });
 }
 
@@ -106,10 +135,10 @@ void WorkBillTree::LocateWorkBill(const QString& workBillNo) {
         RecordsetPtr info = state_.host->NewMShopProc()->GetWorkBillInfo(props, workBillNo);
         if (!info || info->Eof())
             return;
-        const QString key =
-            WorkCenterArrangement()
-                ? WorkCenterKey(Basic::Long(info->Field(QStringLiteral("WorkCenterID"))))
-                : TaskKey(Basic::Text(info->Field(QStringLiteral("DeptNO"))), Basic::Long(info->Field(QStringLiteral("MOID"))));
+        const QString key = WorkCenterArrangement()
+                                ? WorkCenterKey(Basic::Long(info->Field(QStringLiteral("WorkCenterID"))))
+                                : TaskKey(Basic::Text(info->Field(QStringLiteral("DeptNO"))),
+                                          Basic::Long(info->Field(QStringLiteral("MOID"))));
         const QString interId = Basic::Text(info->Field(QStringLiteral("FWBinterID")));
         info->Close();
         if (!tree->Exists(key) || !list_.MayLeaveWorkBill())
@@ -117,8 +146,10 @@ void WorkBillTree::LocateWorkBill(const QString& workBillNo) {
         if (tree->SelectedKey() != key) {
             tree->EnsureVisible(key);
             tree->Select(key);
-            ListNode(key);
         }
+        // In edit mode the keyboard may have moved the selection without listing.
+        if (listedKey_ != key)
+            ListNode(key);
         GridModel& grid = *state_.vlgList;
         int found = 0;
         for (int r = 1; r <= grid.Rows() && grid.Cols() >= kNumberCol; ++r)

@@ -18,8 +18,11 @@ struct WorkBillNodeKey {
 
 // The tree pane tvw over the work bills: filled per arrangement, a node click lists
 // the node's work bills, and a typed work bill number is located in tree and list.
+// In new mode the list also follows the keyboard's current node; in edit mode, where
+// every change of work bill loads a history, the keyboard only moves the selection
+// until Enter or Space asks for the node like a click.
 class WorkBillTree {
-public:
+  public:
     WorkBillTree(WorkbenchState& state, WorkBillList& list);
 
     static QString WorkCenterKey(qint32 id);
@@ -35,18 +38,29 @@ public:
     void Fill();
     // A click on a node: lists its work bills; other nodes' clicks are ignored.
     void OnNodeClick(const QString& key);
+    // The keyboard moved the tree's current node: listed as a click in new mode only.
+    void OnCursorMove(const QString& key);
+    // Lists the node's work bills when unsaved edits may be left; when they may not,
+    // the tree's selection returns to the node whose work bills are listed.
     void ListWorkBillsOfNode(const QString& key);
-    // Selects the work bill's node (listing it when it was not selected) and its list
+    // The node whose work bills the list shows; empty before the first node is listed
+    // and after the tree is filled anew.
+    const QString& ListedKey() const { return listedKey_; }
+    // Selects the work bill's node (listing it when it is not the listed one) and its list
     // row, and makes it the current work bill. Reports nothing.
     void LocateWorkBill(const QString& workBillNo);
 
-private:
+  private:
     bool WorkCenterArrangement() const;
     // Lists the node's work bills without asking about unsaved edits.
     void ListNode(const QString& key);
 
+    // Selects the listed node again, or none when it is no longer in the tree.
+    void RestoreSelection();
+
     WorkbenchState& state_;
     WorkBillList& list_;
+    QString listedKey_;
 };
 
 }  // namespace sp

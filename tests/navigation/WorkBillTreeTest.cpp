@@ -1,5 +1,5 @@
-#include "tests/navigation/NavigationFixture.h"
 #include "src/navigation/WorkBillTree.h"
+#include "tests/navigation/NavigationFixture.h"
 
 using namespace Qt::StringLiterals;
 
@@ -40,7 +40,8 @@ class WorkBillTreeTest : public NavigationFixture {
                 return MakeRecordset(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
                                          {u"WC\t4"_s, u"DEPT\tD01"_s, u"WC04 车"_s}});
             return MakeRecordset(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
-                                     {u"D01MO\t2045"_s, u"DEPT\tD01"_s, u"MO1（轴[M8]）"_s}});
+                                     {u"D01MO\t2045"_s, u"DEPT\tD01"_s, u"MO1（轴[M8]）"_s},
+                                     {u"D01MO\t2046"_s, u"DEPT\tD01"_s, u"MO2"_s}});
         };
         fake.script->workBillByWCMO = [this](bool, bool, qint32, const QString&) {
             return MakeRecordset(Fields(), {Bill(7, u"WB7"_s), Bill(9, u"WB9"_s)});
@@ -87,6 +88,72 @@ TEST_F(WorkBillTreeTest, NodeClickListsOnlyWorkCenterAndTaskNodes) {
     EXPECT_EQ(paints, 1);
 }
 
+// The tree's signals reach the tree part as the component wires them; each row runs
+// its clicks (Enter and Space are clicks too) and keyboard moves in one mode.
+TEST_F(WorkBillTreeTest, KeyboardListsInNewModeOnlyAndARefusedNodeStaysUnselected) {
+    enum Kind { Cursor, Click, Refill };
+    struct Step {
+        Kind kind;
+        QString key;
+    };
+    const QString t1 = u"D01MO\t2045"_s, t2 = u"D01MO\t2046"_s, dept = u"DEPT\tD01"_s;
+    // EditT1Listed: t1 is listed before the steps. In edit mode the record is edited
+    // when the steps begin.
+    enum Start { New, Edit, EditT1Listed };
+    struct Case {
+        const char* what;
+        Start start;
+        bool yes;  // the answer to the unsaved-change question
+        QVector<Step> steps;
+        QVector<qint32> listed;
+        QString selected;
+        int questions;
+    };
+    const Case cases[] = {
+        {"new: the cursor lists", New, false, {{Cursor, t1}, {Cursor, t2}}, {2045, 2046}, t2, 0},
+        {"new: a department lists nothing", New, false, {{Cursor, dept}}, {}, dept, 0},
+        {"edit: Enter lists", Edit, true, {{Cursor, t1}, {Cursor, t2}, {Click, t2}}, {2046}, t2, 1},
+        {"edit: refused, back to the listed", EditT1Listed, false, {{Cursor, t2}, {Click, t2}}, {}, t1, 1},
+        {"edit: refused, nothing listed", Edit, false, {{Click, t2}}, {}, QString(), 1},
+        {"edit: refused after a refill", EditT1Listed, false, {{Refill, {}}, {Click, t2}}, {}, QString(), 1},
+        {"edit: a yes lists", EditT1Listed, true, {{Click, t2}}, {2046}, t2, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WorkBillTree part(state, list);
+        QObject context;
+        QObject::connect(&tree, &TreeModel::nodeClicked, &context,
+                         [&](const QString& k) { part.OnNodeClick(k); });
+        QObject::connect(&tree, &TreeModel::cursorMoved, &context,
+                         [&](const QString& k) { part.OnCursorMove(k); });
+        QVector<qint32> listed;
+        fake.script->workBillByWCMO = [&](bool, bool, qint32 id, const QString&) {
+            listed.append(id);
+            return MakeRecordset(Fields(), {Bill(7, u"WB7"_s)});
+        };
+        state.editMode = c.start != New;
+        state.modified = false;
+        part.Fill();
+        if (c.start == EditT1Listed)
+            tree.Click(t1);
+        listed.clear();
+        state.modified = state.editMode;
+        answer = c.yes;
+        questions = 0;
+        for (const Step& step : c.steps) {
+            if (step.kind == Cursor)
+                tree.MoveCursor(step.key);
+            else if (step.kind == Click)
+                tree.Click(step.key);
+            else
+                part.Fill();
+        }
+        EXPECT_EQ(listed, c.listed);
+        EXPECT_EQ(tree.SelectedKey(), c.selected);
+        EXPECT_EQ(questions, c.questions);
+    }
+}
+
 TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.Fill();
     treeOps.LocateWorkBill(u"WB9"_s);
@@ -96,11 +163,19 @@ TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     EXPECT_EQ(grid.CurrentRow(), 3);
     EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
 
-    // Already selected: no reload; the row becomes current again even if it was.
+    // Already listed: no reload; the row becomes current again even if it was.
     state.currentWorkBillNo = u"X"_s;
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 1);
     EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
+
+    // Selected by the keyboard in edit mode but not listed: listed now.
+    state.editMode = true;
+    treeOps.Fill();
+    tree.MoveCursor(u"D01MO\t2045"_s);
+    treeOps.LocateWorkBill(u"WB9"_s);
+    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 2);
+    EXPECT_EQ(treeOps.ListedKey(), u"D01MO\t2045"_s);
 }
 
 TEST_F(WorkBillTreeTest, LocateOfUnknownWorkBillOrNodeChangesNothing) {

@@ -1,5 +1,6 @@
 #include "ui/dialogs/PickListView.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,11 +10,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ui/dialogs/PickListTableModel.h"
-#include "ui/controls/CatchBoundary.h"
+#include "src/entry/ListSelPickList.h"
 #include "src/filters/Texts.h"
-#include "src/navigation/ListSelPickList.h"
 #include "src/navigation/frmList.h"
+#include "ui/controls/CatchBoundary.h"
+#include "ui/dialogs/PickListTableModel.h"
 
 namespace sp {
 
@@ -31,6 +32,7 @@ PickListView::PickListView(ListSelPickList& list, QWidget* parent) : QDialog(par
     search_->setObjectName(QStringLiteral("txtSearch"));
     search_->setClearButtonEnabled(true);
     search_->setText(list.SearchText());
+    search_->installEventFilter(this);
 
     model_ = new PickListTableModel(list, this);
     table_ = new QTableView(this);
@@ -100,6 +102,31 @@ void PickListView::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     if (auto* form = dynamic_cast<frmList*>(&list_))
         CatchBoundary(QStringLiteral("frmList::Resize"), [&] { form->Resize(width(), height()); });
+}
+
+bool PickListView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == search_ && event->type() == QEvent::KeyPress && EnterList(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+bool PickListView::EnterList(QKeyEvent* key) {
+    if (key->key() != Qt::Key_Down && key->key() != Qt::Key_PageDown)
+        return false;
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    // Rows still waiting for the typed text are asked for first, so the move lands in
+    // the list the clerk sees next.
+    if (searchDelay_->isActive()) {
+        searchDelay_->stop();
+        ApplySearch();
+    }
+    table_->setFocus(Qt::OtherFocusReason);
+    // The list moves as if the key had been pressed in it: the row after the current
+    // one, or the first row when none is current; the model hears of it in SyncCurrent.
+    QKeyEvent forwarded(key->type(), key->key(), key->modifiers(), key->text());
+    QCoreApplication::sendEvent(table_, &forwarded);
+    return true;
 }
 
 void PickListView::ApplySearch() {

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QKeyEvent;
 class QLineEdit;
 class QTableView;
 class QTimer;
@@ -22,11 +23,14 @@ class PickListView : public QDialog {
     void reject() override;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
   private:
     void ApplySearch();
+    // Down or PageDown in the search box: the list takes the focus and the key.
+    bool EnterList(QKeyEvent* key);
     void SyncCurrent();
     void ShowCurrent();
     void Confirm();

@@ -16,9 +16,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "ui/controls/CatchBoundary.h"
 #include "src/filters/Texts.h"
 #include "src/filters/frmWageFilter.h"
+#include "ui/controls/CatchBoundary.h"
 
 namespace sp {
 
@@ -61,6 +61,9 @@ frmWageFilterView::frmWageFilterView(frmWageFilter& model, QWidget* parent) : QD
     body->addWidget(tabs, 1);
     body->addLayout(buttons);
     setLayout(body);
+    // Each row's "from" box, its "to" box, then the next row.
+    for (int i = 1; i < kFilterBoxCount; ++i)
+        setTabOrder(boxes_[static_cast<size_t>(i - 1)], boxes_[static_cast<size_t>(i)]);
 
     model_.changed = [this] { Refresh(); };
     model_.closeView = [this] {
@@ -93,6 +96,10 @@ QWidget* frmWageFilterView::BuildConditions() {
             lookup->setObjectName(QStringLiteral("cmdItem_%1").arg(index));
             lookup->setText(QStringLiteral("..."));
             lookup->setProperty(kIndexProperty, index);
+            // Out of the Tab chain: Enter in a box moves on as Tab does and must land in
+            // the next box, not on a button that a further Enter would press. The lookup
+            // stays at hand with F7/F8 in the box and with the mouse.
+            lookup->setFocusPolicy(Qt::ClickFocus);
             lookup->installEventFilter(this);
             connect(lookup, &QToolButton::clicked, this,
                     [this, index] { Call("cmdItem_Click", [this, index] { model_.cmdItem_Click(index); }); });

@@ -1,10 +1,12 @@
 #include "ui/workbench/WorkBillTreeView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QStandardItemModel>
 
-#include "ui/controls/CatchBoundary.h"
 #include "src/controls/TreeModel.h"
+#include "ui/controls/CatchBoundary.h"
 
 namespace sp {
 
@@ -38,6 +40,7 @@ WorkBillTreeView::WorkBillTreeView(TreeModel* model, QWidget* parent)
 }
 
 void WorkBillTreeView::Rebuild() {
+    QScopedValueRollback<bool> syncing(syncing_, true);
     items_->clear();
     byKey_.clear();
     // Parents come before their children; walk the model's own order.
@@ -69,17 +72,17 @@ void WorkBillTreeView::AddNode(const QString& key) {
 
 void WorkBillTreeView::ShowExpanded(const QString& key, bool expanded) {
     if (QStandardItem* item = byKey_.value(key)) {
-        syncing_ = true;
+        QScopedValueRollback<bool> syncing(syncing_, true);
         setExpanded(item->index(), expanded);
-        syncing_ = false;
     }
 }
 
 void WorkBillTreeView::ShowSelected(const QString& key) {
+    QScopedValueRollback<bool> syncing(syncing_, true);
     if (QStandardItem* item = byKey_.value(key))
         setCurrentIndex(item->index());
     else
-        clearSelection();
+        selectionModel()->clear();
 }
 
 void WorkBillTreeView::ScrollTo(const QString& key) {
@@ -88,8 +91,41 @@ void WorkBillTreeView::ScrollTo(const QString& key) {
 }
 
 void WorkBillTreeView::OnClicked(const QModelIndex& index) {
-    const QString key = index.data(KeyRole).toString();
+    const QString key = KeyOf(index);
     CatchBoundary(QStringLiteral("tvw.NodeClick"), [&] { model_->Click(key); });
+}
+
+QString WorkBillTreeView::KeyOf(const QModelIndex& index) {
+    return index.data(KeyRole).toString();
+}
+
+void WorkBillTreeView::keyPressEvent(QKeyEvent* event) {
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    const bool activates =
+        event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space;
+    if (plain && activates && currentIndex().isValid()) {
+        const QString key = KeyOf(currentIndex());
+        CatchBoundary(QStringLiteral("tvw.KeyDown"), [&] { model_->Click(key); });
+        event->accept();
+        return;
+    }
+    QScopedValueRollback<bool> keying(keying_, true);
+    QTreeView::keyPressEvent(event);
+}
+
+void WorkBillTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeView::mouseReleaseEvent(event);
+    // A press released off its node moved Qt's current index without a click.
+    if (KeyOf(currentIndex()) != model_->SelectedKey())
+        ShowSelected(model_->SelectedKey());
+}
+
+void WorkBillTreeView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTreeView::currentChanged(current, previous);
+    if (!keying_ || syncing_ || !current.isValid())
+        return;
+    const QString key = KeyOf(current);
+    CatchBoundary(QStringLiteral("tvw.NodeCursor"), [&] { model_->MoveCursor(key); });
 }
 
 }  // namespace sp

@@ -8,14 +8,16 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
-#include "ui/controls/QtUi.h"
-#include "ui/dialogs/FilterDialogViews.h"
-#include "ui/dialogs/PickListTableModel.h"
-#include "tests/filters/FilterFakes.h"
+#include "src/filters/FilterBounds.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/frmList.h"
 #include "src/reportgrid/frmInfoFilter.h"
+#include "tests/filters/FilterFakes.h"
+#include "ui/controls/QtUi.h"
+#include "ui/dialogs/FilterDialogViews.h"
+#include "ui/dialogs/PickListTableModel.h"
 
 using namespace sp;
 
@@ -71,8 +73,47 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
               QStringLiteral(" A1"));
 }
 
-// The list form over a long list: OK maps to "SelectOK" with the row the user chose,
-// Escape to "Exit".
+// Enter in a bound box moves on as Tab does: through each row's "from" and "to" box to
+// the next row, past the lookup buttons, so nothing typed is lost and no lookup opens.
+TEST(FilterDialogView, EnterWalksTheBoundBoxesInOrderAndOpensNoLookup) {
+    RegisterFilterDialogViews();
+    QtUi screen;
+    test::FilterHarness h(&screen);
+    QStringList windows, focused;
+    screen.SetShownHook([&](QWidget* window) {
+        windows << window->objectName();
+        if (window->objectName() != QStringLiteral("frmWageFilter")) {
+            window->close();
+            return;
+        }
+        window->findChild<QLineEdit*>(QStringLiteral("txtItem_0"))->setFocus();
+        for (int i = 0; i < kFilterBoxCount; ++i) {
+            QWidget* box = window->focusWidget();
+            focused << box->objectName();
+            QTest::keyClicks(box, QStringLiteral("B%1").arg(i));
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        // Past the last box the walk goes on to the dates, not to a lookup button.
+        EXPECT_EQ(qobject_cast<QToolButton*>(window->focusWidget()), nullptr);
+        for (int i = 0; i < kFilterBoxCount; ++i)
+            EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("txtItem_%1").arg(i))->text(),
+                      QStringLiteral("B%1").arg(i));
+        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    });
+    frmWageFilter dialog(*h.host);
+    dialog.SetRptID(600);
+    dialog.ShowModal();
+
+    QStringList boxes;
+    for (int i = 0; i < kFilterBoxCount; ++i) boxes << QStringLiteral("txtItem_%1").arg(i);
+    EXPECT_EQ(focused, boxes);
+    EXPECT_EQ(windows, QStringList{QStringLiteral("frmWageFilter")});
+    EXPECT_TRUE(h.lookups->calls.isEmpty());
+    for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(dialog.txtItem(i), QStringLiteral("B%1").arg(i));
+}
+
+// The list form over a long list: OK or Enter maps to "SelectOK" with the row the user
+// chose (with the mouse, or with Down from the search box into the list), Escape to "Exit".
 TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     RegisterFilterDialogViews();
     QtUi screen;
@@ -80,29 +121,53 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     for (int i = 1; i <= 20000; ++i)
         h.lists->rows.append({i, 1, QStringLiteral("WB%1").arg(i, 5, 10, QLatin1Char('0'))});
 
-    int rowsShown = 0;
-    screen.SetShownHook([&](QWidget* window) {
-        auto* table = window->findChild<QTableView*>(QStringLiteral("lstRows"));
-        ASSERT_TRUE(table);
-        rowsShown = table->model()->rowCount();
-        table->setCurrentIndex(table->model()->index(4, 0));
-        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
-    });
-    frmList picked(*h.host);
-    picked.SetListID(601);
-    picked.InitData();
-    picked.ShowModal();
-    EXPECT_EQ(rowsShown, 20000);
-    ASSERT_TRUE(picked.OK());
-    EXPECT_EQ(picked.Selected()->Item(1).Value(QStringLiteral("FBillNo")).toString(),
-              QStringLiteral("WB00005"));
-
-    screen.SetShownHook([](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); });
-    frmList cancelled(*h.host);
-    cancelled.SetListID(601);
-    cancelled.InitData();
-    cancelled.ShowModal();
-    EXPECT_FALSE(cancelled.OK());
+    const auto keys = [](const QString& typed, QList<Qt::Key> pressed) {
+        return [typed, pressed](QWidget* window) {
+            auto* search = window->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+            search->setFocus();
+            QTest::keyClicks(search, typed);
+            for (Qt::Key key : pressed) QTest::keyClick(window->focusWidget(), key);
+        };
+    };
+    struct Case {
+        const char* what;
+        std::function<void(QWidget*)> act;
+        QString picked;  // empty: cancelled
+        int rowsShown = 20000;
+    };
+    const Case cases[] = {
+        {"a row chosen with the mouse, then OK",
+         [](QWidget* window) {
+             auto* table = window->findChild<QTableView*>(QStringLiteral("lstRows"));
+             table->setCurrentIndex(table->model()->index(4, 0));
+             QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+         },
+         QStringLiteral("WB00005")},
+        {"Down enters the list below the current row, Down again, Enter",
+         keys(QString(), {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}), QStringLiteral("WB00003")},
+        {"Down right after typing searches first",
+         keys(QStringLiteral("WB0001"), {Qt::Key_Down, Qt::Key_Return}), QStringLiteral("WB00011"), 10},
+        {"Enter in the search box picks the first hit", keys(QStringLiteral("WB0002"), {Qt::Key_Return}),
+         QStringLiteral("WB00020"), 10},
+        {"Escape cancels", [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); }, QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        int rowsShown = 0;
+        screen.SetShownHook([&](QWidget* window) {
+            c.act(window);
+            rowsShown = window->findChild<QTableView*>(QStringLiteral("lstRows"))->model()->rowCount();
+        });
+        frmList form(*h.host);
+        form.SetListID(601);
+        form.InitData();
+        form.ShowModal();
+        EXPECT_EQ(rowsShown, c.rowsShown);
+        ASSERT_EQ(form.OK(), !c.picked.isEmpty());
+        if (form.OK()) {
+            EXPECT_EQ(form.Selected()->Item(1).Value(QStringLiteral("FBillNo")).toString(), c.picked);
+        }
+    }
 }
 
 TEST(FilterDialogView, PickListAdapterStaysConsistentAcrossSearches) {
@@ -143,8 +208,9 @@ TEST(InfoFilterView, ConfirmCancelAndCloseGiveTheirResults) {
             if (way == Way::Close)
                 window->close();
             else
-                window->findChild<QPushButton*>(way == Way::Confirm ? QStringLiteral("cmdOK")
-                                                                    : QStringLiteral("cmdCancel"))
+                window
+                    ->findChild<QPushButton*>(way == Way::Confirm ? QStringLiteral("cmdOK")
+                                                                  : QStringLiteral("cmdCancel"))
                     ->click();
         });
         screen.ShowModal(model);

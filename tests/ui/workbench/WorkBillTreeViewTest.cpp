@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <functional>
+
+#include "src/controls/TreeModel.h"
+#include "ui/workbench/WorkBillTreeView.h"
+
+using namespace Qt::StringLiterals;
+
+namespace sp {
+namespace {
+
+// The tree view over a root with three nodes, driven by real keys and mouse clicks:
+// what the model is told, and which node the view shows afterwards.
+TEST(WorkBillTreeView, TellsClicksAndKeyboardMovesApartAndShowsTheModelsChoice) {
+    struct Case {
+        const char* what;
+        QString start;  // selected by the model before the action
+        std::function<void(WorkBillTreeView&, const std::function<QModelIndex(const QString&)>&)> act;
+        QStringList told;
+        QString shown;
+        bool refuse = false;  // the owner answers a click by selecting start again
+    };
+    const auto click = [](const QString& key) {
+        return [key](WorkBillTreeView& view, const std::function<QModelIndex(const QString&)>& at) {
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(at(key)).center());
+        };
+    };
+    const auto press = [](Qt::Key key) {
+        return [key](WorkBillTreeView& view, const std::function<QModelIndex(const QString&)>&) {
+            QTest::keyClick(&view, key);
+        };
+    };
+    const Case cases[] = {
+        {"a click is told once, never as a cursor move", u"A"_s, click(u"B"_s), {u"click B"_s}, u"B"_s},
+        {"Down moves the cursor", u"A"_s, press(Qt::Key_Down), {u"cursor B"_s}, u"B"_s},
+        {"End moves the cursor", u"A"_s, press(Qt::Key_End), {u"cursor C"_s}, u"C"_s},
+        {"Enter activates the current node", u"B"_s, press(Qt::Key_Return), {u"click B"_s}, u"B"_s},
+        {"Space activates the current node", u"C"_s, press(Qt::Key_Space), {u"click C"_s}, u"C"_s},
+        {"a refused click shows the listed node again", u"A"_s, click(u"C"_s), {u"click C"_s}, u"A"_s, true},
+        {"a refused Enter with nothing listed shows none",
+         QString(),
+         [](WorkBillTreeView& view, const std::function<QModelIndex(const QString&)>& at) {
+             view.setCurrentIndex(at(u"B"_s));
+             QTest::keyClick(&view, Qt::Key_Enter);
+         },
+         {u"click B"_s},
+         QString(),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TreeModel model;
+        model.AddNode(QString(), u"ROOT"_s, u"root"_s);
+        for (const QString& key : {u"A"_s, u"B"_s, u"C"_s}) model.AddNode(u"ROOT"_s, key, key.toLower());
+        model.SetExpanded(u"ROOT"_s, true);
+        WorkBillTreeView view(&model, nullptr);
+        view.resize(240, 200);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        const auto at = [&view](const QString& key) {
+            const QModelIndexList hits = view.model()->match(view.model()->index(0, 0), Qt::DisplayRole,
+                                                             key.toLower(), 1, Qt::MatchRecursive);
+            return hits.isEmpty() ? QModelIndex() : hits.first();
+        };
+        if (!c.start.isEmpty())
+            model.Select(c.start);
+
+        QStringList told;
+        QObject::connect(&model, &TreeModel::nodeClicked, &view, [&](const QString& key) {
+            told << u"click "_s + key;
+            if (c.refuse)
+                model.Select(c.start);
+        });
+        QObject::connect(&model, &TreeModel::cursorMoved, &view,
+                         [&](const QString& key) { told << u"cursor "_s + key; });
+        c.act(view, at);
+
+        EXPECT_EQ(told, c.told);
+        EXPECT_EQ(model.SelectedKey(), c.shown);
+        EXPECT_EQ(view.currentIndex(), c.shown.isEmpty() ? QModelIndex() : at(c.shown));
+    }
+}
+
+}  // namespace
+}  // namespace sp
