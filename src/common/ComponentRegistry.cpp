@@ -9,7 +9,7 @@ void ComponentRegistry::RegisterErased(const QString& progId, Entry entry) {
 const ComponentRegistry::Entry& ComponentRegistry::Lookup(const QString& progId) const {
     const auto it = entries_.constFind(progId.toLower());
     if (it == entries_.cend())
-        throw ComError(429, progId, QStringLiteral("ActiveX component can't create object."));
+        throw ComError(429, progId, QStringLiteral("The component could not be created."));
     return it.value();
 }
 

@@ -31,7 +31,7 @@ public:
             throw ComError(429, progId, QStringLiteral("The component does not serve the requested interface."));
         auto object = std::static_pointer_cast<I>(e.factory());
         if (!object)
-            throw ComError(429, progId, QStringLiteral("ActiveX component can't create object."));
+            throw ComError(429, progId, QStringLiteral("The component could not be created."));
         return object;
     }
 

@@ -8,9 +8,9 @@
 
 namespace sp {
 
-// The contract's "errors ignored statement by statement", made explicit: each step
-// that may fail is wrapped, a failure is written to the application log and the
-// next step runs. Returns true when the step succeeded.
+// Operations that go on when one of their steps fails say so step by step: each step
+// that may fail is wrapped, a failure is written to the application log and the next
+// step runs, leaving the step's target empty. Returns true when the step succeeded.
 template <class F>
 bool IgnoreErrors(F&& step) noexcept {
     try {

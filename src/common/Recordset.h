@@ -18,7 +18,8 @@ public:
     Recordset() = default;
     Recordset(QStringList fields, QVector<QVariantList> rows);
 
-    // The contract's EOF (a macro name in C, hence the spelling).
+    // End of the rows: true once MoveNext has passed the last row (EOF is a C macro,
+    // hence the spelling).
     bool Eof() const;
     void MoveNext();
     void MoveFirst();

@@ -40,13 +40,14 @@ public:
     virtual void SetWaitCursor(bool on) = 0;
     // Shows the model's view modally; returns when the dialog has closed.
     virtual void ShowModal(DialogModel& model) = 0;
-    // Lets pending window events run (the contract's DoEvents).
+    // Lets pending window events run, so a window closed just now is gone from the
+    // screen before the caller goes on.
     virtual void ProcessEvents() = 0;
     // Opens a document (the help guide) in the desktop's viewer.
     virtual bool OpenDocument(const QString& path) = 0;
 };
 
-// The system's message box title and the three shapes the contract uses.
+// The system's message box title and the three shapes its messages take.
 SPCOMMON_EXPORT QString MessageTitle();  // "Vorlane提示"
 SPCOMMON_EXPORT void ShowInfo(Ui& ui, const QString& text);
 SPCOMMON_EXPORT void ShowPlain(Ui& ui, const QString& text);  // OK only, no icon

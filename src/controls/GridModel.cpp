@@ -26,11 +26,10 @@ using gridcells::ThrowBadIndex;
 
 GridEventSink::~GridEventSink() = default;
 
-GridModel::GridModel(QObject* parent) : QObject(parent), d(new Impl) {}
+GridModel::GridModel(QObject* parent) : QObject(parent), d(std::make_unique<Impl>()) {}
 
-GridModel::~GridModel() {
-    delete d;
-}
+// Defined here, where Impl is complete.
+GridModel::~GridModel() = default;
 
 // ---------------------------------------------------------------- shape
 

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 
 namespace sp {
@@ -224,7 +225,7 @@ private:
     void DropEditor();
 
     struct Impl;
-    Impl* d;
+    const std::unique_ptr<Impl> d;
     GridEventSink* sink_ = nullptr;
 };
 

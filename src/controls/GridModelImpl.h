@@ -227,7 +227,8 @@ struct GridModel::Impl {
 
 }  // namespace sp
 
-// Out-of-range access raises the grid's error, as the control always did.
+// An address outside the grid raises ComError (the grid's "bad index" error), so a
+// rule that addresses a missing cell fails the step it runs in instead of reading junk.
 #define SP_CHECK_CELL(r, c)                                                                               \
     do {                                                                                                  \
         if ((r) < 1 || (r) > d->rows || (c) < 1 || (c) > d->cols)                                         \

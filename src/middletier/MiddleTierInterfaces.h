@@ -1,7 +1,7 @@
 #pragma once
 
-// The module's middle-tier service as the workbench calls it: method names, argument
-// order and result shapes of the contract. PropsString first; the further arguments
+// The module's middle-tier service as the workbench calls it: the service's method
+// names, argument order and result shapes. PropsString first; the further arguments
 // are references, and only the update methods' message and the Get*Info fields are
 // written back. A failing method raises ComError.
 
@@ -65,7 +65,7 @@ public:
                             qint32& workCenter) = 0;
     virtual void GetTeamInfo(const QString& props, QString& number, qint32& id, QString& name) = 0;
 
-    // Extension of ours (not part of the contract): the nodes of the work bill tree for
+    // The nodes of the work bill tree, which the workbench fills itself, for
     // the arrangement and the list condition. Fields: NodeKey, ParentKey, Caption, in
     // display order, parents before their children.
     virtual RecordsetPtr GetWorkBillTree(const QString& props, const bool& wcArrangement, const bool& check,

@@ -22,7 +22,7 @@ struct TwipRect {
 //
 // The tree is shown (it holds the work bills by department and production task or by
 // work center), so the list starts right of imgSpliterH rather than at the frame's
-// margin; every other measure is the workbench's classic one.
+// margin; every other measure is as the constants below give it.
 class WorkbenchLayout {
 public:
     static constexpr int Margin = 120;     // around the panes

@@ -25,24 +25,16 @@ void ApplyFamily(QWidget* widget, const QString& family) {
 
 }  // namespace
 
-ToolbarView::ToolbarView(ToolbarModel* model, QObject* parent) : QObject(parent), model_(model) {
-    Build();
+ToolbarView::ToolbarView(ToolbarModel* model, QWidget* window) : QObject(window), model_(model) {
+    Build(window);
     connect(model_, &ToolbarModel::toolChanged, this, &ToolbarView::SyncTool);
     connect(model_, &ToolbarModel::redrawRequested, this, &ToolbarView::Repaint);
 }
 
-ToolbarView::~ToolbarView() {
-    // Widgets a window or layout took are theirs; the others are still ours.
-    for (const QPointer<QWidget>& widget : std::as_const(created_)) {
-        if (widget && !widget->parent())
-            delete widget.data();
-    }
-}
-
-void ToolbarView::Build() {
-    menuBar_ = new QMenuBar;
+void ToolbarView::Build(QWidget* window) {
+    menuBar_ = new QMenuBar(window);
     menuBar_->setObjectName(QStringLiteral("barProcMenu"));
-    statusBar_ = new QStatusBar;
+    statusBar_ = new QStatusBar(window);
     statusBar_->setSizeGripEnabled(false);
     created_ = {menuBar_, statusBar_};
     for (QWidget* w : {static_cast<QWidget*>(menuBar_), static_cast<QWidget*>(statusBar_)})
@@ -63,7 +55,7 @@ void ToolbarView::Build() {
                 break;
             }
             case BandKind::Toolbar: {
-                auto* bar = new QToolBar(band.caption.isEmpty() ? band.name : band.caption);
+                auto* bar = new QToolBar(band.caption.isEmpty() ? band.name : band.caption, window);
                 bar->setObjectName(band.name);
                 bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
                 ApplyFamily(bar, model_->Font());
@@ -148,10 +140,7 @@ void ToolbarView::SyncTool(const QString& name) {
 }
 
 void ToolbarView::Repaint() {
-    for (const QPointer<QWidget>& widget : std::as_const(created_)) {
-        if (widget)
-            widget->repaint();
-    }
+    for (QWidget* widget : std::as_const(created_)) widget->repaint();
 }
 
 void ToolbarView::InstallInto(QMainWindow* window) {

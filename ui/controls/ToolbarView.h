@@ -3,7 +3,6 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QWidget>
 
 #include "src/controls/ToolbarModel.h"
@@ -24,10 +23,9 @@ namespace sp {
 class ToolbarView : public QObject {
     Q_OBJECT
 public:
-    // The widgets are created without a parent; InstallInto (or the caller's layout)
-    // takes them.
-    explicit ToolbarView(ToolbarModel* model, QObject* parent = nullptr);
-    ~ToolbarView() override;
+    // The widgets belong to window from the start; its layout (or InstallInto) places
+    // them. The view itself is a child of window too.
+    ToolbarView(ToolbarModel* model, QWidget* window);
 
     void InstallInto(QMainWindow* window);
 
@@ -39,7 +37,7 @@ public:
     QLabel* Label(const QString& toolName) const;
 
 private:
-    void Build();
+    void Build(QWidget* window);
     QAction* ActionFor(const ToolState& tool);
     QLabel* NewLabel(const ToolState& tool, QWidget* parent);
     void SyncTool(const QString& name);
@@ -51,7 +49,7 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QHash<QString, QAction*> actions_;       // by lower-case tool name
     QHash<QString, QList<QLabel*>> labels_;  // by lower-case tool name
-    QList<QPointer<QWidget>> created_;
+    QList<QWidget*> created_;  // children of the window, repainted on request
 };
 
 }  // namespace sp

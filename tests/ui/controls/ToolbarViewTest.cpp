@@ -23,15 +23,15 @@ class ToolbarViewTest : public ::testing::Test {
     void SetUp() override {
         test::AddSampleTools(bar, &clicks);
         bar.SetChecked(u"btnModeNew"_s, true);
-        view = std::make_unique<ToolbarView>(&bar);
         window.setObjectName(u"frmProc"_s);
+        view = new ToolbarView(&bar, &window);
         view->InstallInto(&window);
     }
 
     ToolbarModel bar;
     QStringList clicks;
     QMainWindow window;
-    std::unique_ptr<ToolbarView> view;
+    ToolbarView* view = nullptr;  // the window's
 };
 
 TEST_F(ToolbarViewTest, MenuAndBandShareOneActionThatFollowsTheModel) {
