@@ -32,6 +32,7 @@ class DefaultParts final : public WorkbenchParts {
           listEvents_(list_),
           tree_(state_, list_) {
         form.vlgList().SetEventSink(&listEvents_);
+        list_.SetTextWidth([](const QString& text) { return TextWidth(text); });
         // A click on a work center or production task lists its work bills.
         QObject::connect(&form.tvw(), &TreeModel::nodeClicked, &form,
                          [this](const QString& key) { IgnoreErrors([&] { tree_.OnNodeClick(key); }); });

@@ -13,6 +13,7 @@
 #include "app/host/ComponentLoader.h"
 #include "app/host/HostDatabase.h"
 #include "app/host/HostOptions.h"
+#include "app/host/QtTranslations.h"
 #include "app/host/ScreenshotDriver.h"
 #include "app/host/Texts.h"
 #include "src/common/ComError.h"
@@ -183,6 +184,8 @@ int main(int argc, char** argv) {
     try {
         const QString dataFolder = sp::host::HostDatabase::DataFolder();
         sp::host::AppLogFile::Install(QDir(dataFolder).filePath(QStringLiteral("erp-host.log")));
+        if (options.NeedsScreen())
+            sp::host::InstallQtTranslations();
         return options.NeedsScreen() ? RunWorkbench(options) : RunAdminCommand(options);
     } catch (const sp::ComError& e) {
         sp::ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));

@@ -16,5 +16,7 @@ inline QString TreeRootByTask() { return QStringLiteral("部门/生产任务单/
 inline QString TreeRootByWorkCenter() { return QStringLiteral("部门/工序计划单"); }
 inline QString TaskCaptionOpen() { return QStringLiteral("（"); }
 inline QString TaskCaptionClose() { return QStringLiteral("]）"); }
+// lblList when the filter matches no work bill.
+inline QString NoWorkBillsMatch() { return QStringLiteral("没有符合过滤条件的可汇报工序计划单。"); }
 
 }  // namespace sp::NavTexts

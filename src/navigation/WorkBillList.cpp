@@ -1,6 +1,7 @@
 #include "src/navigation/WorkBillList.h"
 
 #include <QHash>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <array>
 
@@ -10,6 +11,7 @@
 #include "src/controls/ToolbarModel.h"
 #include "src/entry/HostServices.h"
 #include "src/lookups/CachedLookups.h"
+#include "src/middletier/WorkBillCodes.h"
 #include "src/navigation/ListCondition.h"
 #include "src/controls/RedrawOff.h"
 #include "src/navigation/Texts.h"
@@ -22,17 +24,30 @@ namespace {
 
 constexpr int kNumberCol = 5;
 
-// Holds a flag for a scope, whatever leaves it.
-class FlagScope {
+// A data row's work bill number stays readable: a column stored without a width gets
+// the longest number of the first rows plus this margin.
+constexpr int kMeasuredRows = 200;
+constexpr double kNumberMargin = 240;
+
+// Names by id for a fill: each id is asked once per fill, whether the middle tier
+// knows it, answers with nothing or fails, so thousands of rows of one unknown worker
+// do not mean thousands of middle-tier calls. A failure still reaches the caller (its
+// cell stays empty), and later rows of that id stay empty without asking.
+class NamesById {
 public:
-    explicit FlagScope(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+    template <class Lookup>
+    QString Name(qint32 id, Lookup lookup) {
+        const auto it = names_.constFind(id);
+        if (it != names_.cend())
+            return *it;
+        names_.insert(id, QString());
+        const QString name = lookup(id);
+        names_.insert(id, name);
+        return name;
+    }
 
 private:
-    bool& flag_;
-    bool was_;
+    QHash<qint32, QString> names_;
 };
 
 enum class FieldRule { Plain, WorkCenter, Oper, Scheme, QualityChk, Fare, IsOut, Team, Emp, Dev, Supply };
@@ -56,7 +71,11 @@ FieldRule RuleOf(const QString& field) {
 
 }  // namespace
 
-WorkBillList::WorkBillList(WorkbenchState& state) : state_(state) {}
+struct WorkBillList::WorkBillNames {
+    NamesById teams, emps, devs;
+};
+
+WorkBillList::WorkBillList(WorkbenchState& state) : state_(state), textWidth_(&WorkBillList::EstimatedTextWidth) {}
 
 QString WorkBillList::TextBeforeTab(const QString& text) {
     const qsizetype tab = text.indexOf(QChar(9));
@@ -104,6 +123,7 @@ void WorkBillList::LoadListColumns() {
     GridModel& grid = *state_.vlgList;
     const QString props = state_.host->PropsString();
     RecordsetPtr layout = state_.host->NewMShopProc()->GetWorkBillTitle(props, state_.userId);
+    numberColumnStored_ = false;
     int k = 0;
     for (; layout && !layout->Eof(); layout->MoveNext(), ++k) {
         if (k > 0)
@@ -118,6 +138,8 @@ void WorkBillList::LoadListColumns() {
         grid.SetColumnVisible(col, Basic::Dbl(layout->Field(QStringLiteral("Fshow"))) != 0);
         const double width = Basic::Dbl(layout->Field(QStringLiteral("Fwidth")));
         grid.SetColumnWidth(col, width == 0 ? grid.DefaultColumnWidth() : width);
+        if (col == kNumberCol)
+            numberColumnStored_ = width != 0;
     }
 }
 
@@ -131,7 +153,7 @@ void WorkBillList::RefreshWorkBillList() {
     IgnoreErrors([&] {
         if (!MayLeaveWorkBill())
             return;
-        FlagScope confirmed(leaveConfirmed_);
+        const QScopedValueRollback confirmed(leaveConfirmed_, true);
         const bool wc = ButtonPressed(QStringLiteral("btnListWC"));
         const bool check = ButtonPressed(QStringLiteral("btnCtlChk"));
         const QString condition = BuildListCondition(state_.dicFilter);
@@ -150,11 +172,15 @@ void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
         FillWorkBillRows(records, wcArrangement);
         if (grid.Cols() >= 2)
             grid.SetRangeLocked(1, 2, grid.Rows(), grid.Cols(), true);
+        IgnoreErrors([&] { FitNumberColumn(); });
     }
     grid.SetRedraw(true);
 
     if (grid.Rows() <= 1) {
+        // Nothing matches: the list stays hidden and its label says why; the current
+        // work bill is left alone.
         state_.listVisible = false;
+        state_.lblListText = NavTexts::NoWorkBillsMatch();
     } else {
         state_.listVisible = true;
         SelectRow(2);
@@ -166,82 +192,82 @@ void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
     });
 }
 
+QString WorkBillList::CellOf(Recordset& records, const QString& field, WorkBillNames& names) {
+    auto text = [&](const char16_t* name) { return Basic::Text(records.Field(QString::fromUtf16(name))); };
+    switch (RuleOf(field)) {
+        case FieldRule::WorkCenter: return text(u"FWorkCenterNO");
+        case FieldRule::Oper: return text(u"FOperNO");
+        case FieldRule::Scheme: return text(u"FschemeName");
+        case FieldRule::Supply: return text(u"FsupplyName");
+        case FieldRule::QualityChk: {
+            const qint32 v = Basic::Long(records.Field(field));
+            return v == WorkBillCode::QualityFull       ? NavTexts::QualityFull()
+                   : v == WorkBillCode::QualitySampling ? NavTexts::QualitySampling()
+                                                        : NavTexts::QualityExempt();
+        }
+        case FieldRule::Fare:
+            return Basic::Long(records.Field(field)) == WorkBillCode::NoFee ? NavTexts::No() : NavTexts::Yes();
+        case FieldRule::IsOut:
+            return Basic::Long(records.Field(field)) == WorkBillCode::Outsourced ? NavTexts::Yes() : NavTexts::No();
+        case FieldRule::Team:
+            return names.teams.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
+                return CachedTeamById(state_.TeamsCache(), *state_.host, id)->Tname();
+            });
+        case FieldRule::Emp:
+            return names.emps.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
+                return CachedEmpById(state_.EmpsCache(), *state_.host, id)->Ename();
+            });
+        case FieldRule::Dev:
+            return names.devs.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
+                return CachedDevById(state_.DevsCache(), *state_.host, id)->Dname();
+            });
+        case FieldRule::Plain: break;
+    }
+    return Basic::Text(records.Field(field));
+}
+
 void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
     GridModel& grid = *state_.vlgList;
     const QStringList fields = state_.listFields;
     const int cols = std::min(static_cast<int>(fields.size()), grid.Cols());
-    // Ids whose lookup failed once are not asked again in this fill: thousands of rows
-    // of one unknown worker would otherwise mean thousands of middle-tier calls.
-    QSet<qint32> failedTeams, failedEmps, failedDevs;
-    auto text = [&](const char16_t* name) { return Basic::Text(records.Field(QString::fromUtf16(name))); };
-
+    WorkBillNames names;
     for (; !records.Eof(); records.MoveNext()) {
         grid.AddRow();
         const int r = grid.Rows();
-        for (int j = 0; j < cols; ++j) {
-            const QString& f = fields[j];
+        for (int j = 0; j < cols; ++j)
+            IgnoreErrors([&] { grid.SetCellText(r, j + 1, CellOf(records, fields[j], names)); });
+        if (grid.Cols() < kNumberCol)
+            continue;
+        IgnoreErrors([&] { grid.SetCellData(r, kNumberCol, records.Field(QStringLiteral("FWBinterID"))); });
+        // The work-center arrangement names the item behind the number.
+        if (wcArrangement)
             IgnoreErrors([&] {
-                QString cell;
-                switch (RuleOf(f)) {
-                    case FieldRule::WorkCenter: cell = text(u"FWorkCenterNO"); break;
-                    case FieldRule::Oper: cell = text(u"FOperNO"); break;
-                    case FieldRule::Scheme: cell = text(u"FschemeName"); break;
-                    case FieldRule::Supply: cell = text(u"FsupplyName"); break;
-                    case FieldRule::QualityChk: {
-                        const qint32 v = Basic::Long(records.Field(f));
-                        cell = v == 351 ? NavTexts::QualityFull()
-                               : v == 353 ? NavTexts::QualitySampling()
-                                          : NavTexts::QualityExempt();
-                        break;
-                    }
-                    case FieldRule::Fare:
-                        cell = Basic::Long(records.Field(f)) == 1059 ? NavTexts::No() : NavTexts::Yes();
-                        break;
-                    case FieldRule::IsOut:
-                        cell = Basic::Long(records.Field(f)) == 1058 ? NavTexts::Yes() : NavTexts::No();
-                        break;
-                    case FieldRule::Team: {
-                        const qint32 id = Basic::Long(records.Field(f));
-                        if (failedTeams.contains(id))
-                            return;
-                        failedTeams.insert(id);
-                        cell = CachedTeamById(state_.TeamsCache(), *state_.host, id)->Tname();
-                        failedTeams.remove(id);
-                        break;
-                    }
-                    case FieldRule::Emp: {
-                        const qint32 id = Basic::Long(records.Field(f));
-                        if (failedEmps.contains(id))
-                            return;
-                        failedEmps.insert(id);
-                        cell = CachedEmpById(state_.EmpsCache(), *state_.host, id)->Ename();
-                        failedEmps.remove(id);
-                        break;
-                    }
-                    case FieldRule::Dev: {
-                        const qint32 id = Basic::Long(records.Field(f));
-                        if (failedDevs.contains(id))
-                            return;
-                        failedDevs.insert(id);
-                        cell = CachedDevById(state_.DevsCache(), *state_.host, id)->Dname();
-                        failedDevs.remove(id);
-                        break;
-                    }
-                    case FieldRule::Plain: cell = Basic::Text(records.Field(f)); break;
-                }
-                grid.SetCellText(r, j + 1, cell);
+                const QString suffix = QString(QChar(9)) + Basic::Text(records.Field(QStringLiteral("FitemName"))) +
+                                       QStringLiteral("[") + Basic::Text(records.Field(QStringLiteral("FitemModel"))) +
+                                       QStringLiteral("]");
+                grid.SetCellText(r, kNumberCol, grid.CellText(r, kNumberCol) + suffix);
             });
-        }
-        if (grid.Cols() >= kNumberCol) {
-            IgnoreErrors([&] { grid.SetCellData(r, kNumberCol, records.Field(QStringLiteral("FWBinterID"))); });
-            if (wcArrangement)
-                IgnoreErrors([&] {
-                    const QString suffix = QString(QChar(9)) + text(u"FitemName") + QStringLiteral("[") +
-                                           text(u"FitemModel") + QStringLiteral("]");
-                    grid.SetCellText(r, kNumberCol, grid.CellText(r, kNumberCol) + suffix);
-                });
-        }
     }
+}
+
+void WorkBillList::FitNumberColumn() {
+    GridModel& grid = *state_.vlgList;
+    if (grid.Cols() < kNumberCol || numberColumnStored_)
+        return;
+    double widest = 0;
+    const int last = std::min(grid.Rows(), grid.FixedRows() + kMeasuredRows);
+    for (int r = grid.FixedRows() + 1; r <= last; ++r)
+        widest = std::max(widest, textWidth_(TextBeforeTab(grid.CellText(r, kNumberCol))));
+    grid.SetColumnWidth(kNumberCol, std::max(grid.DefaultColumnWidth(), widest + kNumberMargin));
+}
+
+void WorkBillList::SetTextWidth(TextWidth textWidth) {
+    textWidth_ = textWidth ? std::move(textWidth) : TextWidth(&WorkBillList::EstimatedTextWidth);
+}
+
+double WorkBillList::EstimatedTextWidth(const QString& text) {
+    // About the width of a character of the list's 9-point font, in twips.
+    return 105.0 * text.size();
 }
 
 void WorkBillList::OnGridNotify(int code, int coord) {
@@ -274,7 +300,7 @@ void WorkBillList::SelectRow(int row) {
 
 void WorkBillList::HandOver(int row) {
     // Row 1 first, so that row counts as a change even when it was the current row.
-    FlagScope confirmed(leaveConfirmed_);
+    const QScopedValueRollback confirmed(leaveConfirmed_, true);
     OnRowChange(1);
     OnRowChange(row);
 }
@@ -283,7 +309,7 @@ void WorkBillList::SelectWithoutHandOver(int row) {
     GridModel& grid = *state_.vlgList;
     if (row <= grid.FixedRows() || row > grid.Rows() || grid.Cols() < 1)
         return;
-    FlagScope quiet(selecting_);
+    const QScopedValueRollback quiet(selecting_, true);
     IgnoreErrors([&] { grid.SetCurrentCell(row, 1); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace sp {
 
@@ -16,7 +17,12 @@ struct WorkbenchState;
 // row it selects after a fill) so the grid's notification is not handled twice.
 class WorkBillList {
 public:
+    // Width in twips of a text in the list's font.
+    using TextWidth = std::function<double(const QString&)>;
+
     explicit WorkBillList(WorkbenchState& state);
+    // Measures texts in the window's font; without one, an estimate per character.
+    void SetTextWidth(TextWidth textWidth);
 
     void SetupListGrid();
     void LoadListColumns();
@@ -48,11 +54,19 @@ public:
     bool ButtonPressed(const QString& tool) const;
 
 private:
+    struct WorkBillNames;
+    // The text of a list cell for a layout field of the current record.
+    QString CellOf(Recordset& records, const QString& field, WorkBillNames& names);
+    // A number column stored without a width fits the longest number of the first rows.
+    void FitNumberColumn();
+    static double EstimatedTextWidth(const QString& text);
     // Hands row over whatever the current list row is: row 1 first, then row.
     void HandOver(int row);
     void SelectWithoutHandOver(int row);
 
     WorkbenchState& state_;
+    TextWidth textWidth_;
+    bool numberColumnStored_ = false;
     bool selecting_ = false;
     bool leaveConfirmed_ = false;
 };

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "src/navigation/ICListSel.h"
-#include "src/navigation/ListSelPickList.h"
+#include "src/entry/ListSelPickList.h"
 
 namespace sp {
 

@@ -100,18 +100,23 @@ void ReportHistory::LoadReportHistory(int showFilter) {
             if (const int col = cells.Column(ReportCode::GPH))
                 grid.SetColumnVisible(col, true);
         });
-    } else {
+    }
+    bool inUse = false;
+    if (state_.editMode) {
         IgnoreErrors([&] {
             if (const int col = cells.Column(ReportCode::GPH))
                 grid.SetColumnVisible(col, false);
         });
-        LoadRecords(filterText);
+        inUse = !LoadRecords(filterText);
     }
 
     if (grid.Rows() <= grid.FixedRows()) {
         state_.procGridVisible = false;
-        state_.lblProcText =
-            state_.currentWorkBillNo.isEmpty() ? ReportTexts::NoWorkBillSelected() : ReportTexts::NoHistory();
+        // A work bill held by another user may well have reports: the label says why
+        // none are shown rather than that there are none.
+        state_.lblProcText = state_.currentWorkBillNo.isEmpty() ? ReportTexts::NoWorkBillSelected()
+                             : inUse                            ? ReportTexts::WorkBillInUse()
+                                                                : ReportTexts::NoHistory();
     } else {
         IgnoreErrors([&] { ReportGrid(state_).PaintReportGrid(); });
         state_.procGridVisible = true;
@@ -132,12 +137,12 @@ void ReportHistory::LoadReportHistory(int showFilter) {
     });
 }
 
-void ReportHistory::LoadRecords(const QString& filterText) {
+bool ReportHistory::LoadRecords(const QString& filterText) {
     // Without a work bill there is nothing to load and no task to take: asking would
     // take the function-conflict task for no work bill at all.
     const QString number = state_.currentWorkBillNo;
     if (number.isEmpty())
-        return;
+        return true;
     GridModel& grid = *state_.vlgProc;
     HostServices& host = *state_.host;
     const QString selectList = ValueOrEmpty<QString>([&] { return SelectList(); });
@@ -150,13 +155,13 @@ void ReportHistory::LoadRecords(const QString& filterText) {
     // Records shown without the work bill's task would not be guarded against another
     // user, so an unknown work bill shows none.
     if (!haveId || interId == 0)
-        return;
+        return true;
     try {
         state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(), 0, 0,
                                              QVariant(interId));
     } catch (const ComError& e) {
         IgnoreErrors([&] { ShowInfo(host.Screen(), e.Description()); });
-        return;
+        return false;
     }
 
     const QString history = ValueOrEmpty<QString>([&] {
@@ -182,6 +187,7 @@ void ReportHistory::LoadRecords(const QString& filterText) {
         const QString serial = serialIndex >= 0 ? fields.value(serialIndex) : QString();
         FillRow(grid.Rows(), codes, fields, serial);
     }
+    return true;
 }
 
 void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList& fields, const QString& serial) {

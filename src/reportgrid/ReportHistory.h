@@ -36,7 +36,8 @@ public:
 
 private:
     QString AskRecordFilter();
-    void LoadRecords(const QString& filterText);
+    // Fills the edit mode rows; false when another user holds the work bill.
+    bool LoadRecords(const QString& filterText);
     // codes: the code name of each grid column from 2 on ("" for none).
     void FillRow(int row, const QStringList& codes, const QStringList& fields, const QString& serial);
     QStringList ColumnCodes() const;

@@ -32,6 +32,7 @@ struct WorkbenchState {
     // are hidden when they hold no data row, and lblProc then tells why.
     bool listVisible = true;
     bool procGridVisible = true;
+    QString lblListText;
     QString lblProcText;
 
     qint32 userId = 0;

@@ -56,6 +56,7 @@ inline QString TreeRootCaption() { return QStringLiteral("工序计划单"); }
 // Help guide beside the component.
 inline QString HelpFileName() { return QStringLiteral("Q8ShopFloor.CHM"); }
 inline QString HelpGuideName() { return QStringLiteral("Q8ShopFloor.html"); }
+inline QString HelpCannotOpen() { return QStringLiteral("无法打开帮助文件："); }
 
 // The component's own statements through the host connection.
 inline QString DefaultDeviceTypeSql() {

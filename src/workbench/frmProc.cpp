@@ -156,9 +156,16 @@ void frmProc::Dispatch(const QString& toolName) {
 void frmProc::ArrangementCommand() { parts_->FillTree(); }
 
 bool frmProc::KeyPreview(int keyCode, int shift) {
-    if (keyCode != KeyCode::F7 || shift != ShiftState::None)
+    if (shift != ShiftState::None)
         return false;
-    Dispatch(Tool::EditView());
+    // F7 looks up the current cell; F1 opens the help wherever the focus is, as the
+    // help command does.
+    if (keyCode == KeyCode::F7)
+        Dispatch(Tool::EditView());
+    else if (keyCode == KeyCode::F1)
+        Dispatch(Tool::FileHelp());
+    else
+        return false;
     return true;
 }
 

@@ -101,10 +101,13 @@ void frmProc::ExitCommand() {
 }
 
 void frmProc::HelpCommand() {
-    // The guide ships as HTML beside the help file's name.
+    // The guide ships as HTML beside the help file's name. A desktop without a program
+    // to show it leaves the clerk a message, not only a line in the log.
     const QString guide = QFileInfo(helpFile_).dir().filePath(T::HelpGuideName());
-    if (!ui_.OpenDocument(guide))
-        ErrorLog::Write(QStringLiteral("frmProc.btnFileHelp"), QStringLiteral("cannot open ") + guide);
+    if (ui_.OpenDocument(guide))
+        return;
+    ErrorLog::Write(QStringLiteral("frmProc.btnFileHelp"), QStringLiteral("cannot open ") + guide);
+    ShowInfo(ui_, T::HelpCannotOpen() + QDir::toNativeSeparators(guide));
 }
 
 }  // namespace sp

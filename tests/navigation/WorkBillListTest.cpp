@@ -57,6 +57,32 @@ TEST_F(WorkBillListTest, RowsFollowTheDisplayRulesAndAskOncePerWorker) {
     EXPECT_EQ(paints, 1);
 }
 
+TEST_F(WorkBillListTest, ANumberColumnWithoutStoredWidthFitsTheLongestNumber) {
+    // Estimated at 105 twips a character, plus a margin; the item behind the tab of the
+    // work-center arrangement does not count. A stored width is kept.
+    const QString longNumber = u"WB0000123456"_s;
+    ServeBills({Bill(1, u"WB1"_s), Bill(2, longNumber)});
+    for (const char* tool : {"btnListTask", "btnListWC"}) {
+        bar.SetChecked(QString::fromLatin1(tool), true);
+        list.RefreshWorkBillList();
+        EXPECT_EQ(grid.ColumnWidth(5), 105.0 * longNumber.size() + 240) << tool;
+    }
+    ServeBills({Bill(1, u"WB1"_s)});
+    list.RefreshWorkBillList();
+    EXPECT_EQ(grid.ColumnWidth(5), grid.DefaultColumnWidth()) << "never narrower than a column's default";
+
+    fake.script->workBillTitle = [](qint32) {
+        return MakeRecordset({u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s},
+                             {{u"A"_s, u"a"_s, 1, 0}, {u"B"_s, u"b"_s, 1, 0}, {u"C"_s, u"c"_s, 1, 0},
+                              {u"D"_s, u"d"_s, 1, 0}, {u"FWorkBillNO"_s, u"n"_s, 1, 700}});
+    };
+    grid.SetCols(1);
+    SetupList();
+    ServeBills({Bill(2, longNumber)});
+    list.RefreshWorkBillList();
+    EXPECT_EQ(grid.ColumnWidth(5), 700);
+}
+
 TEST_F(WorkBillListTest, ConditionAndCheckFlagGoToTheMiddleTier) {
     state.dicFilter->Set(u"EDept"_s, u"03"_s);
     bar.SetChecked(u"btnCtlChk"_s, true);
@@ -84,6 +110,8 @@ TEST_F(WorkBillListTest, OneRowResultBecomesCurrentAndAnEmptyOneKeepsTheWorkBill
     ServeBills({});
     list.RefreshWorkBillList();
     EXPECT_FALSE(state.listVisible);
+    EXPECT_EQ(state.lblListText, u"没有符合过滤条件的可汇报工序计划单。"_s);
+    EXPECT_EQ(grid.Rows(), 1) << "no row is added";
     EXPECT_EQ(state.currentWorkBillNo, u"WB1"_s);
     EXPECT_EQ(state.currentListRow, 2);
     EXPECT_EQ(paints, 2);

@@ -95,7 +95,7 @@ TEST_F(ReportHistoryTest, ConflictIsShownAndNoRecordsLoad) {
     ASSERT_EQ(fake.ui.messages.size(), 1);
     EXPECT_EQ(fake.ui.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(fake.script->Count(u"GetWorkProcRptHis"_s), 0);
-    EXPECT_EQ(state.lblProcText, u"当前工序计划单没有历史工序汇报记录！"_s);
+    EXPECT_EQ(state.lblProcText, u"当前工序计划单正被其他用户使用，无法显示其汇报记录。"_s);
     EXPECT_EQ(state.historyTaskId, 0);
 }
 

@@ -37,7 +37,7 @@ void ScriptedUi::ShowModal(DialogModel& model) {
 
 bool ScriptedUi::OpenDocument(const QString& path) {
     documentsOpened.append(path);
-    return true;
+    return documentsOpen;
 }
 
 QStringList ScriptedUi::MessageTexts() const {

@@ -34,6 +34,8 @@ public:
     QStringList inputPrompts;
     QStringList dialogsShown;
     QStringList documentsOpened;
+    // False: the desktop has no program to show a document.
+    bool documentsOpen = true;
     int waitDepth = 0;
     int maxWaitDepth = 0;
 

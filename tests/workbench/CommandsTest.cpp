@@ -260,13 +260,24 @@ TEST(LeavingAWorkBill, IsNeverAskedInNewModeAndOnlyOnceByTheFilter) {
     EXPECT_TRUE(rowChangeMayLeave);
 }
 
-TEST(HelpCommand, OpensTheGuideBesideTheComponent) {
+TEST(HelpCommand, TheToolAndF1OpenTheGuideBesideTheComponentOrSayWhyNot) {
+    const QString guide = QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.html");
     for (const char* folder : {"/opt/erp/shopproc/", "/opt/erp/shopproc"}) {
         WorkbenchBench b(QString::fromLatin1(folder));
         b.form->SetListStyle(0);
         EXPECT_EQ(b.form->HelpFile(), QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.CHM")) << folder;
         b.form->Dispatch(Tool::FileHelp());
-        EXPECT_EQ(b.ui.documentsOpened, QStringList{QStringLiteral("/opt/erp/shopproc/Q8ShopFloor.html")});
+        EXPECT_TRUE(b.form->KeyPreview(KeyCode::F1, ShiftState::None));
+        EXPECT_FALSE(b.form->KeyPreview(KeyCode::F1, ShiftState::Ctrl));
+        EXPECT_EQ(b.ui.documentsOpened, (QStringList{guide, guide}));
+        EXPECT_TRUE(b.ui.messages.isEmpty());
+
+        b.ui.documentsOpen = false;
+        EXPECT_TRUE(b.form->KeyPreview(KeyCode::F1, ShiftState::None));
+        ASSERT_EQ(b.ui.messages.size(), 1);
+        EXPECT_EQ(b.ui.messages[0].text, QStringLiteral("无法打开帮助文件：") + guide);
+        EXPECT_EQ(b.ui.messages[0].icon, MsgIcon::Information);
+        EXPECT_EQ(b.ui.messages[0].title, QStringLiteral("Vorlane提示"));
     }
 }
 

@@ -332,7 +332,10 @@ int GridView::FrozenWidth() const {
         if (!frozen_->isColumnHidden(col - 1))
             width += frozen_->columnWidth(col - 1);
     }
-    return width;
+    // The columns that do not scroll never take more than half of the grid: the rest
+    // stays reachable, and the last frozen column is cut instead (its hidden part
+    // scrolls out under the frozen ones).
+    return std::min(width, table_->viewport()->width() / 2);
 }
 
 void GridView::UpdateFrozenGeometry() {

@@ -6,7 +6,7 @@
 #include "ui/dialogs/frmInfoFilterView.h"
 #include "ui/dialogs/frmWageFilterView.h"
 #include "src/reportgrid/frmInfoFilter.h"
-#include "src/navigation/ListSelPickList.h"
+#include "src/entry/ListSelPickList.h"
 
 namespace sp {
 

@@ -1,6 +1,6 @@
 #include "ui/dialogs/PickListTableModel.h"
 
-#include "src/navigation/ListSelPickList.h"
+#include "src/entry/ListSelPickList.h"
 
 namespace sp {
 

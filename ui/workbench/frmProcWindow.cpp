@@ -106,7 +106,8 @@ frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), 
         connect(grid, &GridModel::currentCellMoved, this, &frmProcWindow::ScheduleSync);
     }
     connect(&form_.barProc(), &ToolbarModel::redrawRequested, this, &frmProcWindow::ScheduleSync);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { TrackFocus(now); });
+    focusTracking_ =
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { TrackFocus(now); });
     // The window sees keys before its controls.
     qApp->installEventFilter(this);
 
@@ -114,7 +115,12 @@ frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), 
     SyncPanes();
 }
 
-frmProcWindow::~frmProcWindow() { qApp->removeEventFilter(this); }
+// The application's signals and events stop reaching the window before its parts go:
+// hiding the dialog in its own destructor moves the focus once more.
+frmProcWindow::~frmProcWindow() {
+    disconnect(focusTracking_);
+    qApp->removeEventFilter(this);
+}
 
 void frmProcWindow::Place(QWidget* widget, const TwipRect& rect) {
     widget->setGeometry(rect.left / TwipsPerPixel, rect.top / TwipsPerPixel, rect.width / TwipsPerPixel,
@@ -148,6 +154,7 @@ void frmProcWindow::SyncPanes() {
     lblList_->setVisible(!state.listVisible);
     vlgProc_->setVisible(state.procGridVisible);
     lblProc_->setVisible(!state.procGridVisible);
+    lblList_->setText(state.lblListText);
     lblProc_->setText(state.lblProcText);
 }
 
@@ -180,11 +187,11 @@ bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && isActiveWindow()) {
             auto* key = static_cast<QKeyEvent*>(event);
-            if (key->key() == Qt::Key_F7) {
+            const int code = key->key() == Qt::Key_F7 ? KeyCode::F7 : key->key() == Qt::Key_F1 ? KeyCode::F1 : 0;
+            if (code != 0) {
                 bool consumed = false;
-                CatchBoundary(QStringLiteral("frmProc.KeyDown"), [&] {
-                    consumed = form_.KeyPreview(KeyCode::F7, ShiftOf(key->modifiers()));
-                });
+                CatchBoundary(QStringLiteral("frmProc.KeyDown"),
+                              [&] { consumed = form_.KeyPreview(code, ShiftOf(key->modifiers())); });
                 if (consumed)
                     return true;
             }

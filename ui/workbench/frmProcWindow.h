@@ -53,6 +53,7 @@ private:
     QLabel* lblList_ = nullptr;
     QLabel* lblProc_ = nullptr;
     bool syncPending_ = false;
+    QMetaObject::Connection focusTracking_;
 };
 
 // Registers the window as the view of the dialog "frmProc".

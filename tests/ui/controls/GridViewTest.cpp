@@ -140,13 +140,14 @@ TEST_F(GridViewTest, NumberEditorRefusesKeystrokesOutsideTheRange) {
 }
 
 TEST_F(GridViewTest, FrozenColumnsStayWhileTheRestScrolls) {
+    view->resize(600, 300);
     grid.SetFrozenCols(2);
     for (int c = 1; c <= 8; ++c) grid.SetColumnWidth(c, 1500);  // 100 px each at 96 dpi
     QTableView* frozen = view->FrozenTable();
     ASSERT_TRUE(frozen->isVisible());
     const int frozenX = frozen->geometry().x();
     EXPECT_EQ(frozen->geometry().width(), 2 * view->ToPixels(1500));
-    view->resize(420, 360);  // the frozen part spans the whole height, after resizes too
+    view->resize(620, 360);  // the frozen part spans the whole height, after resizes too
     QApplication::processEvents();
     EXPECT_EQ(frozen->height(),
               view->Table()->viewport()->height() + view->Table()->horizontalHeader()->height());
@@ -168,6 +169,11 @@ TEST_F(GridViewTest, FrozenColumnsStayWhileTheRestScrolls) {
     // Moving onto a column hidden under the frozen part scrolls it back into sight.
     grid.SetCurrentCell(grid.CurrentRow(), 3);
     EXPECT_GE(view->Table()->columnViewportPosition(2), frozen->width());
+
+    // Frozen columns wider than half the grid are cut at half: the rest stays reachable.
+    grid.SetFrozenCols(5);
+    QApplication::processEvents();
+    EXPECT_EQ(frozen->width(), view->Table()->viewport()->width() / 2);
 }
 
 TEST_F(GridViewTest, ColumnsFollowTheModelAndUserResizesAreReported) {

@@ -1,5 +1,8 @@
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QTest>
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -14,6 +17,10 @@
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
+#include "src/controls/TreeModel.h"
+#include "src/navigation/WorkBillTree.h"
+#include "src/entry/ListSelPickList.h"
+#include "tests/support/ScriptedUi.h"
 #include "tests/support/TestDatabase.h"
 #include "src/workbench/frmProc.h"
 #include "ui/workbench/frmProcWindow.h"
@@ -93,6 +100,137 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
     EXPECT_GT(listRows, 1) << "the demo shop has reportable work bills";
     EXPECT_TRUE(treeFilled);
     EXPECT_FALSE(form.IsLoaded()) << "closing unloaded the workbench";
+}
+
+// The real window on the demo shop with a scripted clerk: what the window's own
+// wiring does with the close box, Escape, F7, a tree click and a dragged column.
+class WorkbenchWindowWiring : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        tdb = TestDatabase::Create(Backend::SQLite);
+        ASSERT_TRUE(tdb);
+        platform::SeedDemo(*tdb->db());
+        platform::SeedDemoReports(*tdb->db());
+        platform::PlatformSession session;
+        session.db = tdb->db();
+        session.userId = 1;
+        session.userName = QStringLiteral("demo");
+        session.language = QStringLiteral("chs");
+        session.programFolder = programFolder.path();
+        session.ui = &ui;
+        platform::RegisterPlatform(registry, session);
+        ComponentContext context{&registry, &ui, programFolder.path(), QCoreApplication::applicationDirPath(),
+                                 QCoreApplication::applicationPid()};
+        host = std::make_unique<HostServices>(context);
+        workbench = MakeWorkbench(*host);
+        auto filter = NewDictionary();
+        filter->Set(QStringLiteral("OK"), true);
+        form().SetUserId(1);
+        form().SetDicFilter(filter);
+        form().SetListStyle(0);
+        window = std::make_unique<frmProcWindow>(form());
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QApplication::processEvents();
+        ui.Clear();
+    }
+    void TearDown() override {
+        window.reset();
+        if (workbench && workbench->IsLoaded())
+            workbench->Unload();
+    }
+    frmProc& form() { return *workbench; }
+    GridView* Grid(const char* name) const { return window->findChild<GridView*>(QString::fromLatin1(name)); }
+    int Column(const char* code) { return form().Parts().ReportColumn(QString::fromLatin1(code)); }
+
+    std::unique_ptr<TestDatabase> tdb;
+    QTemporaryDir programFolder;
+    ComponentRegistry registry;
+    ScriptedUi ui;
+    std::unique_ptr<HostServices> host;
+    std::unique_ptr<frmProc> workbench;
+    std::unique_ptr<frmProcWindow> window;
+};
+
+TEST_F(WorkbenchWindowWiring, CloseBoxAsksAboutUnsavedChangesAndEscapeNeverCloses) {
+    form().State().modified = true;
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(ui.messages.isEmpty());
+
+    ui.answers = {MsgAnswer::No};
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(ui.messages.size(), 1);
+    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("录入或修改尚未保存，退出将丢失")));
+    EXPECT_TRUE(form().IsLoaded());
+
+    ui.answers = {MsgAnswer::Yes};
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(form().IsLoaded()) << "closing unloads the workbench";
+}
+
+TEST_F(WorkbenchWindowWiring, F7InTheRecordGridPicksAWorkerThroughTheHostsLookup) {
+    GridView* grid = Grid("vlgProc");
+    ASSERT_TRUE(grid);
+    const int col = Column("CZG");
+    ASSERT_GT(col, 1);
+    form().vlgProc().SetCurrentCell(2, col);
+    grid->Table()->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(form().ActiveControlNow(), ActiveControl::vlgProc) << "the window tracks the focus";
+    // The clerk takes the first worker the lookup offers.
+    ui.dialogHandlers[QStringLiteral("ItemLookUp")] = [&](DialogModel& model) {
+        auto& list = dynamic_cast<ListSelPickList&>(model);
+        list.SetCurrentRow(0);
+        list.Confirm();
+    };
+    QTest::keyClick(grid->Table(), Qt::Key_F7);
+    EXPECT_EQ(ui.dialogsShown, QStringList{QStringLiteral("ItemLookUp")});
+    EXPECT_FALSE(form().vlgProc().CellText(2, col).isEmpty());
+    EXPECT_EQ(form().vlgProc().CellText(2, col), form().vlgProc().CellKey(2, col));
+    EXPECT_TRUE(form().State().modified);
+}
+
+TEST_F(WorkbenchWindowWiring, AClickOnATaskNodeListsItsWorkBills) {
+    const int allRows = form().vlgList().Rows();
+    TreeModel& tree = form().tvw();
+    QString task;
+    std::function<void(const QStringList&)> find = [&](const QStringList& keys) {
+        for (const QString& key : keys) {
+            if (task.isEmpty() && WorkBillTree::ParseNodeKey(key))
+                task = key;
+            find(tree.Children(key));
+        }
+    };
+    find(tree.Roots());
+    ASSERT_FALSE(task.isEmpty());
+    tree.EnsureVisible(task);
+    auto* view = window->findChild<QTreeView*>(QStringLiteral("tvw"));
+    const QModelIndexList hits = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole,
+                                                      tree.Caption(task), 1, Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(hits.size(), 1);
+    view->scrollTo(hits[0]);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(hits[0]).center());
+    EXPECT_EQ(tree.SelectedKey(), task);
+    const int rows = form().vlgList().Rows();
+    EXPECT_GT(rows, 1);
+    EXPECT_LT(rows, allRows) << "only the node's work bills are listed";
+}
+
+TEST_F(WorkbenchWindowWiring, ADraggedRecordColumnWidthIsStoredForTheUser) {
+    GridView* grid = Grid("vlgProc");
+    const int col = Column("MEMO");
+    ASSERT_GT(col, 1);
+    grid->Table()->horizontalHeader()->resizeSection(col - 1, 151);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(grid->Table()->horizontalHeader()->viewport(), &release);
+    const QVariant stored = tdb->db()->Scalar(
+        QStringLiteral("SELECT Fwidth FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 1 AND Ffield = 'MEMO'"));
+    EXPECT_EQ(stored.toDouble(), form().vlgProc().ColumnWidth(col));
+    EXPECT_NEAR(stored.toDouble(), 151 * 15, 15);
 }
 
 }  // namespace
