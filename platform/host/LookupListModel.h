@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "src/common/Recordset.h"
-#include "src/navigation/ListSelPickList.h"
+#include "src/entry/ListSelPickList.h"
 
 namespace sp::platform {
 
