@@ -8,13 +8,13 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "platform/db/Database.h"
+#include "platform/middletier/CumulativeCache.h"
+#include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/Basic.h"
 #include "src/common/ComponentRegistry.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/middletier/MiddleTierInterfaces.h"
-#include "platform/db/Database.h"
-#include "platform/middletier/CumulativeCache.h"
-#include "platform/middletier/MiddleTierRegistration.h"
 
 using namespace sp;
 
@@ -77,9 +77,7 @@ Bench& B() {
     return *bench;
 }
 
-std::shared_ptr<IMShopProc> Query() {
-    return B().registry.Create<IMShopProc>(ProgId::MShopProc());
-}
+std::shared_ptr<IMShopProc> Query() { return B().registry.Create<IMShopProc>(ProgId::MShopProc()); }
 
 // The workbench's select list for the default layout (grid columns 2 to 37).
 QString SelectList() {
@@ -94,9 +92,7 @@ QString SelectList() {
         "WBE.FOperID");
 }
 
-QString Quoted(const QString& no) {
-    return QLatin1Char('\'') + Basic::SqlQuote(no) + QLatin1Char('\'');
-}
+QString Quoted(const QString& no) { return QLatin1Char('\'') + Basic::SqlQuote(no) + QLatin1Char('\''); }
 
 #define SP_BENCH(name) BENCHMARK(name)->Unit(benchmark::kMillisecond)
 
@@ -133,9 +129,7 @@ void BM_GetWorkBillByFilter_OneDepartment(benchmark::State& state) {
         QStringLiteral(" AND Dept.FShortNumber >='%1' AND Dept.FShortNumber <='%1'").arg(B().typicalDept));
 }
 SP_BENCH(BM_GetWorkBillByFilter_OneDepartment);
-void BM_GetWorkBillByFilter_All(benchmark::State& state) {
-    ByFilter(state, false, QString());
-}
+void BM_GetWorkBillByFilter_All(benchmark::State& state) { ByFilter(state, false, QString()); }
 SP_BENCH(BM_GetWorkBillByFilter_All);
 void BM_GetWorkBillByFilter_CheckOneDepartment(benchmark::State& state) {
     ByFilter(
@@ -143,9 +137,7 @@ void BM_GetWorkBillByFilter_CheckOneDepartment(benchmark::State& state) {
         QStringLiteral(" AND Dept.FShortNumber >='%1' AND Dept.FShortNumber <='%1'").arg(B().typicalDept));
 }
 SP_BENCH(BM_GetWorkBillByFilter_CheckOneDepartment);
-void BM_GetWorkBillByFilter_CheckAll(benchmark::State& state) {
-    ByFilter(state, true, QString());
-}
+void BM_GetWorkBillByFilter_CheckAll(benchmark::State& state) { ByFilter(state, true, QString()); }
 SP_BENCH(BM_GetWorkBillByFilter_CheckAll);
 
 void BM_GetWorkBillByWCMO_Task(benchmark::State& state) {

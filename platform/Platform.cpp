@@ -1,9 +1,5 @@
 #include "platform/Platform.h"
 
-#include "src/common/ComError.h"
-#include "src/common/ComponentRegistry.h"
-#include "src/entry/HostInterfaces.h"
-#include "src/entry/HostServices.h"
 #include "platform/host/AppConnection.h"
 #include "platform/host/ErrorDisplay.h"
 #include "platform/host/GLData.h"
@@ -17,6 +13,10 @@
 #include "platform/host/TaskControl.h"
 #include "platform/middletier/LocalSwitchFile.h"
 #include "platform/middletier/MiddleTierRegistration.h"
+#include "src/common/ComError.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/HostServices.h"
 
 namespace sp::platform {
 

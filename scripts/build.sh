@@ -7,11 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 kind="${1:-run}"
 case "$kind" in
-  run)  dir="${SHOPPROC_BUILD_DIR:-build}"; type=RelWithDebInfo; sanitize=OFF ;;
-  test) dir="${SHOPPROC_BUILD_DIR:-build-test}"; type=Debug; sanitize=ON ;;
+  run)  dir="${SHOPPROC_BUILD_DIR:-build}"; type=RelWithDebInfo; sanitize=OFF; tests=OFF ;;
+  test) dir="${SHOPPROC_BUILD_DIR:-build-test}"; type=Debug; sanitize=ON; tests=ON ;;
   *) echo "usage: $0 [run|test]" >&2; exit 64 ;;
 esac
 if [ ! -f "$dir/build.ninja" ]; then
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DSHOPPROC_SANITIZE="$sanitize" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DSHOPPROC_SANITIZE="$sanitize" \
+    -DSHOPPROC_TESTS="$tests" >/dev/null
 fi
 cmake --build "$dir" -j "$(nproc)"

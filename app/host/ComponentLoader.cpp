@@ -26,8 +26,6 @@ void ComponentLoader::Load() {
                            .arg(library_.fileName()));
 }
 
-QString ComponentLoader::Folder() const {
-    return QFileInfo(library_.fileName()).absolutePath();
-}
+QString ComponentLoader::Folder() const { return QFileInfo(library_.fileName()).absolutePath(); }
 
 }  // namespace sp::host

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QStandardPaths>
 
-#include "src/common/ComError.h"
 #include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
+#include "src/common/ComError.h"
 
 namespace sp::host {
 
@@ -17,9 +17,7 @@ QString HostDatabase::DataFolder() {
     return folder;
 }
 
-QString HostDatabase::DefaultDatabaseFile() {
-    return QDir(DataFolder()).filePath(QStringLiteral("demo.db"));
-}
+QString HostDatabase::DefaultDatabaseFile() { return QDir(DataFolder()).filePath(QStringLiteral("demo.db")); }
 
 std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl) {
     if (dbUrl.isEmpty()) {

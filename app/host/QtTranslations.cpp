@@ -13,9 +13,10 @@ bool InstallQtTranslations(const QString& locale) {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (!translator->load(QStringLiteral("qtbase_") + locale, folder)) {
         delete translator;
-        ErrorLog::Write(QStringLiteral("erp-host"),
-                        QStringLiteral("Qt's %1 texts are not installed in %2; dialog buttons stay in English.")
-                            .arg(locale, folder));
+        ErrorLog::Write(
+            QStringLiteral("erp-host"),
+            QStringLiteral("Qt's %1 texts are not installed in %2; dialog buttons stay in English.")
+                .arg(locale, folder));
         return false;
     }
     QCoreApplication::installTranslator(translator);

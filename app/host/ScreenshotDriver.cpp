@@ -19,9 +19,7 @@ namespace {
 // Long enough for the window's first layout and paint after it is shown.
 constexpr int SettleMs = 400;
 
-void Say(const QString& text) {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
+void Say(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
 }  // namespace
 
 ScreenshotDriver::ScreenshotDriver(QString pngPath, int timeoutMs, QObject* parent)

@@ -16,15 +16,15 @@
 #include "app/host/QtTranslations.h"
 #include "app/host/ScreenshotDriver.h"
 #include "app/host/Texts.h"
+#include "platform/Platform.h"
+#include "platform/db/DemoData.h"
+#include "platform/host/LoginSession.h"
+#include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/ComError.h"
 #include "src/common/ComponentRegistry.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/Ui.h"
 #include "src/entry/ComponentContext.h"
-#include "platform/Platform.h"
-#include "platform/db/DemoData.h"
-#include "platform/host/LoginSession.h"
-#include "platform/middletier/MiddleTierRegistration.h"
 
 namespace {
 

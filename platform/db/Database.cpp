@@ -13,23 +13,19 @@
 #include <mutex>
 #include <set>
 
-#include "src/common/ComError.h"
 #include "platform/db/Migrations.h"
 #include "platform/db/PgInline.h"
 #include "platform/db/ValueNormaliser.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
 
-QString Source() {
-    return QStringLiteral("Database");
-}
+QString Source() { return QStringLiteral("Database"); }
 
-[[noreturn]] void Fail(const QString& message) {
-    throw ComError(ErrorNumber::Database, Source(), message);
-}
+[[noreturn]] void Fail(const QString& message) { throw ComError(ErrorNumber::Database, Source(), message); }
 
 [[noreturn]] void FailStatement(const QSqlError& error, const QString& sql) {
     QString text = error.databaseText().trimmed();
@@ -273,7 +269,8 @@ bool Database::DropIfDead(const QSqlError& error) {
     // the server's SQLSTATE: the session is alive, and inside a transaction every
     // probe would fail until the rollback, so it must not be taken for a lost one.
     const QString state = error.nativeErrorCode();
-    if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) && !state.startsWith(QStringLiteral("57P")))
+    if (!state.isEmpty() && !state.startsWith(QStringLiteral("08")) &&
+        !state.startsWith(QStringLiteral("57P")))
         return false;
     auto& mine = ThisThread().byPool;
     const auto found = mine.find(poolName_);
@@ -332,9 +329,7 @@ QVariant Database::Scalar(const QString& sql, const QVariantList& params) {
     return result->Field(0);
 }
 
-QString Database::Dialected(const QString& sql) const {
-    return DialectedFor(sql, url_.dialect);
-}
+QString Database::Dialected(const QString& sql) const { return DialectedFor(sql, url_.dialect); }
 
 QString Database::DialectedFor(const QString& sql, Dialect dialect) {
     QString text = sql;
@@ -415,9 +410,7 @@ void Database::Rollback() {
     query.exec(QStringLiteral("ROLLBACK"));  // nothing more to do when even this fails
 }
 
-Transaction::Transaction(Database& db) : db_(db) {
-    db_.Begin();
-}
+Transaction::Transaction(Database& db) : db_(db) { db_.Begin(); }
 
 Transaction::~Transaction() {
     if (!done_)

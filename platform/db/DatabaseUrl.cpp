@@ -2,8 +2,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "src/common/ComError.h"
 #include "platform/db/Database.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {

@@ -9,9 +9,7 @@
 namespace sp::platform {
 namespace {
 
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 [[noreturn]] void Refuse(const QString& source, const QString& message) {
     throw ComError(ErrorNumber::Refused, source, message);

@@ -9,9 +9,9 @@
 #include <QUuid>
 #include <future>
 
+#include "platform/db/ValueNormaliser.h"
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
-#include "platform/db/ValueNormaliser.h"
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -21,9 +21,7 @@
 namespace sp::platform {
 namespace {
 
-QString Source() {
-    return QStringLiteral("MNetControl.ExecFunc");
-}
+QString Source() { return QStringLiteral("MNetControl.ExecFunc"); }
 
 QString ThisComputer() {
     const QString name = QSysInfo::machineHostName();
@@ -50,9 +48,7 @@ qint64 LockKey(qint32 subsystem, const QString& function, const QString& key) {
     return value;
 }
 
-QDateTime Now() {
-    return QDateTime::currentDateTimeUtc();
-}
+QDateTime Now() { return QDateTime::currentDateTimeUtc(); }
 
 struct Registry {
     std::mutex mutex;

@@ -3,8 +3,8 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
-#include "src/common/ComError.h"
 #include "platform/db/SchemaV1Sql.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {
@@ -66,9 +66,7 @@ bool HasVersionTable(Database& db) {
 
 }  // namespace
 
-int Migrations::LatestVersion() {
-    return 1;
-}
+int Migrations::LatestVersion() { return 1; }
 
 QStringList Migrations::Statements(int version, Dialect dialect) {
     QStringList statements;

@@ -5,8 +5,8 @@
 #include <QSqlDriver>
 #include <QSqlField>
 
-#include "src/common/ComError.h"
 #include "platform/db/ValueNormaliser.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {

@@ -37,9 +37,7 @@ RecordsetPtr AppConnection::Execute(const QString& sql) {
     return db_->Query(IsServerDateQuery(sql) ? ServerDateSql(db_->dialect()) : sql);
 }
 
-void AppConnection::BeginTrans() {
-    transactions_.push_back(std::make_unique<Transaction>(*db_));
-}
+void AppConnection::BeginTrans() { transactions_.push_back(std::make_unique<Transaction>(*db_)); }
 
 void AppConnection::CommitTrans() {
     if (transactions_.empty())

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

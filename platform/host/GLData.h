@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <memory>
 
-#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -1,9 +1,9 @@
 #include "platform/host/LookupGLView.h"
 
-#include "src/common/Basic.h"
-#include "src/common/Ui.h"
 #include "platform/host/LookupItemModel.h"
 #include "platform/host/LookupSubMesModel.h"
+#include "src/common/Basic.h"
+#include "src/common/Ui.h"
 
 namespace sp::platform {
 

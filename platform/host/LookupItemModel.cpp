@@ -1,8 +1,8 @@
 #include "platform/host/LookupItemModel.h"
 
+#include "platform/host/LookupTexts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
-#include "platform/host/LookupTexts.h"
 
 namespace sp::platform {
 
@@ -30,9 +30,7 @@ QVector<LookupColumn> ColumnsOf(bool shortNumbers) {
 
 }  // namespace
 
-bool LookupItemModel::Serves(qint32 itemClass) {
-    return itemClass == 2 || itemClass == 3 || itemClass == 14;
-}
+bool LookupItemModel::Serves(qint32 itemClass) { return itemClass == 2 || itemClass == 3 || itemClass == 14; }
 
 LookupItemModel::LookupItemModel(std::shared_ptr<Database> db, qint32 itemClass, QString filter,
                                  bool shortNumbers)

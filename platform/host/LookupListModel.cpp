@@ -1,7 +1,7 @@
 #include "platform/host/LookupListModel.h"
 
-#include "src/common/IgnoreErrors.h"
 #include "platform/db/Database.h"
+#include "src/common/IgnoreErrors.h"
 
 namespace sp::platform {
 
@@ -16,9 +16,7 @@ QString LookupListModel::ColumnTitle(int column) const {
     return column >= 0 && column < columns_.size() ? columns_[column].title : QString();
 }
 
-int LookupListModel::RowCount() const {
-    return rows_ ? static_cast<int>(rows_->Rows().size()) : 0;
-}
+int LookupListModel::RowCount() const { return rows_ ? static_cast<int>(rows_->Rows().size()) : 0; }
 
 QVariant LookupListModel::Cell(int row, int column) const {
     if (row < 0 || row >= RowCount() || column < 0 || column >= fieldIndex_.size() || fieldIndex_[column] < 0)

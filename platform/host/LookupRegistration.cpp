@@ -1,9 +1,9 @@
 #include "platform/host/LookupRegistration.h"
 
-#include "src/common/ComponentRegistry.h"
-#include "src/entry/HostInterfaces.h"
 #include "platform/host/LookupGLView.h"
 #include "platform/host/ResourceBrowser.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "src/entry/HostInterfaces.h"
 #include "platform/host/LookupListModel.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -1,7 +1,7 @@
 #include "platform/host/ResourceBrowser.h"
 
-#include "src/common/Ui.h"
 #include "platform/host/ResourceBrowserModel.h"
+#include "src/common/Ui.h"
 
 namespace sp::platform {
 

@@ -1,7 +1,7 @@
 #include "platform/host/ResourceBrowserModel.h"
 
-#include "src/common/Basic.h"
 #include "platform/host/LookupTexts.h"
+#include "src/common/Basic.h"
 
 namespace sp::platform {
 

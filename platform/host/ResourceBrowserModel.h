@@ -1,7 +1,7 @@
 #pragma once
 
-#include "src/common/Dictionary.h"
 #include "platform/host/LookupListModel.h"
+#include "src/common/Dictionary.h"
 
 namespace sp::platform {
 

@@ -9,9 +9,7 @@
 namespace sp::platform {
 
 namespace {
-QString Source() {
-    return QStringLiteral("Q8Host.IniFile");
-}
+QString Source() { return QStringLiteral("Q8Host.IniFile"); }
 }  // namespace
 
 QString SettingsFile::Read(const QString& section, const QString& key, const QString& defaultValue) {

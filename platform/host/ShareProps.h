@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "src/entry/HostInterfaces.h"
 #include "platform/host/LoginSession.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <set>
 
-#include "src/entry/HostInterfaces.h"
 #include "platform/db/Database.h"
 #include "platform/db/FuncTaskStore.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace sp::platform {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
-#include "platform/middletier/MiddleTierRegistration.h"
 
 namespace sp::platform {
 namespace {

@@ -78,8 +78,6 @@ CumulativeCache::Totals CumulativeCache::UpTo(Database& db, const QString& workB
     return entry->running[static_cast<size_t>(pos - entry->serials.begin()) - 1];
 }
 
-void CumulativeCache::Invalidate() {
-    ++generation;
-}
+void CumulativeCache::Invalidate() { ++generation; }
 
 }  // namespace sp::platform

@@ -2,20 +2,18 @@
 #include <algorithm>
 #include <cmath>
 
-#include "src/common/Basic.h"
-#include "src/common/ComError.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "platform/middletier/ReportWriter.h"
 #include "platform/middletier/ServerDate.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {
 
 constexpr int kDemoTasks = 8;
 
-double Round2(double v) {
-    return std::round(v * 100.0) / 100.0;
-}
+double Round2(double v) { return std::round(v * 100.0) / 100.0; }
 
 DictionaryPtr Record(qint32 wbInterId, qint32 serial, qint32 biller, const QDate& day, double receive,
                      double fee, const QString& memo) {

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "src/common/Recordset.h"
 #include "platform/db/Database.h"
+#include "src/common/Recordset.h"
 
 namespace sp::platform {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "src/common/ComError.h"
 #include "platform/middletier/Texts.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {

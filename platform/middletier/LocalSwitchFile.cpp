@@ -5,10 +5,10 @@
 #include <QSqlQuery>
 #include <QUuid>
 
-#include "src/common/ComError.h"
 #include "platform/middletier/LocalSwitchFile.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "platform/middletier/Texts.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 

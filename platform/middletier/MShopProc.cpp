@@ -7,27 +7,21 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "src/common/Basic.h"
-#include "src/common/ComError.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/LayoutStore.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/ServerDate.h"
 #include "platform/middletier/WorkBillQuery.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {
 
-QString Source() {
-    return QStringLiteral("Q8MShopProc.MShopProc");
-}
+QString Source() { return QStringLiteral("Q8MShopProc.MShopProc"); }
 
-[[noreturn]] void Refuse(const QString& what) {
-    throw ComError(ErrorNumber::Refused, Source(), what);
-}
-[[noreturn]] void NotFound(const QString& what) {
-    throw ComError(ErrorNumber::NotFound, Source(), what);
-}
+[[noreturn]] void Refuse(const QString& what) { throw ComError(ErrorNumber::Refused, Source(), what); }
+[[noreturn]] void NotFound(const QString& what) { throw ComError(ErrorNumber::NotFound, Source(), what); }
 
 // A field of the history text: tabs and line ends inside a memo would break the
 // record shape, so they become blanks.
@@ -80,9 +74,7 @@ QString CachedUserName(Database& db, qint32 userId) {
     return entry.name;
 }
 
-qint64 SerialOf(const QString& serial) {
-    return std::llround(Basic::Val(serial));
-}
+qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
 
 }  // namespace
 

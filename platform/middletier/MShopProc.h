@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/db/Database.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 
 namespace sp::platform {
 

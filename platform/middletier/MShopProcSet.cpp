@@ -1,10 +1,10 @@
 #include "platform/middletier/MShopProcSet.h"
 
-#include "src/common/ComError.h"
-#include "src/common/ErrorLog.h"
 #include "platform/middletier/CallerRights.h"
 #include "platform/middletier/ReportWriter.h"
 #include "platform/middletier/Texts.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
 
 namespace sp::platform {
 namespace {

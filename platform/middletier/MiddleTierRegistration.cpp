@@ -1,11 +1,11 @@
 #include "platform/middletier/MiddleTierRegistration.h"
 
-#include "src/entry/HostInterfaces.h"
-#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/middletier/ListSelData.h"
 #include "platform/middletier/MShopProc.h"
 #include "platform/middletier/MShopProcSet.h"
 #include "platform/middletier/PlanProfile.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 
 namespace sp::platform {
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <memory>
 
-#include "src/common/ComponentRegistry.h"
 #include "platform/db/Database.h"
+#include "src/common/ComponentRegistry.h"
 
 namespace sp::platform {
 

@@ -1,8 +1,8 @@
 #include "platform/middletier/OperationLedger.h"
 
+#include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
-#include "platform/middletier/Texts.h"
 
 namespace sp::platform {
 namespace {

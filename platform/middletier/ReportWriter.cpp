@@ -8,13 +8,13 @@
 #include <limits>
 #include <vector>
 
-#include "src/common/Basic.h"
-#include "src/common/ComError.h"
 #include "platform/middletier/CallerRights.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/ServerDate.h"
 #include "platform/middletier/Texts.h"
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
 
 namespace sp::platform {
 namespace {

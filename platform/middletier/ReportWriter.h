@@ -3,8 +3,8 @@
 #include <QString>
 #include <memory>
 
-#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/db/Database.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 
 namespace sp::platform {
 

@@ -14,28 +14,14 @@ inline QString ReportPrefix(const QString& workBillNo, qint64 serial) {
 inline QString WorkBillPrefix(const QString& workBillNo) {
     return QStringLiteral("工序计划单 %1：").arg(workBillNo);
 }
-inline QString RecordPrefix(int position) {
-    return QStringLiteral("第 %1 条汇报记录：").arg(position);
-}
+inline QString RecordPrefix(int position) { return QStringLiteral("第 %1 条汇报记录：").arg(position); }
 
-inline QString NoRight() {
-    return QStringLiteral("对不起，你没有相应的权限！");
-}
-inline QString NoRightSaveNew() {
-    return QStringLiteral("没有新增工序汇报的权限。");
-}
-inline QString NoRightSaveEdit() {
-    return QStringLiteral("没有修改工序汇报的权限。");
-}
-inline QString NoRightAudit() {
-    return QStringLiteral("没有审核/反审核工序汇报的权限。");
-}
-inline QString NoRightDelete() {
-    return QStringLiteral("没有删除工序汇报的权限。");
-}
-inline QString UnknownCaller() {
-    return QStringLiteral("无法识别当前用户。");
-}
+inline QString NoRight() { return QStringLiteral("对不起，你没有相应的权限！"); }
+inline QString NoRightSaveNew() { return QStringLiteral("没有新增工序汇报的权限。"); }
+inline QString NoRightSaveEdit() { return QStringLiteral("没有修改工序汇报的权限。"); }
+inline QString NoRightAudit() { return QStringLiteral("没有审核/反审核工序汇报的权限。"); }
+inline QString NoRightDelete() { return QStringLiteral("没有删除工序汇报的权限。"); }
+inline QString UnknownCaller() { return QStringLiteral("无法识别当前用户。"); }
 
 inline QString SerialNotNumeric(const QString& text) {
     return QStringLiteral("汇报序号“%1”不是有效的正整数。").arg(text);
@@ -46,42 +32,26 @@ inline QString UnknownWorkBill(qint64 interId) {
 inline QString WorkBillNotReportable() {
     return QStringLiteral("工序计划单已关闭、挂起或其生产任务单不可汇报。");
 }
-inline QString DuplicateInSave() {
-    return QStringLiteral("同一汇报序号在本次保存中出现多次。");
-}
-inline QString NotANumber(const QString& field) {
-    return QStringLiteral("%1 不是有效的数值。").arg(field);
-}
-inline QString Negative(const QString& field) {
-    return QStringLiteral("%1 不能为负数。").arg(field);
-}
+inline QString DuplicateInSave() { return QStringLiteral("同一汇报序号在本次保存中出现多次。"); }
+inline QString NotANumber(const QString& field) { return QStringLiteral("%1 不是有效的数值。").arg(field); }
+inline QString Negative(const QString& field) { return QStringLiteral("%1 不能为负数。").arg(field); }
 inline QString Absurd(const QString& field) {
     return QStringLiteral("%1 超出允许范围（绝对值不能大于 1E+12）。").arg(field);
 }
 inline QString BadDate(const QString& field) {
     return QStringLiteral("%1 不是 1900-01-01 至 2099-12-31 之间的有效日期。").arg(field);
 }
-inline QString StartAfterEnd() {
-    return QStringLiteral("实际开工日期晚于实际完工日期。");
-}
-inline QString AlreadyAudited() {
-    return QStringLiteral("该汇报记录已审核，不能修改。");
-}
+inline QString StartAfterEnd() { return QStringLiteral("实际开工日期晚于实际完工日期。"); }
+inline QString AlreadyAudited() { return QStringLiteral("该汇报记录已审核，不能修改。"); }
 inline QString SerialTaken() {
     return QStringLiteral("该汇报序号已被其他工作站保存，本次保存未写入任何记录。请刷新后重新录入。");
 }
 inline QString ChangedMeanwhile() {
     return QStringLiteral("该汇报记录已被其他工作站审核或删除，本次保存未写入任何记录。请刷新后重试。");
 }
-inline QString ReportNotFound() {
-    return QStringLiteral("汇报记录不存在。");
-}
-inline QString NotAudited() {
-    return QStringLiteral("汇报记录尚未审核。");
-}
-inline QString AuditedCannotDelete() {
-    return QStringLiteral("汇报记录已审核，不能删除。");
-}
+inline QString ReportNotFound() { return QStringLiteral("汇报记录不存在。"); }
+inline QString NotAudited() { return QStringLiteral("汇报记录尚未审核。"); }
+inline QString AuditedCannotDelete() { return QStringLiteral("汇报记录已审核，不能删除。"); }
 inline QString ReceiveOverLimit(const QString& max) {
     return QStringLiteral("接收数超过可接收的最大数量：%1").arg(max);
 }
@@ -102,12 +72,8 @@ inline QString SaveFailed(const QString& detail) {
 }
 
 // List names of the list selection data.
-inline QString ListWorkBills() {
-    return QStringLiteral("工序计划单");
-}
-inline QString ListProductionTasks() {
-    return QStringLiteral("生产任务单");
-}
+inline QString ListWorkBills() { return QStringLiteral("工序计划单"); }
+inline QString ListProductionTasks() { return QStringLiteral("生产任务单"); }
 
 // Tree captions.
 inline QString TreeTaskCaption(const QString& billNo, const QString& itemName, const QString& model) {

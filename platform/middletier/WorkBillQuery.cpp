@@ -4,9 +4,9 @@
 #include <utility>
 #include <vector>
 
-#include "src/common/Basic.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/Texts.h"
+#include "src/common/Basic.h"
 
 namespace sp::platform {
 namespace {
@@ -77,9 +77,7 @@ const std::vector<std::pair<const char*, const char*>>& Fields() {
     return fields;
 }
 
-QString Tab() {
-    return QStringLiteral("\t");
-}
+QString Tab() { return QStringLiteral("\t"); }
 
 }  // namespace
 

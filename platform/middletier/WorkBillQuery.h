@@ -3,8 +3,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "src/common/Recordset.h"
 #include "platform/db/Database.h"
+#include "src/common/Recordset.h"
 
 namespace sp::platform {
 

@@ -8,8 +8,7 @@ namespace sp::Basic {
 double Val(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
+    while (i < n && (text[i] == u' ' || text[i] == u'\t')) ++i;
     const qsizetype start = i;
     if (i < n && (text[i] == u'-' || text[i] == u'+'))
         ++i;
@@ -71,7 +70,9 @@ QString BlankNumber(double value) {
     return value < 0 ? s : QStringLiteral(" ") + s;
 }
 
-QString DateText(const QDate& date) { return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString(); }
+QString DateText(const QDate& date) {
+    return date.isValid() ? date.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+}
 
 qint32 RoundWhole(double value) {
     const double r = std::nearbyint(value);  // default rounding mode: halves to even

@@ -13,10 +13,13 @@ namespace sp {
 // position or key, or a key added twice, raises ComError.
 template <class T>
 class Collection {
-public:
+  public:
     const T& Add(const T& item, const QString& key = QString()) {
         if (!key.isNull() && Find(key) >= 0)
-            throw ComError(457, Source(), QStringLiteral("This key is already associated with an element of this collection: %1").arg(key));
+            throw ComError(
+                457, Source(),
+                QStringLiteral("This key is already associated with an element of this collection: %1")
+                    .arg(key));
         items_.append({key, item});
         return items_.back().second;
     }
@@ -32,7 +35,7 @@ public:
 
     // Range-for over the items in insertion order (NewEnum).
     class const_iterator {
-    public:
+      public:
         using Inner = typename QVector<std::pair<QString, T>>::const_iterator;
         explicit const_iterator(Inner it) : it_(it) {}
         const T& operator*() const { return it_->second; }
@@ -44,13 +47,13 @@ public:
         bool operator!=(const const_iterator& o) const { return it_ != o.it_; }
         bool operator==(const const_iterator& o) const { return it_ == o.it_; }
 
-    private:
+      private:
         Inner it_;
     };
     const_iterator begin() const { return const_iterator(items_.cbegin()); }
     const_iterator end() const { return const_iterator(items_.cend()); }
 
-private:
+  private:
     static QString Source() { return QStringLiteral("Collection"); }
     qsizetype Find(const QString& key) const {
         for (qsizetype i = 0; i < items_.size(); ++i)

@@ -10,7 +10,7 @@ namespace sp {
 
 // The one error type of host and middle-tier calls: number, source and description.
 class SPCOMMON_EXPORT ComError : public std::exception {
-public:
+  public:
     ComError(int number, QString source, QString description);
 
     int Number() const { return number_; }
@@ -18,7 +18,7 @@ public:
     const QString& Description() const { return description_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
-private:
+  private:
     int number_;
     QString source_;
     QString description_;

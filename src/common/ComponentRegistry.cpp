@@ -13,7 +13,9 @@ const ComponentRegistry::Entry& ComponentRegistry::Lookup(const QString& progId)
     return it.value();
 }
 
-bool ComponentRegistry::IsRegistered(const QString& progId) const { return entries_.contains(progId.toLower()); }
+bool ComponentRegistry::IsRegistered(const QString& progId) const {
+    return entries_.contains(progId.toLower());
+}
 
 void ComponentRegistry::Unregister(const QString& progId) { entries_.remove(progId.toLower()); }
 

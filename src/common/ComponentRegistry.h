@@ -15,10 +15,11 @@ namespace sp {
 // middle-tier object through here, anew for each call; the platform (or a test)
 // registers what answers. ProgIDs compare without regard to case.
 class SPCOMMON_EXPORT ComponentRegistry {
-public:
+  public:
     template <class I>
     void Register(const QString& progId, std::function<std::shared_ptr<I>()> factory) {
-        Entry e{std::type_index(typeid(I)), [f = std::move(factory)]() -> std::shared_ptr<void> { return f(); }};
+        Entry e{std::type_index(typeid(I)),
+                [f = std::move(factory)]() -> std::shared_ptr<void> { return f(); }};
         RegisterErased(progId, std::move(e));
     }
 
@@ -28,7 +29,8 @@ public:
     std::shared_ptr<I> Create(const QString& progId) const {
         const Entry& e = Lookup(progId);
         if (e.type != std::type_index(typeid(I)))
-            throw ComError(429, progId, QStringLiteral("The component does not serve the requested interface."));
+            throw ComError(429, progId,
+                           QStringLiteral("The component does not serve the requested interface."));
         auto object = std::static_pointer_cast<I>(e.factory());
         if (!object)
             throw ComError(429, progId, QStringLiteral("The component could not be created."));
@@ -38,7 +40,7 @@ public:
     bool IsRegistered(const QString& progId) const;
     void Unregister(const QString& progId);
 
-private:
+  private:
     struct Entry {
         std::type_index type;
         std::function<std::shared_ptr<void>()> factory;

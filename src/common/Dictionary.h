@@ -13,7 +13,7 @@ namespace sp {
 // The host's keyed value store: string keys (compared exactly), QVariant values,
 // insertion order kept. Setting a key that exists replaces its value in place.
 class SPCOMMON_EXPORT Dictionary {
-public:
+  public:
     void Set(const QString& key, const QVariant& value);
     // An absent key reads as an empty value.
     QVariant Item(const QString& key) const;
@@ -23,7 +23,7 @@ public:
     int Count() const { return static_cast<int>(keys_.size()); }
     const QStringList& Keys() const { return keys_; }
 
-private:
+  private:
     QStringList keys_;
     QVector<QVariant> values_;
 };

@@ -10,7 +10,7 @@ namespace sp {
 // Where errors nobody sees end up: the application log. The host installs a sink
 // (a file in the user's data folder); until then lines go to qWarning.
 class SPCOMMON_EXPORT ErrorLog {
-public:
+  public:
     using Sink = std::function<void(const QString& source, const QString& text)>;
     static void SetSink(Sink sink);
     static void Write(const QString& source, const QString& text);

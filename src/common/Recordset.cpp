@@ -34,21 +34,24 @@ const QVariantList& Recordset::Current() const {
     if (!open_)
         throw ComError(3704, Source(), QStringLiteral("Operation is not allowed when the object is closed."));
     if (pos_ >= visible_.size())
-        throw ComError(3021, Source(), QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+        throw ComError(3021, Source(),
+                       QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     return rows_[visible_[pos_]];
 }
 
 QVariant Recordset::Field(const QString& name) const {
     const int i = FieldIndex(name);
     if (i < 0)
-        throw ComError(3265, Source(), QStringLiteral("Item cannot be found in the collection: %1").arg(name));
+        throw ComError(3265, Source(),
+                       QStringLiteral("Item cannot be found in the collection: %1").arg(name));
     const QVariantList& row = Current();
     return i < row.size() ? row[i] : QVariant();
 }
 
 QVariant Recordset::Field(int index) const {
     if (index < 0 || index >= fields_.size())
-        throw ComError(3265, Source(), QStringLiteral("Item cannot be found in the collection: %1").arg(index));
+        throw ComError(3265, Source(),
+                       QStringLiteral("Item cannot be found in the collection: %1").arg(index));
     const QVariantList& row = Current();
     return index < row.size() ? row[index] : QVariant();
 }
@@ -63,14 +66,17 @@ void Recordset::SetFilter(const QString& filter) {
     if (!trimmed.isEmpty()) {
         static const QRegularExpression andSplit(QStringLiteral("\\s+AND\\s+"),
                                                  QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression cond(QStringLiteral("^\\s*\\[?(\\w+)\\]?\\s*=\\s*(?:'((?:[^']|'')*)'|([-+0-9.]+))\\s*$"));
+        static const QRegularExpression cond(
+            QStringLiteral("^\\s*\\[?(\\w+)\\]?\\s*=\\s*(?:'((?:[^']|'')*)'|([-+0-9.]+))\\s*$"));
         for (const QString& part : trimmed.split(andSplit)) {
             const auto m = cond.match(part);
             if (!m.hasMatch())
                 throw ComError(3001, Source(), QStringLiteral("Unsupported filter: %1").arg(filter));
             const int field = FieldIndex(m.captured(1));
             if (field < 0)
-                throw ComError(3265, Source(), QStringLiteral("Item cannot be found in the collection: %1").arg(m.captured(1)));
+                throw ComError(
+                    3265, Source(),
+                    QStringLiteral("Item cannot be found in the collection: %1").arg(m.captured(1)));
             const QString text = m.capturedLength(2) || m.captured(3).isEmpty()
                                      ? m.captured(2).replace(QStringLiteral("''"), QStringLiteral("'"))
                                      : m.captured(3);

@@ -14,7 +14,7 @@ namespace sp {
 // a cursor with Eof and MoveNext, fields by name (case-insensitive) or index,
 // Close, and a simple equality Filter such as "FKey='BDept'".
 class SPCOMMON_EXPORT Recordset {
-public:
+  public:
     Recordset() = default;
     Recordset(QStringList fields, QVector<QVariantList> rows);
 
@@ -46,7 +46,7 @@ public:
     // Whole rows for callers that copy a result (grid fills, tests).
     const QVector<QVariantList>& Rows() const { return rows_; }
 
-private:
+  private:
     const QVariantList& Current() const;
 
     QStringList fields_;

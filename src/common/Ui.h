@@ -22,7 +22,7 @@ struct MessageRequest {
 // A headless dialog (frmWageFilter, frmList, frmInfoFilter, frmSetCol, a lookup):
 // its logic lives in src/, its Qt view in ui/ binds widgets to it.
 class SPCOMMON_EXPORT DialogModel {
-public:
+  public:
     virtual ~DialogModel();
     // The name the screen uses to find the dialog's view, e.g. "frmWageFilter".
     virtual QString DialogName() const = 0;
@@ -30,7 +30,7 @@ public:
 
 // Everything modal goes through here: Qt implements it in ui/, tests script it.
 class SPCOMMON_EXPORT Ui {
-public:
+  public:
     virtual ~Ui();
     virtual MsgAnswer MessageBox(const MessageRequest& request) = 0;
     // nullopt when the user cancels.
@@ -56,13 +56,13 @@ SPCOMMON_EXPORT bool AskYesNo(Ui& ui, const QString& text);
 
 // Keeps the wait cursor for a scope.
 class SPCOMMON_EXPORT WaitCursor {
-public:
+  public:
     explicit WaitCursor(Ui& ui);
     ~WaitCursor();
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 
-private:
+  private:
     Ui& ui_;
 };
 

@@ -33,18 +33,10 @@ GridModel::~GridModel() = default;
 
 // ---------------------------------------------------------------- shape
 
-int GridModel::Rows() const {
-    return d->rows;
-}
-int GridModel::Cols() const {
-    return d->cols;
-}
-int GridModel::FixedRows() const {
-    return d->fixedRows;
-}
-int GridModel::FrozenCols() const {
-    return d->frozenCols;
-}
+int GridModel::Rows() const { return d->rows; }
+int GridModel::Cols() const { return d->cols; }
+int GridModel::FixedRows() const { return d->fixedRows; }
+int GridModel::FrozenCols() const { return d->frozenCols; }
 
 void GridModel::SetRows(int rows) {
     rows = std::max(rows, 0);
@@ -106,9 +98,7 @@ void GridModel::SetFrozenCols(int cols) {
     LayoutChanged();
 }
 
-void GridModel::AddRow() {
-    InsertRow(d->rows + 1);
-}
+void GridModel::AddRow() { InsertRow(d->rows + 1); }
 
 void GridModel::InsertRow(int beforeRow) {
     if (beforeRow < 1 || beforeRow > d->rows + 1)
@@ -369,9 +359,7 @@ void GridModel::SetColumnWidth(int col, double twips) {
         d->pendingRepaint = true;
 }
 
-double GridModel::DefaultColumnWidth() const {
-    return kDefaultColumnWidth;
-}
+double GridModel::DefaultColumnWidth() const { return kDefaultColumnWidth; }
 
 bool GridModel::ColumnReadOnly(int col) const {
     SP_CHECK_COL(col);
@@ -473,15 +461,11 @@ void GridModel::SetRowHeight(int row, double twips) {
         d->pendingRepaint = true;
 }
 
-double GridModel::DefaultRowHeight() const {
-    return kDefaultRowHeight;
-}
+double GridModel::DefaultRowHeight() const { return kDefaultRowHeight; }
 
 // ---------------------------------------------------------------- scrolling
 
-int GridModel::TopRow() const {
-    return d->topRow > 0 ? d->topRow : std::min(d->fixedRows + 1, d->rows);
-}
+int GridModel::TopRow() const { return d->topRow > 0 ? d->topRow : std::min(d->fixedRows + 1, d->rows); }
 
 void GridModel::SetTopRow(int row) {
     SP_CHECK_ROW(row);
@@ -489,9 +473,7 @@ void GridModel::SetTopRow(int row) {
     emit scrollRequested(TopRow(), LeftCol());
 }
 
-int GridModel::LeftCol() const {
-    return d->leftCol > 0 ? d->leftCol : std::min(d->frozenCols + 1, d->cols);
-}
+int GridModel::LeftCol() const { return d->leftCol > 0 ? d->leftCol : std::min(d->frozenCols + 1, d->cols); }
 
 void GridModel::SetLeftCol(int col) {
     SP_CHECK_COL(col);
@@ -499,12 +481,8 @@ void GridModel::SetLeftCol(int col) {
     emit scrollRequested(TopRow(), LeftCol());
 }
 
-double GridModel::ClientWidth() const {
-    return d->clientWidth;
-}
-double GridModel::ClientHeight() const {
-    return d->clientHeight;
-}
+double GridModel::ClientWidth() const { return d->clientWidth; }
+double GridModel::ClientHeight() const { return d->clientHeight; }
 
 void GridModel::ReportScrollPosition(int topRow, int leftCol) {
     d->topRow = topRow;
@@ -518,9 +496,7 @@ void GridModel::ReportClientSize(double widthTwips, double heightTwips) {
 
 // ---------------------------------------------------------------- drawing
 
-bool GridModel::Redraw() const {
-    return d->redraw;
-}
+bool GridModel::Redraw() const { return d->redraw; }
 
 void GridModel::SetRedraw(bool on) {
     if (on == d->redraw)

@@ -8,7 +8,6 @@
 #include <functional>
 #include <memory>
 
-
 namespace sp {
 
 // What a grid column holds and which in-cell editor it gets.
@@ -46,7 +45,7 @@ constexpr int DoubleClick = 4;
 
 // What the rules hear from a grid. Every handler is optional.
 class GridEventSink {
-public:
+  public:
     virtual ~GridEventSink();
     virtual void OnEditorOpens(int /*row*/, int /*col*/) {}
     virtual void OnEditorCloses(int /*row*/, int /*col*/) {}
@@ -65,7 +64,7 @@ public:
 // before it opens an editor: it never decides editability itself.
 class GridModel : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit GridModel(QObject* parent = nullptr);
     ~GridModel() override;
 
@@ -202,7 +201,7 @@ public:
     bool Redraw() const;
     void SetRedraw(bool on);  // on again repaints everything once
 
-signals:
+  signals:
     void layoutReset();                     // shape or columns changed
     void rowsInserted(int row, int count);  // rows row..row+count-1 are new
     void rowsRemoved(int row, int count);   // rows row..row+count-1 are gone
@@ -215,7 +214,7 @@ signals:
     void scrollRequested(int topRow, int leftCol);  // a rule moved the visible area
     void redrawChanged(bool on);
 
-private:
+  private:
     void NotifyCells(int row1, int col1, int row2, int col2);
     void LayoutChanged();
     // Closes an open editor, moves the cursor and sets the selection, raising

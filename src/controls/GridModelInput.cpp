@@ -14,18 +14,10 @@ using gridcells::ThrowBadIndex;
 
 // ---------------------------------------------------------------- cursor and selection
 
-int GridModel::CurrentRow() const {
-    return d->curRow;
-}
-int GridModel::CurrentCol() const {
-    return d->curCol;
-}
-int GridModel::SelStartRow() const {
-    return d->selStart;
-}
-int GridModel::SelRowCount() const {
-    return d->selCount;
-}
+int GridModel::CurrentRow() const { return d->curRow; }
+int GridModel::CurrentCol() const { return d->curCol; }
+int GridModel::SelStartRow() const { return d->selStart; }
+int GridModel::SelRowCount() const { return d->selCount; }
 
 void GridModel::MoveCursor(int row, int col, int selStart, int selCount) {
     SP_CHECK_CELL(row, col);
@@ -92,9 +84,7 @@ void GridModel::MoveBy(int dRow, int dCol, bool extend) {
 
 // ---------------------------------------------------------------- editability
 
-void GridModel::SetEditRule(std::function<bool(int row, int col)> rule) {
-    d->editRule = std::move(rule);
-}
+void GridModel::SetEditRule(std::function<bool(int row, int col)> rule) { d->editRule = std::move(rule); }
 
 bool GridModel::CanEdit(int row, int col) const {
     if (row <= d->fixedRows || row > d->rows || col < 1 || col > d->cols)
@@ -106,27 +96,17 @@ bool GridModel::CanEdit(int row, int col) const {
 
 // ---------------------------------------------------------------- in-cell editor
 
-bool GridModel::EditorOpen() const {
-    return d->editorOpen;
-}
-int GridModel::EditorRow() const {
-    return d->editorOpen ? d->editorRow : 0;
-}
-int GridModel::EditorCol() const {
-    return d->editorOpen ? d->editorCol : 0;
-}
-QString GridModel::EditorText() const {
-    return d->editorOpen ? d->editorText : QString();
-}
+bool GridModel::EditorOpen() const { return d->editorOpen; }
+int GridModel::EditorRow() const { return d->editorOpen ? d->editorRow : 0; }
+int GridModel::EditorCol() const { return d->editorOpen ? d->editorCol : 0; }
+QString GridModel::EditorText() const { return d->editorOpen ? d->editorText : QString(); }
 
 void GridModel::SetEditorText(const QString& text) {
     if (d->editorOpen)
         d->editorText = text;
 }
 
-bool GridModel::LastCommitRefused() const {
-    return d->lastCommitRefused;
-}
+bool GridModel::LastCommitRefused() const { return d->lastCommitRefused; }
 
 bool GridModel::AcceptsText(int col, const QString& text) const {
     SP_CHECK_COL(col);

@@ -58,13 +58,9 @@ void ToolbarModel::AddBand(const QString& name, BandKind kind, const QStringList
     bands_.append(band);
 }
 
-bool ToolbarModel::HasTool(const QString& name) const {
-    return IndexOf(name) >= 0;
-}
+bool ToolbarModel::HasTool(const QString& name) const { return IndexOf(name) >= 0; }
 
-bool ToolbarModel::Enabled(const QString& name) const {
-    return tools_[CheckedIndex(name)].enabled;
-}
+bool ToolbarModel::Enabled(const QString& name) const { return tools_[CheckedIndex(name)].enabled; }
 
 void ToolbarModel::SetEnabled(const QString& name, bool enabled) {
     ToolState& tool = tools_[CheckedIndex(name)];
@@ -74,9 +70,7 @@ void ToolbarModel::SetEnabled(const QString& name, bool enabled) {
     emit toolChanged(tool.name);
 }
 
-bool ToolbarModel::Checked(const QString& name) const {
-    return tools_[CheckedIndex(name)].checked;
-}
+bool ToolbarModel::Checked(const QString& name) const { return tools_[CheckedIndex(name)].checked; }
 
 void ToolbarModel::SetChecked(const QString& name, bool checked) {
     const int i = CheckedIndex(name);
@@ -96,9 +90,7 @@ void ToolbarModel::SetChecked(const QString& name, bool checked) {
     }
 }
 
-QString ToolbarModel::Caption(const QString& name) const {
-    return tools_[CheckedIndex(name)].caption;
-}
+QString ToolbarModel::Caption(const QString& name) const { return tools_[CheckedIndex(name)].caption; }
 
 void ToolbarModel::SetCaption(const QString& name, const QString& caption) {
     ToolState& tool = tools_[CheckedIndex(name)];
@@ -133,8 +125,6 @@ void ToolbarModel::Click(const QString& name) {
         dispatcher_(designed);
 }
 
-void ToolbarModel::Redraw() {
-    emit redrawRequested();
-}
+void ToolbarModel::Redraw() { emit redrawRequested(); }
 
 }  // namespace sp

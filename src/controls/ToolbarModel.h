@@ -6,7 +6,6 @@
 #include <QVector>
 #include <functional>
 
-
 namespace sp {
 
 // How a click changes a tool's checked state before the dispatcher hears it.
@@ -40,13 +39,14 @@ struct BandState {
 // reports the tool's name to the dispatcher.
 class ToolbarModel : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit ToolbarModel(QObject* parent = nullptr);
 
     void AddTool(const QString& name, const QString& caption, ToolStyle style = ToolStyle::Button,
                  const QString& group = QString());
     void AddLabel(const QString& name, const QString& caption);
-    void AddBand(const QString& name, BandKind kind, const QStringList& tools, const QString& caption = QString());
+    void AddBand(const QString& name, BandKind kind, const QStringList& tools,
+                 const QString& caption = QString());
 
     bool HasTool(const QString& name) const;
     // Unknown names raise ComError.
@@ -69,11 +69,11 @@ public:
     // "Let the toolbar redraw": views repaint now.
     void Redraw();
 
-signals:
+  signals:
     void toolChanged(const QString& name);
     void redrawRequested();
 
-private:
+  private:
     int IndexOf(const QString& name) const;
     int CheckedIndex(const QString& name) const;
 

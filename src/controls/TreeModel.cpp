@@ -5,9 +5,7 @@
 namespace sp {
 
 namespace {
-QString Source() {
-    return QStringLiteral("TreeModel");
-}
+QString Source() { return QStringLiteral("TreeModel"); }
 }  // namespace
 
 TreeModel::TreeModel(QObject* parent) : QObject(parent) {}
@@ -42,18 +40,10 @@ const TreeModel::Node& TreeModel::At(const QString& key) const {
     return *it;
 }
 
-QString TreeModel::Caption(const QString& key) const {
-    return At(key).caption;
-}
-QString TreeModel::Parent(const QString& key) const {
-    return At(key).parent;
-}
-QStringList TreeModel::Children(const QString& key) const {
-    return At(key).children;
-}
-bool TreeModel::Expanded(const QString& key) const {
-    return At(key).expanded;
-}
+QString TreeModel::Caption(const QString& key) const { return At(key).caption; }
+QString TreeModel::Parent(const QString& key) const { return At(key).parent; }
+QStringList TreeModel::Children(const QString& key) const { return At(key).children; }
+bool TreeModel::Expanded(const QString& key) const { return At(key).expanded; }
 
 void TreeModel::SetExpanded(const QString& key, bool expanded) {
     At(key);

@@ -35,7 +35,7 @@ inline QString LocalDatabase() { return QStringLiteral("Q8Host.LocalDatabase"); 
 
 // The host's login object (property "VLLogin"): the function-conflict control.
 class ILoginObject {
-public:
+  public:
     virtual ~ILoginObject() = default;
     // Takes a task for (subsystem, function, key = extra); a result below 1 means another
     // process or workstation holds it.
@@ -52,14 +52,14 @@ struct HostProperty {
 
 // PropsMgr.ShareProps
 class IShareProps {
-public:
+  public:
     virtual ~IShareProps() = default;
     virtual HostProperty GetProperty(const QString& name, qint64 processId) = 0;
 };
 
 // Q8Connection.AppConnection: one statement (or a short group) per object.
 class IAppConnection {
-public:
+  public:
     virtual ~IAppConnection() = default;
     // Statements without a result give a closed, empty recordset.
     virtual RecordsetPtr Execute(const QString& sql) = 0;
@@ -80,7 +80,7 @@ using BaseItemPtr = std::shared_ptr<BaseItem>;
 
 // NXCGLView.GLData: access check, usage log, base-data items.
 class IGLData {
-public:
+  public:
     virtual ~IGLData() = default;
     virtual bool AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) = 0;
     virtual void WriteLog(const QString& functionCode, qint16 action) = 0;
@@ -104,7 +104,7 @@ using LookupResultPtr = std::shared_ptr<LookupResult>;  // nullptr: the user can
 
 // NXCGLView.GLView: the host's modal selection dialogs.
 class IGLView {
-public:
+  public:
     virtual ~IGLView() = default;
     // searchText: the search control's text or a search text; options: the dictionary
     // with "BeShortNumber", "GetDataType", "Search" (may be null).
@@ -116,7 +116,7 @@ public:
 // Q8Resources.Browser: the resource (device) browser. Result holds the chosen row's
 // fields ("Fnumber", "Fname", "FinterID", ...), or is null when nothing was chosen.
 class IResourceBrowser {
-public:
+  public:
     virtual ~IResourceBrowser() = default;
     virtual void SetShowType(qint32 showType) = 0;
     virtual void SetShowMode(qint32 showMode) = 0;
@@ -127,14 +127,14 @@ public:
 
 // Q8LangInfo.LangInfo
 class ILangInfo {
-public:
+  public:
     virtual ~ILangInfo() = default;
     virtual QString CurrentLanguage() = 0;
 };
 
 // Q8ResLoader.Loader
 class IResLoader {
-public:
+  public:
     virtual ~IResLoader() = default;
     virtual QString ResFileBaseName() const = 0;
     virtual void SetResFileBaseName(const QString& name) = 0;
@@ -145,26 +145,27 @@ public:
 
 // NXSBase.SystemProfile: the stored value, or a null QVariant when absent.
 class ISystemProfile {
-public:
+  public:
     virtual ~ISystemProfile() = default;
     virtual QVariant GetProfile(const QString& propsString, const QString& category, const QString& key) = 0;
 };
 
 // VLVBF.VLF: shows a failed lookup's error and writes it to the application log.
 class IErrorDisplay {
-public:
+  public:
     virtual ~IErrorDisplay() = default;
     virtual void HandleError(const ComError& error) = 0;
 };
 
 // Q8MCaculateRpt.Profile: saved filter plans per report id and plan name.
 class IPlanProfile {
-public:
+  public:
     virtual ~IPlanProfile() = default;
     // One row per stored plan, field "FPlan".
     virtual RecordsetPtr GetPlanList(const QString& propsString, const qint32& rptId) = 0;
     // planName arrives with each "'" doubled; fields "FKey", "FValue"; nullptr is Nothing.
-    virtual RecordsetPtr GetPlanValue(const QString& propsString, const qint32& rptId, const QString& planName) = 0;
+    virtual RecordsetPtr GetPlanValue(const QString& propsString, const qint32& rptId,
+                                      const QString& planName) = 0;
     // Entries with "RptID", "Plan", "Key", "Value"; replaces a plan of the same name.
     virtual void SaveProfile(const QString& propsString, const Collection<DictionaryPtr>& entries) = 0;
     // planName arrives with each "'" doubled.
@@ -173,7 +174,7 @@ public:
 
 // The host's settings-file object (INI): set the file, read with a default, write.
 class ISettingsFile {
-public:
+  public:
     virtual ~ISettingsFile() = default;
     virtual void SetFile(const QString& path) = 0;
     virtual QString Read(const QString& section, const QString& key, const QString& defaultValue) = 0;
@@ -185,7 +186,7 @@ public:
 // its connection text; it raises ComError when the file is missing or not a database,
 // and never creates or changes a file.
 class ILocalDatabase {
-public:
+  public:
     virtual ~ILocalDatabase() = default;
     virtual QString Connect(const QString& path) = 0;
 };
@@ -193,7 +194,7 @@ public:
 // The data behind the list selection control ICListSel: the host's lists by id
 // (601 reportable work bills, 36 production tasks), with the caller's filter.
 class IListSelData {
-public:
+  public:
     virtual ~IListSelData() = default;
     // Connects for the caller: baseInfo is "connection|user id|user name"; localCnn the
     // local file's connection text. False when the list cannot be served.
@@ -204,7 +205,8 @@ public:
     virtual Recordset Columns(qint32 listId) = 0;
     // Rows of the list under the filter (an SQL condition in the list's own aliases)
     // whose shown columns contain searchText (all rows when empty), at most maxRows.
-    virtual RecordsetPtr Rows(qint32 listId, const QString& filter, const QString& searchText, int maxRows) = 0;
+    virtual RecordsetPtr Rows(qint32 listId, const QString& filter, const QString& searchText,
+                              int maxRows) = 0;
 };
 
 }  // namespace sp

@@ -51,9 +51,7 @@ bool IsItemClass(qint32 type) {
     }
 }
 
-bool IsAuxiliaryType(qint32 type) {
-    return (type >= 20 && type <= 129) || (type >= 131 && type <= 999);
-}
+bool IsAuxiliaryType(qint32 type) { return (type >= 20 && type <= 129) || (type >= 131 && type <= 999); }
 
 }  // namespace
 
@@ -80,9 +78,7 @@ std::shared_ptr<ILoginObject> HostServices::LoginObject() {
     return ReadProperty(Registry(), QStringLiteral("VLLogin"), context_.processId).object;
 }
 
-QString HostServices::PropsValue(const QString& key) {
-    return PropsValueOf(PropsString(), key);
-}
+QString HostServices::PropsValue(const QString& key) { return PropsValueOf(PropsString(), key); }
 
 QString HostServices::PropsValueOf(const QString& propsString, const QString& key) {
     if (key.isEmpty())

@@ -26,7 +26,7 @@ struct LookupOutcome {
 // host components reached by ProgID, with the process-lifetime caches (access-check/log
 // object, lookup object, resource loader, language code). One per component instance.
 class HostServices {
-public:
+  public:
     explicit HostServices(ComponentContext context);
 
     const ComponentContext& Context() const { return context_; }
@@ -68,7 +68,7 @@ public:
     LookupOutcome ShowLookup(qint32 lookupType, const QString& searchText, const QString& filter,
                              qint32 dataType, bool longNumber);
 
-private:
+  private:
     ComponentContext context_;
     std::shared_ptr<IGLData> glData_;
     std::shared_ptr<IGLView> glView_;

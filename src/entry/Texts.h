@@ -6,31 +6,19 @@
 namespace sp::EntryTexts {
 
 // Raised by ExecFunc when another user holds the function.
-inline QString FunctionConflict() {
-    return QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!");
-}
-inline QString FunctionConflictSource() {
-    return QStringLiteral("MNetControl.ExecFunc");
-}
+inline QString FunctionConflict() { return QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!"); }
+inline QString FunctionConflictSource() { return QStringLiteral("MNetControl.ExecFunc"); }
 
 // ShowForm's answer to a user without the right to the workbench.
-inline QString NoRight() {
-    return QStringLiteral("对不起，你没有相应的权限！");
-}
+inline QString NoRight() { return QStringLiteral("对不起，你没有相应的权限！"); }
 
 // The usage log code of entering and leaving the workbench.
-inline QString EntryLogCode() {
-    return QStringLiteral("CJ1000");
-}
+inline QString EntryLogCode() { return QStringLiteral("CJ1000"); }
 
 // The resource file every text of the module is looked up in.
-inline QString ResourceFile() {
-    return QStringLiteral("Q8Manufacture");
-}
+inline QString ResourceFile() { return QStringLiteral("Q8Manufacture"); }
 
 // The statement ServerDate runs; the connection answers it with the server's day.
-inline QString ServerDateSql() {
-    return QStringLiteral("Select Convert(varchar,GetDate(),101)");
-}
+inline QString ServerDateSql() { return QStringLiteral("Select Convert(varchar,GetDate(),101)"); }
 
 }  // namespace sp::EntryTexts

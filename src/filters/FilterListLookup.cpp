@@ -38,9 +38,8 @@ QString FilterListLookup::LocalCnnString(const QString& givenPath) {
     }
 
     // The host opens the file (never creating one) and names the connection.
-    const QString connection = ValueOrEmpty<QString>([&] {
-        return host_.Registry().Create<ILocalDatabase>(ProgId::LocalDatabase())->Connect(path);
-    });
+    const QString connection = ValueOrEmpty<QString>(
+        [&] { return host_.Registry().Create<ILocalDatabase>(ProgId::LocalDatabase())->Connect(path); });
     if (connection.isEmpty())
         ShowPlain(host_.Screen(), FilterTexts::LocalConnectionFailed(path));
     return connection;

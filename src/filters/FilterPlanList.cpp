@@ -21,9 +21,7 @@ int FilterPlanList::IndexOfKey(const QString& key) const {
     return -1;
 }
 
-void FilterPlanList::Select(int index) {
-    selected_ = index >= 0 && index < items_.size() ? index : -1;
-}
+void FilterPlanList::Select(int index) { selected_ = index >= 0 && index < items_.size() ? index : -1; }
 
 const FilterPlanList::Item* FilterPlanList::SelectedItem() const {
     return selected_ >= 0 ? &items_[selected_] : nullptr;

@@ -12,9 +12,7 @@ namespace sp {
 
 namespace {
 
-bool IsLookupKey(int key) {
-    return key == Qt::Key_F7 || key == Qt::Key_F8;
-}
+bool IsLookupKey(int key) { return key == Qt::Key_F7 || key == Qt::Key_F8; }
 
 }  // namespace
 
@@ -215,9 +213,7 @@ void frmWageFilter::RunListLookup(int index, qint32 listId, const QString& condi
         SetTxtItem(index, number);
 }
 
-QStringList frmWageFilter::GroupByItems() const {
-    return FilterTexts::GroupByItems();
-}
+QStringList frmWageFilter::GroupByItems() const { return FilterTexts::GroupByItems(); }
 
 void frmWageFilter::SetGroupByIndex(int index) {
     if (index >= 0 && index < GroupByItems().size())
@@ -246,9 +242,7 @@ void frmWageFilter::cmdOK_Click() {
     Close();
 }
 
-void frmWageFilter::cmdCancel_Click() {
-    Close();
-}
+void frmWageFilter::cmdCancel_Click() { Close(); }
 
 void frmWageFilter::Close() {
     if (closeView)

@@ -14,9 +14,7 @@ namespace sp {
 
 namespace {
 
-QString PlanKey(const QString& name) {
-    return QStringLiteral("P") + name;
-}
+QString PlanKey(const QString& name) { return QStringLiteral("P") + name; }
 
 }  // namespace
 

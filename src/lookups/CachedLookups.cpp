@@ -1,6 +1,5 @@
 #include "src/lookups/CachedLookups.h"
 
-
 namespace sp {
 
 namespace {
@@ -22,27 +21,33 @@ Ptr CachedById(Cache& cache, qint32 id, IdOf idOf, Make make) {
 }  // namespace
 
 EmpPtr CachedEmpById(Emps& cache, HostServices& host, qint32 id) {
-    return CachedById<Emps, EmpPtr>(cache, id, [](const Emp& e) { return e.EID(); }, [&] {
-        auto e = std::make_shared<Emp>(&host);
-        e->SetEID(id);
-        return e;
-    });
+    return CachedById<Emps, EmpPtr>(
+        cache, id, [](const Emp& e) { return e.EID(); },
+        [&] {
+            auto e = std::make_shared<Emp>(&host);
+            e->SetEID(id);
+            return e;
+        });
 }
 
 DevPtr CachedDevById(Devs& cache, HostServices& host, qint32 id) {
-    return CachedById<Devs, DevPtr>(cache, id, [](const Dev& d) { return d.DID(); }, [&] {
-        auto d = std::make_shared<Dev>(&host);
-        d->SetDID(id);
-        return d;
-    });
+    return CachedById<Devs, DevPtr>(
+        cache, id, [](const Dev& d) { return d.DID(); },
+        [&] {
+            auto d = std::make_shared<Dev>(&host);
+            d->SetDID(id);
+            return d;
+        });
 }
 
 TeamPtr CachedTeamById(Teams& cache, HostServices& host, qint32 id) {
-    return CachedById<Teams, TeamPtr>(cache, id, [](const Team& t) { return t.TID(); }, [&] {
-        auto t = std::make_shared<Team>(&host);
-        t->SetTID(id);
-        return t;
-    });
+    return CachedById<Teams, TeamPtr>(
+        cache, id, [](const Team& t) { return t.TID(); },
+        [&] {
+            auto t = std::make_shared<Team>(&host);
+            t->SetTID(id);
+            return t;
+        });
 }
 
 }  // namespace sp

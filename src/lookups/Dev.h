@@ -9,7 +9,7 @@ class HostServices;
 
 // A device (resource) of a work center. Completes itself like Emp.
 class Dev {
-public:
+  public:
     explicit Dev(HostServices* host = nullptr) : host_(host) {}
 
     qint32 DID() const { return id_; }
@@ -25,7 +25,7 @@ public:
 
     const QString& Number() const { return number_; }
 
-private:
+  private:
     void Complete();
 
     HostServices* host_;

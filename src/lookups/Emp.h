@@ -12,7 +12,7 @@ class HostServices;
 // name is still empty; a record made from a lookup sets the name first and so never
 // calls. Middle-tier errors reach the caller.
 class Emp {
-public:
+  public:
     // Without a host the record never completes itself.
     explicit Emp(HostServices* host = nullptr) : host_(host) {}
 
@@ -28,7 +28,7 @@ public:
     // The collection key.
     const QString& Number() const { return number_; }
 
-private:
+  private:
     void Complete();
 
     HostServices* host_;

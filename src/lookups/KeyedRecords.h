@@ -13,7 +13,7 @@ namespace sp {
 // Missing keys and positions, and a number added twice, raise ComError to the caller.
 template <class Record>
 class KeyedRecords {
-public:
+  public:
     using Ptr = std::shared_ptr<Record>;
 
     const Ptr& Add(const Ptr& record) { return items_.Add(record, KeyOf(record)); }
@@ -36,7 +36,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     // A record without a number is still keyed (by the empty text), so a second one
     // is refused like any other duplicate instead of slipping in unkeyed.
     static QString KeyOf(const QString& number) { return number.isNull() ? QStringLiteral("") : number; }

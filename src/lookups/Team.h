@@ -9,7 +9,7 @@ class HostServices;
 
 // A work team. Completes itself like Emp.
 class Team {
-public:
+  public:
     explicit Team(HostServices* host = nullptr) : host_(host) {}
 
     qint32 TID() const { return id_; }
@@ -21,7 +21,7 @@ public:
 
     const QString& Number() const { return number_; }
 
-private:
+  private:
     void Complete();
 
     HostServices* host_;

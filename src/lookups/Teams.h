@@ -1,7 +1,7 @@
 #pragma once
 
-#include "src/lookups/Team.h"
 #include "src/lookups/KeyedRecords.h"
+#include "src/lookups/Team.h"
 
 namespace sp {
 

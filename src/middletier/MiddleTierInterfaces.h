@@ -24,7 +24,7 @@ using ReportRecords = Collection<DictionaryPtr>;
 
 // Q8MShopProc.MShopProc, the query component.
 class IMShopProc {
-public:
+  public:
     virtual ~IMShopProc() = default;
 
     // Layout rows in display order: Ffield, Fname, Fshow, Fwidth.
@@ -33,7 +33,8 @@ public:
 
     // Reportable work bills (or, with check, those failing the consistency check);
     // condition is appended to the WHERE clause (aliases Dept, wc, mo, wbe, team, emp, SMR).
-    virtual RecordsetPtr GetWorkBillByFilter(const QString& props, const bool& check, const QString& condition) = 0;
+    virtual RecordsetPtr GetWorkBillByFilter(const QString& props, const bool& check,
+                                             const QString& condition) = 0;
     // One tree node: a work center (wcArrangement) or a production task within a department.
     virtual RecordsetPtr GetWorkBillByWCMO(const QString& props, const bool& wcArrangement, const bool& check,
                                            const qint32& id, const QString& deptNo) = 0;
@@ -48,19 +49,25 @@ public:
 
     // Records by CR, fields by tab, in the order of selectList; condition follows a
     // comparison of the work bill number (aliases PR, WBE, SMT).
-    virtual QString GetWorkProcRptHis(const QString& props, const QString& condition, const QString& selectList) = 0;
+    virtual QString GetWorkProcRptHis(const QString& props, const QString& condition,
+                                      const QString& selectList) = 0;
     // 14 tab-separated proposals for the next report.
     virtual QString GetWorkProcRptNew(const QString& props, const QString& workBillNo) = 0;
-    virtual double GetWorkProcRptQty(const QString& props, const QString& workBillNo, const QString& serial) = 0;
-    virtual double GetWorkProcReceiveQty(const QString& props, const QString& workBillNo, const QString& serial) = 0;
+    virtual double GetWorkProcRptQty(const QString& props, const QString& workBillNo,
+                                     const QString& serial) = 0;
+    virtual double GetWorkProcReceiveQty(const QString& props, const QString& workBillNo,
+                                         const QString& serial) = 0;
     virtual double GetWorkProcHandOverQty(const QString& props, const QString& workBillNo,
                                           const QString& serial) = 0;
-    virtual double GetControlReceiveQty(const QString& props, const qint32& interId, const qint32& operId) = 0;
-    virtual double GetControlHandOverQty(const QString& props, const qint32& interId, const qint32& operId) = 0;
+    virtual double GetControlReceiveQty(const QString& props, const qint32& interId,
+                                        const qint32& operId) = 0;
+    virtual double GetControlHandOverQty(const QString& props, const qint32& interId,
+                                         const qint32& operId) = 0;
     virtual QString GetUserName(const QString& props, const QString& userId) = 0;
 
     // Fill the fields they were not given from the id or the number.
-    virtual void GetEmpInfo(const QString& props, QString& number, qint32& id, QString& name, qint32& group) = 0;
+    virtual void GetEmpInfo(const QString& props, QString& number, qint32& id, QString& name,
+                            qint32& group) = 0;
     virtual void GetDevInfo(const QString& props, QString& number, qint32& id, QString& name, qint32& type,
                             qint32& workCenter) = 0;
     virtual void GetTeamInfo(const QString& props, QString& number, qint32& id, QString& name) = 0;
@@ -74,7 +81,7 @@ public:
 
 // Q8MShopProc.MShopProcSet, the update component. False with a message on refusal.
 class IMShopProcSet {
-public:
+  public:
     virtual ~IMShopProcSet() = default;
     virtual bool SaveWorkProcRpt(const QString& props, ReportRecords& records, QString& message) = 0;
     virtual bool AuditWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,

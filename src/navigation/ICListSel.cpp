@@ -68,9 +68,7 @@ bool ICListSel::Query() {
     return true;
 }
 
-QString ICListSel::ColumnTitle(int column) const {
-    return columnTitles_.value(column);
-}
+QString ICListSel::ColumnTitle(int column) const { return columnTitles_.value(column); }
 
 int ICListSel::RowCount() const {
     return rows_ ? static_cast<int>(std::min<qsizetype>(rows_->Rows().size(), kMaxRows)) : 0;
@@ -116,13 +114,9 @@ void ICListSel::ToggleRowSelected(int row) {
         selection_.insert(row);
 }
 
-bool ICListSel::IsRowSelected(int row) const {
-    return selection_.contains(row);
-}
+bool ICListSel::IsRowSelected(int row) const { return selection_.contains(row); }
 
-ListSelRow ICListSel::RowAt(int row) const {
-    return ListSelRow(rows_->FieldNames(), rows_->Rows()[row]);
-}
+ListSelRow ICListSel::RowAt(int row) const { return ListSelRow(rows_->FieldNames(), rows_->Rows()[row]); }
 
 ListSelRowsPtr ICListSel::Selected() const {
     if (!loaded_ || !rows_)

@@ -6,14 +6,14 @@
 #include <array>
 
 #include "src/common/Basic.h"
-#include "src/controls/GridModel.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/controls/GridModel.h"
+#include "src/controls/RedrawOff.h"
 #include "src/controls/ToolbarModel.h"
 #include "src/entry/HostServices.h"
 #include "src/lookups/CachedLookups.h"
 #include "src/middletier/WorkBillCodes.h"
 #include "src/navigation/ListCondition.h"
-#include "src/controls/RedrawOff.h"
 #include "src/navigation/Texts.h"
 #include "src/settings/SaveColumnWidth.h"
 #include "src/state/WorkbenchState.h"
@@ -34,7 +34,7 @@ constexpr double kNumberMargin = 240;
 // do not mean thousands of middle-tier calls. A failure still reaches the caller (its
 // cell stays empty), and later rows of that id stay empty without asking.
 class NamesById {
-public:
+  public:
     template <class Lookup>
     QString Name(qint32 id, Lookup lookup) {
         const auto it = names_.constFind(id);
@@ -46,7 +46,7 @@ public:
         return name;
     }
 
-private:
+  private:
     QHash<qint32, QString> names_;
 };
 
@@ -75,7 +75,8 @@ struct WorkBillList::WorkBillNames {
     NamesById teams, emps, devs;
 };
 
-WorkBillList::WorkBillList(WorkbenchState& state) : state_(state), textWidth_(&WorkBillList::EstimatedTextWidth) {}
+WorkBillList::WorkBillList(WorkbenchState& state)
+    : state_(state), textWidth_(&WorkBillList::EstimatedTextWidth) {}
 
 QString WorkBillList::TextBeforeTab(const QString& text) {
     const qsizetype tab = text.indexOf(QChar(9));
@@ -85,14 +86,14 @@ QString WorkBillList::TextBeforeTab(const QString& text) {
 bool WorkBillList::IsRightAligned(const QString& field) {
     static const QSet<QString> fields = [] {
         const std::array<const char16_t*, 26> names{
-            u"FAuxQtyPlan", u"FAuxQtyRecive", u"FauxQtyPass", u"FauxQtyFinish", u"FauxQty", u"FauxQtyLost",
-            u"FauxQtyBack", u"FauxQtybackpass", u"FauxQtyScrap", u"FWorkQty", u"FmoveQty", u"FAuxQtyForItem",
-            u"FauxQtyHandOver", u"FtotalFee", u"Ffee", u"Ffinishtime", u"freadytime", u"fpowercuttime",
-            u"ffixtime", u"fwaititemtime", u"fwaittooltime", u"Fleadtime", u"Ftimesetup", u"Ftimerun",
-            u"Fmovetime", u"FtotalWorkTime"};
+            u"FAuxQtyPlan",   u"FAuxQtyRecive",  u"FauxQtyPass",     u"FauxQtyFinish", u"FauxQty",
+            u"FauxQtyLost",   u"FauxQtyBack",    u"FauxQtybackpass", u"FauxQtyScrap",  u"FWorkQty",
+            u"FmoveQty",      u"FAuxQtyForItem", u"FauxQtyHandOver", u"FtotalFee",     u"Ffee",
+            u"Ffinishtime",   u"freadytime",     u"fpowercuttime",   u"ffixtime",      u"fwaititemtime",
+            u"fwaittooltime", u"Fleadtime",      u"Ftimesetup",      u"Ftimerun",      u"Fmovetime",
+            u"FtotalWorkTime"};
         QSet<QString> s;
-        for (const char16_t* n : names)
-            s.insert(QString::fromUtf16(n).toLower());
+        for (const char16_t* n : names) s.insert(QString::fromUtf16(n).toLower());
         return s;
     }();
     return fields.contains(field.toLower());
@@ -195,10 +196,14 @@ void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
 QString WorkBillList::CellOf(Recordset& records, const QString& field, WorkBillNames& names) {
     auto text = [&](const char16_t* name) { return Basic::Text(records.Field(QString::fromUtf16(name))); };
     switch (RuleOf(field)) {
-        case FieldRule::WorkCenter: return text(u"FWorkCenterNO");
-        case FieldRule::Oper: return text(u"FOperNO");
-        case FieldRule::Scheme: return text(u"FschemeName");
-        case FieldRule::Supply: return text(u"FsupplyName");
+        case FieldRule::WorkCenter:
+            return text(u"FWorkCenterNO");
+        case FieldRule::Oper:
+            return text(u"FOperNO");
+        case FieldRule::Scheme:
+            return text(u"FschemeName");
+        case FieldRule::Supply:
+            return text(u"FsupplyName");
         case FieldRule::QualityChk: {
             const qint32 v = Basic::Long(records.Field(field));
             return v == WorkBillCode::QualityFull       ? NavTexts::QualityFull()
@@ -206,9 +211,11 @@ QString WorkBillList::CellOf(Recordset& records, const QString& field, WorkBillN
                                                         : NavTexts::QualityExempt();
         }
         case FieldRule::Fare:
-            return Basic::Long(records.Field(field)) == WorkBillCode::NoFee ? NavTexts::No() : NavTexts::Yes();
+            return Basic::Long(records.Field(field)) == WorkBillCode::NoFee ? NavTexts::No()
+                                                                            : NavTexts::Yes();
         case FieldRule::IsOut:
-            return Basic::Long(records.Field(field)) == WorkBillCode::Outsourced ? NavTexts::Yes() : NavTexts::No();
+            return Basic::Long(records.Field(field)) == WorkBillCode::Outsourced ? NavTexts::Yes()
+                                                                                 : NavTexts::No();
         case FieldRule::Team:
             return names.teams.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
                 return CachedTeamById(state_.TeamsCache(), *state_.host, id)->Tname();
@@ -221,7 +228,8 @@ QString WorkBillList::CellOf(Recordset& records, const QString& field, WorkBillN
             return names.devs.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
                 return CachedDevById(state_.DevsCache(), *state_.host, id)->Dname();
             });
-        case FieldRule::Plain: break;
+        case FieldRule::Plain:
+            break;
     }
     return Basic::Text(records.Field(field));
 }
@@ -242,9 +250,10 @@ void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
         // The work-center arrangement names the item behind the number.
         if (wcArrangement)
             IgnoreErrors([&] {
-                const QString suffix = QString(QChar(9)) + Basic::Text(records.Field(QStringLiteral("FitemName"))) +
-                                       QStringLiteral("[") + Basic::Text(records.Field(QStringLiteral("FitemModel"))) +
-                                       QStringLiteral("]");
+                const QString suffix =
+                    QString(QChar(9)) + Basic::Text(records.Field(QStringLiteral("FitemName"))) +
+                    QStringLiteral("[") + Basic::Text(records.Field(QStringLiteral("FitemModel"))) +
+                    QStringLiteral("]");
                 grid.SetCellText(r, kNumberCol, grid.CellText(r, kNumberCol) + suffix);
             });
     }
@@ -287,7 +296,8 @@ void WorkBillList::OnRowChange(int newRow) {
             return;
         }
         state_.currentListRow = newRow;
-        state_.currentWorkBillNo = newRow >= 2 ? TextBeforeTab(state_.vlgList->CellText(newRow, kNumberCol)) : QString();
+        state_.currentWorkBillNo =
+            newRow >= 2 ? TextBeforeTab(state_.vlgList->CellText(newRow, kNumberCol)) : QString();
         if (state_.editMode && state_.loadReportHistory)
             state_.loadReportHistory(1);
     });

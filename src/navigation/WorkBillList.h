@@ -16,7 +16,7 @@ struct WorkbenchState;
 // Keep one instance per workbench: it knows when a row change is its own doing (the
 // row it selects after a fill) so the grid's notification is not handled twice.
 class WorkBillList {
-public:
+  public:
     // Width in twips of a text in the list's font.
     using TextWidth = std::function<double(const QString&)>;
 
@@ -53,7 +53,7 @@ public:
 
     bool ButtonPressed(const QString& tool) const;
 
-private:
+  private:
     struct WorkBillNames;
     // The text of a list cell for a layout field of the current record.
     QString CellOf(Recordset& records, const QString& field, WorkBillNames& names);

@@ -12,7 +12,7 @@ class WorkBillList;
 // double click goes to whoever starts new report rows. A catch boundary: nothing
 // thrown by a handler leaves the grid's event.
 class WorkBillListEvents : public GridEventSink {
-public:
+  public:
     explicit WorkBillListEvents(WorkBillList& list) : list_(list) {}
 
     std::function<void(int row, int col)> onDoubleClick;
@@ -21,7 +21,7 @@ public:
     void OnColumnResized(int col) override;
     void OnDoubleClick(int row, int col) override;
 
-private:
+  private:
     WorkBillList& list_;
 };
 

@@ -18,7 +18,8 @@ bool IsExistWB(HostServices& host, const QString& workBillNo, bool showMessage) 
     });
     if (asked && !exists && showMessage)
         IgnoreErrors([&] {
-            ShowInfo(host.Screen(), NavTexts::WorkBillPrefix() + workBillNo + NavTexts::WorkBillNotReportable());
+            ShowInfo(host.Screen(),
+                     NavTexts::WorkBillPrefix() + workBillNo + NavTexts::WorkBillNotReportable());
         });
     return exists;
 }

@@ -13,29 +13,21 @@
 namespace sp {
 
 namespace {
-QString Tab() {
-    return QString(QChar(9));
-}
+QString Tab() { return QString(QChar(9)); }
 constexpr int kNumberCol = 5;
 }  // namespace
 
 WorkBillTree::WorkBillTree(WorkbenchState& state, WorkBillList& list) : state_(state), list_(list) {}
 
-QString WorkBillTree::WorkCenterKey(qint32 id) {
-    return QStringLiteral("WC") + Tab() + QString::number(id);
-}
+QString WorkBillTree::WorkCenterKey(qint32 id) { return QStringLiteral("WC") + Tab() + QString::number(id); }
 
 QString WorkBillTree::TaskKey(const QString& deptNo, qint32 id) {
     return deptNo + QStringLiteral("MO") + Tab() + QString::number(id);
 }
 
-QString WorkBillTree::DepartmentKey(const QString& deptNo) {
-    return QStringLiteral("DEPT") + Tab() + deptNo;
-}
+QString WorkBillTree::DepartmentKey(const QString& deptNo) { return QStringLiteral("DEPT") + Tab() + deptNo; }
 
-QString WorkBillTree::RootKey() {
-    return QStringLiteral("ROOT");
-}
+QString WorkBillTree::RootKey() { return QStringLiteral("ROOT"); }
 
 std::optional<WorkBillNodeKey> WorkBillTree::ParseNodeKey(const QString& key) {
     const qsizetype tab = key.indexOf(QChar(9));
@@ -53,9 +45,7 @@ std::optional<WorkBillNodeKey> WorkBillTree::ParseNodeKey(const QString& key) {
     return k;
 }
 
-bool WorkBillTree::WorkCenterArrangement() const {
-    return list_.ButtonPressed(QStringLiteral("btnListWC"));
-}
+bool WorkBillTree::WorkCenterArrangement() const { return list_.ButtonPressed(QStringLiteral("btnListWC")); }
 
 void WorkBillTree::Fill() {
     TreeModel* tree = state_.tvw;

@@ -70,9 +70,7 @@ void frmList::SetSearchText(const QString& text) {
     NotifyRowsChanged();
 }
 
-void frmList::Hide() {
-    RequestClose();
-}
+void frmList::Hide() { RequestClose(); }
 
 void frmList::Unload() {
     ok_ = false;

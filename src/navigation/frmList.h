@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "src/navigation/ICListSel.h"
 #include "src/entry/ListSelPickList.h"
+#include "src/navigation/ICListSel.h"
 
 namespace sp {
 

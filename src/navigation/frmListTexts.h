@@ -6,12 +6,8 @@
 namespace sp::frmListTexts {
 
 // Provisional caption, translated, until the list's name is known.
-inline QString ProvisionalCaption() {
-    return QStringLiteral("##");
-}
+inline QString ProvisionalCaption() { return QStringLiteral("##"); }
 // Follows the list's name in the caption.
-inline QString JournalSuffix() {
-    return QStringLiteral("序时薄");
-}
+inline QString JournalSuffix() { return QStringLiteral("序时薄"); }
 
 }  // namespace sp::frmListTexts

@@ -14,7 +14,7 @@ struct WorkbenchState;
 // A code the layout has no column for reads as empty and ignores writes: nothing
 // ever lands in the selection column or fails because a code is missing.
 class ReportCells {
-public:
+  public:
     explicit ReportCells(const WorkbenchState& state);
 
     // Grid column of the code; 0 when it has none.
@@ -29,7 +29,7 @@ public:
     void SetValue(int row, ReportCode code, const QVariant& value) const;
     void SetFormat(int row, ReportCode code, const QString& format) const;
 
-private:
+  private:
     const WorkbenchState& state_;
     GridModel* grid_;
 };

@@ -72,6 +72,7 @@ ReportKind ReportKindOf(ReportCode code) { return kCodes.at(Index(code)).kind; }
 ReportColumnAttributes ReportColumnAttributesOf(ReportCode code) {
     ReportColumnAttributes a;
     const QString money = QStringLiteral("0.00");
+    // clang-format off
     switch (code) {
         case C::HBXH: case C::SHBZ: case C::SHR: case C::SHRQ: case C::SJDW: case C::ZDR:
         case C::GPZH: case C::GXH:
@@ -104,36 +105,41 @@ ReportColumnAttributes ReportColumnAttributesOf(ReportCode code) {
         case C::GPH: case C::BZ: case C::CZG: case C::SYSB: case C::MEMO:
             break;
     }
+    // clang-format on
     return a;
 }
 
 const std::array<ReportCode, kReportCodeCount>& AllReportCodes() {
     static const std::array<ReportCode, kReportCodeCount> codes = [] {
         std::array<ReportCode, kReportCodeCount> a{};
-        for (int i = 0; i < kReportCodeCount; ++i)
-            a[i] = static_cast<ReportCode>(i);
+        for (int i = 0; i < kReportCodeCount; ++i) a[i] = static_cast<ReportCode>(i);
         return a;
     }();
     return codes;
 }
 
 const std::array<ReportCode, kReportCodeCount>& ReportCodeLookupOrder() {
+    // clang-format off
     static const std::array<ReportCode, kReportCodeCount> order{
         C::GPH,  C::HBXH, C::LJJSSL, C::LJHBSL, C::LJYJSL, C::SHBZ, C::SHR,   C::SHRQ,  C::BZ,
         C::CZG,  C::SYSB, C::ZDRQ,   C::ZDR,    C::SJKGRQ, C::SJWGRQ, C::JSS, C::SZS,   C::HGS,
         C::DSS,  C::FXS,  C::FXHGS,  C::YGBFS,  C::YLBFS,  C::YJS,  C::SJDW,  C::SZGS,  C::ZBGS,
         C::TDGS, C::JXGS, C::DLGS,   C::DJGS,   C::DWCB,   C::FY,   C::MEMO,  C::GPZH,  C::GXH,
     };
+    // clang-format on
     return order;
 }
 
 const std::array<ReportCode, 12>& QuantityCodes() {
+    // clang-format off
     static const std::array<ReportCode, 12> codes{C::JSS, C::SZS,   C::HGS,    C::DSS,    C::FXS,    C::FXHGS,
                                                   C::YGBFS, C::YLBFS, C::YJS, C::LJJSSL, C::LJHBSL, C::LJYJSL};
+    // clang-format on
     return codes;
 }
 
 bool IsPaintedReadOnly(ReportCode code) {
+    // clang-format off
     switch (code) {
         case C::HBXH: case C::LJJSSL: case C::LJHBSL: case C::LJYJSL: case C::SHBZ: case C::SHR:
         case C::SHRQ: case C::SJDW: case C::DWCB: case C::ZDR: case C::ZDRQ:
@@ -141,6 +147,7 @@ bool IsPaintedReadOnly(ReportCode code) {
         default:
             return false;
     }
+    // clang-format on
 }
 
 }  // namespace sp

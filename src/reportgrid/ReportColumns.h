@@ -10,10 +10,12 @@ namespace sp {
 
 // The 36 report column codes, in the fixed order that indexes ReportColumnPos
 // (WorkbenchState::reportColumnPos). The order is stored nowhere else: never reorder.
+// clang-format off
 enum class ReportCode : int {
     GPH, HBXH, BZ, CZG, SYSB, ZDRQ, ZDR, SJKGRQ, SJWGRQ, SZS, HGS, DSS, FXS, FXHGS, YGBFS, YLBFS, SJDW, SZGS,
     ZBGS, TDGS, JXGS, DLGS, DJGS, MEMO, SHR, SHBZ, LJJSSL, LJHBSL, YJS, JSS, DWCB, FY, LJYJSL, SHRQ, GPZH, GXH,
 };
+// clang-format on
 constexpr int kReportCodeCount = 36;
 
 constexpr int Index(ReportCode code) { return static_cast<int>(code); }

@@ -3,10 +3,10 @@
 #include <QFontMetricsF>
 
 #include "src/common/Basic.h"
-#include "src/controls/GridModel.h"
 #include "src/common/IgnoreErrors.h"
-#include "src/entry/HostServices.h"
+#include "src/controls/GridModel.h"
 #include "src/controls/RedrawOff.h"
+#include "src/entry/HostServices.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportRowLocks.h"
 #include "src/reportgrid/Texts.h"
@@ -111,8 +111,7 @@ void ReportGrid::ApplyColumnAttributes() {
         // the header cell stays centred.
         if (a.kind == CellKind::Number) {
             grid.SetColumnAlignment(col, CellAlign::Right);
-            for (int r = 1; r <= grid.FixedRows(); ++r)
-                grid.SetCellAlignment(r, col, CellAlign::Center);
+            for (int r = 1; r <= grid.FixedRows(); ++r) grid.SetCellAlignment(r, col, CellAlign::Center);
         }
     }
 }
@@ -131,7 +130,8 @@ void ReportGrid::PaintReportGrid() {
     RedrawOff quiet(*grid);
     // An audited record (checker filled) is shown in the read-only colour across the row.
     for (int r = first; r <= rows; ++r)
-        grid->SetRangeBackground(r, 1, r, cols, cells.Text(r, ReportCode::SHR).isEmpty() ? white : ReadOnlyColor());
+        grid->SetRangeBackground(r, 1, r, cols,
+                                 cells.Text(r, ReportCode::SHR).isEmpty() ? white : ReadOnlyColor());
     for (ReportCode code : AllReportCodes())
         if (IsPaintedReadOnly(code))
             if (const int col = cells.Column(code))
@@ -157,7 +157,8 @@ void ReportGrid::SaveReportColumnWidth(int col) {
         const QString code = GetReportColumnCode(col);
         if (code.isEmpty())
             return;
-        SaveColumnWidth(*state_.host, state_.userId, QStringLiteral("Proc"), code, state_.vlgProc->ColumnWidth(col));
+        SaveColumnWidth(*state_.host, state_.userId, QStringLiteral("Proc"), code,
+                        state_.vlgProc->ColumnWidth(col));
     });
 }
 

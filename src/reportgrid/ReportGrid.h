@@ -16,7 +16,7 @@ struct WorkbenchState;
 // attributes, the quantity format of a work bill, the background colours, and the
 // reverse lookup from a column to its code.
 class ReportGrid {
-public:
+  public:
     // Width in twips of a text in the form's font.
     using TextWidth = std::function<double(const QString&)>;
 
@@ -41,7 +41,7 @@ public:
     // A text's width in a font (needs a QGuiApplication).
     static double TextWidthTwips(const QFont& font, const QString& text);
 
-private:
+  private:
     void ApplyColumnAttributes();
 
     WorkbenchState& state_;

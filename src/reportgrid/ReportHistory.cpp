@@ -1,11 +1,11 @@
 #include "src/reportgrid/ReportHistory.h"
 
 #include "src/common/Basic.h"
-#include "src/controls/GridModel.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/controls/GridModel.h"
+#include "src/controls/RedrawOff.h"
 #include "src/entry/HostServices.h"
 #include "src/lookups/CachedLookups.h"
-#include "src/controls/RedrawOff.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportRowLocks.h"
@@ -157,8 +157,8 @@ bool ReportHistory::LoadRecords(const QString& filterText) {
     if (!haveId || interId == 0)
         return true;
     try {
-        state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(), 0, 0,
-                                             QVariant(interId));
+        state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(),
+                                             0, 0, QVariant(interId));
     } catch (const ComError& e) {
         IgnoreErrors([&] { ShowInfo(host.Screen(), e.Description()); });
         return false;
@@ -166,7 +166,8 @@ bool ReportHistory::LoadRecords(const QString& filterText) {
 
     const QString history = ValueOrEmpty<QString>([&] {
         const QString props = host.PropsString();
-        return host.NewMShopProc()->GetWorkProcRptHis(props, HistoryCondition(number, filterText), selectList);
+        return host.NewMShopProc()->GetWorkProcRptHis(props, HistoryCondition(number, filterText),
+                                                      selectList);
     });
     const QStringList records = history.isEmpty() ? QStringList() : history.split(QChar(13));
 
@@ -190,7 +191,8 @@ bool ReportHistory::LoadRecords(const QString& filterText) {
     return true;
 }
 
-void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList& fields, const QString& serial) {
+void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList& fields,
+                            const QString& serial) {
     GridModel& grid = *state_.vlgProc;
     HostServices& host = *state_.host;
     const QString number = state_.currentWorkBillNo;
@@ -229,10 +231,12 @@ void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList
                     }
                     break;
                 case ReportCode::SHBZ:
-                    grid.SetCellText(row, col, Basic::Val(field) != 0 ? ReportTexts::AuditedMark() : QString());
+                    grid.SetCellText(row, col,
+                                     Basic::Val(field) != 0 ? ReportTexts::AuditedMark() : QString());
                     break;
                 case ReportCode::SHRQ:
-                    grid.SetCellText(row, col, field.isEmpty() ? QString() : Basic::DateText(Basic::ToDate(field)));
+                    grid.SetCellText(row, col,
+                                     field.isEmpty() ? QString() : Basic::DateText(Basic::ToDate(field)));
                     break;
                 case ReportCode::GPH:
                 case ReportCode::HBXH:
@@ -245,9 +249,10 @@ void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList
                 case ReportCode::LJYJSL: {
                     const QString props = host.PropsString();
                     const auto mt = host.NewMShopProc();
-                    const double qty = *code == ReportCode::LJHBSL   ? mt->GetWorkProcRptQty(props, number, serial)
-                                       : *code == ReportCode::LJJSSL ? mt->GetWorkProcReceiveQty(props, number, serial)
-                                                                      : mt->GetWorkProcHandOverQty(props, number, serial);
+                    const double qty =
+                        *code == ReportCode::LJHBSL   ? mt->GetWorkProcRptQty(props, number, serial)
+                        : *code == ReportCode::LJJSSL ? mt->GetWorkProcReceiveQty(props, number, serial)
+                                                      : mt->GetWorkProcHandOverQty(props, number, serial);
                     grid.SetCellValue(row, col, qty);
                     break;
                 }

@@ -14,7 +14,7 @@ struct WorkbenchState;
 // edit mode the stored reports of the current work bill under the work bill's
 // function-conflict task. Every load lets go of the tasks held before it.
 class ReportHistory {
-public:
+  public:
     // Asks the user for a record filter; null when cancelled.
     using RecordFilterDialog = std::function<DictionaryPtr()>;
 
@@ -34,7 +34,7 @@ public:
     // The history query's expressions in the grid's column order, from column 2.
     QString SelectList() const;
 
-private:
+  private:
     QString AskRecordFilter();
     // Fills the edit mode rows; false when another user holds the work bill.
     bool LoadRecords(const QString& filterText);

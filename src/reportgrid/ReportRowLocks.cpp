@@ -2,8 +2,8 @@
 
 #include <QHash>
 
-#include "src/controls/GridModel.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/controls/GridModel.h"
 #include "src/entry/HostServices.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/Texts.h"

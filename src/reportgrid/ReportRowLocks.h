@@ -10,7 +10,7 @@ struct WorkbenchState;
 // (WorkbenchState::rowLocks, by grid row). Rows of one work bill share one task; the
 // task is committed when its last row lets it go.
 class ReportRowLocks {
-public:
+  public:
     explicit ReportRowLocks(WorkbenchState& state);
 
     // Gives the row the task of its work bill: another row's task for the same work
@@ -22,7 +22,7 @@ public:
     // Every row lets go (a reload, a new layout, unload). Failures are skipped.
     void ReleaseAllRowLocks();
 
-private:
+  private:
     WorkbenchState& state_;
 };
 

@@ -13,7 +13,7 @@ namespace sp {
 // ("FSerial" as a number, "FMemo" with "'" doubled); null after cmdCancel. Closing
 // the window otherwise leaves the empty dictionary (no filter), not a cancel.
 class frmInfoFilter : public DialogModel {
-public:
+  public:
     frmInfoFilter();
 
     QString DialogName() const override { return QStringLiteral("frmInfoFilter"); }
@@ -29,7 +29,7 @@ public:
 
     const DictionaryPtr& Result() const { return result_; }
 
-private:
+  private:
     std::array<QString, 2> txtItem_;
     DictionaryPtr result_;
     bool closed_ = false;

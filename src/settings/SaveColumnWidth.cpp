@@ -10,10 +10,11 @@ namespace sp {
 
 QString ColumnWidthStatement(qint32 userId, const QString& gridName, const QString& fieldCode, double width) {
     const bool list = gridName.compare(QStringLiteral("List"), Qt::CaseInsensitive) == 0;
-    return QStringLiteral("Update SHRptDef Set Fwidth=") + Basic::NumberText(width) + QStringLiteral(" Where Ftype=") +
-           (list ? QStringLiteral("'WorkBill'") : QStringLiteral("'ProcRpt'")) + QStringLiteral(" And FuserID=") +
-           QString::number(userId) + QStringLiteral(" And Ffield='") + Basic::SqlQuote(fieldCode) +
-           QStringLiteral("'");
+    return QStringLiteral("Update SHRptDef Set Fwidth=") + Basic::NumberText(width) +
+           QStringLiteral(" Where Ftype=") +
+           (list ? QStringLiteral("'WorkBill'") : QStringLiteral("'ProcRpt'")) +
+           QStringLiteral(" And FuserID=") + QString::number(userId) + QStringLiteral(" And Ffield='") +
+           Basic::SqlQuote(fieldCode) + QStringLiteral("'");
 }
 
 void SaveColumnWidth(HostServices& host, qint32 userId, const QString& gridName, const QString& fieldCode,

@@ -23,10 +23,10 @@ class TreeModel;
 // commands). frmProc owns it and the controls it points to.
 struct WorkbenchState {
     HostServices* host = nullptr;
-    GridModel* vlgProc = nullptr;   // record grid
-    GridModel* vlgList = nullptr;   // work bill list
+    GridModel* vlgProc = nullptr;  // record grid
+    GridModel* vlgList = nullptr;  // work bill list
     ToolbarModel* barProc = nullptr;
-    TreeModel* tvw = nullptr;       // work bill tree; may stay null
+    TreeModel* tvw = nullptr;  // work bill tree; may stay null
 
     // What the window shows beside the grids' contents: the list and the record grid
     // are hidden when they hold no data row, and lblProc then tells why.
@@ -38,7 +38,7 @@ struct WorkbenchState {
     qint32 userId = 0;
     DictionaryPtr dicFilter;
 
-    bool editMode = false;     // false: new mode
+    bool editMode = false;  // false: new mode
     bool modified = false;
     bool listLoaded = false;
     QString currentWorkBillNo;

@@ -13,7 +13,7 @@ class frmProc;
 // rules after selection and cursor moves. Handlers ignore errors statement by
 // statement, as every grid event of the workbench does.
 class ReportGridEvents : public GridEventSink {
-public:
+  public:
     explicit ReportGridEvents(frmProc& form) : form_(form) {}
 
     void OnEditorOpens(int row, int col) override;
@@ -24,7 +24,7 @@ public:
 
     const QString& TextBeforeEditing() const { return textBeforeEditing_; }
 
-private:
+  private:
     frmProc& form_;
     QString textBeforeEditing_;
 };

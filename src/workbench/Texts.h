@@ -12,10 +12,12 @@ inline QString Lines(const QString& first, const QString& request) {
 }
 
 inline QString ModeNewQuestion() {
-    return Lines(QStringLiteral("修改尚未保存，切换模式将丢失所做的修改。"), QStringLiteral("您是否要继续？"));
+    return Lines(QStringLiteral("修改尚未保存，切换模式将丢失所做的修改。"),
+                 QStringLiteral("您是否要继续？"));
 }
 inline QString ModeEditQuestion() {
-    return Lines(QStringLiteral("录入尚未保存，切换模式将丢失所有录入的数据。"), QStringLiteral("您是否要继续？"));
+    return Lines(QStringLiteral("录入尚未保存，切换模式将丢失所有录入的数据。"),
+                 QStringLiteral("您是否要继续？"));
 }
 inline QString RefreshQuestion() {
     return Lines(QStringLiteral("录入或修改尚未保存，刷新显示将丢失录入或修改的内容。"),
@@ -28,7 +30,8 @@ inline QString ExitQuestion() {
 // Asked before unsaved changes of the loaded work bill would be dropped by moving to
 // another work bill.
 inline QString LeaveWorkBillQuestion() {
-    return Lines(QStringLiteral("修改尚未保存，切换工序计划单将丢失所做的修改。"), QStringLiteral("您是否要继续？"));
+    return Lines(QStringLiteral("修改尚未保存，切换工序计划单将丢失所做的修改。"),
+                 QStringLiteral("您是否要继续？"));
 }
 
 inline QString NoNewReportRight() { return QStringLiteral("您没有新增汇报的权限。"); }

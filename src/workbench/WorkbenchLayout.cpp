@@ -73,12 +73,12 @@ void WorkbenchLayout::BeginDrag(Splitter bar, int pointerPos) {
 bool WorkbenchLayout::DragTo(int pointerPos) {
     const int offered = dragStartBar_ + (pointerPos - dragStartPointer_);
     switch (dragging_) {
-    case Splitter::Horizontal:
-        return MoveSpliterV(offered);
-    case Splitter::Vertical:
-        return MoveSpliterH(offered);
-    case Splitter::None:
-        break;
+        case Splitter::Horizontal:
+            return MoveSpliterV(offered);
+        case Splitter::Vertical:
+            return MoveSpliterH(offered);
+        case Splitter::None:
+            break;
     }
     return false;
 }

@@ -24,11 +24,11 @@ struct TwipRect {
 // work center), so the list starts right of imgSpliterH rather than at the frame's
 // margin; every other measure is as the constants below give it.
 class WorkbenchLayout {
-public:
-    static constexpr int Margin = 120;     // around the panes
-    static constexpr int Bar = 60;         // thickness of a splitter bar
-    static constexpr int MinPane = 300;    // a bar stays this far from the pane it shrinks
-    static constexpr int FarLimit = 480;   // and this far from the frame's far edge
+  public:
+    static constexpr int Margin = 120;    // around the panes
+    static constexpr int Bar = 60;        // thickness of a splitter bar
+    static constexpr int MinPane = 300;   // a bar stays this far from the pane it shrinks
+    static constexpr int FarLimit = 480;  // and this far from the frame's far edge
     static constexpr int ListRightGap = 180;
     static constexpr int InitialTreeWidth = 3000;
     static constexpr int InitialListHeight = 3600;
@@ -60,7 +60,7 @@ public:
     const TwipRect& vlgProc() const { return grid_; }
     const TwipRect& lblProc() const { return grid_; }
 
-private:
+  private:
     void PlaceList();
 
     TwipRect fraBar_;

@@ -11,7 +11,7 @@ namespace sp {
 // frmProc reaches them only through here, so its own rules can be exercised with a
 // recording stand-in.
 class WorkbenchParts {
-public:
+  public:
     virtual ~WorkbenchParts() = default;
 
     // Record grid.

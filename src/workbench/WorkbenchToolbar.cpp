@@ -40,16 +40,18 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
                 {Tool::FileSave(), Tool::EditView(), Tool::CtlChk(), Tool::FileExit()}, T::MenuFile());
     bar.AddBand(QStringLiteral("mnuEdit"), BandKind::Menu,
                 {Tool::Audit(), Tool::UnAudit(), Tool::EditDel(), Tool::Refresh()}, T::MenuEdit());
-    bar.AddBand(QStringLiteral("mnuMode"), BandKind::Menu, {Tool::ModeNew(), Tool::ModeEdit()}, T::MenuMode());
+    bar.AddBand(QStringLiteral("mnuMode"), BandKind::Menu, {Tool::ModeNew(), Tool::ModeEdit()},
+                T::MenuMode());
     bar.AddBand(QStringLiteral("mnuList"), BandKind::Menu, {Tool::ListWC(), Tool::ListTask()},
                 T::MenuArrangement());
-    bar.AddBand(QStringLiteral("mnuTools"), BandKind::Menu, {Tool::SetupWB(), Tool::SetupRpt()}, T::MenuTools());
+    bar.AddBand(QStringLiteral("mnuTools"), BandKind::Menu, {Tool::SetupWB(), Tool::SetupRpt()},
+                T::MenuTools());
     bar.AddBand(QStringLiteral("mnuHelp"), BandKind::Menu, {Tool::FileHelp()}, T::MenuHelp());
 
     bar.AddBand(QStringLiteral("bndMain"), BandKind::Toolbar,
-                {QStringLiteral("lblMode"), Tool::ModeNew(), Tool::ModeEdit(), Tool::FileSave(), Tool::EditDel(),
-                 Tool::Audit(), Tool::UnAudit(), Tool::Refresh(), Tool::EditView(), Tool::Filter(),
-                 Tool::CtlChk(), Tool::CtlCreate(), Tool::CtlDel(), Tool::FileExit()});
+                {QStringLiteral("lblMode"), Tool::ModeNew(), Tool::ModeEdit(), Tool::FileSave(),
+                 Tool::EditDel(), Tool::Audit(), Tool::UnAudit(), Tool::Refresh(), Tool::EditView(),
+                 Tool::Filter(), Tool::CtlChk(), Tool::CtlCreate(), Tool::CtlDel(), Tool::FileExit()});
     bar.AddBand(QStringLiteral("bndList"), BandKind::Toolbar,
                 {QStringLiteral("lblArrange"), Tool::ListWC(), Tool::ListTask()});
     bar.AddBand(Tool::StatusBand(), BandKind::Status, {Tool::SttInfo()});

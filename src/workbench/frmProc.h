@@ -7,15 +7,15 @@
 #include <memory>
 
 #include "src/common/Dictionary.h"
+#include "src/common/Ui.h"
 #include "src/controls/GridModel.h"
 #include "src/controls/ToolbarModel.h"
-#include "src/common/Ui.h"
+#include "src/controls/TreeModel.h"
 #include "src/entry/shopproc/IFilterDialog.h"
 #include "src/entry/shopproc/IWorkbench.h"
-#include "src/controls/TreeModel.h"
+#include "src/state/WorkbenchState.h"
 #include "src/workbench/WorkbenchLayout.h"
 #include "src/workbench/WorkbenchParts.h"
-#include "src/state/WorkbenchState.h"
 
 namespace sp {
 
@@ -32,7 +32,7 @@ enum class ActiveControl { Other, barProc, vlgProc, vlgList, tvw };
 // the window's events.
 class frmProc : public QObject, public DialogModel, public IWorkbench {
     Q_OBJECT
-public:
+  public:
     using PartsFactory = std::function<std::unique_ptr<WorkbenchParts>(frmProc&)>;
     using FilterDialogFactory = std::function<std::unique_ptr<IFilterDialog>(HostServices&)>;
     struct Factories {
@@ -105,13 +105,13 @@ public:
     void DragSplitter(int pointerPos);
     void EndSplitterDrag();
 
-signals:
+  signals:
     // The workbench unloaded itself (exit command): the view closes without asking.
     void closeRequested();
     // Pane rectangles changed (resize, splitter move).
     void layoutChanged();
 
-private:
+  private:
     friend class ReportGridEvents;
 
     // Commands.

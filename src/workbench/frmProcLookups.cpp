@@ -116,7 +116,8 @@ void frmProc::LookupTeam(int row, int col) {
 void frmProc::LookupDevice(int row, int col) {
     const qint32 workCenter = ValueOrEmpty<qint32>([&] {
         const QString props = host_.PropsString();
-        const qint32 wbInterId = host_.NewMShopProc()->GetWorkBillInterID(props, CodeText(row, QStringLiteral("GPH")).trimmed());
+        const qint32 wbInterId =
+            host_.NewMShopProc()->GetWorkBillInterID(props, CodeText(row, QStringLiteral("GPH")).trimmed());
         return host_.NewMShopProc()->GetWCID(props, wbInterId);
     });
     const QString filter = QStringLiteral(" Ftype=") + QString::number(state_.defaultDeviceType) +

@@ -17,8 +17,6 @@ void RegisterDialogView(const QString& dialogName, DialogViewFactory factory) {
     Registry().insert(dialogName.toLower(), std::move(factory));
 }
 
-DialogViewFactory FindDialogView(const QString& dialogName) {
-    return Registry().value(dialogName.toLower());
-}
+DialogViewFactory FindDialogView(const QString& dialogName) { return Registry().value(dialogName.toLower()); }
 
 }  // namespace sp

@@ -11,13 +11,13 @@ namespace sp {
 // a number or a YYYY-mm-DD date. The grid model still has the last word on commit.
 class GridEditorValidator : public QValidator {
     Q_OBJECT
-public:
+  public:
     explicit GridEditorValidator(QObject* parent = nullptr) : QValidator(parent) {}
 
     void SetColumn(const GridModel* grid, int col);
     State validate(QString& input, int& pos) const override;
 
-private:
+  private:
     const GridModel* grid_ = nullptr;
     int col_ = 0;
 };

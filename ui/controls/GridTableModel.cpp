@@ -30,21 +30,15 @@ GridTableModel::GridTableModel(GridModel* grid, QObject* parent) : QAbstractTabl
     connect(grid_, &GridModel::cellsChanged, this, &GridTableModel::OnCellsChanged);
 }
 
-int GridTableModel::DataRows() const {
-    return std::max(grid_->Rows() - grid_->FixedRows(), 0);
-}
+int GridTableModel::DataRows() const { return std::max(grid_->Rows() - grid_->FixedRows(), 0); }
 
 bool GridTableModel::InGrid(int gridRow, int gridCol) const {
     return gridRow >= 1 && gridRow <= grid_->Rows() && gridCol >= 1 && gridCol <= grid_->Cols();
 }
 
-int GridTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : rows_;
-}
+int GridTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int GridTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : cols_;
-}
+int GridTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
 
 QModelIndex GridTableModel::IndexOf(int gridRow, int gridCol) const {
     return index(gridRow - grid_->FixedRows() - 1, gridCol - 1);

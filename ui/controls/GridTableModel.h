@@ -12,7 +12,7 @@ namespace sp {
 // Editing is the grid's business, so no item is editable here.
 class GridTableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit GridTableModel(GridModel* grid, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -27,7 +27,7 @@ public:
     int GridCol(const QModelIndex& index) const { return index.column() + 1; }
     QModelIndex IndexOf(int gridRow, int gridCol) const;
 
-private:
+  private:
     void Reset();
     void OnRowsInserted(int row, int count);
     void OnRowsRemoved(int row, int count);

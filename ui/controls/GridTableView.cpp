@@ -26,26 +26,18 @@ GridTableView::GridTableView(GridInputHandler* handler, QWidget* parent)
     horizontalHeader()->setMinimumSectionSize(0);
 }
 
-void GridTableView::keyPressEvent(QKeyEvent* event) {
-    handler_->GridKeyPressed(event);
-}
+void GridTableView::keyPressEvent(QKeyEvent* event) { handler_->GridKeyPressed(event); }
 
-void GridTableView::mousePressEvent(QMouseEvent* event) {
-    handler_->GridMousePressed(this, event);
-}
+void GridTableView::mousePressEvent(QMouseEvent* event) { handler_->GridMousePressed(this, event); }
 
 void GridTableView::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() & Qt::LeftButton)
         handler_->GridMouseDragged(this, event);
 }
 
-void GridTableView::mouseReleaseEvent(QMouseEvent* event) {
-    event->accept();
-}
+void GridTableView::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
 
-void GridTableView::mouseDoubleClickEvent(QMouseEvent* event) {
-    handler_->GridDoubleClicked(this, event);
-}
+void GridTableView::mouseDoubleClickEvent(QMouseEvent* event) { handler_->GridDoubleClicked(this, event); }
 
 void GridTableView::inputMethodEvent(QInputMethodEvent* event) {
     // Text composed with an input method arrives here, not as key presses.

@@ -9,7 +9,7 @@ namespace sp {
 // Where a grid's table views send the user's input; the grid widget turns it into
 // GridModel calls.
 class GridInputHandler {
-public:
+  public:
     virtual ~GridInputHandler() = default;
     virtual void GridKeyPressed(QKeyEvent* event) = 0;
     virtual void GridTextTyped(const QString& text) = 0;
@@ -22,10 +22,10 @@ public:
 // cursor, selects or opens an editor on its own.
 class GridTableView : public QTableView {
     Q_OBJECT
-public:
+  public:
     GridTableView(GridInputHandler* handler, QWidget* parent);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -33,7 +33,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
-private:
+  private:
     GridInputHandler* handler_;
 };
 

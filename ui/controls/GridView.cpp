@@ -73,7 +73,7 @@ int HostShift(Qt::KeyboardModifiers modifiers) {
 
 // Marks the grid's current cell with a frame, whether or not the grid has the focus.
 class CurrentCellDelegate : public QStyledItemDelegate {
-public:
+  public:
     CurrentCellDelegate(GridTableModel* adapter, QObject* parent)
         : QStyledItemDelegate(parent), adapter_(adapter) {}
 
@@ -92,7 +92,7 @@ public:
         }
     }
 
-private:
+  private:
     GridTableModel* adapter_;
 };
 
@@ -168,20 +168,14 @@ GridView::GridView(GridModel* model, QWidget* parent)
 
 GridView::~GridView() = default;
 
-QTableView* GridView::Table() const {
-    return table_;
-}
-QTableView* GridView::FrozenTable() const {
-    return frozen_;
-}
+QTableView* GridView::Table() const { return table_; }
+QTableView* GridView::FrozenTable() const { return frozen_; }
 
 int GridView::ToPixels(double twips) const {
     return static_cast<int>(std::lround(twips * logicalDpiX() / 1440.0));
 }
 
-double GridView::ToTwips(int pixels) const {
-    return pixels * 1440.0 / logicalDpiX();
-}
+double GridView::ToTwips(int pixels) const { return pixels * 1440.0 / logicalDpiX(); }
 
 // ---------------------------------------------------------------- model -> views
 

@@ -21,7 +21,7 @@ class GridTableModel;
 // locked cell) is the model's decision, which this widget only shows.
 class GridView : public QWidget, private GridInputHandler {
     Q_OBJECT
-public:
+  public:
     explicit GridView(GridModel* model, QWidget* parent = nullptr);
     ~GridView() override;
 
@@ -37,11 +37,11 @@ public:
     int ToPixels(double twips) const;
     double ToTwips(int pixels) const;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     // GridInputHandler
     void GridKeyPressed(QKeyEvent* event) override;
     void GridTextTyped(const QString& text) override;

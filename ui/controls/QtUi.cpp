@@ -52,7 +52,7 @@ QMessageBox::StandardButton ToQtButton(MsgAnswer answer) {
 // The pointer is a normal arrow while the user answers, even under a command that
 // holds the wait cursor; the wait cursor comes back afterwards.
 class CursorPause {
-public:
+  public:
     explicit CursorPause(int held) : held_(held) {
         for (int i = 0; i < held_; ++i) QGuiApplication::restoreOverrideCursor();
     }
@@ -62,7 +62,7 @@ public:
     CursorPause(const CursorPause&) = delete;
     CursorPause& operator=(const CursorPause&) = delete;
 
-private:
+  private:
     int held_;
 };
 
@@ -193,9 +193,7 @@ void QtUi::ShowModal(DialogModel& model) {
     dialog->exec();
 }
 
-void QtUi::ProcessEvents() {
-    QCoreApplication::processEvents();
-}
+void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
 
 bool QtUi::OpenDocument(const QString& path) {
     const QFileInfo file(path);

@@ -12,7 +12,7 @@ namespace sp {
 // The Ui port on Qt Widgets: message and input boxes, the wait cursor, dialogs shown
 // through their registered views (DialogViews.h) and documents in the desktop viewer.
 class QtUi : public Ui {
-public:
+  public:
     QtUi() = default;
     ~QtUi() override;
 
@@ -34,7 +34,7 @@ public:
     // Texts join their lines with CR LF, some with a bare CR; Qt breaks lines at LF only.
     static QString DisplayText(const QString& text);
 
-private:
+  private:
     // Arms the hook for a window about to enter its modal loop.
     void ArmShownHook(QWidget* window);
 

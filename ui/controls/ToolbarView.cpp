@@ -110,9 +110,7 @@ QLabel* ToolbarView::NewLabel(const ToolState& tool, QWidget* parent) {
     return label;
 }
 
-QAction* ToolbarView::Action(const QString& toolName) const {
-    return actions_.value(toolName.toLower());
-}
+QAction* ToolbarView::Action(const QString& toolName) const { return actions_.value(toolName.toLower()); }
 
 QLabel* ToolbarView::Label(const QString& toolName) const {
     const QList<QLabel*> labels = labels_.value(toolName.toLower());

@@ -22,7 +22,7 @@ namespace sp {
 // Clicks go to ToolbarModel::Click; the model decides what they change.
 class ToolbarView : public QObject {
     Q_OBJECT
-public:
+  public:
     // The widgets belong to window from the start; its layout (or InstallInto) places
     // them. The view itself is a child of window too.
     ToolbarView(ToolbarModel* model, QWidget* window);
@@ -36,7 +36,7 @@ public:
     // The label showing a tool in the status band or a label in a toolbar band.
     QLabel* Label(const QString& toolName) const;
 
-private:
+  private:
     void Build(QWidget* window);
     QAction* ActionFor(const ToolState& tool);
     QLabel* NewLabel(const ToolState& tool, QWidget* parent);
@@ -49,7 +49,7 @@ private:
     QStatusBar* statusBar_ = nullptr;
     QHash<QString, QAction*> actions_;       // by lower-case tool name
     QHash<QString, QList<QLabel*>> labels_;  // by lower-case tool name
-    QList<QWidget*> created_;  // children of the window, repainted on request
+    QList<QWidget*> created_;                // children of the window, repainted on request
 };
 
 }  // namespace sp

@@ -1,12 +1,12 @@
 #include "ui/dialogs/FilterDialogViews.h"
 
-#include "ui/dialogs/PickListView.h"
-#include "ui/controls/DialogViews.h"
+#include "src/entry/ListSelPickList.h"
 #include "src/filters/frmWageFilter.h"
+#include "src/reportgrid/frmInfoFilter.h"
+#include "ui/controls/DialogViews.h"
+#include "ui/dialogs/PickListView.h"
 #include "ui/dialogs/frmInfoFilterView.h"
 #include "ui/dialogs/frmWageFilterView.h"
-#include "src/reportgrid/frmInfoFilter.h"
-#include "src/entry/ListSelPickList.h"
 
 namespace sp {
 

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/controls/CatchBoundary.h"
 #include "src/filters/Texts.h"
 #include "src/reportgrid/frmInfoFilter.h"
+#include "ui/controls/CatchBoundary.h"
 
 namespace sp {
 

@@ -10,19 +10,19 @@ namespace sp {
 // the workbench decides where the bar may go.
 class SplitterBar : public QFrame {
     Q_OBJECT
-public:
+  public:
     SplitterBar(Qt::Orientation movesAlong, QWidget* parent);
 
     std::function<void(QPoint)> pressed;
     std::function<void(QPoint)> dragged;
     std::function<void()> released;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     bool dragging_ = false;
 };
 

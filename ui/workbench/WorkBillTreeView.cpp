@@ -95,9 +95,7 @@ void WorkBillTreeView::OnClicked(const QModelIndex& index) {
     CatchBoundary(QStringLiteral("tvw.NodeClick"), [&] { model_->Click(key); });
 }
 
-QString WorkBillTreeView::KeyOf(const QModelIndex& index) {
-    return index.data(KeyRole).toString();
-}
+QString WorkBillTreeView::KeyOf(const QModelIndex& index) { return index.data(KeyRole).toString(); }
 
 void WorkBillTreeView::keyPressEvent(QKeyEvent* event) {
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;

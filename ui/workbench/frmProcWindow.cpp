@@ -11,14 +11,14 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "src/workbench/Texts.h"
+#include "src/workbench/frmProc.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
 #include "ui/controls/GridView.h"
 #include "ui/controls/ToolbarView.h"
 #include "ui/workbench/SplitterBar.h"
-#include "src/workbench/Texts.h"
 #include "ui/workbench/WorkBillTreeView.h"
-#include "src/workbench/frmProc.h"
 
 namespace sp {
 
@@ -36,7 +36,9 @@ int ShiftOf(Qt::KeyboardModifiers modifiers) {
     return shift;
 }
 
-bool Within(QWidget* widget, QWidget* ancestor) { return widget && ancestor && (widget == ancestor || ancestor->isAncestorOf(widget)); }
+bool Within(QWidget* widget, QWidget* ancestor) {
+    return widget && ancestor && (widget == ancestor || ancestor->isAncestorOf(widget));
+}
 
 }  // namespace
 
@@ -54,8 +56,7 @@ frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), 
     auto* bands = new QHBoxLayout;
     bands->setContentsMargins(0, 0, 0, 0);
     bands->setSpacing(0);
-    for (QToolBar* band : toolbar_->ToolBars())
-        bands->addWidget(band);
+    for (QToolBar* band : toolbar_->ToolBars()) bands->addWidget(band);
     bands->addStretch(1);
     outer->addLayout(bands);
 
@@ -187,7 +188,9 @@ bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget && widget->window() == this && isActiveWindow()) {
             auto* key = static_cast<QKeyEvent*>(event);
-            const int code = key->key() == Qt::Key_F7 ? KeyCode::F7 : key->key() == Qt::Key_F1 ? KeyCode::F1 : 0;
+            const int code = key->key() == Qt::Key_F7   ? KeyCode::F7
+                             : key->key() == Qt::Key_F1 ? KeyCode::F1
+                                                        : 0;
             if (code != 0) {
                 bool consumed = false;
                 CatchBoundary(QStringLiteral("frmProc.KeyDown"),
@@ -232,12 +235,13 @@ void frmProcWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void RegisterWorkbenchView() {
-    RegisterDialogView(QStringLiteral("frmProc"), [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
-        auto* form = dynamic_cast<frmProc*>(&model);
-        if (!form)
-            return nullptr;
-        return std::make_unique<frmProcWindow>(*form, parent);
-    });
+    RegisterDialogView(QStringLiteral("frmProc"),
+                       [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
+                           auto* form = dynamic_cast<frmProc*>(&model);
+                           if (!form)
+                               return nullptr;
+                           return std::make_unique<frmProcWindow>(*form, parent);
+                       });
 }
 
 }  // namespace sp

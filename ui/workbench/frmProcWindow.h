@@ -21,20 +21,20 @@ struct TwipRect;
 // per pixel. Every event that enters the workbench is a catch boundary.
 class frmProcWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     frmProcWindow(frmProc& form, QWidget* parent = nullptr);
     ~frmProcWindow() override;
 
     static constexpr int TwipsPerPixel = 15;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void ApplyLayout();
     void SyncPanes();
     void ScheduleSync();

@@ -19,9 +19,7 @@ ShopProc::ShopProc(ComponentContext context, WorkbenchFactory workbench, FilterD
 }
 
 // The workbench goes before the host service layer it was built on.
-ShopProc::~ShopProc() {
-    workbench_.reset();
-}
+ShopProc::~ShopProc() { workbench_.reset(); }
 
 QVariant ShopProc::ShowForm(qint32 Uid, qint32 ListStyle, qint32 WBinterID) {
     // Opening one work bill directly is not offered: the host always starts from the
