@@ -16,9 +16,12 @@ constexpr qint32 TeamLookup = 62;
 constexpr qint32 DeviceBrowser = -103;
 constexpr qint32 DataType = 1;
 
-// A pick replaces whatever the cache held under the same number.
+// A pick goes into the cell as text and key, and its record replaces whatever the
+// cache held under the same number.
 template <class Cache, class Ptr>
-void Replace(Cache& cache, const Ptr& record) {
+void PutPick(GridModel& grid, int row, int col, Cache& cache, const Ptr& record) {
+    grid.SetCellText(row, col, record->Number());
+    grid.SetCellKey(row, col, record->Number());
     IgnoreErrors([&] {
         if (cache.Contains(record->Number()))
             cache.Remove(record->Number());
@@ -83,15 +86,13 @@ void frmProc::LookupEmployee(int row, int col) {
     const auto entry = Chosen(host_.ShowLookup(EmployeeLookup, QString(), filter, DataType, false));
     if (!entry)
         return;
-    vlgProc_.SetCellText(row, col, entry->Number);
-    vlgProc_.SetCellKey(row, col, entry->Number);
     // Name first: a named record never asks the middle tier.
     auto emp = std::make_shared<Emp>(&host_);
     emp->SetEname(entry->Name);
     emp->SetEID(entry->ItemID);
     emp->SetEno(entry->Number);
     emp->SetPro(Basic::Long(entry->Properties.value(QStringLiteral("FprofessionalGroup"))));
-    Replace(state_.EmpsCache(), emp);
+    PutPick(vlgProc_, row, col, state_.EmpsCache(), emp);
     state_.modified = true;
 }
 
@@ -100,13 +101,11 @@ void frmProc::LookupTeam(int row, int col) {
     if (!entry)
         return;
     const bool changed = vlgProc_.CellKey(row, col).compare(entry->Number, Qt::CaseInsensitive) != 0;
-    vlgProc_.SetCellText(row, col, entry->Number);
-    vlgProc_.SetCellKey(row, col, entry->Number);
     auto team = std::make_shared<Team>(&host_);
     team->SetTname(entry->Name);
     team->SetTID(entry->ItemID);
     team->SetTno(entry->Number);
-    Replace(state_.TeamsCache(), team);
+    PutPick(vlgProc_, row, col, state_.TeamsCache(), team);
     // Another team is a change to save like any other: without the flag it would be
     // dropped silently by the next load.
     if (changed)
@@ -127,18 +126,15 @@ void frmProc::LookupDevice(int row, int col) {
     if (!outcome.resource)
         return;
     const Dictionary& chosen = *outcome.resource;
-    const QString number = Basic::Text(chosen.Item(QStringLiteral("Fnumber")));
-    vlgProc_.SetCellText(row, col, number);
-    vlgProc_.SetCellKey(row, col, number);
     auto dev = std::make_shared<Dev>(&host_);
     dev->SetDname(Basic::Text(chosen.Item(QStringLiteral("Fname"))));
     dev->SetDID(Basic::Long(chosen.Item(QStringLiteral("FinterID"))));
-    dev->SetDno(number);
+    dev->SetDno(Basic::Text(chosen.Item(QStringLiteral("Fnumber"))));
     dev->SetDtype(state_.defaultDeviceType);
     // The browser offered only devices of this work center; keeping it on the record
     // lets the cell's own check accept the pick when the cursor leaves.
     dev->SetDWC(workCenter);
-    Replace(state_.DevsCache(), dev);
+    PutPick(vlgProc_, row, col, state_.DevsCache(), dev);
     state_.modified = true;
 }
 
