@@ -8,9 +8,7 @@ namespace {
 
 using Command = HostOptions::Command;
 
-QStringList Args(const char* line) {
-    return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
-}
+QStringList Args(const char* line) { return QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts); }
 
 TEST(HostOptions, ReadsEachCommand) {
     struct Case {
@@ -47,10 +45,7 @@ TEST(HostOptions, ReadsEachCommand) {
 }
 
 TEST(HostOptions, RightsMasks) {
-    struct Case {
-        const char* line;
-        quint32 rights;
-    } cases[] = {
+    const std::pair<const char*, quint32> cases[] = {
         {"user add anna", platform::Rights::All},
         {"user add anna --rights all", platform::Rights::All},
         {"user add anna --rights none", 0},
@@ -59,34 +54,22 @@ TEST(HostOptions, RightsMasks) {
         {"user grant anna &H20000", 0x20000},
         {"user grant anna ALL", platform::Rights::All},
     };
-    for (const auto& c : cases) {
-        const HostOptions o = HostOptions::Parse(Args(c.line));
-        EXPECT_TRUE(o.error.isEmpty()) << c.line;
-        EXPECT_EQ(o.rights, c.rights) << c.line;
-        EXPECT_EQ(o.userName, QStringLiteral("anna")) << c.line;
+    for (const auto& [line, rights] : cases) {
+        const HostOptions o = HostOptions::Parse(Args(line));
+        EXPECT_TRUE(o.error.isEmpty()) << line;
+        EXPECT_EQ(o.rights, rights) << line;
+        EXPECT_EQ(o.userName, QStringLiteral("anna")) << line;
     }
 }
 
+// An option without its value, an unknown word, a missing or malformed argument.
 TEST(HostOptions, RefusesWhatItCannotRead) {
-    for (const char* line : {
-             "--db",   // no value
-             "--db=",  // empty value
-             "--frobnicate",
-             "db",
-             "db drop",
-             "db init extra",
-             "db seed-bench --work-bills x --reports 1",
-             "db seed-bench --reports 10",  // no work bills
-             "db seed-bench --work-bills -3 --reports 1",
-             "user add",
-             "user add anna --rights some",
-             "user grant anna",
-             "user grant anna 0xZZ",
-             "user remove anna",
-             "open",
-         }) {
+    for (const char* line :
+         {"--db", "--db=", "--frobnicate", "db", "db drop", "db init extra",
+          "db seed-bench --work-bills x --reports 1", "db seed-bench --reports 10",
+          "db seed-bench --work-bills -3 --reports 1", "user add", "user add anna --rights some",
+          "user grant anna", "user grant anna 0xZZ", "user remove anna", "open"})
         EXPECT_FALSE(HostOptions::Parse(Args(line)).error.isEmpty()) << line;
-    }
 }
 
 }  // namespace

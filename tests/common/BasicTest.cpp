@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "src/common/Basic.h"
+#include "tests/support/QtPrinters.h"
 
 namespace sp {
 namespace {

@@ -5,6 +5,7 @@
 #include "src/common/Dictionary.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/common/Recordset.h"
+#include "tests/support/QtPrinters.h"
 
 namespace sp {
 namespace {

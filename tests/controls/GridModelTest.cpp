@@ -2,9 +2,9 @@
 
 #include <QSignalSpy>
 
-#include "tests/controls/GridEventLog.h"
-#include "tests/controls/QtPrinters.h"
 #include "src/common/ComError.h"
+#include "tests/support/GridEventLog.h"
+#include "tests/support/QtPrinters.h"
 
 using namespace Qt::StringLiterals;
 
@@ -58,7 +58,7 @@ TEST_F(GridModelTest, KeyHandlerCanSwallowOrChangeTheKey) {
     EXPECT_FALSE(grid.EditorOpen()) << "a swallowed Enter leaves the editor closed";
 }
 
-TEST_F(GridModelTest, EnterOpensAndClosesEscapeCancels) {
+TEST_F(GridModelTest, EnterEditsEscapeCancelsAndArrowsStopAtEdgesAndSkipHiddenColumns) {
     grid.SetCellText(3, 2, u"old"_s);
     grid.SetCurrentCell(3, 2);
     grid.KeyDown(KeyCode::Enter);
@@ -75,9 +75,7 @@ TEST_F(GridModelTest, EnterOpensAndClosesEscapeCancels) {
     EXPECT_FALSE(grid.EditorOpen());
     EXPECT_EQ(grid.CellText(3, 2), u"new"_s);
     EXPECT_EQ(grid.CurrentRow(), 3);  // Enter does not move by itself
-}
 
-TEST_F(GridModelTest, ArrowsStopAtTheEdgesAndSkipHiddenColumns) {
     grid.SetColumnVisible(2, false);
     grid.SetCurrentCell(6, 1);
     grid.KeyDown(KeyCode::Down);
@@ -118,44 +116,38 @@ TEST_F(GridModelTest, LockedReadOnlyAndRuledCellsRefuseEveryWayIn) {
 TEST_F(GridModelTest, NumberColumnRefusesTextOutsideItsRange) {
     grid.SetColumnKind(3, CellKind::Number);
     grid.SetColumnRange(3, 0, 100);
-    struct Case {
-        const char* typed;
-        bool accepted;
-        const char* text;
-    };
-    const Case cases[] = {{"12.5", true, "12.5"}, {"abc", false, "5"},  {"101", false, "5"},
-                          {"-1", false, "5"},     {"100", true, "100"}, {"", true, ""},
-                          {" 7 ", true, "7"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
+    // typed, accepted, shown after the commit
+    // clang-format off
+    const std::tuple<const char*, bool, const char*> cases[] = {{"12.5", true, "12.5"}, {"abc", false, "5"},
+        {"101", false, "5"}, {"-1", false, "5"}, {"100", true, "100"}, {"", true, ""}, {" 7 ", true, "7"}};
+    // clang-format on
+    for (const auto& [typed, accepted, text] : cases) {
+        SCOPED_TRACE(typed);
         grid.SetCellValue(2, 3, 5.0);
         grid.SetCurrentCell(2, 3);
         grid.KeyDown(KeyCode::F2);
-        grid.SetEditorText(QString::fromUtf8(c.typed));
+        grid.SetEditorText(QString::fromUtf8(typed));
         grid.CloseEditor(true);
         EXPECT_FALSE(grid.EditorOpen());
-        EXPECT_EQ(grid.LastCommitRefused(), !c.accepted);
-        EXPECT_EQ(grid.CellText(2, 3), QString::fromUtf8(c.text));
-        EXPECT_EQ(grid.AcceptsText(3, QString::fromUtf8(c.typed)), c.accepted);
-        EXPECT_EQ(grid.CellValue(2, 3).isNull(), QByteArray(c.text).isEmpty());
+        EXPECT_EQ(grid.LastCommitRefused(), !accepted);
+        EXPECT_EQ(grid.CellText(2, 3), QString::fromUtf8(text));
+        EXPECT_EQ(grid.AcceptsText(3, QString::fromUtf8(typed)), accepted);
+        EXPECT_EQ(grid.CellValue(2, 3).isNull(), QByteArray(text).isEmpty());
     }
 }
 
 TEST_F(GridModelTest, NumberFormatsDatesAndTheEditorsFullValue) {
     grid.SetColumnKind(2, CellKind::Number);
     grid.SetColumnKind(3, CellKind::Date);
-    struct Case {
-        const char* format;
-        double value;
-        const char* shown;
-    };
-    const Case cases[] = {{"0", 12.5, "13"},        {"0", 13.5, "14"},         {"0.000", 1.23456, "1.235"},
-                          {"0.00", -0.001, "0.00"}, {"0.0", 1e6, "1000000.0"}, {"", 37.5, "37.5"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.format);
-        grid.SetColumnFormat(2, QString::fromUtf8(c.format));
-        grid.SetCellValue(2, 2, c.value);
-        EXPECT_EQ(grid.DisplayText(2, 2), QString::fromUtf8(c.shown));
+    // format, value, shown
+    // clang-format off
+    const std::tuple<const char*, double, const char*> cases[] = {{"0", 12.5, "13"}, {"0", 13.5, "14"},
+        {"0.000", 1.23456, "1.235"}, {"0.00", -0.001, "0.00"}, {"0.0", 1e6, "1000000.0"}, {"", 37.5, "37.5"}};
+    // clang-format on
+    for (const auto& [format, value, shown] : cases) {
+        grid.SetColumnFormat(2, QString::fromUtf8(format));
+        grid.SetCellValue(2, 2, value);
+        EXPECT_EQ(grid.DisplayText(2, 2), QString::fromUtf8(shown)) << format;
     }
     // A cell's own format wins over the column's.
     grid.SetColumnFormat(2, u"0"_s);
@@ -179,7 +171,7 @@ TEST_F(GridModelTest, NumberFormatsDatesAndTheEditorsFullValue) {
     EXPECT_TRUE(grid.CellValue(2, 2).isNull());
 }
 
-TEST_F(GridModelTest, SelectionIsOneBlockWhicheverWayItIsMade) {
+TEST_F(GridModelTest, SelectionIsOneBlockWhicheverWayItIsMadeAndAHandlerMayMoveIt) {
     grid.SelectRows(5, 3, 2);
     EXPECT_EQ(std::pair(grid.SelStartRow(), grid.SelRowCount()), std::pair(3, 3));
     EXPECT_EQ(grid.CurrentRow(), 5);
@@ -199,9 +191,8 @@ TEST_F(GridModelTest, SelectionIsOneBlockWhicheverWayItIsMade) {
     sink.events.clear();
     grid.SetCurrentCell(2, 2);
     EXPECT_TRUE(sink.events.isEmpty());
-}
 
-TEST_F(GridModelTest, HandlerThatMovesTheCursorIsNotOverruled) {
+    // A handler that moves the cursor is not overruled.
     grid.SetCurrentCell(2, 1);
     sink.onCellChanged = [&](int row, int) {
         if (row == 3)
@@ -214,7 +205,7 @@ TEST_F(GridModelTest, HandlerThatMovesTheCursorIsNotOverruled) {
     EXPECT_EQ(sink.events.filter(u"sel"_s), QStringList{u"sel 5+1"_s});
 }
 
-TEST_F(GridModelTest, RowsComeAndGoWithTheirCells) {
+TEST_F(GridModelTest, RowsComeAndGoWithTheirCellsAndTheirEditor) {
     for (int r = 1; r <= 6; ++r) grid.SetCellText(r, 1, QString::number(r));
     grid.SetCellKey(4, 2, u"k4"_s);
     grid.SetColumnAlignment(2, CellAlign::Right);
@@ -238,9 +229,8 @@ TEST_F(GridModelTest, RowsComeAndGoWithTheirCells) {
     EXPECT_THROW(grid.CellText(3, 3), ComError);
     EXPECT_THROW(grid.RemoveRow(9), ComError);
     EXPECT_THROW(grid.SetCellText(0, 1, QString()), ComError);
-}
 
-TEST_F(GridModelTest, RemovingTheEditedRowDropsTheEditor) {
+    // Removing the edited row drops the editor.
     grid.SetCurrentCell(3, 2);
     grid.TypeText(u"x"_s);
     grid.RemoveRow(3);

@@ -2,9 +2,9 @@
 
 #include <QSignalSpy>
 
-#include "tests/controls/QtPrinters.h"
-#include "tests/controls/ToolbarSample.h"
 #include "src/common/ComError.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ToolbarSample.h"
 
 using namespace Qt::StringLiterals;
 

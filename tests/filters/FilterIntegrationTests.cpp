@@ -1,58 +1,32 @@
-#include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include "src/common/ComponentRegistry.h"
-#include "tests/support/ScriptedUi.h"
-#include "src/entry/HostServices.h"
+#include "platform/middletier/MiddleTierRegistration.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/frmList.h"
-#include "platform/Platform.h"
-#include "platform/middletier/MiddleTierRegistration.h"
 #include "tests/support/BackendTest.h"
 
-using namespace sp;
-using sp::test::Backend;
-using sp::test::TestDatabase;
-
+namespace sp::test {
 namespace {
 
 using namespace Qt::StringLiterals;
 
 // The filter dialog against the platform's real stand-ins: lookups, list data, the
 // local switch file, the plan store and the settings file, over a fresh database.
-class FilterOnPlatform : public ::testing::TestWithParam<Backend> {
+class FilterOnPlatform : public BackendTest {
   protected:
-    std::unique_ptr<TestDatabase> tdb;
-    ComponentRegistry registry;
-    ScriptedUi ui;
-    QTemporaryDir folder;
-    std::unique_ptr<HostServices> host;
-
     void SetUp() override {
-        tdb = TestDatabase::Create(GetParam());
-        if (!tdb)
-            GTEST_SKIP() << "no " << sp::test::BackendName(GetParam()) << " server";
-        for (
-            const QString& sql :
-            {u"INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail) VALUES "
-             "(1, '01', '01', 'Works', 0), (2, '01.01', '0101', 'Machining', 1)"_s,
-             u"INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (55, 62, 'T01', 'Team one')"_s,
-             u"INSERT INTO ICMO (FInterID, FBillNo, FItemID, FRoutingID) VALUES "
-             "(7, 'MO-0007', 1, 3), (8, 'MO-0008', 1, 0)"_s,
-             u"INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, "
-             "FWorkCenterID, FOperID) VALUES (70, 7, 2, 'WB-0070', 1, 2, 5, 55)"_s})
-            tdb->db()->Exec(sql);
-        platform::PlatformSession session;
-        session.db = tdb->db();
-        session.userId = 12;
-        session.userName = u"Li"_s;
-        session.language = u"chs"_s;
-        session.programFolder = folder.path();
-        session.ui = &ui;
-        platform::RegisterPlatform(registry, session);
+        BackendTest::SetUp();
+        if (!tdb_)
+            return;
+        for (const char* sql :
+             {"INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail) VALUES "
+              "(1, '01', '01', 'Works', 0), (2, '01.01', '0101', 'Machining', 1)",
+              "INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName) VALUES (55, 62, 'T01', 'Team one')",
+              "INSERT INTO ICMO (FInterID, FBillNo, FItemID, FRoutingID) VALUES (7, 'MO-0007', 1, 3), "
+              "(8, 'MO-0008', 1, 0)",
+              "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, "
+              "FWorkCenterID, FOperID) VALUES (70, 7, 2, 'WB-0070', 1, 2, 5, 55)"})
+            Exec(sql);
+        RegisterPlatform(12, u"Li"_s);
         platform::InstallLocalSwitchFile(folder.path());
-        host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, folder.path(), QString(), 0});
     }
     std::unique_ptr<frmWageFilter> Open() {
         auto dialog = std::make_unique<frmWageFilter>(*host);
@@ -119,3 +93,4 @@ TEST_P(FilterOnPlatform, PlansAndLastBoundsOutliveTheDialog) {
 SP_INSTANTIATE_BACKENDS(FilterOnPlatform);
 
 }  // namespace
+}  // namespace sp::test

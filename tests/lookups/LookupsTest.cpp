@@ -2,55 +2,56 @@
 
 #include "src/lookups/Devs.h"
 #include "src/lookups/Emps.h"
-#include "tests/lookups/FakeHost.h"
 #include "src/lookups/Teams.h"
+#include "tests/support/FakeHost.h"
 
-using namespace Qt::StringLiterals;
-
-namespace sp {
+namespace sp::test {
 namespace {
 
-TEST(LookupsTest, SettingIdOrNumberCompletesTheRecordUnlessItIsNamed) {
-    test::FakeHost fake;
-    fake.script->emps = {{11, u"E011"_s, u"张三"_s, 5}};
-    fake.script->devs = {{21, u"D021"_s, u"车床"_s, 3, 9}};
-    fake.script->teams = {{31, u"T031"_s, u"一班"_s}};
-    Emp byId(fake.host.get()), byNumber(fake.host.get());
+TEST(Lookups, SettingIdOrNumberCompletesTheRecordUnlessItIsNamed) {
+    HostHarness h;
+    HostServices* host = h.host.get();
+    h.fake->emps = {{11, u"E011"_s, u"张三"_s, 5}};
+    h.fake->devs = {{21, u"D021"_s, u"车床"_s, 3, 9}};
+    h.fake->teams = {{31, u"T031"_s, u"一班"_s}};
+    Emp byId(host), byNumber(host);
     byId.SetEID(11);
     byNumber.SetEno(u"e011"_s);
-    EXPECT_EQ(byId.Eno() + byId.Ename(), u"E011张三"_s);
-    EXPECT_EQ(byId.Pro(), 5);
+    EXPECT_EQ(std::tuple(byId.Eno(), byId.Ename(), byId.Pro()), std::tuple(u"E011"_s, u"张三"_s, 5));
     EXPECT_EQ(byNumber.EID(), 11);
-    Dev dev(fake.host.get());
+    Dev dev(host);
     dev.SetDID(21);
-    EXPECT_EQ(dev.Dno() + dev.Dname(), u"D021车床"_s);
-    EXPECT_EQ(dev.Dtype(), 3);
-    EXPECT_EQ(dev.DWC(), 9);
-    Team team(fake.host.get());
+    EXPECT_EQ(std::tuple(dev.Dno(), dev.Dname(), dev.Dtype(), dev.DWC()),
+              std::tuple(u"D021"_s, u"车床"_s, 3, 9));
+    Team team(host);
     team.SetTno(u"T031"_s);
-    EXPECT_EQ(team.TID(), 31);
-    EXPECT_EQ(team.Tname(), u"一班"_s);
-    EXPECT_EQ(fake.script->objectsCreated, 4) << "a new middle-tier object per completion";
+    EXPECT_EQ(std::tuple(team.TID(), team.Tname()), std::tuple(31, u"一班"_s));
+    EXPECT_EQ(h.Created(ProgId::MShopProc()), 4) << "a new middle-tier object per completion";
 
-    // A named record keeps what it is given: id 99 is unknown, asking would raise.
-    fake.script->calls.clear();
-    Emp named(fake.host.get());
+    // A named record keeps what it is given and never asks.
+    h.fake->calls.clear();
+    Emp named(host);
     named.SetEname(u"王五"_s);
     named.SetEID(99);
-    Dev namedDev(fake.host.get());
+    Dev namedDev(host);
     namedDev.SetDname(u"铣床"_s);
     namedDev.SetDID(5);
-    Team namedTeam(fake.host.get());
+    Team namedTeam(host);
     namedTeam.SetTname(u"二班"_s);
     namedTeam.SetTno(u"X"_s);
-    EXPECT_TRUE(fake.script->calls.isEmpty());
+    EXPECT_TRUE(h.fake->calls.isEmpty());
+    EXPECT_EQ(named.EID(), 99);
 
-    Emp unnamed(fake.host.get());
-    EXPECT_THROW(unnamed.SetEID(404), ComError);
-    EXPECT_EQ(unnamed.EID(), 404) << "the value itself is stored";
+    // The service answers an unknown id with id 0; its errors reach the caller.
+    Emp unknown(host);
+    unknown.SetEID(404);
+    EXPECT_EQ(unknown.EID(), 0);
+    EXPECT_TRUE(unknown.Ename().isEmpty());
+    h.fake->failing = {u"GetTeamInfo"_s};
+    EXPECT_THROW(Team(host).SetTID(31), ComError);
 }
 
-TEST(LookupsTest, CollectionsAreKeyedByTheRecordsNumberAndSearchedById) {
+TEST(Lookups, CollectionsAreKeyedByTheRecordsNumberAndSearchedById) {
     Teams teams;
     for (int i = 1; i <= 2; ++i) {
         auto t = std::make_shared<Team>();
@@ -72,4 +73,4 @@ TEST(LookupsTest, CollectionsAreKeyedByTheRecordsNumberAndSearchedById) {
 }
 
 }  // namespace
-}  // namespace sp
+}  // namespace sp::test

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "src/navigation/ListCondition.h"
+#include "tests/support/QtPrinters.h"
 
 using namespace Qt::StringLiterals;
 

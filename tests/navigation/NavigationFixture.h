@@ -4,21 +4,19 @@
 
 #include "src/controls/GridModel.h"
 #include "src/controls/ToolbarModel.h"
-#include "tests/lookups/FakeHost.h"
 #include "src/controls/TreeModel.h"
 #include "src/navigation/WorkBillList.h"
 #include "src/state/WorkbenchState.h"
+#include "tests/support/FakeHost.h"
 
 namespace sp::test {
-
-using namespace Qt::StringLiterals;
 
 // A workbench state over the list, a toolbar with the arrangement and check buttons,
 // a tree, and the fake host. The list layout puts the work bill number in column 5.
 class NavigationFixture : public ::testing::Test {
   protected:
     NavigationFixture() {
-        state.host = fake.host.get();
+        state.host = h.host.get();
         state.vlgList = &grid;
         state.vlgProc = &proc;
         state.barProc = &bar;
@@ -39,17 +37,17 @@ class NavigationFixture : public ::testing::Test {
             ++questions;
             return answer;
         };
-        fake.script->emps = {{11, u"E011"_s, u"张三"_s}, {0, QString(), QString()}};
-        fake.script->workBillTitle = [](qint32) {
+        fake.emps = {{11, u"E011"_s, u"张三"_s}};
+        fake.workBillTitle = [](qint32) {
             const QStringList f{u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s};
-            return MakeRecordset(f, {{u"FQualityChkID"_s, u"检验"_s, 1, 0},
-                                     {u"Ffare"_s, u"计费"_s, 1, 800},
-                                     {u"FisOut"_s, u"外协"_s, 1, 0},
-                                     {u"fworkerid"_s, u"操作工"_s, 0, 0},
-                                     {u"FWorkBillNO"_s, u"工票号"_s, 1, 0},
-                                     {u"FAuxQtyRecive"_s, u"接收数"_s, 1, 0},
-                                     {u"FWorkCenterID"_s, u"工作中心"_s, 1, 0},
-                                     {u"FMemo"_s, u"备注"_s, 1, 0}});
+            return Records(f, {{u"FQualityChkID"_s, u"检验"_s, 1, 0},
+                               {u"Ffare"_s, u"计费"_s, 1, 800},
+                               {u"FisOut"_s, u"外协"_s, 1, 0},
+                               {u"fworkerid"_s, u"操作工"_s, 0, 0},
+                               {u"FWorkBillNO"_s, u"工票号"_s, 1, 0},
+                               {u"FAuxQtyRecive"_s, u"接收数"_s, 1, 0},
+                               {u"FWorkCenterID"_s, u"工作中心"_s, 1, 0},
+                               {u"FMemo"_s, u"备注"_s, 1, 0}});
         };
     }
 
@@ -67,13 +65,12 @@ class NavigationFixture : public ::testing::Test {
         return bill << u"WC04"_s << u"轴"_s << u"M8"_s << QVariant();
     }
     void ServeBills(const QVector<QVariantList>& rows) {
-        fake.script->workBillByFilter = [rows](bool, const QString&) {
-            return MakeRecordset(Fields(), rows);
-        };
+        fake.workBillByFilter = [rows](bool, const QString&) { return Records(Fields(), rows); };
     }
     void SetupList() { list.SetupListGrid(); }
 
-    FakeHost fake;
+    HostHarness h;
+    FakeHost& fake = *h.fake;
     GridModel grid;
     GridModel proc;
     ToolbarModel bar;

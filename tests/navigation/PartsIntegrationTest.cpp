@@ -2,49 +2,34 @@
 // database: the SQL they hand across (list condition, history select list and filter)
 // must run on both backends and select what it says.
 
-#include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include "src/common/ComponentRegistry.h"
 #include "src/controls/GridModel.h"
-#include "tests/support/ScriptedUi.h"
 #include "src/controls/ToolbarModel.h"
-#include "src/entry/HostServices.h"
-#include "src/lookups/Emps.h"
 #include "src/controls/TreeModel.h"
+#include "src/lookups/Emps.h"
 #include "src/navigation/WorkBillList.h"
 #include "src/navigation/WorkBillTree.h"
-#include "platform/Platform.h"
-#include "platform/db/DemoData.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/frmInfoFilter.h"
-#include "tests/support/TestDatabase.h"
+#include "src/settings/SaveColumnWidth.h"
 #include "src/state/WorkbenchState.h"
+#include "tests/support/BackendTest.h"
 
 using namespace Qt::StringLiterals;
 
 namespace sp::test {
-
-// Listed test names show the backend, not its bytes.
-static void PrintTo(Backend backend, std::ostream* os) {
-    *os << BackendName(backend);
-}
-
 namespace {
 
-class PartsIntegrationTest : public ::testing::TestWithParam<Backend> {
+// The parts over the demo shop, logged in as demo (user 1).
+class PartsIntegrationTest : public BackendTest {
   protected:
     void SetUp() override {
-        tdb = TestDatabase::Create(GetParam());
-        if (!tdb)
+        BackendTest::SetUp();
+        if (!tdb_)
             return;
-        platform::SeedDemo(*tdb->db());
-        platform::RegisterPlatform(registry, {tdb->db(), 1, u"demo"_s, u"chs"_s, dir.path(), &ui});
-        host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, dir.path(), dir.path(), 4242});
-        state.host = host.get();
+        SeedDemo();
+        state.host = &RegisterPlatform(1, u"demo"_s);
         state.vlgList = &list;
         state.vlgProc = &proc;
         state.barProc = &bar;
@@ -59,24 +44,17 @@ class PartsIntegrationTest : public ::testing::TestWithParam<Backend> {
         workBills.SetupListGrid();
     }
 
-    QStringList ListedNumbers() const {
-        QStringList numbers;
-        for (int r = 2; r <= list.Rows(); ++r) numbers << WorkBillList::TextBeforeTab(list.CellText(r, 5));
-        return numbers;
-    }
     QStringList ListFor(const QString& from, const QString& to) {
         state.dicFilter->RemoveAll();
         state.dicFilter->Set(u"BWB"_s, from);
         state.dicFilter->Set(u"EWB"_s, to);
         workBills.RefreshWorkBillList();
-        return state.listVisible ? ListedNumbers() : QStringList();
+        QStringList numbers;
+        for (int r = 2; state.listVisible && r <= list.Rows(); ++r)
+            numbers << WorkBillList::TextBeforeTab(list.CellText(r, 5));
+        return numbers;
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<TestDatabase> tdb;
-    ComponentRegistry registry;
-    ScriptedUi ui;
-    std::unique_ptr<HostServices> host;
     GridModel list, proc;
     ToolbarModel bar;
     TreeModel tree;
@@ -84,20 +62,23 @@ class PartsIntegrationTest : public ::testing::TestWithParam<Backend> {
     WorkBillList workBills{state};
 };
 
-TEST_P(PartsIntegrationTest, DefaultLayoutsGiveEveryColumnItsPlace) {
-    if (!tdb)
-        return;
+// The layouts come from the service, and a resized column is stored through the host's
+// connection with the component's own statement.
+TEST_P(PartsIntegrationTest, LayoutsFromTheServiceAndWidthsStoredBack) {
     const ReportCells cells(state);
     for (ReportCode code : AllReportCodes())
         EXPECT_GT(cells.Column(code), 1) << ReportCodeName(code).toStdString();
     EXPECT_FALSE(proc.ColumnVisible(cells.Column(ReportCode::GPZH)));
-    ASSERT_GE(state.listFields.size(), 5);
-    EXPECT_EQ(state.listFields[4].toLower(), u"fworkbillno"_s);
+
+    SaveColumnWidth(*host, 1, u"List"_s, u"FWorkBillNO"_s, 1234.5);
+    SaveColumnWidth(*host, 1, u"Proc"_s, u"MEMO"_s, 2000);
+    EXPECT_EQ(
+        Values(Query("SELECT Fwidth FROM SHRptDef WHERE FuserID = 1 AND Ffield IN ('FWorkBillNO', 'MEMO') "
+                     "ORDER BY Ffield")),
+        Words("1234.5,2000"));
 }
 
 TEST_P(PartsIntegrationTest, ListConditionSelectsTheRangeAndAQuoteCannotWidenIt) {
-    if (!tdb)
-        return;
     const QStringList range = ListFor(u"WB000123"_s, u"WB000126"_s);
     ASSERT_FALSE(range.isEmpty());
     for (const QString& no : range) {
@@ -105,7 +86,7 @@ TEST_P(PartsIntegrationTest, ListConditionSelectsTheRangeAndAQuoteCannotWidenIt)
         EXPECT_LE(no, u"WB000126"_s);
     }
     EXPECT_EQ(state.currentWorkBillNo, range.first());
-    EXPECT_EQ(state.EmpsCache().Count() > 0, true) << "workers shown by name through the cache";
+    EXPECT_GT(state.EmpsCache().Count(), 0) << "workers shown by name through the cache";
 
     const QStringList injected = ListFor(u"WB000123"_s, u"WB000126' OR '1'='1"_s);
     EXPECT_EQ(injected, range);
@@ -114,16 +95,13 @@ TEST_P(PartsIntegrationTest, ListConditionSelectsTheRangeAndAQuoteCannotWidenIt)
 }
 
 TEST_P(PartsIntegrationTest, HistorySelectListAndFilterRunOnTheServer) {
-    if (!tdb)
-        return;
     ListFor(u"WB000123"_s, u"WB000123"_s);
     ASSERT_EQ(state.currentWorkBillNo, u"WB000123"_s);
     const qint32 wb = list.CellValue(2, 5).toInt();
     for (int serial : {1, 2, 3})
-        tdb->db()->Exec(
-            QStringLiteral(
-                "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, FworkerID, FAuxQtyReceive, "
-                "Fmemo, Fstatus, FcheckerID) VALUES (?, ?, 1, 403, ?, ?, ?, ?)"),
+        Exec(
+            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, FworkerID, FAuxQtyReceive, Fmemo, "
+            "Fstatus, FcheckerID) VALUES (?, ?, 1, 403, ?, ?, ?, ?)",
             {wb, serial, serial * 10.0, serial == 2 ? u"it's"_s : u"ok"_s, serial == 1 ? 1 : 0,
              serial == 1 ? 1 : 0});
     state.editMode = true;
@@ -154,8 +132,6 @@ TEST_P(PartsIntegrationTest, HistorySelectListAndFilterRunOnTheServer) {
 }
 
 TEST_P(PartsIntegrationTest, TreeListsAndLocatesWorkBills) {
-    if (!tdb)
-        return;
     WorkBillTree ops(state, workBills);
     ops.Fill();
     ASSERT_GT(tree.Count(), 2);
@@ -172,9 +148,7 @@ TEST_P(PartsIntegrationTest, TreeListsAndLocatesWorkBills) {
     EXPECT_TRUE(tree.SelectedKey().startsWith(u"WC\t"_s));
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, PartsIntegrationTest,
-                         ::testing::Values(Backend::SQLite, Backend::PostgreSQL),
-                         [](const auto& info) { return BackendName(info.param); });
+SP_INSTANTIATE_BACKENDS(PartsIntegrationTest);
 
 }  // namespace
 }  // namespace sp::test

@@ -1,15 +1,11 @@
 #include "src/lookups/Emps.h"
-#include "tests/navigation/NavigationFixture.h"
 #include "src/navigation/WorkBillListEvents.h"
+#include "tests/navigation/NavigationFixture.h"
 
-using namespace Qt::StringLiterals;
-
-namespace sp {
+namespace sp::test {
 namespace {
 
-using test::MakeRecordset;
-
-class WorkBillListTest : public test::NavigationFixture {
+class WorkBillListTest : public NavigationFixture {
   protected:
     void SetUp() override { SetupList(); }
 };
@@ -49,9 +45,9 @@ TEST_F(WorkBillListTest, RowsFollowTheDisplayRulesAndAskOncePerWorker) {
     EXPECT_TRUE(grid.CellText(7, 4).isEmpty());
     EXPECT_EQ(grid.CellText(7, 5), u"WB6"_s);
     // The worker of three rows is asked once; a Null worker is the employee with id 0.
-    EXPECT_EQ(fake.script->Count(u"GetEmpInfo"_s), 3);
+    EXPECT_EQ(fake.Count(u"GetEmpInfo"_s), 3);
     EXPECT_EQ(state.EmpsCache().Count(), 2);
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByFilter"_s), 1);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByFilter"_s), 1);
     EXPECT_TRUE(grid.Redraw()) << "drawing is back on after the fill";
     EXPECT_TRUE(state.listVisible);
     EXPECT_EQ(paints, 1);
@@ -71,10 +67,13 @@ TEST_F(WorkBillListTest, ANumberColumnWithoutStoredWidthFitsTheLongestNumber) {
     list.RefreshWorkBillList();
     EXPECT_EQ(grid.ColumnWidth(5), grid.DefaultColumnWidth()) << "never narrower than a column's default";
 
-    fake.script->workBillTitle = [](qint32) {
-        return MakeRecordset({u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s},
-                             {{u"A"_s, u"a"_s, 1, 0}, {u"B"_s, u"b"_s, 1, 0}, {u"C"_s, u"c"_s, 1, 0},
-                              {u"D"_s, u"d"_s, 1, 0}, {u"FWorkBillNO"_s, u"n"_s, 1, 700}});
+    fake.workBillTitle = [](qint32) {
+        return Records({u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s},
+                       {{u"A"_s, u"a"_s, 1, 0},
+                        {u"B"_s, u"b"_s, 1, 0},
+                        {u"C"_s, u"c"_s, 1, 0},
+                        {u"D"_s, u"d"_s, 1, 0},
+                        {u"FWorkBillNO"_s, u"n"_s, 1, 700}});
     };
     grid.SetCols(1);
     SetupList();
@@ -88,10 +87,10 @@ TEST_F(WorkBillListTest, ConditionAndCheckFlagGoToTheMiddleTier) {
     bar.SetChecked(u"btnCtlChk"_s, true);
     QString condition;
     bool check = false;
-    fake.script->workBillByFilter = [&](bool c, const QString& cond) {
+    fake.workBillByFilter = [&](bool c, const QString& cond) {
         check = c;
         condition = cond;
-        return MakeRecordset(Fields(), {});
+        return Records(Fields(), {});
     };
     list.RefreshWorkBillList();
     EXPECT_TRUE(check);
@@ -169,7 +168,7 @@ TEST_F(WorkBillListTest, UnsavedEditsAreOnlyLeftAfterAYes) {
     // A refresh would drop the edits too: a No keeps the list as it is.
     list.RefreshWorkBillList();
     EXPECT_EQ(questions, 2);
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByFilter"_s), 1);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByFilter"_s), 1);
 
     answer = true;
     grid.SetCurrentCell(3, 1);
@@ -197,4 +196,4 @@ TEST_F(WorkBillListTest, RefreshAfterAYesAsksOnce) {
 }
 
 }  // namespace
-}  // namespace sp
+}  // namespace sp::test

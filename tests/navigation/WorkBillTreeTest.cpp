@@ -1,30 +1,19 @@
 #include "src/navigation/WorkBillTree.h"
 #include "tests/navigation/NavigationFixture.h"
 
-using namespace Qt::StringLiterals;
-
-namespace sp {
+namespace sp::test {
 namespace {
 
-using test::MakeRecordset;
-using test::NavigationFixture;
-
 TEST(WorkBillTreeKeysTest, KeysReadBack) {
-    struct Case {
-        const char* key;
-        bool wc;
-        qint32 id;
-        const char* dept;
-    };
-    const Case cases[] = {{"WC\t17", true, 17, ""},
-                          {"D01MO\t2045", false, 2045, "D01"},
-                          {"MO\t5", false, 5, ""},
-                          {"D01MO\t12x", false, 12, "D01"}};
-    for (const Case& c : cases) {
-        const auto k = WorkBillTree::ParseNodeKey(QString::fromLatin1(c.key));
-        ASSERT_TRUE(k.has_value()) << c.key;
-        EXPECT_EQ(std::tuple(k->workCenter, k->id, k->deptNo),
-                  std::tuple(c.wc, c.id, QString::fromLatin1(c.dept)));
+    // key, work center (else a production task), id, department
+    // clang-format off
+    const std::tuple<const char*, bool, qint32, const char*> cases[] = {{"WC\t17", true, 17, ""},
+        {"D01MO\t2045", false, 2045, "D01"}, {"MO\t5", false, 5, ""}, {"D01MO\t12x", false, 12, "D01"}};
+    // clang-format on
+    for (const auto& [key, wc, id, dept] : cases) {
+        const auto k = WorkBillTree::ParseNodeKey(QString::fromLatin1(key));
+        ASSERT_TRUE(k.has_value()) << key;
+        EXPECT_EQ(std::tuple(k->workCenter, k->id, k->deptNo), std::tuple(wc, id, QString::fromLatin1(dept)));
     }
     for (const QString& other : {u"DEPT\tD01"_s, u"ROOT"_s, QString()})
         EXPECT_FALSE(WorkBillTree::ParseNodeKey(other).has_value()) << other.toStdString();
@@ -34,23 +23,23 @@ class WorkBillTreeTest : public NavigationFixture {
   protected:
     void SetUp() override {
         SetupList();
-        fake.script->workBillTree = [](bool wc, bool, const QString&) {
+        fake.workBillTree = [](bool wc, bool, const QString&) {
             const QStringList f{u"NodeKey"_s, u"ParentKey"_s, u"Caption"_s};
             if (wc)
-                return MakeRecordset(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
-                                         {u"WC\t4"_s, u"DEPT\tD01"_s, u"WC04 车"_s}});
-            return MakeRecordset(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
-                                     {u"D01MO\t2045"_s, u"DEPT\tD01"_s, u"MO1（轴[M8]）"_s},
-                                     {u"D01MO\t2046"_s, u"DEPT\tD01"_s, u"MO2"_s}});
+                return Records(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
+                                   {u"WC\t4"_s, u"DEPT\tD01"_s, u"WC04 车"_s}});
+            return Records(f, {{u"DEPT\tD01"_s, QString(), u"一车间"_s},
+                               {u"D01MO\t2045"_s, u"DEPT\tD01"_s, u"MO1（轴[M8]）"_s},
+                               {u"D01MO\t2046"_s, u"DEPT\tD01"_s, u"MO2"_s}});
         };
-        fake.script->workBillByWCMO = [this](bool, bool, qint32, const QString&) {
-            return MakeRecordset(Fields(), {Bill(7, u"WB7"_s), Bill(9, u"WB9"_s)});
+        fake.workBillByWCMO = [this](bool, bool, qint32, const QString&) {
+            return Records(Fields(), {Bill(7, u"WB7"_s), Bill(9, u"WB9"_s)});
         };
-        fake.script->workBillInfo = [](const QString& no) {
+        fake.workBillInfo = [](const QString& no) {
             const QStringList f{u"WorkCenterID"_s, u"DeptNO"_s, u"MOID"_s, u"FWBinterID"_s};
             if (no == u"WB9"_s)
-                return MakeRecordset(f, {{4, u"D01"_s, 2045, 9}});
-            return MakeRecordset(f, {});
+                return Records(f, {{4, u"D01"_s, 2045, 9}});
+            return Records(f, {});
         };
     }
     WorkBillTree treeOps{state, list};
@@ -73,13 +62,13 @@ TEST_F(WorkBillTreeTest, NodeClickListsOnlyWorkCenterAndTaskNodes) {
     bool wc = true;
     qint32 id = 0;
     QString dept;
-    fake.script->workBillByWCMO = [&](bool w, bool, qint32 i, const QString& d) {
+    fake.workBillByWCMO = [&](bool w, bool, qint32 i, const QString& d) {
         wc = w, id = i, dept = d;
-        return MakeRecordset(Fields(), {Bill(7, u"WB7"_s)});
+        return Records(Fields(), {Bill(7, u"WB7"_s)});
     };
     treeOps.OnNodeClick(u"DEPT\tD01"_s);
     treeOps.OnNodeClick(WorkBillTree::RootKey());
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 0);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 0);
     treeOps.OnNodeClick(u"D01MO\t2045"_s);
     EXPECT_FALSE(wc);
     EXPECT_EQ(id, 2045);
@@ -127,9 +116,9 @@ TEST_F(WorkBillTreeTest, KeyboardListsInNewModeOnlyAndARefusedNodeStaysUnselecte
         QObject::connect(&tree, &TreeModel::cursorMoved, &context,
                          [&](const QString& k) { part.OnCursorMove(k); });
         QVector<qint32> listed;
-        fake.script->workBillByWCMO = [&](bool, bool, qint32 id, const QString&) {
+        fake.workBillByWCMO = [&](bool, bool, qint32 id, const QString&) {
             listed.append(id);
-            return MakeRecordset(Fields(), {Bill(7, u"WB7"_s)});
+            return Records(Fields(), {Bill(7, u"WB7"_s)});
         };
         state.editMode = c.start != New;
         state.modified = false;
@@ -159,14 +148,14 @@ TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);
     EXPECT_TRUE(tree.IsVisible(u"D01MO\t2045"_s));
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 1);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 1);
     EXPECT_EQ(grid.CurrentRow(), 3);
     EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
 
     // Already listed: no reload; the row becomes current again even if it was.
     state.currentWorkBillNo = u"X"_s;
     treeOps.LocateWorkBill(u"WB9"_s);
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 1);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 1);
     EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
 
     // Selected by the keyboard in edit mode but not listed: listed now.
@@ -174,7 +163,7 @@ TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.Fill();
     tree.MoveCursor(u"D01MO\t2045"_s);
     treeOps.LocateWorkBill(u"WB9"_s);
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 2);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 2);
     EXPECT_EQ(treeOps.ListedKey(), u"D01MO\t2045"_s);
 }
 
@@ -188,31 +177,11 @@ TEST_F(WorkBillTreeTest, LocateOfUnknownWorkBillOrNodeChangesNothing) {
     tree.AddNode(QString(), u"D01MO\t2045"_s, u"MO1"_s);
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_TRUE(tree.SelectedKey().isEmpty());
-    EXPECT_EQ(fake.script->Count(u"GetWorkBillByWCMO"_s), 0);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 0);
     bar.SetChecked(u"btnListTask"_s, true);
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);
 }
 
-TEST(TreeModelTest, KeysAreUniqueAndVisibilityFollowsTheAncestors) {
-    TreeModel tree;
-    int scrolls = 0;
-    QObject::connect(&tree, &TreeModel::scrollToRequested, [&](const QString&) { ++scrolls; });
-    tree.AddNode(QString(), u"R"_s, u"root"_s);
-    tree.AddNode(u"R"_s, u"A"_s, u"a"_s);
-    tree.AddNode(u"A"_s, u"B"_s, u"b"_s);
-    EXPECT_THROW(tree.AddNode(QString(), u"A"_s, QString()), ComError);
-    EXPECT_THROW(tree.AddNode(u"none"_s, u"C"_s, QString()), ComError);
-    EXPECT_THROW(tree.Select(u"none"_s), ComError);
-    EXPECT_EQ(tree.Children(u"R"_s), QStringList{u"A"_s});
-    EXPECT_FALSE(tree.IsVisible(u"B"_s));
-    tree.EnsureVisible(u"B"_s);
-    EXPECT_TRUE(tree.IsVisible(u"B"_s));
-    EXPECT_FALSE(tree.Expanded(u"B"_s));
-    EXPECT_EQ(scrolls, 1);
-    tree.Clear();
-    EXPECT_EQ(tree.Count(), 0);
-}
-
 }  // namespace
-}  // namespace sp
+}  // namespace sp::test

@@ -1,14 +1,12 @@
 #include <QFont>
 
-#include "tests/reportgrid/ReportGridFixture.h"
 #include "src/reportgrid/Texts.h"
+#include "tests/reportgrid/ReportGridFixture.h"
 
-using namespace Qt::StringLiterals;
-
-namespace sp {
+namespace sp::test {
 namespace {
 
-using ReportGridTest = test::ReportGridFixture;
+using ReportGridTest = ReportGridFixture;
 
 TEST_F(ReportGridTest, LayoutInItsOwnOrderAndCaseBuildsTheColumns) {
     grid.SetRows(30);
@@ -89,10 +87,10 @@ TEST_F(ReportGridTest, PaintShowsAuditedRowsAndReadOnlyColumns) {
 
 TEST_F(ReportGridTest, QuantityFormatFollowsTheWorkBillsDecimals) {
     for (const auto& [decimals, format] : {std::pair{0, "0"}, {3, "0.000"}, {1, "0.0"}}) {
-        fake.script->qtyDecimal = [d = decimals](qint32 id) { return id == 55 ? d : -1; };
+        fake.qtyDecimal = [d = decimals](qint32 id) { return id == 55 ? d : -1; };
         EXPECT_EQ(ReportGrid(state).QuantityFormat(55), QString::fromLatin1(format));
     }
-    fake.script->qtyDecimal = nullptr;
+    fake.qtyDecimal = nullptr;
     EXPECT_THROW(ReportGrid(state).QuantityFormat(55), ComError);
 }
 
@@ -111,7 +109,7 @@ TEST_F(ReportGridTest, NewLayoutLetsHeldRowTasksGo) {
     state.rowLocks[2] = 40;
     state.rowLocks[5] = 41;
     SetupColumns();
-    EXPECT_EQ(fake.login->committed, (QVector<qint32>{40, 41}));
+    EXPECT_EQ(fake.committed, (QVector<qint32>{40, 41}));
     EXPECT_EQ(state.rowLocks, QVector<qint32>(11, 0));
 }
 
@@ -126,4 +124,4 @@ TEST_F(ReportGridTest, DraggedWidthIsStoredForTheColumnsCode) {
 }
 
 }  // namespace
-}  // namespace sp
+}  // namespace sp::test

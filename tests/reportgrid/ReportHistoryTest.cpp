@@ -1,30 +1,28 @@
 #include "src/lookups/Emps.h"
-#include "tests/reportgrid/ReportGridFixture.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/frmInfoFilter.h"
+#include "tests/reportgrid/ReportGridFixture.h"
 
-using namespace Qt::StringLiterals;
-
-namespace sp {
+namespace sp::test {
 namespace {
 
-class ReportHistoryTest : public test::ReportGridFixture {
+class ReportHistoryTest : public ReportGridFixture {
   protected:
     void SetUp() override {
         SetupColumns();
         state.updateCommandStates = [this] { ++commandUpdates; };
         state.updateStatusText = [this] { ++statusUpdates; };
-        fake.script->workBillInterID = [](const QString&) { return 1001; };
-        fake.script->qtyDecimal = [](qint32) { return 2; };
-        fake.script->userName = [](const QString& id) { return u"用户"_s + id; };
+        fake.workBillInterID = [](const QString&) { return 1001; };
+        fake.qtyDecimal = [](qint32) { return 2; };
+        fake.userNameOf = [](const QString& id) { return u"用户"_s + id; };
         // Reported, received and handed-over totals: 100, 200 and 300 plus the serial.
-        fake.script->cumulativeQty = [](const QString& m, const QString&, const QString& serial) {
+        fake.cumulativeQty = [](const QString& m, const QString&, const QString& serial) {
             return (m.contains(u"Rpt"_s) ? 100 : m.contains(u"Receive"_s) ? 200 : 300) + serial.toDouble();
         };
-        fake.script->teams = {{31, u"T031"_s, u"一班"_s}};
-        fake.script->emps = {{11, u"E011"_s, u"张三"_s}};
-        fake.script->devs = {{21, u"D021"_s, u"车床"_s}};
-        fake.script->workProcRptHis = [this](const QString& c, const QString& list) {
+        fake.teams = {{31, u"T031"_s, u"一班"_s}};
+        fake.emps = {{11, u"E011"_s, u"张三"_s}};
+        fake.devs = {{21, u"D021"_s, u"车床"_s}};
+        fake.workProcRptHis = [this](const QString& c, const QString& list) {
             condition = c;
             selectList = list;
             return history;
@@ -58,7 +56,7 @@ TEST_F(ReportHistoryTest, NewModeGivesTenEmptyRowsAndLetsEveryTaskGo) {
     grid.SetColumnVisible(Col(u"GPH"), false);
     ReportHistory(state).LoadReportHistory(0);
 
-    EXPECT_EQ(fake.login->committed, (QVector<qint32>{50, 51, 60}));
+    EXPECT_EQ(fake.committed, (QVector<qint32>{50, 51, 60}));
     EXPECT_EQ(state.historyTaskId, 0);
     EXPECT_EQ(grid.Rows(), 11);
     EXPECT_EQ(state.rowLocks, QVector<qint32>(12, 0));
@@ -69,7 +67,7 @@ TEST_F(ReportHistoryTest, NewModeGivesTenEmptyRowsAndLetsEveryTaskGo) {
     EXPECT_FALSE(state.modified);
     EXPECT_EQ(commandUpdates, 1);
     EXPECT_EQ(statusUpdates, 1);
-    EXPECT_EQ(fake.ui.waitDepth, 0);
+    EXPECT_EQ(h.ui.waitDepth, 0);
 }
 
 TEST_F(ReportHistoryTest, EditModeSaysWhyTheGridIsHiddenAndHoldsOnlyAWorkBillsTask) {
@@ -77,7 +75,7 @@ TEST_F(ReportHistoryTest, EditModeSaysWhyTheGridIsHiddenAndHoldsOnlyAWorkBillsTa
     ReportHistory(state).LoadReportHistory(0);
     EXPECT_FALSE(state.procGridVisible);
     EXPECT_EQ(state.lblProcText, u"没有选择工序计划单！"_s);
-    EXPECT_TRUE(fake.login->takenKeys.isEmpty());
+    EXPECT_TRUE(fake.takenKeys.isEmpty());
     EXPECT_EQ(grid.Rows(), 1);
 
     LoadWorkBill();
@@ -89,12 +87,12 @@ TEST_F(ReportHistoryTest, EditModeSaysWhyTheGridIsHiddenAndHoldsOnlyAWorkBillsTa
 }
 
 TEST_F(ReportHistoryTest, ConflictIsShownAndNoRecordsLoad) {
-    fake.login->busyKeys = {1001};
+    fake.busyKeys = {1001};
     history = u"x"_s;
     LoadWorkBill();
-    ASSERT_EQ(fake.ui.messages.size(), 1);
-    EXPECT_EQ(fake.ui.messages[0].icon, MsgIcon::Information);
-    EXPECT_EQ(fake.script->Count(u"GetWorkProcRptHis"_s), 0);
+    ASSERT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(h.ui.messages[0].icon, MsgIcon::Information);
+    EXPECT_EQ(fake.Count(u"GetWorkProcRptHis"_s), 0);
     EXPECT_EQ(state.lblProcText, u"当前工序计划单正被其他用户使用，无法显示其汇报记录。"_s);
     EXPECT_EQ(state.historyTaskId, 0);
 }
@@ -114,24 +112,15 @@ TEST_F(ReportHistoryTest, RecordsFillTheirColumnsWhateverTheLayoutOrder) {
     EXPECT_TRUE(selectList.startsWith(u"WBE.FOperID,WBE.FInterID,PR.FcheckDate,"_s));
     ASSERT_EQ(grid.Rows(), 3);
     const ReportCells c(state);
-    EXPECT_EQ(c.Text(2, ReportCode::SHBZ), u"√"_s);
-    EXPECT_EQ(c.Text(3, ReportCode::SHBZ), QString());
-    EXPECT_EQ(c.Text(2, ReportCode::SHRQ), u"2026-03-05"_s);
-    EXPECT_EQ(c.Key(2, ReportCode::SHR), u"16"_s);
-    EXPECT_EQ(c.Text(2, ReportCode::SHR), u"用户16"_s);
-    EXPECT_TRUE(c.Text(2, ReportCode::ZDR).isEmpty()) << "biller 0 shows no name";
-    EXPECT_EQ(c.Text(3, ReportCode::ZDR), u"用户16"_s);
-    EXPECT_EQ(c.Key(2, ReportCode::BZ), u"T031"_s);
-    EXPECT_EQ(c.Text(2, ReportCode::BZ), u"一班"_s);
-    EXPECT_EQ(c.Text(2, ReportCode::CZG), u"张三"_s);
-    EXPECT_EQ(c.Key(2, ReportCode::SYSB), u"D021"_s);
-    EXPECT_EQ(c.Value(2, ReportCode::JSS).toDouble(), 12.5);
-    EXPECT_EQ(c.Value(2, ReportCode::LJHBSL).toDouble(), 104);
-    EXPECT_EQ(c.Value(3, ReportCode::LJJSSL).toDouble(), 205);
-    EXPECT_EQ(c.Value(3, ReportCode::LJYJSL).toDouble(), 305);
+    // Audit marks and dates as shown, users and records by name; biller 0 shows no name.
+    EXPECT_EQ(Cells(2, {u"SHBZ", u"SHRQ", u"SHR", u"ZDR", u"BZ", u"CZG", u"SYSB", u"JSS", u"LJHBSL"}),
+              u"SHBZ=√ SHRQ=2026-03-05 SHR=用户16[16] ZDR= BZ=一班[T031] CZG=张三[E011] SYSB=车床[D021] "
+              u"JSS=12.5 LJHBSL=104.00"_s);
+    EXPECT_EQ(Cells(3, {u"SHBZ", u"ZDR", u"LJJSSL", u"LJYJSL"}),
+              u"SHBZ= ZDR=用户16[16] LJJSSL=205.00 LJYJSL=305.00"_s);
     EXPECT_EQ(grid.ColumnFormat(c.Column(ReportCode::JSS)), u"0.00"_s);
     // One worker on two rows: looked up once, cached once.
-    EXPECT_EQ(fake.script->Count(u"GetEmpInfo"_s), 1);
+    EXPECT_EQ(fake.Count(u"GetEmpInfo"_s), 1);
     EXPECT_EQ(state.EmpsCache().Count(), 1);
     EXPECT_EQ(grid.CellBackground(2, c.Column(ReportCode::MEMO)), QColor(255, 255, 225));
     EXPECT_EQ(grid.CellBackground(3, c.Column(ReportCode::MEMO)), QColor(Qt::white));
@@ -154,7 +143,7 @@ TEST_F(ReportHistoryTest, RecordFilterBecomesTheCondition) {
     state.editMode = true;
     state.currentWorkBillNo = u"WB'1"_s;
     for (const Case& k : cases) {
-        fake.ui.dialogHandlers[u"frmInfoFilter"_s] = [&](DialogModel& m) {
+        h.ui.dialogHandlers[u"frmInfoFilter"_s] = [&](DialogModel& m) {
             auto& dlg = static_cast<frmInfoFilter&>(m);
             dlg.SetTxtItem(0, QString::fromUtf8(k.serial));
             dlg.SetTxtItem(1, QString::fromUtf8(k.memo));
@@ -164,9 +153,9 @@ TEST_F(ReportHistoryTest, RecordFilterBecomesTheCondition) {
         EXPECT_EQ(condition, QString::fromUtf8(k.condition)) << k.serial << "/" << k.memo;
     }
     // Without showFilter no dialog is shown.
-    const int shown = static_cast<int>(fake.ui.dialogsShown.size());
+    const int shown = static_cast<int>(h.ui.dialogsShown.size());
     ReportHistory(state).LoadReportHistory(0);
-    EXPECT_EQ(fake.ui.dialogsShown.size(), shown);
+    EXPECT_EQ(h.ui.dialogsShown.size(), shown);
 }
 
 TEST(InfoFilterTest, ClosingTheWindowIsNoCancel) {
@@ -180,4 +169,4 @@ TEST(InfoFilterTest, ClosingTheWindowIsNoCancel) {
 }
 
 }  // namespace
-}  // namespace sp
+}  // namespace sp::test

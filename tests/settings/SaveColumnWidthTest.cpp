@@ -1,43 +1,33 @@
 #include <gtest/gtest.h>
 
-#include "tests/lookups/FakeHost.h"
 #include "src/settings/SaveColumnWidth.h"
+#include "tests/support/FakeHost.h"
 
-using namespace Qt::StringLiterals;
-
-namespace sp {
+namespace sp::test {
 namespace {
 
-TEST(SaveColumnWidthTest, WritesTheGridsLayoutRowOrNothing) {
-    struct Case {
-        QString grid, field;
-        double width;
-        QString sql;
-    };
-    const QVector<Case> cases{
+TEST(SaveColumnWidth, WritesTheGridsLayoutRowOrNothing) {
+    // A width that is no number writes nothing.
+    const std::tuple<QString, QString, double, QString> cases[] = {
         {u"List"_s, u"FWorkBillNO"_s, 1500,
          u"Update SHRptDef Set Fwidth=1500 Where Ftype='WorkBill' And FuserID=7 And Ffield='FWorkBillNO'"_s},
         {u"lIST"_s, u"F"_s, 12.5,
          u"Update SHRptDef Set Fwidth=12.5 Where Ftype='WorkBill' And FuserID=7 And Ffield='F'"_s},
         {QString(), u"a'b"_s, 0,
          u"Update SHRptDef Set Fwidth=0 Where Ftype='ProcRpt' And FuserID=7 And Ffield='a''b'"_s},
+        {u"List"_s, u"F"_s, qQNaN(), QString()},
     };
-    test::FakeHost fake;
-    for (const Case& c : cases) {
-        fake.statements.clear();
-        SaveColumnWidth(*fake.host, 7, c.grid, c.field, c.width);
-        EXPECT_EQ(fake.statements, QStringList{c.sql});
+    HostHarness h;
+    for (const auto& [grid, field, width, sql] : cases) {
+        h.fake->statements.clear();
+        SaveColumnWidth(*h.host, 7, grid, field, width);
+        EXPECT_EQ(h.fake->statements, sql.isEmpty() ? QStringList() : QStringList{sql});
     }
-
-    // A refused statement ends quietly; a width that is no number writes nothing.
-    fake.statements.clear();
-    fake.connectionFails = true;
-    EXPECT_NO_THROW(SaveColumnWidth(*fake.host, 7, u"List"_s, u"F"_s, 100));
-    EXPECT_TRUE(fake.ui.messages.isEmpty());
-    fake.connectionFails = false;
-    SaveColumnWidth(*fake.host, 7, u"List"_s, u"F"_s, qQNaN());
-    EXPECT_TRUE(fake.statements.isEmpty());
+    // A refused statement ends quietly.
+    h.fake->failing = {u"Execute"_s};
+    EXPECT_NO_THROW(SaveColumnWidth(*h.host, 7, u"List"_s, u"F"_s, 100));
+    EXPECT_TRUE(h.ui.messages.isEmpty());
 }
 
 }  // namespace
-}  // namespace sp
+}  // namespace sp::test

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include "platform/Platform.h"
+#include "platform/db/DemoData.h"
 #include "src/common/ComError.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostServices.h"
+#include "tests/support/ScriptedUi.h"
 #include "tests/support/TestDatabase.h"
 
 namespace sp::test {
@@ -18,6 +24,19 @@ class BackendTest : public ::testing::TestWithParam<Backend> {
             GTEST_SKIP();
     }
     platform::Database& db() { return *tdb_->db(); }
+    std::shared_ptr<platform::Database> shared() { return tdb_->db(); }
+    void SeedDemo() { platform::SeedDemo(db()); }
+
+    // The platform's stand-ins over this database for one user, as erp-host registers them,
+    // with `folder` as the program folder, and the host service layer over them.
+    HostServices& RegisterPlatform(qint32 userId, const QString& userName,
+                                   const QString& language = QStringLiteral("chs")) {
+        platform::RegisterPlatform(registry, {shared(), userId, userName, language, folder.path(), &ui});
+        host = std::make_unique<HostServices>(
+            ComponentContext{&registry, &ui, folder.path(), folder.path(), 4242});
+        return *host;
+    }
+
     // Shorthands for the many one-statement steps of the tests.
     RecordsetPtr Query(const char* sql, const QVariantList& params = {}) {
         return db().Query(QString::fromUtf8(sql), params);
@@ -31,13 +50,16 @@ class BackendTest : public ::testing::TestWithParam<Backend> {
     int Count(const char* from, const QVariantList& params = {}) {
         return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QString::fromUtf8(from), params).toInt();
     }
+
     std::unique_ptr<TestDatabase> tdb_;
+    QTemporaryDir folder;
+    ComponentRegistry registry;
+    ScriptedUi ui;
+    std::unique_ptr<HostServices> host;  // dies before the registry and the Ui it uses
 };
 
 // Listed and failing test names show the backend, not its bytes.
-inline void PrintTo(Backend backend, std::ostream* os) {
-    *os << BackendName(backend);
-}
+inline void PrintTo(Backend backend, std::ostream* os) { *os << BackendName(backend); }
 
 inline std::string BackendParamName(const ::testing::TestParamInfo<Backend>& info) {
     return BackendName(info.param);
@@ -49,11 +71,12 @@ inline QStringList Words(const char* commaSeparated) {
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char(','));
 }
 
-// The current row as "text|text|...", NULL as nothing.
-inline QString RowText(const RecordsetPtr& rs) {
-    QStringList fields;
-    for (int i = 0; i < rs->FieldNames().size(); ++i) fields << rs->Field(i).toString();
-    return fields.join(QLatin1Char('|'));
+// One field (the first when unnamed) of every row from the first, as text.
+inline QStringList Values(const RecordsetPtr& rs, const char* field = nullptr) {
+    QStringList values;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        values << (field ? rs->Field(QString::fromUtf8(field)) : rs->Field(0)).toString();
+    return values;
 }
 
 // Checks "Name=text;Other=text" against the current row, each value compared as text.
@@ -76,6 +99,7 @@ QString ErrorOf(Call&& call) {
     return {};
 }
 
+// Every suite that runs on both databases is instantiated with this.
 #define SP_INSTANTIATE_BACKENDS(Suite)                                                                 \
     INSTANTIATE_TEST_SUITE_P(Backends, Suite, ::testing::Values(Backend::SQLite, Backend::PostgreSQL), \
                              ::sp::test::BackendParamName)

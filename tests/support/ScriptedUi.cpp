@@ -42,8 +42,7 @@ bool ScriptedUi::OpenDocument(const QString& path) {
 
 QStringList ScriptedUi::MessageTexts() const {
     QStringList texts;
-    for (const auto& m : messages)
-        texts.append(m.text);
+    for (const auto& m : messages) texts.append(m.text);
     return texts;
 }
 

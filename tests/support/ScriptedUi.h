@@ -13,7 +13,7 @@ namespace sp {
 // The Ui port for tests: records every message, answers questions and input boxes
 // from queues, and runs a handler per dialog name in place of the user.
 class ScriptedUi : public Ui {
-public:
+  public:
     MsgAnswer MessageBox(const MessageRequest& request) override;
     std::optional<QString> InputBox(const QString& prompt, const QString& title,
                                     const QString& defaultText) override;

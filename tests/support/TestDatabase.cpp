@@ -16,12 +16,7 @@
 namespace sp::test {
 namespace {
 
-QString PgUrlText() {
-    return qEnvironmentVariable("SHOPPROC_TEST_PG_URL");
-}
-bool PgRequired() {
-    return qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == QStringLiteral("1");
-}
+QString PgUrlText() { return qEnvironmentVariable("SHOPPROC_TEST_PG_URL"); }
 
 // Runs one statement (or none: only connects) on the server's maintenance database,
 // outside any pool: CREATE and DROP DATABASE cannot run inside a transaction or on the
@@ -48,13 +43,10 @@ QString AdminExec(const platform::DatabaseUrl& server, const QString& sql = {}) 
 }
 
 bool ParseServer(platform::DatabaseUrl& server) {
-    const QString text = PgUrlText();
-    if (text.isEmpty())
-        return false;
     try {
-        server = platform::DatabaseUrl::Parse(text);
+        server = platform::DatabaseUrl::Parse(PgUrlText());
     } catch (const ComError&) {
-        return false;
+        return false;  // unset or malformed
     }
     return server.dialect == platform::Dialect::PostgreSQL;
 }
@@ -67,16 +59,9 @@ QString WithPassword(const platform::DatabaseUrl& url) {
 }
 
 // GTEST_SKIP returns from the function it is used in: keep it out of Create.
-void Skip(const char* why) {
-    GTEST_SKIP() << why;
-}
+void Skip(const char* why) { GTEST_SKIP() << why; }
 
-}  // namespace
-
-std::string BackendName(Backend backend) {
-    return backend == Backend::SQLite ? "SQLite" : "PostgreSQL";
-}
-
+// True when SHOPPROC_TEST_PG_URL names a reachable server (./test starts one).
 bool PostgresAvailable() {
     // Asked by many parameterised suites; the answer does not change during a run.
     static std::once_flag once;
@@ -90,9 +75,12 @@ bool PostgresAvailable() {
     return available;
 }
 
+}  // namespace
+
+std::string BackendName(Backend backend) { return backend == Backend::SQLite ? "SQLite" : "PostgreSQL"; }
+
 std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
     std::unique_ptr<TestDatabase> result(new TestDatabase);
-    result->backend_ = backend;
     if (backend == Backend::SQLite) {
         QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/shopproc-test-XXXXXX"));
         if (!dir.isValid()) {
@@ -105,7 +93,7 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
     } else {
         platform::DatabaseUrl server;
         if (!ParseServer(server) || !PostgresAvailable()) {
-            if (PgRequired())
+            if (qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == QStringLiteral("1"))
                 ADD_FAILURE() << "PostgreSQL required (SHOPPROC_REQUIRE_PG=1) but SHOPPROC_TEST_PG_URL \""
                               << PgUrlText().toStdString() << "\" is not reachable";
             else

@@ -13,9 +13,6 @@ enum class Backend { SQLite, PostgreSQL };
 // For INSTANTIATE_TEST_SUITE_P name generators: "SQLite", "PostgreSQL".
 std::string BackendName(Backend backend);
 
-// True when SHOPPROC_TEST_PG_URL names a reachable server (./test starts one).
-bool PostgresAvailable();
-
 // A fresh database with every migration applied: a new SQLite file in a temporary
 // folder, or a new database on the server of SHOPPROC_TEST_PG_URL. Removed (dropped)
 // when the object dies. Without a server the PostgreSQL variant is skipped, except
@@ -27,14 +24,12 @@ class TestDatabase {
     static std::unique_ptr<TestDatabase> Create(Backend backend);
     ~TestDatabase();
 
-    Backend backend() const { return backend_; }
     std::shared_ptr<platform::Database> db() const { return db_; }
     // The URL the host would be given (--db) for this database.
     const QString& url() const { return url_; }
 
   private:
     TestDatabase() = default;
-    Backend backend_ = Backend::SQLite;
     std::shared_ptr<platform::Database> db_;
     QString url_;
     QString dropName_;

@@ -2,29 +2,25 @@
 
 #include "src/lookups/Emps.h"
 #include "tests/support/BackendTest.h"
-#include "tests/workbench/WorkbenchFakes.h"
-#include "src/workbench/WorkbenchToolbar.h"
+#include "tests/workbench/WorkbenchBench.h"
 
 namespace sp::test {
 namespace {
 
-const QString kCloseStatement = QStringLiteral(
-    "Update SHWorkBillEntry Set Fstatus = 3 Where Fstatus < 3 And Fstatus > 0 And FAuxQtyPass>=FauxQtyPlan "
-    "And (SELECT Count(*) FROM SHProcRpt Where SHProcRpt.FWBInterID = SHWorkBillEntry.FWBInterID And "
-    "SHProcRpt.Fstatus = 0) = 0");
-
 TEST(Load, RunsInOrderOnceAndThenLoadsTheList) {
     WorkbenchBench b;
     // UpdateCommandStates ends with a redraw of the toolbar.
-    QObject::connect(&b.bar(), &ToolbarModel::redrawRequested, [&] { b.parts->calls << QStringLiteral("Redraw"); });
-    b.parts->onRefreshWorkBillList = [&] { EXPECT_GT(b.ui.waitDepth, 0) << "the list loads under the wait cursor"; };
+    QObject::connect(&b.bar(), &ToolbarModel::redrawRequested, [&] { b.parts->calls << u"Redraw"_s; });
+    b.parts->onRefreshWorkBillList = [&] {
+        EXPECT_GT(b.ui.waitDepth, 0) << "the list loads under the wait cursor";
+    };
     b.form->SetListStyle(3);
 
     EXPECT_EQ(b.fake->statements,
-              QStringList{QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0")});
+              QStringList{u"Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"_s});
     EXPECT_EQ(b.state().defaultDeviceType, 7);
-    EXPECT_EQ(b.parts->calls, (QStringList{QStringLiteral("Redraw"), QStringLiteral("SetupReportColumns"),
-                                           QStringLiteral("SetupListGrid"), QStringLiteral("RefreshWorkBillList")}));
+    EXPECT_EQ(b.parts->calls, (QStringList{u"Redraw"_s, u"SetupReportColumns"_s, u"SetupListGrid"_s,
+                                           u"RefreshWorkBillList"_s}));
     EXPECT_TRUE(b.state().listLoaded);
     EXPECT_TRUE(b.form->IsLoaded());
     EXPECT_EQ(b.ui.waitDepth, 0) << "the pointer is restored";
@@ -32,7 +28,7 @@ TEST(Load, RunsInOrderOnceAndThenLoadsTheList) {
 
     b.parts->calls.clear();
     b.form->SetListStyle(0);
-    EXPECT_EQ(b.parts->calls, QStringList{QStringLiteral("RefreshWorkBillList")}) << "loaded once";
+    EXPECT_EQ(b.parts->calls, QStringList{u"RefreshWorkBillList"_s}) << "loaded once";
 }
 
 // The first resize loads a list that is not loaded yet; a missing right to enter
@@ -52,9 +48,8 @@ TEST(FirstDisplay, LoadsTheListOnceIfNeededAndWarnsOnceWithoutTheRight) {
             b.form->Resize(width, 9000);
             b.form->Activate();
         }
-        EXPECT_EQ(b.parts->calls, listLoaded ? QStringList{} : QStringList{QStringLiteral("RefreshWorkBillList")});
-        EXPECT_EQ(b.ui.MessageTexts(),
-                  listLoaded ? QStringList{QStringLiteral("您没有新增汇报的权限。")} : QStringList{});
+        EXPECT_EQ(b.parts->calls, listLoaded ? QStringList{} : QStringList{u"RefreshWorkBillList"_s});
+        EXPECT_EQ(b.ui.MessageTexts(), listLoaded ? QStringList{u"您没有新增汇报的权限。"_s} : QStringList{});
         EXPECT_TRUE(b.form->IsLoaded());
     }
 }
@@ -82,12 +77,11 @@ TEST(Unload, ReleasesCachesClosesWorkBillsAndEveryTask) {
     b.state().historyTaskId = 42;
     b.form->Unload();
 
-    EXPECT_EQ(b.fake->statements, QStringList{kCloseStatement});
-    EXPECT_EQ(b.parts->calls.filter(QStringLiteral("ReleaseRowLock")),
-              (QStringList{QStringLiteral("ReleaseRowLock(3)"), QStringLiteral("ReleaseRowLock(5)"),
-                           QStringLiteral("ReleaseRowLock(6)")}));
+    ASSERT_EQ(b.fake->statements.size(), 1) << "the closing statement (see UnloadOnDatabase)";
+    EXPECT_EQ(b.parts->calls.filter(u"ReleaseRowLock"_s),
+              (QStringList{u"ReleaseRowLock(3)"_s, u"ReleaseRowLock(5)"_s, u"ReleaseRowLock(6)"_s}));
     EXPECT_EQ(b.state().rowLocks, (QVector<qint32>{0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(b.fake->committedTasks, QVector<qint32>{42});
+    EXPECT_EQ(b.fake->committed, QVector<qint32>{42});
     EXPECT_EQ(b.state().historyTaskId, 0);
     EXPECT_EQ(b.state().emps, nullptr);
     EXPECT_FALSE(b.form->IsLoaded());
@@ -97,24 +91,16 @@ TEST(Unload, ReleasesCachesClosesWorkBillsAndEveryTask) {
     EXPECT_TRUE(b.fake->statements.isEmpty()) << "unloaded once";
 }
 
-TEST(Unload, FailingStepsDoNotStopTheOthers) {
-    WorkbenchBench b;
-    b.form->SetListStyle(0);
-    b.registry.Unregister(ProgId::AppConnection());
-    b.state().historyTaskId = 9;
-    b.form->Unload();
-    EXPECT_EQ(b.fake->committedTasks, QVector<qint32>{9});
-}
-
 TEST(ShowModal, UnloadsWhateverClosedTheWindowAndAShowAfterThatStartsInNewMode) {
     WorkbenchBench b;
     b.form->SetListStyle(0);
     b.bar().Click(Tool::ModeEdit());
     b.state().historyTaskId = 5;
-    b.form->ShowModal();  // the scripted user closes it untouched
-    EXPECT_EQ(b.ui.dialogsShown, QStringList{QStringLiteral("frmProc")});
+    b.fake->failing = {u"Execute"_s};  // a failing step does not stop the others
+    b.form->ShowModal();               // the scripted user closes it untouched
+    EXPECT_EQ(b.ui.dialogsShown, QStringList{u"frmProc"_s});
     EXPECT_FALSE(b.form->IsLoaded());
-    EXPECT_EQ(b.fake->committedTasks, QVector<qint32>{5});
+    EXPECT_EQ(b.fake->committed, QVector<qint32>{5});
     b.form->SetListStyle(0);
     EXPECT_FALSE(b.state().editMode);
     EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
@@ -126,23 +112,21 @@ class UnloadOnDatabase : public BackendTest {};
 
 TEST_P(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
     auto db = tdb_->db();
-    const QString insertWb = QStringLiteral(
-        "INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, FWorkCenterID, "
-        "FOperID, FStatus, FAuxQtyPlan, FauxQtyPass) VALUES (?, ?, 1, ?, 1, 1, 1, ?, ?, ?, ?)");
-    // id, number, status, plan, passed
-    db->Exec(insertWb, {1, 1, QStringLiteral("WB-PASSED"), 10, 2, 100.0, 100.0});
-    db->Exec(insertWb, {2, 2, QStringLiteral("WB-DRAFT"), 20, 2, 100.0, 120.0});
-    db->Exec(insertWb, {3, 3, QStringLiteral("WB-SHORT"), 30, 1, 100.0, 99.0});
-    db->Exec(insertWb, {4, 4, QStringLiteral("WB-NEW"), 40, 0, 0.0, 0.0});
-    const QString insertRpt =
-        QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyPass, Fstatus) VALUES (?, ?, ?, ?)");
-    db->Exec(insertRpt, {1, 1, 100.0, 1});
-    db->Exec(insertRpt, {2, 1, 100.0, 1});
-    db->Exec(insertRpt, {2, 2, 20.0, 0});
+    // id, status, plan, passed; reports of 1 and 2, one of them still a draft.
+    for (const auto& [id, status, plan, passed] :
+         {std::tuple{1, 2, 100.0, 100.0}, {2, 2, 100.0, 120.0}, {3, 1, 100.0, 99.0}, {4, 0, 0.0, 0.0}})
+        db->Exec(
+            u"INSERT INTO SHWorkBillEntry (FWBInterID, FInterID, FEntryID, FWorkBillNO, FItemID, FDeptID, "
+            u"FWorkCenterID, FOperID, FStatus, FAuxQtyPlan, FauxQtyPass) "
+            u"VALUES (?, ?, 1, ?, 1, 1, 1, 10, ?, ?, ?)"_s,
+            {id, id, u"WB-%1"_s.arg(id), status, plan, passed});
+    for (const auto& [id, serial, status] : {std::tuple{1, 1, 1}, {2, 1, 1}, {2, 2, 0}})
+        db->Exec(u"INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyPass, Fstatus) VALUES (?, ?, 1, ?)"_s,
+                 {id, serial, status});
 
     WorkbenchBench b;
     b.fake->execute = [db](const QString& sql) {
-        if (sql.startsWith(QStringLiteral("Update"), Qt::CaseInsensitive)) {
+        if (sql.startsWith(u"Update"_s, Qt::CaseInsensitive)) {
             db->Exec(sql);
             return std::make_shared<Recordset>();
         }
@@ -153,7 +137,7 @@ TEST_P(UnloadOnDatabase, ClosesOnlyFullyPassedWorkBillsWithoutDrafts) {
     b.form->Unload();
 
     auto status = [&](int id) {
-        return db->Scalar(QStringLiteral("SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID = ?"), {id}).toInt();
+        return db->Scalar(u"SELECT FStatus FROM SHWorkBillEntry WHERE FWBInterID = ?"_s, {id}).toInt();
     };
     EXPECT_EQ(status(1), 3) << "passed in full, every report audited";
     EXPECT_EQ(status(2), 2) << "one report still in status 0";

@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QThread>
 
-#include "src/common/ComError.h"
 #include "platform/db/FuncTaskStore.h"
 #include "platform/host/TaskControl.h"
+#include "src/common/ComError.h"
 #include "tests/support/BackendTest.h"
 
 namespace sp::test {
@@ -66,7 +66,6 @@ class TaskControlTest : public BackendTest {
         if (tdb_)
             control_ = TaskControl::Create(tdb_->db(), 1);
     }
-    void TearDown() override { control_.reset(); }
 
     // Asks again until the task is free or the time is up; the id or 0.
     qint32 TakeWithin(int milliseconds, const QVariant& key) {

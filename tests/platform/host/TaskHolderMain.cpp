@@ -8,9 +8,9 @@
 #include <iostream>
 #include <string>
 
-#include "src/common/ComError.h"
 #include "platform/db/Database.h"
 #include "platform/host/TaskControl.h"
+#include "src/common/ComError.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-#include "src/middletier/MiddleTierInterfaces.h"
 #include "platform/middletier/MShopProc.h"
 #include "platform/middletier/MShopProcSet.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 #include "tests/support/BackendTest.h"
 
 namespace sp::test {
@@ -20,7 +20,6 @@ class MiddleTierTest : public BackendTest {
     static constexpr qint32 Clerk = 1, Viewer = 2, Auditor = 3;
 
     void SetUp() override;
-    std::shared_ptr<platform::Database> shared() { return tdb_->db(); }
     static QString Props(qint32 user) { return QStringLiteral("UserID=%1;UserName=u%1;").arg(user); }
 
     struct Quantities {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/controls/QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 #include "ui/controls/GridEditorValidator.h"
 
 namespace sp {

@@ -9,8 +9,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "tests/controls/GridEventLog.h"
-#include "tests/controls/QtPrinters.h"
+#include "tests/support/GridEventLog.h"
+#include "tests/support/QtPrinters.h"
 #include "ui/controls/GridTableModel.h"
 #include "ui/controls/GridView.h"
 

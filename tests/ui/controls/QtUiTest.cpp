@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "tests/controls/QtPrinters.h"
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
+#include "tests/support/QtPrinters.h"
 #include "ui/controls/DialogViews.h"
 #include "ui/controls/QtUi.h"
 

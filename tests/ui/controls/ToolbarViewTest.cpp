@@ -8,9 +8,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "tests/controls/QtPrinters.h"
-#include "tests/controls/ToolbarSample.h"
 #include "src/common/ComError.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ToolbarSample.h"
 #include "ui/controls/ToolbarView.h"
 
 using namespace Qt::StringLiterals;

@@ -14,12 +14,13 @@
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/frmList.h"
 #include "src/reportgrid/frmInfoFilter.h"
-#include "tests/filters/FilterFakes.h"
+#include "tests/support/FakeHost.h"
 #include "ui/controls/QtUi.h"
 #include "ui/dialogs/FilterDialogViews.h"
 #include "ui/dialogs/PickListTableModel.h"
 
 using namespace sp;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -27,32 +28,32 @@ namespace {
 TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters) {
     RegisterFilterDialogViews();
     QtUi screen;
-    test::FilterHarness h(&screen);
-    h.plans->stored = {QStringLiteral("A")};
+    test::HostHarness h(test::HostSetup::OnScreen(&screen));
+    h.fake->plans = {u"A"_s};
 
     QString title;
     int planItems = 0;
     screen.SetShownHook([&](QWidget* window) {
-        ASSERT_EQ(window->objectName(), QStringLiteral("frmWageFilter"));
+        ASSERT_EQ(window->objectName(), u"frmWageFilter"_s);
         title = window->windowTitle();
         // For a person to look at: SHOPPROC_SCREENSHOT_DIR=/some/folder.
         const QString shots = qEnvironmentVariable("SHOPPROC_SCREENSHOT_DIR");
         if (!shots.isEmpty())
-            window->grab().save(shots + QStringLiteral("/frmWageFilter.png"));
-        planItems = window->findChild<QListWidget*>(QStringLiteral("lvwProject"))->count();
-        auto* from = window->findChild<QLineEdit*>(QStringLiteral("txtItem_0"));
-        auto* to = window->findChild<QLineEdit*>(QStringLiteral("txtItem_1"));
+            window->grab().save(shots + u"/frmWageFilter.png"_s);
+        planItems = window->findChild<QListWidget*>(u"lvwProject"_s)->count();
+        auto* from = window->findChild<QLineEdit*>(u"txtItem_0"_s);
+        auto* to = window->findChild<QLineEdit*>(u"txtItem_1"_s);
         ASSERT_TRUE(from && to);
         from->setFocus();
-        QTest::keyClicks(from, QStringLiteral(" A#1'|"));
+        QTest::keyClicks(from, u" A#1'|"_s);
         // Enter moves on to the next field instead of closing the dialog.
         QTest::keyClick(from, Qt::Key_Return);
         EXPECT_TRUE(window->isVisible());
-        QApplication::clipboard()->setText(QStringLiteral("Z'9#"));
+        QApplication::clipboard()->setText(u"Z'9#"_s);
         to->setFocus();
         to->paste();
-        EXPECT_EQ(to->text(), QStringLiteral("Z9"));
-        auto* ok = window->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        EXPECT_EQ(to->text(), u"Z9"_s);
+        auto* ok = window->findChild<QPushButton*>(u"cmdOK"_s);
         ASSERT_TRUE(ok);
         QTest::mouseClick(ok, Qt::LeftButton);
     });
@@ -61,16 +62,15 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
     dialog.SetRptID(600);
     dialog.ShowModal();
 
-    EXPECT_EQ(title, QStringLiteral("过滤条件"));
+    EXPECT_EQ(title, u"过滤条件"_s);
     EXPECT_EQ(planItems, 2);
     DictionaryPtr result = dialog.Result();
     ASSERT_TRUE(result);
-    EXPECT_TRUE(result->Item(QStringLiteral("OK")).toBool());
-    EXPECT_EQ(result->Item(QStringLiteral("BDept")).toString(), QStringLiteral(" A1"));
-    EXPECT_EQ(result->Item(QStringLiteral("EDept")).toString(), QStringLiteral("Z9"));
-    EXPECT_EQ(result->Item(QStringLiteral("BWC")).toString(), QString());
-    EXPECT_EQ(h.settings->sections.value(QStringLiteral("Q8SHProcRpt600")).value(QStringLiteral("BDept")),
-              QStringLiteral(" A1"));
+    EXPECT_TRUE(result->Item(u"OK"_s).toBool());
+    EXPECT_EQ(result->Item(u"BDept"_s).toString(), u" A1"_s);
+    EXPECT_EQ(result->Item(u"EDept"_s).toString(), u"Z9"_s);
+    EXPECT_EQ(result->Item(u"BWC"_s).toString(), QString());
+    EXPECT_EQ(h.fake->ini.value(u"Q8SHProcRpt600"_s).value(u"BDept"_s), u" A1"_s);
 }
 
 // Enter in a bound box moves on as Tab does: through each row's "from" and "to" box to
@@ -78,38 +78,37 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
 TEST(FilterDialogView, EnterWalksTheBoundBoxesInOrderAndOpensNoLookup) {
     RegisterFilterDialogViews();
     QtUi screen;
-    test::FilterHarness h(&screen);
+    test::HostHarness h(test::HostSetup::OnScreen(&screen));
     QStringList windows, focused;
     screen.SetShownHook([&](QWidget* window) {
         windows << window->objectName();
-        if (window->objectName() != QStringLiteral("frmWageFilter")) {
+        if (window->objectName() != u"frmWageFilter"_s) {
             window->close();
             return;
         }
-        window->findChild<QLineEdit*>(QStringLiteral("txtItem_0"))->setFocus();
+        window->findChild<QLineEdit*>(u"txtItem_0"_s)->setFocus();
         for (int i = 0; i < kFilterBoxCount; ++i) {
             QWidget* box = window->focusWidget();
             focused << box->objectName();
-            QTest::keyClicks(box, QStringLiteral("B%1").arg(i));
+            QTest::keyClicks(box, u"B%1"_s.arg(i));
             QTest::keyClick(box, Qt::Key_Return);
         }
         // Past the last box the walk goes on to the dates, not to a lookup button.
         EXPECT_EQ(qobject_cast<QToolButton*>(window->focusWidget()), nullptr);
         for (int i = 0; i < kFilterBoxCount; ++i)
-            EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("txtItem_%1").arg(i))->text(),
-                      QStringLiteral("B%1").arg(i));
-        QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+            EXPECT_EQ(window->findChild<QLineEdit*>(u"txtItem_%1"_s.arg(i))->text(), u"B%1"_s.arg(i));
+        QTest::mouseClick(window->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
     });
     frmWageFilter dialog(*h.host);
     dialog.SetRptID(600);
     dialog.ShowModal();
 
     QStringList boxes;
-    for (int i = 0; i < kFilterBoxCount; ++i) boxes << QStringLiteral("txtItem_%1").arg(i);
+    for (int i = 0; i < kFilterBoxCount; ++i) boxes << u"txtItem_%1"_s.arg(i);
     EXPECT_EQ(focused, boxes);
-    EXPECT_EQ(windows, QStringList{QStringLiteral("frmWageFilter")});
-    EXPECT_TRUE(h.lookups->calls.isEmpty());
-    for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(dialog.txtItem(i), QStringLiteral("B%1").arg(i));
+    EXPECT_EQ(windows, QStringList{u"frmWageFilter"_s});
+    EXPECT_EQ(h.fake->Count(u"ItemLookUp"_s) + h.fake->Count(u"SubMesLookup"_s), 0);
+    for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(dialog.txtItem(i), u"B%1"_s.arg(i));
 }
 
 // The list form over a long list: OK or Enter maps to "SelectOK" with the row the user
@@ -117,13 +116,13 @@ TEST(FilterDialogView, EnterWalksTheBoundBoxesInOrderAndOpensNoLookup) {
 TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     RegisterFilterDialogViews();
     QtUi screen;
-    test::FilterHarness h(&screen);
+    test::HostHarness h(test::HostSetup::OnScreen(&screen));
     for (int i = 1; i <= 20000; ++i)
-        h.lists->rows.append({i, 1, QStringLiteral("WB%1").arg(i, 5, 10, QLatin1Char('0'))});
+        h.fake->listRows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
 
     const auto keys = [](const QString& typed, QList<Qt::Key> pressed) {
         return [typed, pressed](QWidget* window) {
-            auto* search = window->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+            auto* search = window->findChild<QLineEdit*>(u"txtSearch"_s);
             search->setFocus();
             QTest::keyClicks(search, typed);
             for (Qt::Key key : pressed) QTest::keyClick(window->focusWidget(), key);
@@ -138,17 +137,17 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     const Case cases[] = {
         {"a row chosen with the mouse, then OK",
          [](QWidget* window) {
-             auto* table = window->findChild<QTableView*>(QStringLiteral("lstRows"));
+             auto* table = window->findChild<QTableView*>(u"lstRows"_s);
              table->setCurrentIndex(table->model()->index(4, 0));
-             QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+             QTest::mouseClick(window->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
          },
-         QStringLiteral("WB00005")},
+         u"WB00005"_s},
         {"Down enters the list below the current row, Down again, Enter",
-         keys(QString(), {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}), QStringLiteral("WB00003")},
-        {"Down right after typing searches first",
-         keys(QStringLiteral("WB0001"), {Qt::Key_Down, Qt::Key_Return}), QStringLiteral("WB00011"), 10},
-        {"Enter in the search box picks the first hit", keys(QStringLiteral("WB0002"), {Qt::Key_Return}),
-         QStringLiteral("WB00020"), 10},
+         keys(QString(), {Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}), u"WB00003"_s},
+        {"Down right after typing searches first", keys(u"WB0001"_s, {Qt::Key_Down, Qt::Key_Return}),
+         u"WB00011"_s, 10},
+        {"Enter in the search box picks the first hit", keys(u"WB0002"_s, {Qt::Key_Return}), u"WB00020"_s,
+         10},
         {"Escape cancels", [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); }, QString()},
     };
     for (const Case& c : cases) {
@@ -156,7 +155,7 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
         int rowsShown = 0;
         screen.SetShownHook([&](QWidget* window) {
             c.act(window);
-            rowsShown = window->findChild<QTableView*>(QStringLiteral("lstRows"))->model()->rowCount();
+            rowsShown = window->findChild<QTableView*>(u"lstRows"_s)->model()->rowCount();
         });
         frmList form(*h.host);
         form.SetListID(601);
@@ -165,23 +164,22 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
         EXPECT_EQ(rowsShown, c.rowsShown);
         ASSERT_EQ(form.OK(), !c.picked.isEmpty());
         if (form.OK()) {
-            EXPECT_EQ(form.Selected()->Item(1).Value(QStringLiteral("FBillNo")).toString(), c.picked);
+            EXPECT_EQ(form.Selected()->Item(1).Value(u"FBillNo"_s).toString(), c.picked);
         }
     }
 }
 
 TEST(FilterDialogView, PickListAdapterStaysConsistentAcrossSearches) {
-    test::FilterHarness h;
-    for (int i = 1; i <= 300; ++i)
-        h.lists->rows.append({i, 1, QStringLiteral("WB%1").arg(i, 5, 10, QLatin1Char('0'))});
+    test::HostHarness h;
+    for (int i = 1; i <= 300; ++i) h.fake->listRows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
     frmList form(*h.host);
     form.SetListID(601);
     form.InitData();
     PickListTableModel model(form);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.rowCount(), 300);
-    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("单号"));
-    for (const QString& search : {QStringLiteral("WB001"), QStringLiteral("none"), QString()}) {
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), u"单号"_s);
+    for (const QString& search : {u"WB001"_s, u"none"_s, QString()}) {
         form.SetSearchText(search);
         model.Reset();
         EXPECT_EQ(model.rowCount(), form.RowCount());
@@ -202,16 +200,13 @@ TEST(InfoFilterView, ConfirmCancelAndCloseGiveTheirResults) {
     for (Way way : {Way::Confirm, Way::Cancel, Way::Close}) {
         frmInfoFilter model;
         screen.SetShownHook([&](QWidget* window) {
-            ASSERT_EQ(window->objectName(), QStringLiteral("frmInfoFilter"));
-            window->findChild<QLineEdit*>(QStringLiteral("txtItem0"))->setText(QStringLiteral("3ab"));
-            window->findChild<QLineEdit*>(QStringLiteral("txtItem1"))->setText(QStringLiteral("O'Brien"));
+            ASSERT_EQ(window->objectName(), u"frmInfoFilter"_s);
+            window->findChild<QLineEdit*>(u"txtItem0"_s)->setText(u"3ab"_s);
+            window->findChild<QLineEdit*>(u"txtItem1"_s)->setText(u"O'Brien"_s);
             if (way == Way::Close)
                 window->close();
             else
-                window
-                    ->findChild<QPushButton*>(way == Way::Confirm ? QStringLiteral("cmdOK")
-                                                                  : QStringLiteral("cmdCancel"))
-                    ->click();
+                window->findChild<QPushButton*>(way == Way::Confirm ? u"cmdOK"_s : u"cmdCancel"_s)->click();
         });
         screen.ShowModal(model);
         if (way == Way::Cancel) {
@@ -220,8 +215,8 @@ TEST(InfoFilterView, ConfirmCancelAndCloseGiveTheirResults) {
         }
         ASSERT_NE(model.Result(), nullptr);
         if (way == Way::Confirm) {
-            EXPECT_EQ(model.Result()->Item(QStringLiteral("FSerial")).toDouble(), 3.0);
-            EXPECT_EQ(model.Result()->Item(QStringLiteral("FMemo")).toString(), QStringLiteral("O''Brien"));
+            EXPECT_EQ(model.Result()->Item(u"FSerial"_s).toDouble(), 3.0);
+            EXPECT_EQ(model.Result()->Item(u"FMemo"_s).toString(), u"O''Brien"_s);
         } else {
             EXPECT_EQ(model.Result()->Count(), 0);
         }

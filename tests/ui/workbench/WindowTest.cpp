@@ -1,78 +1,77 @@
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QTest>
-#include <QCoreApplication>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeView>
-#include <gtest/gtest.h>
 
 #include "app/component/DefaultWorkbenchParts.h"
-#include "src/common/ComponentRegistry.h"
-#include "ui/controls/GridView.h"
-#include "ui/controls/QtUi.h"
-#include "src/entry/HostServices.h"
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
-#include "src/controls/TreeModel.h"
-#include "src/navigation/WorkBillTree.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostServices.h"
 #include "src/entry/ListSelPickList.h"
+#include "src/navigation/WorkBillTree.h"
+#include "tests/support/QtPrinters.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestDatabase.h"
-#include "src/workbench/frmProc.h"
+#include "ui/controls/GridView.h"
+#include "ui/controls/QtUi.h"
 #include "ui/workbench/frmProcWindow.h"
 
 namespace sp::test {
+
+using namespace Qt::StringLiterals;
 namespace {
 
-// The workbench window on the demo shop: it opens on the filtered list with its
-// toolbar, and closes through the close box. With SHOPPROC_SCREENSHOT set, the
-// window is saved as that PNG file while it is open.
-TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
-    auto tdb = TestDatabase::Create(Backend::SQLite);
-    if (!tdb)
-        return;
-    platform::SeedDemo(*tdb->db());
-    platform::SeedDemoReports(*tdb->db());
+// The workbench as the component ships it, on the demo shop over the real stand-ins,
+// showing its messages and lookups through `ui`, loaded on the unfiltered list.
+struct DemoShop {
+    explicit DemoShop(Ui& ui) : tdb(TestDatabase::Create(Backend::SQLite)) {
+        platform::SeedDemo(*tdb->db());
+        platform::SeedDemoReports(*tdb->db());
+        platform::PlatformSession session;
+        session.db = tdb->db();
+        session.userId = 1;
+        session.userName = u"demo"_s;
+        session.language = u"chs"_s;
+        session.programFolder = programFolder.path();
+        session.ui = &ui;
+        platform::RegisterPlatform(registry, session);
+        host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, programFolder.path(),
+                                                               QCoreApplication::applicationDirPath(),
+                                                               QCoreApplication::applicationPid()});
+        form = MakeWorkbench(*host);
+        auto filter = NewDictionary();
+        filter->Set(u"OK"_s, true);
+        form->SetUserId(1);
+        form->SetDicFilter(filter);
+        form->SetListStyle(0);
+    }
+    std::unique_ptr<TestDatabase> tdb;
     QTemporaryDir programFolder;
-
     ComponentRegistry registry;
+    std::unique_ptr<HostServices> host;
+    std::unique_ptr<frmProc> form;
+};
+
+// The window opens on the filtered list with its toolbar and closes through the close
+// box. With SHOPPROC_SCREENSHOT set, the window is saved as that PNG file while it is open.
+TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
     QtUi ui;
-    platform::PlatformSession session;
-    session.db = tdb->db();
-    session.userId = 1;
-    session.userName = QStringLiteral("demo");
-    session.language = QStringLiteral("chs");
-    session.programFolder = programFolder.path();
-    session.ui = &ui;
-    platform::RegisterPlatform(registry, session);
+    DemoShop shop(ui);
     RegisterWorkbenchView();
-
-    ComponentContext context;
-    context.registry = &registry;
-    context.ui = &ui;
-    context.programFolder = programFolder.path();
-    context.componentFolder = QCoreApplication::applicationDirPath();
-    context.processId = QCoreApplication::applicationPid();
-    HostServices host(context);
-    const std::unique_ptr<frmProc> workbench = MakeWorkbench(host);
-    frmProc& form = *workbench;
-
-    auto filter = NewDictionary();
-    filter->Set(QStringLiteral("OK"), true);
-    form.SetUserId(1);
-    form.SetDicFilter(filter);
-    form.SetListStyle(0);
-
     QStringList toolCaptions, windowsShown;
     int listRows = 0;
     bool listShown = false, treeFilled = false;
     ui.SetShownHook([&](QWidget* window) {
         windowsShown << window->objectName();
-        if (window->objectName() != QStringLiteral("frmProc")) {
+        if (window->objectName() != u"frmProc"_s) {
             window->close();
             return;
         }
@@ -80,26 +79,26 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
             for (QAction* action : band->actions())
                 if (!action->text().isEmpty())
                     toolCaptions << action->text();
-        auto* list = window->findChild<GridView*>(QStringLiteral("vlgList"));
+        auto* list = window->findChild<GridView*>(u"vlgList"_s);
         listShown = list && list->isVisible();
-        listRows = form.vlgList().Rows();
-        auto* tree = window->findChild<QTreeView*>(QStringLiteral("tvw"));
+        listRows = shop.form->vlgList().Rows();
+        auto* tree = window->findChild<QTreeView*>(u"tvw"_s);
         treeFilled = tree && tree->model()->rowCount() > 0;
         const QString shot = qEnvironmentVariable("SHOPPROC_SCREENSHOT");
         if (!shot.isEmpty())
             window->grab().save(shot);
         QMetaObject::invokeMethod(window, "close", Qt::QueuedConnection);
     });
-    form.ShowModal();
+    shop.form->ShowModal();
 
-    EXPECT_EQ(windowsShown, QStringList{QStringLiteral("frmProc")});
-    for (const char* caption : {"录入", "修改", "保存", "删除", "审核", "反审核", "刷新", "查看", "过滤", "检查",
-                                "退出", "工作中心", "生产任务单"})
+    EXPECT_EQ(windowsShown, QStringList{u"frmProc"_s});
+    for (const char* caption : {"录入", "修改", "保存", "删除", "审核", "反审核", "刷新", "查看", "过滤",
+                                "检查", "退出", "工作中心", "生产任务单"})
         EXPECT_TRUE(toolCaptions.contains(QString::fromUtf8(caption))) << caption;
     EXPECT_TRUE(listShown);
     EXPECT_GT(listRows, 1) << "the demo shop has reportable work bills";
     EXPECT_TRUE(treeFilled);
-    EXPECT_FALSE(form.IsLoaded()) << "closing unloaded the workbench";
+    EXPECT_FALSE(shop.form->IsLoaded()) << "closing unloaded the workbench";
 }
 
 // The real window on the demo shop with a scripted clerk: what the window's own
@@ -107,27 +106,6 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
 class WorkbenchWindowWiring : public ::testing::Test {
   protected:
     void SetUp() override {
-        tdb = TestDatabase::Create(Backend::SQLite);
-        ASSERT_TRUE(tdb);
-        platform::SeedDemo(*tdb->db());
-        platform::SeedDemoReports(*tdb->db());
-        platform::PlatformSession session;
-        session.db = tdb->db();
-        session.userId = 1;
-        session.userName = QStringLiteral("demo");
-        session.language = QStringLiteral("chs");
-        session.programFolder = programFolder.path();
-        session.ui = &ui;
-        platform::RegisterPlatform(registry, session);
-        ComponentContext context{&registry, &ui, programFolder.path(), QCoreApplication::applicationDirPath(),
-                                 QCoreApplication::applicationPid()};
-        host = std::make_unique<HostServices>(context);
-        workbench = MakeWorkbench(*host);
-        auto filter = NewDictionary();
-        filter->Set(QStringLiteral("OK"), true);
-        form().SetUserId(1);
-        form().SetDicFilter(filter);
-        form().SetListStyle(0);
         window = std::make_unique<frmProcWindow>(form());
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -137,19 +115,15 @@ class WorkbenchWindowWiring : public ::testing::Test {
     }
     void TearDown() override {
         window.reset();
-        if (workbench && workbench->IsLoaded())
-            workbench->Unload();
+        if (form().IsLoaded())
+            form().Unload();
     }
-    frmProc& form() { return *workbench; }
+    frmProc& form() { return *shop.form; }
     GridView* Grid(const char* name) const { return window->findChild<GridView*>(QString::fromLatin1(name)); }
     int Column(const char* code) { return form().Parts().ReportColumn(QString::fromLatin1(code)); }
 
-    std::unique_ptr<TestDatabase> tdb;
-    QTemporaryDir programFolder;
-    ComponentRegistry registry;
     ScriptedUi ui;
-    std::unique_ptr<HostServices> host;
-    std::unique_ptr<frmProc> workbench;
+    DemoShop shop{ui};
     std::unique_ptr<frmProcWindow> window;
 };
 
@@ -163,7 +137,7 @@ TEST_F(WorkbenchWindowWiring, CloseBoxAsksAboutUnsavedChangesAndEscapeNeverClose
     EXPECT_FALSE(window->close());
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_TRUE(ui.messages[0].text.startsWith(QStringLiteral("录入或修改尚未保存，退出将丢失")));
+    EXPECT_TRUE(ui.messages[0].text.startsWith(u"录入或修改尚未保存，退出将丢失"_s));
     EXPECT_TRUE(form().IsLoaded());
 
     ui.answers = {MsgAnswer::Yes};
@@ -181,13 +155,13 @@ TEST_F(WorkbenchWindowWiring, F7InTheRecordGridPicksAWorkerThroughTheHostsLookup
     QApplication::processEvents();
     ASSERT_EQ(form().ActiveControlNow(), ActiveControl::vlgProc) << "the window tracks the focus";
     // The clerk takes the first worker the lookup offers.
-    ui.dialogHandlers[QStringLiteral("ItemLookUp")] = [&](DialogModel& model) {
+    ui.dialogHandlers[u"ItemLookUp"_s] = [&](DialogModel& model) {
         auto& list = dynamic_cast<ListSelPickList&>(model);
         list.SetCurrentRow(0);
         list.Confirm();
     };
     QTest::keyClick(grid->Table(), Qt::Key_F7);
-    EXPECT_EQ(ui.dialogsShown, QStringList{QStringLiteral("ItemLookUp")});
+    EXPECT_EQ(ui.dialogsShown, QStringList{u"ItemLookUp"_s});
     EXPECT_FALSE(form().vlgProc().CellText(2, col).isEmpty());
     EXPECT_EQ(form().vlgProc().CellText(2, col), form().vlgProc().CellKey(2, col));
     EXPECT_TRUE(form().State().modified);
@@ -207,9 +181,10 @@ TEST_F(WorkbenchWindowWiring, AClickOnATaskNodeListsItsWorkBills) {
     find(tree.Roots());
     ASSERT_FALSE(task.isEmpty());
     tree.EnsureVisible(task);
-    auto* view = window->findChild<QTreeView*>(QStringLiteral("tvw"));
-    const QModelIndexList hits = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole,
-                                                      tree.Caption(task), 1, Qt::MatchExactly | Qt::MatchRecursive);
+    auto* view = window->findChild<QTreeView*>(u"tvw"_s);
+    const QModelIndexList hits =
+        view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, tree.Caption(task), 1,
+                             Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_EQ(hits.size(), 1);
     view->scrollTo(hits[0]);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(hits[0]).center());
@@ -224,11 +199,11 @@ TEST_F(WorkbenchWindowWiring, ADraggedRecordColumnWidthIsStoredForTheUser) {
     const int col = Column("MEMO");
     ASSERT_GT(col, 1);
     grid->Table()->horizontalHeader()->resizeSection(col - 1, 151);
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(grid->Table()->horizontalHeader()->viewport(), &release);
-    const QVariant stored = tdb->db()->Scalar(
-        QStringLiteral("SELECT Fwidth FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 1 AND Ffield = 'MEMO'"));
+    const QVariant stored = shop.tdb->db()->Scalar(
+        u"SELECT Fwidth FROM SHRptDef WHERE Ftype = 'ProcRpt' AND FuserID = 1 AND Ffield = 'MEMO'"_s);
     EXPECT_EQ(stored.toDouble(), form().vlgProc().ColumnWidth(col));
     EXPECT_NEAR(stored.toDouble(), 151 * 15, 15);
 }

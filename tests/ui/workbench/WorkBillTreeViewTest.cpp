@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "src/controls/TreeModel.h"
+#include "tests/support/QtPrinters.h"
 #include "ui/workbench/WorkBillTreeView.h"
 
 using namespace Qt::StringLiterals;

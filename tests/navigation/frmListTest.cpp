@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "tests/filters/FilterFakes.h"
 #include "src/navigation/frmList.h"
+#include "tests/support/FakeHost.h"
 
-using namespace sp;
-using namespace sp::test;
-
+namespace sp::test {
 namespace {
 
 class ListForm : public ::testing::Test {
   protected:
-    FilterHarness h;
-    int closes = 0;
-
     std::unique_ptr<frmList> Loaded(int rows) {
-        h.lists->rows.clear();
+        h.fake->listRows.clear();
         for (int i = 1; i <= rows; ++i)
-            h.lists->rows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
+            h.fake->listRows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
         auto form = std::make_unique<frmList>(*h.host);
         form->closeView = [this] { ++closes; };
         form->SetListID(601);
@@ -24,6 +19,8 @@ class ListForm : public ::testing::Test {
         form->InitData();
         return form;
     }
+    HostHarness h;
+    int closes = 0;
 };
 
 TEST_F(ListForm, CaptionAndBaseInfo) {
@@ -64,7 +61,7 @@ TEST_F(ListForm, SelectOkNeedsASelectionAndExitCancels) {
 }
 
 TEST_F(ListForm, AListThatCannotLoadNeverShowsAndReportsNotOk) {
-    h.lists->openOk = false;
+    h.fake->listOpens = false;
     auto form = Loaded(3);
     form->ShowModal();
     EXPECT_TRUE(h.ui.dialogsShown.isEmpty());
@@ -79,13 +76,11 @@ TEST_F(ListForm, AListThatCannotLoadNeverShowsAndReportsNotOk) {
 TEST_F(ListForm, SearchingAsksTheListAgainWithALimit) {
     auto form = Loaded(1500);
     EXPECT_EQ(form->RowCount(), 1500);
-    EXPECT_EQ(h.lists->lastFilter, u" (u1.FStatus=1) "_s);
-    EXPECT_EQ(h.lists->lastMaxRows, ICListSel::kMaxRows);
-    const int before = h.lists->queries;
+    EXPECT_EQ(h.fake->Calls(u"Rows"_s), QStringList{u"Rows 601 ' (u1.FStatus=1) ' '' 20000"_s});
     int notified = 0;
     form->rowsChanged = [&] { ++notified; };
     form->SetSearchText(u"WB0142"_s);
-    EXPECT_EQ(h.lists->queries, before + 1);
+    EXPECT_EQ(h.fake->Calls(u"Rows"_s).last(), u"Rows 601 ' (u1.FStatus=1) ' 'WB0142' 20000"_s);
     EXPECT_EQ(notified, 1);
     EXPECT_EQ(form->RowCount(), 10);  // WB01420 .. WB01429
     EXPECT_EQ(form->Cell(0, 0).toString(), u"WB01420"_s);
@@ -95,13 +90,12 @@ TEST_F(ListForm, SearchingAsksTheListAgainWithALimit) {
     EXPECT_EQ(form->CurrentRow(), -1);
     form->Resize(400, 300);
     form->Resize(0, -5);  // only positive sizes are followed
-    EXPECT_EQ(form->ControlWidth(), 400);
-    EXPECT_EQ(form->ControlHeight(), 300);
+    EXPECT_EQ(std::pair(form->ControlWidth(), form->ControlHeight()), std::pair(400, 300));
 }
 
 TEST(ListSelControl, MultiRowSelectionKeepsListOrder) {
-    FilterHarness h;
-    for (int i = 1; i <= 5; ++i) h.lists->rows.append({i, 0, u"B%1"_s.arg(i)});
+    HostHarness h;
+    for (int i = 1; i <= 5; ++i) h.fake->listRows.append({i, 0, u"B%1"_s.arg(i)});
     ICListSel control(h.registry);
     control.SetCanSelectMultiRow(true);
     ASSERT_TRUE(control.InitData());
@@ -118,3 +112,4 @@ TEST(ListSelControl, MultiRowSelectionKeepsListOrder) {
 }
 
 }  // namespace
+}  // namespace sp::test

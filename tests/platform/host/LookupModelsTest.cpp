@@ -1,48 +1,45 @@
 #include <gtest/gtest.h>
 
-#include "src/common/ComponentRegistry.h"
-#include "tests/support/ScriptedUi.h"
-#include "src/entry/HostInterfaces.h"
 #include "platform/host/LookupListModel.h"
 #include "platform/host/LookupRegistration.h"
+#include "src/common/ComponentRegistry.h"
+#include "src/entry/HostInterfaces.h"
 #include "tests/support/BackendTest.h"
+#include "tests/support/QtPrinters.h"
+#include "tests/support/ScriptedUi.h"
 
-using namespace sp;
-using sp::test::Backend;
-using sp::test::TestDatabase;
-
+namespace sp::test {
 namespace {
 
 using namespace Qt::StringLiterals;
 
 // The host's lookups over a real database: a few departments (one group), employees,
 // work centers, teams, processes and devices.
-class HostLookups : public ::testing::TestWithParam<Backend> {
+class HostLookups : public BackendTest {
   protected:
-    std::unique_ptr<TestDatabase> tdb;
-    ComponentRegistry registry;
-    ScriptedUi ui;
     QStringList captions, seen;
 
     void SetUp() override {
-        tdb = TestDatabase::Create(GetParam());
-        if (!tdb)
-            GTEST_SKIP() << "no " << sp::test::BackendName(GetParam()) << " server";
-        for (
-            const QString& sql :
-            {u"INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail, FDProperty) VALUES "
-             "(1, '01', '01', 'Works', 0, 1070), (2, '01.01', '0101', 'Machining', 1, 1070), "
-             "(3, '01.02', '0102', 'Office', 1, 1071)"_s,
-             u"INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) VALUES "
-             "(10, '02.001', 'E001', 'Zhang San', 55, 1), (11, '02', '02', 'Staff', 0, 0)"_s,
-             u"INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDetail) VALUES "
-             "(5, 'WC.05', 'W05', 'Lathes', 1)"_s,
-             u"INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName, FDetail) VALUES "
-             "(55, 62, 'T01', 'Team one', 1), (56, 62, 'T02', 'Team two', 1), (70, 61, 'P01', 'Turning', 1)"_s,
-             u"INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES "
-             "(1, 'D1', 'Lathe 1', 3, 5), (2, 'D2', 'Lathe 2', 3, 6), (3, 'D3', 'Saw', 4, 5)"_s})
-            tdb->db()->Exec(sql);
-        platform::RegisterLookups(registry, tdb->db(), ui);
+        BackendTest::SetUp();
+        if (IsSkipped())
+            return;
+        Exec(
+            "INSERT INTO t_Department (FItemID, FNumber, FShortNumber, FName, FDetail, FDProperty) VALUES "
+            "(1, '01', '01', 'Works', 0, 1070), (2, '01.01', '0101', 'Machining', 1, 1070), "
+            "(3, '01.02', '0102', 'Office', 1, 1071)");
+        Exec(
+            "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup, FDetail) VALUES "
+            "(10, '02.001', 'E001', 'Zhang San', 55, 1), (11, '02', '02', 'Staff', 0, 0)");
+        Exec(
+            "INSERT INTO t_WorkCenter (FInterID, FNumber, FShortNumber, FName, FDetail) VALUES "
+            "(5, 'WC.05', 'W05', 'Lathes', 1)");
+        Exec(
+            "INSERT INTO t_SubMessage (FInterID, FTypeID, FID, FName, FDetail) VALUES "
+            "(55, 62, 'T01', 'Team one', 1), (56, 62, 'T02', 'Team two', 1), (70, 61, 'P01', 'Turning', 1)");
+        Exec(
+            "INSERT INTO t_Device (FInterID, FNumber, FName, FType, FWorkCenterID) VALUES "
+            "(1, 'D1', 'Lathe 1', 3, 5), (2, 'D2', 'Lathe 2', 3, 6), (3, 'D3', 'Saw', 4, 5)");
+        platform::RegisterLookups(registry, tdb_->db(), ui);
     }
 
     // The user searches (unless search is null), takes the first row shown and confirms;
@@ -106,7 +103,7 @@ TEST_P(HostLookups, TheCallersFilterAndTheSearchNarrowInTheDatabase) {
     };
     EXPECT_EQ(view->ItemLookUp(3, QVariant(), QString(), nullptr), nullptr) << "cancel is Nothing";
     EXPECT_EQ(counts, (QList<int>{0, 0}));
-    EXPECT_EQ(tdb->db()->Scalar(u"SELECT count(*) FROM t_Emp"_s).toInt(), 2);
+    EXPECT_EQ(Count("t_Emp"), 2);
     EXPECT_THROW(view->ItemLookUp(99, QVariant(), QString(), nullptr), ComError);
 }
 
@@ -157,3 +154,4 @@ TEST(LookupListModel, LikePatternEscapesWildcards) {
 }
 
 }  // namespace
+}  // namespace sp::test

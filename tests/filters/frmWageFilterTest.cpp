@@ -2,25 +2,27 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
-#include "tests/filters/FilterFakes.h"
 #include "src/filters/FilterBounds.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/frmList.h"
-#include "platform/middletier/MiddleTierRegistration.h"
+#include "tests/support/FakeHost.h"
 
-using namespace sp;
-using namespace sp::test;
-
+namespace sp::test {
 namespace {
 
 const QString kSection = u"Q8SHProcRpt600"_s;
 const QString kDefault = u"默认方案"_s;
 
+// A confirmed entry whose short number is `shortNumber`.
+LookupResultPtr Chosen(const QString& number, const QString& shortNumber, const QVariant& detail = true) {
+    return Pick(number, u"name of "_s + number, 0, {{u"FShortNumber"_s, shortNumber}}, detail);
+}
+
+// The filter dialog over the fake host; the program folder is a fresh temporary folder.
 class WageFilter : public ::testing::Test {
   protected:
-    FilterHarness h;
-
     std::unique_ptr<frmWageFilter> Open() {
         auto dlg = std::make_unique<frmWageFilter>(*h.host);
         dlg->SetRptID(600);
@@ -37,11 +39,18 @@ class WageFilter : public ::testing::Test {
         dlg.ShowModal();
         return dlg.Result();
     }
-    // The lookups asked since the last call, as "<class> '<search>' '<filter>'".
-    QStringList Calls() { return std::exchange(h.lookups->calls, {}); }
-    void MakeLocalFile(const QString& subfolder) {
-        QDir(h.folder.path()).mkpath(subfolder);
-        platform::InstallLocalSwitchFile(QDir(h.folder.path()).filePath(subfolder));
+    // The lookups asked since the last call.
+    QStringList Lookups() {
+        QStringList asked = fake.Calls(u"ItemLookUp"_s) + fake.Calls(u"SubMesLookup"_s);
+        fake.calls.clear();
+        return asked;
+    }
+    QString MakeLocalFile(const QString& subfolder) {
+        QDir(folder.path()).mkpath(subfolder);
+        const QString path = QDir(folder.path()).filePath(subfolder + u"/ErpSwitch.sss"_s);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return QDir::cleanPath(path);
     }
     static QStringList Keys(const frmWageFilter& f) {
         QStringList keys;
@@ -55,6 +64,10 @@ class WageFilter : public ::testing::Test {
             form.Confirm();
         };
     }
+
+    QTemporaryDir folder;
+    HostHarness h{HostSetup::InFolder(folder.path())};
+    FakeHost& fake = *h.fake;
 };
 
 TEST_F(WageFilter, EveryCloseWritesTheBoundsButOnlyConfirmingHandsThemOver) {
@@ -65,7 +78,7 @@ TEST_F(WageFilter, EveryCloseWritesTheBoundsButOnlyConfirmingHandsThemOver) {
         {"dialog left without a button", [](frmWageFilter&) {}, false}};
     for (const auto& [name, close, ok] : cases) {
         SCOPED_TRACE(name);
-        h.settings->sections = {{u"Q8SHProcRpt601"_s, {{u"BDept"_s, u"another report's"_s}}}};
+        fake.ini = {{u"Q8SHProcRpt601"_s, {{u"BDept"_s, u"another report's"_s}}}};
         DictionaryPtr result = Run([&](frmWageFilter& f) {
             f.UserEdit(2, u" WC-1"_s);
             f.UserEdit(7, u"WB 9 "_s);
@@ -80,8 +93,8 @@ TEST_F(WageFilter, EveryCloseWritesTheBoundsButOnlyConfirmingHandsThemOver) {
                                                                          : QString()));
         EXPECT_TRUE(!ok || result->Count() == 15) << "GroupBy is not handed over";
 
-        EXPECT_EQ(h.settings->file, QDir(h.folder.path()).filePath(u"Q8SHProcRpt.ini"_s));
-        const auto section = h.settings->sections.value(kSection);
+        EXPECT_EQ(fake.settingsPath, QDir(folder.path()).filePath(u"Q8SHProcRpt.ini"_s));
+        const auto section = fake.ini.value(kSection);
         EXPECT_EQ(section.size(), 15);
         EXPECT_EQ(section.value(u"BWC"_s), u" WC-1"_s);
         EXPECT_EQ(section.value(u"GroupBy"_s), u"1"_s);
@@ -94,8 +107,8 @@ TEST_F(WageFilter, EveryCloseWritesTheBoundsButOnlyConfirmingHandsThemOver) {
 }
 
 TEST_F(WageFilter, AnUnusableSettingsFileGivesEmptyBoxesAndNeverFails) {
-    h.settings->sections[kSection][u"BDept"_s] = u"01"_s;
-    h.settings->failReads = h.settings->failWrites = true;
+    fake.ini[kSection][u"BDept"_s] = u"01"_s;
+    fake.failing = {u"Read"_s, u"Write"_s};
     DictionaryPtr result;
     EXPECT_NO_THROW(result = Run([](frmWageFilter& f) {
                         EXPECT_EQ(f.txtItem(0), QString());
@@ -126,67 +139,59 @@ TEST_F(WageFilter, RefusedCharactersNeverReachABox) {
     EXPECT_EQ(f->UserEdit(4, u"x\ny"_s), u"xy"_s);
     EXPECT_EQ(f->txtItem(3), u"A01B2"_s);
     // A hand-edited settings file cannot smuggle them in either.
-    h.settings->sections[kSection][u"BWorker"_s] = u"1' OR '1'='1"_s;
+    fake.ini[kSection][u"BWorker"_s] = u"1' OR '1'='1"_s;
     EXPECT_EQ(Open()->txtItem(10), u"1 OR 1=1"_s);
 }
 
-TEST_F(WageFilter, ItemLookupsWriteTheShortNumberOfADetailEntryOnly) {
-    // Departments (of one property) and employees search from the box; work centers do not.
-    for (int index : {0, 1, 2, 3, 10, 11}) {
-        const QString asked = index < 2   ? u"2 'before' 'FDProperty = 1070'"_s
-                              : index < 4 ? u"14 '' ''"_s
-                                          : u"3 'before' ''"_s;
-        auto f = Open();
-        f->UserEdit(index, u"before"_s);
-        h.lookups->results = {Chosen(u"01.02"_s, u"02"_s)};
-        f->cmdItem_Click(index);
-        EXPECT_EQ(Calls(), QStringList{asked}) << index;
-        EXPECT_EQ(f->txtItem(index), u"02"_s) << index;
-    }
-
-    // Group-level, Null-detail, not confirmed and cancelled choices leave the box.
+// Item lookups write the short number of a detail entry, auxiliary ones (team 62, process
+// 61) the entry's number whatever its level; departments (of one property) and employees
+// search from the box. Anything else leaves the box as typed.
+TEST_F(WageFilter, LookupsWriteTheChosenEntrysNumber) {
     auto notOk = Chosen(u"01"_s, u"01"_s);
     notOk->ReturnOK = false;
-    for (const LookupResultPtr& r :
-         {Chosen(u"01"_s, u"01"_s, false), Chosen(u"01"_s, u"01"_s, QVariant()), notOk, LookupResultPtr()}) {
+    const QString dept = u"ItemLookUp 2 'typed' 'FDProperty = 1070'"_s;
+    const QString center = u"ItemLookUp 14 '' ''"_s, emp = u"ItemLookUp 3 'typed' ''"_s;
+    const LookupResultPtr detail = Chosen(u"01.02"_s, u"02"_s);
+    // the box, the choice, the lookup asked, the box's text after it
+    // clang-format off
+    const std::tuple<int, LookupResultPtr, QString, QString> cases[] = {
+        {0, detail, dept, u"02"_s}, {1, detail, dept, u"02"_s}, {2, detail, center, u"02"_s},
+        {3, detail, center, u"02"_s}, {10, detail, emp, u"02"_s}, {11, detail, emp, u"02"_s},
+        {8, Chosen(u"T7"_s, QString(), false), u"SubMesLookup 62 ''"_s, u"T7"_s},
+        {12, Chosen(u"P3"_s, QString()), u"SubMesLookup 61 ''"_s, u"P3"_s},
+        {13, nullptr, u"SubMesLookup 61 ''"_s, u"typed"_s},
+        {0, Chosen(u"01"_s, u"01"_s, false), dept, u"typed"_s},
+        {0, Chosen(u"01"_s, u"01"_s, QVariant()), dept, u"typed"_s},
+        {0, notOk, dept, u"typed"_s}, {0, nullptr, dept, u"typed"_s}};
+    // clang-format on
+    for (const auto& [index, pick, asked, written] : cases) {
+        SCOPED_TRACE(index);
         auto f = Open();
-        f->UserEdit(0, u"kept"_s);
-        h.lookups->results = {r};
-        f->cmdItem_Click(0);
-        EXPECT_EQ(f->txtItem(0), u"kept"_s);
+        f->UserEdit(index, u"typed"_s);
+        fake.picks = {pick};
+        f->cmdItem_Click(index);
+        EXPECT_EQ(Lookups(), QStringList{asked});
+        EXPECT_EQ(f->txtItem(index), written);
     }
-}
-
-TEST_F(WageFilter, TeamAndProcessLookupsWriteTheEntryNumberAlsoFromF7AndF8) {
+    // F7 in a box and F8 on its button look up too.
     auto f = Open();
-    // Auxiliary entries are taken whatever their level.
-    h.lookups->results = {Chosen(u"T7"_s, QString(), false), Chosen(u"P3"_s, QString())};
-    f->cmdItem_Click(9);
-    f->cmdItem_Click(12);
-    EXPECT_EQ(Calls(), (QStringList{u"62 '' ''"_s, u"61 '' ''"_s}));
-    EXPECT_EQ(f->txtItem(9), u"T7"_s);
-    EXPECT_EQ(f->txtItem(12), u"P3"_s);
-    f->UserEdit(13, u"kept"_s);
-    f->cmdItem_Click(13);  // nothing scripted: cancelled
-    EXPECT_EQ(f->txtItem(13), u"kept"_s);
-
-    h.lookups->results = {Chosen(u"E1"_s, u"E1s"_s), Chosen(u"T1"_s, QString())};
+    fake.picks = {Chosen(u"E1"_s, u"E1s"_s), Chosen(u"T1"_s, QString())};
     EXPECT_EQ(f->txtItem_KeyDown(10, Qt::Key_F7, QString()), frmWageFilter::KeyAction::Swallow);
-    EXPECT_EQ(f->cmdItem_KeyDown(8, Qt::Key_F8), frmWageFilter::KeyAction::Swallow);
-    EXPECT_EQ(f->txtItem(10), u"E1s"_s);
-    EXPECT_EQ(f->txtItem(8), u"T1"_s);
-    EXPECT_EQ(f->cmdItem_KeyDown(8, Qt::Key_F9), frmWageFilter::KeyAction::Pass);
+    EXPECT_EQ(f->cmdItem_KeyDown(9, Qt::Key_F8), frmWageFilter::KeyAction::Swallow);
+    EXPECT_EQ(f->cmdItem_KeyDown(9, Qt::Key_F9), frmWageFilter::KeyAction::Pass);
+    EXPECT_EQ(std::pair(f->txtItem(10), f->txtItem(9)), std::pair(u"E1s"_s, u"T1"_s));
 }
 
 TEST_F(WageFilter, AFailingLookupIsShownByTheErrorDisplayAndLeavesTheBox) {
     auto f = Open();
-    h.lookups->fail = true;
+    fake.failing = {u"ItemLookUp"_s, u"SubMesLookup"_s};
     for (int index : {0, 3, 8, 11, 12}) {
         f->UserEdit(index, u"kept"_s);
         f->cmdItem_Click(index);
         EXPECT_EQ(f->txtItem(index), u"kept"_s);
     }
-    EXPECT_EQ(h.lookups->handledErrors, QStringList(5, u"lookup down"_s));
+    EXPECT_EQ(fake.Count(u"HandleError"_s), 5);
+    EXPECT_EQ(fake.Calls(u"HandleError"_s)[2], u"HandleError 3001 SubMesLookup failed"_s);
     EXPECT_TRUE(h.ui.messages.isEmpty());
 }
 
@@ -196,43 +201,46 @@ TEST_F(WageFilter, ListLookupWithoutAUsableLocalFileShowsNoList) {
     f->cmdItem_Click(5);
     EXPECT_EQ(f->txtItem(5), u"MO-1"_s);
     EXPECT_TRUE(h.ui.messages.isEmpty()) << "no local file: the lookup ends quietly";
+    EXPECT_EQ(fake.Count(u"Connect"_s), 0);
 
-    const QString path = h.folder.filePath(u"ErpSwitch.sss"_s);
-    QFile garbage(path);
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write(QByteArray(4096, 'x'));
-    garbage.close();
-    f = Open();
+    const QString path = MakeLocalFile(u"."_s);
+    fake.failing = {u"Connect"_s};
     f->UserEdit(6, u"WB-1"_s);
     f->cmdItem_Click(6);
     EXPECT_EQ(f->txtItem(6), u"WB-1"_s);
+    EXPECT_EQ(fake.Calls(u"Connect"_s), QStringList{u"Connect "_s + path});
     ASSERT_EQ(h.ui.messages.size(), 1);
     EXPECT_EQ(h.ui.messages[0].text, u"由于你的ODBC有误，系统不能与文件:'"_s + path + u"'建立连接。"_s);
-    EXPECT_EQ(h.ui.messages[0].title, u"Vorlane提示"_s);
     EXPECT_EQ(h.ui.messages[0].buttons, MsgButtons::Ok);
     EXPECT_TRUE(h.ui.dialogsShown.isEmpty());
 }
 
 TEST_F(WageFilter, ListLookupsFetchTheNumberOfThePickedRow) {
-    MakeLocalFile(u"erpSystem"_s);
-    h.lists->rows = {{7, 2, u"X"_s}, {8, 3, u"Y"_s}};
-    h.lists->answers[u"Select FBillNo From ICMO Where FInterID=8"_s] = u"MO-8"_s;
-    h.lists->answers[u"Select FWorkBillNo From SHWorkBillEntry Where FWBInterID=7 and  FEntryId = 2"_s] =
-        u"WB-7"_s;
+    const QString local = MakeLocalFile(u"erpSystem"_s);
+    fake.listRows = {{7, 2, u"X"_s}, {8, 3, u"Y"_s}};
+    const QHash<QString, QString> answers{
+        {u"Select FBillNo From ICMO Where FInterID=8"_s, u"MO-8"_s},
+        {u"Select FWorkBillNo From SHWorkBillEntry Where FWBInterID=7 and  FEntryId = 2"_s, u"WB-7"_s}};
+    fake.execute = [&](const QString& sql) {
+        return answers.contains(sql) ? Records({sql.section(u' ', 1, 1)}, {{answers[sql]}})
+                                     : Records({u"F"_s}, {});
+    };
     PickListRow(1);
     auto f = Open();
     f->cmdItem_Click(4);
     EXPECT_EQ(f->txtItem(4), u"MO-8"_s);
-    EXPECT_EQ(h.lists->lastFilter,
-              u"(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>0)"_s);
-    EXPECT_EQ(h.lists->lastBaseInfo, u"Provider=SQLite;Data Source=erp.db|12|Li"_s);
-    EXPECT_TRUE(h.lists->lastLocalCnn.startsWith(u"Provider=SQLite;Data Source="_s));
-    EXPECT_TRUE(h.lists->lastLocalCnn.endsWith(u"erpSystem/ErpSwitch.sss;"_s));
+    EXPECT_EQ(fake.Calls(u"Open"_s), QStringList{u"Open 'Provider=SQLite;Data Source=erp.db|12|Li' "
+                                                 u"'Provider=SQLite;Data Source="_s +
+                                                 local + u";'"_s});
+    EXPECT_EQ(fake.Calls(u"Rows"_s).last(),
+              u"Rows 36 '(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and "
+              u"v1.froutingid>0)' '' 20000"_s);
 
     PickListRow(0);
     f->cmdItem_Click(7);
     EXPECT_EQ(f->txtItem(7), u"WB-7"_s);
-    EXPECT_EQ(h.lists->lastFilter, u"(v1.FCanCellation = 0 And v1.FStatus > 0)"_s);
+    EXPECT_EQ(fake.Calls(u"Rows"_s).last(),
+              u"Rows 601 '(v1.FCanCellation = 0 And v1.FStatus > 0)' '' 20000"_s);
 
     // A picked row without a bill, and a cancelled list, leave the box.
     f->cmdItem_Click(5);
@@ -243,76 +251,64 @@ TEST_F(WageFilter, ListLookupsFetchTheNumberOfThePickedRow) {
     EXPECT_TRUE(h.ui.messages.isEmpty());
 }
 
-TEST_F(WageFilter, ListLookupOpensAReadOnlyLocalFileAndLeavesItReadOnly) {
-    MakeLocalFile(u"."_s);
-    const QString path = h.folder.filePath(u"ErpSwitch.sss"_s);
-    const auto readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup;
-    QFile::setPermissions(path, readOnly);
-    EXPECT_EQ(Open()->ListLookup().LocalCnnString(), u"Provider=SQLite;Data Source="_s + path + u';');
-    EXPECT_EQ(QFile::permissions(path) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup),
-              readOnly);
-}
-
 // ---- plans ------------------------------------------------------------------------
 
 TEST_F(WageFilter, TheDefaultPlanIsListedFirstAndOnceAndKeepsTheLastBounds) {
+    // clang-format off
     const std::pair<QStringList, QStringList> cases[] = {
-        {{}, {kDefault}},
-        {{kDefault}, {kDefault}},
-        {{u"A"_s, kDefault, u"B"_s}, {kDefault, u"PA"_s, u"PB"_s}}};
-    h.plans->values[kDefault][u"BDept"_s] = u"plan"_s;
-    h.settings->sections[kSection][u"BDept"_s] = u"last"_s;
+        {{}, {kDefault}}, {{kDefault}, {kDefault}}, {{u"A"_s, kDefault, u"B"_s}, {kDefault, u"PA"_s, u"PB"_s}}};
+    // clang-format on
+    fake.planValues[kDefault][u"BDept"_s] = u"plan"_s;
+    fake.ini[kSection][u"BDept"_s] = u"last"_s;
     for (const auto& [stored, keys] : cases) {
-        h.plans->stored = stored;
+        fake.plans = stored;
         auto f = Open();
         EXPECT_EQ(Keys(*f), keys);
         EXPECT_EQ(f->lvwProject().SelectedIndex(), 0);
         EXPECT_EQ(f->txtItem(0), u"last"_s);
     }
-    EXPECT_TRUE(h.plans->valueNames.isEmpty()) << "selecting the default plan at load reads nothing";
+    EXPECT_EQ(fake.Count(u"GetPlanValue"_s), 0) << "selecting the default plan at load reads nothing";
 }
 
 TEST_F(WageFilter, AChosenPlanFillsTheBoxesAndIsOverwrittenOrDeletedByName) {
     // Names go to the store with their quotes doubled; saved entries carry them plain.
     const QString name = u"it's"_s;
-    h.plans->stored = {name};
-    h.plans->values[name] = {{u"BWC"_s, u"W1"_s}, {u"EItem"_s, u" P9 "_s}};
+    fake.plans = {name};
+    fake.planValues[name] = {{u"BWC"_s, u"W1"_s}, {u"EItem"_s, u" P9 "_s}};
     auto f = Open();
     f->UserEdit(0, u"typed"_s);
     f->lvwProject_ItemClick(1);
-    EXPECT_EQ(h.plans->valueNames, QStringList{u"it''s"_s});
+    EXPECT_EQ(fake.Calls(u"GetPlanValue"_s), QStringList{u"GetPlanValue 600 it''s"_s});
     EXPECT_EQ(f->txtItem(0), QString());
     EXPECT_EQ(f->txtItem(2), u"W1"_s);
     EXPECT_EQ(f->txtItem(13), u" P9 "_s);
     f->UserEdit(0, u"new"_s);
     f->tlbProject_ButtonClick(u"TLBSAVE"_s);
     EXPECT_TRUE(h.ui.inputPrompts.isEmpty()) << "a named plan is overwritten without asking";
-    EXPECT_EQ(h.plans->savedNames, QStringList{name});
-    EXPECT_EQ(h.plans->values[name].value(u"BDept"_s), u"new"_s);
-    EXPECT_EQ(f->PlanEntries()->Item(1)->Item(u"Plan"_s).toString(), name);
+    EXPECT_EQ(fake.Calls(u"SaveProfile"_s), QStringList{u"SaveProfile 600 "_s + name});
+    EXPECT_EQ(fake.planValues[name].value(u"BDept"_s), u"new"_s);
 
     // Typing the default plan's name stores the default plan; no extra item appears.
     f->lvwProject_ItemClick(0);
     h.ui.inputs = {kDefault};
     f->tlbProject_ButtonClick(u"TLBSAVE"_s);
-    EXPECT_EQ(h.plans->savedNames.last(), kDefault);
+    EXPECT_EQ(fake.Calls(u"SaveProfile"_s).last(), u"SaveProfile 600 "_s + kDefault);
     EXPECT_EQ(Keys(*f), (QStringList{kDefault, u"P"_s + name}));
     f->lvwProject_ItemClick(1);
     f->tlbProject_ButtonClick(u"TLBDEL"_s);
-    EXPECT_EQ(h.plans->deletedNames, QStringList{u"it''s"_s});
+    EXPECT_EQ(fake.Calls(u"DelPlan"_s), QStringList{u"DelPlan 600 it''s"_s});
 }
 
 TEST_F(WageFilter, SavingTheDefaultPlanAsksForANameFirst) {
-    const std::tuple<const char*, std::optional<QString>, bool> cases[] = {
-        {"cancelled", std::nullopt, false},
-        {"empty answer", QString(), false},
-        {"blanks only", u"   "_s, false},
-        {"quoted", u"O'Brien's"_s, true},
+    // clang-format off
+    const std::tuple<const char*, std::optional<QString>, bool> cases[] = {{"cancelled", std::nullopt, false},
+        {"empty answer", QString(), false}, {"blanks only", u"   "_s, false}, {"quoted", u"O'Brien's"_s, true},
         {"200 characters", QString(200, u'x'), true}};
+    // clang-format on
     for (const auto& [what, answer, saved] : cases) {
         SCOPED_TRACE(what);
-        h.plans->stored.clear();
-        h.plans->savedNames.clear();
+        fake.plans.clear();
+        fake.calls.clear();
         auto f = Open();
         f->UserEdit(4, u"MO-1"_s);
         h.ui.inputs = {answer};
@@ -320,57 +316,54 @@ TEST_F(WageFilter, SavingTheDefaultPlanAsksForANameFirst) {
         f->tlbProject_ButtonClick(u"tlbSave"_s);
         EXPECT_EQ(h.ui.inputPrompts, QStringList{u"请输入方案名："_s});
         if (!saved) {
-            EXPECT_TRUE(h.plans->savedNames.isEmpty());
+            EXPECT_EQ(fake.Count(u"SaveProfile"_s), 0);
             EXPECT_EQ(Keys(*f), QStringList{kDefault});
             continue;
         }
         // The name reaches the store as typed; the new plan is listed and selected.
-        EXPECT_EQ(h.plans->savedNames, QStringList{*answer});
-        EXPECT_EQ(h.plans->values[*answer].value(u"BICMO"_s), u"MO-1"_s);
-        EXPECT_EQ(h.plans->values[*answer].size(), kFilterBoxCount);
+        EXPECT_EQ(fake.Calls(u"SaveProfile"_s), QStringList{u"SaveProfile 600 "_s + *answer});
+        EXPECT_EQ(fake.planValues[*answer].value(u"BICMO"_s), u"MO-1"_s);
+        EXPECT_EQ(fake.planValues[*answer].size(), kFilterBoxCount);
         ASSERT_NE(f->lvwProject().SelectedItem(), nullptr);
         EXPECT_EQ(f->lvwProject().SelectedItem()->key, u"P"_s + *answer);
-        EXPECT_EQ(f->PlanEntries()->Item(1)->Item(u"RptID"_s).toInt(), 600);
     }
 }
 
 TEST_F(WageFilter, DeletingLoadsTheDefaultPlanOrTheLastBounds) {
-    h.settings->sections[kSection][u"EDept"_s] = u"last"_s;
-    for (bool storeAnswersNothing : {false, true}) {
-        SCOPED_TRACE(storeAnswersNothing);
-        h.plans->stored = {kDefault, u"A"_s};
-        h.plans->values[kDefault] = {{u"BDept"_s, u"default"_s}};
-        h.plans->values[u"A"_s] = {{u"BDept"_s, u"a"_s}};
-        h.plans->nothingForValues = false;
+    fake.ini[kSection][u"EDept"_s] = u"last"_s;
+    for (bool defaultStored : {true, false}) {
+        SCOPED_TRACE(defaultStored);
+        fake.plans = {kDefault, u"A"_s};
+        fake.planValues = {{u"A"_s, {{u"BDept"_s, u"a"_s}}}};
+        if (defaultStored)
+            fake.planValues[kDefault] = {{u"BDept"_s, u"default"_s}};
         auto f = Open();
         f->lvwProject_ItemClick(1);
         EXPECT_EQ(f->txtItem(0), u"a"_s);
-        h.plans->nothingForValues = storeAnswersNothing;
         f->tlbProject_ButtonClick(u"TLBDEL"_s);
         EXPECT_EQ(Keys(*f), QStringList{kDefault});
         EXPECT_EQ(f->lvwProject().SelectedIndex(), 0);
-        EXPECT_EQ(f->txtItem(0), storeAnswersNothing ? QString() : u"default"_s);
-        EXPECT_EQ(f->txtItem(1), storeAnswersNothing ? u"last"_s : QString());
+        EXPECT_EQ(f->txtItem(0), defaultStored ? u"default"_s : QString());
+        EXPECT_EQ(f->txtItem(1), defaultStored ? QString() : u"last"_s);
         EXPECT_FALSE(f->Result()->Item(u"OK"_s).toBool());
     }
     // Deleting the default plan removes what is stored but keeps its item.
-    h.plans->nothingForValues = false;
-    h.plans->stored = {kDefault};
+    fake.plans = {kDefault};
     auto f = Open();
     f->tlbProject_ButtonClick(u"tlbdel"_s);
-    EXPECT_EQ(h.plans->deletedNames.last(), kDefault);
+    EXPECT_EQ(fake.Calls(u"DelPlan"_s).last(), u"DelPlan 600 "_s + kDefault);
     EXPECT_EQ(Keys(*f), QStringList{kDefault});
 }
 
 TEST_F(WageFilter, AFailingPlanStoreLeavesTheBoxesAndTellsWhy) {
-    h.plans->failSave = true;
-    h.plans->stored = {u"A"_s};
+    fake.failing = {u"SaveProfile"_s};
+    fake.plans = {u"A"_s};
     auto f = Open();
     f->lvwProject_ItemClick(1);
     f->UserEdit(0, u"mine"_s);
     f->tlbProject_ButtonClick(u"TLBSAVE"_s);
     EXPECT_EQ(f->txtItem(0), u"mine"_s);
-    EXPECT_EQ(h.ui.MessageTexts(), QStringList{u"store down"_s});
+    EXPECT_EQ(h.ui.MessageTexts(), QStringList{u"SaveProfile failed"_s});
     h.registry.Unregister(ProgId::PlanProfile());
     EXPECT_EQ(Keys(*Open()), QStringList{kDefault}) << "no plan store still offers the default plan";
 }
@@ -395,3 +388,4 @@ TEST_F(WageFilter, ClearAndViewCommands) {
 }
 
 }  // namespace
+}  // namespace sp::test
