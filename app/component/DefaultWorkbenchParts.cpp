@@ -4,12 +4,16 @@
 #include <QFont>
 #include <QGuiApplication>
 
+#include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/WorkBillList.h"
 #include "src/navigation/WorkBillListEvents.h"
+#include "src/navigation/WorkBillPicker.h"
 #include "src/navigation/WorkBillQueries.h"
 #include "src/navigation/WorkBillTree.h"
+#include "src/reportgrid/NewReportRows.h"
+#include "src/reportgrid/ReportCellRules.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportHistory.h"
@@ -28,6 +32,8 @@ class DefaultParts final : public WorkbenchParts {
           reportGrid_(state_),
           history_(state_),
           rowLocks_(state_),
+          rules_(state_),
+          newRows_(state_),
           list_(state_),
           listEvents_(list_),
           tree_(state_, list_) {
@@ -39,6 +45,8 @@ class DefaultParts final : public WorkbenchParts {
         // Keyboard moves list the same way in new mode; in edit mode they only select.
         QObject::connect(&form.tvw(), &TreeModel::cursorMoved, &form,
                          [this](const QString& key) { IgnoreErrors([&] { tree_.OnCursorMove(key); }); });
+        // A double click on a work bill in new mode starts a report of it.
+        listEvents_.onDoubleClick = [this](int row, int /*col*/) { StartReportFromList(row); };
     }
     ~DefaultParts() override { form_.vlgList().SetEventSink(nullptr); }
 
@@ -54,6 +62,16 @@ class DefaultParts final : public WorkbenchParts {
     }
     QString GetReportColumnCode(int col) const override { return reportGrid_.GetReportColumnCode(col); }
     void SaveReportColumnWidth(int col) override { reportGrid_.SaveReportColumnWidth(col); }
+    bool CanEditReportCell(int row, int col) override { return rules_.CanEditReportCell(row, col); }
+    void ReportEditorOpens(int row, int col) override { rules_.OnEditorOpens(row, col); }
+    void ReportEditorCloses(int row, int col) override { rules_.OnEditorCloses(row, col); }
+    void ReportCellChange(int newRow, int newCol, int oldRow, int oldCol) override {
+        rules_.OnCurrentCellChange(newRow, newCol, oldRow, oldCol);
+    }
+    void ReportKeyDown(int& keyCode, int shift) override { rules_.OnKeyDown(keyCode, shift); }
+    bool PutWorkBill(int row, const QString& workBillNo) override {
+        return newRows_.PutWorkBill(row, workBillNo);
+    }
 
     void SetupListGrid() override { list_.SetupListGrid(); }
     void RefreshWorkBillList() override {
@@ -61,7 +79,9 @@ class DefaultParts final : public WorkbenchParts {
         IgnoreErrors([&] { tree_.Fill(); });
     }
     void LocateWorkBill(const QString& workBillNo) override { tree_.LocateWorkBill(workBillNo); }
+    void SelectListedWorkBill(const QString& workBillNo) override { list_.SelectWorkBill(workBillNo); }
     void FillTree() override { tree_.Fill(); }
+    QString PickWorkBillNumber() override { return WorkBillPicker(form_.Host()).PickWorkBillNumber(); }
 
     bool IsExistWB(const QString& workBillNo, bool showMessage) override {
         return sp::IsExistWB(form_.Host(), workBillNo, showMessage);
@@ -69,6 +89,19 @@ class DefaultParts final : public WorkbenchParts {
     QString GetWBNO(qint32 wbInterId) override { return sp::GetWBNO(form_.Host(), wbInterId); }
 
   private:
+    void StartReportFromList(int row) {
+        if (state_.editMode)
+            return;
+        GridModel& list = form_.vlgList();
+        constexpr int kNumberCol = 5;
+        if (row <= list.FixedRows() || row > list.Rows() || list.Cols() < kNumberCol)
+            return;
+        const QString number = WorkBillList::TextBeforeTab(list.CellText(row, kNumberCol));
+        if (newRows_.StartReportForWorkBill(number, Basic::Long(list.CellValue(row, kNumberCol))) &&
+            state_.focusReportGrid)
+            state_.focusReportGrid();
+    }
+
     // Header widths are measured in the toolbar's font where a screen exists.
     static double TextWidth(const QString& text) {
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -81,6 +114,8 @@ class DefaultParts final : public WorkbenchParts {
     ReportGrid reportGrid_;
     ReportHistory history_;
     ReportRowLocks rowLocks_;
+    ReportCellRules rules_;
+    NewReportRows newRows_;
     WorkBillList list_;
     WorkBillListEvents listEvents_;
     WorkBillTree tree_;

@@ -31,10 +31,16 @@ void GLData::WriteLog(const QString& functionCode, qint16 action) {
 BaseItemPtr GLData::GetItem(qint32 itemClass, const QVariant& /*optional*/, const QString& number) {
     if (itemClass != EmployeeClass)
         return nullptr;
-    RecordsetPtr rs =
-        db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FShortNumber, FDeptID, "
-                                  "FprofessionalGroup FROM t_Emp WHERE FNumber = ? AND FDetail = 1"),
-                   {number.trimmed()});
+    // Long or short number ignoring letter case, as the middle tier's GetEmpInfo matches
+    // them: the long number as written first, then in another case, then the short one.
+    const QString no = number.trimmed();
+    RecordsetPtr rs = db_->Query(
+        QStringLiteral(
+            "SELECT FItemID, FNumber, FName, FShortNumber, FDeptID, FprofessionalGroup FROM t_Emp "
+            "WHERE FDetail = 1 AND (LOWER(FNumber) = LOWER(?) OR LOWER(FShortNumber) = LOWER(?)) "
+            "ORDER BY CASE WHEN FNumber = ? THEN 0 WHEN LOWER(FNumber) = LOWER(?) THEN 1 ELSE 2 END, "
+            "FItemID LIMIT 1"),
+        {no, no, no, no});
     if (!rs || rs->Eof())
         return nullptr;
     auto item = std::make_shared<BaseItem>();

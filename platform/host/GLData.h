@@ -15,7 +15,8 @@ class GLData : public IGLData {
     // True when the user's mask for (subsystem, function) holds every bit asked for.
     bool AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) override;
     void WriteLog(const QString& functionCode, qint16 action) override;
-    // Employees (class 3) by number, detail entries only; nullptr for other classes.
+    // Employees (class 3) by long or short number, letter case ignored, detail entries
+    // only; nullptr for other classes.
     BaseItemPtr GetItem(qint32 itemClass, const QVariant& optional, const QString& number) override;
 
     static constexpr qint32 EmployeeClass = 3;

@@ -252,19 +252,27 @@ QString MShopProc::GetUserName(const QString&, const QString& userId) {
     return CachedUserName(*db_, Basic::RoundWhole(Basic::Val(userId)));
 }
 
+// The reference lookups fill what they were not given from the id when it is not 0,
+// else from the number. Numbers match ignoring letter case (LOWER folds the ASCII
+// letters these codes are made of, alike on both databases); an exact match is
+// preferred. A record found writes back its number as stored. Nothing found: the name
+// is emptied and the id and number stay as given, so a caller still knows which id it
+// asked for.
 void MShopProc::GetEmpInfo(const QString&, QString& number, qint32& id, QString& name, qint32& group) {
     RecordsetPtr rs;
+    const QString no = number.trimmed();
     if (id != 0)
         rs = db_->Query(
             QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp WHERE FItemID = ?"),
             {id});
-    else if (!number.trimmed().isEmpty())
+    else if (!no.isEmpty())
+        // The long number first (as written, then in another case), then the short number.
         rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp "
-                                       "WHERE FNumber = ? OR FShortNumber = ? "
-                                       "ORDER BY CASE WHEN FNumber = ? THEN 0 ELSE 1 END, FItemID LIMIT 1"),
-                        {number.trimmed(), number.trimmed(), number.trimmed()});
+                                       "WHERE LOWER(FNumber) = LOWER(?) OR LOWER(FShortNumber) = LOWER(?) "
+                                       "ORDER BY CASE WHEN FNumber = ? THEN 0 "
+                                       "WHEN LOWER(FNumber) = LOWER(?) THEN 1 ELSE 2 END, FItemID LIMIT 1"),
+                        {no, no, no, no});
     if (!rs || rs->Eof()) {
-        id = 0;
         name.clear();
         return;
     }
@@ -277,16 +285,17 @@ void MShopProc::GetEmpInfo(const QString&, QString& number, qint32& id, QString&
 void MShopProc::GetDevInfo(const QString&, QString& number, qint32& id, QString& name, qint32& type,
                            qint32& workCenter) {
     RecordsetPtr rs;
+    const QString no = number.trimmed();
     if (id != 0)
         rs = db_->Query(QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device "
                                        "WHERE FInterID = ?"),
                         {id});
-    else if (!number.trimmed().isEmpty())
+    else if (!no.isEmpty())
         rs = db_->Query(QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device "
-                                       "WHERE FNumber = ?"),
-                        {number.trimmed()});
+                                       "WHERE LOWER(FNumber) = LOWER(?) "
+                                       "ORDER BY CASE WHEN FNumber = ? THEN 0 ELSE 1 END, FInterID LIMIT 1"),
+                        {no, no});
     if (!rs || rs->Eof()) {
-        id = 0;
         name.clear();
         return;
     }
@@ -299,17 +308,18 @@ void MShopProc::GetDevInfo(const QString&, QString& number, qint32& id, QString&
 
 void MShopProc::GetTeamInfo(const QString&, QString& number, qint32& id, QString& name) {
     RecordsetPtr rs;
+    const QString no = number.trimmed();
     if (id != 0)
         rs = db_->Query(
             QStringLiteral(
                 "SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FInterID = ?"),
             {id});
-    else if (!number.trimmed().isEmpty())
-        rs = db_->Query(
-            QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FID = ?"),
-            {number.trimmed()});
+    else if (!no.isEmpty())
+        rs = db_->Query(QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage "
+                                       "WHERE FTypeID = 62 AND LOWER(FID) = LOWER(?) "
+                                       "ORDER BY CASE WHEN FID = ? THEN 0 ELSE 1 END, FInterID LIMIT 1"),
+                        {no, no});
     if (!rs || rs->Eof()) {
-        id = 0;
         name.clear();
         return;
     }

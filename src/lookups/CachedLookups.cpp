@@ -12,6 +12,9 @@ Ptr CachedById(Cache& cache, qint32 id, IdOf idOf, Make make) {
     if (Ptr hit = cache.FindIf([&](const auto& r) { return idOf(r) == id; }))
         return hit;
     Ptr record = make();
+    // An id no record has any more finds no number: such a record is not cached.
+    if (record->Number().isEmpty())
+        return record;
     if (cache.Contains(record->Number()))
         return cache.Item(record->Number());
     cache.Add(record);

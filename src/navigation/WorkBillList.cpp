@@ -145,9 +145,13 @@ void WorkBillList::LoadListColumns() {
 }
 
 bool WorkBillList::MayLeaveWorkBill() {
-    if (leaveConfirmed_ || !state_.editMode || !state_.modified || !state_.confirmLeaveWorkBill)
+    if (leaveConfirmed_)
         return true;
-    return state_.confirmLeaveWorkBill();
+    // The workbench commits an open cell editor first, then asks when edits of the
+    // loaded work bill would be dropped.
+    if (state_.confirmLeaveWorkBill)
+        return state_.confirmLeaveWorkBill();
+    return !state_.editMode || !state_.modified;
 }
 
 void WorkBillList::RefreshWorkBillList() {
@@ -306,6 +310,20 @@ void WorkBillList::OnRowChange(int newRow) {
 void WorkBillList::SelectRow(int row) {
     SelectWithoutHandOver(row);
     HandOver(row);
+}
+
+bool WorkBillList::SelectWorkBill(const QString& workBillNo) {
+    GridModel& grid = *state_.vlgList;
+    if (workBillNo.isEmpty() || grid.Cols() < kNumberCol)
+        return false;
+    for (int r = grid.FixedRows() + 1; r <= grid.Rows(); ++r) {
+        if (TextBeforeTab(grid.CellText(r, kNumberCol)).compare(workBillNo, Qt::CaseInsensitive) != 0)
+            continue;
+        if (r != state_.currentListRow)
+            SelectRow(r);
+        return true;
+    }
+    return false;
 }
 
 void WorkBillList::HandOver(int row) {

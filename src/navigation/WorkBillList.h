@@ -37,6 +37,9 @@ class WorkBillList {
     // Selects a data row and makes its work bill the current one, even when the row
     // was current already.
     void SelectRow(int row);
+    // Selects the row of a work bill number (letter case ignored) when the list holds
+    // it; false, and nothing changed, otherwise.
+    bool SelectWorkBill(const QString& workBillNo);
 
     // The grid's notifications: 4608 row change (coord = new row), 514 column width
     // change (coord = column). Others are ignored.

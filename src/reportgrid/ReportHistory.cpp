@@ -5,9 +5,9 @@
 #include "src/controls/GridModel.h"
 #include "src/controls/RedrawOff.h"
 #include "src/entry/HostServices.h"
-#include "src/lookups/CachedLookups.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
+#include "src/reportgrid/ReportLookupCells.h"
 #include "src/reportgrid/ReportRowLocks.h"
 #include "src/reportgrid/Texts.h"
 #include "src/reportgrid/frmInfoFilter.h"
@@ -173,10 +173,11 @@ bool ReportHistory::LoadRecords(const QString& filterText) {
 
     const QString format = ValueOrEmpty<QString>([&] { return ReportGrid(state_).QuantityFormat(interId); });
     const ReportCells cells(state_);
-    if (!format.isEmpty())
-        for (ReportCode code : QuantityCodes())
-            if (const int col = cells.Column(code))
-                IgnoreErrors([&] { grid.SetColumnFormat(col, format); });
+    // A format that cannot be read leaves the quantities unformatted: never in the
+    // format of the work bill shown before.
+    for (ReportCode code : QuantityCodes())
+        if (const int col = cells.Column(code))
+            IgnoreErrors([&] { grid.SetColumnFormat(col, format); });
 
     const QStringList codes = ColumnCodes();
     const int serialIndex = cells.Column(ReportCode::HBXH) - 2;
@@ -204,24 +205,11 @@ void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList
             continue;
         IgnoreErrors([&] {
             switch (*code) {
-                case ReportCode::CZG: {
-                    const EmpPtr e = CachedEmpById(state_.EmpsCache(), *state_.host, Basic::Long(field));
-                    grid.SetCellKey(row, col, e->Eno());
-                    grid.SetCellText(row, col, e->Ename());
+                case ReportCode::CZG:
+                case ReportCode::SYSB:
+                case ReportCode::BZ:
+                    ReportLookupCells(state_).ShowStored(row, *code, Basic::Long(field));
                     break;
-                }
-                case ReportCode::SYSB: {
-                    const DevPtr d = CachedDevById(state_.DevsCache(), *state_.host, Basic::Long(field));
-                    grid.SetCellKey(row, col, d->Dno());
-                    grid.SetCellText(row, col, d->Dname());
-                    break;
-                }
-                case ReportCode::BZ: {
-                    const TeamPtr t = CachedTeamById(state_.TeamsCache(), *state_.host, Basic::Long(field));
-                    grid.SetCellKey(row, col, t->Tno());
-                    grid.SetCellText(row, col, t->Tname());
-                    break;
-                }
                 case ReportCode::ZDR:
                 case ReportCode::SHR:
                     if (Basic::Val(field) != 0) {

@@ -62,6 +62,30 @@ void ReportRowLocks::ReleaseRowLock(int row) {
     state_.host->EndFunc(task);
 }
 
+void ReportRowLocks::SwitchRowLock(int row, qint32 interId) {
+    QVector<qint32>& locks = state_.rowLocks;
+    if (row < 2)
+        return;
+    if (locks.size() <= row)
+        locks.resize(row + 1);
+    qint32 old = locks[row];
+    // Out of the way while the new task is found, so the row cannot share its own old
+    // task with itself; a process may take a task it holds again.
+    locks[row] = 0;
+    try {
+        AcquireRowLock(row, interId);
+    } catch (...) {
+        locks[row] = old;
+        throw;
+    }
+    if (old == 0 || old == locks[row])
+        return;
+    for (int i = 2; i < locks.size(); ++i)
+        if (locks[i] == old)
+            return;  // another row still needs it
+    state_.host->EndFunc(old);
+}
+
 void ReportRowLocks::ReleaseAllRowLocks() {
     for (int r = 2; r < state_.rowLocks.size(); ++r)
         if (state_.rowLocks[r] != 0)

@@ -19,6 +19,10 @@ class ReportRowLocks {
     void AcquireRowLock(int row, qint32 interId);
     // Lets the row's task go; commits it when no other row holds it.
     void ReleaseRowLock(int row);
+    // Moves the row to the work bill with that internal id: the new task is taken before
+    // the old one is let go, so the row is never without the task of the work bill it
+    // shows. A conflict raises and leaves the row with its old task.
+    void SwitchRowLock(int row, qint32 interId);
     // Every row lets go (a reload, a new layout, unload). Failures are skipped.
     void ReleaseAllRowLocks();
 

@@ -53,6 +53,9 @@ struct WorkbenchState {
     // below 2 unused), and the task of the work bill loaded in edit mode.
     QVector<qint32> rowLocks;
     qint32 historyTaskId = 0;
+    // Record grid rows (by grid row) that an earlier save of this grid stored: their work
+    // bill cell no longer changes.
+    QVector<bool> storedRows;
 
     // Work bill list: field shown in grid column i + 1, and the row last handed over.
     QStringList listFields;
@@ -66,6 +69,8 @@ struct WorkbenchState {
     Devs& DevsCache();
     Teams& TeamsCache();
     void ReleaseCaches();
+    // Whether a grid row was stored by an earlier save of this grid.
+    bool RowStored(int row) const { return row >= 0 && row < storedRows.size() && storedRows[row]; }
 
     // Hooks into the workbench's own rules, so the parts above can call each other
     // without knowing who answers. frmProc installs them.
@@ -77,6 +82,13 @@ struct WorkbenchState {
     // false keeps the grid and the list's current row. Unsaved edits are never
     // dropped without a question.
     std::function<bool()> confirmLeaveWorkBill;
+    // Whether a work bill number names a reportable work bill; showMessage tells the
+    // user when it does not.
+    std::function<bool(const QString& workBillNo, bool showMessage)> isExistWB;
+    // Selects a typed work bill in the tree and list when they hold it.
+    std::function<void(const QString& workBillNo)> locateWorkBill;
+    // The record grid takes the keyboard focus.
+    std::function<void()> focusReportGrid;
 
     WorkbenchState();
     ~WorkbenchState();

@@ -6,25 +6,22 @@
 namespace sp {
 
 void ReportGridEvents::OnEditorOpens(int row, int col) {
-    textBeforeEditing_ = ValueOrEmpty<QString>([&] { return form_.vlgProc().CellText(row, col); });
+    IgnoreErrors([&] { form_.Parts().ReportEditorOpens(row, col); });
     // No record is audited or deleted while one of its cells is being edited.
     IgnoreErrors([&] { form_.UpdateCommandStates(); });
 }
 
 void ReportGridEvents::OnEditorCloses(int row, int col) {
-    IgnoreErrors([&] {
-        const QString text = form_.vlgProc().CellText(row, col);
-        if (text.compare(textBeforeEditing_, Qt::CaseInsensitive) == 0)
-            return;
-        WorkbenchState& state = form_.State();
-        if (!state.modified)
-            state.modified = true;
-    });
+    IgnoreErrors([&] { form_.Parts().ReportEditorCloses(row, col); });
     IgnoreErrors([&] { form_.UpdateCommandStates(); });
 }
 
 void ReportGridEvents::OnCurrentCellChanged(int newRow, int newCol, int oldRow, int oldCol) {
     form_.CurrentCellChange(newRow, newCol, oldRow, oldCol);
+}
+
+void ReportGridEvents::OnKeyDown(int& keyCode, int shift) {
+    IgnoreErrors([&] { form_.Parts().ReportKeyDown(keyCode, shift); });
 }
 
 void ReportGridEvents::OnSelectionChanged(int /*firstRow*/, int /*rowCount*/) {

@@ -8,10 +8,10 @@ namespace sp {
 
 class frmProc;
 
-// What the workbench hears from its record grid vlgProc: the modified flag on the
-// first changed cell, the current-cell-change handling, and the command and status
-// rules after selection and cursor moves. Handlers ignore errors statement by
-// statement, as every grid event of the workbench does.
+// What the workbench hears from its record grid vlgProc: the cell rules of the parts
+// (editor, cursor, keys), and the command and status rules after selection and cursor
+// moves. Handlers ignore errors statement by statement, as every grid event of the
+// workbench does.
 class ReportGridEvents : public GridEventSink {
   public:
     explicit ReportGridEvents(frmProc& form) : form_(form) {}
@@ -19,14 +19,12 @@ class ReportGridEvents : public GridEventSink {
     void OnEditorOpens(int row, int col) override;
     void OnEditorCloses(int row, int col) override;
     void OnCurrentCellChanged(int newRow, int newCol, int oldRow, int oldCol) override;
+    void OnKeyDown(int& keyCode, int shift) override;
     void OnSelectionChanged(int firstRow, int rowCount) override;
     void OnColumnResized(int col) override;
 
-    const QString& TextBeforeEditing() const { return textBeforeEditing_; }
-
   private:
     frmProc& form_;
-    QString textBeforeEditing_;
 };
 
 }  // namespace sp

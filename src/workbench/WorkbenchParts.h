@@ -26,13 +26,31 @@ class WorkbenchParts {
     // A column of vlgProc was resized by the user.
     virtual void SaveReportColumnWidth(int col) = 0;
 
+    // Record grid cells: the one editability rule, and the grid's events it handles.
+    virtual bool CanEditReportCell(int row, int col) = 0;
+    virtual void ReportEditorOpens(int row, int col) = 0;
+    virtual void ReportEditorCloses(int row, int col) = 0;
+    // Commits and resolves the old cell, locks or unlocks the new one.
+    virtual void ReportCellChange(int newRow, int newCol, int oldRow, int oldCol) = 0;
+    // Enter and Down; keyCode 0 swallows the key.
+    virtual void ReportKeyDown(int& keyCode, int shift) = 0;
+    // A picked work bill goes into the row (its task, number and proposal); false, with
+    // the row unchanged, when its task cannot be had.
+    virtual bool PutWorkBill(int row, const QString& workBillNo) = 0;
+
     // Work bill list and tree.
     virtual void SetupListGrid() = 0;
     // Reloads the list from the filter (and the tree along with it).
     virtual void RefreshWorkBillList() = 0;
     virtual void LocateWorkBill(const QString& workBillNo) = 0;
+    // A typed work bill: its list row is selected when the list holds it; tree and list
+    // are left as they are otherwise.
+    virtual void SelectListedWorkBill(const QString& workBillNo) = 0;
     // Fills the tree again in the arrangement now checked.
     virtual void FillTree() {}
+    // The list of reportable work bills to pick from; the picked work bill's number, or
+    // "" when the clerk picked nothing.
+    virtual QString PickWorkBillNumber() = 0;
 
     // Work bill queries.
     virtual bool IsExistWB(const QString& workBillNo, bool showMessage) = 0;

@@ -36,6 +36,8 @@ frmProc::frmProc(HostServices& host, Factories factories)
                        QStringLiteral("The workbench parts could not be created."));
     gridEvents_ = std::make_unique<ReportGridEvents>(*this);
     vlgProc_.SetEventSink(gridEvents_.get());
+    // Typing, F2, a double click and pasting all ask the one rule before a cell opens.
+    vlgProc_.SetEditRule([this](int row, int col) { return parts_->CanEditReportCell(row, col); });
     InstallHooks();
 }
 
@@ -52,6 +54,13 @@ void frmProc::InstallHooks() {
     state_.loadReportHistory = [this](int showFilter) { parts_->LoadReportHistory(showFilter); };
     state_.paintReportGrid = [this] { parts_->PaintReportGrid(); };
     state_.confirmLeaveWorkBill = [this] { return ConfirmLeaveWorkBill(); };
+    state_.isExistWB = [this](const QString& number, bool showMessage) {
+        return parts_->IsExistWB(number, showMessage);
+    };
+    // A number typed into a row never replaces the clerk's list with one node's work
+    // bills: the list's row is selected when the list holds the work bill.
+    state_.locateWorkBill = [this](const QString& number) { parts_->SelectListedWorkBill(number); };
+    state_.focusReportGrid = [this] { emit reportGridFocusRequested(); };
 }
 
 void frmProc::SetUserId(qint32 userId) { state_.userId = userId; }
@@ -90,6 +99,11 @@ void frmProc::OpenWorkBillForEdit(qint32 wbInterId) {
         state_.currentWorkBillNo = number;
         IgnoreErrors([&] { parts_->LoadReportHistory(0); });
     } else {
+        // Asked before anything changes: a No leaves the current work bill as it was.
+        CommitEditor();
+        if (state_.modified && !AskYesNo(ui_, WorkbenchTexts::ModeEditQuestion()))
+            return;
+        state_.modified = false;  // the clerk let the new rows go
         state_.currentWorkBillNo = number;
         Dispatch(Tool::ModeEdit());
     }
@@ -97,6 +111,8 @@ void frmProc::OpenWorkBillForEdit(qint32 wbInterId) {
 }
 
 bool frmProc::ConfirmLeaveWorkBill() {
+    // Text still in the cell editor is a change like any other.
+    CommitEditor();
     // New rows of any work bill survive a move in the list; only the loaded history of
     // edit mode is replaced.
     if (leaveConfirmed_ || !state_.editMode || !state_.modified)
@@ -106,13 +122,7 @@ bool frmProc::ConfirmLeaveWorkBill() {
 
 void frmProc::Dispatch(const QString& toolName) {
     // An open in-cell editor is committed and checked before any command runs.
-    IgnoreErrors([&] {
-        if (vlgProc_.EditorOpen()) {
-            const int row = vlgProc_.CurrentRow();
-            const int col = vlgProc_.CurrentCol();
-            CurrentCellChange(row, col, row, col);
-        }
-    });
+    CommitEditor();
 
     using Command = void (frmProc::*)();
     struct Entry {

@@ -86,6 +86,10 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     // The report grid's current-cell-change handling, also run with the same cell as
     // old and new to commit an open in-cell editor.
     void CurrentCellChange(int newRow, int newCol, int oldRow, int oldCol);
+    // Commits an open in-cell editor through the current-cell-change handling, as every
+    // path does before it asks about unsaved changes or runs a command: text typed and
+    // not yet committed counts as a change.
+    void CommitEditor();
 
     // --- the window's events (the view forwards them)
     void Load();
@@ -110,6 +114,8 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void closeRequested();
     // Pane rectangles changed (resize, splitter move).
     void layoutChanged();
+    // A new report row was started from the list: the record grid takes the focus.
+    void reportGridFocusRequested();
 
   private:
     friend class ReportGridEvents;
@@ -133,7 +139,7 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void AuditCommand() {}
     void UnAuditCommand() {}
     void DeleteCommand() {}
-    void PickWorkBills() {}
+    void PickWorkBills();
     void SetupListColumnsCommand() {}
     void SetupReportColumnsCommand() {}
 

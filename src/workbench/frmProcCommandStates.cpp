@@ -71,6 +71,9 @@ void frmProc::UpdateStatusText() {
         IgnoreErrors([&] {
             const int row = vlgProc_.CurrentRow();
             const int col = vlgProc_.CurrentCol();
+            // An empty grid has no current cell: nothing to look up, nothing to log.
+            if (row <= vlgProc_.FixedRows() || row > vlgProc_.Rows() || col < 1 || col > vlgProc_.Cols())
+                return;
             if (vlgProc_.CellLocked(row, col))
                 return;
             static const QStringList lookupColumns{kGPH, QStringLiteral("ZDR"), QStringLiteral("CZG"),

@@ -66,10 +66,12 @@ void frmProc::FilterCommand() {
     // of the list use them. A dialog without a result leaves the filter in force.
     if (!result)
         return;
+    // A confirmed filter that the clerk then refuses to apply (unsaved changes) leaves
+    // the conditions in force as they were.
+    if (Basic::Bool(result->Item(QStringLiteral("OK"))) && !ConfirmLeaveWorkBill())
+        return;
     state_.dicFilter = result;
     if (!Basic::Bool(result->Item(QStringLiteral("OK"))))
-        return;
-    if (!ConfirmLeaveWorkBill())
         return;
     // Asked once here: the reload's row changes must not ask again.
     leaveConfirmed_ = true;

@@ -88,8 +88,10 @@ void frmProc::DragSplitter(int pointerPos) {
 void frmProc::EndSplitterDrag() { layout_.EndDrag(); }
 
 bool frmProc::QueryClose() {
-    // The close box asks what the exit command asks: unsaved entries are never dropped
-    // without a question.
+    // The close box asks what the exit command asks: unsaved entries, text still in the
+    // cell editor included, are never dropped without a question.
+    if (loaded_)
+        CommitEditor();
     if (!loaded_ || !state_.modified)
         return true;
     return AskYesNo(ui_, T::ExitQuestion());

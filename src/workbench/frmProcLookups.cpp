@@ -38,23 +38,37 @@ std::shared_ptr<const LookupEntry> Chosen(const LookupOutcome& outcome) {
 }  // namespace
 
 void frmProc::CurrentCellChange(int newRow, int newCol, int oldRow, int oldCol) {
-    Q_UNUSED(newRow);
-    Q_UNUSED(newCol);
-    // Commits the typed text of the cell being left; the cell rules resolve typed
-    // numbers and lock the new cell on top of this.
-    IgnoreErrors([&] {
-        if (vlgProc_.EditorOpen() && !vlgProc_.CellLocked(oldRow, oldCol))
-            vlgProc_.CloseEditor(true);
-    });
+    IgnoreErrors([&] { parts_->ReportCellChange(newRow, newCol, oldRow, oldCol); });
     UpdateStatusText();
     UpdateCommandStates();
+}
+
+void frmProc::CommitEditor() {
+    IgnoreErrors([&] {
+        if (!vlgProc_.EditorOpen())
+            return;
+        const int row = vlgProc_.CurrentRow();
+        const int col = vlgProc_.CurrentCol();
+        CurrentCellChange(row, col, row, col);
+        // Whatever the cell rules made of it, the editor is closed now.
+        vlgProc_.CloseEditor(true);
+    });
+}
+
+void frmProc::PickWorkBills() {
+    const int row = vlgProc_.CurrentRow();
+    const QString number = parts_->PickWorkBillNumber();
+    if (number.isEmpty() || !parts_->IsExistWB(number, true))
+        return;
+    parts_->PutWorkBill(row, number);
 }
 
 void frmProc::LookupCommand() {
     IgnoreErrors([&] {
         const int row = vlgProc_.CurrentRow();
         const int col = vlgProc_.CurrentCol();
-        if (row < 2 || vlgProc_.CellLocked(row, col))
+        // The lookups edit a cell like typing does, so the same rule decides.
+        if (row < 2 || !parts_->CanEditReportCell(row, col))
             return;
         const QString code = parts_->GetReportColumnCode(col);
         if (code == QStringLiteral("CZG"))
@@ -100,7 +114,7 @@ void frmProc::LookupTeam(int row, int col) {
     const auto entry = Chosen(host_.ShowLookup(TeamLookup, QString(), QString(), DataType, false));
     if (!entry)
         return;
-    const bool changed = vlgProc_.CellKey(row, col).compare(entry->Number, Qt::CaseInsensitive) != 0;
+    const bool changed = vlgProc_.CellKey(row, col) != entry->Number;
     auto team = std::make_shared<Team>(&host_);
     team->SetTname(entry->Name);
     team->SetTID(entry->ItemID);

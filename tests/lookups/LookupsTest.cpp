@@ -42,10 +42,10 @@ TEST(Lookups, SettingIdOrNumberCompletesTheRecordUnlessItIsNamed) {
     EXPECT_TRUE(h.fake->calls.isEmpty());
     EXPECT_EQ(named.EID(), 99);
 
-    // The service answers an unknown id with id 0; its errors reach the caller.
+    // The service keeps an id it cannot find and gives no name; its errors reach the caller.
     Emp unknown(host);
     unknown.SetEID(404);
-    EXPECT_EQ(unknown.EID(), 0);
+    EXPECT_EQ(unknown.EID(), 404);
     EXPECT_TRUE(unknown.Ename().isEmpty());
     h.fake->failing = {u"GetTeamInfo"_s};
     EXPECT_THROW(Team(host).SetTID(31), ComError);

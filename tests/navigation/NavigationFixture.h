@@ -33,7 +33,10 @@ class NavigationFixture : public ::testing::Test {
             state.modified = false;
         };
         state.paintReportGrid = [this] { ++paints; };
+        // As the workbench asks: only edits of the loaded work bill in edit mode.
         state.confirmLeaveWorkBill = [this] {
+            if (!state.editMode || !state.modified)
+                return true;
             ++questions;
             return answer;
         };

@@ -44,9 +44,10 @@ TEST_F(WorkBillListTest, RowsFollowTheDisplayRulesAndAskOncePerWorker) {
     // An unknown worker skips only its cell, and is not asked again.
     EXPECT_TRUE(grid.CellText(7, 4).isEmpty());
     EXPECT_EQ(grid.CellText(7, 5), u"WB6"_s);
-    // The worker of three rows is asked once; a Null worker is the employee with id 0.
+    // The worker of three rows is asked once, and so are a Null worker and an unknown
+    // one; only a worker found is cached.
     EXPECT_EQ(fake.Count(u"GetEmpInfo"_s), 3);
-    EXPECT_EQ(state.EmpsCache().Count(), 2);
+    EXPECT_EQ(state.EmpsCache().Count(), 1);
     EXPECT_EQ(fake.Count(u"GetWorkBillByFilter"_s), 1);
     EXPECT_TRUE(grid.Redraw()) << "drawing is back on after the fill";
     EXPECT_TRUE(state.listVisible);

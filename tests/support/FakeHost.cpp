@@ -145,9 +145,20 @@ const InfoRow* FakeHost::Info(const QVector<InfoRow>& rows, const char* method, 
             return &r;
         }
     }
-    id = 0;
+    // As the service does: an id it was given stays, the name stays empty.
     name.clear();
     return nullptr;
+}
+
+BaseItemPtr FakeHost::GetItem(qint32 itemClass, const QVariant&, const QString& number) {
+    BaseItemPtr item;
+    for (const InfoRow& r : emps)
+        if (itemClass == 3 && !number.trimmed().isEmpty() &&
+            r.number.compare(number.trimmed(), Qt::CaseInsensitive) == 0) {
+            item = std::make_shared<BaseItem>(BaseItem{r.id, r.number, r.name, {}});
+            break;
+        }
+    return Answer(__func__, {N(itemClass), number}, item);
 }
 
 void FakeHost::GetEmpInfo(const QString&, QString& number, qint32& id, QString& name, qint32& group) {

@@ -49,7 +49,7 @@ struct InfoRow {
 // one object of plain data the test sets and reads. `calls` journals every call in order
 // ("Method 12 'text'"). A method named in `failing` raises ComError "<Method> failed"; a
 // middle-tier method whose hook is not set raises too, so an unexpected call is caught.
-// As the real service does, Get*Info of an unknown id or number gives id 0 and no name.
+// As the real service does, Get*Info of an unknown id keeps the id and gives no name.
 class FakeHost : public IShareProps,
                  public ILoginObject,
                  public IAppConnection,
@@ -116,6 +116,7 @@ class FakeHost : public IShareProps,
     // GetWorkProcRptQty, GetWorkProcReceiveQty, GetWorkProcHandOverQty by method name.
     std::function<double(const QString& method, const QString& no, const QString& serial)> cumulativeQty;
     std::function<QString(const QString& id)> userNameOf;
+    std::function<QString(const QString& no)> proposal;  // GetWorkProcRptNew
     QVector<InfoRow> emps, devs, teams;
 
     using S = const QString&;
@@ -135,9 +136,8 @@ class FakeHost : public IShareProps,
         return Answer(__func__, {N(subsystem), N(function), N(mask)}, !deniedRights.contains(mask));
     }
     void WriteLog(S code, qint16 action) override { Note(__func__, {code, N(action)}); }
-    BaseItemPtr GetItem(qint32 c, const QVariant&, S no) override {
-        return Answer(__func__, {N(c), no}, nullptr);
-    }
+    // Employees (class 3) of `emps` by number, letter case ignored.
+    BaseItemPtr GetItem(qint32 c, const QVariant&, S no) override;
     LookupResultPtr ItemLookUp(qint32 itemClass, const QVariant& search, S filter,
                                const DictionaryPtr&) override;
     LookupResultPtr SubMesLookup(qint32& type, QString& search) override;
@@ -199,7 +199,7 @@ class FakeHost : public IShareProps,
     QString GetWorkProcRptHis(S, S condition, S list) override {
         return Ask(workProcRptHis, __func__, condition, list);
     }
-    QString GetWorkProcRptNew(S, S) override { Unexpected(__func__); }
+    QString GetWorkProcRptNew(S, S no) override { return Ask(proposal, __func__, no); }
     double GetWorkProcRptQty(S, S n, S s) override { return Qty(__func__, n, s); }
     double GetWorkProcReceiveQty(S, S n, S s) override { return Qty(__func__, n, s); }
     double GetWorkProcHandOverQty(S, S n, S s) override { return Qty(__func__, n, s); }

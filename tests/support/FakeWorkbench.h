@@ -73,6 +73,11 @@ class RecordingParts : public WorkbenchParts {
     int existAsked = 0;
     std::function<void(int)> onLoadReportHistory;
     std::function<void()> onRefreshWorkBillList;
+    std::function<void()> onEditorCloses;
+    // Cells the record grid's rule refuses (by default every cell is editable).
+    QSet<QPair<int, int>> lockedCells;
+    QString picked;  // what the work bill list offers to pick
+    bool putSucceeds = true;
 
     void SetupReportColumns() override { calls << u"SetupReportColumns"_s; }
     void LoadReportHistory(int showFilter) override {
@@ -85,6 +90,21 @@ class RecordingParts : public WorkbenchParts {
     int ReportColumn(const QString& code) const override { return columns.value(code, 0); }
     QString GetReportColumnCode(int col) const override { return columns.key(col); }
     void SaveReportColumnWidth(int) override {}
+    bool CanEditReportCell(int row, int col) override {
+        return row >= 2 && !lockedCells.contains({row, col});
+    }
+    void ReportEditorOpens(int, int) override {}
+    void ReportEditorCloses(int row, int col) override {
+        calls << u"EditorCloses(%1,%2)"_s.arg(row).arg(col);
+        if (onEditorCloses)
+            onEditorCloses();
+    }
+    void ReportCellChange(int, int, int, int) override {}
+    void ReportKeyDown(int&, int) override {}
+    bool PutWorkBill(int row, const QString& no) override {
+        calls << u"PutWorkBill(%1,%2)"_s.arg(row).arg(no);
+        return putSucceeds;
+    }
     void SetupListGrid() override { calls << u"SetupListGrid"_s; }
     void RefreshWorkBillList() override {
         calls << u"RefreshWorkBillList"_s;
@@ -92,7 +112,12 @@ class RecordingParts : public WorkbenchParts {
             onRefreshWorkBillList();
     }
     void LocateWorkBill(const QString& no) override { calls << u"LocateWorkBill(%1)"_s.arg(no); }
+    void SelectListedWorkBill(const QString& no) override { calls << u"SelectListedWorkBill(%1)"_s.arg(no); }
     void FillTree() override { calls << u"FillTree"_s; }
+    QString PickWorkBillNumber() override {
+        calls << u"PickWorkBillNumber"_s;
+        return picked;
+    }
     bool IsExistWB(const QString& no, bool) override {
         ++existAsked;
         return existing.contains(no);

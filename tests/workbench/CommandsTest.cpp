@@ -52,22 +52,27 @@ TEST(UnsavedChanges, AreAskedAboutBeforeACommandDropsThem) {
          u"修改尚未保存，切换模式将丢失所做的修改。\r\n\r\n您是否要继续？"_s,
          [](auto& b) { return !b.state().editMode; }},
         {"Refresh", false, [](auto& b) { b.form->Dispatch(Tool::Refresh()); }, kRefreshQuestion,
-         [](auto& b) { return b.parts->calls == QStringList{u"LoadReportHistory(0)"_s}; }},
+         [](auto& b) { return b.parts->calls.contains(u"LoadReportHistory(0)"_s); }},
         {"Exit", false, [](auto& b) { b.form->Dispatch(Tool::FileExit()); }, kExitQuestion,
          [&](auto& b) { return !b.form->IsLoaded() && closes == 1; }},
         {"CloseBox", false, [&](auto& b) { allowed = b.form->QueryClose(); }, kExitQuestion,
          [&](auto&) { return allowed; }},
         {"FilterInEditMode", true, [](auto& b) { b.bar().Click(Tool::Filter()); }, kLeaveQuestion,
-         [](auto& b) { return b.parts->calls == QStringList{u"RefreshWorkBillList"_s}; }},
+         [](auto& b) { return b.parts->calls.contains(u"RefreshWorkBillList"_s); }},
         {"ListRowChangeInEditMode", true, [&](auto& b) { allowed = b.state().confirmLeaveWorkBill(); },
          kLeaveQuestion, [&](auto&) { return allowed; }},
+        {"OpenByIdInNewMode", false, [](auto& b) { b.form->OpenWorkBillForEdit(5); },
+         u"录入尚未保存，切换模式将丢失所有录入的数据。\r\n\r\n您是否要继续？"_s,
+         [](auto& b) { return b.state().editMode && b.state().currentWorkBillNo == u"WB5"_s; }},
     };
+    // Unchanged, changed, or changed by text still in the cell editor.
+    enum Change { None, Flag, InEditor };
     for (const Case& c : cases) {
-        for (const bool modified : {false, true}) {
+        for (const Change change : {None, Flag, InEditor}) {
+            const bool modified = change != None;
             for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
-                SCOPED_TRACE(::testing::Message()
-                             << c.name << (modified ? " modified, answer " : " unmodified ")
-                             << (answer == MsgAnswer::Yes ? "Yes" : "No"));
+                SCOPED_TRACE(::testing::Message() << c.name << " change " << change << ", answer "
+                                                  << (answer == MsgAnswer::Yes ? "Yes" : "No"));
                 WorkbenchBench b;
                 b.form->SetListStyle(0);
                 closes = 0;
@@ -76,7 +81,16 @@ TEST(UnsavedChanges, AreAskedAboutBeforeACommandDropsThem) {
                 if (c.inEditMode)
                     GoToEditMode(b);
                 b.Forget();
-                b.state().modified = modified;
+                b.state().modified = change == Flag;
+                if (change == InEditor) {
+                    b.LayOutGrid();
+                    b.grid().SetCurrentCell(2, 8);
+                    ASSERT_TRUE(b.grid().OpenEditor());
+                    b.grid().SetEditorText(u"typed"_s);
+                    b.parts->onEditorCloses = [&b] { b.state().modified = true; };  // as the cell rules do
+                }
+                const DictionaryPtr filter = b.state().dicFilter;
+                const QString current = b.state().currentWorkBillNo;
                 b.ui.answers = {answer};
                 c.run(b);
                 if (!modified) {
@@ -91,10 +105,13 @@ TEST(UnsavedChanges, AreAskedAboutBeforeACommandDropsThem) {
                           std::tuple(MsgIcon::Question, MsgButtons::YesNo, MsgAnswer::No));
                 EXPECT_EQ(c.wentAhead(b), answer == MsgAnswer::Yes);
                 if (answer == MsgAnswer::No) {
-                    EXPECT_TRUE(b.parts->calls.isEmpty());
+                    EXPECT_TRUE(b.parts->calls.filter(u"History"_s).isEmpty());
+                    EXPECT_TRUE(b.parts->calls.filter(u"Refresh"_s).isEmpty());
                     EXPECT_TRUE(b.state().modified);
                     EXPECT_EQ(b.state().editMode, c.inEditMode);
                     EXPECT_TRUE(b.form->IsLoaded());
+                    EXPECT_EQ(b.state().dicFilter, filter) << "the filter in force stays";
+                    EXPECT_EQ(b.state().currentWorkBillNo, current);
                 }
             }
         }
@@ -180,6 +197,7 @@ TEST(Dispatcher, OpenEditorIsCommittedBeforeTheCommandRuns) {
     b.grid().SetCurrentCell(2, 8);
     ASSERT_TRUE(b.grid().OpenEditor());
     b.grid().SetEditorText(u"typed"_s);
+    b.parts->onEditorCloses = [&] { b.state().modified = true; };  // as the cell rules do
     b.ui.answers = {MsgAnswer::No};
     b.form->Dispatch(Tool::Refresh());
     EXPECT_FALSE(b.grid().EditorOpen());
@@ -337,10 +355,10 @@ TEST(LookupCommand, ATeamIsAChangeOnlyOnceAndACancelChangesNothing) {
     EXPECT_EQ(b.state().TeamsCache().Count(), 1);
 }
 
-TEST(LookupCommand, LockedCellsTheHeaderAndOtherColumnsAskNothingAndF7NeedsNoModifier) {
+TEST(LookupCommand, CellsTheRuleRefusesTheHeaderAndOtherColumnsAskNothingAndF7NeedsNoModifier) {
     LookupBench b;
     b.fake->picks = {Pick(u"E07"_s, u"张三"_s, 70)};
-    b.grid().SetCellLocked(2, 4, true);
+    b.parts->lockedCells = {{2, 4}};
     for (const auto& [row, col] : {std::pair{2, 4}, {2, 8}, {2, 2}, {1, 4}}) {  // CZG, MEMO, GPH, header
         b.grid().SetCurrentCell(row, col);
         b.form->Dispatch(Tool::EditView());
@@ -348,7 +366,7 @@ TEST(LookupCommand, LockedCellsTheHeaderAndOtherColumnsAskNothingAndF7NeedsNoMod
     EXPECT_EQ(b.fake->Count(u"ItemLookUp"_s), 0);
     EXPECT_FALSE(b.state().modified);
 
-    b.grid().SetCellLocked(2, 4, false);
+    b.parts->lockedCells.clear();
     b.grid().SetCurrentCell(2, 4);
     for (int shift : {ShiftState::Shift, ShiftState::Ctrl, ShiftState::Alt})
         EXPECT_FALSE(b.form->KeyPreview(KeyCode::F7, shift));
@@ -356,6 +374,28 @@ TEST(LookupCommand, LockedCellsTheHeaderAndOtherColumnsAskNothingAndF7NeedsNoMod
     EXPECT_EQ(b.fake->Count(u"ItemLookUp"_s), 0);
     EXPECT_TRUE(b.form->KeyPreview(KeyCode::F7, ShiftState::None));
     EXPECT_EQ(b.fake->Count(u"ItemLookUp"_s), 1);
+}
+
+TEST(LookupCommand, OnAWorkBillCellPicksAReportableWorkBillIntoTheRow) {
+    LookupBench b;
+    struct Case {
+        const char* picked;
+        bool exists;
+        QStringList calls;
+    };
+    const Case cases[] = {
+        {"", true, {u"PickWorkBillNumber"_s}},
+        {"WB7", false, {u"PickWorkBillNumber"_s}},
+        {"WB7", true, {u"PickWorkBillNumber"_s, u"PutWorkBill(2,WB7)"_s}},
+    };
+    for (const Case& c : cases) {
+        b.parts->calls.clear();
+        b.parts->picked = QString::fromLatin1(c.picked);
+        b.parts->existing = c.exists ? QSet<QString>{u"WB7"_s} : QSet<QString>{};
+        b.grid().SetCurrentCell(2, b.parts->columns.value(u"GPH"_s));
+        b.form->Dispatch(Tool::EditView());
+        EXPECT_EQ(b.parts->calls, c.calls) << c.picked;
+    }
 }
 
 }  // namespace

@@ -99,6 +99,7 @@ frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), 
     spliterV_->released = [this] { form_.EndSplitterDrag(); };
 
     connect(&form_, &frmProc::layoutChanged, this, &frmProcWindow::ApplyLayout);
+    connect(&form_, &frmProc::reportGridFocusRequested, this, [this] { vlgProc_->setFocus(); });
     // The exit command has unloaded the workbench already: close without asking again.
     connect(&form_, &frmProc::closeRequested, this, [this] { done(QDialog::Accepted); });
     // Grid and list visibility and the record grid's label follow every load.

@@ -68,13 +68,20 @@ TEST_P(StandInsTest, GetItemFindsDetailEmployeesAndTheProfileGivesNullWhenAbsent
     EXPECT_EQ(item->itemId, 11);
     EXPECT_EQ(item->name, u"张三"_s);
     EXPECT_EQ(item->properties.value(u"FprofessionalGroup"_s).toInt(), 4);
-    // Group entries are no employees; the number is bound, never spliced into the statement.
+    // Long or short number in any letter case, the long number as written preferred. Group entries
+    // are no employees; the number is bound, never spliced into the statement.
+    Exec(
+        "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FDetail) "
+        "VALUES (13, 'e.002', 'E.001', '李四', 1), (14, 'E.002', 'X', '王五', 1)");
     // clang-format off
-    const std::tuple<int, const char*, bool> lookups[] = {
-        {3, " E.001 ", true}, {3, "E", false}, {3, "E.999", false}, {2, "E.001", false}, {3, "' OR 1=1 --", false}};
+    const std::tuple<int, const char*, qint32> lookups[] = {
+        {3, " E.001 ", 11}, {3, "e.001", 11}, {3, "001", 11}, {3, "E.002", 14}, {3, "e.002", 13},
+        {3, "x", 14}, {3, "E", 0}, {3, "e", 0}, {3, "E.999", 0}, {2, "E.001", 0}, {3, "' OR 1=1 --", 0}};
     // clang-format on
-    for (const auto& [itemClass, number, found] : lookups)
-        EXPECT_EQ(gl.GetItem(itemClass, QVariant(), QString::fromUtf8(number)) != nullptr, found) << number;
+    for (const auto& [itemClass, number, expected] : lookups) {
+        const BaseItemPtr found = gl.GetItem(itemClass, QVariant(), QString::fromUtf8(number));
+        EXPECT_EQ(found ? found->itemId : 0, expected) << number;
+    }
 
     Exec(
         "INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES "

@@ -102,29 +102,38 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
 TEST_P(QueryTest, LookupsByNumberOrId) {
     platform::MShopProc q = query();
     const QString p = Props(Clerk);
-    // Each lookup asked by id, or by number with id 0; what comes back as "number|id|name|...".
-    const auto emp = [&](const char* no, qint32 id) {
+    // Two employees whose long numbers differ only in letter case; one's short number is the other's
+    // long number.
+    Exec(
+        "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup) VALUES "
+        "(502, 'e.9', 'E.9', '李四', 0), (503, 'E.9', 'Z3', '王五', 0)");
+    // Employee (E), device (D) or team (T), asked by id, or by number with id 0; what comes back as
+    // "number|id|name|group or type|work center", -1 where nothing was written.
+    const auto lookup = [&](char kind, const char* no, qint32 id) {
         QString number = QString::fromUtf8(no), name = QStringLiteral("stale");
-        qint32 group = -1;
-        q.GetEmpInfo(p, number, id, name, group);
-        return QStringLiteral("%1|%2|%3|%4").arg(number).arg(id).arg(name).arg(group);
+        qint32 extra = -1, workCenter = -1;
+        if (kind == 'E')
+            q.GetEmpInfo(p, number, id, name, extra);
+        else if (kind == 'D')
+            q.GetDevInfo(p, number, id, name, extra, workCenter);
+        else
+            q.GetTeamInfo(p, number, id, name);
+        return QStringLiteral("%1|%2|%3|%4|%5").arg(number).arg(id).arg(name).arg(extra).arg(workCenter);
     };
-    const auto team = [&](qint32 id) {
-        QString number, name;
-        q.GetTeamInfo(p, number, id, name);
-        return QStringLiteral("%1|%2|%3").arg(number).arg(id).arg(name);
+    // clang-format off
+    const std::tuple<char, const char*, qint32, const char*> lookups[] = {
+        {'E', "", 501, "01.E001|501|张三|201|-1"},     {'E', "E001", 0, "01.E001|501|张三|201|-1"},
+        {'E', " 01.e001 ", 0, "01.E001|501|张三|201|-1"}, {'E', "e001", 0, "01.E001|501|张三|201|-1"},
+        {'E', "E.9", 0, "E.9|503|王五|0|-1"},           {'E', "e.9", 0, "e.9|502|李四|0|-1"},
+        {'E', "E404", 0, "E404|0||-1|-1"},              {'E', "E001", 599, "E001|599||-1|-1"},
+        {'D', "m001", 0, "M001|601|车床一号|401|1"},    {'D', "M001", 699, "M001|699||-1|-1"},
+        {'T', "", 201, "T01|201|甲班|-1|-1"},           {'T', "t01", 0, "T01|201|甲班|-1|-1"},
+        {'T', "", 101, "|101||-1|-1"} /* a process is no team */, {'T', "P01", 0, "P01|0||-1|-1"},
     };
-    EXPECT_EQ(emp("", 501), QStringLiteral("01.E001|501|张三|201"));
-    EXPECT_EQ(emp("E001", 0), QStringLiteral("01.E001|501|张三|201")) << "by the short number too";
-    EXPECT_EQ(emp("E404", 0), QStringLiteral("E404|0||-1"));
-    EXPECT_EQ(team(201), QStringLiteral("T01|201|甲班"));
-    EXPECT_EQ(team(101), QStringLiteral("|0|")) << "a process is no team";
+    // clang-format on
+    for (const auto& [kind, number, id, expected] : lookups)
+        EXPECT_EQ(lookup(kind, number, id).toStdString(), expected) << kind << number << id;
 
-    QString no = QStringLiteral("M001"), name;
-    qint32 id = 0, type = 0, wc = 0;
-    q.GetDevInfo(p, no, id, name, type, wc);
-    EXPECT_EQ(QStringLiteral("%1|%2|%3|%4").arg(id).arg(name).arg(type).arg(wc),
-              QStringLiteral("601|车床一号|401|1"));
     EXPECT_EQ(q.GetUserName(p, QStringLiteral("1")), QStringLiteral("王会计"));
     EXPECT_EQ(q.GetUserName(p, QStringLiteral("77")), QString());
 

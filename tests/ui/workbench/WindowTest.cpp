@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -145,15 +146,24 @@ TEST_F(WorkbenchWindowWiring, CloseBoxAsksAboutUnsavedChangesAndEscapeNeverClose
     EXPECT_FALSE(form().IsLoaded()) << "closing unloads the workbench";
 }
 
-TEST_F(WorkbenchWindowWiring, F7InTheRecordGridPicksAWorkerThroughTheHostsLookup) {
+TEST_F(WorkbenchWindowWiring, ATypedWorkBillNumberStartsARowAndF7PicksItsWorker) {
     GridView* grid = Grid("vlgProc");
     ASSERT_TRUE(grid);
     const int col = Column("CZG");
     ASSERT_GT(col, 1);
-    form().vlgProc().SetCurrentCell(2, col);
+    // A work bill without a fixed worker, typed into the first row.
+    form().vlgProc().SetCurrentCell(2, Column("GPH"));
     grid->Table()->setFocus();
     QApplication::processEvents();
     ASSERT_EQ(form().ActiveControlNow(), ActiveControl::vlgProc) << "the window tracks the focus";
+    // The first key opens the cell's editor, which takes the focus and the rest.
+    QTest::keyClicks(grid->Table(), u"W"_s);
+    QTest::keyClicks(QApplication::focusWidget(), u"B000123"_s);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(form().vlgProc().CellText(2, Column("HBXH")).isEmpty()) << "the row is prepared";
+    EXPECT_NE(form().State().rowLocks.value(2), 0) << "and holds the work bill's task";
+    form().vlgProc().SetCurrentCell(2, col);
     // The clerk takes the first worker the lookup offers.
     ui.dialogHandlers[u"ItemLookUp"_s] = [&](DialogModel& model) {
         auto& list = dynamic_cast<ListSelPickList&>(model);
