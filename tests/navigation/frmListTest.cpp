@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "src/navigation/WorkBillPicker.h"
 #include "src/navigation/frmList.h"
 #include "tests/support/FakeHost.h"
 
@@ -109,6 +110,31 @@ TEST(ListSelControl, MultiRowSelectionKeepsListOrder) {
     control.SelectOK();
     control.Exit();
     EXPECT_EQ(commands, (QStringList{u"SelectOK"_s, u"Exit"_s}));
+}
+
+TEST(WorkBillPicker, OffersTheReportableWorkBillsAndGivesThePickedNumber) {
+    HostHarness h;
+    h.fake->listRows = {{7, 1, u"B7"_s}, {8, 1, u"B8"_s}};
+    h.fake->execute = [](const QString& sql) {
+        return sql.endsWith(u"FWBInterID=8"_s) ? Records({u"FWorkBillNo"_s}, {{u"WB8"_s}})
+                                               : Records({u"FWorkBillNo"_s}, {});
+    };
+    int pick = 1;
+    h.ui.dialogHandlers[u"frmList"_s] = [&](DialogModel& m) {
+        auto& list = dynamic_cast<frmList&>(m);
+        if (pick < 0)
+            return list.Cancel();
+        list.SetCurrentRow(pick);
+        list.Confirm();
+    };
+    WorkBillPicker picker(*h.host);
+    EXPECT_EQ(picker.PickWorkBillNumber(), u"WB8"_s);
+    EXPECT_TRUE(h.fake->Calls(u"Rows"_s).last().startsWith(u"Rows 601 ' (u1.FCancellation = 0"_s));
+    EXPECT_TRUE(h.fake->Calls(u"Open"_s).last().contains(u"Provider=SQLite;Data Source=erp.db|12|Li"_s));
+    pick = 0;  // a row without a work bill
+    EXPECT_EQ(picker.PickWorkBillNumber(), QString());
+    pick = -1;
+    EXPECT_EQ(picker.PickWorkBillNumber(), QString());
 }
 
 }  // namespace

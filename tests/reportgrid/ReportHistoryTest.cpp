@@ -105,7 +105,7 @@ TEST_F(ReportHistoryTest, RecordsFillTheirColumnsWhateverTheLayoutOrder) {
     SetupColumns(rows);
     const QString audited = Record(
         u"HBXH=4;SHBZ=1;SHR=16;SHRQ=2026-03-05 10:11:12;ZDR=0;BZ=31;CZG=11;SYSB=21;JSS=12.5;MEMO=备"_s);
-    const QString open = Record(u"HBXH=5;SHBZ=0;ZDR=16;CZG=11"_s);
+    const QString open = Record(u"HBXH=5;SHBZ=0;ZDR=16;CZG=11;SYSB=29"_s);  // device 29 is gone
     history = audited + QChar(13) + open;
     LoadWorkBill();
 
@@ -116,9 +116,14 @@ TEST_F(ReportHistoryTest, RecordsFillTheirColumnsWhateverTheLayoutOrder) {
     EXPECT_EQ(Cells(2, {u"SHBZ", u"SHRQ", u"SHR", u"ZDR", u"BZ", u"CZG", u"SYSB", u"JSS", u"LJHBSL"}),
               u"SHBZ=√ SHRQ=2026-03-05 SHR=用户16[16] ZDR= BZ=一班[T031] CZG=张三[E011] SYSB=车床[D021] "
               u"JSS=12.5 LJHBSL=104.00"_s);
-    EXPECT_EQ(Cells(3, {u"SHBZ", u"ZDR", u"LJJSSL", u"LJYJSL"}),
-              u"SHBZ= ZDR=用户16[16] LJJSSL=205.00 LJYJSL=305.00"_s);
+    EXPECT_EQ(Cells(3, {u"SHBZ", u"ZDR", u"LJJSSL", u"LJYJSL", u"SYSB"}),
+              u"SHBZ= ZDR=用户16[16] LJJSSL=205.00 LJYJSL=305.00 SYSB=29"_s)
+        << "an id nobody answers to shows, and stays for the save";
     EXPECT_EQ(grid.ColumnFormat(c.Column(ReportCode::JSS)), u"0.00"_s);
+    // A work bill whose format cannot be read never shows the previous one's.
+    fake.failing = {u"GetQtyDecimal"_s};
+    LoadWorkBill();
+    EXPECT_EQ(grid.ColumnFormat(c.Column(ReportCode::JSS)), QString());
     // One worker on two rows: looked up once, cached once.
     EXPECT_EQ(fake.Count(u"GetEmpInfo"_s), 1);
     EXPECT_EQ(state.EmpsCache().Count(), 1);

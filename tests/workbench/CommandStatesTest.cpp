@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "src/common/ErrorLog.h"
 #include "tests/workbench/WorkbenchBench.h"
 
 namespace sp::test {
@@ -102,6 +103,15 @@ TEST(UpdateStatusText, OffersF7OnLookupCells) {
         EXPECT_EQ(b.bar().Enabled(Tool::EditView()), lookup);
         EXPECT_EQ(b.bar().Caption(Tool::SttInfo()), lookup ? u"按F7查找相关信息"_s : u"就绪"_s);
     }
+    // A grid without data rows has no current cell: "就绪", and nothing in the log.
+    WorkbenchBench b;
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString&, const QString& text) { logged << text; });
+    b.form->SetActiveControl(ActiveControl::vlgProc);
+    b.form->UpdateStatusText();
+    ErrorLog::SetSink(nullptr);
+    EXPECT_EQ(b.bar().Caption(Tool::SttInfo()), u"就绪"_s);
+    EXPECT_TRUE(logged.isEmpty()) << logged.join(u'\n').toStdString();
 }
 
 TEST(UpdateCommandStates, FollowTheInCellEditor) {
