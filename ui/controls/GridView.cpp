@@ -126,6 +126,12 @@ GridView::GridView(GridModel* model, QWidget* parent)
             &QScrollBar::setValue);
     connect(frozen_->verticalScrollBar(), &QScrollBar::valueChanged, table_->verticalScrollBar(),
             &QScrollBar::setValue);
+    // The frozen columns never scroll sideways, not even to bring a current cell of a
+    // column cut at half the grid's width into view.
+    connect(frozen_->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value != 0)
+            frozen_->horizontalScrollBar()->setValue(0);
+    });
     for (QScrollBar* bar : {table_->verticalScrollBar(), table_->horizontalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, this, [this] {
             UpdateEditorGeometry();

@@ -187,7 +187,9 @@ bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::KeyPress) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this && isActiveWindow()) {
+        // A key that reaches one of the window's own widgets is the window's, whether or
+        // not the desktop has told it that it is active again after a dialog.
+        if (widget && widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
             const int code = key->key() == Qt::Key_F7   ? KeyCode::F7
                              : key->key() == Qt::Key_F1 ? KeyCode::F1

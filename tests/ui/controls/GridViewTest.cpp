@@ -170,10 +170,14 @@ TEST_F(GridViewTest, FrozenColumnsStayWhileTheRestScrolls) {
     grid.SetCurrentCell(grid.CurrentRow(), 3);
     EXPECT_GE(view->Table()->columnViewportPosition(2), frozen->width());
 
-    // Frozen columns wider than half the grid are cut at half: the rest stays reachable.
+    // Frozen columns wider than half the grid are cut at half: the rest stays reachable,
+    // and the frozen part stays put when the cursor goes to the cut column.
     grid.SetFrozenCols(5);
     QApplication::processEvents();
     EXPECT_EQ(frozen->width(), view->Table()->viewport()->width() / 2);
+    grid.SetCurrentCell(grid.CurrentRow(), 5);
+    QApplication::processEvents();
+    EXPECT_EQ(frozen->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(GridViewTest, ColumnsFollowTheModelAndUserResizesAreReported) {

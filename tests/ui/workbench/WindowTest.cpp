@@ -175,6 +175,13 @@ TEST_F(WorkbenchWindowWiring, ATypedWorkBillNumberStartsARowAndF7PicksItsWorker)
     EXPECT_FALSE(form().vlgProc().CellText(2, col).isEmpty());
     EXPECT_EQ(form().vlgProc().CellText(2, col), form().vlgProc().CellKey(2, col));
     EXPECT_TRUE(form().State().modified);
+    // And a device of the work bill's work center from the resource browser.
+    ui.dialogHandlers[u"ResourceBrowser"_s] = ui.dialogHandlers[u"ItemLookUp"_s];
+    const int device = Column("SYSB");
+    form().vlgProc().SetCurrentCell(2, device);
+    QTest::keyClick(grid->Table(), Qt::Key_F7);
+    EXPECT_EQ(ui.dialogsShown, (QStringList{u"ItemLookUp"_s, u"ResourceBrowser"_s}));
+    EXPECT_FALSE(form().vlgProc().CellKey(2, device).isEmpty());
 }
 
 TEST_F(WorkbenchWindowWiring, AClickOnATaskNodeListsItsWorkBills) {
