@@ -59,8 +59,8 @@ void Require(bool ok, const QString& message) {
 
 void SeedDemoReports(Database& db) {
     std::shared_ptr<Database> shared = db.shared_from_this();
-    ReportWriter writer(shared);
     const qint32 biller = Basic::Long(db.Scalar(QStringLiteral("SELECT MIN(FUserID) FROM t_User")));
+    ReportWriter writer(shared, biller);
     const QDate today = ServerDate(db);
 
     // Reportable tasks whose work bills carry no report yet, so a second run adds nothing.
@@ -98,11 +98,11 @@ void SeedDemoReports(Database& db) {
             if (second > 0)
                 records.Add(Record(wb, 2, biller, today.addDays(-2 + i), second, fee, QString()));
             Require(writer.Save(records, nullptr, message), message);
-            Require(writer.Audit(wb, 1, biller, nullptr, message), message);
+            Require(writer.Audit(wb, 1, nullptr, message), message);
             // The last reported operation keeps its second report as a draft.
             const bool lastOp = i + 1 == reportedOps;
             if (second > 0 && !lastOp)
-                Require(writer.Audit(wb, 2, biller, nullptr, message), message);
+                Require(writer.Audit(wb, 2, nullptr, message), message);
             available = Basic::Dbl(db.Scalar(
                 QStringLiteral("SELECT FauxQtyHandOver FROM SHWorkBillEntry WHERE FWBInterID = ?"), {wb}));
         }

@@ -1,5 +1,7 @@
 #include "platform/middletier/MShopProcSet.h"
 
+#include <exception>
+
 #include "platform/middletier/CallerRights.h"
 #include "platform/middletier/ReportWriter.h"
 #include "platform/middletier/Texts.h"
@@ -9,53 +11,62 @@
 namespace sp::platform {
 namespace {
 
-// The update methods answer a refusal with False and a message; a database failure
-// is one more reason, written to the log with its source.
+// The update methods answer a refusal with False and a message. A technical failure
+// (the database refused a statement, the connection was lost) is answered with the
+// fixed text `failed`: the transaction was rolled back, so nothing happened, and the
+// database's own text and statement go to the application log, never to the clerk.
 template <class F>
-bool Guarded(QString& message, F&& work) {
+bool Guarded(const char* command, const QString& failed, QString& message, F&& work) {
+    QString detail;
     try {
         return work();
     } catch (const ComError& e) {
-        ErrorLog::Write(QStringLiteral("Q8MShopProc.MShopProcSet"), e.Description());
-        message = MiddleTierTexts::CommandFailed(e.Description());
-        return false;
+        detail = e.Description();
+    } catch (const std::exception& e) {
+        detail = QString::fromLocal8Bit(e.what());
     }
+    ErrorLog::Write(QStringLiteral("Q8MShopProc.MShopProcSet"),
+                    QLatin1String(command) + QStringLiteral(": ") + detail);
+    message = failed;
+    return false;
 }
 
 }  // namespace
 
+// The caller (the login's UserID) is the biller of new reports and the checker of
+// audits, whatever a record or the checker argument says.
 bool MShopProcSet::SaveWorkProcRpt(const QString& props, ReportRecords& records, QString& message) {
     message.clear();
-    return Guarded(message, [&] {
+    return Guarded("SaveWorkProcRpt", MiddleTierTexts::SaveFailedTechnically(), message, [&] {
         CallerRights rights(*db_, props);
-        return ReportWriter(db_).Save(records, &rights, message);
+        return ReportWriter(db_, rights.UserId()).Save(records, &rights, message);
     });
 }
 
 bool MShopProcSet::AuditWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
-                                    const qint32& checkerId, QString& message) {
+                                    const qint32& /*checkerId*/, QString& message) {
     message.clear();
-    return Guarded(message, [&] {
+    return Guarded("AuditWorkProcRpt", MiddleTierTexts::CommandFailedTechnically(), message, [&] {
         CallerRights rights(*db_, props);
-        return ReportWriter(db_).Audit(wbInterId, serial, checkerId, &rights, message);
+        return ReportWriter(db_, rights.UserId()).Audit(wbInterId, serial, &rights, message);
     });
 }
 
 bool MShopProcSet::UnAuditWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
                                       QString& message) {
     message.clear();
-    return Guarded(message, [&] {
+    return Guarded("UnAuditWorkProcRpt", MiddleTierTexts::CommandFailedTechnically(), message, [&] {
         CallerRights rights(*db_, props);
-        return ReportWriter(db_).UnAudit(wbInterId, serial, &rights, message);
+        return ReportWriter(db_, rights.UserId()).UnAudit(wbInterId, serial, &rights, message);
     });
 }
 
 bool MShopProcSet::DelWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
                                   QString& message) {
     message.clear();
-    return Guarded(message, [&] {
+    return Guarded("DelWorkProcRpt", MiddleTierTexts::CommandFailedTechnically(), message, [&] {
         CallerRights rights(*db_, props);
-        return ReportWriter(db_).Delete(wbInterId, serial, &rights, message);
+        return ReportWriter(db_, rights.UserId()).Delete(wbInterId, serial, &rights, message);
     });
 }
 

@@ -8,9 +8,10 @@
 namespace sp::platform {
 
 // Q8MShopProc.MShopProcSet over the database: checks the caller's right, then lets
-// ReportWriter do the work in one transaction. Unexpected failures (a lost
-// connection) are turned into a refusal too, so the client always gets False and a
-// reason rather than an error half way through a selection.
+// ReportWriter do the work in one transaction as the caller. Technical failures (a
+// lost connection) are answered with False and a fixed message too, the details
+// going to the application log, so the client always gets False and a reason rather
+// than an error half way through a selection.
 class MShopProcSet : public IMShopProcSet {
   public:
     explicit MShopProcSet(std::shared_ptr<Database> db) : db_(std::move(db)) {}

@@ -1,5 +1,6 @@
 #include "platform/middletier/OperationLedger.h"
 
+#include "platform/host/SystemProfile.h"
 #include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -71,6 +72,13 @@ void OperationLedger::LockTask(qint32 interId) {
     if (db_.dialect() == Dialect::PostgreSQL)
         db_.Query(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FInterID = ? FOR UPDATE"),
                   {interId});
+}
+
+bool OperationLedger::ControlReceive() {
+    const QVariant value =
+        SystemProfile(db_.shared_from_this())
+            .GetProfile(QString(), QStringLiteral("SH"), QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
+    return value.isNull() ? true : Basic::Bool(value);
 }
 
 double OperationLedger::ReceiveMaximum(const OperationState& s) {

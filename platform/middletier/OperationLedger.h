@@ -49,6 +49,11 @@ class OperationLedger {
     // already serialises writers at BEGIN.
     void LockTask(qint32 interId);
 
+    // The system switch SH/SHOPPROC_CONTROLRECEIVE, read as the host reads it: missing
+    // or NULL means on, otherwise its Boolean value ("0" is off). The service applies its
+    // own limits only while it is on.
+    bool ControlReceive();
+
     // The limits handed to the client. They are loosened by the unaudited reports in
     // the one direction that would otherwise refuse deleting or editing a draft.
     static double ReceiveMaximum(const OperationState& s);

@@ -96,21 +96,114 @@ bool ToNumber(const QVariant& v, double& out) {
     return ok && std::isfinite(out);
 }
 
-bool ToSerial(const QVariant& v, qint32& out) {
+// A whole number of at least `min` within the 32-bit range: a number must be whole, a
+// text a whole number as written (blanks around it allowed); blank is 0. False for
+// anything else, so a value is never rounded or clamped into something else.
+bool ToWhole(const QVariant& v, qint64 min, qint32& out) {
+    out = 0;
+    if (IsBlank(v))
+        return min <= 0;
     bool ok = false;
-    qlonglong n = 0;
-    if (v.typeId() == QMetaType::Double) {
-        const double d = v.toDouble();
-        ok = std::isfinite(d) && d == std::floor(d);
-        n = ok ? static_cast<qlonglong>(d) : 0;
-    } else {
-        n = v.toString().trimmed().toLongLong(&ok);
+    qint64 n = 0;
+    switch (v.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = v.toDouble();
+            ok = std::isfinite(d) && d == std::floor(d) && std::fabs(d) < 1e18;
+            n = ok ? static_cast<qint64>(d) : 0;
+            break;
+        }
+        case QMetaType::QString:
+            n = v.toString().trimmed().toLongLong(&ok);
+            break;
+        case QMetaType::ULongLong:
+        case QMetaType::ULong:
+            ok = v.toULongLong() <= static_cast<quint64>(std::numeric_limits<qint32>::max());
+            n = ok ? static_cast<qint64>(v.toULongLong()) : 0;
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::LongLong:
+            n = v.toLongLong(&ok);
+            break;
+        default:  // Booleans, dates and the like are no ids
+            break;
     }
-    if (!ok || n < 1 || n > std::numeric_limits<qint32>::max())
+    if (!ok || n < min || n > std::numeric_limits<qint32>::max())
         return false;
     out = static_cast<qint32>(n);
     return true;
 }
+
+// CR, LF, tab, NUL and the other control characters break the history text (records by
+// CR, fields by tab) and are not stored alike by both databases, so no text holds one.
+bool HasControlCharacter(const QString& text) {
+    for (const QChar c : text)
+        if (c.category() == QChar::Other_Control)
+            return true;
+    return false;
+}
+
+// The title under which a record key is named in a refusal: the clerk's column title,
+// else the key itself.
+QString FieldTitle(const QString& key) {
+    static const std::pair<const char*, const char*> others[] = {
+        {"FWBinterID", "工序计划单内码"}, {"Fserial", "汇报序号"}, {"FworkerID", "操作工"},
+        {"FdeviceID", "使用设备"},        {"FteamID", "班组"},     {"Fmemo", "备注"},
+        {"FbillerID", "制单人"},
+    };
+    for (const QuantityField& f : QuantityFields())
+        if (key.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(f.title);
+    for (const DateField& f : kDates)
+        if (key.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(f.title);
+    for (const auto& [k, title] : others)
+        if (key.compare(QLatin1String(k), Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(title);
+    return key;
+}
+
+// A whole-number field of the record (id or serial), or the refusal naming the field.
+QString ReadWhole(const Dictionary& d, const char* key, qint64 min, qint32& out) {
+    const QVariant v = Value(d, key);
+    const QString title = FieldTitle(QLatin1String(key));
+    if (v.typeId() == QMetaType::QString && HasControlCharacter(v.toString()))
+        return MiddleTierTexts::ControlCharacter(title);
+    if (ToWhole(v, min, out))
+        return {};
+    return QLatin1String(key) == QLatin1String("Fserial")
+               ? MiddleTierTexts::SerialNotNumeric(Basic::Text(v))
+               : MiddleTierTexts::NotWholeNumber(title, Basic::Text(v));
+}
+
+// The refusal for the first text value of the record holding a control character, the
+// memo aside (see SaveBatch::Classify); empty when there is none.
+QString ControlCharacterRefusal(const Dictionary& d) {
+    for (const QString& key : d.Keys()) {
+        if (key.compare(QLatin1String("Fmemo"), Qt::CaseInsensitive) == 0)
+            continue;
+        const QVariant v = d.Item(key);
+        if (v.typeId() == QMetaType::QString && HasControlCharacter(v.toString()))
+            return MiddleTierTexts::ControlCharacter(FieldTitle(key));
+    }
+    return {};
+}
+
+// The stored memo as the history shows it: CR, LF and tab as blanks.
+QString ShownMemo(QString memo) {
+    memo.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    memo.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    memo.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return memo;
+}
+
+// Numbers as the history shows them (15 significant digits): a value sent back from the
+// grid is the stored value even when the stored double carries more digits.
+bool SameNumber(double a, double b) { return a == b || Basic::NumberText(a) == Basic::NumberText(b); }
 
 struct WorkBillFacts {
     QString number;
@@ -121,15 +214,17 @@ struct Report {
     qint32 wbInterId = 0;
     qint32 serial = 0;
     QString prefix;  // "工序计划单 <number> 汇报序号 <serial>：", leads every refusal of this report
-    qint32 billerId = 0;
     qint32 workerId = 0;
     qint32 deviceId = 0;
     qint32 teamId = 0;
     QVariant dates[3];  // invalid when the record leaves the date blank
     std::vector<double> quantities;
-    QString memo;
+    QString sentMemo;       // as the record carries it
+    QString memo;           // what is stored: the sent memo trimmed
+    bool keepMemo = false;  // the stored memo stays as it is (see Classify)
     bool forceNew = false;
     bool insert = false;
+    bool changed = true;  // a stored draft whose values differ from the record's
 };
 
 // Passes a refusal on to the caller's message; true when there was one. The message
@@ -180,11 +275,14 @@ QString ReadValues(const Dictionary& d, Report& r) {
             return refusal;
     if (r.dates[1].isValid() && r.dates[2].isValid() && r.dates[1].toDate() > r.dates[2].toDate())
         return MiddleTierTexts::StartAfterEnd();
-    r.billerId = Basic::Long(Value(d, "FbillerID"));
-    r.workerId = Basic::Long(Value(d, "FworkerID"));
-    r.deviceId = Basic::Long(Value(d, "FdeviceID"));
-    r.teamId = Basic::Long(Value(d, "FteamID"));
-    r.memo = Basic::Text(Value(d, "Fmemo")).trimmed();
+    const std::pair<const char*, qint32*> ids[] = {
+        {"FworkerID", &r.workerId}, {"FdeviceID", &r.deviceId}, {"FteamID", &r.teamId}};
+    for (const auto& [key, id] : ids)
+        if (const QString refusal = ReadWhole(d, key, std::numeric_limits<qint32>::min(), *id);
+            !refusal.isEmpty())
+            return refusal;
+    r.sentMemo = Basic::Text(Value(d, "Fmemo"));
+    r.memo = r.sentMemo.trimmed();
     if (r.memo.isNull())
         r.memo = QStringLiteral("");  // the column holds text, never NULL
     r.forceNew = Basic::Bool(Value(d, "FIsNew"));
@@ -211,17 +309,33 @@ const QString& InsertSql() {
 }
 
 // Only a draft is changed: a report audited or deleted since it was classified is
-// left as it is and the statement changes no row.
+// left as it is and the statement changes no row. The biller stays who made the
+// report; a NULL memo keeps the stored one.
 const QString& UpdateSql() {
     static const QString sql = [] {
         QStringList assignments;
         for (const QuantityField& f : QuantityFields())
             assignments << QLatin1String(f.column) + QStringLiteral(" = ?");
         return QStringLiteral(
-                   "UPDATE SHProcRpt SET FbillerID = ?, Fdate = COALESCE(?, Fdate), FworkerID = ?, "
-                   "FdeviceID = ?, FteamID = ?, FstartWorkDate = ?, FendWorkDate = ?, Fmemo = ?, ") +
+                   "UPDATE SHProcRpt SET Fdate = COALESCE(?, Fdate), FworkerID = ?, FdeviceID = ?, "
+                   "FteamID = ?, FstartWorkDate = ?, FendWorkDate = ?, Fmemo = COALESCE(?, Fmemo), ") +
                assignments.join(QStringLiteral(", ")) +
                QStringLiteral(" WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0");
+    }();
+    return sql;
+}
+
+// The stored report of a serial with the columns a record is compared with: status,
+// people, dates, memo, then the quantity columns in the order of QuantityFields.
+const QString& StoredSql() {
+    static const QString sql = [] {
+        QStringList columns;
+        for (const QuantityField& f : QuantityFields()) columns << QLatin1String(f.column);
+        return QStringLiteral(
+                   "SELECT Fstatus, FworkerID, FdeviceID, FteamID, Fdate, FstartWorkDate, FendWorkDate, "
+                   "Fmemo, ") +
+               columns.join(QStringLiteral(", ")) +
+               QStringLiteral(" FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?");
     }();
     return sql;
 }
@@ -236,15 +350,17 @@ class SaveBatch {
     QString Add(const Dictionary& d, int position);
     // The refusal when the caller may not store new reports or change stored ones.
     QString RightsRefusal(CallerRights* rights) const;
-    // Stores every report or none; the refusal, or empty when all are stored.
-    QString Write() const;
+    // Stores every report or none, new ones with `billerId`; the refusal, or empty when
+    // all are stored.
+    QString Write(qint32 billerId) const;
     bool Empty() const { return reports_.empty(); }
 
   private:
     bool FindWorkBill(qint32 wbInterId, WorkBillFacts& facts);
     QString Classify(const WorkBillFacts& bill, Report& r) const;
-    QString Insert(const Report& r, const QDate& today) const;
+    QString Insert(const Report& r, qint32 billerId, const QDate& today) const;
     QString Update(const Report& r) const;
+    QString StillDraft(const Report& r) const;
 
     Database& db_;
     QHash<qint32, WorkBillFacts> bills_;
@@ -254,18 +370,21 @@ class SaveBatch {
 
 QString SaveBatch::Add(const Dictionary& d, int position) {
     Report r;
-    r.wbInterId = Basic::Long(Value(d, "FWBinterID"));
+    const QString record = MiddleTierTexts::RecordPrefix(position);
+    if (const QString refusal = ReadWhole(d, "FWBinterID", std::numeric_limits<qint32>::min(), r.wbInterId);
+        !refusal.isEmpty())
+        return record + refusal;
     WorkBillFacts bill;
     if (!FindWorkBill(r.wbInterId, bill))
-        return MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
-    const QVariant serial = Value(d, "Fserial");
-    if (!ToSerial(serial, r.serial))
-        return MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::WorkBillPrefix(bill.number) +
-               MiddleTierTexts::SerialNotNumeric(Basic::Text(serial));
+        return record + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
+    if (const QString refusal = ReadWhole(d, "Fserial", 1, r.serial); !refusal.isEmpty())
+        return record + MiddleTierTexts::WorkBillPrefix(bill.number) + refusal;
     r.prefix = MiddleTierTexts::ReportPrefix(bill.number, r.serial);
     if (seen_.contains({r.wbInterId, r.serial}))
         return r.prefix + MiddleTierTexts::DuplicateInSave();
     seen_.insert({r.wbInterId, r.serial});
+    if (const QString refusal = ControlCharacterRefusal(d); !refusal.isEmpty())
+        return r.prefix + refusal;
     if (const QString refusal = ReadValues(d, r); !refusal.isEmpty())
         return r.prefix + refusal;
     if (const QString refusal = Classify(bill, r); !refusal.isEmpty())
@@ -295,24 +414,45 @@ bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
     return true;
 }
 
-// The records carry no new/edit flag: a serial not stored yet is new. The
-// classification is read before the write transaction on purpose: a serial that
-// another workstation stores in between then fails on the primary key when it is
-// written instead of being taken for an edit.
+// A serial not stored yet is new; a record flagged FIsNew must be. The classification
+// is read before the write transaction on purpose: a serial that another workstation
+// stores in between then fails on the primary key when it is written instead of being
+// taken for an edit.
+//
+// A stored draft counts as changed only when the record's values differ from the
+// stored ones, so re-sending a grid unchanged needs no right to change reports. A memo
+// that is the stored one as the history showed it (CR, LF and tab as blanks: a report
+// stored before such memos were refused) is no change and leaves the stored memo as it
+// is; any other memo holding a control character is refused.
 QString SaveBatch::Classify(const WorkBillFacts& bill, Report& r) const {
-    const QVariant status =
-        db_.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
-                   {r.wbInterId, r.serial});
-    if (status.isNull()) {
+    RecordsetPtr stored = db_.Query(StoredSql(), {r.wbInterId, r.serial});
+    const QString memoTitle = FieldTitle(QStringLiteral("Fmemo"));
+    if (stored->Eof()) {
+        if (HasControlCharacter(r.sentMemo))
+            return MiddleTierTexts::ControlCharacter(memoTitle);
         if (!bill.reportable)
             return MiddleTierTexts::WorkBillNotReportable();
         r.insert = true;
         return {};
     }
-    if (Basic::Long(status) != 0)
+    if (Basic::Long(stored->Field(0)) != 0)
         return MiddleTierTexts::AlreadyAudited();
     if (r.forceNew)
         return MiddleTierTexts::SerialTaken();
+    const QString shown = ShownMemo(Basic::Text(stored->Field(7)));
+    r.keepMemo =
+        r.sentMemo == shown || (!HasControlCharacter(r.sentMemo) && r.sentMemo.trimmed() == shown.trimmed());
+    if (!r.keepMemo && HasControlCharacter(r.sentMemo))
+        return MiddleTierTexts::ControlCharacter(memoTitle);
+
+    bool same = r.keepMemo && r.workerId == Basic::Long(stored->Field(1)) &&
+                r.deviceId == Basic::Long(stored->Field(2)) && r.teamId == Basic::Long(stored->Field(3)) &&
+                (!r.dates[0].isValid() || r.dates[0].toDate() == Basic::ToDate(stored->Field(4)));
+    for (int i = 1; same && i < 3; ++i)
+        same = (r.dates[i].isValid() ? r.dates[i].toDate() : QDate()) == Basic::ToDate(stored->Field(4 + i));
+    for (size_t i = 0; same && i < r.quantities.size(); ++i)
+        same = SameNumber(r.quantities[i], Basic::Dbl(stored->Field(8 + static_cast<int>(i))));
+    r.changed = !same;
     return {};
 }
 
@@ -320,7 +460,10 @@ QString SaveBatch::RightsRefusal(CallerRights* rights) const {
     if (!rights)
         return {};
     bool anyNew = false, anyEdit = false;
-    for (const Report& r : reports_) (r.insert ? anyNew : anyEdit) = true;
+    for (const Report& r : reports_) {
+        anyNew |= r.insert;
+        anyEdit |= !r.insert && r.changed;
+    }
     if (anyNew && !rights->Has(CallerRights::SaveNew))
         return MiddleTierTexts::NoRightSaveNew();
     if (anyEdit && !rights->Has(CallerRights::SaveChanges))
@@ -328,20 +471,22 @@ QString SaveBatch::RightsRefusal(CallerRights* rights) const {
     return {};
 }
 
-QString SaveBatch::Write() const {
+QString SaveBatch::Write(qint32 billerId) const {
     const QDate today = ServerDate(db_);
     Transaction transaction(db_);
-    for (const Report& r : reports_)
-        if (const QString refusal = r.insert ? Insert(r, today) : Update(r); !refusal.isEmpty())
+    for (const Report& r : reports_) {
+        const QString refusal = r.insert ? Insert(r, billerId, today) : r.changed ? Update(r) : StillDraft(r);
+        if (!refusal.isEmpty())
             return r.prefix + refusal;  // the guard rolls back what this save wrote so far
+    }
     transaction.Commit();
     CumulativeCache::Invalidate();
     return {};
 }
 
-QString SaveBatch::Insert(const Report& r, const QDate& today) const {
+QString SaveBatch::Insert(const Report& r, qint32 billerId, const QDate& today) const {
     QVariantList params;
-    params << r.wbInterId << r.serial << r.billerId << (r.dates[0].isValid() ? r.dates[0] : QVariant(today))
+    params << r.wbInterId << r.serial << billerId << (r.dates[0].isValid() ? r.dates[0] : QVariant(today))
            << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1]) << DateParam(r.dates[2])
            << r.memo;
     for (double q : r.quantities) params << q;
@@ -349,24 +494,32 @@ QString SaveBatch::Insert(const Report& r, const QDate& today) const {
         db_.Exec(InsertSql(), params);
     } catch (const ComError& e) {
         // A key violation means another workstation stored the serial meanwhile (see
-        // Classify); any other failure is passed on as the database gave it.
+        // Classify); any other failure is a technical one and goes on as raised.
         const QString text = e.Description().toLower();
-        return text.contains(QStringLiteral("unique")) || text.contains(QStringLiteral("duplicate"))
-                   ? MiddleTierTexts::SerialTaken()
-                   : MiddleTierTexts::SaveFailed(e.Description());
+        if (text.contains(QStringLiteral("unique")) || text.contains(QStringLiteral("duplicate")))
+            return MiddleTierTexts::SerialTaken();
+        throw;
     }
     return {};
 }
 
 QString SaveBatch::Update(const Report& r) const {
     QVariantList params;
-    params << r.billerId << DateParam(r.dates[0]) << r.workerId << r.deviceId << r.teamId
-           << DateParam(r.dates[1]) << DateParam(r.dates[2]) << r.memo;
+    params << DateParam(r.dates[0]) << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1])
+           << DateParam(r.dates[2]) << (r.keepMemo ? QVariant() : QVariant(r.memo));
     for (double q : r.quantities) params << q;
     params << r.wbInterId << r.serial;
     if (db_.Exec(UpdateSql(), params) != 1)
         return MiddleTierTexts::ChangedMeanwhile();
     return {};
+}
+
+// An unchanged draft is not written; the save still holds only while it is a draft.
+QString SaveBatch::StillDraft(const Report& r) const {
+    const QVariant status =
+        db_.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
+                   {r.wbInterId, r.serial});
+    return !status.isNull() && Basic::Long(status) == 0 ? QString() : MiddleTierTexts::ChangedMeanwhile();
 }
 
 }  // namespace
@@ -378,24 +531,27 @@ QString ReportWriter::Prefix(qint32 wbInterId, qint64 serial) {
 }
 
 // Reads and checks every record, then the caller's rights, then writes all reports in
-// one transaction. The first refusal ends the save with nothing stored.
+// one transaction. The first refusal ends the save with nothing stored; a record that
+// is missing is a refusal too, never skipped.
 bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QString& message) {
     SaveBatch batch(*db_);
     int position = 0;
     for (const DictionaryPtr& record : records) {
         ++position;
-        if (record && Refused(batch.Add(*record, position), message))
+        const QString refusal = record
+                                    ? batch.Add(*record, position)
+                                    : MiddleTierTexts::RecordPrefix(position) + MiddleTierTexts::NullRecord();
+        if (Refused(refusal, message))
             return false;
     }
     if (Refused(batch.RightsRefusal(rights), message))
         return false;
     if (batch.Empty())
         return true;
-    return !Refused(batch.Write(), message);
+    return !Refused(batch.Write(userId_), message);
 }
 
-bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint32 checkerId,
-                                 QString& message) {
+bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QString& message) {
     Database& db = *db_;
     Transaction transaction(db);
     OperationLedger ledger(db);
@@ -426,8 +582,11 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint
         message = prefix + MiddleTierTexts::NotAudited();
         return false;
     }
+    // With the receive control switched off the shop posts whatever it reports.
     const QString refusal =
-        OperationLedger::CheckPosting(state, Basic::Dbl(rs->Field(1)), Basic::Dbl(rs->Field(2)), sign);
+        ledger.ControlReceive()
+            ? OperationLedger::CheckPosting(state, Basic::Dbl(rs->Field(1)), Basic::Dbl(rs->Field(2)), sign)
+            : QString();
     if (!refusal.isEmpty()) {
         message = prefix + refusal;
         return false;
@@ -436,7 +595,7 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint
         sign > 0
             ? db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = ? "
                                      "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0"),
-                      {checkerId, ServerDate(db), wbInterId, serial})
+                      {userId_, ServerDate(db), wbInterId, serial})
             : db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 0, FcheckerID = 0, FcheckDate = NULL "
                                      "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus <> 0"),
                       {wbInterId, serial});
@@ -450,13 +609,12 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, qint
     return true;
 }
 
-bool ReportWriter::Audit(qint32 wbInterId, qint32 serial, qint32 checkerId, CallerRights* rights,
-                         QString& message) {
+bool ReportWriter::Audit(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message) {
     if (rights && !rights->Has(CallerRights::AuditUnaudit)) {
         message = MiddleTierTexts::NoRightAudit();
         return false;
     }
-    return PostingChange(wbInterId, serial, +1, checkerId, message);
+    return PostingChange(wbInterId, serial, +1, message);
 }
 
 bool ReportWriter::UnAudit(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message) {
@@ -464,7 +622,7 @@ bool ReportWriter::UnAudit(qint32 wbInterId, qint32 serial, CallerRights* rights
         message = MiddleTierTexts::NoRightAudit();
         return false;
     }
-    return PostingChange(wbInterId, serial, -1, 0, message);
+    return PostingChange(wbInterId, serial, -1, message);
 }
 
 bool ReportWriter::Delete(qint32 wbInterId, qint32 serial, CallerRights* rights, QString& message) {

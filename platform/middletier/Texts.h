@@ -26,6 +26,13 @@ inline QString UnknownCaller() { return QStringLiteral("无法识别当前用户
 inline QString SerialNotNumeric(const QString& text) {
     return QStringLiteral("汇报序号“%1”不是有效的正整数。").arg(text);
 }
+inline QString NotWholeNumber(const QString& field, const QString& text) {
+    return QStringLiteral("%1“%2”不是 32 位范围内的整数。").arg(field, text);
+}
+inline QString ControlCharacter(const QString& field) {
+    return QStringLiteral("%1 含有回车、换行、制表符或其他控制字符，请删除后再保存。").arg(field);
+}
+inline QString NullRecord() { return QStringLiteral("记录为空。"); }
 inline QString UnknownWorkBill(qint64 interId) {
     return QStringLiteral("工序计划单（内码 %1）不存在。").arg(interId);
 }
@@ -64,11 +71,13 @@ inline QString AfterUnauditReceive(const QString& max) {
 inline QString AfterUnauditHandOver(const QString& min) {
     return QStringLiteral("反审核后移交数将小于下道工序已接收的数量，差额：%1").arg(min);
 }
-inline QString CommandFailed(const QString& detail) {
-    return QStringLiteral("操作失败，未写入任何记录：%1").arg(detail);
+// A technical failure (the database refused a statement, the connection was lost): the
+// clerk learns that nothing happened; the database's own text goes to the log only.
+inline QString SaveFailedTechnically() {
+    return QStringLiteral("数据库操作失败，未保存任何记录（详见日志）。");
 }
-inline QString SaveFailed(const QString& detail) {
-    return QStringLiteral("保存失败，未写入任何记录：%1").arg(detail);
+inline QString CommandFailedTechnically() {
+    return QStringLiteral("数据库操作失败，该记录未做任何更改（详见日志）。");
 }
 
 // List names of the list selection data.

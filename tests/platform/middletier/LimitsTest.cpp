@@ -96,6 +96,30 @@ TEST_P(LimitsTest, CorrectionsWithNegativeQuantities) {
     // clang-format on
 }
 
+// The service keeps its limits only while the receive control is on: a missing or NULL
+// switch is on, "0" is off. WB-11 has handed nothing over, so WB-12 has no room.
+TEST_P(LimitsTest, ReceiveControlOffLetsAnAuditOverTheLimitThrough) {
+    ASSERT_TRUE(Save(WB12, 1, {5, 5, 5, 0}));
+    // stored, value, audit accepted
+    const std::tuple<bool, QVariant, bool> cases[] = {
+        {false, QVariant(), false},
+        {true, QVariant(), false},
+        {true, QStringLiteral("1"), false},
+        {true, QStringLiteral("0"), true},
+    };
+    for (const auto& [stored, value, accepted] : cases) {
+        SCOPED_TRACE(stored ? value.toString().toStdString() : "missing");
+        Exec("DELETE FROM t_SystemProfile");
+        if (stored)
+            Exec(
+                "INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('SH', "
+                "'SHOPPROC_CONTROLRECEIVE', ?)",
+                {value});
+        EXPECT_EQ(Audit(WB12, 1), accepted) << lastMessage.toStdString();
+    }
+    EXPECT_EQ(Posted(WB12, "FAuxQtyRecive"), 5);
+}
+
 TEST_P(LimitsTest, LimitsOfTheFirstAndLastOperation) {
     platform::MShopProc q = query();
     EXPECT_EQ(q.GetControlReceiveQty(Props(Clerk), 1001, 101), 100)

@@ -43,8 +43,10 @@ TEST_P(QueryTest, HistoryTextFollowsAnUnusualSelectList) {
     ASSERT_TRUE(Save(WB11, 1, {12.5, 12.5, 12, 10}));
     ASSERT_TRUE(Audit(WB11, 1));
     ReportRecords records;
-    records.Add(Record(WB11, QStringLiteral("2"), {3, 3, 3, 0}, QStringLiteral("a\tb")));
+    records.Add(Record(WB11, QStringLiteral("2"), {3, 3, 3, 0}));
     ASSERT_TRUE(SaveAll(records));
+    // A memo stored before control characters were refused.
+    Exec("UPDATE SHProcRpt SET Fmemo = ? WHERE FWBInterID = 11 AND Fserial = 2", {QStringLiteral("a\tb")});
     const QString select = QStringLiteral(
         "PR.Fmemo,PR.Fserial,0 As "
         "LJHBSL,SMT.Fname,PR.FcheckDate,WBE.FWorkBillNO,PR.FAuxQtyReceive,PR.Fstatus,"
@@ -58,6 +60,13 @@ TEST_P(QueryTest, HistoryTextFollowsAnUnusualSelectList) {
               QStringLiteral("\t1\t0\t小时\t") + today + QStringLiteral("\tWB-11\t12.5\t1\t12.5\t1"));
     EXPECT_EQ(rows[1], QStringLiteral("a b\t2\t0\t小时\t\tWB-11\t3\t0\t12.5\t0"))
         << "NULL date empty, tab kept out";
+    // The memo sent back as the history shows it leaves the stored one as it is, also when
+    // the report changes otherwise.
+    records.Item(1)->Set(QStringLiteral("Fmemo"), QStringLiteral("a b"));
+    records.Item(1)->Set(QStringLiteral("FauxQtyReceive"), 4.0);
+    ASSERT_TRUE(SaveAll(records)) << lastMessage.toStdString();
+    ExpectFields(Query("SELECT Fmemo, FAuxQtyReceive FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 2"),
+                 "Fmemo=a\tb;FAuxQtyReceive=4");
 
     EXPECT_EQ(query().GetWorkProcRptHis(Props(Clerk), QStringLiteral("'WB-12'"), select), QString());
 }

@@ -4,8 +4,10 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/middletier/CallerRights.h"
 #include "platform/middletier/OperationLedger.h"
 #include "src/common/Basic.h"
+#include "src/common/ErrorLog.h"
 #include "tests/platform/middletier/MiddleTierFixture.h"
 
 namespace sp::test {
@@ -79,6 +81,21 @@ TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
         {"FEndWorkDate", QDate(1899, 12, 31), "实际完工日期"},
         {"Fdate", QStringLiteral("31.02.2026"), "制单日期"},
         {"FstartWorkDate", QDate(2026, 3, 1), "开工"},  // after the end
+        // Ids and serials are whole 32-bit numbers, never rounded or clamped.
+        {"Fserial", QStringLiteral("1.5"), "1.5"},
+        {"Fserial", QStringLiteral("99999999999"), "99999999999"},
+        {"FWBinterID", QStringLiteral("11.5"), "工序计划单内码"},
+        {"FworkerID", 1.5, "操作工"},
+        {"FteamID", QStringLiteral("99999999999"), "班组"},
+        // No text holds a control character.
+        {"Fmemo", QStringLiteral("a\rb"), "备注"},
+        {"Fmemo", QStringLiteral("a\nb"), "备注"},
+        {"Fmemo", QStringLiteral("a\tb"), "备注"},
+        {"Fmemo", QString(QChar(0)) + QStringLiteral("b"), "备注"},
+        {"Fmemo", QStringLiteral("a\x1f"), "备注"},
+        {"Fserial", QStringLiteral("3\t"), "汇报序号"},
+        {"FEndWorkDate", QStringLiteral("2026-02-02\n"), "实际完工日期"},
+        {"", QVariant(), "第 3 条"},  // the record itself missing
     };
     for (const auto& [field, value, expected] : cases) {
         SCOPED_TRACE(std::string(field) + " = " + value.toString().toStdString());
@@ -87,7 +104,7 @@ TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
         records.Add(Record(WB12, QStringLiteral("1"), {5, 5, 5, 0}));
         DictionaryPtr third = Record(WB11, QStringLiteral("3"), {1, 1, 1, 0});
         third->Set(QString::fromLatin1(field), value);
-        records.Add(third);
+        records.Add(*field ? third : DictionaryPtr());
         EXPECT_FALSE(SaveAll(records));
         EXPECT_TRUE(lastMessage.contains(QString::fromUtf8(expected))) << lastMessage.toStdString();
         EXPECT_EQ(ReportCount(WB11) + ReportCount(WB12), 0);
@@ -101,29 +118,36 @@ TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
 TEST_P(ReportWriterTest, SerialStoredByAnotherWorkstationMeanwhileIsRefusedNotOverwritten) {
     // The other workstation's save is under way (its transaction holds the new row)
     // when ours classifies serial 5 as new; ours must then fail on the key, not
-    // overwrite the other report.
-    std::atomic<bool> inserted{false};
-    std::thread other([&] {
-        platform::Transaction t(db());
-        Exec(
-            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyReceive, Fmemo) "
-            "VALUES (11, 5, 4, 'other workstation')");
-        inserted = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        t.Commit();
-    });
-    while (!inserted) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ReportRecords records;
-    records.Add(Record(WB11, QStringLiteral("4"), {1, 1, 1, 0}, QStringLiteral("ours")));
-    records.Add(Record(WB11, QStringLiteral("5"), {9, 9, 9, 0}, QStringLiteral("ours")));
-    const bool saved = SaveAll(records);
-    other.join();
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) && lastMessage.contains(QStringLiteral("5")))
-        << lastMessage.toStdString();
-    EXPECT_EQ(Basic::Text(Scalar("SELECT Fmemo FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 5")),
-              QStringLiteral("other workstation"));
-    EXPECT_EQ(ReportCount(WB11), 1) << "serial 4 of the refused save is not kept";
+    // overwrite the other report, whether or not our record says it is new.
+    for (const bool flagged : {false, true}) {
+        SCOPED_TRACE(flagged ? "FIsNew" : "no flag");
+        Exec("DELETE FROM SHProcRpt");
+        std::atomic<bool> inserted{false};
+        std::thread other([&] {
+            platform::Transaction t(db());
+            Exec(
+                "INSERT INTO SHProcRpt (FWBInterID, Fserial, FAuxQtyReceive, Fmemo) "
+                "VALUES (11, 5, 4, 'other workstation')");
+            inserted = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            t.Commit();
+        });
+        while (!inserted) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ReportRecords records;
+        records.Add(Record(WB11, QStringLiteral("4"), {1, 1, 1, 0}, QStringLiteral("ours")));
+        records.Add(Record(WB11, QStringLiteral("5"), {9, 9, 9, 0}, QStringLiteral("ours")));
+        if (flagged)
+            records.Item(2)->Set(QStringLiteral("FIsNew"), true);
+        const bool saved = SaveAll(records);
+        other.join();
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) &&
+                    lastMessage.contains(QStringLiteral("5")))
+            << lastMessage.toStdString();
+        EXPECT_EQ(Basic::Text(Scalar("SELECT Fmemo FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 5")),
+                  QStringLiteral("other workstation"));
+        EXPECT_EQ(ReportCount(WB11), 1) << "serial 4 of the refused save is not kept";
+    }
 
     // A record that says it is new is never taken for an edit.
     ReportRecords flagged;
@@ -145,9 +169,78 @@ TEST_P(ReportWriterTest, RightsAreCheckedPerCommand) {
     EXPECT_TRUE(UnAudit(WB11, 1, Auditor)) << lastMessage.toStdString();
     EXPECT_FALSE(update().DelWorkProcRpt(QStringLiteral("UserName=nobody;"), WB11, 1, lastMessage));
     EXPECT_EQ(ReportCount(WB11), 1);
+    // With only the new-report right the grid is saved again after adding a row: the
+    // draft sent back unchanged (its old memo as the history shows it) is no change, and
+    // its memo is left as stored. A real change still needs the right.
+    const QString oldMemo = QStringLiteral("a\r\nb\tc");
+    Exec("UPDATE SHProcRpt SET Fmemo = ? WHERE FWBInterID = 11 AND Fserial = 1", {oldMemo});
+    Exec("UPDATE t_UserRight SET FRights = ? WHERE FUserID = 3", {platform::CallerRights::SaveNew});
+    ReportRecords grid;
+    grid.Add(Record(WB11, QStringLiteral("1"), {1, 1, 1, 0}, QStringLiteral("a  b c")));
+    grid.Add(Record(WB11, QStringLiteral("2"), {2, 2, 2, 0}));
+    EXPECT_TRUE(SaveAll(grid, Auditor)) << lastMessage.toStdString();
+    EXPECT_EQ(Scalar("SELECT Fmemo FROM SHProcRpt WHERE FWBInterID = 11 AND Fserial = 1").toString(),
+              oldMemo);
+    grid.Item(1)->Set(QStringLiteral("Fmemo"), QStringLiteral("a b c"));
+    EXPECT_FALSE(SaveAll(grid, Auditor));
+    EXPECT_EQ(lastMessage, QStringLiteral("没有修改工序汇报的权限。"));
     // A right withdrawn while the workbench is open no longer counts.
     Exec("UPDATE t_UserRight SET FRights = 0 WHERE FUserID = 1");
     EXPECT_FALSE(Delete(WB11, 1, Clerk));
+}
+
+// New reports are billed to the caller and audits checked by the caller, whatever the
+// record or the argument says; an edit keeps the biller. A report may start and end on
+// the same day.
+TEST_P(ReportWriterTest, BillerAndCheckerAreTheCaller) {
+    Exec("UPDATE t_UserRight SET FRights = 4390913 WHERE FUserID = 3");
+    ReportRecords records;
+    DictionaryPtr r = records.Add(Record(WB11, QStringLiteral("1"), {4, 4, 4, 0}));
+    r->Set(QStringLiteral("FbillerID"), 77);
+    r->Set(QStringLiteral("FstartWorkDate"), QDate(2026, 2, 2));
+    ASSERT_TRUE(SaveAll(records, Clerk)) << lastMessage.toStdString();
+    r->Set(QStringLiteral("FAuxQtyPass"), 3.0);
+    ASSERT_TRUE(SaveAll(records, Auditor)) << lastMessage.toStdString();
+    ASSERT_TRUE(update().AuditWorkProcRpt(Props(Auditor), WB11, 1, 77, lastMessage))
+        << lastMessage.toStdString();
+    ExpectFields(Query("SELECT * FROM SHProcRpt"),
+                 "FbillerID=1;FcheckerID=3;FAuxQtyPass=3;FstartWorkDate=2026-02-02;FendWorkDate=2026-02-02");
+}
+
+// A statement the database refuses (a table dropped under the service) gives the fixed
+// message and changes nothing; the database's own text goes to the log only.
+TEST_P(ReportWriterTest, TechnicalFailureReadsAsOne) {
+    ASSERT_TRUE(Save(WB11, 1, {1, 1, 1, 0}));
+    ASSERT_TRUE(Save(WB11, 2, {1, 1, 1, 0}));
+    ASSERT_TRUE(Audit(WB11, 2));
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
+    const QString saveFailed = QStringLiteral("数据库操作失败，未保存任何记录（详见日志）。");
+    const QString commandFailed = QStringLiteral("数据库操作失败，该记录未做任何更改（详见日志）。");
+    // table dropped, command, message
+    const std::tuple<const char*, char, QString> cases[] = {
+        {"t_SystemProfile", 'A', commandFailed},  // inside the audit's transaction
+        {"t_UserRight", 'S', saveFailed},
+        {"t_UserRight", 'U', commandFailed},
+        {"t_UserRight", 'D', commandFailed},
+    };
+    for (const auto& [table, command, message] : cases) {
+        SCOPED_TRACE(std::string(table) + " " + command);
+        db().Exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(table)));
+        logged.clear();
+        const bool done = command == 'A'   ? Audit(WB11, 1)
+                          : command == 'S' ? Save(WB11, 3, {1, 1, 1, 0})
+                          : command == 'U' ? UnAudit(WB11, 2)
+                                           : Delete(WB11, 1);
+        EXPECT_FALSE(done);
+        EXPECT_EQ(lastMessage, message);
+        EXPECT_TRUE(logged.size() == 1 && logged[0].startsWith(QStringLiteral("Q8MShopProc.MShopProcSet|")) &&
+                    logged[0].contains(QLatin1String(table), Qt::CaseInsensitive))
+            << logged.join(u'\n').toStdString();
+    }
+    ErrorLog::SetSink(nullptr);
+    EXPECT_EQ(Values(Query("SELECT Fstatus FROM SHProcRpt ORDER BY Fserial")), Words("0,1"));
+    EXPECT_EQ(Posted(WB11, "FAuxQtyRecive"), 1);
 }
 
 TEST_P(ReportWriterTest, RandomCommandsKeepPostingEqualToAuditedReports) {
