@@ -15,6 +15,7 @@
 #include "src/reportgrid/NewReportRows.h"
 #include "src/reportgrid/ReportCellRules.h"
 #include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportCommands.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/ReportRowLocks.h"
@@ -72,11 +73,18 @@ class DefaultParts final : public WorkbenchParts {
     bool PutWorkBill(int row, const QString& workBillNo) override {
         return newRows_.PutWorkBill(row, workBillNo);
     }
+    bool SaveReports() override { return ReportCommands(state_).Save(); }
+    void RunRecordCommand(RecordCommand command) override {
+        ReportCommands(state_).Run(command == RecordCommand::Audit     ? ReportCommands::Kind::Audit
+                                   : command == RecordCommand::UnAudit ? ReportCommands::Kind::UnAudit
+                                                                       : ReportCommands::Kind::Delete);
+    }
 
     void SetupListGrid() override { list_.SetupListGrid(); }
-    void RefreshWorkBillList() override {
-        list_.RefreshWorkBillList();
+    bool RefreshWorkBillList(QString* failure) override {
+        const bool loaded = list_.RefreshWorkBillList(failure);
         IgnoreErrors([&] { tree_.Fill(); });
+        return loaded;
     }
     void LocateWorkBill(const QString& workBillNo) override { tree_.LocateWorkBill(workBillNo); }
     void SelectListedWorkBill(const QString& workBillNo) override { list_.SelectWorkBill(workBillNo); }

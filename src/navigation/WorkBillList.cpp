@@ -6,6 +6,8 @@
 #include <array>
 
 #include "src/common/Basic.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/controls/GridModel.h"
 #include "src/controls/RedrawOff.h"
@@ -154,19 +156,29 @@ bool WorkBillList::MayLeaveWorkBill() {
     return !state_.editMode || !state_.modified;
 }
 
-void WorkBillList::RefreshWorkBillList() {
-    IgnoreErrors([&] {
-        if (!MayLeaveWorkBill())
-            return;
-        const QScopedValueRollback confirmed(leaveConfirmed_, true);
-        const bool wc = ButtonPressed(QStringLiteral("btnListWC"));
+bool WorkBillList::RefreshWorkBillList(QString* failure) {
+    if (!ValueOrEmpty<bool>([&] { return MayLeaveWorkBill(); }))
+        return true;
+    const QScopedValueRollback confirmed(leaveConfirmed_, true);
+    RecordsetPtr records;
+    bool wc = false;
+    try {
+        wc = ButtonPressed(QStringLiteral("btnListWC"));
         const bool check = ButtonPressed(QStringLiteral("btnCtlChk"));
         const QString condition = BuildListCondition(state_.dicFilter);
         const QString props = state_.host->PropsString();
-        RecordsetPtr records = state_.host->NewMShopProc()->GetWorkBillByFilter(props, check, condition);
+        records = state_.host->NewMShopProc()->GetWorkBillByFilter(props, check, condition);
+    } catch (const ComError& e) {
+        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        if (failure)
+            *failure = e.Description();
+        return false;
+    }
+    IgnoreErrors([&] {
         Recordset empty;
         ShowWorkBills(records ? *records : empty, wc);
     });
+    return true;
 }
 
 void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {

@@ -27,8 +27,9 @@ class WorkBillList {
     void SetupListGrid();
     void LoadListColumns();
     // Reloads from dicFilter. In edit mode with unsaved changes the user is asked
-    // first; a No keeps list and grid as they are.
-    void RefreshWorkBillList();
+    // first; a No keeps list and grid as they are (and counts as loaded). False, with the
+    // service's reason, when the work bills could not be read: the list stays as it was.
+    bool RefreshWorkBillList(QString* failure = nullptr);
     // Shows a work bill recordset: header only, rows, lock, hide when empty, else
     // select row 2 and hand it over; then the record grid's colours.
     void ShowWorkBills(Recordset& records, bool wcArrangement);

@@ -59,6 +59,18 @@ bool Pressed(const WorkbenchState& state, const char* tool) {
 }
 
 // A fee and a computed fee are the same when they agree to the cent the fee shows.
+QString Printable(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == u'\t' || c == u'\r' || c == u'\n')
+            out += u' ';
+        else if (c.category() != QChar::Other_Control)
+            out += c;
+    }
+    return out;
+}
+
 bool SameFee(double a, double b) { return std::llround(a * 100) == std::llround(b * 100); }
 
 // The record of a number in a cache, or the record found by the number and added.
@@ -215,7 +227,13 @@ void ReportCellRules::Changed() {
 }
 
 void ReportCellRules::OnEditorCloses(int row, int col) {
-    const QString text = ValueOrEmpty<QString>([&] { return state_.vlgProc->CellText(row, col); });
+    QString text = ValueOrEmpty<QString>([&] { return state_.vlgProc->CellText(row, col); });
+    // Pasted line breaks and tabs become blanks and other control characters go: the
+    // service refuses a record holding any, and the clerk would only see it at saving.
+    if (const QString clean = Printable(text); clean != text) {
+        text = clean;
+        IgnoreErrors([&] { state_.vlgProc->SetCellText(row, col, text); });
+    }
     // Any change is a change to save, letter case included; the rules below act only
     // on another value, so retyping a number in other case never wipes a row.
     if (text == textBeforeEditing_)

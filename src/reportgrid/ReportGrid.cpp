@@ -61,6 +61,9 @@ void ReportGrid::SetupReportColumns(const TextWidth& textWidth) {
     }
     grid.SetCellText(1, 1, ReportTexts::SelectionHeader());
     state_.rowLocks.fill(0, kSetupRows + 1);
+    state_.storedRows.fill(false, kSetupRows + 1);
+    state_.storedReceive.fill(0, kSetupRows + 1);
+    state_.storedHandOver.fill(0, kSetupRows + 1);
     state_.reportColumnPos.fill(0);
 
     QVector<bool> coded(kGridCols + 1, false);

@@ -109,6 +109,17 @@ void ReportHistory::LoadReportHistory(int showFilter) {
         });
         inUse = !LoadRecords(filterText);
     }
+    // What each row holds as stored: nothing for new rows, the loaded values otherwise.
+    const int entries = grid.Rows() + 1;
+    state_.storedRows.fill(state_.editMode, entries);
+    state_.storedReceive.fill(0, entries);
+    state_.storedHandOver.fill(0, entries);
+    if (state_.editMode) {
+        for (int r = grid.FixedRows() + 1; r <= grid.Rows(); ++r) {
+            state_.storedReceive[r] = Basic::Dbl(cells.Value(r, ReportCode::JSS));
+            state_.storedHandOver[r] = Basic::Dbl(cells.Value(r, ReportCode::YJS));
+        }
+    }
 
     if (grid.Rows() <= grid.FixedRows()) {
         state_.procGridVisible = false;

@@ -19,6 +19,25 @@ inline QString InfoFilterSerialLabel() { return QStringLiteral("工序汇报序�
 inline QString InfoFilterMemoLabel() { return QStringLiteral("工序汇报备注:"); }
 inline QString InfoFilterOK() { return QStringLiteral("确定(&O)"); }
 inline QString InfoFilterCancel() { return QStringLiteral("取消(&C)"); }
+// Saving, auditing, unauditing and deleting.
+inline QString CheckRequest() { return QStringLiteral("请首先予以检查！"); }
+inline QString Checked(const QString& firstLine) {
+    return firstLine + QStringLiteral("\r\n\r\n") + CheckRequest();
+}
+inline QString RowPosition(int position) { return QStringLiteral("第 %1 行汇报记录：").arg(position); }
+inline QString PartsExceedWorked() { return QStringLiteral("合格数+遗失数+因工报废数+因料报废数 > 实作数"); }
+inline QString StartAfterEnd() { return QStringLiteral("实际开工日期 > 实际完工日期"); }
+inline QString ReceiveExceeded() { return QStringLiteral("汇报记录：接收数 > 可接收的最大数量："); }
+inline QString HandOverShort() { return QStringLiteral("汇报记录：移交数 < 应移交的最小数量："); }
+inline QString UnknownPerson() { return QStringLiteral("操作工（设备、班组）无法识别。"); }
+inline QString NotReportableAnyMore() {
+    return QStringLiteral("以下汇报记录的工序计划单已不可进行工序汇报，不会保存：");
+}
+inline QString NothingToSave() { return QStringLiteral("没有需要保存的汇报记录。"); }
+inline QString SaveFailed() { return QStringLiteral("保存汇报记录时出错——"); }
+inline QString NoRight() { return QStringLiteral("对不起，你没有相应的权限！"); }
+inline QString DeleteQuestion() { return QStringLiteral("您是否确定要删除当前工序汇报记录？"); }
+inline QString ListHeader() { return QStringLiteral("工序计划单号\t汇报序号"); }
 inline QString ConflictFunction() { return QStringLiteral("cj0891"); }
 constexpr qint32 ConflictSubsystem = 47;
 

@@ -56,6 +56,10 @@ struct WorkbenchState {
     // Record grid rows (by grid row) that an earlier save of this grid stored: their work
     // bill cell no longer changes.
     QVector<bool> storedRows;
+    // Received and handed-over quantities of each row as last stored (loaded with the
+    // history or sent by a save), by grid row: an edit-mode save checks the limits against
+    // what changed since.
+    QVector<double> storedReceive, storedHandOver;
 
     // Work bill list: field shown in grid column i + 1, and the row last handed over.
     QStringList listFields;

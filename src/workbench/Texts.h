@@ -37,6 +37,14 @@ inline QString LeaveWorkBillQuestion() {
 inline QString NoNewReportRight() { return QStringLiteral("您没有新增汇报的权限。"); }
 inline QString NoEditReportRight() { return QStringLiteral("您没有修改汇报的权限。"); }
 inline QString UnderConstruction() { return QStringLiteral("正在调试之中！"); }
+inline QString CheckFoundSomething() {
+    return QStringLiteral(
+        "检查完毕！请查看结果。\r切换汇报模式、排列方式将清除检查结果，列出所有可汇报工序计划单。");
+}
+inline QString CheckFoundNothing() {
+    return QStringLiteral("检查完毕，没有发现异常。系统将显示所有可汇报工序计划单");
+}
+inline QString CheckFailed() { return QStringLiteral("检查未能完成："); }
 
 inline QString StatusReady() { return QStringLiteral("就绪"); }
 inline QString StatusLookup() { return QStringLiteral("按F7查找相关信息"); }

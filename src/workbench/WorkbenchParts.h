@@ -38,10 +38,17 @@ class WorkbenchParts {
     // the row unchanged, when its task cannot be had.
     virtual bool PutWorkBill(int row, const QString& workBillNo) = 0;
 
+    // Saves the unaudited rows (checks, records, the service); true when stored.
+    virtual bool SaveReports() = 0;
+    enum class RecordCommand { Audit, UnAudit, Delete };
+    // Audits, unaudits or deletes the current row or the selected rows.
+    virtual void RunRecordCommand(RecordCommand command) = 0;
+
     // Work bill list and tree.
     virtual void SetupListGrid() = 0;
-    // Reloads the list from the filter (and the tree along with it).
-    virtual void RefreshWorkBillList() = 0;
+    // Reloads the list from the filter (and the tree along with it). False, with the
+    // reason, when the list could not be loaded: it then stays as it was.
+    virtual bool RefreshWorkBillList(QString* failure = nullptr) = 0;
     virtual void LocateWorkBill(const QString& workBillNo) = 0;
     // A typed work bill: its list row is selected when the list holds it; tree and list
     // are left as they are otherwise.

@@ -133,13 +133,13 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void LookupEmployee(int row, int col);
     void LookupTeam(int row, int col);
     void LookupDevice(int row, int col);
-    // Commands of later steps: their tools exist and do nothing yet.
-    void RunCheck() {}
-    void SaveCommand() {}
-    void AuditCommand() {}
-    void UnAuditCommand() {}
-    void DeleteCommand() {}
+    void RunCheck();
+    void SaveCommand();
+    void AuditCommand();
+    void UnAuditCommand();
+    void DeleteCommand();
     void PickWorkBills();
+    // Column settings: their tools exist and do nothing yet.
     void SetupListColumnsCommand() {}
     void SetupReportColumnsCommand() {}
 

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "src/common/Basic.h"
+#include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/entry/HostServices.h"
@@ -110,6 +111,60 @@ void frmProc::HelpCommand() {
         return;
     ErrorLog::Write(QStringLiteral("frmProc.btnFileHelp"), QStringLiteral("cannot open ") + guide);
     ShowInfo(ui_, T::HelpCannotOpen() + QDir::toNativeSeparators(guide));
+}
+
+void frmProc::SaveCommand() {
+    // The editor was committed by the dispatcher; the rows are checked and sent as they are.
+    if (parts_->SaveReports())
+        UpdateCommandStates();
+}
+
+void frmProc::AuditCommand() { parts_->RunRecordCommand(WorkbenchParts::RecordCommand::Audit); }
+
+void frmProc::UnAuditCommand() { parts_->RunRecordCommand(WorkbenchParts::RecordCommand::UnAudit); }
+
+void frmProc::DeleteCommand() { parts_->RunRecordCommand(WorkbenchParts::RecordCommand::Delete); }
+
+void frmProc::RunCheck() {
+    // Any failing step ends the check there; what it changed so far stays.
+    try {
+        barProc_.SetChecked(Tool::CtlChk(), true);
+        // Check results are always listed by production task.
+        barProc_.SetChecked(Tool::ListTask(), true);
+        QString failure;
+        bool loaded = false;
+        {
+            WaitCursor wait(ui_);
+            loaded = parts_->RefreshWorkBillList(&failure);
+        }
+        // A hidden list is no finding when it could not be loaded at all.
+        if (!loaded) {
+            barProc_.SetChecked(Tool::CtlChk(), false);
+            ShowInfo(ui_, T::CheckFailed() + failure);
+            return;
+        }
+        const int row = vlgList_.CurrentRow();
+        state_.currentWorkBillNo = row >= 2 ? ValueOrEmpty<QString>([&] {
+            const QString text = vlgList_.CellText(row, 5);
+            const qsizetype tab = text.indexOf(QChar(9));
+            return tab < 0 ? text : text.left(tab);
+        })
+                                            : QString();
+        Dispatch(Tool::ModeEdit());
+        // Declined (unsaved new rows): the record grid keeps what the clerk typed.
+        if (!state_.editMode)
+            return;
+        parts_->LoadReportHistory(0);
+        if (state_.listVisible) {
+            ShowInfo(ui_, T::CheckFoundSomething());
+        } else {
+            ShowInfo(ui_, T::CheckFoundNothing());
+            barProc_.SetChecked(Tool::CtlChk(), false);
+            parts_->RefreshWorkBillList();
+        }
+    } catch (const ComError& e) {
+        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+    }
 }
 
 }  // namespace sp

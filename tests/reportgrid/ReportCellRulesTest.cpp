@@ -92,6 +92,14 @@ TEST_F(CellRules, TheFeeFollowsTheQuantityUntilTheClerkTypesOne) {
     }
 }
 
+TEST_F(CellRules, PastedLineBreaksAndTabsBecomeBlanksAndOtherControlCharactersGo) {
+    Prepared(2, u"WB1"_s);
+    state.modified = false;
+    Type(2, u"MEMO", u"a\tb\r\nc\u0001d\u0000"_s);
+    EXPECT_EQ(ReportCells(state).Text(2, C::MEMO), u"a b  cd"_s);
+    EXPECT_TRUE(state.modified);
+}
+
 TEST_F(CellRules, TypedTeamsWorkersAndDevicesResolveToTheirStoredNumbers) {
     Prepared(2, u"WB1"_s);  // team T01, worker 01.E001
     const auto leave = [&] { grid.SetCurrentCell(2, Col(u"MEMO")); };

@@ -176,6 +176,21 @@ void FakeHost::GetTeamInfo(const QString&, QString& number, qint32& id, QString&
     Info(teams, __func__, number, id, name);
 }
 
+bool FakeHost::SaveWorkProcRpt(const QString&, ReportRecords& records, QString& message) {
+    Note(__func__, {N(records.Count())});
+    saved.clear();
+    for (const DictionaryPtr& r : records) saved << r;
+    message = saveRefusal;
+    return saveRefusal.isEmpty();
+}
+
+bool FakeHost::Record(const char* method, qint32 id, qint32 serial, QString& message, qint32 checker) {
+    const QString call = u"%1 %2 %3"_s.arg(QString::fromLatin1(method)).arg(id).arg(serial);
+    Note(method, {N(id), N(serial), N(checker)});
+    message = recordRefusals.value(call);
+    return message.isEmpty();
+}
+
 template <class I>
 void HostHarness::Put(const QString& progId) {
     registry.Register<I>(progId, [this, key = progId.toLower()]() -> std::shared_ptr<I> {
@@ -198,6 +213,7 @@ HostHarness::HostHarness(const HostSetup& setup) {
     Put<ISettingsFile>(ProgId::SettingsFile());
     Put<IListSelData>(ProgId::ListSelData());
     Put<ILocalDatabase>(ProgId::LocalDatabase());
+    Put<IMShopProcSet>(ProgId::MShopProcSet());
     Put<IMShopProc>(ProgId::MShopProc());
     host = std::make_unique<HostServices>(ComponentContext{&registry, setup.screen ? setup.screen : &ui,
                                                            setup.programFolder, setup.componentFolder,

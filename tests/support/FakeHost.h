@@ -65,6 +65,7 @@ class FakeHost : public IShareProps,
                  public IListSelData,
                  public ILocalDatabase,
                  public IMShopProc,
+                 public IMShopProcSet,
                  public std::enable_shared_from_this<FakeHost> {
   public:
     QStringList calls;
@@ -117,6 +118,10 @@ class FakeHost : public IShareProps,
     std::function<double(const QString& method, const QString& no, const QString& serial)> cumulativeQty;
     std::function<QString(const QString& id)> userNameOf;
     std::function<QString(const QString& no)> proposal;  // GetWorkProcRptNew
+    std::function<double(qint32 interId, qint32 operId)> receiveLimit, handOverLimit;
+    QVector<DictionaryPtr> saved;            // the records of the last save
+    QString saveRefusal;                     // non-empty: the save answers False with it
+    QHash<QString, QString> recordRefusals;  // "<Method> <id> <serial>" -> refusal
     QVector<InfoRow> emps, devs, teams;
 
     using S = const QString&;
@@ -203,14 +208,27 @@ class FakeHost : public IShareProps,
     double GetWorkProcRptQty(S, S n, S s) override { return Qty(__func__, n, s); }
     double GetWorkProcReceiveQty(S, S n, S s) override { return Qty(__func__, n, s); }
     double GetWorkProcHandOverQty(S, S n, S s) override { return Qty(__func__, n, s); }
-    double GetControlReceiveQty(S, I, I) override { Unexpected(__func__); }
-    double GetControlHandOverQty(S, I, I) override { Unexpected(__func__); }
+    double GetControlReceiveQty(S, I id, I op) override { return Ask(receiveLimit, __func__, id, op); }
+    double GetControlHandOverQty(S, I id, I op) override { return Ask(handOverLimit, __func__, id, op); }
+    // The update service: the records of a save (kept in `saved`), and the per-record
+    // commands answered by `recordAnswer` ("<Method> <id> <serial>": true, or the refusal).
+    bool SaveWorkProcRpt(S, ReportRecords& records, QString& message) override;
+    bool AuditWorkProcRpt(S, I id, I serial, I checker, QString& message) override {
+        return Record(__func__, id, serial, message, checker);
+    }
+    bool UnAuditWorkProcRpt(S, I id, I serial, QString& message) override {
+        return Record(__func__, id, serial, message);
+    }
+    bool DelWorkProcRpt(S, I id, I serial, QString& message) override {
+        return Record(__func__, id, serial, message);
+    }
     QString GetUserName(S, S id) override { return Ask(userNameOf, __func__, id); }
     void GetEmpInfo(S, QString& number, qint32& id, QString& name, qint32& group) override;
     void GetDevInfo(S, QString& number, qint32& id, QString& name, qint32& type, qint32& workCenter) override;
     void GetTeamInfo(S, QString& number, qint32& id, QString& name) override;
 
   private:
+    bool Record(const char* method, qint32 id, qint32 serial, QString& message, qint32 checker = 0);
     static QString N(qint64 n) { return QString::number(n); }
     static QString Q(const QString& text) { return u'\'' + text + u'\''; }
     // Journals the call; raises when the method is to fail.

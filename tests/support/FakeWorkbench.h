@@ -78,6 +78,8 @@ class RecordingParts : public WorkbenchParts {
     QSet<QPair<int, int>> lockedCells;
     QString picked;  // what the work bill list offers to pick
     bool putSucceeds = true;
+    bool saveSucceeds = true;
+    QString listFailure;  // a list that cannot be loaded says why
 
     void SetupReportColumns() override { calls << u"SetupReportColumns"_s; }
     void LoadReportHistory(int showFilter) override {
@@ -101,15 +103,25 @@ class RecordingParts : public WorkbenchParts {
     }
     void ReportCellChange(int, int, int, int) override {}
     void ReportKeyDown(int&, int) override {}
+    bool SaveReports() override {
+        calls << u"SaveReports"_s;
+        return saveSucceeds;
+    }
+    void RunRecordCommand(RecordCommand c) override {
+        calls << u"RecordCommand(%1)"_s.arg(static_cast<int>(c));
+    }
     bool PutWorkBill(int row, const QString& no) override {
         calls << u"PutWorkBill(%1,%2)"_s.arg(row).arg(no);
         return putSucceeds;
     }
     void SetupListGrid() override { calls << u"SetupListGrid"_s; }
-    void RefreshWorkBillList() override {
+    bool RefreshWorkBillList(QString* failure) override {
         calls << u"RefreshWorkBillList"_s;
         if (onRefreshWorkBillList)
             onRefreshWorkBillList();
+        if (!listFailure.isEmpty() && failure)
+            *failure = listFailure;
+        return listFailure.isEmpty();
     }
     void LocateWorkBill(const QString& no) override { calls << u"LocateWorkBill(%1)"_s.arg(no); }
     void SelectListedWorkBill(const QString& no) override { calls << u"SelectListedWorkBill(%1)"_s.arg(no); }

@@ -167,7 +167,7 @@ TEST(Dispatcher, NamesIgnoreCaseUnknownOnesDoNothingAndInspectionToolsSayTheyAre
     b.form->Dispatch(u"BTNMODEEDIT"_s);
     EXPECT_TRUE(b.state().editMode);
     b.Forget();
-    for (const QString& name : {u"btnNoSuchTool"_s, u"btnFileSave"_s}) b.form->Dispatch(name);
+    b.form->Dispatch(u"btnNoSuchTool"_s);
     EXPECT_TRUE(b.parts->calls.isEmpty());
     EXPECT_TRUE(b.ui.messages.isEmpty());
     // The inspection tools stay disabled (see the command states); by name they only say so.
@@ -189,6 +189,62 @@ TEST(Dispatcher, CheckedCheckButtonIsOnlyUncheckedArrangementToolsAreARadioPairT
     // The tree follows the arrangement at once; the list keeps its rows until reloaded.
     EXPECT_EQ(b.parts->calls, QStringList{u"FillTree"_s});
     EXPECT_TRUE(b.ui.messages.isEmpty());
+}
+
+// The check lists by task in edit mode and says what it found; a list that cannot be
+// loaded is no finding, and a declined mode switch keeps the typed rows.
+TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
+    const QString found =
+        u"检查完毕！请查看结果。\r切换汇报模式、排列方式将清除检查结果，列出所有可汇报工序计划单。"_s;
+    const QString nothing = u"检查完毕，没有发现异常。系统将显示所有可汇报工序计划单"_s;
+    struct Case {
+        const char* name;
+        bool listShown;
+        QString listFailure;
+        bool unsaved;
+        QStringList messages;
+        bool editMode, stillChecked;
+        int listLoads;
+    };
+    const Case cases[] = {
+        {"Found", true, {}, false, {found}, true, true, 1},
+        {"Nothing", false, {}, false, {nothing}, true, false, 2},
+        {"ListFails", true, u"网络中断"_s, false, {u"检查未能完成：网络中断"_s}, false, false, 1},
+        {"Declined",
+         true,
+         {},
+         true,
+         {u"录入尚未保存，切换模式将丢失所有录入的数据。\r\n\r\n您是否要继续？"_s},
+         false,
+         true,
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkbenchBench b;
+        b.bar().SetChecked(Tool::ListWC(), true);
+        b.Forget();
+        b.parts->listFailure = c.listFailure;
+        b.parts->onRefreshWorkBillList = [&] { b.state().listVisible = c.listShown; };
+        b.state().modified = c.unsaved;
+        b.ui.answers = {MsgAnswer::No};
+        b.bar().Click(Tool::CtlChk());
+        EXPECT_EQ(b.ui.MessageTexts(), c.messages);
+        EXPECT_TRUE(b.bar().Checked(Tool::ListTask()));
+        EXPECT_EQ(b.state().editMode, c.editMode);
+        EXPECT_EQ(b.bar().Checked(Tool::CtlChk()), c.stillChecked);
+        EXPECT_EQ(b.parts->calls.count(u"RefreshWorkBillList"_s), c.listLoads);
+        EXPECT_EQ(b.parts->calls.contains(u"LoadReportHistory(0)"_s), c.editMode);
+        EXPECT_EQ(b.state().modified, c.unsaved);
+    }
+}
+
+TEST(Dispatcher, SaveAuditUnauditAndDeleteGoToTheRecordGrid) {
+    WorkbenchBench b;
+    for (const QString& tool : {Tool::FileSave(), Tool::Audit(), Tool::UnAudit(), Tool::EditDel()})
+        b.form->Dispatch(tool);
+    EXPECT_EQ(b.parts->calls, (QStringList{u"SaveReports"_s, u"RecordCommand(0)"_s, u"RecordCommand(1)"_s,
+                                           u"RecordCommand(2)"_s}));
 }
 
 TEST(Dispatcher, OpenEditorIsCommittedBeforeTheCommandRuns) {

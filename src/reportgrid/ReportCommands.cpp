@@ -1,0 +1,428 @@
+#include "src/reportgrid/ReportCommands.h"
+
+#include <QDate>
+#include <QStringList>
+
+#include "src/common/Basic.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/common/Ui.h"
+#include "src/controls/GridModel.h"
+#include "src/entry/HostServices.h"
+#include "src/reportgrid/ReportCellRules.h"
+#include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportGrid.h"
+#include "src/reportgrid/ReportLookupCells.h"
+#include "src/reportgrid/ReportQuantityChecks.h"
+#include "src/reportgrid/ReportRowLocks.h"
+#include "src/reportgrid/Texts.h"
+#include "src/state/WorkbenchState.h"
+
+namespace sp {
+
+namespace {
+
+using C = ReportCode;
+namespace T = ReportTexts;
+
+struct Field {
+    const char* key;
+    C code;
+};
+// The record's quantity, hour and fee fields, in the order the service reads them.
+// clang-format off
+const Field kValueFields[] = {
+    {"FAuxQtyfinish", C::SZS}, {"FAuxQtyPass", C::HGS}, {"FAuxQtylost", C::DSS}, {"FAuxQtyBack", C::FXS},
+    {"FAuxQtyBackPass", C::FXHGS}, {"FAuxQtyscrap", C::YGBFS}, {"FAuxQtyForItem", C::YLBFS},
+    {"FfinishTime", C::SZGS}, {"FreadyTime", C::ZBGS}, {"FPowerCutTime", C::TDGS}, {"FfixTime", C::JXGS},
+    {"FwaitItemTime", C::DLGS}, {"FwaitTooltime", C::DJGS},
+};
+const Field kTailFields[] = {{"FauxQtyReceive", C::JSS}, {"FauxQtyHandOver", C::YJS}, {"FtotalFee", C::FY}};
+// clang-format on
+
+struct KindTexts {
+    qint32 right;
+    int mode;
+    const char16_t* receive;
+    const char16_t* handOver;
+    const char16_t* success;
+    const char16_t* failure;
+    const char16_t* single;
+    const char* log;
+};
+
+const KindTexts& TextsOf(ReportCommands::Kind kind) {
+    // clang-format off
+    static const KindTexts audit{1, 0, u"汇报记录：接收数 > 可接收的最大数量：", u"汇报记录：移交数 < 应移交的最小数量：",
+                                 u"成功审核下列汇报记录：", u"审核下列汇报记录时出错：", u"审核汇报记录时出错——", "CJ1004"};
+    static const KindTexts unaudit{1, 1, u"反审核后：接收数 > 当前可接收的最大数量：", u"反审核后：移交数 < 当前应移交的最小数量：",
+                                   u"成功反审核下列汇报记录：", u"反审核下列汇报记录时出错：", u"反审核汇报记录时出错——", "CJ1005"};
+    static const KindTexts remove{0x10000, 1, u"删除后：接收数 > 当前可接收的最大数量：", u"删除后：移交数 < 当前应移交的最小数量：",
+                                  u"成功删除下列汇报记录：", u"删除下列汇报记录时出错：", u"删除汇报记录时出错——", "CJ1003"};
+    // clang-format on
+    return kind == ReportCommands::Kind::Audit     ? audit
+           : kind == ReportCommands::Kind::UnAudit ? unaudit
+                                                   : remove;
+}
+
+QString Text(const char16_t* text) { return QString::fromUtf16(text); }
+
+}  // namespace
+
+ReportCommands::ReportCommands(WorkbenchState& state) : state_(state) {}
+
+void ReportCommands::Tell(const QString& text) const {
+    IgnoreErrors([&] { ShowInfo(state_.host->Screen(), text); });
+}
+
+void ReportCommands::Log(const QString& code) const {
+    IgnoreErrors([&] { state_.host->WriteLog(code, 1); });
+}
+
+DictionaryPtr ReportCommands::RecordOf(int row, QString& refusal) const {
+    const ReportCells cells(state_);
+    ReportLookupCells lookups(state_);
+    HostServices& host = *state_.host;
+    auto record = NewDictionary();
+    const QString props = host.PropsString();
+    record->Set(QStringLiteral("FWBinterID"),
+                host.NewMShopProc()->GetWorkBillInterID(props, cells.Text(row, C::GPH).trimmed()));
+    record->Set(QStringLiteral("Fserial"), cells.Text(row, C::HBXH));
+    record->Set(QStringLiteral("FbillerID"), state_.userId);
+    record->Set(QStringLiteral("Fdate"), cells.Value(row, C::ZDRQ));
+    // A worker, device or team shown but not identified is never sent as 0.
+    for (const auto& [key, code] :
+         {std::pair{"FworkerID", C::CZG}, {"FdeviceID", C::SYSB}, {"FteamID", C::BZ}}) {
+        qint32 id = 0;
+        try {
+            id = lookups.StoredId(row, code);
+        } catch (const ComError&) {
+            id = -1;
+        }
+        const bool shown =
+            !cells.Key(row, code).trimmed().isEmpty() || !cells.Text(row, code).trimmed().isEmpty();
+        if (id < 0 || (id == 0 && shown)) {
+            refusal = T::Checked(T::RowPosition(row - 1) + T::UnknownPerson());
+            return nullptr;
+        }
+        record->Set(QString::fromLatin1(key), id);
+    }
+    record->Set(QStringLiteral("FstartWorkDate"), cells.Value(row, C::SJKGRQ));
+    record->Set(QStringLiteral("FEndWorkDate"), cells.Value(row, C::SJWGRQ));
+    for (const Field& f : kValueFields) record->Set(QString::fromLatin1(f.key), cells.Value(row, f.code));
+    record->Set(QStringLiteral("Fmemo"), cells.Text(row, C::MEMO).trimmed());
+    for (const Field& f : kTailFields) record->Set(QString::fromLatin1(f.key), cells.Value(row, f.code));
+    // A new row no earlier save stored may only be inserted: it never overwrites another
+    // workstation's report of the same serial.
+    if (!state_.editMode && !state_.RowStored(row))
+        record->Set(QStringLiteral("FIsNew"), true);
+    return record;
+}
+
+bool ReportCommands::Save() {
+    GridModel& grid = *state_.vlgProc;
+    const ReportCells cells(state_);
+    ReportQuantityChecks checks(state_);
+
+    int row = 0;
+    ReportQuantityChecks::Result result = ReportQuantityChecks::Passed;
+    try {
+        result = checks.CheckRowQuantities(row);
+    } catch (const ComError& e) {
+        Tell(T::SaveFailed() + e.Description());
+        return false;
+    }
+    if (result != ReportQuantityChecks::Passed) {
+        QString first;
+        C cell = C::SZS;
+        switch (result) {
+            case ReportQuantityChecks::PartsExceedWorked:
+                first = T::RowPosition(row - 1) + T::PartsExceedWorked();
+                break;
+            case ReportQuantityChecks::StartAfterEnd:
+                first = T::RowPosition(row - 1) + T::StartAfterEnd();
+                cell = C::SJKGRQ;
+                break;
+            case ReportQuantityChecks::ReceiveExceeded:
+                first = T::ReceiveExceeded() + Basic::NumberText(state_.receiveMaximum);
+                break;
+            default:
+                first = T::HandOverShort() + Basic::NumberText(state_.handOverMinimum);
+                break;
+        }
+        Tell(T::Checked(first));
+        // The operation limits name no row: the selection stays.
+        if (result == ReportQuantityChecks::PartsExceedWorked ||
+            result == ReportQuantityChecks::StartAfterEnd)
+            IgnoreErrors([&] { grid.SelectCell(row, cells.Column(cell)); });
+        if (state_.focusReportGrid)
+            state_.focusReportGrid();
+        return false;
+    }
+
+    // New rows of a work bill that no longer takes reports are named, not sent.
+    QStringList dropped;
+    const int first = grid.FixedRows() + 1;
+    if (!state_.editMode) {
+        for (int r = first; r <= grid.Rows(); ++r) {
+            const QString number = cells.Text(r, C::GPH).trimmed();
+            if (number.isEmpty() || (state_.isExistWB && state_.isExistWB(number, false)))
+                continue;
+            dropped << number + QStringLiteral(" / ") + cells.Text(r, C::HBXH);
+            IgnoreErrors([&] { ReportRowLocks(state_).ReleaseRowLock(r); });
+            cells.SetText(r, C::GPH, QString());
+        }
+    }
+
+    ReportRecords records;
+    QVector<int> sent;
+    for (int r = first; r <= grid.Rows(); ++r) {
+        if (cells.Text(r, C::GPH).trimmed().isEmpty() || !cells.Text(r, C::SHBZ).isEmpty())
+            continue;
+        // A record that cannot be built whole stops the save; nothing is stored.
+        QString refusal;
+        try {
+            const DictionaryPtr record = RecordOf(r, refusal);
+            if (record) {
+                records.Add(record);
+                sent << r;
+            }
+        } catch (const ComError& e) {
+            refusal = T::SaveFailed() + e.Description();
+        }
+        if (!refusal.isEmpty()) {
+            Tell(refusal);
+            IgnoreErrors([&] { grid.SelectCell(r, UnidentifiedColumn(r)); });
+            return false;
+        }
+    }
+    if (!dropped.isEmpty())
+        Tell(T::NotReportableAnyMore() + QStringLiteral("\r\n") + dropped.join(QStringLiteral("\r\n")));
+    if (records.Count() == 0) {
+        Tell(T::NothingToSave());
+        return false;
+    }
+
+    QString message;
+    bool saved = false;
+    try {
+        saved = state_.host->NewMShopProcSet()->SaveWorkProcRpt(state_.host->PropsString(), records, message);
+    } catch (const ComError& e) {
+        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        message = e.Description();
+    }
+    if (!saved) {
+        Tell(T::SaveFailed() + message);
+        return false;
+    }
+    Log(state_.editMode ? QStringLiteral("CJ1001") : QStringLiteral("CJ1002"));
+    // What was sent is what the database holds now.
+    const int entries = grid.Rows() + 1;
+    for (QVector<double>* v : {&state_.storedReceive, &state_.storedHandOver})
+        if (v->size() < entries)
+            v->resize(entries);
+    if (state_.storedRows.size() < entries)
+        state_.storedRows.resize(entries);
+    for (int r : sent) {
+        state_.storedRows[r] = true;
+        state_.storedReceive[r] = Basic::Dbl(cells.Value(r, C::JSS));
+        state_.storedHandOver[r] = Basic::Dbl(cells.Value(r, C::YJS));
+    }
+    state_.modified = false;
+    IgnoreErrors([&] {
+        if (state_.updateCommandStates)
+            state_.updateCommandStates();
+    });
+    return true;
+}
+
+int ReportCommands::UnidentifiedColumn(int row) const {
+    const ReportCells cells(state_);
+    ReportLookupCells lookups(state_);
+    for (C code : {C::CZG, C::SYSB, C::BZ}) {
+        const bool ok = ValueOrEmpty<bool>([&] {
+            return lookups.StoredId(row, code) != 0 ||
+                   (cells.Key(row, code).trimmed().isEmpty() && cells.Text(row, code).trimmed().isEmpty());
+        });
+        if (!ok && cells.Column(code))
+            return cells.Column(code);
+    }
+    return cells.Column(C::GPH) ? cells.Column(C::GPH) : 2;
+}
+
+bool ReportCommands::Identify(int row, qint32& interId, qint32& serial) const {
+    const ReportCells cells(state_);
+    const QString props = state_.host->PropsString();
+    interId = state_.host->NewMShopProc()->GetWorkBillInterID(props, cells.Text(row, C::GPH).trimmed());
+    serial = Basic::Long(cells.Text(row, C::HBXH));
+    return interId != 0;
+}
+
+bool ReportCommands::CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const {
+    try {
+        const auto service = state_.host->NewMShopProcSet();
+        const QString props = state_.host->PropsString();
+        switch (kind) {
+            case Kind::Audit:
+                return service->AuditWorkProcRpt(props, interId, serial, state_.userId, message);
+            case Kind::UnAudit:
+                return service->UnAuditWorkProcRpt(props, interId, serial, message);
+            case Kind::Delete:
+                return service->DelWorkProcRpt(props, interId, serial, message);
+        }
+    } catch (const ComError& e) {
+        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        message = e.Description();
+    }
+    return false;
+}
+
+void ReportCommands::AfterCursorRules(int row) const {
+    GridModel& grid = *state_.vlgProc;
+    const int col = grid.CurrentCol();
+    IgnoreErrors([&] { ReportCellRules(state_).OnCurrentCellChange(row, col, row, col); });
+}
+
+void ReportCommands::ShowAudited(int row, const QString& date) const {
+    const ReportCells cells(state_);
+    cells.SetText(row, C::SHBZ, T::AuditedMark());
+    cells.SetText(row, C::SHRQ, date);
+    IgnoreErrors([&] { cells.SetText(row, C::SHR, state_.host->UserName()); });
+    cells.SetKey(row, C::SHR, QString::number(state_.userId));
+}
+
+void ReportCommands::ShowUnaudited(int row) const {
+    const ReportCells cells(state_);
+    cells.SetText(row, C::SHBZ, QString());
+    cells.SetText(row, C::SHR, QString());
+    cells.SetKey(row, C::SHR, QString());
+    cells.SetText(row, C::SHRQ, QString());
+}
+
+void ReportCommands::RemoveRow(int row) const {
+    IgnoreErrors([&] { ReportRowLocks(state_).ReleaseRowLock(row); });
+    // The row lists move up with the rows below.
+    for (auto* list : {&state_.storedReceive, &state_.storedHandOver})
+        if (row < list->size())
+            list->remove(row);
+    if (row < state_.rowLocks.size())
+        state_.rowLocks.remove(row);
+    if (row < state_.storedRows.size())
+        state_.storedRows.remove(row);
+    state_.vlgProc->RemoveRow(row);
+}
+
+void ReportCommands::Run(Kind kind) {
+    GridModel& grid = *state_.vlgProc;
+    const ReportCells cells(state_);
+    const KindTexts& texts = TextsOf(kind);
+    if (!ValueOrEmpty<bool>([&] { return state_.host->AccessCheck(texts.right); })) {
+        Tell(T::NoRight());
+        return;
+    }
+    const auto stored = [&](int r) { return !cells.Text(r, C::ZDR).trimmed().isEmpty(); };
+    const auto audited = [&](int r) { return !cells.Text(r, C::SHBZ).isEmpty(); };
+    const auto affected = [&](int r) {
+        return stored(r) && (kind == Kind::UnAudit ? audited(r) : !audited(r));
+    };
+
+    const int firstSel = grid.SelRowCount() > 1 ? grid.SelStartRow() : grid.CurrentRow();
+    const int lastSel = grid.SelRowCount() > 1 ? firstSel + grid.SelRowCount() - 1 : firstSel;
+    if (firstSel <= grid.FixedRows())
+        return;
+
+    ReportQuantityChecks checks(state_);
+    QVector<ReportQuantityChecks::OperationSums> sums;
+    for (int r = firstSel; r <= lastSel; ++r)
+        if (affected(r))
+            checks.AddRow(sums, r);
+    ReportQuantityChecks::Result limits = ReportQuantityChecks::Passed;
+    try {
+        limits = checks.CheckLimits(sums, texts.mode);
+    } catch (const ComError& e) {
+        Tell(Text(texts.single) + e.Description());
+        return;
+    }
+    if (limits == ReportQuantityChecks::ReceiveExceeded) {
+        Tell(T::Checked(Text(texts.receive) + Basic::NumberText(state_.receiveMaximum)));
+        return;
+    }
+    if (limits == ReportQuantityChecks::HandOverShort) {
+        Tell(T::Checked(Text(texts.handOver) + Basic::NumberText(state_.handOverMinimum)));
+        return;
+    }
+    if (kind == Kind::Delete && !AskYesNo(state_.host->Screen(), T::DeleteQuestion()))
+        return;
+
+    const auto paint = [&] { IgnoreErrors([&] { ReportGrid(state_).PaintReportGrid(); }); };
+    const auto commandStates = [&] {
+        IgnoreErrors([&] {
+            if (state_.updateCommandStates)
+                state_.updateCommandStates();
+        });
+    };
+
+    if (firstSel == lastSel) {
+        const int row = firstSel;
+        qint32 interId = 0, serial = 0;
+        QString message;
+        const bool done = IgnoreErrors([&] { Identify(row, interId, serial); }) &&
+                          CallService(kind, interId, serial, message);
+        if (done) {
+            if (kind == Kind::Audit)
+                ShowAudited(row, Basic::DateText(QDate::currentDate()));
+            else if (kind == Kind::UnAudit)
+                ShowUnaudited(row);
+            else
+                RemoveRow(row);
+            if (kind != Kind::Delete)
+                AfterCursorRules(row);
+            Log(QString::fromLatin1(texts.log));
+            commandStates();
+        } else {
+            Tell(Text(texts.single) + message);
+        }
+        if (kind != Kind::Delete)
+            paint();
+        return;
+    }
+
+    // Several rows: each record on its own; delete goes from the last row up, so removing
+    // a row moves none still to be visited.
+    QString successes, failures;
+    const QString serverDate =
+        ValueOrEmpty<QString>([&] { return Basic::DateText(state_.host->ServerDate()); });
+    const bool upwards = kind == Kind::Delete;
+    for (int i = 0; i <= lastSel - firstSel; ++i) {
+        const int row = upwards ? lastSel - i : firstSel + i;
+        if (!affected(row))
+            continue;
+        const QString line =
+            QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH);
+        qint32 interId = 0, serial = 0;
+        QString message;
+        if (IgnoreErrors([&] { Identify(row, interId, serial); }) &&
+            CallService(kind, interId, serial, message)) {
+            if (kind == Kind::Audit)
+                ShowAudited(row, serverDate);
+            else if (kind == Kind::UnAudit)
+                ShowUnaudited(row);
+            else
+                RemoveRow(row);
+            successes += line;
+        } else {
+            failures += line + QChar(13) + message;
+        }
+    }
+    if (!successes.isEmpty()) {
+        Tell(Text(texts.success) + QChar(13) + T::ListHeader() + successes);
+        Log(QString::fromLatin1(texts.log));
+        commandStates();
+        paint();
+    }
+    if (!failures.isEmpty())
+        Tell(Text(texts.failure) + QChar(13) + T::ListHeader() + failures);
+}
+
+}  // namespace sp

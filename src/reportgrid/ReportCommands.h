@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include "src/common/Dictionary.h"
+
+namespace sp {
+
+struct WorkbenchState;
+
+// The commands that store what the record grid shows: save, audit, unaudit and delete,
+// each through the service's update component. A save sends the grid's unaudited rows as
+// one call (all or nothing); the other commands call once per record, so a command over
+// several rows may succeed for some and lists the rest. Afterwards the grid shows what
+// the database holds.
+class ReportCommands {
+  public:
+    enum class Kind { Audit, UnAudit, Delete };
+
+    explicit ReportCommands(WorkbenchState& state);
+
+    // Checks the quantities, builds one record per unaudited row and saves them. True when
+    // the service stored them (the modified flag is then cleared).
+    bool Save();
+    // Audit, unaudit or delete the current row or the selected rows.
+    void Run(Kind kind);
+
+    // The record of a grid row as the service takes it; null, with the message for the
+    // clerk in `refusal`, when a worker, device or team shown cannot be identified. The
+    // service's errors reach the caller.
+    DictionaryPtr RecordOf(int row, QString& refusal) const;
+
+  private:
+    // The column of the first worker, device or team cell of the row that is not identified.
+    int UnidentifiedColumn(int row) const;
+    // The row's work bill id and serial, for the per-record calls.
+    bool Identify(int row, qint32& interId, qint32& serial) const;
+    bool CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const;
+    // The row as the service now holds it.
+    void ShowAudited(int row, const QString& date) const;
+    void ShowUnaudited(int row) const;
+    void RemoveRow(int row) const;
+    void AfterCursorRules(int row) const;
+    void Tell(const QString& text) const;
+    void Log(const QString& code) const;
+
+    WorkbenchState& state_;
+};
+
+}  // namespace sp
