@@ -174,6 +174,8 @@ bool ReportCommands::Save() {
             cells.SetText(r, C::GPH, QString());
         }
     }
+    if (!dropped.isEmpty())
+        Tell(T::NotReportableAnyMore() + QStringLiteral("\r\n") + dropped.join(QStringLiteral("\r\n")));
 
     ReportRecords records;
     QVector<int> sent;
@@ -197,8 +199,6 @@ bool ReportCommands::Save() {
             return false;
         }
     }
-    if (!dropped.isEmpty())
-        Tell(T::NotReportableAnyMore() + QStringLiteral("\r\n") + dropped.join(QStringLiteral("\r\n")));
     if (records.Count() == 0) {
         Tell(T::NothingToSave());
         return false;

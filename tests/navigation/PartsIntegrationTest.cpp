@@ -7,8 +7,11 @@
 #include "src/controls/TreeModel.h"
 #include "src/lookups/Emps.h"
 #include "src/navigation/WorkBillList.h"
+#include "src/navigation/WorkBillQueries.h"
 #include "src/navigation/WorkBillTree.h"
+#include "src/reportgrid/NewReportRows.h"
 #include "src/reportgrid/ReportCells.h"
+#include "src/reportgrid/ReportCommands.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/frmInfoFilter.h"
@@ -146,6 +149,70 @@ TEST_P(PartsIntegrationTest, TreeListsAndLocatesWorkBills) {
     ops.LocateWorkBill(u"WB000124"_s);
     EXPECT_EQ(state.currentWorkBillNo, u"WB000124"_s);
     EXPECT_TRUE(tree.SelectedKey().startsWith(u"WC\t"_s));
+}
+
+// A report's life through the commands over the real service: saved in new mode,
+// audited (the work bill's quantities posted), unaudited (reversed), deleted; the grid
+// shows at each step what the database holds.
+TEST_P(PartsIntegrationTest, ReportsAreSavedAuditedUnauditedAndDeletedAsTheGridShows) {
+    using C = ReportCode;
+    using Kind = ReportCommands::Kind;
+    // First operations without reports: every quantity below fits their limits.
+    const QStringList numbers = Values(
+        Query("SELECT w.FWorkBillNO FROM SHWorkBillEntry w WHERE w.FStatus IN (1, 2) AND w.FSuspend = 0 "
+              "AND w.FAuxQtyPlan >= 10 AND w.FEntryID = (SELECT MIN(f.FEntryID) FROM SHWorkBillEntry f "
+              "WHERE f.FInterID = w.FInterID) AND NOT EXISTS (SELECT 1 FROM SHProcRpt r "
+              "WHERE r.FWBInterID = w.FWBInterID) ORDER BY w.FWorkBillNO"));
+    ASSERT_GE(numbers.size(), 2);
+    const QString a = numbers[0], b = numbers[1];
+    const auto reports = [&](const QString& no) {
+        return Values(
+            Query("SELECT r.Fserial || ':' || r.Fstatus || ':' || r.FbillerID FROM SHProcRpt r "
+                  "JOIN SHWorkBillEntry w ON w.FWBInterID = r.FWBInterID WHERE w.FWorkBillNO = ? "
+                  "ORDER BY r.Fserial",
+                  {no}));
+    };
+    const auto received = [&] {
+        return Query("SELECT FAuxQtyRecive FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {a})
+            ->Field(0)
+            .toDouble();
+    };
+    const double receivedBefore = received();
+    state.isExistWB = [&](const QString& no, bool show) { return IsExistWB(*state.host, no, show); };
+    ReportCommands commands(state);
+    const ReportCells cells(state);
+
+    proc.SetRows(4);
+    for (const auto& [row, no] : {std::pair{2, a}, {3, a}, {4, b}}) {
+        ASSERT_TRUE(NewReportRows(state).PutWorkBill(row, no)) << ui.MessageTexts().join(u'|').toStdString();
+        for (C q : {C::JSS, C::SZS, C::HGS, C::YJS}) cells.SetValue(row, q, 2.0);
+    }
+    ASSERT_TRUE(commands.Save()) << ui.MessageTexts().join(u'|').toStdString();
+    EXPECT_EQ(reports(a), Words("1:0:1,2:0:1"));
+    EXPECT_EQ(reports(b), Words("1:0:1"));
+
+    state.editMode = true;
+    state.currentWorkBillNo = a;
+    ReportHistory(state).LoadReportHistory(0);
+    ASSERT_EQ(proc.Rows(), 3);
+    proc.SelectRows(2, 3, 2);
+    commands.Run(Kind::Audit);
+    EXPECT_EQ(reports(a), Words("1:1:1,2:1:1"));
+    EXPECT_EQ(std::pair(cells.Text(2, C::SHBZ), cells.Text(3, C::SHBZ)), std::pair(u"√"_s, u"√"_s));
+    EXPECT_DOUBLE_EQ(received(), receivedBefore + 4);
+
+    proc.SetCurrentCell(3, 2);
+    commands.Run(Kind::UnAudit);
+    EXPECT_EQ(reports(a), Words("1:1:1,2:0:1"));
+    EXPECT_TRUE(cells.Text(3, C::SHBZ).isEmpty());
+    EXPECT_DOUBLE_EQ(received(), receivedBefore + 2);
+
+    ui.answers = {MsgAnswer::Yes};
+    commands.Run(Kind::Delete);
+    EXPECT_EQ(reports(a), Words("1:1:1"));
+    EXPECT_EQ(proc.Rows(), 2);
+    EXPECT_EQ(cells.Text(2, C::HBXH), u"1"_s);
+    EXPECT_DOUBLE_EQ(received(), receivedBefore + 2);
 }
 
 SP_INSTANTIATE_BACKENDS(PartsIntegrationTest);
