@@ -84,9 +84,10 @@ void ReportHistory::LoadReportHistory(int showFilter) {
             state_.host->EndFunc(task);
         });
 
-    // The filter is about stored reports; new mode has none to narrow.
+    // The filter is about the stored reports of a work bill; new mode, and edit mode
+    // without a work bill (as while a list reload passes over its header), have none.
     QString filterText;
-    if (showFilter == 1 && state_.editMode)
+    if (showFilter == 1 && state_.editMode && !state_.currentWorkBillNo.trimmed().isEmpty())
         filterText = ValueOrEmpty<QString>([&] { return AskRecordFilter(); });
 
     WaitCursor wait(state_.host->Screen());

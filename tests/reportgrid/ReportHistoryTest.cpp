@@ -157,9 +157,11 @@ TEST_F(ReportHistoryTest, RecordFilterBecomesTheCondition) {
         ReportHistory(state).LoadReportHistory(1);
         EXPECT_EQ(condition, QString::fromUtf8(k.condition)) << k.serial << "/" << k.memo;
     }
-    // Without showFilter no dialog is shown.
+    // Without showFilter, or without a work bill to narrow, no dialog is shown.
     const int shown = static_cast<int>(h.ui.dialogsShown.size());
     ReportHistory(state).LoadReportHistory(0);
+    state.currentWorkBillNo.clear();
+    ReportHistory(state).LoadReportHistory(1);
     EXPECT_EQ(h.ui.dialogsShown.size(), shown);
 }
 
