@@ -63,6 +63,7 @@ class DefaultParts final : public WorkbenchParts {
     }
     QString GetReportColumnCode(int col) const override { return reportGrid_.GetReportColumnCode(col); }
     void SaveReportColumnWidth(int col) override { reportGrid_.SaveReportColumnWidth(col); }
+    void ReportColumnsMoved() override { reportGrid_.ReportColumnsMoved(); }
     bool CanEditReportCell(int row, int col) override { return rules_.CanEditReportCell(row, col); }
     void ReportEditorOpens(int row, int col) override { rules_.OnEditorOpens(row, col); }
     void ReportEditorCloses(int row, int col) override { rules_.OnEditorCloses(row, col); }

@@ -1,6 +1,10 @@
 #include "platform/middletier/LayoutStore.h"
 
+#include <QMutex>
+#include <QSet>
 #include <vector>
+
+#include "src/common/ErrorLog.h"
 
 namespace sp::platform {
 namespace {
@@ -98,6 +102,24 @@ const std::vector<DefaultColumn>& ReportDefault() {
     return columns;
 }
 
+// Whether the list layout has the work bill number fifth.
+bool NumberFifth(const Recordset& rs) {
+    const QVector<QVariantList>& rows = rs.Rows();
+    const int field = rs.FieldIndex(QStringLiteral("Ffield"));
+    return rows.size() >= 5 && field >= 0 &&
+           rows[4].value(field).toString().compare(QStringLiteral("FWorkBillNO"), Qt::CaseInsensitive) == 0;
+}
+
+// A default layout as the rows of a title, not stored.
+RecordsetPtr DefaultTitle(const std::vector<DefaultColumn>& columns) {
+    QVector<QVariantList> rows;
+    for (const DefaultColumn& c : columns)
+        rows.append({QString::fromLatin1(c.field), QString::fromUtf8(c.title), c.show, c.width});
+    return std::make_shared<Recordset>(QStringList{QStringLiteral("Ffield"), QStringLiteral("Fname"),
+                                                   QStringLiteral("Fshow"), QStringLiteral("Fwidth")},
+                                       rows);
+}
+
 }  // namespace
 
 RecordsetPtr LayoutStore::Read(const QString& type, qint32 userId) {
@@ -132,10 +154,28 @@ void LayoutStore::StoreDefault(const QString& type, qint32 userId) {
 
 RecordsetPtr LayoutStore::Title(const QString& type, qint32 userId) {
     RecordsetPtr rs = Read(type, userId);
-    if (!rs->Eof())
-        return rs;
-    StoreDefault(type, userId);
-    return Read(type, userId);
+    if (rs->Eof()) {
+        StoreDefault(type, userId);
+        rs = Read(type, userId);
+    }
+    if (type == WorkBillType() && !NumberFifth(*rs)) {
+        // Every hand-over of the list reads the number from its fifth column: a layout
+        // that moved it (hand-made rows) lists from the default, and the stored rows
+        // stay for whoever repairs them. Logged once per user and process.
+        static QMutex mutex;
+        static QSet<qint32> logged;
+        QMutexLocker lock(&mutex);
+        if (!logged.contains(userId)) {
+            logged.insert(userId);
+            ErrorLog::Write(QStringLiteral("Q8MShopProc.MShopProc"),
+                            QStringLiteral("GetWorkBillTitle: the stored list layout of user %1 has no "
+                                           "FWorkBillNO in its fifth row; the default layout is used")
+                                .arg(userId));
+        }
+        return DefaultTitle(WorkBillDefault());
+    }
+    rs->MoveFirst();
+    return rs;
 }
 
 }  // namespace sp::platform

@@ -444,6 +444,50 @@ bool GridModel::ColumnLocked(int col) const {
     return d->Col(col).locked;
 }
 
+void GridModel::MoveColumn(int from, int to) {
+    SP_CHECK_COL(from);
+    SP_CHECK_COL(to);
+    if (from == to)
+        return;
+    if (d->editorOpen) {
+        CloseEditor(true);
+        // The EditorCloses handler may have reshaped the grid.
+        SP_CHECK_COL(from);
+        SP_CHECK_COL(to);
+    }
+    // One rotation of the range between the two places, for each row of cells and for
+    // the columns' own settings.
+    const auto rotate = [from, to](auto first) {
+        if (from < to)
+            std::rotate(first + (from - 1), first + from, first + to);
+        else
+            std::rotate(first + (to - 1), first + (from - 1), first + from);
+    };
+    const auto rowBegin = d->cells.begin();
+    for (int r = 0; r < d->rows; ++r) rotate(rowBegin + static_cast<qsizetype>(r) * d->cols);
+    rotate(d->columns.begin());
+    // Where a column stands after the move; 0 (no cursor) stays 0.
+    const auto placeOf = [from, to](int col) {
+        if (col == from)
+            return to;
+        if (from < to && col > from && col <= to)
+            return col - 1;
+        if (from > to && col >= to && col < from)
+            return col + 1;
+        return col;
+    };
+    d->curCol = placeOf(d->curCol);
+    d->editorCol = placeOf(d->editorCol);
+    LayoutChanged();
+}
+
+void GridModel::SetFirstMovableCol(int col) {
+    firstMovableCol_ = std::max(col, 0);
+    LayoutChanged();
+}
+
+int GridModel::FirstMovableCol() const { return firstMovableCol_; }
+
 // ---------------------------------------------------------------- rows
 
 double GridModel::RowHeight(int row) const {

@@ -54,6 +54,10 @@ class GridEventSink {
     virtual void OnKeyDown(int& /*keyCode*/, int /*shift*/) {}
     virtual void OnSelectionChanged(int /*firstRow*/, int /*rowCount*/) {}
     virtual void OnColumnResized(int /*col*/) {}
+    // The user drags column from to place to; false keeps it where it is.
+    virtual bool OnColumnMoving(int /*from*/, int /*to*/) { return true; }
+    // Column from now stands at place to (the grid has already moved it).
+    virtual void OnColumnMoved(int /*from*/, int /*to*/) {}
     virtual void OnDoubleClick(int /*row*/, int /*col*/) {}
 };
 
@@ -133,6 +137,15 @@ class GridModel : public QObject {
     // SetCellLocked still overrides it.
     void SetColumnLocked(int col, bool locked);
     bool ColumnLocked(int col) const;
+    // Moves column from to place to; the columns between shift by one toward from's
+    // place. Everything of the column goes with it: its cells in every row, header
+    // rows included, and its width, visibility, kind, range, format, alignment and
+    // locks. An open editor is committed first; the current cell stays on its data.
+    void MoveColumn(int from, int to);
+    // The first column the user may move by its header; the columns before it can be
+    // neither moved nor passed. 0 (the default): the user moves no column.
+    void SetFirstMovableCol(int col);
+    int FirstMovableCol() const;
 
     // --- rows
     double RowHeight(int row) const;
@@ -185,6 +198,10 @@ class GridModel : public QObject {
     void DoubleClick(int row, int col);
     // The user dragged a column edge.
     void ResizeColumnByUser(int col, double twips);
+    // The user dragged column from's header to place to. Refused (false, nothing
+    // changes) when the user may not move these columns (see SetFirstMovableCol) or
+    // OnColumnMoving says no; else MoveColumn, then OnColumnMoved.
+    bool MoveColumnByUser(int from, int to);
 
     // --- scrolling: the first scrolling row and column shown, and the inner size of
     // the grid's window in twips (the view reports both as the user scrolls and resizes).
@@ -222,10 +239,12 @@ class GridModel : public QObject {
     void MoveCursor(int row, int col, int selStart, int selCount);
     void MoveBy(int dRow, int dCol, bool extend);
     void DropEditor();
+    bool UserMayMove(int from, int to) const;
 
     struct Impl;
     const std::unique_ptr<Impl> d;
     GridEventSink* sink_ = nullptr;
+    int firstMovableCol_ = 0;
 };
 
 }  // namespace sp

@@ -251,4 +251,26 @@ void GridModel::ResizeColumnByUser(int col, double twips) {
         sink_->OnColumnResized(col);
 }
 
+bool GridModel::UserMayMove(int from, int to) const {
+    const int first = firstMovableCol_;
+    return first > 0 && from != to && std::min(from, to) >= first && std::max(from, to) <= d->cols;
+}
+
+bool GridModel::MoveColumnByUser(int from, int to) {
+    if (!UserMayMove(from, to))
+        return false;
+    if (sink_ && !sink_->OnColumnMoving(from, to))
+        return false;
+    if (d->editorOpen)
+        CloseEditor(true);
+    // The handlers may have changed the grid or what the user may move.
+    if (!UserMayMove(from, to))
+        return false;
+    MoveColumn(from, to);
+    // The handler may rebuild the grid or drop it: nothing of this grid is read after it.
+    if (GridEventSink* sink = sink_)
+        sink->OnColumnMoved(from, to);
+    return true;
+}
+
 }  // namespace sp

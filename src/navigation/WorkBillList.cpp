@@ -17,6 +17,7 @@
 #include "src/middletier/WorkBillCodes.h"
 #include "src/navigation/ListCondition.h"
 #include "src/navigation/Texts.h"
+#include "src/settings/ColumnLayout.h"
 #include "src/settings/SaveColumnWidth.h"
 #include "src/state/WorkbenchState.h"
 
@@ -114,6 +115,8 @@ void WorkBillList::SetupListGrid() {
     grid.SetRowHeight(1, grid.DefaultRowHeight() * 2);
     LoadListColumns();
     grid.SetFrozenCols(std::min(kNumberCol, grid.Cols()));
+    // The columns that identify a work bill stay first; the clerk may drag the others.
+    grid.SetFirstMovableCol(kNumberCol + 1);
     if (grid.Cols() >= 1)
         grid.SetColumnLocked(1, true);
     if (grid.Cols() >= kNumberCol) {
@@ -138,8 +141,8 @@ void WorkBillList::LoadListColumns() {
         grid.SetColumnAlignment(col, IsRightAligned(field) ? CellAlign::Right : CellAlign::Left);
         grid.SetCellAlignment(1, col, CellAlign::Center);
         grid.SetCellText(1, col, Basic::Text(layout->Field(QStringLiteral("Fname"))));
-        grid.SetColumnVisible(col, Basic::Dbl(layout->Field(QStringLiteral("Fshow"))) != 0);
-        const double width = Basic::Dbl(layout->Field(QStringLiteral("Fwidth")));
+        grid.SetColumnVisible(col, ColumnLayout::StoredShown(layout->Field(QStringLiteral("Fshow"))));
+        const double width = ColumnLayout::StoredWidth(layout->Field(QStringLiteral("Fwidth")));
         grid.SetColumnWidth(col, width == 0 ? grid.DefaultColumnWidth() : width);
         if (col == kNumberCol)
             numberColumnStored_ = width != 0;
@@ -351,6 +354,23 @@ void WorkBillList::SelectWithoutHandOver(int row) {
         return;
     const QScopedValueRollback quiet(selecting_, true);
     IgnoreErrors([&] { grid.SetCurrentCell(row, 1); });
+}
+
+void WorkBillList::OnColumnMoved(int from, int to) {
+    QStringList& fields = state_.listFields;
+    if (from < 1 || to < 1 || from > fields.size() || to > fields.size())
+        return;
+    fields.move(from - 1, to - 1);
+    GridModel& grid = *state_.vlgList;
+    QVector<ColumnLayout::Position> positions;
+    for (int col = 1; col <= fields.size(); ++col)
+        positions.append({fields[col - 1], col, ValueOrEmpty<bool>([&] { return grid.ColumnVisible(col); })});
+    if (ColumnLayout::StoreOrder(*state_.host, ColumnLayout::WorkBillType(), state_.userId, positions))
+        return;
+    IgnoreErrors([&] {
+        SetupListGrid();
+        RefreshWorkBillList();
+    });
 }
 
 void WorkBillList::OnColumnResized(int col) {

@@ -47,6 +47,9 @@ class WorkBillList {
     void OnGridNotify(int code, int coord);
     void OnRowChange(int newRow);
     void OnColumnResized(int col);
+    // A header was dragged and its column moved with its cells: the fields follow and
+    // the order is stored. When the store fails the list is set up again from it.
+    void OnColumnMoved(int from, int to);
 
     // Whether leaving the current work bill may drop unsaved edits; asks when needed.
     bool MayLeaveWorkBill();

@@ -9,6 +9,10 @@ void WorkBillListEvents::OnSelectionChanged(int firstRow, int /*rowCount*/) {
     IgnoreErrors([&] { list_.OnGridNotify(GridNotify::SelectionChanged, firstRow); });
 }
 
+void WorkBillListEvents::OnColumnMoved(int from, int to) {
+    IgnoreErrors([&] { list_.OnColumnMoved(from, to); });
+}
+
 void WorkBillListEvents::OnColumnResized(int col) {
     IgnoreErrors([&] { list_.OnGridNotify(GridNotify::ColumnResized, col); });
 }

@@ -19,6 +19,7 @@ class WorkBillListEvents : public GridEventSink {
 
     void OnSelectionChanged(int firstRow, int rowCount) override;
     void OnColumnResized(int col) override;
+    void OnColumnMoved(int from, int to) override;
     void OnDoubleClick(int row, int col) override;
 
   private:

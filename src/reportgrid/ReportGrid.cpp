@@ -10,6 +10,7 @@
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportRowLocks.h"
 #include "src/reportgrid/Texts.h"
+#include "src/settings/ColumnLayout.h"
 #include "src/settings/SaveColumnWidth.h"
 #include "src/state/WorkbenchState.h"
 
@@ -54,6 +55,8 @@ void ReportGrid::SetupReportColumns(const TextWidth& textWidth) {
     grid.SetCols(kGridCols);
     grid.SetRows(kSetupRows);
     grid.SetFrozenCols(1);  // the selection column stays at the left
+    // The selection and work bill columns stay first; the clerk may drag the others.
+    grid.SetFirstMovableCol(3);
     grid.SetRowHeight(1, grid.DefaultRowHeight() * 2);
     for (int col = 1; col <= kGridCols; ++col) {
         grid.SetCellText(1, col, QString());
@@ -78,8 +81,9 @@ void ReportGrid::SetupReportColumns(const TextWidth& textWidth) {
         grid.SetCellText(1, col, Basic::Text(layout->Field(QStringLiteral("Fname"))));
         grid.SetCellKey(1, col, field);
         const bool alwaysHidden = *code == ReportCode::GPZH || *code == ReportCode::GXH;
-        grid.SetColumnVisible(col, !alwaysHidden && Basic::Dbl(layout->Field(QStringLiteral("Fshow"))) != 0);
-        double width = Basic::Dbl(layout->Field(QStringLiteral("Fwidth")));
+        grid.SetColumnVisible(
+            col, !alwaysHidden && ColumnLayout::StoredShown(layout->Field(QStringLiteral("Fshow"))));
+        double width = ColumnLayout::StoredWidth(layout->Field(QStringLiteral("Fwidth")));
         if (width == 0) {
             const bool actualDate = *code == ReportCode::SJKGRQ || *code == ReportCode::SJWGRQ;
             width = actualDate && textWidth ? textWidth(ReportTexts::SampleDate()) + kDateWidthPadding
@@ -139,6 +143,14 @@ void ReportGrid::PaintReportGrid() {
         if (IsPaintedReadOnly(code))
             if (const int col = cells.Column(code))
                 grid->SetRangeBackground(first, col, rows, col, ReadOnlyColor());
+}
+
+void ReportGrid::ReportColumnsMoved() {
+    GridModel& grid = *state_.vlgProc;
+    state_.reportColumnPos.fill(0);
+    for (int col = 2; col <= grid.Cols(); ++col)
+        if (const std::optional<ReportCode> code = ReportCodeFromName(grid.CellKey(1, col)))
+            state_.reportColumnPos[static_cast<size_t>(Index(*code))] = col;
 }
 
 QString ReportGrid::GetReportColumnCode(int col) const {

@@ -28,6 +28,9 @@ class ReportGrid {
     void PaintReportGrid();
     // "" for column 1 and for a column that holds no code.
     QString GetReportColumnCode(int col) const;
+    // Columns moved with their cells (a header dragged): ReportColumnPos is read again
+    // from the codes the header cells hold.
+    void ReportColumnsMoved();
     // The user dragged a column's edge: its width goes into the layout of its code.
     // Failures end it quietly.
     void SaveReportColumnWidth(int col);

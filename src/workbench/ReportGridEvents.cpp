@@ -33,4 +33,12 @@ void ReportGridEvents::OnColumnResized(int col) {
         IgnoreErrors([&] { form_.Parts().SaveReportColumnWidth(col); });
 }
 
+bool ReportGridEvents::OnColumnMoving(int from, int to) {
+    return ValueOrEmpty<bool>([&] { return form_.ReportColumnMoving(from, to); });
+}
+
+void ReportGridEvents::OnColumnMoved(int from, int to) {
+    IgnoreErrors([&] { form_.ReportColumnMoved(from, to); });
+}
+
 }  // namespace sp

@@ -22,6 +22,8 @@ class ReportGridEvents : public GridEventSink {
     void OnKeyDown(int& keyCode, int shift) override;
     void OnSelectionChanged(int firstRow, int rowCount) override;
     void OnColumnResized(int col) override;
+    bool OnColumnMoving(int from, int to) override;
+    void OnColumnMoved(int from, int to) override;
 
   private:
     frmProc& form_;

@@ -36,6 +36,9 @@ inline QString LeaveWorkBillQuestion() {
 
 inline QString NoNewReportRight() { return QStringLiteral("您没有新增汇报的权限。"); }
 inline QString NoEditReportRight() { return QStringLiteral("您没有修改汇报的权限。"); }
+inline QString ReportLayoutQuestion() {
+    return QStringLiteral("汇报列设置将自动刷新数据，未保存数据将丢失。\r是否继续？");
+}
 inline QString UnderConstruction() { return QStringLiteral("正在调试之中！"); }
 inline QString CheckFoundSomething() {
     return QStringLiteral(

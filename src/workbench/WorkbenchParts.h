@@ -25,6 +25,8 @@ class WorkbenchParts {
     virtual QString GetReportColumnCode(int col) const = 0;
     // A column of vlgProc was resized by the user.
     virtual void SaveReportColumnWidth(int col) = 0;
+    // Columns of vlgProc were moved with their cells: each code's column is read again.
+    virtual void ReportColumnsMoved() = 0;
 
     // Record grid cells: the one editability rule, and the grid's events it handles.
     virtual bool CanEditReportCell(int row, int col) = 0;

@@ -83,6 +83,10 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void Dispatch(const QString& toolName);
     void UpdateCommandStates();
     void UpdateStatusText();
+    // A header of the record grid is dragged: false keeps the columns where they are.
+    bool ReportColumnMoving(int from, int to);
+    // ... and was moved: the new order is stored.
+    void ReportColumnMoved(int from, int to);
     // The report grid's current-cell-change handling, also run with the same cell as
     // old and new to commit an open in-cell editor.
     void CurrentCellChange(int newRow, int newCol, int oldRow, int oldCol);
@@ -140,8 +144,10 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void DeleteCommand();
     void PickWorkBills();
     // Column settings: their tools exist and do nothing yet.
-    void SetupListColumnsCommand() {}
-    void SetupReportColumnsCommand() {}
+    void SetupListColumnsCommand();
+    void SetupReportColumnsCommand();
+    // Sets the record grid up again from the stored layout and reloads its records.
+    void ReloadReportColumns();
 
     void InstallHooks();
     void ResetForNewWindow();
@@ -170,6 +176,7 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     bool resizedOnce_ = false;
     // Set while a command that has already asked about unsaved changes reloads the list.
     bool leaveConfirmed_ = false;
+    bool reloadAfterMove_ = false;  // a header drag the clerk let drop unsaved rows
     ActiveControl activeControl_ = ActiveControl::Other;
 };
 

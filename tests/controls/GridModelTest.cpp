@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <algorithm>
+#include <vector>
 
 #include "src/common/ComError.h"
 #include "tests/support/GridEventLog.h"
@@ -10,6 +12,43 @@ using namespace Qt::StringLiterals;
 
 namespace sp {
 namespace {
+
+// The shared log, plus the column moves a rule hears; onMoving answers a move.
+class MoveLog : public test::GridEventLog {
+  public:
+    std::function<bool(int, int)> onMoving;
+    std::function<void(int, int)> onMoved;
+
+    bool OnColumnMoving(int from, int to) override {
+        events << u"moving %1>%2"_s.arg(from).arg(to);
+        return !onMoving || onMoving(from, to);
+    }
+    void OnColumnMoved(int from, int to) override {
+        events << u"moved %1>%2"_s.arg(from).arg(to);
+        if (onMoved)
+            onMoved(from, to);
+    }
+};
+
+// Everything a grid keeps of a column, header and data cells included, as one text.
+QString ColumnTrace(const GridModel& g, int col) {
+    QStringList parts{g.CellText(1, col),
+                      g.CellKey(1, col),
+                      g.CellText(2, col),
+                      g.CellKey(2, col),
+                      g.CellValue(2, col).toString(),
+                      g.CellBackground(2, col).name(),
+                      g.CellFormat(2, col)};
+    for (const bool flag : {g.CellLocked(2, col), g.ColumnVisible(col), g.ColumnReadOnly(col),
+                            g.ColumnLocked(col), g.ColumnHasRange(col)})
+        parts << QString::number(flag);
+    for (const double number : {g.ColumnWidth(col), g.ColumnMin(col), g.ColumnMax(col)})
+        parts << QString::number(number);
+    parts << QString::number(static_cast<int>(g.CellAlignment(2, col)))
+          << QString::number(static_cast<int>(g.ColumnKind(col))) << g.ColumnFormat(col)
+          << QString::number(static_cast<int>(g.ColumnAlignment(col)));
+    return parts.join(u'|');
+}
 
 class GridModelTest : public ::testing::Test {
   protected:
@@ -239,6 +278,102 @@ TEST_F(GridModelTest, RowsComeAndGoWithTheirCellsAndTheirEditor) {
     EXPECT_EQ(grid.CurrentRow(), 0);
     grid.KeyDown(KeyCode::Down);  // nothing to move to
     EXPECT_EQ(grid.CurrentRow(), 0);
+}
+
+TEST_F(GridModelTest, UserMovesAColumnWithAllItCarriesOnlyWhereMovingIsAllowed) {
+    struct Case {
+        const char* what;
+        int firstMovable;
+        int from;
+        int to;
+        bool veto;
+        bool moved;
+        std::vector<int> order;  // the former column at each place afterwards
+    };
+    const std::vector<int> same{1, 2, 3, 4, 5, 6};
+    const Case cases[] = {
+        {"moving off by default", 0, 3, 5, false, false, same},
+        {"right, with the cursor's column", 2, 2, 5, false, true, {1, 3, 4, 5, 2, 6}},
+        {"left onto the first movable place", 2, 6, 2, false, true, {1, 6, 2, 3, 4, 5}},
+        {"behind the cursor's column", 3, 4, 6, false, true, {1, 2, 3, 5, 6, 4}},
+        {"past the first movable column", 3, 4, 2, false, false, same},
+        {"from before the first movable column", 3, 2, 5, false, false, same},
+        {"onto itself", 2, 3, 3, false, false, same},
+        {"outside the grid", 2, 3, 7, false, false, same},
+        {"vetoed by the rules", 2, 2, 5, true, false, same},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GridModel g;
+        g.SetCols(6);
+        g.SetRows(6);
+        for (int col = 1; col <= 6; ++col) {
+            g.SetCellText(1, col, u"H%1"_s.arg(col));
+            g.SetCellKey(1, col, u"hk%1"_s.arg(col));
+            g.SetColumnKind(col, col == 3 ? CellKind::Number : col == 6 ? CellKind::Date : CellKind::Text);
+            g.SetCellText(2, col, u"t%1"_s.arg(col));
+            g.SetCellKey(2, col, u"k%1"_s.arg(col));
+            g.SetCellData(2, col, col * 1.5);
+            g.SetCellLocked(2, col, col % 2 == 0);
+            g.SetCellBackground(2, col, QColor(10 * col, 0, 0));
+            g.SetCellFormat(2, col, col % 2 == 1 ? u"0.0"_s : QString());
+            g.SetColumnWidth(col, 100.0 * col + 15);
+            g.SetColumnVisible(col, col != 4);
+            g.SetColumnReadOnly(col, col == 5);
+            g.SetColumnLocked(col, col == 6);
+            g.SetColumnRange(col, col, 10.0 * col);
+            g.SetColumnFormat(col, u"0."_s + QString(col, u'0'));
+            g.SetColumnAlignment(col, static_cast<CellAlign>(col % 3));
+            g.SetCellAlignment(2, col, static_cast<CellAlign>((col + 1) % 3));
+        }
+        QStringList before{QString()};
+        for (int col = 1; col <= 6; ++col) before << ColumnTrace(g, col);
+        MoveLog log;
+        g.SetEventSink(&log);
+        g.SetFirstMovableCol(c.firstMovable);
+        log.onMoving = [&](int, int) { return !c.veto; };
+        QString seenAtTarget;
+        log.onMoved = [&](int, int to) { seenAtTarget = g.EditorOpen() ? u"open"_s : g.CellText(1, to); };
+        g.SetCurrentCell(4, 2);
+        ASSERT_TRUE(g.TypeText(u"e"_s));
+        log.events.clear();
+
+        EXPECT_EQ(g.MoveColumnByUser(c.from, c.to), c.moved);
+
+        for (int place = 1; place <= 6; ++place)
+            EXPECT_EQ(ColumnTrace(g, place), before[c.order[place - 1]]) << "place " << place;
+        const int cursorCol =
+            static_cast<int>(std::find(c.order.begin(), c.order.end(), 2) - c.order.begin()) + 1;
+        EXPECT_EQ(std::pair(g.CurrentRow(), g.CurrentCol()), std::pair(4, cursorCol));
+        if (c.moved) {
+            const QString moving = u"moving %1>%2"_s.arg(c.from).arg(c.to);
+            EXPECT_EQ(log.events,
+                      (QStringList{moving, u"close 4,2"_s, u"moved %1>%2"_s.arg(c.from).arg(c.to)}));
+            EXPECT_EQ(seenAtTarget, u"H%1"_s.arg(c.from)) << "the rule hears of the move once it is done";
+            EXPECT_EQ(g.CellText(4, cursorCol), u"e"_s) << "the editor's text is committed to its column";
+        } else {
+            EXPECT_EQ(log.events, c.veto ? QStringList{u"moving 2>5"_s} : QStringList());
+            EXPECT_TRUE(g.EditorOpen());
+            EXPECT_EQ(g.EditorCol(), 2);
+        }
+    }
+
+    // The rules' own moves pass every column, and addresses outside the grid fail.
+    grid.MoveColumn(1, 4);
+    EXPECT_EQ(grid.FirstMovableCol(), 0);
+    EXPECT_THROW(grid.MoveColumn(0, 2), ComError);
+    EXPECT_THROW(grid.MoveColumn(2, 5), ComError);
+
+    // A handler may rebuild the grid when it hears of the move.
+    MoveLog log;
+    grid.SetEventSink(&log);
+    grid.SetFirstMovableCol(1);
+    log.onMoved = [&](int, int) {
+        grid.SetCols(1);
+        grid.SetRows(1);
+    };
+    EXPECT_TRUE(grid.MoveColumnByUser(4, 1));
+    EXPECT_EQ(grid.Cols(), 1);
 }
 
 TEST_F(GridModelTest, RedrawOffBatchesSignalsIntoOneReset) {

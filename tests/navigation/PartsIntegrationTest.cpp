@@ -15,6 +15,7 @@
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/frmInfoFilter.h"
+#include "src/settings/ColumnLayout.h"
 #include "src/settings/SaveColumnWidth.h"
 #include "src/state/WorkbenchState.h"
 #include "tests/support/BackendTest.h"
@@ -79,6 +80,44 @@ TEST_P(PartsIntegrationTest, LayoutsFromTheServiceAndWidthsStoredBack) {
         Values(Query("SELECT Fwidth FROM SHRptDef WHERE FuserID = 1 AND Ffield IN ('FWorkBillNO', 'MEMO') "
                      "ORDER BY Ffield")),
         Words("1234.5,2000"));
+}
+
+// A stored order brings each column back with its width and shown flag; a restore
+// brings the service's default back.
+TEST_P(PartsIntegrationTest, ReorderedAndRestoredLayoutsComeBackFromTheStore) {
+    using ColumnLayout::Position;
+    const QStringList before = state.listFields;
+    ASSERT_GT(before.size(), 7);
+    SaveColumnWidth(*host, 1, u"List"_s, before[6], 2222);
+    QVector<Position> order;
+    for (int col = 1; col <= before.size(); ++col) order.append({before[col - 1], col, true});
+    std::swap(order[5].order, order[6].order);
+    order[5].shown = false;
+    ASSERT_TRUE(ColumnLayout::StoreOrder(*host, ColumnLayout::WorkBillType(), 1, order));
+    workBills.SetupListGrid();
+    EXPECT_EQ(state.listFields.mid(5, 2), (QStringList{before[6], before[5]}));
+    EXPECT_EQ(std::tuple(list.ColumnWidth(6), list.ColumnVisible(6), list.ColumnVisible(7)),
+              std::tuple(2222.0, true, false));
+
+    const ReportCells cells(state);
+    const int memoBefore = cells.Column(ReportCode::MEMO);
+    QVector<Position> reportOrder{{u"MEMO"_s, 1, true}};
+    for (int col = 3; col <= proc.Cols(); ++col) {
+        const QString code = proc.CellKey(1, col);
+        if (!code.isEmpty() && code != u"MEMO"_s)
+            reportOrder.append({code, static_cast<int>(reportOrder.size()) + 1, proc.ColumnVisible(col)});
+    }
+    ASSERT_TRUE(ColumnLayout::StoreOrder(*host, ColumnLayout::ReportType(), 1, reportOrder));
+    ReportGrid(state).SetupReportColumns({});
+    EXPECT_EQ(cells.Column(ReportCode::MEMO), 3);
+
+    ASSERT_TRUE(ColumnLayout::Restore(*host, ColumnLayout::WorkBillType(), 1));
+    ASSERT_TRUE(ColumnLayout::Restore(*host, ColumnLayout::ReportType(), 1));
+    workBills.SetupListGrid();
+    ReportGrid(state).SetupReportColumns({});
+    EXPECT_EQ(state.listFields, before);
+    EXPECT_TRUE(list.ColumnVisible(6));
+    EXPECT_EQ(cells.Column(ReportCode::MEMO), memoBefore);
 }
 
 TEST_P(PartsIntegrationTest, ListConditionSelectsTheRangeAndAQuoteCannotWidenIt) {
@@ -182,14 +221,27 @@ TEST_P(PartsIntegrationTest, ReportsAreSavedAuditedUnauditedAndDeletedAsTheGridS
     ReportCommands commands(state);
     const ReportCells cells(state);
 
+    // The received column dragged to the far end first: every value is still saved
+    // under its own field.
+    const int receivedCol = cells.Column(C::JSS);
+    proc.MoveColumn(receivedCol, proc.Cols());
+    ReportGrid(state).ReportColumnsMoved();
+    EXPECT_EQ(cells.Column(C::JSS), proc.Cols());
     proc.SetRows(4);
     for (const auto& [row, no] : {std::pair{2, a}, {3, a}, {4, b}}) {
         ASSERT_TRUE(NewReportRows(state).PutWorkBill(row, no)) << ui.MessageTexts().join(u'|').toStdString();
-        for (C q : {C::JSS, C::SZS, C::HGS, C::YJS}) cells.SetValue(row, q, 2.0);
+        for (C q : {C::JSS, C::SZS, C::HGS}) cells.SetValue(row, q, 3.0);
+        cells.SetValue(row, C::YJS, 2.0);
     }
     ASSERT_TRUE(commands.Save()) << ui.MessageTexts().join(u'|').toStdString();
     EXPECT_EQ(reports(a), Words("1:0:1,2:0:1"));
     EXPECT_EQ(reports(b), Words("1:0:1"));
+    EXPECT_EQ(
+        Values(Query("SELECT CAST(r.FauxQtyReceive AS INTEGER) || ':' || CAST(r.FauxQtyHandOver AS INTEGER) "
+                     "FROM SHProcRpt r "
+                     "JOIN SHWorkBillEntry w ON w.FWBInterID = r.FWBInterID WHERE w.FWorkBillNO = ?",
+                     {b})),
+        Words("3:2"));
 
     state.editMode = true;
     state.currentWorkBillNo = a;
@@ -199,20 +251,20 @@ TEST_P(PartsIntegrationTest, ReportsAreSavedAuditedUnauditedAndDeletedAsTheGridS
     commands.Run(Kind::Audit);
     EXPECT_EQ(reports(a), Words("1:1:1,2:1:1"));
     EXPECT_EQ(std::pair(cells.Text(2, C::SHBZ), cells.Text(3, C::SHBZ)), std::pair(u"√"_s, u"√"_s));
-    EXPECT_DOUBLE_EQ(received(), receivedBefore + 4);
+    EXPECT_DOUBLE_EQ(received(), receivedBefore + 6);
 
     proc.SetCurrentCell(3, 2);
     commands.Run(Kind::UnAudit);
     EXPECT_EQ(reports(a), Words("1:1:1,2:0:1"));
     EXPECT_TRUE(cells.Text(3, C::SHBZ).isEmpty());
-    EXPECT_DOUBLE_EQ(received(), receivedBefore + 2);
+    EXPECT_DOUBLE_EQ(received(), receivedBefore + 3);
 
     ui.answers = {MsgAnswer::Yes};
     commands.Run(Kind::Delete);
     EXPECT_EQ(reports(a), Words("1:1:1"));
     EXPECT_EQ(proc.Rows(), 2);
     EXPECT_EQ(cells.Text(2, C::HBXH), u"1"_s);
-    EXPECT_DOUBLE_EQ(received(), receivedBefore + 2);
+    EXPECT_DOUBLE_EQ(received(), receivedBefore + 3);
 }
 
 SP_INSTANTIATE_BACKENDS(PartsIntegrationTest);

@@ -83,6 +83,45 @@ TEST_F(WorkBillListTest, ANumberColumnWithoutStoredWidthFitsTheLongestNumber) {
     EXPECT_EQ(grid.ColumnWidth(5), 700);
 }
 
+TEST_F(WorkBillListTest, OddStoredWidthsAreTheDefaultAndANullShownFlagShows) {
+    const std::tuple<QVariant, QVariant, double, bool> rows[] = {
+        {-1, 1, 0, true}, {40000, 0, 0, false}, {u"wide"_s, QVariant(), 0, true}, {1200, 1, 1200, true}};
+    for (const auto& [width, shown, expectedWidth, visible] : rows) {
+        fake.workBillTitle = [&](qint32) {
+            return Records({u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s},
+                           {{u"F"_s, u"f"_s, shown, width}});
+        };
+        grid.SetCols(1);
+        SetupList();
+        EXPECT_EQ(grid.ColumnWidth(1), expectedWidth ? expectedWidth : grid.DefaultColumnWidth());
+        EXPECT_EQ(grid.ColumnVisible(1), visible);
+    }
+}
+
+// A header dragged past the first five columns takes its field along and the order is
+// stored; when the store fails the list is set up again from the layout.
+TEST_F(WorkBillListTest, ADraggedHeaderTakesItsFieldAlongAndIsStored) {
+    WorkBillListEvents events(list);
+    grid.SetEventSink(&events);
+    EXPECT_FALSE(grid.MoveColumnByUser(8, 5)) << "the first five stay";
+    ASSERT_TRUE(grid.MoveColumnByUser(8, 6));
+    EXPECT_EQ(state.listFields.mid(5), (QStringList{u"FMemo"_s, u"FAuxQtyRecive"_s, u"FWorkCenterID"_s}));
+    EXPECT_EQ(grid.CellText(1, 6), u"备注"_s);
+    ASSERT_EQ(fake.statements.size(), 8);
+    EXPECT_EQ(
+        fake.statements[3],
+        u"Update SHRptDef Set Forder=4,Fshow=0 Where Ftype='WorkBill' And FuserID=7 And Ffield='fworkerid'"_s);
+    EXPECT_EQ(
+        fake.statements[5],
+        u"Update SHRptDef Set Forder=6,Fshow=1 Where Ftype='WorkBill' And FuserID=7 And Ffield='FMemo'"_s);
+
+    fake.failing = {u"Execute"_s};
+    ASSERT_TRUE(grid.MoveColumnByUser(6, 8));
+    EXPECT_EQ(state.listFields.last(), u"FMemo"_s) << "as the layout still has it";
+    EXPECT_EQ(grid.CellText(1, 6), u"接收数"_s);
+    grid.SetEventSink(nullptr);
+}
+
 TEST_F(WorkBillListTest, ConditionAndCheckFlagGoToTheMiddleTier) {
     state.dicFilter->Set(u"EDept"_s, u"03"_s);
     bar.SetChecked(u"btnCtlChk"_s, true);

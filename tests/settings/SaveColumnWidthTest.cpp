@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "src/common/ComError.h"
+#include "src/settings/ColumnLayout.h"
 #include "src/settings/SaveColumnWidth.h"
 #include "tests/support/FakeHost.h"
 
@@ -26,6 +28,45 @@ TEST(SaveColumnWidth, WritesTheGridsLayoutRowOrNothing) {
     // A refused statement ends quietly.
     h.fake->failing = {u"Execute"_s};
     EXPECT_NO_THROW(SaveColumnWidth(*h.host, 7, u"List"_s, u"F"_s, 100));
+    EXPECT_TRUE(h.ui.messages.isEmpty());
+}
+
+TEST(ColumnLayout, StoredValuesAreTakenWithSense) {
+    const std::tuple<QVariant, double> widths[] = {{1500, 1500},   {u"1500"_s, 1500}, {-1, 0},
+                                                   {30000, 30000}, {30001, 0},        {QVariant(), 0},
+                                                   {u"x"_s, 0},    {qQNaN(), 0}};
+    for (const auto& [stored, width] : widths)
+        EXPECT_EQ(ColumnLayout::StoredWidth(stored), width) << stored.toString().toStdString();
+    const std::tuple<QVariant, bool> shown[] = {{1, true}, {0, false}, {QVariant(), true}, {u"0"_s, false}};
+    for (const auto& [stored, flag] : shown) EXPECT_EQ(ColumnLayout::StoredShown(stored), flag);
+}
+
+TEST(ColumnLayout, AnOrderIsStoredWhollyOrNotAtAllAndAQuoteStaysInItsField) {
+    HostHarness h;
+    const QVector<ColumnLayout::Position> columns = {{u"A"_s, 1, true}, {u"it's"_s, 2, false}};
+    EXPECT_TRUE(ColumnLayout::StoreOrder(*h.host, u"ProcRpt"_s, 7, columns));
+    EXPECT_EQ(
+        h.fake->statements,
+        (QStringList{
+            u"Update SHRptDef Set Forder=1,Fshow=1 Where Ftype='ProcRpt' And FuserID=7 And Ffield='A'"_s,
+            u"Update SHRptDef Set Forder=2,Fshow=0 Where Ftype='ProcRpt' And FuserID=7 "
+            u"And Ffield='it''s'"_s}));
+    EXPECT_EQ(h.fake->calls.filter(u"Trans"_s), (QStringList{u"BeginTrans"_s, u"CommitTrans"_s}));
+
+    // The second statement fails: the first is rolled back with it.
+    h.fake->calls.clear();
+    h.fake->execute = [](const QString& sql) -> RecordsetPtr {
+        if (sql.contains(u"it''s"_s))
+            throw ComError(ErrorNumber::Refused, u"db"_s, u"locked"_s);
+        return std::make_shared<Recordset>();
+    };
+    EXPECT_FALSE(ColumnLayout::StoreOrder(*h.host, u"WorkBill"_s, 7, columns));
+    EXPECT_EQ(h.fake->calls.filter(u"Trans"_s), (QStringList{u"BeginTrans"_s, u"RollbackTrans"_s}));
+
+    h.fake->statements.clear();
+    EXPECT_TRUE(ColumnLayout::Restore(*h.host, u"WorkBill"_s, 7));
+    EXPECT_EQ(h.fake->statements,
+              QStringList{u"Delete From SHRptDef Where Ftype='WorkBill' And FuserID=7"_s});
     EXPECT_TRUE(h.ui.messages.isEmpty());
 }
 

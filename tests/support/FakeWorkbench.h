@@ -92,6 +92,7 @@ class RecordingParts : public WorkbenchParts {
     int ReportColumn(const QString& code) const override { return columns.value(code, 0); }
     QString GetReportColumnCode(int col) const override { return columns.key(col); }
     void SaveReportColumnWidth(int) override {}
+    void ReportColumnsMoved() override { calls << u"ReportColumnsMoved"_s; }
     bool CanEditReportCell(int row, int col) override {
         return row >= 2 && !lockedCells.contains({row, col});
     }

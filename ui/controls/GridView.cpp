@@ -108,6 +108,8 @@ GridView::GridView(GridModel* model, QWidget* parent)
         view->horizontalHeader()->viewport()->installEventFilter(this);
         connect(view->horizontalHeader(), &QHeaderView::sectionResized, this, &GridView::OnSectionResized);
     }
+    // Only the scrolling table's columns move; the frozen ones stay where they are.
+    connect(table_->horizontalHeader(), &QHeaderView::sectionMoved, this, &GridView::OnSectionMoved);
     frozen_->setSelectionModel(table_->selectionModel());
     frozen_->setFocusPolicy(Qt::NoFocus);
     frozen_->setFrameShape(QFrame::NoFrame);
@@ -200,6 +202,8 @@ void GridView::ApplyLayout() {
             ApplyRowHeight(row);
     }
     syncing_ = false;
+    // A press on a header picks whether that section may move (see eventFilter).
+    table_->horizontalHeader()->setSectionsMovable(model_->FirstMovableCol() > 0);
     ApplyHeaderHeight();
     frozen_->setVisible(model_->FrozenCols() > 0);
     UpdateFrozenGeometry();
@@ -488,6 +492,28 @@ void GridView::OnSectionResized(int logical, int /*oldSize*/, int newSize) {
     pendingResizes_.insert(col, newSize);
 }
 
+bool GridView::UserMayMove(int col) const {
+    const int first = model_->FirstMovableCol();
+    return first > 0 && col >= first && col > model_->FrozenCols() && col <= model_->Cols();
+}
+
+// The header only shows the model's order: a section Qt moved goes straight back, and
+// the model moves the column if the grid and its rules allow it, whose reset then shows
+// the new order. So a visual index is always the model's column - 1, hidden columns
+// included.
+void GridView::OnSectionMoved(int logical, int oldVisual, int newVisual) {
+    if (syncing_)
+        return;
+    syncing_ = true;
+    table_->horizontalHeader()->moveSection(newVisual, oldVisual);
+    syncing_ = false;
+    const int from = logical + 1;
+    const int to = newVisual + 1;
+    if (!UserMayMove(from) || !UserMayMove(to))
+        return;
+    CatchBoundary(kSource, [&] { model_->MoveColumnByUser(from, to); });
+}
+
 // A user's resize ends when the mouse lets go of the header: that is when the grid
 // reports it, once per column.
 void GridView::CommitUserResizes() {
@@ -524,6 +550,14 @@ bool GridView::eventFilter(QObject* watched, QEvent* event) {
         CatchBoundary(kSource, [&] { model_->SetEditorText(editor_->text()); });
         GridKeyPressed(key);
         return true;
+    }
+    if (watched == table_->horizontalHeader()->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // Qt has no movable flag per section: the header lets the pressed section move or
+        // not. A press on a section's edge resizes whichever way this is set.
+        QHeaderView* header = table_->horizontalHeader();
+        const int pos = static_cast<QMouseEvent*>(event)->position().toPoint().x();
+        header->setSectionsMovable(UserMayMove(header->logicalIndexAt(pos) + 1));
+        return false;
     }
     if (event->type() == QEvent::MouseButtonRelease && !pendingResizes_.isEmpty() &&
         (watched == table_->horizontalHeader()->viewport() ||

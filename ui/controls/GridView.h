@@ -67,6 +67,9 @@ class GridView : public QWidget, private GridInputHandler {
     // The grid cell under a mouse position of one of the tables; false outside the data.
     bool CellAt(QTableView* view, const QPoint& pos, int* row, int* col) const;
     void OnSectionResized(int logical, int oldSize, int newSize);
+    void OnSectionMoved(int logical, int oldVisual, int newVisual);
+    // Whether the user may drag the header of this grid column, or drop one there.
+    bool UserMayMove(int col) const;
     void CommitUserResizes();
 
     GridModel* model_;

@@ -3,9 +3,11 @@
 #include "src/entry/ListSelPickList.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/reportgrid/frmInfoFilter.h"
+#include "src/settings/frmSetCol.h"
 #include "ui/controls/DialogViews.h"
 #include "ui/dialogs/PickListView.h"
 #include "ui/dialogs/frmInfoFilterView.h"
+#include "ui/dialogs/frmSetColView.h"
 #include "ui/dialogs/frmWageFilterView.h"
 
 namespace sp {
@@ -24,6 +26,13 @@ void RegisterFilterDialogViews() {
                            if (!filter)
                                return nullptr;
                            return std::make_unique<frmInfoFilterView>(*filter, parent);
+                       });
+    RegisterDialogView(QStringLiteral("frmSetCol"),
+                       [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
+                           auto* columns = dynamic_cast<frmSetCol*>(&model);
+                           if (!columns)
+                               return nullptr;
+                           return std::make_unique<frmSetColView>(*columns, parent);
                        });
     const DialogViewFactory pickList = [](DialogModel& model, QWidget* parent) -> std::unique_ptr<QDialog> {
         auto* list = dynamic_cast<ListSelPickList*>(&model);

@@ -51,6 +51,18 @@ TEST_P(StoresTest, DefaultLayoutsAreStoredOnceAndReadInOrder) {
     EXPECT_EQ(Values(q.GetReportTitle(Props(Clerk), 7), "Ffield").mid(0, 2), Words("MEMO,GPH"));
     EXPECT_EQ(LayoutRows("ProcRpt", 7), fields.size()) << "reading again stores nothing";
 
+    // A list layout without the number fifth (rows made by hand) lists from the
+    // default; the stored rows stay as they are.
+    Exec(
+        "UPDATE SHRptDef SET Forder = 99 WHERE Ftype = 'WorkBill' AND FuserID = 7 AND Ffield = "
+        "'FWorkBillNO'");
+    EXPECT_EQ(Values(q.GetWorkBillTitle(Props(Clerk), 7), "Ffield").value(4), QStringLiteral("FWorkBillNO"));
+    EXPECT_EQ(Scalar("SELECT Forder FROM SHRptDef WHERE Ftype = 'WorkBill' AND FuserID = 7 "
+                     "AND Ffield = 'FWorkBillNO'"),
+              QVariant(99));
+    Exec(
+        "UPDATE SHRptDef SET Forder = 5 WHERE Ftype = 'WorkBill' AND FuserID = 7 AND Ffield = 'FWorkBillNO'");
+
     // A layout the user has keeps its widths (one stored with the old default too);
     // after a restore (the dialog deletes the rows) the default comes back.
     Exec("UPDATE SHRptDef SET Fwidth = 0 WHERE FuserID = 7 AND Ffield = 'FWorkBillNO'");

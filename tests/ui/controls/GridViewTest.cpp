@@ -195,6 +195,53 @@ TEST_F(GridViewTest, ColumnsFollowTheModelAndUserResizesAreReported) {
     EXPECT_EQ(grid.ColumnWidth(6), 2250);
 }
 
+// A header dragged by the mouse moves the model's column where the grid allows it; the
+// header itself always shows the model's order.
+TEST_F(GridViewTest, HeaderDragsMoveModelColumnsOnlyWhereAllowed) {
+    for (int c = 1; c <= 8; ++c) {
+        grid.SetCellKey(1, c, u"c%1"_s.arg(c));
+        grid.SetColumnWidth(c, 600);  // 40 px each
+    }
+    grid.SetFirstMovableCol(3);
+    QApplication::processEvents();
+    QHeaderView* header = view->Table()->horizontalHeader();
+    const auto drag = [&](int from, int to) {
+        const auto at = [&](int col) {
+            return QPointF(header->sectionViewportPosition(col - 1) + header->sectionSize(col - 1) / 2,
+                           header->height() / 2);
+        };
+        const auto send = [&](QEvent::Type type, QPointF pos, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, pos, header->viewport()->mapToGlobal(pos), Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(header->viewport(), &event);
+        };
+        send(QEvent::MouseButtonPress, at(from), Qt::LeftButton);
+        const QPointF target = at(to) + QPointF(to > from ? 8 : -8, 0);
+        for (int step = 1; step <= 4; ++step)
+            send(QEvent::MouseMove, at(from) + (target - at(from)) * step / 4, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, target, Qt::NoButton);
+        QApplication::processEvents();
+    };
+    const auto order = [&] {
+        QStringList keys;
+        for (int c = 1; c <= 8; ++c) {
+            keys << grid.CellKey(1, c);
+            EXPECT_EQ(header->visualIndex(c - 1), c - 1) << "the header shows the model's order";
+        }
+        return keys.join(u' ');
+    };
+
+    drag(6, 3);
+    EXPECT_EQ(order(), u"c1 c2 c6 c3 c4 c5 c7 c8"_s);
+    drag(4, 2);  // past the first movable column
+    EXPECT_EQ(order(), u"c1 c2 c6 c3 c4 c5 c7 c8"_s);
+    drag(2, 5);  // a column that stays
+    EXPECT_EQ(order(), u"c1 c2 c6 c3 c4 c5 c7 c8"_s);
+    grid.SetFirstMovableCol(0);
+    drag(6, 4);
+    EXPECT_EQ(order(), u"c1 c2 c6 c3 c4 c5 c7 c8"_s);
+}
+
 TEST_F(GridViewTest, EditorGoesAwayWithItsRow) {
     grid.SetCurrentCell(5, 2);
     QTest::keyClick(view->Table(), Qt::Key_A);

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -14,6 +16,7 @@
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/frmList.h"
 #include "src/reportgrid/frmInfoFilter.h"
+#include "src/settings/frmSetCol.h"
 #include "tests/support/FakeHost.h"
 #include "ui/controls/QtUi.h"
 #include "ui/dialogs/FilterDialogViews.h"
@@ -220,6 +223,82 @@ TEST(InfoFilterView, ConfirmCancelAndCloseGiveTheirResults) {
         } else {
             EXPECT_EQ(model.Result()->Count(), 0);
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+QPoint CheckBoxCentre(QListWidget* list, int row) {
+    QStyleOptionViewItem option;
+    option.initFrom(list);
+    option.rect = list->visualItemRect(list->item(row));
+    option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+    option.text = list->item(row)->text();
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list).center();
+}
+
+// The column settings window over a long list: a tick by the check box and one by Space,
+// moves and "all" reach the model and show again; OK confirms, Escape and the close box cancel.
+TEST(SetColView, TicksAndMovesReachTheModelOkConfirmsEscapeAndCloseCancel) {
+    RegisterFilterDialogViews();
+    QtUi screen;
+    enum class Way { Confirm, Escape, Close };
+    for (Way way : {Way::Confirm, Way::Escape, Way::Close}) {
+        SCOPED_TRACE(static_cast<int>(way));
+        frmSetCol model;
+        for (int i = 0; i < 30; ++i) model.AddItem(u"列%1"_s.arg(i), 100 + i, i == 0);
+        model.SetCmdEnable();
+        QString title;
+        screen.SetShownHook([&](QWidget* window) {
+            ASSERT_EQ(window->objectName(), u"frmSetCol"_s);
+            title = window->windowTitle();
+            auto* list = window->findChild<QListWidget*>(u"ColList"_s);
+            auto* ok = window->findChild<QPushButton*>(u"cmdOK"_s);
+            auto* down = window->findChild<QPushButton*>(u"cmdMoveDown"_s);
+            ASSERT_TRUE(list && ok && down);
+            ASSERT_EQ(list->count(), 30);
+
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxCentre(list, 0));
+            EXPECT_FALSE(model.ItemAt(0).checked);
+            EXPECT_FALSE(ok->isEnabled());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(1)).center());
+            EXPECT_EQ(model.CurrentIndex(), 1);
+            QTest::keyClick(list, Qt::Key_Space);
+            EXPECT_TRUE(model.ItemAt(1).checked);
+            EXPECT_TRUE(ok->isEnabled());
+
+            // Far enough down that the moved row leaves the first page.
+            for (int i = 0; i < 20; ++i) QTest::mouseClick(down, Qt::LeftButton);
+            EXPECT_EQ(model.CurrentIndex(), 21);
+            EXPECT_EQ(list->currentRow(), 21);
+            EXPECT_EQ(list->item(21)->text(), u"列1"_s);
+            EXPECT_EQ(list->item(21)->checkState(), Qt::Checked);
+            EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(21))));
+            const int scrolled = list->verticalScrollBar()->value();
+            EXPECT_GT(scrolled, 0);
+            QTest::mouseClick(window->findChild<QPushButton*>(u"cmdAll"_s), Qt::LeftButton);
+            EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
+            EXPECT_EQ(list->item(29)->checkState(), Qt::Checked);
+
+            if (way == Way::Confirm)
+                QTest::mouseClick(ok, Qt::LeftButton);
+            else if (way == Way::Escape)
+                QTest::keyClick(window, Qt::Key_Escape);
+            else
+                window->close();
+        });
+        screen.ShowModal(model);
+
+        EXPECT_EQ(title, u"列设置（显示/顺序/隐藏）"_s);
+        EXPECT_TRUE(model.Closed());
+        EXPECT_EQ(model.SelOK(), way == Way::Confirm);
+        EXPECT_EQ(model.ItemAt(21).text, u"列1"_s);
+        EXPECT_EQ(model.ItemAt(21).data, 101);
+        EXPECT_EQ(model.ItemAt(1).data, 102);
+        EXPECT_TRUE(model.ItemAt(0).checked);  // ticked again by cmdAll
     }
 }
 
