@@ -39,7 +39,8 @@ struct SettingsBench : WorkbenchBench {
         ui.dialogHandlers[u"frmSetCol"_s] = [this, work](DialogModel& m) {
             auto& dlg = dynamic_cast<frmSetCol&>(m);
             offered.clear();
-            for (const frmSetCol::Item& i : dlg.Items()) offered << u"%1:%2:%3"_s.arg(i.text).arg(i.data).arg(int(i.checked));
+            for (const frmSetCol::Item& i : dlg.Items())
+                offered << u"%1:%2:%3"_s.arg(i.text).arg(i.data).arg(int(i.checked));
             work(dlg);
         };
     }
@@ -85,12 +86,28 @@ TEST(ColumnSettings, ListRestoreCancelAndTheUnsavedChangeQuestion) {
     };
     const QStringList reload{u"SetupListGrid"_s, u"RefreshWorkBillList"_s};
     const Case cases[] = {
-        {"Restore", false, MsgAnswer::Yes, [](auto& d) { d.SetChkDefault(true), d.cmdNone_Click(), d.cmdOK_Click(); },
-         {u"Delete From SHRptDef Where Ftype='WorkBill' And FuserID=4711"_s}, reload, 1},
-        {"Cancel", false, MsgAnswer::Yes, [](auto& d) { d.cmdMoveDown_Click(), d.cmdCancel_Click(); }, {}, {}, 1},
+        {"Restore",
+         false,
+         MsgAnswer::Yes,
+         [](auto& d) { d.SetChkDefault(true), d.cmdNone_Click(), d.cmdOK_Click(); },
+         {u"Delete From SHRptDef Where Ftype='WorkBill' And FuserID=4711"_s},
+         reload,
+         1},
+        {"Cancel",
+         false,
+         MsgAnswer::Yes,
+         [](auto& d) { d.cmdMoveDown_Click(), d.cmdCancel_Click(); },
+         {},
+         {},
+         1},
         {"UnsavedNo", true, MsgAnswer::No, [](auto& d) { d.cmdOK_Click(); }, {}, {}, 0},
-        {"UnsavedYes", true, MsgAnswer::Yes, [](auto& d) { d.SetChkDefault(true), d.cmdOK_Click(); },
-         {u"Delete From SHRptDef Where Ftype='WorkBill' And FuserID=4711"_s}, reload, 1},
+        {"UnsavedYes",
+         true,
+         MsgAnswer::Yes,
+         [](auto& d) { d.SetChkDefault(true), d.cmdOK_Click(); },
+         {u"Delete From SHRptDef Where Ftype='WorkBill' And FuserID=4711"_s},
+         reload,
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

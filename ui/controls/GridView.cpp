@@ -511,7 +511,16 @@ void GridView::OnSectionMoved(int logical, int oldVisual, int newVisual) {
     const int to = newVisual + 1;
     if (!UserMayMove(from) || !UserMayMove(to))
         return;
-    CatchBoundary(kSource, [&] { model_->MoveColumnByUser(from, to); });
+    // The move runs once the header has finished with the mouse release: the rules may
+    // ask a question first, and a box opened inside the release leaves the header's drag
+    // marker painted over the grid.
+    QMetaObject::invokeMethod(
+        this,
+        [this, from, to] {
+            if (UserMayMove(from) && UserMayMove(to))
+                CatchBoundary(kSource, [&] { model_->MoveColumnByUser(from, to); });
+        },
+        Qt::QueuedConnection);
 }
 
 // A user's resize ends when the mouse lets go of the header: that is when the grid
