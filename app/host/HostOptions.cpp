@@ -73,6 +73,9 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         } else if (value(QStringLiteral("--reports"), text)) {
             if (o.error.isEmpty() && !ParseCount(text, o.reports))
                 o.error = QStringLiteral("--reports needs a whole number, not \"%1\".").arg(text);
+        } else if (value(QStringLiteral("--long-history"), text)) {
+            if (o.error.isEmpty() && !ParseCount(text, o.longHistory))
+                o.error = QStringLiteral("--long-history needs a whole number, not \"%1\".").arg(text);
         } else if (a.startsWith(QLatin1String("--"))) {
             o.error = QStringLiteral("Unknown option %1.").arg(a);
         } else {
@@ -98,7 +101,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         expect(2, QStringLiteral("db seed-demo [--db URL]"));
     } else if (verb == QLatin1String("db") && what == QLatin1String("seed-bench")) {
         o.command = Command::DbSeedBench;
-        expect(2, QStringLiteral("db seed-bench --work-bills N --reports M [--db URL]"));
+        expect(2, QStringLiteral("db seed-bench --work-bills N --reports M [--long-history H] [--db URL]"));
         if (o.error.isEmpty() && o.workBills < 1)
             o.error = QStringLiteral("db seed-bench needs --work-bills N (at least 1) and --reports M.");
     } else if (verb == QLatin1String("user") && what == QLatin1String("add")) {

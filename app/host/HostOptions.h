@@ -12,12 +12,13 @@ struct HostOptions {
     Command command = Command::Workbench;
     QString dbUrl;  // empty: the demo database in the user's data folder
     QString user = QStringLiteral("demo");
-    QString screenshot;  // a PNG of the workbench, then leave
-    QString userName;    // user add / user grant
-    quint32 rights = 0;  // user add / user grant
-    int workBills = 0;   // db seed-bench
-    int reports = 0;     // db seed-bench
-    QString error;       // why the command line was refused; empty when it was not
+    QString screenshot;      // a PNG of the workbench, then leave
+    QString userName;        // user add / user grant
+    quint32 rights = 0;      // user add / user grant
+    int workBills = 0;       // db seed-bench
+    int reports = 0;         // db seed-bench
+    int longHistory = 1000;  // db seed-bench: the reports of the first work bill
+    QString error;           // why the command line was refused; empty when it was not
 
     bool NeedsScreen() const { return command == Command::Workbench; }
 

@@ -9,9 +9,10 @@ class QWidget;
 namespace sp::host {
 
 // Plays a user who confirms the filter dialog as it stands, waits for the workbench,
-// saves a picture of it and closes it. It watches the application's windows by their
-// form names; message boxes that come up meanwhile are answered with their default
-// button and echoed to stderr, so an unattended run never hangs.
+// saves a picture of it and closes it. Once the workbench has handled its first
+// activation (the list is loaded then) it prints how long the start took. It watches the application's
+// windows by their form names; message boxes that come up meanwhile are answered with their default button
+// and echoed to stderr, so an unattended run never hangs.
 class ScreenshotDriver : public QObject {
     Q_OBJECT
   public:
@@ -33,6 +34,7 @@ class ScreenshotDriver : public QObject {
     bool saved_ = false;
     bool capturing_ = false;
     bool timedOut_ = false;
+    qint64 readyMs_ = -1;
 };
 
 }  // namespace sp::host

@@ -56,7 +56,7 @@ int RunAdminCommand(const HostOptions& o) {
             return Done;
         case Command::DbSeedBench:
             db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
-            sp::platform::SeedBench(*db, o.workBills, o.reports);
+            sp::platform::SeedBench(*db, o.workBills, o.reports, o.longHistory);
             Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
             return Done;
         case Command::UserAdd:

@@ -19,7 +19,6 @@ constexpr int kTeams = 20;
 constexpr int kEmployees = 200;
 constexpr int kDevices = 100;
 constexpr int kItems = 500;
-constexpr int kBigHistory = 1000;
 
 // One prepared statement executed many times: the generator's whole speed.
 class Batch {
@@ -60,7 +59,7 @@ struct ReportPlan {
 
 }  // namespace
 
-void SeedBench(Database& db, int workBills, int reports) {
+void SeedBench(Database& db, int workBills, int reports, int longHistory) {
     if (workBills <= 0)
         return;
     reports = std::max(reports, 0);
@@ -132,7 +131,7 @@ void SeedBench(Database& db, int workBills, int reports) {
     // evenly; about nine in ten audited, the newest ones left as drafts.
     std::vector<ReportPlan> plans(static_cast<size_t>(workBills));
     int remaining = reports;
-    plans[0].total = std::min(remaining, kBigHistory);
+    plans[0].total = std::min(remaining, std::max(longHistory, 0));
     remaining -= plans[0].total;
     if (workBills > 1) {
         const int each = remaining / (workBills - 1);

@@ -23,7 +23,8 @@ void SeedDemoReports(Database& db);
 
 // A large database for benchmarks: departments, work centers, items, production tasks
 // with routings, workBills work bills and about `reports` reports, mostly audited and
-// posted. The first work bill gets 1,000 reports (or all, when fewer are asked for).
-void SeedBench(Database& db, int workBills, int reports);
+// posted. The first work bill gets `longHistory` reports (or all, when fewer are asked
+// for).
+void SeedBench(Database& db, int workBills, int reports, int longHistory = 1000);
 
 }  // namespace sp::platform

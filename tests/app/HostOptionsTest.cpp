@@ -25,6 +25,7 @@ TEST(HostOptions, ReadsEachCommand) {
         {"db init --db x.db", Command::DbInit, "x.db", "demo"},
         {"--db x.db db seed-demo", Command::DbSeedDemo, "x.db", "demo"},
         {"db seed-bench --work-bills 10 --reports 200", Command::DbSeedBench, "", "demo"},
+        {"db seed-bench --work-bills 10 --reports 200 --long-history 50", Command::DbSeedBench, "", "demo"},
         {"user add anna", Command::UserAdd, "", "demo"},
         {"user grant anna 0x200000", Command::UserGrant, "", "demo"},
         {"db init --help", Command::Help, "", "demo"},
@@ -41,6 +42,9 @@ TEST(HostOptions, ReadsEachCommand) {
     const HostOptions bench = HostOptions::Parse(Args("db seed-bench --work-bills 10 --reports 200"));
     EXPECT_EQ(bench.workBills, 10);
     EXPECT_EQ(bench.reports, 200);
+    EXPECT_EQ(bench.longHistory, 1000);
+    EXPECT_EQ(
+        HostOptions::Parse(Args("db seed-bench --work-bills 1 --reports 9 --long-history 5")).longHistory, 5);
     EXPECT_EQ(HostOptions::Parse(Args("--screenshot wb.png")).screenshot, QStringLiteral("wb.png"));
 }
 
@@ -64,11 +68,12 @@ TEST(HostOptions, RightsMasks) {
 
 // An option without its value, an unknown word, a missing or malformed argument.
 TEST(HostOptions, RefusesWhatItCannotRead) {
-    for (const char* line :
-         {"--db", "--db=", "--frobnicate", "db", "db drop", "db init extra",
-          "db seed-bench --work-bills x --reports 1", "db seed-bench --reports 10",
-          "db seed-bench --work-bills -3 --reports 1", "user add", "user add anna --rights some",
-          "user grant anna", "user grant anna 0xZZ", "user remove anna", "open"})
+    for (const char* line : {"--db", "--db=", "--frobnicate", "db", "db drop", "db init extra",
+                             "db seed-bench --work-bills x --reports 1", "db seed-bench --reports 10",
+                             "db seed-bench --work-bills -3 --reports 1",
+                             "db seed-bench --work-bills 3 --reports 1 --long-history many", "user add",
+                             "user add anna --rights some", "user grant anna", "user grant anna 0xZZ",
+                             "user remove anna", "open"})
         EXPECT_FALSE(HostOptions::Parse(Args(line)).error.isEmpty()) << line;
 }
 
