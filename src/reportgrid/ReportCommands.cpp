@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QStringList>
+#include <functional>
 
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -86,8 +87,7 @@ DictionaryPtr ReportCommands::RecordOf(int row, QString& refusal) const {
     HostServices& host = *state_.host;
     auto record = NewDictionary();
     const QString props = host.PropsString();
-    record->Set(QStringLiteral("FWBinterID"),
-                host.NewMShopProc()->GetWorkBillInterID(props, cells.Text(row, C::GPH).trimmed()));
+    record->Set(QStringLiteral("FWBinterID"), InterIdOf(cells.Text(row, C::GPH).trimmed()));
     record->Set(QStringLiteral("Fserial"), cells.Text(row, C::HBXH));
     record->Set(QStringLiteral("FbillerID"), state_.userId);
     record->Set(QStringLiteral("Fdate"), cells.Value(row, C::ZDRQ));
@@ -124,6 +124,25 @@ bool ReportCommands::Save() {
     GridModel& grid = *state_.vlgProc;
     const ReportCells cells(state_);
     ReportQuantityChecks checks(state_);
+    interIds_.clear();
+    // Rows of one work bill ask once whether it takes reports: the answer cannot change
+    // within the command that matters (the service asks again as it stores).
+    const auto askService = state_.isExistWB;
+    QHash<QString, bool> takesReports;
+    if (askService)
+        state_.isExistWB = [&](const QString& number, bool showMessage) {
+            if (showMessage)
+                return askService(number, showMessage);
+            auto known = takesReports.constFind(number);
+            if (known == takesReports.cend())
+                known = takesReports.insert(number, askService(number, false));
+            return *known;
+        };
+    struct Restore {
+        WorkbenchState& state;
+        std::function<bool(const QString&, bool)> isExistWB;
+        ~Restore() { state.isExistWB = isExistWB; }
+    } restore{state_, askService};
 
     int row = 0;
     ReportQuantityChecks::Result result = ReportQuantityChecks::Passed;
@@ -253,10 +272,19 @@ int ReportCommands::UnidentifiedColumn(int row) const {
 
 bool ReportCommands::Identify(int row, qint32& interId, qint32& serial) const {
     const ReportCells cells(state_);
-    const QString props = state_.host->PropsString();
-    interId = state_.host->NewMShopProc()->GetWorkBillInterID(props, cells.Text(row, C::GPH).trimmed());
+    interId = InterIdOf(cells.Text(row, C::GPH).trimmed());
     serial = Basic::Long(cells.Text(row, C::HBXH));
     return interId != 0;
+}
+
+qint32 ReportCommands::InterIdOf(const QString& workBillNo) const {
+    if (const auto known = interIds_.constFind(workBillNo); known != interIds_.cend())
+        return *known;
+    const qint32 id = state_.host->NewMShopProc()->GetWorkBillInterID(state_.host->PropsString(), workBillNo);
+    // An unknown number is asked again: it may be one being created.
+    if (id != 0)
+        interIds_.insert(workBillNo, id);
+    return id;
 }
 
 bool ReportCommands::CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const {
@@ -314,6 +342,7 @@ void ReportCommands::RemoveRow(int row) const {
 }
 
 void ReportCommands::Run(Kind kind) {
+    interIds_.clear();
     GridModel& grid = *state_.vlgProc;
     const ReportCells cells(state_);
     const KindTexts& texts = TextsOf(kind);

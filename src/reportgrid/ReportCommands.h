@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+
 #include <QString>
 #include <QtGlobal>
 
@@ -44,8 +46,12 @@ class ReportCommands {
     void AfterCursorRules(int row) const;
     void Tell(const QString& text) const;
     void Log(const QString& code) const;
+    // The work bill id of a number, asked of the service once per command.
+    qint32 InterIdOf(const QString& workBillNo) const;
 
     WorkbenchState& state_;
+    // Work bill ids of the command that runs; emptied when a command starts.
+    mutable QHash<QString, qint32> interIds_;
 };
 
 }  // namespace sp
