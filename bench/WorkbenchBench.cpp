@@ -167,7 +167,8 @@ struct Shop {
         platform::PlatformSession session;
         session.db = db;
         session.userId = user;
-        session.userName = Basic::Text(db->Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"), {user}));
+        session.userName =
+            Basic::Text(db->Scalar(QStringLiteral("SELECT FName FROM t_User WHERE FUserID = ?"), {user}));
         session.language = QStringLiteral("chs");
         session.programFolder = folder.path();
         session.ui = &ui;
@@ -218,9 +219,12 @@ struct Result {
 };
 
 void Print(const Result& r) {
-    QJsonObject o{{QStringLiteral("scenario"), r.scenario}, {QStringLiteral("size"), r.size},
-                  {QStringLiteral("ours"), r.ours},         {QStringLiteral("floor"), r.floor},
-                  {QStringLiteral("unit"), r.unit},         {QStringLiteral("note"), r.note},
+    QJsonObject o{{QStringLiteral("scenario"), r.scenario},
+                  {QStringLiteral("size"), r.size},
+                  {QStringLiteral("ours"), r.ours},
+                  {QStringLiteral("floor"), r.floor},
+                  {QStringLiteral("unit"), r.unit},
+                  {QStringLiteral("note"), r.note},
                   {QStringLiteral("peak_mib"), r.peakMiB > 0 ? r.peakMiB : PeakMiB()}};
     std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
@@ -250,9 +254,10 @@ void ListScenario(Shop& s, int reps) {
 
 // The work bill with the most reports, and its report count.
 std::pair<QString, qint64> LongestHistory(platform::Database& db) {
-    RecordsetPtr r = db.Query(QStringLiteral(
-        "SELECT w.FWorkBillNO, COUNT(*) FROM SHProcRpt r JOIN SHWorkBillEntry w ON w.FWBInterID = r.FWBInterID "
-        "GROUP BY w.FWorkBillNO ORDER BY COUNT(*) DESC, w.FWorkBillNO LIMIT 1"));
+    RecordsetPtr r =
+        db.Query(QStringLiteral("SELECT w.FWorkBillNO, COUNT(*) FROM SHProcRpt r JOIN SHWorkBillEntry w ON "
+                                "w.FWBInterID = r.FWBInterID "
+                                "GROUP BY w.FWorkBillNO ORDER BY COUNT(*) DESC, w.FWorkBillNO LIMIT 1"));
     return {Basic::Text(r->Field(0)), Basic::Long(r->Field(1))};
 }
 
@@ -273,7 +278,8 @@ void HistoryScenario(Shop& s, int reps) {
             "PR.Fserial), SUM(PR.FAuxQtyHandOver) OVER (ORDER BY PR.Fserial), UB.FName, UC.FName "
             "FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID "
             "LEFT JOIN t_SubMessage SMT ON SMT.FInterID = WBE.FTimeUnitID "
-            "LEFT JOIN t_User UB ON UB.FUserID = PR.FbillerID LEFT JOIN t_User UC ON UC.FUserID = PR.FcheckerID "
+            "LEFT JOIN t_User UB ON UB.FUserID = PR.FbillerID LEFT JOIN t_User UC ON UC.FUserID = "
+            "PR.FcheckerID "
             "WHERE WBE.FWorkBillNO = ? ORDER BY PR.Fserial");
     Floor floor(*s.db);
     std::vector<double> ours, bare;
@@ -291,15 +297,17 @@ void HistoryScenario(Shop& s, int reps) {
                 .arg(shown)
                 .arg(rows)
                 .arg(state.lblProcText));
-    Print({QStringLiteral("history"), reports, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0});
+    Print(
+        {QStringLiteral("history"), reports, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0});
 }
 
 // The reportable work bills in number order, at most n.
 QStringList Reportable(Shop& s, int n) {
     QStringList numbers;
-    RecordsetPtr r = s.db->Query(QStringLiteral("SELECT wbe.FWorkBillNO") + platform::WorkBillQuery::FromClause() +
-                                 platform::WorkBillQuery::ReportableClause() +
-                                 QStringLiteral(" ORDER BY wbe.FWorkBillNO LIMIT ") + QString::number(n));
+    RecordsetPtr r =
+        s.db->Query(QStringLiteral("SELECT wbe.FWorkBillNO") + platform::WorkBillQuery::FromClause() +
+                    platform::WorkBillQuery::ReportableClause() +
+                    QStringLiteral(" ORDER BY wbe.FWorkBillNO LIMIT ") + QString::number(n));
     for (; !r->Eof(); r->MoveNext()) numbers << Basic::Text(r->Field(0));
     return numbers;
 }
@@ -332,9 +340,10 @@ QString WriteTarget(Shop& s) {
     RecordsetPtr r = s.db->Query(
         QStringLiteral("SELECT wbe.FWorkBillNO") + platform::WorkBillQuery::FromClause() +
         platform::WorkBillQuery::ReportableClause() +
-        QStringLiteral(" AND wbe.FEntryID = (SELECT MIN(f.FEntryID) FROM SHWorkBillEntry f WHERE f.FInterID = "
-                       "wbe.FInterID) AND wbe.FItemID IN (SELECT FItemID FROM t_ICItem WHERE FQtyDecimal = 2) "
-                       "AND wbe.FAuxQtyPlan - wbe.FAuxQtyRecive >= 20 ORDER BY wbe.FWorkBillNO LIMIT 1"));
+        QStringLiteral(
+            " AND wbe.FEntryID = (SELECT MIN(f.FEntryID) FROM SHWorkBillEntry f WHERE f.FInterID = "
+            "wbe.FInterID) AND wbe.FItemID IN (SELECT FItemID FROM t_ICItem WHERE FQtyDecimal = 2) "
+            "AND wbe.FAuxQtyPlan - wbe.FAuxQtyRecive >= 20 ORDER BY wbe.FWorkBillNO LIMIT 1"));
     if (r->Eof())
         Die(QStringLiteral("no work bill with room for 100 reports"));
     return Basic::Text(r->Field(0));
@@ -345,10 +354,10 @@ QString WriteTarget(Shop& s) {
 void WriteScenarios(Shop& s, int reps) {
     constexpr int kRows = 100;
     const QString number = WriteTarget(s);
-    const qint32 wbId = Basic::Long(
-        s.db->Scalar(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {number}));
-    const qint32 topSerial = Basic::Long(
-        s.db->Scalar(QStringLiteral("SELECT COALESCE(MAX(Fserial), 0) FROM SHProcRpt WHERE FWBInterID = ?"), {wbId}));
+    const qint32 wbId = Basic::Long(s.db->Scalar(
+        QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {number}));
+    const qint32 topSerial = Basic::Long(s.db->Scalar(
+        QStringLiteral("SELECT COALESCE(MAX(Fserial), 0) FROM SHProcRpt WHERE FWBInterID = ?"), {wbId}));
     Floor floor(*s.db);
     GridModel& grid = s.grid();
     std::vector<double> save, saveFloor, audit, auditFloor;
@@ -367,7 +376,8 @@ void WriteScenarios(Shop& s, int reps) {
         const int before = s.ui.messages;
         save.push_back(TimeMs([&] { s.form->Dispatch(Tool::FileSave()); }));
         const qint64 saved = Basic::Long(s.db->Scalar(
-            QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE FWBInterID = ? AND Fserial > ?"), {wbId, topSerial}));
+            QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE FWBInterID = ? AND Fserial > ?"),
+            {wbId, topSerial}));
         if (saved != kRows)
             Die(QStringLiteral("save stored %1 of %2 rows (%3 messages, last: %4)")
                     .arg(saved)
@@ -388,10 +398,14 @@ void WriteScenarios(Shop& s, int reps) {
                                                     "Fserial > ? AND Fstatus = 1"),
                                      {wbId, topSerial}));
         if (audited != kRows)
-            Die(QStringLiteral("audit passed %1 of %2 rows (last message: %3)").arg(audited).arg(kRows).arg(s.ui.last));
+            Die(QStringLiteral("audit passed %1 of %2 rows (last message: %3)")
+                    .arg(audited)
+                    .arg(kRows)
+                    .arg(s.ui.last));
         grid.SelectRows(last - kRows + 1, last, 2);
         s.form->Dispatch(Tool::UnAudit());
-        s.db->Query(QStringLiteral("DELETE FROM SHProcRpt WHERE FWBInterID = ? AND Fserial > ?"), {wbId, topSerial});
+        s.db->Query(QStringLiteral("DELETE FROM SHProcRpt WHERE FWBInterID = ? AND Fserial > ?"),
+                    {wbId, topSerial});
 
         // The floors: one bare transaction inserting the same rows; 100 bare transactions
         // each setting one report's status and posting its quantities.
@@ -399,28 +413,33 @@ void WriteScenarios(Shop& s, int reps) {
         saveFloor.push_back(TimeMs([&] {
             floor.Unit([&](QSqlQuery& q) {
                 for (int i = 1; i <= kRows; ++i)
-                    floor.Exec(q,
-                               QStringLiteral(
-                                   "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, "
-                                   "FdeviceID, FteamID, FstartWorkDate, FendWorkDate, FAuxQtyReceive, FAuxQtyFinish, "
-                                   "FAuxQtyPass, FAuxQtyScrap, FAuxQtyHandOver, FfinishTime, FtotalFee, Fmemo, "
-                                   "Fstatus, FcheckerID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 0)"),
-                               {wbId, topSerial + i, s.user, today, 0, 0, 0, today, today, 0.1, 0.1, 0.1, 0.0, 0.1,
-                                0.0, 0.0, QStringLiteral("")});
+                    floor.Exec(
+                        q,
+                        QStringLiteral(
+                            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, "
+                            "FdeviceID, FteamID, FstartWorkDate, FendWorkDate, FAuxQtyReceive, "
+                            "FAuxQtyFinish, "
+                            "FAuxQtyPass, FAuxQtyScrap, FAuxQtyHandOver, FfinishTime, FtotalFee, Fmemo, "
+                            "Fstatus, FcheckerID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                            "0, 0)"),
+                        {wbId, topSerial + i, s.user, today, 0, 0, 0, today, today, 0.1, 0.1, 0.1, 0.0, 0.1,
+                         0.0, 0.0, QStringLiteral("")});
             });
         }));
         auditFloor.push_back(TimeMs([&] {
             for (int i = 1; i <= kRows; ++i)
                 floor.Unit([&](QSqlQuery& q) {
                     floor.Exec(q,
-                               QStringLiteral("UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = ? WHERE "
-                                              "FWBInterID = ? AND Fserial = ?"),
+                               QStringLiteral(
+                                   "UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = ? WHERE "
+                                   "FWBInterID = ? AND Fserial = ?"),
                                {s.user, today, wbId, topSerial + i});
-                    floor.Exec(q,
-                               QStringLiteral("UPDATE SHWorkBillEntry SET FAuxQtyRecive = FAuxQtyRecive + ?, "
-                                              "FauxQtyFinish = FauxQtyFinish + ?, FauxQtyPass = FauxQtyPass + ?, "
-                                              "FauxQtyHandOver = FauxQtyHandOver + ? WHERE FWBInterID = ?"),
-                               {0.1, 0.1, 0.1, 0.1, wbId});
+                    floor.Exec(
+                        q,
+                        QStringLiteral("UPDATE SHWorkBillEntry SET FAuxQtyRecive = FAuxQtyRecive + ?, "
+                                       "FauxQtyFinish = FauxQtyFinish + ?, FauxQtyPass = FauxQtyPass + ?, "
+                                       "FauxQtyHandOver = FauxQtyHandOver + ? WHERE FWBInterID = ?"),
+                        {0.1, 0.1, 0.1, 0.1, wbId});
                 });
         }));
         floor.Unit([&](QSqlQuery& q) {
@@ -433,10 +452,11 @@ void WriteScenarios(Shop& s, int reps) {
                        {wbId, topSerial});
         });
     }
-    Print({QStringLiteral("save"), kRows, Median(save), Median(saveFloor), QStringLiteral("ms"), QString(), 0});
-    Print({QStringLiteral("audit"), kRows, Median(audit), Median(auditFloor), QStringLiteral("ms"), QString(), 0});
+    Print(
+        {QStringLiteral("save"), kRows, Median(save), Median(saveFloor), QStringLiteral("ms"), QString(), 0});
+    Print({QStringLiteral("audit"), kRows, Median(audit), Median(auditFloor), QStringLiteral("ms"), QString(),
+           0});
 }
-
 
 // The whole program: erp-host --screenshot from its start until the workbench has
 // handled its first activation (the list loaded), as the program itself reports it; once
@@ -448,11 +468,12 @@ void StartScenario(const QString& url, const QString& host, int reps) {
     const QString user = Basic::Text(db->Scalar(QStringLiteral(
         "SELECT FName FROM t_User WHERE FUserID = (SELECT MIN(FUserID) FROM t_UserRight WHERE FRights = "
         "2147483647)")));
-    const QString wc = Basic::Text(
-        db->Scalar(QStringLiteral("SELECT MIN(FShortNumber) FROM t_WorkCenter WHERE FShortNumber LIKE 'B%'")));
+    const QString wc = Basic::Text(db->Scalar(
+        QStringLiteral("SELECT MIN(FShortNumber) FROM t_WorkCenter WHERE FShortNumber LIKE 'B%'")));
     Floor floor(*db);
     const QString listSql = QStringLiteral("SELECT wbe.*, Dept.FName, wc.FName, mo.FBillNo") +
-                            platform::WorkBillQuery::FromClause() + platform::WorkBillQuery::ReportableClause();
+                            platform::WorkBillQuery::FromClause() +
+                            platform::WorkBillQuery::ReportableClause();
     for (const bool oneWc : {true, false}) {
         QTemporaryDir home;
         const QString data = home.filePath(QStringLiteral(".local/share/ShopProc/erp-host"));
@@ -471,29 +492,34 @@ void StartScenario(const QString& url, const QString& host, int reps) {
         qint64 rows = 0;
         for (int i = 0; i < reps; ++i) {
             bare.push_back(TimeMs([&] {
-                rows = oneWc ? floor.Fetch(listSql + QStringLiteral(" AND wc.FShortNumber = ? ORDER BY wbe.FWorkBillNO"), {wc})
-                             : floor.Fetch(listSql + QStringLiteral(" ORDER BY wbe.FWorkBillNO"));
+                rows =
+                    oneWc ? floor.Fetch(
+                                listSql + QStringLiteral(" AND wc.FShortNumber = ? ORDER BY wbe.FWorkBillNO"),
+                                {wc})
+                          : floor.Fetch(listSql + QStringLiteral(" ORDER BY wbe.FWorkBillNO"));
             }));
             QProcess p;
             p.setProcessEnvironment(env);
             QElapsedTimer t;
             t.start();
-            p.start(host, {QStringLiteral("--db"), url, QStringLiteral("--user"), user, QStringLiteral("--screenshot"),
-                           home.filePath(QStringLiteral("wb.png"))});
+            p.start(host, {QStringLiteral("--db"), url, QStringLiteral("--user"), user,
+                           QStringLiteral("--screenshot"), home.filePath(QStringLiteral("wb.png"))});
             if (!p.waitForFinished(300000) || p.exitCode() != 0)
                 Die(QStringLiteral("erp-host failed: ") + QString::fromUtf8(p.readAllStandardError()));
             whole.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
             const QString out = QString::fromUtf8(p.readAllStandardOutput());
-            const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("ready (\\d+) ms")).match(out);
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("ready (\\d+) ms")).match(out);
             if (!m.hasMatch())
                 Die(QStringLiteral("erp-host did not say when it was ready: ") + out);
             ready.push_back(m.captured(1).toDouble());
         }
         rusage usage{};
         getrusage(RUSAGE_CHILDREN, &usage);
-        Print({oneWc ? QStringLiteral("start 1 WC") : QStringLiteral("start"), rows, Median(ready), Median(bare),
-               QStringLiteral("ms"),
-               QStringLiteral("whole process %1 ms, with the screenshot's 800 ms of waits").arg(Median(whole), 0, 'f', 0),
+        Print({oneWc ? QStringLiteral("start 1 WC") : QStringLiteral("start"), rows, Median(ready),
+               Median(bare), QStringLiteral("ms"),
+               QStringLiteral("whole process %1 ms, with the screenshot's 800 ms of waits")
+                   .arg(Median(whole), 0, 'f', 0),
                static_cast<double>(usage.ru_maxrss) / 1024.0});
     }
 }
@@ -539,6 +565,7 @@ int main(int argc, char** argv) {
     }
     if (args.value(0) == QLatin1String("all"))
         return BenchAll(args.mid(1));
-    Die(QStringLiteral("usage: workbench_bench run SCENARIO --db URL [--reps N] | all --host PATH --data DIR "
+    Die(
+        QStringLiteral("usage: workbench_bench run SCENARIO --db URL [--reps N] | all --host PATH --data DIR "
                        "[--pg URL] [--quick] [--json FILE]"));
 }

@@ -72,7 +72,8 @@ QString Run(const QString& program, const QStringList& args, const QProcessEnvir
 QString PgDatabase(const QString& serverUrl, const QString& name) {
     const QUrl server(serverUrl);
     {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-admin"));
+        QSqlDatabase admin =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-admin"));
         admin.setHostName(server.host());
         admin.setPort(server.port(5432));
         admin.setUserName(server.userName());
@@ -96,9 +97,11 @@ QString PgDatabase(const QString& serverUrl, const QString& name) {
 // The database of one size: generated through the host's own command, reused when a
 // finished one is there (a marker is written only once the generation succeeded).
 QString Database(const Options& o, bool postgres, const Size& size) {
-    const QString tag = QStringLiteral("bench_%1x%2x%3").arg(size.workBills).arg(size.reports).arg(size.longHistory);
+    const QString tag =
+        QStringLiteral("bench_%1x%2x%3").arg(size.workBills).arg(size.reports).arg(size.longHistory);
     QString url;
-    QString marker = QDir(o.data).filePath(tag + (postgres ? QStringLiteral(".pg.done") : QStringLiteral(".done")));
+    QString marker =
+        QDir(o.data).filePath(tag + (postgres ? QStringLiteral(".pg.done") : QStringLiteral(".done")));
     if (postgres) {
         url = PgDatabase(o.pg, tag);
         marker.clear();  // the server is a throwaway one
@@ -111,9 +114,10 @@ QString Database(const Options& o, bool postgres, const Size& size) {
     QElapsedTimer t;
     t.start();
     Run(o.host, {QStringLiteral("db"), QStringLiteral("init"), QStringLiteral("--db"), url});
-    Run(o.host, {QStringLiteral("db"), QStringLiteral("seed-bench"), QStringLiteral("--work-bills"),
-                 QString::number(size.workBills), QStringLiteral("--reports"), QString::number(size.reports),
-                 QStringLiteral("--long-history"), QString::number(size.longHistory), QStringLiteral("--db"), url});
+    Run(o.host,
+        {QStringLiteral("db"), QStringLiteral("seed-bench"), QStringLiteral("--work-bills"),
+         QString::number(size.workBills), QStringLiteral("--reports"), QString::number(size.reports),
+         QStringLiteral("--long-history"), QString::number(size.longHistory), QStringLiteral("--db"), url});
     Say(QStringLiteral("generated %1 (%2): %3 s")
             .arg(tag, postgres ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite"))
             .arg(t.elapsed() / 1000.0, 0, 'f', 1));
@@ -189,8 +193,12 @@ int BenchAll(const QStringList& args) {
             if (i == 0 || i + 1 == sizes.size())
                 scenarios << QStringLiteral("start");
             for (const QString& scenario : scenarios) {
-                Say(QStringLiteral("%1, %2 work bills: %3").arg(dbName).arg(sizes[i].workBills).arg(scenario));
-                QStringList runArgs{QStringLiteral("run"), scenario, QStringLiteral("--db"), url,
+                Say(QStringLiteral("%1, %2 work bills: %3")
+                        .arg(dbName)
+                        .arg(sizes[i].workBills)
+                        .arg(scenario));
+                QStringList runArgs{QStringLiteral("run"),    scenario,
+                                    QStringLiteral("--db"),   url,
                                     QStringLiteral("--reps"), QString::number(o.reps)};
                 if (scenario == QLatin1String("start"))
                     runArgs << QStringLiteral("--host") << o.host;
@@ -209,7 +217,8 @@ int BenchAll(const QStringList& args) {
     const auto find = [&](const QString& db, const QString& scenario, int workBills) -> QJsonObject {
         for (const QJsonValue& v : results) {
             const QJsonObject r = v.toObject();
-            if (r[QStringLiteral("database")].toString() == db && r[QStringLiteral("scenario")].toString() == scenario &&
+            if (r[QStringLiteral("database")].toString() == db &&
+                r[QStringLiteral("scenario")].toString() == scenario &&
                 r[QStringLiteral("work_bills")].toInt() == workBills)
                 return r;
         }
@@ -226,14 +235,16 @@ int BenchAll(const QStringList& args) {
                 {QStringLiteral("scenario"), scenario},
                 {QStringLiteral("from"), small[QStringLiteral("size")]},
                 {QStringLiteral("to"), big[QStringLiteral("size")]},
-                {QStringLiteral("ratio"), big[QStringLiteral("ours")].toDouble() / small[QStringLiteral("ours")].toDouble()}});
+                {QStringLiteral("ratio"),
+                 big[QStringLiteral("ours")].toDouble() / small[QStringLiteral("ours")].toDouble()}});
         }
 
-    std::printf("%-10s %-12s %8s %12s %12s %8s %10s\n", "database", "scenario", "size", "ours", "floor", "ratio",
-                "peak MiB");
+    std::printf("%-10s %-12s %8s %12s %12s %8s %10s\n", "database", "scenario", "size", "ours", "floor",
+                "ratio", "peak MiB");
     for (const QJsonValue& v : results) {
         const QJsonObject r = v.toObject();
-        const double ours = r[QStringLiteral("ours")].toDouble(), floor = r[QStringLiteral("floor")].toDouble();
+        const double ours = r[QStringLiteral("ours")].toDouble(),
+                     floor = r[QStringLiteral("floor")].toDouble();
         const QString unit = r[QStringLiteral("unit")].toString();
         std::printf("%-10s %-12s %8lld %9s %-2s %9s %-2s %8s %10.0f\n",
                     qPrintable(r[QStringLiteral("database")].toString()),
@@ -248,19 +259,21 @@ int BenchAll(const QStringList& args) {
     }
     for (const QJsonValue& v : growth) {
         const QJsonObject g = v.toObject();
-        std::printf("growth %-10s %-8s %lld -> %lld: %.1fx time\n", qPrintable(g[QStringLiteral("database")].toString()),
+        std::printf("growth %-10s %-8s %lld -> %lld: %.1fx time\n",
+                    qPrintable(g[QStringLiteral("database")].toString()),
                     qPrintable(g[QStringLiteral("scenario")].toString()),
                     static_cast<long long>(g[QStringLiteral("from")].toDouble()),
-                    static_cast<long long>(g[QStringLiteral("to")].toDouble()), g[QStringLiteral("ratio")].toDouble());
+                    static_cast<long long>(g[QStringLiteral("to")].toDouble()),
+                    g[QStringLiteral("ratio")].toDouble());
     }
 
     if (!o.json.isEmpty()) {
         QFile out(o.json);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             Fail(QStringLiteral("cannot write ") + o.json);
-        const QJsonObject all{{QStringLiteral("machine"), QSysInfo::prettyProductName() + QStringLiteral(", ") +
-                                                              QString::number(QThread::idealThreadCount()) +
-                                                              QStringLiteral(" cores")},
+        const QJsonObject all{{QStringLiteral("machine"),
+                               QSysInfo::prettyProductName() + QStringLiteral(", ") +
+                                   QString::number(QThread::idealThreadCount()) + QStringLiteral(" cores")},
                               {QStringLiteral("quick"), o.quick},
                               {QStringLiteral("results"), results},
                               {QStringLiteral("growth"), growth}};

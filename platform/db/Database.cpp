@@ -7,16 +7,25 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlResult>
 #include <QThread>
 #include <QUuid>
 #include <map>
 #include <mutex>
 #include <set>
+#include <utility>
 
 #include "platform/db/Migrations.h"
 #include "platform/db/PgInline.h"
 #include "platform/db/ValueNormaliser.h"
 #include "src/common/ComError.h"
+
+// libpq, which the Qt driver uses: the table of a result column.
+extern "C" {
+struct pg_result;
+unsigned int PQftable(const pg_result* res, int column);
+}
 
 namespace sp::platform {
 namespace {
@@ -113,6 +122,20 @@ void UseWal(QSqlDatabase& db) {
         QThread::msleep(20);
     }
     Fail(QStringLiteral("Cannot switch the SQLite database %1 to WAL mode: %2").arg(db.databaseName(), why));
+}
+
+// The table oid of each field of a PostgreSQL result (0 for an expression).
+QList<quint32> FieldTableOids(const QSqlQuery& query, int count) {
+    QList<quint32> oids(count, 0);
+    const QVariant handle = query.result() ? query.result()->handle() : QVariant();
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_result*") != 0 && qstrcmp(handle.typeName(), "PGresult*") != 0))
+        return oids;
+    const pg_result* result = *static_cast<pg_result* const*>(handle.constData());
+    if (!result)
+        return oids;
+    for (int i = 0; i < count; ++i) oids[i] = PQftable(result, i);
+    return oids;
 }
 
 }  // namespace
@@ -297,9 +320,12 @@ bool Database::DropIfDead(const QSqlError& error) {
 
 RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
     QSqlQuery query(Connection());
-    // PostgreSQL sends whole results anyway; a scrollable query lets the driver name
-    // each field's table, which the schema's spelling of field names needs.
-    query.setForwardOnly(url_.dialect == Dialect::SQLite);
+    // Forward only on PostgreSQL too: a scrollable query has the driver ask the
+    // catalogue for the table of each field of a result, statement after statement.
+    // The field names need the tables (the schema's spelling), so their oids are read
+    // from the result and named from a cache of our own once the rows are in (nothing
+    // else may use the connection while a forward-only result is being read).
+    query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
     Run(query, sql, params);
     if (!query.isSelect()) {
@@ -308,11 +334,48 @@ RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
         return empty;
     }
     const ValueNormaliser normaliser(url_.dialect, sql, query);
+    QList<quint32> oids;
+    if (url_.dialect == Dialect::PostgreSQL)
+        oids = FieldTableOids(query, query.record().count());
     QVector<QVariantList> rows;
     while (query.next()) rows << normaliser.Row(query);
     if (query.lastError().isValid())
         Failed(query.lastError(), sql);
-    return std::make_shared<Recordset>(normaliser.FieldNames(), std::move(rows));
+    query.finish();
+    return std::make_shared<Recordset>(normaliser.FieldNames(TableNames(oids)), std::move(rows));
+}
+
+QStringList Database::TableNames(const QList<quint32>& oids) {
+    if (oids.isEmpty())
+        return {};
+    QStringList missing;
+    {
+        std::lock_guard lock(tablesMutex_);
+        for (const quint32 oid : oids)
+            if (oid != 0 && !tableByOid_.contains(oid) && !missing.contains(QString::number(oid)))
+                missing << QString::number(oid);
+    }
+    if (!missing.isEmpty()) {
+        QHash<quint32, QString> found;
+        for (const QString& oid : std::as_const(missing)) found.insert(oid.toUInt(), QString());
+        QSqlQuery query(Connection());
+        query.setForwardOnly(true);
+        // Every table of the schema at once: the first few statements name most of them.
+        const QString sql = QStringLiteral(
+                                "SELECT oid, relname FROM pg_class WHERE oid IN (%1) OR "
+                                "(relkind = 'r' AND relnamespace = current_schema()::regnamespace)")
+                                .arg(missing.join(QStringLiteral(", ")));
+        if (!query.exec(sql))
+            Failed(query.lastError(), sql);
+        while (query.next()) found.insert(query.value(0).toUInt(), query.value(1).toString());
+        std::lock_guard lock(tablesMutex_);
+        tableByOid_.insert(found);
+    }
+    QStringList tables;
+    tables.reserve(oids.size());
+    std::lock_guard lock(tablesMutex_);
+    for (const quint32 oid : oids) tables << tableByOid_.value(oid);
+    return tables;
 }
 
 int Database::Exec(const QString& sql, const QVariantList& params) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -8,6 +9,7 @@
 #include <QVariantList>
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "src/common/Recordset.h"
 
@@ -84,6 +86,7 @@ class Database : public std::enable_shared_from_this<Database> {
     void Run(QSqlQuery& query, const QString& sql, const QVariantList& params);
     [[noreturn]] void Failed(const QSqlError& error, const QString& sql);
     bool DropIfDead(const QSqlError& error);
+    QStringList TableNames(const QList<quint32>& oids);
     void Begin();
     void Commit();
     void Rollback();
@@ -91,6 +94,10 @@ class Database : public std::enable_shared_from_this<Database> {
     DatabaseUrl url_;
     QString poolName_;
     std::atomic<int> opened_{0};
+    // PostgreSQL table names by oid, for the field names of results: asked once per
+    // table rather than by the driver for every statement.
+    std::mutex tablesMutex_;
+    QHash<quint32, QString> tableByOid_;
 };
 
 // RAII transaction on this thread's connection: begun on construction (SQLite:

@@ -66,7 +66,7 @@ bool HasVersionTable(Database& db) {
 
 }  // namespace
 
-int Migrations::LatestVersion() { return 1; }
+int Migrations::LatestVersion() { return 2; }
 
 QStringList Migrations::Statements(int version, Dialect dialect) {
     QStringList statements;
@@ -75,6 +75,10 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
             statements << Database::DialectedFor(statement, dialect);
         if (dialect == Dialect::PostgreSQL)
             statements << PostgresTextNumberOperators();
+    } else if (version == 2) {
+        // The list's department bound joins the departments to the work bills by
+        // FDeptID: without this index one department's list read every work bill.
+        statements << QStringLiteral("CREATE INDEX ix_WBE_Dept ON SHWorkBillEntry (FDeptID)");
     }
     return statements;
 }

@@ -47,14 +47,27 @@ QVector<ValueNormaliser::Kind> SqliteKinds(QSqlQuery& query, int count) {
 
 }  // namespace
 
-ValueNormaliser::ValueNormaliser(Dialect dialect, const QString& sql, QSqlQuery& query) {
+ValueNormaliser::ValueNormaliser(Dialect dialect, const QString& sql, QSqlQuery& query) : sql_(sql) {
     const QSqlRecord record = query.record();
     const int count = record.count();
-    for (int i = 0; i < count; ++i) names_ << Spelling(record.fieldName(i), record.field(i).tableName(), sql);
+    for (int i = 0; i < count; ++i) {
+        returned_ << record.fieldName(i);
+        tables_ << record.field(i).tableName();
+    }
     if (dialect == Dialect::SQLite)
         kinds_ = SqliteKinds(query, count);
     else
         kinds_ = QVector<Kind>(count, Kind::Plain);  // the driver types dates itself
+}
+
+QStringList ValueNormaliser::FieldNames(const QStringList& tables) const {
+    QStringList names;
+    names.reserve(returned_.size());
+    for (qsizetype i = 0; i < returned_.size(); ++i) {
+        const QString& table = tables_[i].isEmpty() && i < tables.size() ? tables[i] : tables_[i];
+        names << Spelling(returned_[i], table, sql_);
+    }
+    return names;
 }
 
 QVariantList ValueNormaliser::Row(const QSqlQuery& query) const {

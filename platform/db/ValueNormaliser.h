@@ -21,7 +21,9 @@ class ValueNormaliser {
 
     ValueNormaliser(Dialect dialect, const QString& sql, QSqlQuery& query);
 
-    const QStringList& FieldNames() const { return names_; }
+    // The field names. A PostgreSQL query read forward only does not name the fields'
+    // tables: `tables` does, by field (empty for an expression).
+    QStringList FieldNames(const QStringList& tables = {}) const;
     QVariantList Row(const QSqlQuery& query) const;
 
     static QVariant Normalise(const QVariant& value, Kind kind);
@@ -34,7 +36,9 @@ class ValueNormaliser {
     static QString Spelling(const QString& returned, const QString& table, const QString& sql);
 
   private:
-    QStringList names_;
+    QString sql_;
+    QStringList returned_;  // as the driver returned them
+    QStringList tables_;    // as the driver named them
     QVector<Kind> kinds_;
 };
 

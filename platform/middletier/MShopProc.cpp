@@ -6,6 +6,8 @@
 #include <QMutex>
 #include <QRegularExpression>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/LayoutStore.h"
@@ -72,6 +74,43 @@ QString CachedUserName(Database& db, qint32 userId) {
         names.clear();
     names.insert(key, entry);
     return entry.name;
+}
+
+// Workers, devices and teams by id for the lookups by id. The workbench's list asks
+// once for every distinct worker, team and device of its rows, each a round trip of
+// its own; so a whole table is read in one statement and kept a few seconds, as the
+// user names are. An id it does not hold reads the table again: the record may have
+// just been added. `sql` selects the id first.
+std::optional<QVariantList> CachedRecordById(Database& db, const QString& sql, qint32 id) {
+    struct Snapshot {
+        QHash<qint32, QVariantList> rows;
+        QElapsedTimer age;
+    };
+    static QMutex mutex;
+    static QHash<QString, std::shared_ptr<const Snapshot>> snapshots;
+    const QString key = db.url().ToString() + QLatin1Char('\t') + sql;
+    std::shared_ptr<const Snapshot> snapshot;
+    {
+        QMutexLocker lock(&mutex);
+        const auto it = snapshots.constFind(key);
+        if (it != snapshots.constEnd() && it.value()->age.elapsed() < 5000)
+            snapshot = it.value();
+    }
+    if (!snapshot || !snapshot->rows.contains(id)) {
+        auto fresh = std::make_shared<Snapshot>();
+        const RecordsetPtr rs = db.Query(sql);
+        for (const QVariantList& row : rs->Rows()) fresh->rows.insert(Basic::Long(row.at(0)), row);
+        fresh->age.start();
+        QMutexLocker lock(&mutex);
+        if (snapshots.size() > 100)
+            snapshots.clear();
+        snapshots.insert(key, fresh);
+        snapshot = std::move(fresh);
+    }
+    const auto found = snapshot->rows.constFind(id);
+    if (found == snapshot->rows.constEnd())
+        return std::nullopt;
+    return found.value();
 }
 
 qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
@@ -261,11 +300,19 @@ QString MShopProc::GetUserName(const QString&, const QString& userId) {
 void MShopProc::GetEmpInfo(const QString&, QString& number, qint32& id, QString& name, qint32& group) {
     RecordsetPtr rs;
     const QString no = number.trimmed();
-    if (id != 0)
-        rs = db_->Query(
-            QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp WHERE FItemID = ?"),
-            {id});
-    else if (!no.isEmpty())
+    if (id != 0) {
+        const auto row = CachedRecordById(
+            *db_, QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp"), id);
+        if (!row) {
+            name.clear();
+            return;
+        }
+        number = Basic::Text(row->at(1));
+        name = Basic::Text(row->at(2));
+        group = Basic::Long(row->at(3));
+        return;
+    }
+    if (!no.isEmpty())
         // The long number first (as written, then in another case), then the short number.
         rs = db_->Query(QStringLiteral("SELECT FItemID, FNumber, FName, FprofessionalGroup FROM t_Emp "
                                        "WHERE LOWER(FNumber) = LOWER(?) OR LOWER(FShortNumber) = LOWER(?) "
@@ -286,11 +333,20 @@ void MShopProc::GetDevInfo(const QString&, QString& number, qint32& id, QString&
                            qint32& workCenter) {
     RecordsetPtr rs;
     const QString no = number.trimmed();
-    if (id != 0)
-        rs = db_->Query(QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device "
-                                       "WHERE FInterID = ?"),
-                        {id});
-    else if (!no.isEmpty())
+    if (id != 0) {
+        const auto row = CachedRecordById(
+            *db_, QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device"), id);
+        if (!row) {
+            name.clear();
+            return;
+        }
+        number = Basic::Text(row->at(1));
+        name = Basic::Text(row->at(2));
+        type = Basic::Long(row->at(3));
+        workCenter = Basic::Long(row->at(4));
+        return;
+    }
+    if (!no.isEmpty())
         rs = db_->Query(QStringLiteral("SELECT FInterID, FNumber, FName, FType, FWorkCenterID FROM t_Device "
                                        "WHERE LOWER(FNumber) = LOWER(?) "
                                        "ORDER BY CASE WHEN FNumber = ? THEN 0 ELSE 1 END, FInterID LIMIT 1"),
@@ -309,12 +365,18 @@ void MShopProc::GetDevInfo(const QString&, QString& number, qint32& id, QString&
 void MShopProc::GetTeamInfo(const QString&, QString& number, qint32& id, QString& name) {
     RecordsetPtr rs;
     const QString no = number.trimmed();
-    if (id != 0)
-        rs = db_->Query(
-            QStringLiteral(
-                "SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62 AND FInterID = ?"),
-            {id});
-    else if (!no.isEmpty())
+    if (id != 0) {
+        const auto row = CachedRecordById(
+            *db_, QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage WHERE FTypeID = 62"), id);
+        if (!row) {
+            name.clear();
+            return;
+        }
+        number = Basic::Text(row->at(1));
+        name = Basic::Text(row->at(2));
+        return;
+    }
+    if (!no.isEmpty())
         rs = db_->Query(QStringLiteral("SELECT FInterID, FID, FName FROM t_SubMessage "
                                        "WHERE FTypeID = 62 AND LOWER(FID) = LOWER(?) "
                                        "ORDER BY CASE WHEN FID = ? THEN 0 ELSE 1 END, FInterID LIMIT 1"),

@@ -48,12 +48,15 @@ QVariant Recordset::Field(const QString& name) const {
     return i < row.size() ? row[i] : QVariant();
 }
 
-QVariant Recordset::Field(int index) const {
+QVariant Recordset::Field(int index) const { return FieldAt(index); }
+
+const QVariant& Recordset::FieldAt(int index) const {
+    static const QVariant missing;  // a short row's missing fields
     if (index < 0 || index >= fields_.size())
         throw ComError(3265, Source(),
                        QStringLiteral("Item cannot be found in the collection: %1").arg(index));
     const QVariantList& row = Current();
-    return index < row.size() ? row[index] : QVariant();
+    return index < row.size() ? row[index] : missing;
 }
 
 void Recordset::SetFilter(const QString& filter) {

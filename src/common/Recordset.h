@@ -27,6 +27,9 @@ class SPCOMMON_EXPORT Recordset {
     // Field of the current row. An unknown field or a read past the end raises ComError.
     QVariant Field(const QString& name) const;
     QVariant Field(int index) const;
+    // Field(index) without a copy, for fills that read every field of thousands of rows;
+    // the reference holds until the records change.
+    const QVariant& FieldAt(int index) const;
     bool HasField(const QString& name) const { return FieldIndex(name) >= 0; }
     int FieldIndex(const QString& name) const;
 

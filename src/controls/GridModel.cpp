@@ -100,6 +100,13 @@ void GridModel::SetFrozenCols(int cols) {
 
 void GridModel::AddRow() { InsertRow(d->rows + 1); }
 
+void GridModel::ReserveRows(int rows) {
+    if (rows <= d->rows)
+        return;
+    d->cells.reserve(static_cast<qsizetype>(rows) * d->cols);
+    d->rowHeights.reserve(static_cast<size_t>(rows));
+}
+
 void GridModel::InsertRow(int beforeRow) {
     if (beforeRow < 1 || beforeRow > d->rows + 1)
         ThrowBadIndex(QStringLiteral("row %1 of %2").arg(beforeRow).arg(d->rows));

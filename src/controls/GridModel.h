@@ -84,7 +84,10 @@ class GridModel : public QObject {
     // Columns from the left that stay in place while scrolling.
     int FrozenCols() const;
     void SetFrozenCols(int cols);
-    void AddRow();                  // appends one empty row
+    void AddRow();  // appends one empty row
+    // Makes room for that many rows at once, so a fill that appends rows one by one
+    // does not move the cells it has as it grows. Nothing shown changes.
+    void ReserveRows(int rows);
     void InsertRow(int beforeRow);  // an empty row at that place
     void RemoveRow(int row);
 

@@ -4,6 +4,7 @@
 #include <QScopedValueRollback>
 #include <QSet>
 #include <array>
+#include <vector>
 
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -72,10 +73,43 @@ FieldRule RuleOf(const QString& field) {
     return rules.value(field.toLower(), FieldRule::Plain);
 }
 
+// The record field a rule shows instead of the column's own; null for the column's own.
+const char16_t* ShownFieldOf(FieldRule rule) {
+    switch (rule) {
+        case FieldRule::WorkCenter:
+            return u"FWorkCenterNO";
+        case FieldRule::Oper:
+            return u"FOperNO";
+        case FieldRule::Scheme:
+            return u"FschemeName";
+        case FieldRule::Supply:
+            return u"FsupplyName";
+        default:
+            return nullptr;
+    }
+}
+
+// A field of the current record by its index in the records. A field the records lack
+// (index -1) is asked by name, which raises the records' own error for it.
+const QVariant& FieldOf(const Recordset& records, int index, const QString& name) {
+    if (index < 0)
+        static_cast<void>(records.Field(name));
+    return records.FieldAt(index);
+}
+
 }  // namespace
 
 struct WorkBillList::WorkBillNames {
     NamesById teams, emps, devs;
+};
+
+// A list column as one fill shows it: its display rule and where the records hold the
+// field it shows. Both depend only on the column's field, so a fill resolves them once
+// and not for each of its cells.
+struct WorkBillList::ListColumn {
+    FieldRule rule = FieldRule::Plain;
+    QString field;   // the field the cell shows: the column's own, or the rule's
+    int index = -1;  // of field in the records; -1 when they lack it
 };
 
 WorkBillList::WorkBillList(WorkbenchState& state)
@@ -212,66 +246,77 @@ void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
     });
 }
 
-QString WorkBillList::CellOf(Recordset& records, const QString& field, WorkBillNames& names) {
-    auto text = [&](const char16_t* name) { return Basic::Text(records.Field(QString::fromUtf16(name))); };
-    switch (RuleOf(field)) {
-        case FieldRule::WorkCenter:
-            return text(u"FWorkCenterNO");
-        case FieldRule::Oper:
-            return text(u"FOperNO");
-        case FieldRule::Scheme:
-            return text(u"FschemeName");
-        case FieldRule::Supply:
-            return text(u"FsupplyName");
+QString WorkBillList::CellOf(const Recordset& records, const ListColumn& column, WorkBillNames& names) {
+    const QVariant& value = FieldOf(records, column.index, column.field);
+    switch (column.rule) {
         case FieldRule::QualityChk: {
-            const qint32 v = Basic::Long(records.Field(field));
+            const qint32 v = Basic::Long(value);
             return v == WorkBillCode::QualityFull       ? NavTexts::QualityFull()
                    : v == WorkBillCode::QualitySampling ? NavTexts::QualitySampling()
                                                         : NavTexts::QualityExempt();
         }
         case FieldRule::Fare:
-            return Basic::Long(records.Field(field)) == WorkBillCode::NoFee ? NavTexts::No()
-                                                                            : NavTexts::Yes();
+            return Basic::Long(value) == WorkBillCode::NoFee ? NavTexts::No() : NavTexts::Yes();
         case FieldRule::IsOut:
-            return Basic::Long(records.Field(field)) == WorkBillCode::Outsourced ? NavTexts::Yes()
-                                                                                 : NavTexts::No();
+            return Basic::Long(value) == WorkBillCode::Outsourced ? NavTexts::Yes() : NavTexts::No();
         case FieldRule::Team:
-            return names.teams.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
+            return names.teams.Name(Basic::Long(value), [&](qint32 id) {
                 return CachedTeamById(state_.TeamsCache(), *state_.host, id)->Tname();
             });
         case FieldRule::Emp:
-            return names.emps.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
+            return names.emps.Name(Basic::Long(value), [&](qint32 id) {
                 return CachedEmpById(state_.EmpsCache(), *state_.host, id)->Ename();
             });
         case FieldRule::Dev:
-            return names.devs.Name(Basic::Long(records.Field(field)), [&](qint32 id) {
+            return names.devs.Name(Basic::Long(value), [&](qint32 id) {
                 return CachedDevById(state_.DevsCache(), *state_.host, id)->Dname();
             });
+        case FieldRule::WorkCenter:
+        case FieldRule::Oper:
+        case FieldRule::Scheme:
+        case FieldRule::Supply:
         case FieldRule::Plain:
             break;
     }
-    return Basic::Text(records.Field(field));
+    return Basic::Text(value);
 }
 
 void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
     GridModel& grid = *state_.vlgList;
-    const QStringList fields = state_.listFields;
+    const QStringList& fields = state_.listFields;
     const int cols = std::min(static_cast<int>(fields.size()), grid.Cols());
+    std::vector<ListColumn> columns(static_cast<size_t>(cols));
+    for (int j = 0; j < cols; ++j) {
+        ListColumn& c = columns[static_cast<size_t>(j)];
+        c.rule = RuleOf(fields[j]);
+        const char16_t* shown = ShownFieldOf(c.rule);
+        c.field = shown ? QString::fromUtf16(shown) : fields[j];
+        c.index = records.FieldIndex(c.field);
+    }
+    const QString idName = QStringLiteral("FWBinterID");
+    const QString itemName = QStringLiteral("FitemName");
+    const QString itemModel = QStringLiteral("FitemModel");
+    const int idIndex = records.FieldIndex(idName);
+    const int itemNameIndex = records.FieldIndex(itemName);
+    const int itemModelIndex = records.FieldIndex(itemModel);
     WorkBillNames names;
+    // Room for every row at once: a list of thousands of rows is not regrown row by row.
+    grid.ReserveRows(grid.Rows() + records.RecordCount());
     for (; !records.Eof(); records.MoveNext()) {
         grid.AddRow();
         const int r = grid.Rows();
         for (int j = 0; j < cols; ++j)
-            IgnoreErrors([&] { grid.SetCellText(r, j + 1, CellOf(records, fields[j], names)); });
+            IgnoreErrors(
+                [&] { grid.SetCellText(r, j + 1, CellOf(records, columns[static_cast<size_t>(j)], names)); });
         if (grid.Cols() < kNumberCol)
             continue;
-        IgnoreErrors([&] { grid.SetCellData(r, kNumberCol, records.Field(QStringLiteral("FWBinterID"))); });
+        IgnoreErrors([&] { grid.SetCellData(r, kNumberCol, FieldOf(records, idIndex, idName)); });
         // The work-center arrangement names the item behind the number.
         if (wcArrangement)
             IgnoreErrors([&] {
                 const QString suffix =
-                    QString(QChar(9)) + Basic::Text(records.Field(QStringLiteral("FitemName"))) +
-                    QStringLiteral("[") + Basic::Text(records.Field(QStringLiteral("FitemModel"))) +
+                    QString(QChar(9)) + Basic::Text(FieldOf(records, itemNameIndex, itemName)) +
+                    QStringLiteral("[") + Basic::Text(FieldOf(records, itemModelIndex, itemModel)) +
                     QStringLiteral("]");
                 grid.SetCellText(r, kNumberCol, grid.CellText(r, kNumberCol) + suffix);
             });

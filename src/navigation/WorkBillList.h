@@ -62,8 +62,9 @@ class WorkBillList {
 
   private:
     struct WorkBillNames;
-    // The text of a list cell for a layout field of the current record.
-    QString CellOf(Recordset& records, const QString& field, WorkBillNames& names);
+    struct ListColumn;
+    // The text of a list cell of the current record.
+    QString CellOf(const Recordset& records, const ListColumn& column, WorkBillNames& names);
     // A number column stored without a width fits the longest number of the first rows.
     void FitNumberColumn();
     static double EstimatedTextWidth(const QString& text);

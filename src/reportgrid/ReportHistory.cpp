@@ -1,5 +1,7 @@
 #include "src/reportgrid/ReportHistory.h"
 
+#include <algorithm>
+
 #include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/controls/GridModel.h"
@@ -48,17 +50,22 @@ QString ReportHistory::HistoryCondition(const QString& workBillNo, const QString
     return condition;
 }
 
-QStringList ReportHistory::ColumnCodes() const {
-    QStringList codes;
-    for (int col = 2; col <= state_.vlgProc->Cols(); ++col)
-        codes << ReportGrid(state_).GetReportColumnCode(col);
+std::vector<std::optional<ReportCode>> ReportHistory::ColumnCodes() const {
+    const int cols = state_.vlgProc->Cols();
+    std::vector<std::optional<ReportCode>> codes(static_cast<size_t>(std::max(cols - 1, 0)));
+    // A column's code is the first of the lookup order placed on it (as
+    // GetReportColumnCode answers), so the order is walked from its end.
+    const ReportCells cells(state_);
+    const auto& order = ReportCodeLookupOrder();
+    for (auto code = order.rbegin(); code != order.rend(); ++code)
+        if (const int col = cells.Column(*code))
+            codes[static_cast<size_t>(col - 2)] = *code;
     return codes;
 }
 
 QString ReportHistory::SelectList() const {
     QStringList expressions;
-    for (const QString& code : ColumnCodes()) {
-        const std::optional<ReportCode> c = ReportCodeFromName(code);
+    for (const std::optional<ReportCode>& c : ColumnCodes()) {
         // A column without a code still takes its place, so field j stays column j + 2.
         expressions << (c ? ReportSourceExpression(*c) : QStringLiteral("Null"));
     }
@@ -149,6 +156,32 @@ void ReportHistory::LoadReportHistory(int showFilter) {
     });
 }
 
+// The host's properties and one middle-tier object, taken when a cell first needs them
+// and kept for the rest of the load: thousands of rows ask for them. What could not be
+// had is asked again by the next cell that needs it.
+class ReportHistory::MiddleTier {
+  public:
+    explicit MiddleTier(HostServices& host) : host_(host) {}
+    const QString& Props() {
+        if (!haveProps_) {
+            props_ = host_.PropsString();
+            haveProps_ = true;
+        }
+        return props_;
+    }
+    IMShopProc& Service() {
+        if (!service_)
+            service_ = host_.NewMShopProc();
+        return *service_;
+    }
+
+  private:
+    HostServices& host_;
+    QString props_;
+    bool haveProps_ = false;
+    std::shared_ptr<IMShopProc> service_;
+};
+
 bool ReportHistory::LoadRecords(const QString& filterText) {
     // Without a work bill there is nothing to load and no task to take: asking would
     // take the function-conflict task for no work bill at all.
@@ -191,28 +224,31 @@ bool ReportHistory::LoadRecords(const QString& filterText) {
         if (const int col = cells.Column(code))
             IgnoreErrors([&] { grid.SetColumnFormat(col, format); });
 
-    const QStringList codes = ColumnCodes();
+    // Which code each column shows is asked once per load, not for each of its cells.
+    const std::vector<std::optional<ReportCode>> codes = ColumnCodes();
     const int serialIndex = cells.Column(ReportCode::HBXH) - 2;
     RedrawOff quiet(grid);
+    grid.ReserveRows(grid.Rows() + static_cast<int>(records.size()));
+    MiddleTier middleTier(host);
     for (const QString& record : records) {
         if (!IgnoreErrors([&] { grid.AddRow(); }))
             break;
         const QStringList fields = record.split(QChar(9));
         const QString serial = serialIndex >= 0 ? fields.value(serialIndex) : QString();
-        FillRow(grid.Rows(), codes, fields, serial);
+        FillRow(grid.Rows(), codes, fields, serial, middleTier);
     }
     return true;
 }
 
-void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList& fields,
-                            const QString& serial) {
+void ReportHistory::FillRow(int row, const std::vector<std::optional<ReportCode>>& codes,
+                            const QStringList& fields, const QString& serial, MiddleTier& middleTier) {
     GridModel& grid = *state_.vlgProc;
-    HostServices& host = *state_.host;
     const QString number = state_.currentWorkBillNo;
-    for (int j = 0; j < fields.size() && j < codes.size(); ++j) {
-        const int col = j + 2;
+    const qsizetype count = std::min(fields.size(), static_cast<qsizetype>(codes.size()));
+    for (qsizetype j = 0; j < count; ++j) {
+        const int col = static_cast<int>(j) + 2;
         const QString& field = fields[j];
-        const std::optional<ReportCode> code = ReportCodeFromName(codes[j]);
+        const std::optional<ReportCode> code = codes[static_cast<size_t>(j)];
         if (!code)
             continue;
         IgnoreErrors([&] {
@@ -226,8 +262,8 @@ void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList
                 case ReportCode::SHR:
                     if (Basic::Val(field) != 0) {
                         grid.SetCellKey(row, col, field);
-                        const QString props = host.PropsString();
-                        grid.SetCellText(row, col, host.NewMShopProc()->GetUserName(props, field));
+                        const QString& props = middleTier.Props();
+                        grid.SetCellText(row, col, middleTier.Service().GetUserName(props, field));
                     }
                     break;
                 case ReportCode::SHBZ:
@@ -247,12 +283,12 @@ void ReportHistory::FillRow(int row, const QStringList& codes, const QStringList
                 case ReportCode::LJHBSL:
                 case ReportCode::LJJSSL:
                 case ReportCode::LJYJSL: {
-                    const QString props = host.PropsString();
-                    const auto mt = host.NewMShopProc();
+                    const QString& props = middleTier.Props();
+                    IMShopProc& mt = middleTier.Service();
                     const double qty =
-                        *code == ReportCode::LJHBSL   ? mt->GetWorkProcRptQty(props, number, serial)
-                        : *code == ReportCode::LJJSSL ? mt->GetWorkProcReceiveQty(props, number, serial)
-                                                      : mt->GetWorkProcHandOverQty(props, number, serial);
+                        *code == ReportCode::LJHBSL   ? mt.GetWorkProcRptQty(props, number, serial)
+                        : *code == ReportCode::LJJSSL ? mt.GetWorkProcReceiveQty(props, number, serial)
+                                                      : mt.GetWorkProcHandOverQty(props, number, serial);
                     grid.SetCellValue(row, col, qty);
                     break;
                 }

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "src/common/Dictionary.h"
+#include "src/reportgrid/ReportColumns.h"
 
 namespace sp {
 
@@ -38,9 +41,11 @@ class ReportHistory {
     QString AskRecordFilter();
     // Fills the edit mode rows; false when another user holds the work bill.
     bool LoadRecords(const QString& filterText);
-    // codes: the code name of each grid column from 2 on ("" for none).
-    void FillRow(int row, const QStringList& codes, const QStringList& fields, const QString& serial);
-    QStringList ColumnCodes() const;
+    class MiddleTier;
+    // codes: the code of each grid column from 2 on (none for a column without one).
+    void FillRow(int row, const std::vector<std::optional<ReportCode>>& codes, const QStringList& fields,
+                 const QString& serial, MiddleTier& middleTier);
+    std::vector<std::optional<ReportCode>> ColumnCodes() const;
 
     WorkbenchState& state_;
     RecordFilterDialog filterDialog_;

@@ -54,6 +54,45 @@ TEST_F(WorkBillListTest, RowsFollowTheDisplayRulesAndAskOncePerWorker) {
     EXPECT_EQ(paints, 1);
 }
 
+// A column shows the record's field of its name in any letter case, the first of two
+// spellings; a field the records lack, or a row too short to hold it, leaves the cell empty.
+TEST_F(WorkBillListTest, EachColumnFindsItsFieldOnEveryRow) {
+    struct Row {
+        const char16_t* field;  // the layout's
+        QStringList names;      // the records'
+        QVariantList values;
+        const char16_t* shown;
+    };
+    fake.teams = {{31, u"T031"_s, u"一班"_s}};
+    fake.devs = {{21, u"D021"_s, u"车床"_s}};
+    const Row rows[] = {
+        {u"fmemo", {u"FMemo"_s}, {u"备"_s}, u"备"},
+        {u"FMemo", {u"fmemo"_s, u"FMEMO"_s}, {u"a"_s, u"b"_s}, u"a"},
+        {u"FNoSuchField", {u"FMemo"_s}, {u"a"_s}, u""},
+        {u"FMemo", {u"FWBinterID"_s, u"FMemo"_s}, {1}, u""},
+        {u"FOperID", {u"FOperID"_s}, {7}, u""},
+        {u"FOperID", {u"FOperID"_s, u"foperno"_s}, {7, u"OP07"_s}, u"OP07"},
+        {u"fteamid", {u"FTeamID"_s}, {31}, u"一班"},
+        {u"FDeviceID", {u"FDEVICEID"_s}, {21.0}, u"车床"},
+        {u"FAuxQtyPlan", {u"FAuxQtyPlan"_s}, {1e20}, u"1E+20"},
+    };
+    for (const Row& row : rows) {
+        const QString field = QString::fromUtf16(row.field);
+        fake.workBillTitle = [&](qint32) {
+            return Records({u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s}, {{field, u"t"_s, 1, 0}});
+        };
+        grid.SetCols(1);
+        SetupList();
+        fake.workBillByFilter = [&](bool, const QString&) {
+            return Records(row.names, {row.values, row.values});
+        };
+        list.RefreshWorkBillList();
+        ASSERT_EQ(grid.Rows(), 3) << qPrintable(field);
+        EXPECT_EQ(grid.CellText(2, 1), QString::fromUtf16(row.shown)) << qPrintable(field);
+        EXPECT_EQ(grid.CellText(3, 1), QString::fromUtf16(row.shown)) << qPrintable(field);
+    }
+}
+
 TEST_F(WorkBillListTest, ANumberColumnWithoutStoredWidthFitsTheLongestNumber) {
     // Estimated at 105 twips a character, plus a margin; the item behind the tab of the
     // work-center arrangement does not count. A stored width is kept.

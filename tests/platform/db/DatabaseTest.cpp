@@ -62,6 +62,18 @@ TEST_P(DatabaseTest, ValuesComeBackInTheSameShapesOnBothDatabases) {
         "FROM ICMO GROUP BY FQty");
     EXPECT_EQ(agg->FieldNames(), Words("LastDay,Cnt,Big,IsBig"));
     EXPECT_EQ(TypedRow(agg), QStringLiteral("QDate:2026-03-09|int:1|qlonglong:5000000000|int:1"));
+
+    // A column spelled otherwise in the statement comes back as its table declares it,
+    // also where two tables spell the same name differently.
+    // clang-format off
+    const std::pair<const char*, const char*> spellings[] = {
+        {"SELECT fstatus, fauxqtypass FROM SHProcRpt", "Fstatus,FAuxQtyPass"},
+        {"SELECT fstatus, fauxqtypass FROM SHWorkBillEntry", "FStatus,FauxQtyPass"},
+        {"SELECT r.fstatus, w.fauxqtypass, w.FSTATUS FROM SHProcRpt r "
+         "JOIN SHWorkBillEntry w ON w.FWBInterID = r.FWBInterID", "Fstatus,FauxQtyPass,FStatus"},
+    };
+    // clang-format on
+    for (const auto& [sql, names] : spellings) EXPECT_EQ(Query(sql)->FieldNames(), Words(names)) << sql;
 }
 
 // Values are bound, never spliced: quotes and comment marks are data, a placeholder

@@ -142,6 +142,11 @@ TEST_P(QueryTest, LookupsByNumberOrId) {
     // clang-format on
     for (const auto& [kind, number, id, expected] : lookups)
         EXPECT_EQ(lookup(kind, number, id).toStdString(), expected) << kind << number << id;
+    // Records added after a lookup are found by id at once.
+    Exec(
+        "INSERT INTO t_Emp (FItemID, FNumber, FShortNumber, FName, FprofessionalGroup) VALUES "
+        "(504, 'E.10', 'E10', '赵六', 202)");
+    EXPECT_EQ(lookup('E', "", 504).toStdString(), "E.10|504|赵六|202|-1");
 
     EXPECT_EQ(q.GetUserName(p, QStringLiteral("1")), QStringLiteral("王会计"));
     EXPECT_EQ(q.GetUserName(p, QStringLiteral("77")), QString());
