@@ -140,6 +140,14 @@ QString WorkBillQuery::InconsistentClause() {
 
 RecordsetPtr WorkBillQuery::Records(bool check, const QString& condition, const QString& restriction,
                                     const QVariantList& params) {
+    RecordsetPtr rs = db_.Query(RecordsSql(db_.dialect(), check, condition, restriction), params);
+    // The names exactly as the database spells its columns, whatever case the driver
+    // returns them in.
+    return std::make_shared<Recordset>(FieldNames(), rs->Rows());
+}
+
+QString WorkBillQuery::RecordsSql(Dialect dialect, bool check, const QString& condition,
+                                  const QString& restriction) {
     QStringList select;
     for (const auto& f : Fields())
         select << QStringLiteral("%1 AS %2").arg(QLatin1String(f.second), QLatin1String(f.first));
@@ -151,14 +159,10 @@ RecordsetPtr WorkBillQuery::Records(bool check, const QString& condition, const 
         // terms back inside, where they would run before the filter's joins), and
         // its columns carry the names the check uses.
         sql = QStringLiteral("SELECT * FROM (") + sql +
-              (db_.dialect() == Dialect::SQLite ? QStringLiteral(" LIMIT -1") : QStringLiteral(" OFFSET 0")) +
+              (dialect == Dialect::SQLite ? QStringLiteral(" LIMIT -1") : QStringLiteral(" OFFSET 0")) +
               QStringLiteral(") wbe WHERE 1 = 1") + InconsistentClause();
     }
-    sql += QStringLiteral(" ORDER BY wbe.FWorkBillNO");
-    RecordsetPtr rs = db_.Query(sql, params);
-    // The names exactly as the database spells its columns, whatever case the driver
-    // returns them in.
-    return std::make_shared<Recordset>(FieldNames(), rs->Rows());
+    return sql + QStringLiteral(" ORDER BY wbe.FWorkBillNO");
 }
 
 RecordsetPtr WorkBillQuery::Tree(bool wcArrangement, bool check, const QString& condition) {

@@ -22,6 +22,10 @@ class WorkBillQuery {
     RecordsetPtr Records(bool check, const QString& condition, const QString& restriction = QString(),
                          const QVariantList& params = {});
 
+    // The statement Records runs, for a database of the given dialect.
+    static QString RecordsSql(Dialect dialect, bool check, const QString& condition,
+                              const QString& restriction = QString());
+
     // Tree nodes: NodeKey, ParentKey, Caption; departments first, then their nodes.
     RecordsetPtr Tree(bool wcArrangement, bool check, const QString& condition);
 
