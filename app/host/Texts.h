@@ -12,7 +12,7 @@ inline QString Usage() {
         "      Opens the process report workbench as NAME (default: demo). Without --db\n"
         "      the demo database in the user's data folder is used, created on first use.\n"
         "      --screenshot FILE confirms the filter dialog, writes a PNG of the workbench\n"
-        "      and leaves.\n"
+        "      and leaves; it prints how long the start took until the workbench was ready.\n"
         "  erp-host db init [--db URL]                  create or bring a database up to date\n"
         "  erp-host db seed-demo [--db URL]             put the demo shop into a database\n"
         "  erp-host db seed-bench --work-bills N --reports M [--long-history H] [--db URL]\n"
