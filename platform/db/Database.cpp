@@ -12,7 +12,9 @@
 #include <QThread>
 #include <QUuid>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -62,11 +64,29 @@ struct PoolRegistry {
     }
 };
 
+// SQLite statements prepared on one connection, by their text: preparing (parsing and
+// planning) costs more than running the short statements the workbench sends, again and
+// again with other values.
+using StatementCache = std::map<QString, std::unique_ptr<QSqlQuery>>;
+constexpr size_t kCachedStatements = 256;
+
 struct ThreadConnection {
     QString name;
     int depth = 0;
     bool doomed = false;  // an inner guard gave up: the outer one may not commit
     bool lost = false;    // the server went away: open a new one on next use
+    // Goes before the connection does: a prepared statement must not outlive it.
+    std::shared_ptr<StatementCache> statements;
+};
+
+// Resets a reused statement once its caller is done, whatever happened: a SQLite
+// statement that is not reset keeps its read snapshot.
+struct FinishStatement {
+    QSqlQuery* query;
+    ~FinishStatement() {
+        if (query)
+            query->finish();
+    }
 };
 
 // Set when this thread's connection table is gone (the thread is ending): a
@@ -78,9 +98,11 @@ struct ThreadConnections {
     std::map<QString, ThreadConnection> byPool;
     ~ThreadConnections() {
         threadTableGone = true;
-        for (const auto& [pool, connection] : byPool)
+        for (auto& [pool, connection] : byPool) {
+            connection.statements.reset();
             if (PoolRegistry::Instance().Take(pool, connection.name))
                 QSqlDatabase::removeDatabase(connection.name);
+        }
     }
 };
 
@@ -244,7 +266,7 @@ QSqlDatabase Database::Connection() {
         std::lock_guard lock(registry.mutex);
         registry.pools[poolName_].insert(name);
     }
-    mine[poolName_] = ThreadConnection{name, 0, false, false};
+    mine[poolName_] = ThreadConnection{name, 0, false, false, nullptr};
     return QSqlDatabase::database(name, false);
 }
 
@@ -318,8 +340,40 @@ bool Database::DropIfDead(const QSqlError& error) {
     return true;
 }
 
+QSqlQuery* Database::PreparedStatement(const QString& sql) {
+    if (url_.dialect != Dialect::SQLite)
+        return nullptr;
+    QSqlDatabase connection = Connection();
+    ThreadConnection& mine = ThisThread().byPool[poolName_];
+    if (!mine.statements)
+        mine.statements = std::make_shared<StatementCache>();
+    StatementCache& cache = *mine.statements;
+    if (const auto found = cache.find(sql); found != cache.end())
+        // In use further up this thread's stack: that caller keeps it.
+        return found->second->isActive() ? nullptr : found->second.get();
+    if (cache.size() >= kCachedStatements)
+        return nullptr;
+    auto query = std::make_unique<QSqlQuery>(connection);
+    query->setForwardOnly(true);
+    // A statement that does not prepare takes the plain way, which reports why.
+    if (!query->prepare(sql))
+        return nullptr;
+    return cache.emplace(sql, std::move(query)).first->second.get();
+}
+
+void Database::RunPrepared(QSqlQuery& query, const QString& sql, const QVariantList& params) {
+    for (int i = 0; i < params.size(); ++i) query.bindValue(i, ValueNormaliser::Bindable(params[i]));
+    if (!query.exec())
+        Failed(query.lastError(), sql);
+}
+
 RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
-    QSqlQuery query(Connection());
+    QSqlQuery* prepared = PreparedStatement(sql);
+    const FinishStatement finish{prepared};
+    std::optional<QSqlQuery> own;
+    if (!prepared)
+        own.emplace(Connection());
+    QSqlQuery& query = prepared ? *prepared : *own;
     // Forward only on PostgreSQL too: a scrollable query has the driver ask the
     // catalogue for the table of each field of a result, statement after statement.
     // The field names need the tables (the schema's spelling), so their oids are read
@@ -327,7 +381,10 @@ RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
     // else may use the connection while a forward-only result is being read).
     query.setForwardOnly(true);
     query.setNumericalPrecisionPolicy(QSql::LowPrecisionDouble);
-    Run(query, sql, params);
+    if (prepared)
+        RunPrepared(query, sql, params);
+    else
+        Run(query, sql, params);
     if (!query.isSelect()) {
         auto empty = std::make_shared<Recordset>();
         empty->Close();
@@ -379,6 +436,12 @@ QStringList Database::TableNames(const QList<quint32>& oids) {
 }
 
 int Database::Exec(const QString& sql, const QVariantList& params) {
+    QSqlQuery* prepared = PreparedStatement(sql);
+    const FinishStatement finish{prepared};
+    if (prepared) {
+        RunPrepared(*prepared, sql, params);
+        return prepared->isSelect() ? 0 : prepared->numRowsAffected();
+    }
     QSqlQuery query(Connection());
     query.setForwardOnly(true);
     Run(query, sql, params);

@@ -84,6 +84,11 @@ class Database : public std::enable_shared_from_this<Database> {
     explicit Database(DatabaseUrl url);
     void OpenPhysical(QSqlDatabase& db);
     void Run(QSqlQuery& query, const QString& sql, const QVariantList& params);
+    // SQLite: this thread's prepared statement of the text, ready for new values; null
+    // on PostgreSQL, when the statement is in use further up the stack, when the cache
+    // is full or when it does not prepare (the plain way then runs it).
+    QSqlQuery* PreparedStatement(const QString& sql);
+    void RunPrepared(QSqlQuery& query, const QString& sql, const QVariantList& params);
     [[noreturn]] void Failed(const QSqlError& error, const QString& sql);
     bool DropIfDead(const QSqlError& error);
     QStringList TableNames(const QList<quint32>& oids);

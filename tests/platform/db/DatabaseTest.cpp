@@ -148,6 +148,22 @@ TEST_P(DatabaseTest, FailuresAreDatabaseErrorsWithTheDatabasesMessage) {
     EXPECT_EQ(db().ConnectionsOpened(), opened) << "no reconnect after a refused statement";
 }
 
+// The same statement runs again and again with other values (SQLite keeps it prepared):
+// each run takes its own values, sees what was written since by another connection, and
+// a run the database refuses leaves the statement usable.
+TEST_P(DatabaseTest, AStatementRunAgainTakesItsValuesAndSeesNewRows) {
+    using namespace Qt::StringLiterals;
+    AddUser(1);
+    const QString names = QStringLiteral("SELECT FName FROM t_User WHERE FUserID >= ? ORDER BY FUserID");
+    EXPECT_EQ(Values(db().Query(names, {1})), QStringList{u"1"_s});
+    std::thread([&] { AddUser(2); }).join();
+    EXPECT_EQ(Values(db().Query(names, {1})), (QStringList{u"1"_s, u"2"_s}));
+    EXPECT_EQ(Values(db().Query(names, {2})), QStringList{u"2"_s});
+    EXPECT_THROW(AddUser(2), ComError);
+    AddUser(3);
+    EXPECT_EQ(Values(db().Query(names, {2})), (QStringList{u"2"_s, u"3"_s}));
+}
+
 TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
     {
         Transaction outer(db());
