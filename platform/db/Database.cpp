@@ -351,8 +351,13 @@ QSqlQuery* Database::PreparedStatement(const QString& sql) {
     if (const auto found = cache.find(sql); found != cache.end())
         // In use further up this thread's stack: that caller keeps it.
         return found->second->isActive() ? nullptr : found->second.get();
-    if (cache.size() >= kCachedStatements)
-        return nullptr;
+    if (cache.size() >= kCachedStatements) {
+        // Full, mostly of one-off statements with their values written in: those not
+        // in use go, and the ones run again come back as they are used.
+        std::erase_if(cache, [](const auto& entry) { return !entry.second->isActive(); });
+        if (cache.size() >= kCachedStatements)
+            return nullptr;
+    }
     auto query = std::make_unique<QSqlQuery>(connection);
     query->setForwardOnly(true);
     // A statement that does not prepare takes the plain way, which reports why.

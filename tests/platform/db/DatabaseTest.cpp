@@ -162,6 +162,12 @@ TEST_P(DatabaseTest, AStatementRunAgainTakesItsValuesAndSeesNewRows) {
     EXPECT_THROW(AddUser(2), ComError);
     AddUser(3);
     EXPECT_EQ(Values(db().Query(names, {2})), (QStringList{u"2"_s, u"3"_s}));
+    // Hundreds of one-off statements fill what is kept prepared; everything still answers.
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(Values(db().Query(
+                      QStringLiteral("SELECT FName || '%1' FROM t_User WHERE FUserID = ?").arg(i), {3})),
+                  QStringList{u"3%1"_s.arg(i)});
+    EXPECT_EQ(Values(db().Query(names, {3})), QStringList{u"3"_s});
 }
 
 TEST_P(DatabaseTest, TransactionsCommitRollBackAndNest) {
