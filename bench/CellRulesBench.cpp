@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/component/DefaultWorkbenchParts.h"
+#include "bench/DefaultAnswers.h"
 #include "platform/Platform.h"
 #include "platform/db/Database.h"
 #include "platform/db/DemoData.h"
@@ -32,33 +33,10 @@ namespace {
 
 constexpr int kReportRows = 200;
 
-// A clerk who takes every message box's default button and closes every dialog.
-class DefaultAnswers final : public Ui {
-  public:
-    MsgAnswer MessageBox(const MessageRequest& request) override {
-        ++messages;
-        std::fprintf(stderr, "message: %s\n", qPrintable(request.text));
-        return request.defaultButton;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void SetWaitCursor(bool) override {}
-    void ShowModal(DialogModel& model) override {
-        ++dialogs;
-        std::fprintf(stderr, "dialog closed: %s\n", qPrintable(model.DialogName()));
-    }
-    void ProcessEvents() override {}
-    bool OpenDocument(const QString&) override { return false; }
-
-    int messages = 0;
-    int dialogs = 0;
-};
-
 struct Shop {
     QTemporaryDir folder;
     std::shared_ptr<platform::Database> db;
-    DefaultAnswers ui;
+    DefaultAnswers ui{true};
     ComponentRegistry registry;
     std::unique_ptr<HostServices> host;
     std::unique_ptr<frmProc> form;

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "app/component/DefaultWorkbenchParts.h"
+#include "bench/DefaultAnswers.h"
 #include "platform/Platform.h"
 #include "platform/db/Database.h"
 #include "platform/middletier/WorkBillQuery.h"
@@ -79,27 +80,6 @@ double TimeMs(F work) {
     work();
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
 }
-
-// A clerk who takes every message box's default button and closes every dialog; what
-// was said is counted, so a scenario that meets a message says so.
-class DefaultAnswers final : public Ui {
-  public:
-    MsgAnswer MessageBox(const MessageRequest& request) override {
-        ++messages;
-        last = request.text;
-        return request.defaultButton;
-    }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    void SetWaitCursor(bool) override {}
-    void ShowModal(DialogModel&) override {}
-    void ProcessEvents() override {}
-    bool OpenDocument(const QString&) override { return false; }
-
-    int messages = 0;
-    QString last;
-};
 
 // The bare reads and writes the figures are compared with, through the same driver.
 class Floor {

@@ -1,6 +1,8 @@
 // The column settings commands of both grids and the reorder of the record grid's
 // columns by dragging a header.
 
+#include <functional>
+
 #include "src/common/IgnoreErrors.h"
 #include "src/common/Ui.h"
 #include "src/entry/HostServices.h"
@@ -37,6 +39,25 @@ bool OfferedReportField(const QString& field) {
            field.compare(QStringLiteral("GXH"), Qt::CaseInsensitive) != 0;
 }
 
+// Shows the dialog with its first item current; true when the clerk confirmed it.
+bool Confirmed(Ui& ui, frmSetCol& dialog) {
+    if (dialog.ItemCount() > 0)
+        dialog.SetCurrentIndex(0);
+    dialog.SetCmdEnable();
+    ui.ShowModal(dialog);
+    return dialog.SelOK();
+}
+
+// What a confirmed dialog asks for: the user's rows deleted (the default layout comes
+// back) or every position stored.
+void StoreChoice(HostServices& host, const QString& type, qint32 userId, const frmSetCol& dialog,
+                 const std::function<QVector<Position>()>& positions) {
+    if (dialog.chkDefault())
+        ColumnLayout::Restore(host, type, userId);
+    else
+        ColumnLayout::StoreOrder(host, type, userId, positions());
+}
+
 }  // namespace
 
 void frmProc::SetupListColumnsCommand() {
@@ -46,17 +67,9 @@ void frmProc::SetupListColumnsCommand() {
     frmSetCol dialog;
     for (int col = kListFixedCols + 1; col <= vlgList_.Cols(); ++col)
         dialog.AddItem(vlgList_.CellText(1, col), col, vlgList_.ColumnVisible(col));
-    if (dialog.ItemCount() > 0)
-        dialog.SetCurrentIndex(0);
-    dialog.SetCmdEnable();
-    ui_.ShowModal(dialog);
-    if (!dialog.SelOK())
+    if (!Confirmed(ui_, dialog))
         return;
-
-    const QString type = ColumnLayout::WorkBillType();
-    if (dialog.chkDefault()) {
-        ColumnLayout::Restore(host_, type, state_.userId);
-    } else {
+    StoreChoice(host_, ColumnLayout::WorkBillType(), state_.userId, dialog, [&] {
         QVector<Position> positions;
         const auto field = [&](int col) { return state_.listFields.value(col - 1); };
         for (int col = 1; col <= std::min(kListFixedCols, vlgList_.Cols()); ++col)
@@ -64,8 +77,8 @@ void frmProc::SetupListColumnsCommand() {
         int col = kListFixedCols;
         for (const frmSetCol::Item& item : dialog.Items())
             positions.append({field(item.data), ++col, item.checked});
-        ColumnLayout::StoreOrder(host_, type, state_.userId, positions);
-    }
+        return positions;
+    });
     // Whatever was stored (all of it or, after a failure, nothing) is what the list
     // shows: the columns are set up again from the store and the rows reloaded.
     leaveConfirmed_ = true;
@@ -91,17 +104,9 @@ void frmProc::SetupReportColumnsCommand() {
         else
             hidden.append({field, 0, false});
     }
-    if (dialog.ItemCount() > 0)
-        dialog.SetCurrentIndex(0);
-    dialog.SetCmdEnable();
-    ui_.ShowModal(dialog);
-    if (!dialog.SelOK())
+    if (!Confirmed(ui_, dialog))
         return;
-
-    const QString type = ColumnLayout::ReportType();
-    if (dialog.chkDefault()) {
-        ColumnLayout::Restore(host_, type, state_.userId);
-    } else {
+    StoreChoice(host_, ColumnLayout::ReportType(), state_.userId, dialog, [&] {
         QVector<Position> positions;
         int order = 0;
         for (const frmSetCol::Item& item : dialog.Items())
@@ -110,8 +115,8 @@ void frmProc::SetupReportColumnsCommand() {
             p.order = ++order;
             positions.append(p);
         }
-        ColumnLayout::StoreOrder(host_, type, state_.userId, positions);
-    }
+        return positions;
+    });
     ReloadReportColumns();
 }
 
