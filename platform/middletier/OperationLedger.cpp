@@ -1,6 +1,5 @@
 #include "platform/middletier/OperationLedger.h"
 
-#include "platform/host/SystemProfile.h"
 #include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -22,7 +21,9 @@ QString OperationSelect() {
         "(SELECT SUM(CASE WHEN r.FAuxQtyReceive < 0 THEN -r.FAuxQtyReceive ELSE 0 END) FROM SHProcRpt r "
         " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftNegReceive, "
         "(SELECT SUM(CASE WHEN r.FAuxQtyHandOver > 0 THEN r.FAuxQtyHandOver ELSE 0 END) FROM SHProcRpt r "
-        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver "
+        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver, "
+        "(SELECT FValue FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE') "
+        " AS ControlReceive "
         "FROM SHWorkBillEntry w WHERE ");
 }
 
@@ -57,6 +58,8 @@ bool OperationLedger::Load(const QString& where, const QVariantList& params, Ope
     s.nextReceived = Basic::Dbl(rs->Field(8));
     s.draftNegativeReceive = Basic::Dbl(rs->Field(9));
     s.draftPositiveHandOver = Basic::Dbl(rs->Field(10));
+    const QVariant control = rs->Field(11);
+    s.controlReceive = control.isNull() ? true : Basic::Bool(control);
     return true;
 }
 
@@ -68,17 +71,11 @@ bool OperationLedger::LoadByOperation(qint32 interId, qint32 operId, OperationSt
     return Load(QStringLiteral("w.FInterID = ? AND w.FOperID = ?"), {interId, operId}, state);
 }
 
-void OperationLedger::LockTask(qint32 interId) {
+void OperationLedger::LockTaskOfWorkBill(qint32 wbInterId) {
     if (db_.dialect() == Dialect::PostgreSQL)
-        db_.Query(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FInterID = ? FOR UPDATE"),
-                  {interId});
-}
-
-bool OperationLedger::ControlReceive() {
-    const QVariant value =
-        SystemProfile(db_.shared_from_this())
-            .GetProfile(QString(), QStringLiteral("SH"), QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
-    return value.isNull() ? true : Basic::Bool(value);
+        db_.Query(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FInterID = "
+                                 "(SELECT FInterID FROM SHWorkBillEntry WHERE FWBInterID = ?) FOR UPDATE"),
+                  {wbInterId});
 }
 
 double OperationLedger::ReceiveMaximum(const OperationState& s) {

@@ -33,6 +33,10 @@ struct OperationState {
     double nextReceived = 0;           // next operation's posted receive, 0 for the last
     double draftNegativeReceive = 0;   // |sum| of unaudited negative receipts
     double draftPositiveHandOver = 0;  // sum of unaudited positive handovers
+    // The system switch SH/SHOPPROC_CONTROLRECEIVE, read as the host reads it: missing
+    // or NULL means on, otherwise its Boolean value ("0" is off). The service applies its
+    // own limits only while it is on. Read with the state so a posting asks once.
+    bool controlReceive = true;
 };
 
 // Reads operation states and applies the quantity rules (docs/quantity-rules.md).
@@ -44,15 +48,11 @@ class OperationLedger {
     bool LoadByWorkBill(qint32 wbInterId, OperationState& state);
     bool LoadByOperation(qint32 interId, qint32 operId, OperationState& state);
 
-    // PostgreSQL: locks the task's work bills for the transaction so that two audits
-    // on neighbouring operations cannot both pass their checks on stale totals. SQLite
-    // already serialises writers at BEGIN.
-    void LockTask(qint32 interId);
-
-    // The system switch SH/SHOPPROC_CONTROLRECEIVE, read as the host reads it: missing
-    // or NULL means on, otherwise its Boolean value ("0" is off). The service applies its
-    // own limits only while it is on.
-    bool ControlReceive();
+    // PostgreSQL: locks the work bills of the task the work bill belongs to, for the
+    // transaction, so that two audits on neighbouring operations cannot both pass their
+    // checks on stale totals; load the state after it. SQLite already serialises writers
+    // at BEGIN, so there it does nothing.
+    void LockTaskOfWorkBill(qint32 wbInterId);
 
     // The limits handed to the client. They are loosened by the unaudited reports in
     // the one direction that would otherwise refuse deleting or editing a draft.

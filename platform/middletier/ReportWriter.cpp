@@ -556,13 +556,10 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QStr
     Transaction transaction(db);
     OperationLedger ledger(db);
     OperationState state;
+    ledger.LockTaskOfWorkBill(wbInterId);
     if (!ledger.LoadByWorkBill(wbInterId, state)) {
         message = MiddleTierTexts::UnknownWorkBill(wbInterId);
         return false;
-    }
-    if (db.dialect() == Dialect::PostgreSQL) {
-        ledger.LockTask(state.interId);
-        ledger.LoadByWorkBill(wbInterId, state);
     }
     const QString prefix = MiddleTierTexts::ReportPrefix(state.workBillNo, serial);
     RecordsetPtr rs =
@@ -584,7 +581,7 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QStr
     }
     // With the receive control switched off the shop posts whatever it reports.
     const QString refusal =
-        ledger.ControlReceive()
+        state.controlReceive
             ? OperationLedger::CheckPosting(state, Basic::Dbl(rs->Field(1)), Basic::Dbl(rs->Field(2)), sign)
             : QString();
     if (!refusal.isEmpty()) {
@@ -593,9 +590,10 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QStr
     }
     const int changed =
         sign > 0
-            ? db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = ? "
-                                     "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0"),
-                      {userId_, ServerDate(db), wbInterId, serial})
+            ? db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 1, FcheckerID = ?, FcheckDate = %1 "
+                                     "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0")
+                          .arg(ServerDateSql(db)),
+                      {userId_, wbInterId, serial})
             : db.Exec(QStringLiteral("UPDATE SHProcRpt SET Fstatus = 0, FcheckerID = 0, FcheckDate = NULL "
                                      "WHERE FWBInterID = ? AND Fserial = ? AND Fstatus <> 0"),
                       {wbInterId, serial});

@@ -10,4 +10,8 @@ namespace sp::platform {
 // stamps audits and making dates alike.
 QDate ServerDate(Database& db);
 
+// The same date as an SQL expression, for statements that stamp a row with it without
+// asking for the date first.
+QString ServerDateSql(const Database& db);
+
 }  // namespace sp::platform

@@ -1,7 +1,9 @@
 #include "src/common/Basic.h"
 
 #include <QDateTime>
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace sp::Basic {
 
@@ -55,7 +57,20 @@ double Val(const QVariant& value) {
 QString NumberText(double value) {
     if (value == 0.0)
         return QStringLiteral("0");
-    QString s = QString::number(value, 'g', 15);
+    // Whole numbers below 10^15 print as their digits under %.15g; quantities mostly are.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QString::number(static_cast<qint64>(value));
+    QString s;
+    if (std::isfinite(value)) {
+        // The same digits as %.15g, without going through the locale machinery.
+        char buffer[32];
+        const auto [end, error] =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+        s = error == std::errc() ? QString::fromLatin1(buffer, end - buffer)
+                                 : QString::number(value, 'g', 15);
+    } else {
+        s = QString::number(value, 'g', 15);
+    }
     if (s.contains(u'e')) {
         s.replace(QStringLiteral("e+0"), QStringLiteral("E+"));
         s.replace(QStringLiteral("e-0"), QStringLiteral("E-"));
@@ -123,6 +138,32 @@ bool Bool(const QVariant& value) {
     return Val(value) != 0.0;
 }
 
+namespace {
+
+// yyyy-MM-dd at the start of text, followed by nothing, a blank or a T; nullopt when
+// the text has another shape. An impossible day (2024-02-30) gives an invalid date,
+// as parsing the format would.
+std::optional<QDate> IsoDateHead(const QString& text) {
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return std::nullopt;
+    if (text.size() > 10 && text[10] != u' ' && text[10] != u'T')
+        return std::nullopt;
+    int parts[3] = {0, 0, 0};
+    const int starts[3] = {0, 5, 8};
+    const int lengths[3] = {4, 2, 2};
+    for (int p = 0; p < 3; ++p) {
+        for (int i = starts[p]; i < starts[p] + lengths[p]; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return std::nullopt;
+            parts[p] = parts[p] * 10 + (c - u'0');
+        }
+    }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
+}  // namespace
+
 QDate ToDate(const QVariant& value) {
     if (value.isNull())
         return {};
@@ -133,6 +174,10 @@ QDate ToDate(const QVariant& value) {
     const QString s = value.toString().trimmed();
     if (s.isEmpty())
         return {};
+    // The databases hand dates over as yyyy-MM-dd, with or without a time after a blank
+    // or a T: read those digits straight away, since history loads convert every date cell.
+    if (const auto iso = IsoDateHead(s))
+        return *iso;
     const QString head = s.section(u' ', 0, 0).section(u'T', 0, 0);
     QDate d = QDate::fromString(head, QStringLiteral("yyyy-MM-dd"));
     if (d.isValid())

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <random>
+
 #include "src/common/Basic.h"
 #include "tests/support/QtPrinters.h"
 
@@ -20,14 +24,38 @@ TEST(Basic, ValReadsLeadingNumbers) {
 }
 
 TEST(Basic, NumberTextsAndBlankNumbers) {
-    const std::pair<double, const char*> cases[] = {
-        {120, "120"}, {37.5, "37.5"}, {0.001, "0.001"},   {1E+16, "1E+16"},
-        {0, "0"},     {-2.5, "-2.5"}, {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"}};
+    const std::pair<double, const char*> cases[] = {{120, "120"},
+                                                    {37.5, "37.5"},
+                                                    {0.001, "0.001"},
+                                                    {1E+16, "1E+16"},
+                                                    {0, "0"},
+                                                    {-2.5, "-2.5"},
+                                                    {0.1 + 0.2, "0.3"},
+                                                    {123456789012345.0, "123456789012345"},
+                                                    {1e15, "1E+15"},
+                                                    {-42, "-42"},
+                                                    {1.5e-7, "1.5E-7"},
+                                                    {0.00001, "1E-5"},
+                                                    {2.0 / 3, "0.666666666666667"},
+                                                    {-1234.5678, "-1234.5678"},
+                                                    {1e300, "1E+300"}};
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(Basic::NumberText(value), QString::fromUtf8(expected)) << expected;
         // Non-negatives get a leading blank where the sign would be.
         EXPECT_EQ(Basic::BlankNumber(value), (value < 0 ? u""_s : u" "_s) + QString::fromUtf8(expected))
             << expected;
+    }
+    // Any magnitude prints the digits of %.15g.
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-20, 20);
+    for (int i = 0; i < 2000; ++i) {
+        const double value = mantissa(random) * std::pow(10.0, exponent(random));
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.15g", value);
+        QString text = QString::fromLatin1(expected).toUpper();
+        text.replace(u"E+0"_s, u"E+"_s).replace(u"E-0"_s, u"E-"_s);
+        ASSERT_EQ(Basic::NumberText(value), text) << expected;
     }
 }
 
@@ -42,6 +70,10 @@ TEST(Basic, DatesAsTextAndBack) {
         {QDate(2026, 1, 2), QDate(2026, 1, 2)},
         {QDateTime(QDate(2026, 1, 2), QTime(23, 59)), QDate(2026, 1, 2)},
         {u"13/45/2026"_s, QDate()},
+        {u"2024-02-30"_s, QDate()},  // no such day
+        {u"2024-02-29x"_s, QDate()},
+        {u"2O24-02-29"_s, QDate()},
+        {u" 2024-02-29 "_s, QDate(2024, 2, 29)},
         {u"soon"_s, QDate()},
         {QVariant(), QDate()}};
     for (const auto& [value, expected] : cases)
