@@ -1,6 +1,7 @@
 #include "app/host/HostDatabase.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "platform/db/DemoData.h"
@@ -14,23 +15,34 @@ QString HostDatabase::DataFolder() {
     if (folder.isEmpty() || !QDir().mkpath(folder))
         throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"),
                        QStringLiteral("Cannot create the data folder %1.").arg(folder));
+    if (!QFileInfo(folder).isWritable())
+        throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"),
+                       QStringLiteral("The data folder %1 cannot be written.").arg(folder));
     return folder;
 }
 
-QString HostDatabase::DefaultDatabaseFile() { return QDir(DataFolder()).filePath(QStringLiteral("demo.db")); }
+QString HostDatabase::DemoDatabaseFile(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("demo.db"));
+}
 
-std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl) {
+std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl,
+                                                              const QString& dataFolder) {
+    using platform::SchemaPolicy;
     if (dbUrl.isEmpty()) {
-        auto db = platform::Database::Open(platform::DatabaseUrl::Parse(DefaultDatabaseFile()), true);
+        auto db = platform::Database::Open(platform::DatabaseUrl::Parse(DemoDatabaseFile(dataFolder)),
+                                           SchemaPolicy::CreateIfEmpty);
         SeedDemo(*db);
         return db;
     }
-    return platform::Database::Open(platform::DatabaseUrl::Parse(dbUrl), false);
+    return platform::Database::Open(platform::DatabaseUrl::Parse(dbUrl), SchemaPolicy::Require);
 }
 
-std::shared_ptr<platform::Database> HostDatabase::OpenForInit(const QString& dbUrl) {
-    const QString url = dbUrl.isEmpty() ? DefaultDatabaseFile() : dbUrl;
-    return platform::Database::Open(platform::DatabaseUrl::Parse(url), true);
+std::shared_ptr<platform::Database> HostDatabase::OpenForInit(const QString& dbUrl, const QString& dataFolder,
+                                                              bool force) {
+    const QString url = dbUrl.isEmpty() ? DemoDatabaseFile(dataFolder) : dbUrl;
+    return platform::Database::Open(
+        platform::DatabaseUrl::Parse(url),
+        force ? platform::SchemaPolicy::CreateBeside : platform::SchemaPolicy::CreateIfEmpty);
 }
 
 void HostDatabase::SeedDemo(platform::Database& db) {

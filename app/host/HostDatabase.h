@@ -11,17 +11,20 @@ namespace sp::host {
 // URL is given.
 class HostDatabase {
   public:
-    // The user's data folder (created): demo database, settings files, the log.
+    // The user's data folder (created): demo database, settings files, the log. Raises
+    // ComError when it cannot be made.
     static QString DataFolder();
-    static QString DefaultDatabaseFile();
+    static QString DemoDatabaseFile(const QString& dataFolder);
 
-    // The database of --db, or the demo database. The demo database is created and
-    // seeded on first use; a database named by --db must exist already (SQLite file or
-    // PostgreSQL database) — `db init` creates one. Both are brought to the newest
-    // schema. Raises ComError with a message for the user.
-    static std::shared_ptr<platform::Database> OpenForWork(const QString& dbUrl);
-    // Creates (SQLite) and migrates; safe to repeat.
-    static std::shared_ptr<platform::Database> OpenForInit(const QString& dbUrl);
+    // The database of --db, or (dbUrl empty) the demo database of dataFolder. Only the
+    // demo database is created, with its schema and demo data, on first use; a database
+    // named by --db must hold the schema already (`db init` makes it) and is brought to
+    // the newest one. Raises ComError with a message for the user.
+    static std::shared_ptr<platform::Database> OpenForWork(const QString& dbUrl, const QString& dataFolder);
+    // Creates (SQLite) and migrates; safe to repeat. A database with tables of another
+    // program is refused unless force is set.
+    static std::shared_ptr<platform::Database> OpenForInit(const QString& dbUrl, const QString& dataFolder,
+                                                           bool force = false);
 
     // Demo data: base data, users and reports; a second run adds nothing.
     static void SeedDemo(platform::Database& db);

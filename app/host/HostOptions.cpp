@@ -12,6 +12,24 @@ bool ParseCount(const QString& text, int& value) {
     return ok && value >= 0;
 }
 
+// The options each command takes (--db: every command).
+QStringList OptionsOf(HostOptions::Command command) {
+    using Command = HostOptions::Command;
+    switch (command) {
+        case Command::Workbench:
+            return {QStringLiteral("--user"), QStringLiteral("--screenshot")};
+        case Command::DbInit:
+            return {QStringLiteral("--force")};
+        case Command::DbSeedBench:
+            return {QStringLiteral("--work-bills"), QStringLiteral("--reports"),
+                    QStringLiteral("--long-history")};
+        case Command::UserAdd:
+            return {QStringLiteral("--rights")};
+        default:
+            return {};
+    }
+}
+
 }  // namespace
 
 bool HostOptions::ParseRights(const QString& text, quint32& mask) {
@@ -36,13 +54,19 @@ bool HostOptions::ParseRights(const QString& text, quint32& mask) {
 HostOptions HostOptions::Parse(const QStringList& args) {
     HostOptions o;
     QStringList words;  // the command and its plain arguments
-    bool rightsGiven = false;
+    QStringList given;  // the options, as named
     QString rightsText;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
+        auto once = [&](const QString& name) {
+            if (given.contains(name))
+                o.error = QStringLiteral("%1 is given twice.").arg(name);
+            given << name;
+        };
         // Options take their value as the next argument or after "=".
         auto value = [&](const QString& name, QString& target) -> bool {
             if (a == name) {
+                once(name);
                 if (i + 1 >= args.size()) {
                     o.error = QStringLiteral("%1 needs a value.").arg(name);
                     return true;
@@ -51,6 +75,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
                 return true;
             }
             if (a.startsWith(name + u'=')) {
+                once(name);
                 target = a.mid(name.size() + 1);
                 return true;
             }
@@ -60,13 +85,17 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             o.command = Command::Help;
             return o;
+        } else if (a == QLatin1String("--force")) {
+            once(a);
+            o.force = true;
         } else if (value(QStringLiteral("--db"), o.dbUrl)) {
             if (o.error.isEmpty() && o.dbUrl.trimmed().isEmpty())
                 o.error = QStringLiteral("--db needs a database URL.");
         } else if (value(QStringLiteral("--user"), o.user)) {
+            if (o.error.isEmpty())
+                o.error = platform::UserNameProblem(o.user);
         } else if (value(QStringLiteral("--screenshot"), o.screenshot)) {
         } else if (value(QStringLiteral("--rights"), rightsText)) {
-            rightsGiven = true;
         } else if (value(QStringLiteral("--work-bills"), text)) {
             if (o.error.isEmpty() && !ParseCount(text, o.workBills))
                 o.error = QStringLiteral("--work-bills needs a whole number, not \"%1\".").arg(text);
@@ -82,20 +111,21 @@ HostOptions HostOptions::Parse(const QStringList& args) {
             words << a;
         }
         if (!o.error.isEmpty())
-            return o;
+            break;
     }
 
     const QString verb = words.value(0);
     const QString what = words.value(1);
     auto expect = [&](int count, const QString& form) {
-        if (words.size() != count)
+        if (o.error.isEmpty() && words.size() != count)
             o.error = QStringLiteral("Usage: erp-host %1").arg(form);
     };
-    if (words.isEmpty()) {
+    if (!o.error.isEmpty()) {
+    } else if (words.isEmpty()) {
         o.command = Command::Workbench;
     } else if (verb == QLatin1String("db") && what == QLatin1String("init")) {
         o.command = Command::DbInit;
-        expect(2, QStringLiteral("db init [--db URL]"));
+        expect(2, QStringLiteral("db init [--force] [--db URL]"));
     } else if (verb == QLatin1String("db") && what == QLatin1String("seed-demo")) {
         o.command = Command::DbSeedDemo;
         expect(2, QStringLiteral("db seed-demo [--db URL]"));
@@ -109,17 +139,36 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         expect(3, QStringLiteral("user add NAME [--rights all|none|MASK] [--db URL]"));
         o.userName = words.value(2);
         o.rights = platform::Rights::All;
-        if (o.error.isEmpty() && rightsGiven && !ParseRights(rightsText, o.rights))
-            o.error = QStringLiteral("--rights takes all, none or a mask, not \"%1\".").arg(rightsText);
+        if (o.error.isEmpty())
+            o.error = platform::UserNameProblem(o.userName);
+        if (o.error.isEmpty() && given.contains(QStringLiteral("--rights")) &&
+            !ParseRights(rightsText, o.rights))
+            o.error =
+                QStringLiteral("--rights takes all, none or a mask of 32 bits, not \"%1\".").arg(rightsText);
     } else if (verb == QLatin1String("user") && what == QLatin1String("grant")) {
         o.command = Command::UserGrant;
         expect(4, QStringLiteral("user grant NAME MASK [--db URL]"));
         o.userName = words.value(2);
         if (o.error.isEmpty() && !ParseRights(words.value(3), o.rights))
-            o.error = QStringLiteral("user grant takes all, none or a mask, not \"%1\".").arg(words.value(3));
+            o.error = QStringLiteral("user grant takes all, none or a mask of 32 bits, not \"%1\".")
+                          .arg(words.value(3));
     } else {
         o.error = QStringLiteral("Unknown command \"%1\".").arg(words.join(u' '));
     }
+
+    if (o.error.isEmpty()) {
+        const QStringList applies = OptionsOf(o.command) << QStringLiteral("--db");
+        for (const QString& option : std::as_const(given))
+            if (!applies.contains(option)) {
+                o.error = QStringLiteral("%1 does not apply to %2.")
+                              .arg(option, o.command == Command::Workbench
+                                               ? QStringLiteral("opening the workbench")
+                                               : QStringLiteral("erp-host ") + words.mid(0, 2).join(u' '));
+                break;
+            }
+    }
+    // What was typed may hold a database address with its password.
+    o.error = platform::DatabaseUrl::Masked(o.error);
     return o;
 }
 

@@ -18,11 +18,13 @@ struct HostOptions {
     int workBills = 0;       // db seed-bench
     int reports = 0;         // db seed-bench
     int longHistory = 1000;  // db seed-bench: the reports of the first work bill
+    bool force = false;      // db init: beside the tables of another program too
     QString error;           // why the command line was refused; empty when it was not
 
     bool NeedsScreen() const { return command == Command::Workbench; }
 
-    // args without the program name.
+    // args without the program name. Each option may be given once, and only to the
+    // commands it applies to.
     static HostOptions Parse(const QStringList& args);
     // "all", "none", or a mask in decimal, 0x... or &H... hexadecimal. False when unreadable.
     static bool ParseRights(const QString& text, quint32& mask);

@@ -25,48 +25,52 @@
 #include "src/common/ErrorLog.h"
 #include "src/common/Ui.h"
 #include "src/entry/ComponentContext.h"
+#include "src/entry/HostInterfaces.h"
 
 namespace {
 
 using sp::host::HostOptions;
 
-enum ExitCode { Done = 0, Failed = 1, UnknownUser = 2, BadCommandLine = 64 };
+enum ExitCode { Done = 0, Failed = 1, UnknownUser = 2, NotAllowed = 3, BadCommandLine = 64 };
 
 // The screenshot run gives up after this long without a picture.
 constexpr int ScreenshotTimeoutMs = 60000;
 
+// Every line the host prints: a database password in it is masked.
 void Print(FILE* to, const QString& text) {
-    std::fputs(text.toLocal8Bit().constData(), to);
-    if (!text.endsWith(u'\n'))
+    const QString shown = sp::platform::DatabaseUrl::Masked(text);
+    std::fputs(shown.toLocal8Bit().constData(), to);
+    if (!shown.endsWith(u'\n'))
         std::fputc('\n', to);
 }
 
-int RunAdminCommand(const HostOptions& o) {
+int RunAdminCommand(const HostOptions& o, const QString& dataFolder) {
     using Command = HostOptions::Command;
+    using sp::host::HostDatabase;
     std::shared_ptr<sp::platform::Database> db;
     switch (o.command) {
         case Command::DbInit:
-            db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, o.force);
             Print(stdout, QStringLiteral("Database ready: %1").arg(db->url().ToString()));
             return Done;
         case Command::DbSeedDemo:
-            db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
-            sp::host::HostDatabase::SeedDemo(*db);
+            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder);
+            HostDatabase::SeedDemo(*db);
             Print(stdout, QStringLiteral("Demo data in %1").arg(db->url().ToString()));
             return Done;
         case Command::DbSeedBench:
-            db = sp::host::HostDatabase::OpenForInit(o.dbUrl);
+            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder);
             sp::platform::SeedBench(*db, o.workBills, o.reports, o.longHistory);
             Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
             return Done;
         case Command::UserAdd:
-            db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
             sp::platform::AddUser(*db, o.userName, o.rights);
             Print(stdout,
                   QStringLiteral("User %1 added with rights 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
             return Done;
         case Command::UserGrant:
-            db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
             if (db->Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {o.userName})
                     .isNull()) {
                 Print(stderr, sp::host::Texts::UnknownUser(o.userName));
@@ -80,9 +84,34 @@ int RunAdminCommand(const HostOptions& o) {
     }
 }
 
-int RunWorkbench(const HostOptions& o) {
-    const QString dataFolder = sp::host::HostDatabase::DataFolder();
-    std::shared_ptr<sp::platform::Database> db = sp::host::HostDatabase::OpenForWork(o.dbUrl);
+// The platform's access check, watched for the workbench's own right: without it the
+// component shows its refusal and returns from ShowForm as it does when the clerk is
+// done, so the host learns of the refusal here.
+class WatchedAccess : public sp::IGLData {
+  public:
+    WatchedAccess(std::shared_ptr<sp::IGLData> inner, std::shared_ptr<bool> refused)
+        : inner_(std::move(inner)), refused_(std::move(refused)) {}
+
+    bool AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) override {
+        const bool granted = inner_->AccessCheck(subsystem, function, rightMask);
+        if (static_cast<quint32>(rightMask) == sp::platform::Rights::Open)
+            *refused_ = !granted;
+        return granted;
+    }
+    void WriteLog(const QString& functionCode, qint16 action) override {
+        inner_->WriteLog(functionCode, action);
+    }
+    sp::BaseItemPtr GetItem(qint32 itemClass, const QVariant& optional, const QString& number) override {
+        return inner_->GetItem(itemClass, optional, number);
+    }
+
+  private:
+    std::shared_ptr<sp::IGLData> inner_;
+    std::shared_ptr<bool> refused_;
+};
+
+int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
+    std::shared_ptr<sp::platform::Database> db = sp::host::HostDatabase::OpenForWork(o.dbUrl, dataFolder);
 
     qint32 userId = 0;
     try {
@@ -106,6 +135,13 @@ int RunWorkbench(const HostOptions& o) {
     sp::platform::InstallLocalSwitchFile(dataFolder);
     sp::platform::RegisterPlatform(registry,
                                    {db, userId, o.user, QStringLiteral("chs"), dataFolder, ui.get()});
+    auto refused = std::make_shared<bool>(false);
+    {
+        std::shared_ptr<sp::IGLData> access = registry.Create<sp::IGLData>(sp::ProgId::GLData());
+        registry.Register<sp::IGLData>(sp::ProgId::GLData(), [access, refused] {
+            return std::make_shared<WatchedAccess>(access, refused);
+        });
+    }
 
     sp::ComponentContext context;
     context.registry = &registry;
@@ -128,6 +164,12 @@ int RunWorkbench(const HostOptions& o) {
                 sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
                 QStringLiteral("The component could not be created; see the log in %1.").arg(dataFolder));
         component->ShowForm(userId, 0, 0);
+    }
+    if (*refused) {
+        Print(stderr, QStringLiteral("The user %1 may not open the workbench (right 0x%2).")
+                          .arg(o.user)
+                          .arg(sp::platform::Rights::Open, 0, 16));
+        return NotAllowed;
     }
 
     if (driver) {
@@ -181,18 +223,36 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationName(QStringLiteral("ShopProc"));
     QCoreApplication::setApplicationName(QStringLiteral("erp-host"));
 
+    // The data folder holds the demo database, the workbench's settings files and the
+    // log. Without it a command given its database still runs; the problem is told once.
+    QString dataFolder;
     try {
-        const QString dataFolder = sp::host::HostDatabase::DataFolder();
+        dataFolder = sp::host::HostDatabase::DataFolder();
         sp::host::AppLogFile::Install(QDir(dataFolder).filePath(QStringLiteral("erp-host.log")));
+    } catch (const sp::ComError& e) {
+        if (options.NeedsScreen() || options.dbUrl.isEmpty()) {
+            Print(stderr, e.Description());
+            return Failed;
+        }
+        Print(stderr, e.Description() + QStringLiteral(" The application log goes to stderr."));
+    }
+    // Without the log file the log's lines reach stderr by themselves.
+    const auto log = [&](const QString& source, const QString& text) {
+        if (!dataFolder.isEmpty())
+            sp::ErrorLog::Write(source, text);
+    };
+
+    try {
         if (options.NeedsScreen())
             sp::host::InstallQtTranslations();
-        return options.NeedsScreen() ? RunWorkbench(options) : RunAdminCommand(options);
+        return options.NeedsScreen() ? RunWorkbench(options, dataFolder)
+                                     : RunAdminCommand(options, dataFolder);
     } catch (const sp::ComError& e) {
-        sp::ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        log(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
         Print(stderr, e.Description());
         return Failed;
     } catch (const std::exception& e) {
-        sp::ErrorLog::Write(QStringLiteral("erp-host"), QString::fromLocal8Bit(e.what()));
+        log(QStringLiteral("erp-host"), QString::fromLocal8Bit(e.what()));
         Print(stderr, QString::fromLocal8Bit(e.what()));
         return Failed;
     }

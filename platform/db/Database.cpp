@@ -1,7 +1,10 @@
 #include "platform/db/Database.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDriver>
@@ -11,6 +14,7 @@
 #include <QSqlResult>
 #include <QThread>
 #include <QUuid>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -70,14 +74,51 @@ struct PoolRegistry {
 using StatementCache = std::map<QString, std::unique_ptr<QSqlQuery>>;
 constexpr size_t kCachedStatements = 256;
 
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
 struct ThreadConnection {
     QString name;
     int depth = 0;
     bool doomed = false;  // an inner guard gave up: the outer one may not commit
     bool lost = false;    // the server went away: open a new one on next use
+    // SQLite: the file this connection opened, so a write can tell when it was deleted
+    // or replaced under it (a write would then go to a file nobody sees again).
+    std::optional<FileIdentity> file;
     // Goes before the connection does: a prepared statement must not outlive it.
     std::shared_ptr<StatementCache> statements;
 };
+
+// The statements still to run before an injected fault; 0: none is injected.
+std::atomic<int> statementsBeforeFault{0};
+
+void InjectedFault(const QString& sql) {
+    int left = statementsBeforeFault.load();
+    while (left > 0 && !statementsBeforeFault.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 1)
+        Fail(QStringLiteral("Injected fault [%1]").arg(sql.simplified().left(120)));
+}
+
+// A SQLite writing unit goes only to the file the connection opened.
+void CheckFileUnchanged(const DatabaseUrl& url, const ThreadConnection& connection) {
+    if (url.dialect != Dialect::SQLite || !connection.file)
+        return;
+    if (IdentityOf(url.path) != connection.file)
+        Fail(QStringLiteral("The database file %1 was deleted or replaced while the program had it open; "
+                            "nothing was written. Close the program and open it again on the right file.")
+                 .arg(QFileInfo(url.path).absoluteFilePath()));
+}
 
 // Resets a reused statement once its caller is done, whatever happened: a SQLite
 // statement that is not reset keeps its read snapshot.
@@ -139,11 +180,26 @@ void UseWal(QSqlDatabase& db) {
             return;
         why = query.lastError().isValid() ? query.lastError().text()
                                           : QStringLiteral("the file stays in another mode");
-        if (waited.elapsed() > kBusyTimeoutMs)
+        // Only a busy or locked file is worth asking again.
+        const QString code = query.lastError().nativeErrorCode();
+        if (waited.elapsed() > kBusyTimeoutMs ||
+            (query.lastError().isValid() && code != QLatin1String("5") && code != QLatin1String("6")))
             break;
         QThread::msleep(20);
     }
     Fail(QStringLiteral("Cannot switch the SQLite database %1 to WAL mode: %2").arg(db.databaseName(), why));
+}
+
+// Reading the catalogue touches the file: one that is not a database fails here, at
+// once, rather than at the first statement (or after the busy timeout).
+void CheckIsDatabase(QSqlDatabase& db, const QString& path) {
+    QSqlQuery probe(db);
+    if (probe.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master")))
+        return;
+    const QSqlError error = probe.lastError();
+    if (error.nativeErrorCode() == QLatin1String("26"))  // SQLITE_NOTADB
+        Fail(QStringLiteral("%1 is not a SQLite database.").arg(QFileInfo(path).absoluteFilePath()));
+    Fail(QStringLiteral("Cannot read the SQLite database %1: %2").arg(path, error.text()));
 }
 
 // The table oid of each field of a PostgreSQL result (0 for an expression).
@@ -181,21 +237,34 @@ Database::~Database() {
 }
 
 std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, bool create) {
+    return Open(url, create ? SchemaPolicy::CreateIfEmpty : SchemaPolicy::Require);
+}
+
+std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, SchemaPolicy policy) {
     if (url.dialect == Dialect::SQLite) {
         const QFileInfo file(url.path);
         if (!file.exists()) {
-            if (!create)
+            if (policy == SchemaPolicy::Require)
                 Fail(QStringLiteral("The database file %1 does not exist.").arg(file.absoluteFilePath()));
             if (!QDir().mkpath(file.absolutePath()))
                 Fail(
                     QStringLiteral("Cannot create the folder %1 for the database.").arg(file.absolutePath()));
         } else if (file.isDir()) {
             Fail(QStringLiteral("%1 is a folder, not a database file.").arg(file.absoluteFilePath()));
+        } else if (!file.isFile()) {
+            // A device or a pipe: SQLite would put its journal beside it.
+            Fail(QStringLiteral("%1 is not a regular file and cannot hold a database.")
+                     .arg(file.absoluteFilePath()));
         }
     }
     std::shared_ptr<Database> db(new Database(url));
-    db->Connection();  // reachable, and the right kind of file
-    Migrations::Apply(*db);
+    QSqlDatabase connection = db->Connection();  // reachable, and a database
+    Migrations::Apply(*db, policy);
+    if (url.dialect == Dialect::SQLite) {
+        db->useWal_ = true;
+        UseWal(connection);
+        ExecPragma(connection, QStringLiteral("PRAGMA synchronous=NORMAL"));
+    }
     return db;
 }
 
@@ -222,11 +291,13 @@ void Database::OpenPhysical(QSqlDatabase& db) {
     }
     if (url_.dialect == Dialect::SQLite) {
         // Every connection: the busy timeout and sync level are per connection; WAL is
-        // kept in the file, and asking touches the file, so a file that is not a
-        // database fails here rather than at the first statement.
+        // kept in the file, set once Open knows the file holds the schema.
         ExecPragma(db, QStringLiteral("PRAGMA busy_timeout=%1").arg(kBusyTimeoutMs));
-        UseWal(db);
-        ExecPragma(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
+        CheckIsDatabase(db, url_.path);
+        if (useWal_) {
+            UseWal(db);
+            ExecPragma(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
+        }
     } else {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("SET client_encoding TO 'UTF8'")))
@@ -266,7 +337,9 @@ QSqlDatabase Database::Connection() {
         std::lock_guard lock(registry.mutex);
         registry.pools[poolName_].insert(name);
     }
-    mine[poolName_] = ThreadConnection{name, 0, false, false, nullptr};
+    mine[poolName_] = ThreadConnection{
+        name,   0, false, false, url_.dialect == Dialect::SQLite ? IdentityOf(url_.path) : std::nullopt,
+        nullptr};
     return QSqlDatabase::database(name, false);
 }
 
@@ -284,7 +357,10 @@ QSqlDatabase Database::OpenDedicated(const QString& name) {
     return db;
 }
 
+int Database::FailStatementAfter(int n) { return statementsBeforeFault.exchange(std::max(n, 0)); }
+
 void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& params) {
+    InjectedFault(sql);
     bool ok;
     if (params.isEmpty()) {
         ok = query.exec(sql);
@@ -367,6 +443,7 @@ QSqlQuery* Database::PreparedStatement(const QString& sql) {
 }
 
 void Database::RunPrepared(QSqlQuery& query, const QString& sql, const QVariantList& params) {
+    InjectedFault(sql);
     for (int i = 0; i < params.size(); ++i) query.bindValue(i, ValueNormaliser::Bindable(params[i]));
     if (!query.exec())
         Failed(query.lastError(), sql);
@@ -441,6 +518,12 @@ QStringList Database::TableNames(const QList<quint32>& oids) {
 }
 
 int Database::Exec(const QString& sql, const QVariantList& params) {
+    // A write outside a transaction is a writing unit of its own.
+    if (url_.dialect == Dialect::SQLite) {
+        auto& mine = ThisThread().byPool;
+        if (const auto found = mine.find(poolName_); found != mine.end() && found->second.depth == 0)
+            CheckFileUnchanged(url_, found->second);
+    }
     QSqlQuery* prepared = PreparedStatement(sql);
     const FinishStatement finish{prepared};
     if (prepared) {
@@ -493,6 +576,8 @@ void Database::Begin() {
     QSqlDatabase db = Connection();
     ThreadConnection& state = ThisThread().byPool[poolName_];
     if (state.depth == 0) {
+        CheckFileUnchanged(url_, state);
+        InjectedFault(QStringLiteral("BEGIN"));
         QSqlQuery query(db);
         const QString begin =
             url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
@@ -514,6 +599,12 @@ void Database::Commit() {
     if (state.doomed) {
         Rollback();
         Fail(QStringLiteral("The transaction was rolled back: an inner step did not complete."));
+    }
+    try {
+        InjectedFault(QStringLiteral("COMMIT"));
+    } catch (...) {
+        Rollback();
+        throw;
     }
     QSqlQuery query(QSqlDatabase::database(state.name, false));
     if (!query.exec(QStringLiteral("COMMIT"))) {

@@ -292,12 +292,15 @@ QVariant UserId(Database& db, const QString& name) {
     return db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {name});
 }
 
+// Masks are kept as 32-bit signed numbers (INTEGER on both databases): 0xFFFFFFFF is -1.
+qint32 StoredMask(quint32 mask) { return static_cast<qint32>(mask); }
+
 void InsertUser(Database& db, int id, const QString& name, const QString& description, quint32 mask) {
     db.Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (?, ?, ?)"),
             {id, name, description});
     db.Exec(QStringLiteral(
                 "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
-            {id, static_cast<qlonglong>(mask)});
+            {id, StoredMask(mask)});
 }
 
 }  // namespace
@@ -324,10 +327,28 @@ void SeedDemo(Database& db) {
     transaction.Commit();
 }
 
+QString UserNameProblem(const QString& name) {
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("A user needs a name.");
+    for (const QChar c : name) {
+        // Not repeated: the name would break the message's line.
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            return QStringLiteral(
+                "The user name holds a control character (a tab, a line break, ...), which the login "
+                "cannot carry.");
+        if (c == u';' || c == u'=' || c == u'{' || c == u'}' || c == u'|')
+            return QStringLiteral(
+                       "The user name \"%1\" holds \"%2\", which the login cannot carry (; = { } |).")
+                .arg(name, c);
+    }
+    return {};
+}
+
 void AddUser(Database& db, const QString& name, quint32 rightsMask) {
+    if (const QString problem = UserNameProblem(name); !problem.isEmpty())
+        Refuse(QStringLiteral("AddUser"), problem);
     const QString trimmed = name.trimmed();
-    if (trimmed.isEmpty())
-        Refuse(QStringLiteral("AddUser"), QStringLiteral("A user needs a name."));
     Transaction transaction(db);
     if (UserId(db, trimmed).isValid())
         Refuse(QStringLiteral("AddUser"), QStringLiteral("The user \"%1\" exists already.").arg(trimmed));
@@ -349,11 +370,11 @@ void GrantRights(Database& db, const QString& name, quint32 mask) {
         db.Exec(
             QStringLiteral(
                 "UPDATE t_UserRight SET FRights = ? WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
-            {static_cast<qlonglong>(current.toLongLong() | mask), id});
+            {StoredMask(static_cast<quint32>(current.toLongLong()) | mask), id});
     else
         db.Exec(QStringLiteral(
                     "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
-                {id, static_cast<qlonglong>(mask)});
+                {id, StoredMask(mask)});
     transaction.Commit();
 }
 

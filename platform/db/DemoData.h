@@ -23,8 +23,11 @@ constexpr quint32 All = Open | Audit | Delete | NewReports | ChangeReports;
 // so it is safe to call on every start. All or nothing.
 void SeedDemo(Database& db);
 
+// Why name cannot be a user's name, or empty when it can: the login properties cannot
+// carry ";", "=", "{", "}", "|" or a control character (tab, line break, ...).
+QString UserNameProblem(const QString& name);
 // A new user with the workbench rights in rightsMask. Raises ComError
-// (ErrorNumber::Refused) when the name is empty or taken.
+// (ErrorNumber::Refused) when the name is empty, taken or one UserNameProblem refuses.
 void AddUser(Database& db, const QString& name, quint32 rightsMask);
 // Adds the rights in mask to what the user has. Raises ComError (Refused) for an
 // unknown user.

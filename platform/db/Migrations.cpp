@@ -64,6 +64,45 @@ bool HasVersionTable(Database& db) {
     return db.Scalar(sql).toInt() > 0;
 }
 
+// The tables and views of the database (of the current schema on PostgreSQL), SQLite's
+// own left out.
+QStringList TableNames(Database& db) {
+    const QString sql = db.dialect() == Dialect::SQLite
+                            ? QStringLiteral(
+                                  "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') AND "
+                                  "name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name")
+                            : QStringLiteral(
+                                  "SELECT table_name FROM information_schema.tables WHERE "
+                                  "table_schema = current_schema() ORDER BY table_name");
+    QStringList names;
+    for (const RecordsetPtr rs = db.Query(sql); !rs->Eof(); rs->MoveNext()) names << rs->Field(0).toString();
+    return names;
+}
+
+[[noreturn]] void Refuse(const QString& message) {
+    throw ComError(ErrorNumber::Refused, QStringLiteral("Database"), message);
+}
+
+// Whether the schema may be made in a database without it; refuses otherwise.
+void CheckMayCreate(Database& db, SchemaPolicy policy) {
+    const QString name = db.url().ToString();
+    const QStringList tables = TableNames(db);
+    if (policy == SchemaPolicy::Require)
+        Refuse(QStringLiteral("The database %1 does not hold the process report tables%2. Prepare it with "
+                              "erp-host db init.")
+                   .arg(name, tables.isEmpty() ? QStringLiteral(" (it is empty)")
+                                               : QStringLiteral(" (it holds other tables)")));
+    if (policy == SchemaPolicy::CreateIfEmpty && !tables.isEmpty()) {
+        constexpr int kNamed = 5;
+        QString named = tables.mid(0, kNamed).join(QStringLiteral(", "));
+        if (tables.size() > kNamed)
+            named += QStringLiteral(", ... (%1 in all)").arg(tables.size());
+        Refuse(QStringLiteral("The database %1 holds tables of another program (%2); the process report "
+                              "tables are not added beside them unless told so (erp-host db init --force).")
+                   .arg(name, named));
+    }
+}
+
 }  // namespace
 
 int Migrations::LatestVersion() { return 2; }
@@ -89,16 +128,30 @@ int Migrations::CurrentVersion(Database& db) {
     return db.Scalar(QStringLiteral("SELECT MAX(FVersion) FROM t_SchemaVersion")).toInt();
 }
 
-void Migrations::Apply(Database& db) {
+void Migrations::Apply(Database& db, SchemaPolicy policy) {
     const int latest = LatestVersion();
-    if (CurrentVersion(db) >= latest)
+    const auto refuseNewer = [&](int current) {
+        if (current > latest)
+            Refuse(QStringLiteral("The database %1 has schema version %2; this program knows versions up to "
+                                  "%3. Use the newer program that made it.")
+                       .arg(db.url().ToString())
+                       .arg(current)
+                       .arg(latest));
+    };
+    const int found = CurrentVersion(db);
+    refuseNewer(found);
+    if (found == latest)
         return;
+    if (found == 0)
+        CheckMayCreate(db, policy);
     Transaction transaction(db);  // SQLite: BEGIN IMMEDIATE holds off other writers
     if (db.dialect() == Dialect::PostgreSQL)
         db.Scalar(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kMigrationLock});
+    // Another process may have migrated (or made the schema) while we waited for the lock.
+    const int current = CurrentVersion(db);
+    refuseNewer(current);
     db.Exec(db.Dialected(VersionTable()));
-    // Another process may have migrated while we waited for the lock.
-    for (int version = CurrentVersion(db) + 1; version <= latest; ++version) {
+    for (int version = current + 1; version <= latest; ++version) {
         for (const QString& statement : Statements(version, db.dialect())) db.Exec(statement);
         db.Exec(QStringLiteral("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?, ?)"),
                 {version, QDateTime::currentDateTimeUtc()});

@@ -13,7 +13,10 @@ namespace sp::platform {
 // so processes opening the same database at once apply each step exactly once.
 class Migrations {
   public:
-    static void Apply(Database& db);
+    // Refuses (ComError, ErrorNumber::Refused) a database whose schema is newer than
+    // this program's, and one without the schema unless the policy lets it be made
+    // there: in an empty database, or beside other tables.
+    static void Apply(Database& db, SchemaPolicy policy = SchemaPolicy::CreateIfEmpty);
     // 0 for a database that has never been migrated.
     static int CurrentVersion(Database& db);
     static int LatestVersion();

@@ -23,6 +23,7 @@ TEST(HostOptions, ReadsEachCommand) {
         {"--screenshot wb.png", Command::Workbench, "", "demo"},
         {"db init", Command::DbInit, "", "demo"},
         {"db init --db x.db", Command::DbInit, "x.db", "demo"},
+        {"db init --force", Command::DbInit, "", "demo"},
         {"--db x.db db seed-demo", Command::DbSeedDemo, "x.db", "demo"},
         {"db seed-bench --work-bills 10 --reports 200", Command::DbSeedBench, "", "demo"},
         {"db seed-bench --work-bills 10 --reports 200 --long-history 50", Command::DbSeedBench, "", "demo"},
@@ -46,6 +47,7 @@ TEST(HostOptions, ReadsEachCommand) {
     EXPECT_EQ(
         HostOptions::Parse(Args("db seed-bench --work-bills 1 --reports 9 --long-history 5")).longHistory, 5);
     EXPECT_EQ(HostOptions::Parse(Args("--screenshot wb.png")).screenshot, QStringLiteral("wb.png"));
+    EXPECT_TRUE(HostOptions::Parse(Args("db init --force")).force);
 }
 
 TEST(HostOptions, RightsMasks) {
@@ -57,6 +59,7 @@ TEST(HostOptions, RightsMasks) {
         {"user add anna --rights 0x200001", 0x200001},
         {"user grant anna &H20000", 0x20000},
         {"user grant anna ALL", platform::Rights::All},
+        {"user add anna --rights 0xFFFFFFFF", 0xFFFFFFFF},
     };
     for (const auto& [line, rights] : cases) {
         const HostOptions o = HostOptions::Parse(Args(line));
@@ -66,15 +69,40 @@ TEST(HostOptions, RightsMasks) {
     }
 }
 
-// An option without its value, an unknown word, a missing or malformed argument.
+// An option without its value, an unknown word, a missing or malformed argument, an
+// option given twice or to a command it does not apply to, a name the login cannot
+// carry, a mask over 32 bits.
 TEST(HostOptions, RefusesWhatItCannotRead) {
-    for (const char* line : {"--db", "--db=", "--frobnicate", "db", "db drop", "db init extra",
-                             "db seed-bench --work-bills x --reports 1", "db seed-bench --reports 10",
-                             "db seed-bench --work-bills -3 --reports 1",
-                             "db seed-bench --work-bills 3 --reports 1 --long-history many", "user add",
-                             "user add anna --rights some", "user grant anna", "user grant anna 0xZZ",
-                             "user remove anna", "open"})
-        EXPECT_FALSE(HostOptions::Parse(Args(line)).error.isEmpty()) << line;
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"--db", "needs a value"}, {"--db=", "needs a database URL"}, {"--frobnicate", "Unknown option"},
+        {"db", "Unknown command"}, {"db drop", "Unknown command"}, {"db init extra", "Usage"},
+        {"db seed-bench --work-bills x --reports 1", "whole number"},
+        {"db seed-bench --reports 10", "needs --work-bills"},
+        {"db seed-bench --work-bills -3 --reports 1", "whole number"},
+        {"db seed-bench --work-bills 3 --reports 1 --long-history many", "whole number"},
+        {"user add", "Usage"}, {"user add anna --rights some", "not \"some\""}, {"user grant anna", "Usage"},
+        {"user grant anna 0xZZ", "0xZZ"}, {"user remove anna", "Unknown command"}, {"open", "Unknown command"},
+        {"--db a.db --db b.db", "--db is given twice."}, {"--db=a.db user add x --db=a.db", "--db is given twice."},
+        {"--user a --user=b", "--user is given twice."}, {"db init --force --force", "--force is given twice."},
+        {"db init --rights all", "--rights does not apply to erp-host db init."},
+        {"--screenshot a.png --work-bills 3", "--work-bills does not apply to opening the workbench."},
+        {"--force", "--force does not apply to opening the workbench."},
+        {"db seed-demo --force", "--force does not apply"}, {"user grant anna 1 --rights all", "--rights does not apply"},
+        {"user add anna --user bob", "--user does not apply"}, {"db init --screenshot a.png", "--screenshot does not apply"},
+        {"user add a;b", "holds \";\""}, {"user add a=b", "holds \"=\""}, {"user add a\tb", "control character"},
+        {"user add a\nb", "control character"}, {"--user a{b", "holds \"{\""},
+        {"user add anna --rights 0x100000000", "mask of 32 bits"}, {"user add anna --rights 4294967296", "mask of 32 bits"},
+        {"user add anna --rights -1", "mask of 32 bits"}, {"user grant anna 0x1FFFFFFFF", "mask of 32 bits"},
+        // What was typed is repeated with a password masked.
+        {"--dburl=postgresql://u:hunter2@h/db", "--dburl=postgresql://u:***@h/db"},
+        {"postgresql://u:hunter2@h/db", "\"postgresql://u:***@h/db\""},
+    };
+    // clang-format on
+    for (const auto& [line, says] : cases) {
+        const QString error = HostOptions::Parse(Args(line)).error;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(says))) << line << ": " << error.toStdString();
+    }
 }
 
 }  // namespace

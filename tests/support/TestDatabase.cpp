@@ -51,7 +51,7 @@ bool ParseServer(platform::DatabaseUrl& server) {
     return server.dialect == platform::Dialect::PostgreSQL;
 }
 
-// The host needs the password in the URL; DatabaseUrl::ToString leaves it out.
+// The host needs the password in the URL; DatabaseUrl::ToString masks it.
 QString WithPassword(const platform::DatabaseUrl& url) {
     QUrl text(url.ToString());
     text.setPassword(url.password);

@@ -1,8 +1,12 @@
 #include <QDate>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QTemporaryDir>
 #include <QThread>
+#include <functional>
 #include <thread>
 
 #include "src/common/ComError.h"
@@ -242,22 +246,67 @@ TEST_P(DatabaseTest, ALostServerSessionIsReplacedOnNextUse) {
 
 SP_INSTANTIATE_BACKENDS(DatabaseTest);
 
+// A file that is no database is refused at once, without waiting for a lock, and a
+// file without the schema is left as it was: no journal, no WAL, no tables.
 TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
+    using platform::SchemaPolicy;
     QTemporaryDir dir;
     QFile junk(dir.filePath(QStringLiteral("junk.db")));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(4096, 'x'));
     junk.close();
-    const std::tuple<QString, bool, const char*> cases[] = {
-        {junk.fileName(), true, "junk.db"},
-        {dir.filePath(QStringLiteral("missing.db")), false, "does not exist"},
-        {QStringLiteral("postgresql://nobody@127.0.0.1:1/none"), true,
-         "Cannot connect to the PostgreSQL database \"none\" on 127.0.0.1:1"},
+    QFile empty(dir.filePath(QStringLiteral("empty.db")));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const bool deviceJournal = QFile::exists(QStringLiteral("/dev/null-journal"));
+    const std::tuple<QString, SchemaPolicy, const char*> cases[] = {
+        {junk.fileName(), SchemaPolicy::CreateIfEmpty, "3000 Database: %1/junk.db is not a SQLite database."},
+        {dir.filePath(QStringLiteral("missing.db")), SchemaPolicy::Require, "does not exist"},
+        {QStringLiteral("/dev/null"), SchemaPolicy::CreateIfEmpty,
+         "/dev/null is not a regular file and cannot hold a database."},
+        {empty.fileName(), SchemaPolicy::Require,
+         "3001 Database: The database sqlite:%1/empty.db does not hold "
+         "the process report tables (it is empty). Prepare it with "
+         "erp-host db init."},
+        {QStringLiteral("postgresql://nobody@127.0.0.1:1/none"), SchemaPolicy::CreateIfEmpty,
+         "3000 Database: Cannot connect to the PostgreSQL database \"none\" on 127.0.0.1:1"},
     };
-    for (const auto& [url, create, reason] : cases) {
-        const QString error = ErrorOf([&] { Database::Open(DatabaseUrl::Parse(url), create); });
-        EXPECT_TRUE(error.startsWith(QStringLiteral("3000 ")) && error.contains(QString::fromUtf8(reason)))
+    for (const auto& [url, policy, reason] : cases) {
+        QElapsedTimer took;
+        took.start();
+        const QString error = ErrorOf([&] { Database::Open(DatabaseUrl::Parse(url), policy); });
+        EXPECT_TRUE(error.contains(QString::fromUtf8(reason).replace(QStringLiteral("%1"), dir.path())))
             << error.toStdString();
+        EXPECT_LT(took.elapsed(), 5000) << "no busy wait: " << url.toStdString();
+    }
+    EXPECT_EQ(QFile::exists(QStringLiteral("/dev/null-journal")), deviceJournal);
+    EXPECT_EQ(QFileInfo(empty.fileName()).size(), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), Words("empty.db,junk.db"));
+}
+
+TEST(DatabaseOpenTest, AWriteAfterTheFileVanishedOrWasReplacedIsRefused) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("shop.db"));
+    const auto db = Database::Open(DatabaseUrl::Parse(path), platform::SchemaPolicy::CreateIfEmpty);
+    db->Exec(QStringLiteral("CREATE TABLE t (v INTEGER)"));
+    const std::pair<const char*, std::function<void()>> cases[] = {
+        {"deleted", [&] { ASSERT_TRUE(QFile::remove(path)); }},
+        {"replaced", [&] { ASSERT_TRUE(QFile::copy(path + QStringLiteral(".old"), path)); }},
+    };
+    ASSERT_TRUE(QFile::copy(path, path + QStringLiteral(".old")));
+    for (const auto& [name, change] : cases) {
+        SCOPED_TRACE(name);
+        change();
+        for (const bool inTransaction : {true, false}) {
+            const QString error = ErrorOf([&] {
+                if (!inTransaction)
+                    return void(db->Exec(QStringLiteral("INSERT INTO t VALUES (1)")));
+                platform::Transaction transaction(*db);
+                db->Exec(QStringLiteral("INSERT INTO t VALUES (1)"));
+                transaction.Commit();
+            });
+            EXPECT_TRUE(error.contains(QStringLiteral("was deleted or replaced"))) << error.toStdString();
+        }
     }
 }
 

@@ -73,9 +73,29 @@ TEST_P(DemoDataTest, UsersAndRights) {
     EXPECT_EQ(RightsOf("clerk") & (Rights::NewReports | Rights::Open), Rights::Open);
     platform::AddUser(db(), QStringLiteral("auditor"), Rights::Open);
     EXPECT_EQ(Scalar("SELECT FUserID FROM t_User WHERE FName = 'auditor'").toInt(), 3) << "the next free id";
-    EXPECT_TRUE(ErrorOf([&] {
-                    platform::AddUser(db(), QStringLiteral("  "), 0);
-                }).startsWith(QStringLiteral("3001 ")));
+    // Names the login properties cannot carry are refused, and nobody is added.
+    const std::pair<const char*, const char*> names[] = {
+        {"  ", "needs a name"},
+        {"a;b", "holds \";\""},
+        {"a=b", "holds \"=\""},
+        {"a|b", "holds \"|\""},
+        {"a\tb", "control character"},
+        {"anna\n", "control character"},
+        {"a\u2028b", "control character"},
+    };
+    const int users = Count("t_User");
+    for (const auto& [name, why] : names) {
+        const QString error = ErrorOf([&] { platform::AddUser(db(), QString::fromUtf8(name), 0); });
+        EXPECT_TRUE(error.startsWith(QStringLiteral("3001 AddUser: ")) &&
+                    error.contains(QString::fromUtf8(why)))
+            << name << ": " << error.toStdString();
+    }
+    EXPECT_EQ(Count("t_User"), users);
+    // Masks are 32 bits on both databases: every bit set is kept as -1.
+    platform::AddUser(db(), QStringLiteral("everything"), 0xFFFFFFFF);
+    platform::GrantRights(db(), QStringLiteral("auditor"), 0x80000000);
+    EXPECT_EQ(RightsOf("everything"), -1);
+    EXPECT_EQ(static_cast<quint32>(RightsOf("auditor")), 0x80000000 | Rights::Open);
     EXPECT_EQ(db().TransactionDepth(), 0);
 }
 

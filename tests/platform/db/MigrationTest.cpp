@@ -85,6 +85,58 @@ TEST_P(MigrationTest, ADatabaseOfAnEarlierVersionMigratesForwardOnOpen) {
     }
 }
 
+// A schema newer than the program is refused however it is opened, with both versions
+// named. A database without the schema gets it only where the opener may make it: not
+// when it must be there already, not beside another program's tables unless told so.
+// A refusal changes nothing.
+TEST_P(MigrationTest, OpensOnlyItsOwnSchema) {
+    using platform::SchemaPolicy;
+    const auto open = [&](SchemaPolicy policy) {
+        return ErrorOf([&] { Database::Open(DatabaseUrl::Parse(tdb_->url()), policy); });
+    };
+    const SchemaPolicy policies[] = {SchemaPolicy::Require, SchemaPolicy::CreateIfEmpty,
+                                     SchemaPolicy::CreateBeside};
+    Exec("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (99, ?)",
+         {QDateTime::currentDateTimeUtc()});
+    for (const SchemaPolicy policy : policies)
+        EXPECT_TRUE(open(policy).contains(
+            QStringLiteral("has schema version 99; this program knows versions up to %1")
+                .arg(Migrations::LatestVersion())))
+            << open(policy).toStdString();
+
+    // Everything of ours gone: an empty database.
+    if (GetParam() == Backend::PostgreSQL) {
+        Exec("DROP SCHEMA public CASCADE");
+        Exec("CREATE SCHEMA public");
+    } else {
+        for (const QString& table :
+             Values(Query("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                          "NOT LIKE 'sqlite%'")))
+            db().Exec(QStringLiteral("DROP TABLE ") + table);
+    }
+    // clang-format off
+    const std::tuple<const char*, SchemaPolicy, const char*> steps[] = {
+        // statement first, policy, what the refusal says ("": opened)
+        {nullptr, SchemaPolicy::Require, "does not hold the process report tables (it is empty). Prepare it with erp-host db init."},
+        {"CREATE TABLE other_program (x INTEGER)", SchemaPolicy::Require, "(it holds other tables)"},
+        {nullptr, SchemaPolicy::CreateIfEmpty, "holds tables of another program (other_program); the process report tables are not added beside them unless told so (erp-host db init --force)."},
+        {nullptr, SchemaPolicy::CreateBeside, ""},
+    };
+    // clang-format on
+    for (const auto& [statement, policy, says] : steps) {
+        if (statement)
+            Exec(statement);
+        const QSet<QString> before = Columns(db());
+        const QString error = open(policy);
+        EXPECT_TRUE(says[0] ? error.contains(QString::fromUtf8(says)) : error.isEmpty())
+            << error.toStdString();
+        if (says[0])
+            EXPECT_EQ(Columns(db()), before) << says;
+    }
+    EXPECT_EQ(Migrations::CurrentVersion(db()), Migrations::LatestVersion());
+    EXPECT_EQ(Count("other_program"), 0);
+}
+
 SP_INSTANTIATE_BACKENDS(MigrationTest);
 
 TEST(MigrationBothTest, BothDatabasesGetTheSameTablesAndColumns) {
