@@ -53,9 +53,11 @@ void InstallLocalSwitchFile(const QString& folder) {
 
 QString LocalSwitchDatabase::Connect(const QString& path) {
     // The driver would create a missing file: only an existing one is opened.
-    if (!QFileInfo(path).isFile())
-        throw ComError(ErrorNumber::Database, QStringLiteral("Q8Host.LocalDatabase"),
-                       QStringLiteral("no such file: ") + path);
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw ComError(
+            ErrorNumber::Database, QStringLiteral("Q8Host.LocalDatabase"),
+            (info.exists() ? QStringLiteral("not a file: ") : QStringLiteral("no such file: ")) + path);
     const QString name = QStringLiteral("ErpSwitch-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     QString failure;
     {

@@ -27,14 +27,23 @@ QString FilterListLookup::LocalCnnString(const QString& givenPath) {
         const QStringList candidates{
             base + FilterTexts::LocalFileName(),
             base + FilterTexts::LocalFileSubFolder() + QLatin1Char('/') + FilterTexts::LocalFileName()};
+        QString folder;  // a folder standing where a list file is looked for
         for (const QString& candidate : candidates) {
-            if (QFileInfo(candidate).isFile()) {
+            const QFileInfo info(candidate);
+            if (info.isFile()) {
                 path = candidate;
                 break;
             }
+            if (info.isDir() && folder.isEmpty())
+                folder = candidate;
         }
-        if (path.isEmpty())
+        if (path.isEmpty()) {
+            // No file at all ends the lookup quietly; a folder in the file's place would
+            // leave the clerk pressing a button that does nothing.
+            if (!folder.isEmpty())
+                ShowPlain(host_.Screen(), FilterTexts::LocalFileIsFolder(folder));
             return {};
+        }
     }
 
     // The host opens the file (never creating one) and names the connection.

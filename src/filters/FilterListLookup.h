@@ -20,7 +20,8 @@ class FilterListLookup {
 
     // Connection text of the local list file: the given path, or the first of
     // "ErpSwitch.sss" and "erpSystem/ErpSwitch.sss" in the program folder. Empty when
-    // no file is found (quietly) or it cannot be opened (after telling the user).
+    // no file is found (quietly), or after telling the user when only a folder stands in
+    // its place or the file cannot be opened.
     QString LocalCnnString(const QString& path = QString());
 
     // The program folder ending with one separator.

@@ -24,6 +24,9 @@ inline QString PlanLabel() { return QStringLiteral("方案："); }
 inline QString DefaultPlan() { return QStringLiteral("默认方案"); }
 inline QString PlanNamePrompt() { return QStringLiteral("请输入方案名："); }
 inline QString PlanNameTitle() { return QStringLiteral("保存方案"); }
+inline QString PlanNameHasControlCharacters() {
+    return QStringLiteral("方案名不能包含换行符等控制字符，方案未保存。");
+}
 inline QString SaveTool() { return QStringLiteral("保存"); }
 inline QString DeleteTool() { return QStringLiteral("删除"); }
 inline QString ClearTool() { return QStringLiteral("清除"); }
@@ -41,6 +44,15 @@ inline QString LocalFileName() { return QStringLiteral("ErpSwitch.sss"); }
 inline QString LocalFileSubFolder() { return QStringLiteral("erpSystem"); }
 inline QString LocalConnectionFailed(const QString& path) {
     return QStringLiteral("由于你的ODBC有误，系统不能与文件:'") + path + QStringLiteral("'建立连接。");
+}
+inline QString LocalFileIsFolder(const QString& path) {
+    return QStringLiteral("本地列表文件:'") + path + QStringLiteral("'是一个文件夹，无法打开列表。");
+}
+inline QString SettingsUnreadable(const QStringList& keys) {
+    return QStringLiteral("设置文件中有无法读取的内容，已忽略：") + keys.join(QStringLiteral("、"));
+}
+inline QString SettingsNotWritable(const QString& path) {
+    return QStringLiteral("设置文件无法写入：") + path;
 }
 
 // List lookups: production tasks and work bills.

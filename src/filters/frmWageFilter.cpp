@@ -52,6 +52,30 @@ void frmWageFilter::Form_Load() {
     plans_.Select(0);
     GetCondition();
     Notify();
+    ReportSettingsProblems();
+}
+
+void frmWageFilter::ReportSettingsProblems() {
+    if (!settings_)
+        return;
+    QStringList problems;
+    QStringList unreadable;
+    for (int i = 0; i < kFilterBoxCount; ++i)
+        if (keptInFile_[static_cast<size_t>(i)])
+            unreadable << FilterBoundKey(i);
+    if (!unreadable.isEmpty())
+        problems << FilterTexts::SettingsUnreadable(unreadable);
+    if (!SettingsWritable())
+        problems << FilterTexts::SettingsNotWritable(SettingsPath());
+    if (!problems.isEmpty())
+        ShowInfo(host_.Screen(), problems.join(QLatin1Char('\n')));
+}
+
+bool frmWageFilter::SettingsWritable() {
+    // A component that cannot tell is written to as before; its Write logs a failure.
+    bool writable = true;
+    IgnoreErrors([&] { writable = settings_->Writable(); });
+    return writable;
 }
 
 void frmWageFilter::Form_Activate() {
@@ -63,11 +87,13 @@ void frmWageFilter::Form_Unload() {
     if (unloaded_)
         return;
     unloaded_ = true;
-    if (settings_) {
+    // A file that cannot be written was named when the dialog opened; nothing is tried.
+    if (settings_ && SettingsWritable()) {
         const QString section = SettingsSection();
         for (int i = 0; i < kFilterBoxCount; ++i)
-            IgnoreErrors(
-                [&] { settings_->Write(section, FilterBoundKey(i), boxes_[static_cast<size_t>(i)]); });
+            if (!keptInFile_[static_cast<size_t>(i)])
+                IgnoreErrors(
+                    [&] { settings_->Write(section, FilterBoundKey(i), boxes_[static_cast<size_t>(i)]); });
         IgnoreErrors(
             [&] { settings_->Write(section, FilterTexts::GroupByKey(), QString::number(groupBy_)); });
     }
@@ -81,7 +107,7 @@ QString frmWageFilter::txtItem(int index) const {
 void frmWageFilter::SetTxtItem(int index, const QString& text) {
     if (index < 0 || index >= kFilterBoxCount)
         return;
-    boxes_[static_cast<size_t>(index)] = FilterBoxInput::Clean(text);
+    ClerkSets(index, text);
     Notify();
 }
 
@@ -90,8 +116,13 @@ QString frmWageFilter::UserEdit(int index, const QString& text) {
         return {};
     // No Notify: the view that reported the edit already shows it (it re-reads the
     // returned text when something was stripped).
-    boxes_[static_cast<size_t>(index)] = FilterBoxInput::Clean(text);
+    ClerkSets(index, text);
     return boxes_[static_cast<size_t>(index)];
+}
+
+void frmWageFilter::ClerkSets(int index, const QString& text) {
+    boxes_[static_cast<size_t>(index)] = FilterBoxInput::Clean(text);
+    keptInFile_[static_cast<size_t>(index)] = false;
 }
 
 frmWageFilter::KeyAction frmWageFilter::txtItem_KeyDown(int index, int key, const QString& text) {
@@ -224,6 +255,9 @@ void frmWageFilter::GetCondition() {
     result_ = NewDictionary();
     result_->Set(QStringLiteral("OK"), false);
     const QString section = SettingsSection();
+    // Values the file holds but that cannot be read give empty boxes and stay in the file.
+    const QStringList unreadable = ValueOrEmpty<QStringList>(
+        [&] { return settings_ ? settings_->UnreadableKeys(section) : QStringList(); });
     for (int i = 0; i < kFilterBoxCount; ++i) {
         // A missing, unreadable or garbled file gives empty boxes.
         const QString value = ValueOrEmpty<QString>([&] {
@@ -232,6 +266,7 @@ void frmWageFilter::GetCondition() {
             return settings_->Read(section, FilterBoundKey(i), QString());
         });
         boxes_[static_cast<size_t>(i)] = FilterBoxInput::Clean(value);
+        keptInFile_[static_cast<size_t>(i)] = unreadable.contains(FilterBoundKey(i));
     }
     Notify();
 }
@@ -255,7 +290,7 @@ void frmWageFilter::Notify() {
 }
 
 void frmWageFilter::ClearBounds() {
-    for (auto& box : boxes_) box.clear();
+    for (int i = 0; i < kFilterBoxCount; ++i) ClerkSets(i, QString());
     groupBy_ = 2;
     Notify();
 }

@@ -36,7 +36,8 @@ class frmWageFilter : public DialogModel, public IFilterDialog {
     qint32 RptID() const { return rptId_; }
     void SetRptID(qint32 rptId) override { rptId_ = rptId; }
 
-    // Loads, shows modally and unloads (the bounds are written on every close).
+    // Loads, shows modally and unloads (the bounds are written on every close, except
+    // one the settings file holds unreadable and the clerk left alone).
     void ShowModal() override;
     // The result dictionary: "OK" and the fourteen bounds after cmdOK; "OK" False
     // otherwise.
@@ -95,6 +96,12 @@ class frmWageFilter : public DialogModel, public IFilterDialog {
 
   private:
     void FillPlanList();
+    // A box the clerk changed (typing, a lookup, a plan, clearing): its bound is written on
+    // close even where the file held an unreadable value.
+    void ClerkSets(int index, const QString& text);
+    // Once per opening: what is wrong with the settings file, in one message box.
+    void ReportSettingsProblems();
+    bool SettingsWritable();
     void ClearBounds();
     void SaveCommand();
     void DeleteCommand();
@@ -111,6 +118,9 @@ class frmWageFilter : public DialogModel, public IFilterDialog {
     qint32 rptId_ = 0;
     DictionaryPtr result_;
     std::array<QString, kFilterBoxCount> boxes_;
+    // Boxes whose stored value could not be read and that the clerk has not changed:
+    // their keys are left in the file as they are.
+    std::array<bool, kFilterBoxCount> keptInFile_{};
     int groupBy_ = 2;
     FilterPlanList plans_;
     int viewTag_ = 0;

@@ -1,12 +1,13 @@
 // The saved plans of the filter dialog: the plan list, its toolbar, and loading and
 // storing a plan's bounds through the profile component.
 
+#include <algorithm>
+
 #include "src/common/Basic.h"
 #include "src/common/ComponentRegistry.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/entry/HostServices.h"
-#include "src/filters/FilterBoxInput.h"
 #include "src/filters/Texts.h"
 #include "src/filters/frmWageFilter.h"
 
@@ -73,7 +74,7 @@ void frmWageFilter::GetProjectData(QString& planName) {
                 return QString();
             return Basic::Text(values->Field(QStringLiteral("FValue")));
         });
-        boxes_[static_cast<size_t>(i)] = FilterBoxInput::Clean(value);
+        ClerkSets(i, value);
     }
     Notify();
 }
@@ -132,6 +133,13 @@ void frmWageFilter::SaveCommand() {
     // A name of blanks only would be a plan nobody can tell from another: not saved.
     if (name.trimmed().isEmpty())
         return;
+    // A plan name is one line of text; a pasted control character (a NUL would cut the
+    // store's statement) is refused with the reason.
+    if (std::any_of(name.cbegin(), name.cend(),
+                    [](QChar c) { return c.category() == QChar::Other_Control; })) {
+        ShowInfo(host_.Screen(), FilterTexts::PlanNameHasControlCharacters());
+        return;
+    }
     try {
         SaveProfile(name);
     } catch (const ComError& e) {

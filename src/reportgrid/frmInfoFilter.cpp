@@ -15,7 +15,8 @@ QString frmInfoFilter::ItemLabel(int index) {
 
 void frmInfoFilter::cmdOK_Click() {
     result_->Set(QStringLiteral("FSerial"), Basic::Val(txtItem_[0]));
-    result_->Set(QStringLiteral("FMemo"), Basic::SqlQuote(txtItem_[1]));
+    // A NUL is no character a memo can hold, and would end the statement's text early.
+    result_->Set(QStringLiteral("FMemo"), Basic::SqlQuote(QString(txtItem_[1]).remove(QChar(0))));
     closed_ = true;
 }
 

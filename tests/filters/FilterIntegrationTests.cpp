@@ -1,3 +1,6 @@
+#include <QDir>
+#include <QFile>
+
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/frmList.h"
@@ -88,6 +91,44 @@ TEST_P(FilterOnPlatform, PlansAndLastBoundsOutliveTheDialog) {
     dialog->tlbProject_ButtonClick(u"TLBDEL"_s);
     EXPECT_EQ(dialog->lvwProject().Count(), 1);
     EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'\n').toStdString();
+}
+
+// The files the dialog reads, as a clerk's machine may hold them: a settings file with a
+// garbled value and a 20 MB line, and a local list file made read-only.
+TEST_P(FilterOnPlatform, FilesItReadsAreUsedAsTheyAreAndLeftAsTheyWere) {
+    const QString ini = QDir(folder.path()).filePath(u"Q8SHProcRpt.ini"_s);
+    const QByteArray garbled =
+        "[Q8SHProcRpt600]\nBWC=\xff\xfe\nEWC=W9\nNote=" + QByteArray(1 << 20, 'n') + '\n';
+    QFile file(ini);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(garbled);
+    file.close();
+    const QString local = QDir(folder.path()).filePath(u"ErpSwitch.sss"_s);
+    ASSERT_TRUE(QFile::setPermissions(local, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const auto readOnly = QFileInfo(local).permissions();
+    const QByteArray localBytes = [&] {
+        QFile f(local);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    {
+        auto dialog = Open();
+        EXPECT_EQ(ui.MessageTexts(), QStringList{u"设置文件中有无法读取的内容，已忽略：BWC"_s});
+        EXPECT_EQ(dialog->txtItem(2), QString());
+        EXPECT_EQ(dialog->txtItem(3), u"W9"_s);
+        PickFirst(u"frmList"_s);
+        dialog->cmdItem_Click(4);
+        EXPECT_EQ(dialog->txtItem(4), u"MO-0007"_s);
+        dialog->Form_Unload();
+    }
+    QFile after(ini);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    const QByteArray written = after.readAll();
+    EXPECT_TRUE(written.startsWith(garbled)) << "the garbled value and the long line stay as they were";
+    EXPECT_TRUE(written.mid(garbled.size()).contains("BICMO=MO-0007\n"));
+    EXPECT_EQ(QFileInfo(local).permissions(), readOnly);
+    QFile localAfter(local);
+    ASSERT_TRUE(localAfter.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(localAfter.readAll() == localBytes);
 }
 
 SP_INSTANTIATE_BACKENDS(FilterOnPlatform);

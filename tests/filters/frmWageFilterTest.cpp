@@ -122,6 +122,66 @@ TEST_F(WageFilter, AnUnusableSettingsFileGivesEmptyBoxesAndNeverFails) {
     EXPECT_TRUE(result->Item(u"OK"_s).toBool());
 }
 
+// Values the settings file holds but cannot be read are named once when the dialog opens
+// and stay in the file unless the clerk changes their box; a file that cannot be written
+// is named in the same box.
+TEST_F(WageFilter, UnreadableOrUnwritableSettingsAreSaidOnceAndKeptUntilTheClerkChangesThem) {
+    const QString unreadable = u"设置文件中有无法读取的内容，已忽略："_s;
+    const QString unwritable = u"设置文件无法写入："_s + QDir(folder.path()).filePath(u"Q8SHProcRpt.ini"_s);
+    const QStringList garbled{u"BWC"_s, u"Other"_s, u"EItem"_s};
+    const std::function<void(frmWageFilter&)> none = [](frmWageFilter&) {};
+    const struct {
+        const char* name;
+        QStringList unreadableKeys;
+        bool writable;
+        std::function<void(frmWageFilter&)> clerk;
+        QString message;
+        QStringList kept;  // keys not written on close
+    } cases[] = {
+        {"all readable", {}, true, none, QString(), {}},
+        {"left alone", garbled, true, none, unreadable + u"BWC、EItem"_s, {u"BWC"_s, u"EItem"_s}},
+        {"one typed into",
+         garbled,
+         true,
+         [](frmWageFilter& f) { f.UserEdit(13, u"P1"_s); },
+         unreadable + u"BWC、EItem"_s,
+         {u"BWC"_s}},
+        {"one looked up",
+         garbled,
+         true,
+         [](frmWageFilter& f) { f.SetTxtItem(2, u"W1"_s); },
+         unreadable + u"BWC、EItem"_s,
+         {u"EItem"_s}},
+        {"all cleared",
+         garbled,
+         true,
+         [](frmWageFilter& f) { f.tlbProject_ButtonClick(u"TLBCLEAR"_s); },
+         unreadable + u"BWC、EItem"_s,
+         {}},
+        {"read-only", {}, false, none, unwritable, {}},
+        {"both", {u"BDept"_s}, false, none, unreadable + u"BDept\n"_s + unwritable, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.calls.clear();
+        h.ui.messages.clear();
+        fake.iniUnreadable = {{kSection, c.unreadableKeys}};
+        fake.iniWritable = c.writable;
+        Run([&](frmWageFilter& f) {
+            c.clerk(f);
+            f.cmdOK_Click();
+        });
+        EXPECT_EQ(h.ui.MessageTexts(), c.message.isEmpty() ? QStringList() : QStringList{c.message});
+        QStringList expected;  // a file that cannot be written is not tried
+        for (int i = 0; c.writable && i < kFilterBoxCount; ++i)
+            if (!c.kept.contains(FilterBoundKey(i)))
+                expected << u"Write "_s + kSection + u' ' + FilterBoundKey(i);
+        if (c.writable)
+            expected << u"Write "_s + kSection + u" GroupBy"_s;
+        EXPECT_EQ(fake.Calls(u"Write"_s), expected);
+    }
+}
+
 TEST_F(WageFilter, RefusedCharactersNeverReachABox) {
     auto f = Open();
     using K = frmWageFilter::KeyAction;
@@ -202,6 +262,14 @@ TEST_F(WageFilter, ListLookupWithoutAUsableLocalFileShowsNoList) {
     EXPECT_EQ(f->txtItem(5), u"MO-1"_s);
     EXPECT_TRUE(h.ui.messages.isEmpty()) << "no local file: the lookup ends quietly";
     EXPECT_EQ(fake.Count(u"Connect"_s), 0);
+    // A folder where the file is looked for is said, not passed over in silence.
+    const QString folderInPlace = QDir(folder.path()).filePath(u"erpSystem/ErpSwitch.sss"_s);
+    ASSERT_TRUE(QDir().mkpath(folderInPlace));
+    f->cmdItem_Click(6);
+    EXPECT_EQ(h.ui.MessageTexts(),
+              QStringList{u"本地列表文件:'"_s + folderInPlace + u"'是一个文件夹，无法打开列表。"_s});
+    EXPECT_EQ(fake.Count(u"Connect"_s), 0);
+    h.ui.messages.clear();
 
     const QString path = MakeLocalFile(u"."_s);
     fake.failing = {u"Connect"_s};
@@ -300,22 +368,29 @@ TEST_F(WageFilter, AChosenPlanFillsTheBoxesAndIsOverwrittenOrDeletedByName) {
 }
 
 TEST_F(WageFilter, SavingTheDefaultPlanAsksForANameFirst) {
+    // Not saved: quietly, or (a name that is no line of text) with the reason.
+    enum class Saved { Yes, No, Refused };
     // clang-format off
-    const std::tuple<const char*, std::optional<QString>, bool> cases[] = {{"cancelled", std::nullopt, false},
-        {"empty answer", QString(), false}, {"blanks only", u"   "_s, false}, {"quoted", u"O'Brien's"_s, true},
-        {"200 characters", QString(200, u'x'), true}};
+    const std::tuple<const char*, std::optional<QString>, Saved> cases[] = {{"cancelled", std::nullopt, Saved::No},
+        {"empty answer", QString(), Saved::No}, {"blanks only", u"   "_s, Saved::No},
+        {"quoted", u"O'Brien's"_s, Saved::Yes}, {"200 characters", QString(200, u'x'), Saved::Yes},
+        {"line break", u"a\nb"_s, Saved::Refused}, {"NUL", u"a"_s + QChar(0) + u"b"_s, Saved::Refused}};
     // clang-format on
     for (const auto& [what, answer, saved] : cases) {
         SCOPED_TRACE(what);
         fake.plans.clear();
         fake.calls.clear();
+        h.ui.messages.clear();
         auto f = Open();
         f->UserEdit(4, u"MO-1"_s);
         h.ui.inputs = {answer};
         h.ui.inputPrompts.clear();
         f->tlbProject_ButtonClick(u"tlbSave"_s);
         EXPECT_EQ(h.ui.inputPrompts, QStringList{u"请输入方案名："_s});
-        if (!saved) {
+        EXPECT_EQ(h.ui.MessageTexts(), saved == Saved::Refused
+                                           ? QStringList{u"方案名不能包含换行符等控制字符，方案未保存。"_s}
+                                           : QStringList());
+        if (saved != Saved::Yes) {
             EXPECT_EQ(fake.Count(u"SaveProfile"_s), 0);
             EXPECT_EQ(Keys(*f), QStringList{kDefault});
             continue;

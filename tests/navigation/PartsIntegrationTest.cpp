@@ -171,6 +171,40 @@ TEST_P(PartsIntegrationTest, HistorySelectListAndFilterRunOnTheServer) {
     EXPECT_EQ(cells.Text(2, ReportCode::HBXH), u"2"_s);
     EXPECT_EQ(cells.Text(3, ReportCode::HBXH), u"3"_s);
     EXPECT_TRUE(ui.messages.isEmpty());
+
+    // The memo means the same on both databases: "%" and "_" are wildcards, a backslash
+    // and the statement's escape character are text.
+    const QString memos[] = {u"a\\b"_s, u"50% off"_s, u"a_b"_s, u"a!b"_s};
+    for (int serial = 4; serial <= 7; ++serial)
+        Exec(
+            "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, FworkerID, FAuxQtyReceive, Fmemo, "
+            "Fstatus, FcheckerID) VALUES (?, ?, 1, 403, 1, ?, 0, 0)",
+            {wb, serial, memos[serial - 4]});
+    const std::pair<QString, QString> typed[] = {
+        {u"\\"_s, u"4"_s},
+        {u"\\b"_s, u"4"_s},
+        {u"50%"_s, u"5"_s},
+        {u"a_b"_s, u"4 6 7"_s},
+        {u"a!b"_s, u"7"_s},
+        {u"!"_s, u"7"_s},
+        {u"_"_s, u"1 2 3 4 5 6 7"_s},
+        {u"%"_s, u"1 2 3 4 5 6 7"_s},
+        {u"it's"_s, u"2"_s},
+        {u"t'; --"_s, QString()},
+    };
+    for (const auto& [memo, serials] : typed) {
+        ui.dialogHandlers[u"frmInfoFilter"_s] = [&memo](DialogModel& m) {
+            auto& dlg = static_cast<frmInfoFilter&>(m);
+            dlg.SetTxtItem(1, memo);
+            dlg.cmdOK_Click();
+        };
+        history.LoadReportHistory(1);
+        QStringList shown;
+        for (int r = 2; state.procGridVisible && r <= proc.Rows(); ++r)
+            shown << cells.Text(r, ReportCode::HBXH);
+        EXPECT_EQ(shown.join(u' '), serials) << memo.toStdString();
+    }
+    EXPECT_TRUE(ui.messages.isEmpty()) << ui.MessageTexts().join(u'\n').toStdString();
 }
 
 TEST_P(PartsIntegrationTest, TreeListsAndLocatesWorkBills) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <optional>
 
 #include "platform/host/ErrorDisplay.h"
 #include "platform/host/GLData.h"
@@ -174,9 +176,14 @@ TEST(SettingsFile, RoundTripsAndNeverThrows) {
     platform::SettingsFile ini;
     ini.SetFile(dir.filePath(u"Q8SHProcRpt.ini"_s));
     EXPECT_EQ(ini.Read(section, u"BDept"_s, u"dflt"_s), u"dflt"_s) << "missing file";
-    // Blanks, commas, "=", ";" and the empty text come back as written.
-    const std::pair<QString, QString> values[] = {
-        {u"BDept"_s, u" 车间, 一 "_s}, {u"EDept"_s, QString()}, {u"BWC"_s, u"班组=7;x"_s}};
+    // Blanks, commas, "=", ";", quotes, backslashes and the empty text come back as written.
+    const std::pair<QString, QString> values[] = {{u"BDept"_s, u" 车间, 一 "_s},
+                                                  {u"EDept"_s, QString()},
+                                                  {u"BWC"_s, u"班组=7;x"_s},
+                                                  {u"EWC"_s, u"\"quoted\""_s},
+                                                  {u"BICMO"_s, u"say \"hi"_s},
+                                                  {u"EICMO"_s, u"C:\\tmp\\ ; --"_s},
+                                                  {u"BWB"_s, u"\t"_s}};
     for (const auto& [key, value] : values) ini.Write(section, key, value);
     for (const auto& [key, value] : values)
         EXPECT_EQ(ini.Read(section, key, u"x"_s), value) << key.toStdString();
@@ -196,6 +203,128 @@ TEST(SettingsFile, RoundTripsAndNeverThrows) {
         EXPECT_EQ(ini.Read(section, u"BDept"_s, u"d"_s), u"d"_s) << p.toStdString();
         EXPECT_NO_THROW(ini.Write(section, u"BDept"_s, u"v"_s)) << p.toStdString();
     }
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// What cannot be read (not UTF-8, over 255 characters, a line over 64 KB) reads as the
+// default, is named, and stays byte for byte while other keys are written; only writing
+// that key replaces it.
+TEST(SettingsFile, AValueItCannotReadStaysInTheFileAsItWas) {
+    const struct {
+        const char* name;
+        QByteArray stored;
+        std::optional<QString> read;  // nothing: unreadable
+    } cases[] = {
+        {"plain", "01.02", u"01.02"_s},
+        {"quoted", "\"a; b \"", u"a; b "_s},
+        {"as it stands", "a \\t; \"b", u"a \\t; \"b"_s},
+        {"255 characters", QByteArray(255, 'x'), QString(255, u'x')},
+        {"255 Chinese characters", QString(255, u'车').toUtf8(), QString(255, u'车')},
+        {"256 characters", QByteArray(256, 'x'), std::nullopt},
+        {"not UTF-8",
+         "\xff\xfe"
+         "01",
+         std::nullopt},
+        {"line over 64 KB", QByteArray(70000, 'x'), std::nullopt},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Q8SHProcRpt.ini"_s);
+    const QByteArray head = "; kept\r\n[Q8SHProcRpt600]\r\nBDept=";
+    const QByteArray tail = "\r\nEDept=keep\r\n\r\n[Other]\nBDept=zz\n" + QByteArray(80000, ';');
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(head + c.stored + tail);
+        f.close();
+        platform::SettingsFile ini;
+        ini.SetFile(path);
+        EXPECT_EQ(ini.Read(u"Q8SHProcRpt600"_s, u"BDept"_s, u"d"_s), c.read.value_or(u"d"_s));
+        EXPECT_EQ(ini.UnreadableKeys(u"Q8SHProcRpt600"_s), c.read ? QStringList() : QStringList{u"BDept"_s});
+        EXPECT_TRUE(ini.UnreadableKeys(u"Other"_s).isEmpty());
+
+        ini.Write(u"Q8SHProcRpt600"_s, u"EDept"_s, u"new"_s);
+        QByteArray expected = head + c.stored + tail;
+        expected.replace("EDept=keep", "EDept=new");
+        EXPECT_TRUE(Bytes(path) == expected) << "only the written line changes";
+        ini.Write(u"Q8SHProcRpt600"_s, u"EDept"_s, u"new"_s);
+        ini.Write(u"Q8SHProcRpt600"_s, u"BDept"_s, u"typed"_s);
+        expected = head + "typed" + tail;
+        expected.replace("EDept=keep", "EDept=new");
+        EXPECT_TRUE(Bytes(path) == expected);
+        // A key the section lacks goes after its last entry (as the file ends its lines);
+        // a section the file lacks, at the end.
+        ini.Write(u"Q8SHProcRpt600"_s, u"BWC"_s, u"w"_s);
+        ini.Write(u"New"_s, u"K"_s, u"v"_s);
+        expected.replace("EDept=new\r\n", "EDept=new\r\nBWC=w\r\n");
+        EXPECT_TRUE(Bytes(path) == expected + "\r\n\r\n[New]\r\nK=v\r\n");
+    }
+}
+
+// A folder or a read-only file in the settings file's place: said, and left as it is.
+TEST(SettingsFile, AFileThatCannotBeWrittenIsSaidAndLeftAlone) {
+    QTemporaryDir dir;
+    const QString readOnly = dir.filePath(u"ro.ini"_s);
+    QFile f(readOnly);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[S]\nBDept=01\n");
+    f.close();
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const auto mode = QFileInfo(readOnly).permissions();
+    const std::pair<QString, bool> cases[] = {{dir.path(), false},
+                                              {readOnly, false},
+                                              {dir.filePath(u"new.ini"_s), true},
+                                              {dir.filePath(u"sub/folder/new.ini"_s), true}};
+    for (const auto& [path, writable] : cases) {
+        SCOPED_TRACE(path.toStdString());
+        platform::SettingsFile ini;
+        ini.SetFile(path);
+        EXPECT_EQ(ini.Writable(), writable);
+        ini.Write(u"S"_s, u"BDept"_s, u"02"_s);
+        EXPECT_EQ(ini.Read(u"S"_s, u"BDept"_s, u"d"_s), writable           ? u"02"_s
+                                                        : path == readOnly ? u"01"_s
+                                                                           : u"d"_s);
+    }
+    EXPECT_EQ(Bytes(readOnly), QByteArray("[S]\nBDept=01\n"));
+    EXPECT_EQ(QFileInfo(readOnly).permissions(), mode);
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+}
+
+// A line of 20 MB is passed over, not read into memory: the dialog's reads stay quick and
+// writing another key keeps the line.
+TEST(SettingsFile, AHugeLineIsPassedOverQuickly) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"big.ini"_s);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[S]\nBDept=01\nJunk=");
+    f.write(QByteArray(20 * 1024 * 1024, 'j'));
+    f.write("\nEDept=02\n");
+    f.close();
+    const qint64 size = QFileInfo(path).size();
+    platform::SettingsFile ini;
+    ini.SetFile(path);
+    QElapsedTimer timer;
+    timer.start();
+    QStringList read;
+    for (const char* key : {"BDept", "EDept", "BWC", "EWC", "BICMO", "EICMO", "BWB", "EWB", "BTeam", "ETeam",
+                            "BWorker", "EWorker", "BItem", "EItem"})
+        read << ini.Read(u"S"_s, QString::fromLatin1(key), QString());
+    EXPECT_EQ(ini.UnreadableKeys(u"S"_s), QStringList{u"Junk"_s});
+    const qint64 readMs = timer.restart();
+    EXPECT_EQ(read.mid(0, 2), (QStringList{u"01"_s, u"02"_s}));
+    ini.Write(u"S"_s, u"EDept"_s, u"03"_s);
+    const qint64 writeMs = timer.elapsed();
+    EXPECT_LT(readMs, 2000) << "the dialog's reads of a file with a 20 MB line";
+    EXPECT_LT(writeMs, 2000);
+    RecordProperty("read_ms", static_cast<int>(readMs));
+    RecordProperty("write_ms", static_cast<int>(writeMs));
+    EXPECT_EQ(QFileInfo(path).size(), size);
+    EXPECT_EQ(ini.Read(u"S"_s, u"EDept"_s, QString()), u"03"_s);
 }
 
 }  // namespace
