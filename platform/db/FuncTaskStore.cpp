@@ -8,6 +8,8 @@
 #include <QSysInfo>
 #include <QUuid>
 #include <future>
+#include <utility>
+#include <vector>
 
 #include "platform/db/ValueNormaliser.h"
 #include "src/common/ComError.h"
@@ -184,9 +186,7 @@ QVariant FuncTaskStore::Single(const QString& sql, const QVariantList& params) {
     if (db_->dialect() == Dialect::PostgreSQL && SessionLost())
         throw ComError(
             ErrorNumber::Database, Source(),
-            QStringLiteral("The session that held this workstation's function tasks was lost (%1); "
-                           "they are released.")
-                .arg(error));
+            QStringLiteral("The connection to the database server was interrupted (%1).").arg(error));
     throw ComError(ErrorNumber::Database, Source(), QStringLiteral("%1 [%2]").arg(error, sql.simplified()));
 }
 
@@ -198,9 +198,16 @@ bool FuncTaskStore::SessionLost() {
             return false;
     }
     // The server dropped the session and every advisory lock with it: what this
-    // process believed it held is gone. Start over with a new session.
+    // process believed it held is gone, and another process may have worked on it since.
+    // Start over with a new session; the old tasks stay lost until they are released.
+    if (!tasks_.empty())
+        ErrorLog::Write(Source(), QStringLiteral("The database session holding %1 function task(s) of this "
+                                                 "process was lost; they cannot be used to save any more.")
+                                      .arg(tasks_.size()));
+    for (const auto& [task, triple] : tasks_) lost_.insert(task);
     held_.clear();
     tasks_.clear();
+    replaced_ = true;
     QSqlDatabase::database(connectionName_, false).close();
     QSqlDatabase::removeDatabase(connectionName_);
     try {
@@ -217,13 +224,21 @@ qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const Q
         const Triple triple{subsystem, function, key};
         auto found = held_.find(triple);
         // The session may have died since the triple was taken: its lock with it.
-        if (found != held_.end() && db_->dialect() == Dialect::PostgreSQL) {
-            Single(QStringLiteral("SELECT 1"), {});
-            found = held_.find(triple);
-        }
+        if (found != held_.end() && db_->dialect() == Dialect::PostgreSQL && SessionLost())
+            found = held_.end();
         if (found == held_.end()) {
             Held held;
-            if (!Take(triple, userId, held))
+            replaced_ = false;
+            bool taken = false;
+            try {
+                taken = Take(triple, userId, held);
+            } catch (const ComError&) {
+                // A session lost before this call was replaced by a new one: ask there.
+                if (!std::exchange(replaced_, false))
+                    throw;
+                taken = Take(triple, userId, held);
+            }
+            if (!taken)
                 return;
             found = held_.emplace(triple, held).first;
         }
@@ -237,6 +252,10 @@ qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const Q
 bool FuncTaskStore::Release(qint32 taskId) {
     bool known = false;
     Call([&] {
+        if (lost_.erase(taskId) > 0) {
+            known = true;
+            return;
+        }
         const auto task = tasks_.find(taskId);
         if (task == tasks_.end())
             return;
@@ -251,6 +270,40 @@ bool FuncTaskStore::Release(qint32 taskId) {
         Drop(triple, last);
     });
     return known;
+}
+
+bool FuncTaskStore::StillHeld(qint32 taskId) {
+    bool held = false;
+    Call([&] {
+        const auto task = tasks_.find(taskId);
+        if (task == tasks_.end())
+            return;
+        if (db_->dialect() == Dialect::PostgreSQL) {
+            // A live session keeps its advisory locks: only its loss loses them.
+            held = !SessionLost();
+            return;
+        }
+        const auto& [subsystem, function, key] = task->second;
+        const QVariant holder = Single(
+            QStringLiteral("SELECT FHolder FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
+            {subsystem, function, key});
+        held = holder.toString() == holder_;
+        if (!held)
+            LoseTriple(task->second);
+    });
+    return held;
+}
+
+void FuncTaskStore::LoseTriple(Triple triple) {
+    for (auto task = tasks_.begin(); task != tasks_.end();) {
+        if (task->second == triple) {
+            lost_.insert(task->first);
+            task = tasks_.erase(task);
+        } else {
+            ++task;
+        }
+    }
+    held_.erase(triple);
 }
 
 bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
@@ -319,8 +372,12 @@ void FuncTaskStore::Drop(const Triple& triple, const Held& held) {
 }
 
 void FuncTaskStore::Beat() {
-    if (db_->dialect() != Dialect::SQLite || held_.empty())
+    if (held_.empty())
         return;
+    if (db_->dialect() == Dialect::PostgreSQL) {
+        SessionLost();
+        return;
+    }
     try {
         QSqlQuery query(QSqlDatabase::database(connectionName_, false));
         query.prepare(QStringLiteral("UPDATE t_FuncTask SET FHeartbeat = ? WHERE FHolder = ?"));
@@ -328,10 +385,24 @@ void FuncTaskStore::Beat() {
         query.addBindValue(holder_);
         if (!query.exec())
             throw ComError(ErrorNumber::Database, Source(), query.lastError().text());
-        if (query.numRowsAffected() < static_cast<int>(held_.size()))
+        if (query.numRowsAffected() < static_cast<int>(held_.size())) {
             ErrorLog::Write(Source(),
                             QStringLiteral("Some function tasks of this process were taken over after a "
-                                           "missed heartbeat."));
+                                           "missed heartbeat; they cannot be used to save any more."));
+            std::set<Triple> mine;
+            QSqlQuery rows(QSqlDatabase::database(connectionName_, false));
+            rows.prepare(QStringLiteral("SELECT FSubSys, FFunction, FKey FROM t_FuncTask WHERE FHolder = ?"));
+            rows.addBindValue(holder_);
+            if (!rows.exec())
+                throw ComError(ErrorNumber::Database, Source(), rows.lastError().text());
+            while (rows.next())
+                mine.emplace(rows.value(0).toInt(), rows.value(1).toString(), rows.value(2).toString());
+            std::vector<Triple> gone;
+            for (const auto& [triple, held] : held_)
+                if (!mine.count(triple))
+                    gone.push_back(triple);
+            for (const Triple& triple : gone) LoseTriple(triple);
+        }
     } catch (const ComError& e) {
         ErrorLog::Write(Source(), e.Description());
     }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <tuple>
 
@@ -23,7 +24,8 @@ namespace sp::platform {
 //   token) with a heartbeat; a row whose heartbeat is older than kStaleSeconds, or
 //   whose process is gone on this computer, is taken over.
 // All database work runs on one background thread that owns its own connection and
-// refreshes the heartbeats every kHeartbeatSeconds.
+// refreshes the heartbeats every kHeartbeatSeconds; on PostgreSQL it checks the
+// session as often, so a lost one is noticed within seconds, not at the next call.
 class FuncTaskStore {
   public:
     static constexpr int kHeartbeatSeconds = 3;
@@ -37,6 +39,12 @@ class FuncTaskStore {
     qint32 Acquire(qint32 subsystem, const QString& function, const QString& key, qint32 userId);
     // Ends a task; the triple is released with its last task. False for an unknown id.
     bool Release(qint32 taskId);
+    // True while the task's triple is still this process's, asked of the database: false
+    // once the PostgreSQL session that held it was lost (a server restart) or, on SQLite,
+    // once its row was taken over or removed (this process was frozen past kStaleSeconds).
+    // A lost task stays lost, even when the triple is free again: someone may have
+    // worked on it meanwhile. Its id is still released by Release.
+    bool StillHeld(qint32 taskId);
 
     // This process's identity in t_FuncTask.FHolder.
     const QString& Holder() const { return holder_; }
@@ -59,8 +67,10 @@ class FuncTaskStore {
     void Drop(const Triple& triple, const Held& held);
     void Beat();
     QVariant Single(const QString& sql, const QVariantList& params);
-    // PostgreSQL: true (and a new session, nothing held) when the session is gone.
+    // PostgreSQL: true (and a new session, every task lost) when the session is gone.
     bool SessionLost();
+    // Every task of the triple becomes lost; the triple is no longer held.
+    void LoseTriple(Triple triple);  // a copy: the caller may pass one of tasks_
 
     std::shared_ptr<Database> db_;
     QString holder_;
@@ -75,6 +85,8 @@ class FuncTaskStore {
     // Worker thread only.
     std::map<Triple, Held> held_;
     std::map<qint32, Triple> tasks_;
+    std::set<qint32> lost_;  // task ids whose triple was lost, until released
+    bool replaced_ = false;  // PostgreSQL: the session was replaced since the last statement
     qint32 nextTask_ = 1;
 };
 

@@ -44,7 +44,11 @@ QString Literal(const QVariant& raw, const QSqlDriver& driver) {
         // "a-?" with -5 must not become the comment "a--5".
         return number.startsWith(QLatin1Char('-')) ? QLatin1Char('(') + number + QLatin1Char(')') : number;
     QSqlField field(QString(), value.metaType());
-    field.setValue(value);
+    // PostgreSQL text cannot hold a NUL, and the statement's text would end at it.
+    if (value.typeId() == QMetaType::QString)
+        field.setValue(value.toString().remove(QChar(0)));
+    else
+        field.setValue(value);
     return driver.formatValue(field);
 }
 

@@ -42,6 +42,15 @@ bool TaskControl::CommitTask(qint32 taskId) {
     return store_->Release(taskId);
 }
 
+bool TaskControl::TaskStillHeld(qint32 taskId) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!open_.count(taskId))
+            return false;
+    }
+    return store_->StillHeld(taskId);
+}
+
 int TaskControl::OpenTasks() const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(open_.size());

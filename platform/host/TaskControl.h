@@ -27,6 +27,7 @@ class TaskControl : public ILoginObject {
                     qint16& arg1, qint16& arg2, const QVariant* extra) override;
     // True when the id was one of this session's open tasks.
     bool CommitTask(qint32 taskId) override;
+    bool TaskStillHeld(qint32 taskId) override;
 
     // Task ids this session has not committed yet.
     int OpenTasks() const;

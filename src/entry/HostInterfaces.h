@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
 #include <memory>
@@ -42,6 +43,10 @@ class ILoginObject {
     virtual qint32 taskexec(qint32& subsystemId, QString& functionId, const QString& computerName,
                             qint16 mode, qint16& arg1, qint16& arg2, const QVariant* extra) = 0;
     virtual bool CommitTask(qint32 taskId) = 0;
+    // False when the task, though not committed, no longer guards its key: the hold was
+    // lost (the database connection was interrupted, or this process was frozen long
+    // enough for another to take it over), so someone may have changed what it guarded.
+    virtual bool TaskStillHeld(qint32 taskId) = 0;
 };
 
 // A property read from PropsMgr.ShareProps: a value, or an object ("VLLogin").
@@ -173,12 +178,18 @@ class IPlanProfile {
 };
 
 // The host's settings-file object (INI): set the file, read with a default, write.
+// A value that stands in the file but cannot be read reads as the default and stays in
+// the file as it is until that key is written; UnreadableKeys names such keys of a
+// section. Writable is false when Write could store nothing (a folder in the file's
+// place, a read-only file).
 class ISettingsFile {
   public:
     virtual ~ISettingsFile() = default;
     virtual void SetFile(const QString& path) = 0;
     virtual QString Read(const QString& section, const QString& key, const QString& defaultValue) = 0;
     virtual void Write(const QString& section, const QString& key, const QString& value) = 0;
+    virtual QStringList UnreadableKeys(const QString& section) = 0;
+    virtual bool Writable() = 0;
 };
 
 // Q8Host.LocalDatabase: the local list file ("ErpSwitch.sss") the list control opens as

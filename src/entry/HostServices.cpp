@@ -237,6 +237,14 @@ bool HostServices::EndFunc(qint32& taskId) {
     return committed;
 }
 
+bool HostServices::TaskStillHeld(qint32 taskId) {
+    auto login = LoginObject();
+    if (!login)
+        throw ComError(91, EntryTexts::FunctionConflictSource(),
+                       QStringLiteral("The login object is not available."));
+    return login->TaskStillHeld(taskId);
+}
+
 // ---- lookups -------------------------------------------------------------------
 
 LookupOutcome HostServices::ShowLookup(qint32 lookupType, const QString& searchText, const QString& filter,

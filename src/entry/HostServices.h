@@ -64,6 +64,8 @@ class HostServices {
     qint32 ExecFunc(qint32 subsystemId, const QString& functionId, qint16 arg1, qint16 arg2,
                     const QVariant& extra = QVariant());
     bool EndFunc(qint32& taskId);
+    // Whether a task taken by ExecFunc still guards its key (ILoginObject::TaskStillHeld).
+    bool TaskStillHeld(qint32 taskId);
 
     LookupOutcome ShowLookup(qint32 lookupType, const QString& searchText, const QString& filter,
                              qint32 dataType, bool longNumber);

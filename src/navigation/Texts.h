@@ -18,5 +18,6 @@ inline QString TaskCaptionOpen() { return QStringLiteral("（"); }
 inline QString TaskCaptionClose() { return QStringLiteral("]）"); }
 // lblList when the filter matches no work bill.
 inline QString NoWorkBillsMatch() { return QStringLiteral("没有符合过滤条件的可汇报工序计划单。"); }
+inline QString ListLoadFailed() { return QStringLiteral("读取可汇报工序计划单失败："); }
 
 }  // namespace sp::NavTexts

@@ -209,6 +209,19 @@ bool WorkBillList::RefreshWorkBillList(QString* failure) {
         ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
         if (failure)
             *failure = e.Description();
+        // The rows of the last load are no longer known to be true: they go, and the
+        // label says why the list is empty. The current work bill and its record grid
+        // stay, so nothing typed is lost.
+        IgnoreErrors([&] {
+            RedrawOff quiet(*state_.vlgList);
+            state_.vlgList->SetRows(1);
+        });
+        state_.listVisible = false;
+        state_.lblListText = NavTexts::ListLoadFailed() + e.Description();
+        IgnoreErrors([&] {
+            if (state_.paintReportGrid)
+                state_.paintReportGrid();
+        });
         return false;
     }
     IgnoreErrors([&] {

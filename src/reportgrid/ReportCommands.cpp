@@ -223,6 +223,9 @@ bool ReportCommands::Save() {
         return false;
     }
 
+    if (!HoldsStillGuard(sent))
+        return false;
+
     QString message;
     bool saved = false;
     try {
@@ -253,6 +256,31 @@ bool ReportCommands::Save() {
         if (state_.updateCommandStates)
             state_.updateCommandStates();
     });
+    return true;
+}
+
+bool ReportCommands::HoldsStillGuard(const QVector<int>& rows) const {
+    // A hold lost while the rows were typed (the connection was interrupted) may have
+    // let another user change the work bill: what was typed against it is not saved.
+    const ReportCells cells(state_);
+    QSet<qint32> asked;
+    for (const int r : rows) {
+        const qint32 task = state_.editMode ? state_.historyTaskId : state_.rowLocks.value(r);
+        if (task == 0 || asked.contains(task))
+            continue;
+        asked.insert(task);
+        bool held = false;
+        try {
+            held = state_.host->TaskStillHeld(task);
+        } catch (const ComError& e) {
+            Tell(T::SaveFailed() + e.Description());
+            return false;
+        }
+        if (!held) {
+            Tell(T::HoldLost(state_.editMode ? state_.currentWorkBillNo : cells.Text(r, C::GPH).trimmed()));
+            return false;
+        }
+    }
     return true;
 }
 

@@ -36,6 +36,9 @@ class ReportCommands {
   private:
     // The column of the first worker, device or team cell of the row that is not identified.
     int UnidentifiedColumn(int row) const;
+    // True when every task guarding the rows to save still holds its work bill; else
+    // tells the clerk which work bill's hold was lost (the rows stay as typed).
+    bool HoldsStillGuard(const QVector<int>& rows) const;
     // The row's work bill id and serial, for the per-record calls.
     bool Identify(int row, qint32& interId, qint32& serial) const;
     bool CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const;

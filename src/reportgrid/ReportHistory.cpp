@@ -1,8 +1,11 @@
 #include "src/reportgrid/ReportHistory.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "src/common/Basic.h"
+#include "src/common/ComError.h"
+#include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/controls/GridModel.h"
 #include "src/controls/RedrawOff.h"
@@ -38,7 +41,12 @@ QString ReportHistory::HistoryFilterText(const DictionaryPtr& result) {
         // glued to a word.
         if (!filter.isEmpty())
             filter += QStringLiteral(" OR");
-        filter += QStringLiteral("  PR.FMemo Like '%") + memo + QStringLiteral("%'");
+        // "%" and "_" typed in the memo stay wildcards. The escape character is named, and
+        // itself doubled in the memo, because PostgreSQL would otherwise take a backslash as
+        // its escape where SQLite takes it as text: so a backslash matches a backslash on both.
+        QString pattern = memo;
+        pattern.replace(QLatin1Char('!'), QStringLiteral("!!"));
+        filter += QStringLiteral("  PR.FMemo Like '%") + pattern + QStringLiteral("%' ESCAPE '!'");
     }
     return filter;
 }
@@ -109,13 +117,14 @@ void ReportHistory::LoadReportHistory(int showFilter) {
                 grid.SetColumnVisible(col, true);
         });
     }
-    bool inUse = false;
+    Loaded loaded = Loaded::Rows;
+    QString failure;
     if (state_.editMode) {
         IgnoreErrors([&] {
             if (const int col = cells.Column(ReportCode::GPH))
                 grid.SetColumnVisible(col, false);
         });
-        inUse = !LoadRecords(filterText);
+        loaded = LoadRecords(filterText, failure);
     }
     // What each row holds as stored: nothing for new rows, the loaded values otherwise.
     const int entries = grid.Rows() + 1;
@@ -132,9 +141,10 @@ void ReportHistory::LoadReportHistory(int showFilter) {
     if (grid.Rows() <= grid.FixedRows()) {
         state_.procGridVisible = false;
         // A work bill held by another user may well have reports: the label says why
-        // none are shown rather than that there are none.
+        // none are shown rather than that there are none, and so does a failed read.
         state_.lblProcText = state_.currentWorkBillNo.isEmpty() ? ReportTexts::NoWorkBillSelected()
-                             : inUse                            ? ReportTexts::WorkBillInUse()
+                             : loaded == Loaded::InUse          ? ReportTexts::WorkBillInUse()
+                             : loaded == Loaded::Failed         ? ReportTexts::HistoryLoadFailed() + failure
                                                                 : ReportTexts::NoHistory();
     } else {
         IgnoreErrors([&] { ReportGrid(state_).PaintReportGrid(); });
@@ -182,38 +192,54 @@ class ReportHistory::MiddleTier {
     std::shared_ptr<IMShopProc> service_;
 };
 
-bool ReportHistory::LoadRecords(const QString& filterText) {
+ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QString& failure) {
     // Without a work bill there is nothing to load and no task to take: asking would
     // take the function-conflict task for no work bill at all.
     const QString number = state_.currentWorkBillNo;
     if (number.isEmpty())
-        return true;
+        return Loaded::Rows;
     GridModel& grid = *state_.vlgProc;
     HostServices& host = *state_.host;
     const QString selectList = ValueOrEmpty<QString>([&] { return SelectList(); });
+    // A read that fails is said so, never shown as a work bill without reports.
+    const auto failed = [&](const ComError& e) {
+        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        failure = e.Description();
+        return Loaded::Failed;
+    };
 
     qint32 interId = 0;
-    const bool haveId = IgnoreErrors([&] {
+    try {
         const QString props = host.PropsString();
         interId = host.NewMShopProc()->GetWorkBillInterID(props, number);
-    });
+    } catch (const ComError& e) {
+        return failed(e);
+    }
     // Records shown without the work bill's task would not be guarded against another
     // user, so an unknown work bill shows none.
-    if (!haveId || interId == 0)
-        return true;
+    if (interId == 0)
+        return Loaded::Rows;
     try {
         state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(),
                                              0, 0, QVariant(interId));
     } catch (const ComError& e) {
         IgnoreErrors([&] { ShowInfo(host.Screen(), e.Description()); });
-        return false;
+        return Loaded::InUse;
     }
 
-    const QString history = ValueOrEmpty<QString>([&] {
+    QString history;
+    try {
         const QString props = host.PropsString();
-        return host.NewMShopProc()->GetWorkProcRptHis(props, HistoryCondition(number, filterText),
-                                                      selectList);
-    });
+        history =
+            host.NewMShopProc()->GetWorkProcRptHis(props, HistoryCondition(number, filterText), selectList);
+    } catch (const ComError& e) {
+        // No rows are shown, so none need guarding.
+        IgnoreErrors([&] {
+            if (qint32 task = std::exchange(state_.historyTaskId, 0))
+                host.EndFunc(task);
+        });
+        return failed(e);
+    }
     const QStringList records = history.isEmpty() ? QStringList() : history.split(QChar(13));
 
     const QString format = ValueOrEmpty<QString>([&] { return ReportGrid(state_).QuantityFormat(interId); });
@@ -237,7 +263,7 @@ bool ReportHistory::LoadRecords(const QString& filterText) {
         const QString serial = serialIndex >= 0 ? fields.value(serialIndex) : QString();
         FillRow(grid.Rows(), codes, fields, serial, middleTier);
     }
-    return true;
+    return Loaded::Rows;
 }
 
 void ReportHistory::FillRow(int row, const std::vector<std::optional<ReportCode>>& codes,

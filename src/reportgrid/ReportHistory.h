@@ -29,8 +29,8 @@ class ReportHistory {
     // showFilter 1 asks for a record filter first (edit mode only).
     void LoadReportHistory(int showFilter);
 
-    // " PR.FSerial =  3", "  PR.FMemo Like '%x%'", both joined by " OR"; empty for no
-    // filter or a cancelled dialog.
+    // " PR.FSerial =  3", "  PR.FMemo Like '%x%' ESCAPE '!'", both joined by " OR"; empty
+    // for no filter or a cancelled dialog.
     static QString HistoryFilterText(const DictionaryPtr& result);
     // The quoted work bill number, then " And (filter)" when there is a filter.
     static QString HistoryCondition(const QString& workBillNo, const QString& filterText);
@@ -39,8 +39,10 @@ class ReportHistory {
 
   private:
     QString AskRecordFilter();
-    // Fills the edit mode rows; false when another user holds the work bill.
-    bool LoadRecords(const QString& filterText);
+    enum class Loaded { Rows, InUse, Failed };
+    // Fills the edit mode rows. InUse when another user holds the work bill; Failed when
+    // the work bill or its records could not be read, with the reason in failure.
+    Loaded LoadRecords(const QString& filterText, QString& failure);
     class MiddleTier;
     // codes: the code of each grid column from 2 on (none for a column without one).
     void FillRow(int row, const std::vector<std::optional<ReportCode>>& codes, const QStringList& fields,

@@ -8,8 +8,13 @@ namespace sp::ReportTexts {
 inline QString SelectionHeader() { return QStringLiteral("选择"); }
 inline QString NoWorkBillSelected() { return QStringLiteral("没有选择工序计划单！"); }
 inline QString NoHistory() { return QStringLiteral("当前工序计划单没有历史工序汇报记录！"); }
+inline QString HistoryLoadFailed() { return QStringLiteral("读取历史工序汇报记录失败："); }
 inline QString WorkBillInUse() {
     return QStringLiteral("当前工序计划单正被其他用户使用，无法显示其汇报记录。");
+}
+inline QString HoldLost(const QString& workBillNo) {
+    return QStringLiteral("与数据库的连接曾中断，工序计划单 ") + workBillNo +
+           QStringLiteral(" 可能已被其他用户修改，当前修改不能保存。");
 }
 inline QString AuditedMark() { return QStringLiteral("√"); }
 // The widest date the actual date columns must show when the layout gives no width.

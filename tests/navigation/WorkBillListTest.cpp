@@ -1,3 +1,4 @@
+#include "src/common/ComError.h"
 #include "src/lookups/Emps.h"
 #include "src/navigation/WorkBillListEvents.h"
 #include "tests/navigation/NavigationFixture.h"
@@ -193,6 +194,21 @@ TEST_F(WorkBillListTest, OneRowResultBecomesCurrentAndAnEmptyOneKeepsTheWorkBill
     EXPECT_EQ(state.currentWorkBillNo, u"WB1"_s);
     EXPECT_EQ(state.currentListRow, 2);
     EXPECT_EQ(paints, 2);
+}
+
+TEST_F(WorkBillListTest, AFailedLoadIsSaidAndDropsTheRowsItCannotVouchFor) {
+    ServeBills({Bill(1, u"WB1"_s), Bill(2, u"WB2"_s)});
+    list.RefreshWorkBillList();
+    fake.workBillByFilter = [](bool, const QString&) -> RecordsetPtr {
+        throw ComError(ErrorNumber::Database, u"Database"_s, u"no connection to the server"_s);
+    };
+    QString failure;
+    EXPECT_FALSE(list.RefreshWorkBillList(&failure));
+    EXPECT_EQ(failure, u"no connection to the server"_s);
+    EXPECT_FALSE(state.listVisible);
+    EXPECT_EQ(state.lblListText, u"读取可汇报工序计划单失败：no connection to the server"_s);
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(state.currentWorkBillNo, u"WB1"_s) << "the record grid keeps its work bill";
 }
 
 TEST_F(WorkBillListTest, WorkCenterArrangementHandsOverOnlyTheNumber) {

@@ -93,6 +93,32 @@ TEST_F(Commands, ASaveRefusedOrImpossibleKeepsEverythingAndSaysWhy) {
     EXPECT_TRUE(state.modified);
 }
 
+TEST_F(Commands, RowsTypedUnderALostHoldAreNotSavedAndStay) {
+    const QString lost = u"与数据库的连接曾中断，工序计划单 WB2 可能已被其他用户修改，当前修改不能保存。"_s;
+    ASSERT_TRUE(NewReportRows(state).PutWorkBill(2, u"WB1"_s));
+    ASSERT_TRUE(NewReportRows(state).PutWorkBill(3, u"WB2"_s));
+    state.modified = true;
+    fake.lostTasks = {state.rowLocks[3]};
+    EXPECT_FALSE(commands.Save());
+    EXPECT_EQ(Messages().last(), lost);
+    EXPECT_EQ(fake.Count(u"SaveWorkProcRpt"_s), 0) << "not even the rows of the work bill still held";
+    EXPECT_EQ(ReportCells(state).Text(3, C::GPH), u"WB2"_s);
+    EXPECT_TRUE(state.modified);
+
+    // Edit mode: the work bill's own task guards every row.
+    state.editMode = true;
+    state.currentWorkBillNo = u"WB2"_s;
+    state.historyTaskId = 60;
+    grid.SetRows(1);
+    grid.SetRows(2);
+    StoredRow(2, 1);
+    fake.lostTasks = {60};
+    EXPECT_FALSE(commands.Save());
+    EXPECT_EQ(Messages().last(), lost);
+    fake.lostTasks.clear();
+    EXPECT_TRUE(commands.Save());
+}
+
 TEST_F(Commands, RowsOfAWorkBillClosedMeanwhileAreNamedAndTheOthersSaved) {
     ASSERT_TRUE(NewReportRows(state).PutWorkBill(2, u"WB1"_s));
     ASSERT_TRUE(NewReportRows(state).PutWorkBill(3, u"WB2"_s));

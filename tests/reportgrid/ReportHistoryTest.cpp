@@ -1,3 +1,6 @@
+#include <functional>
+
+#include "src/common/ComError.h"
 #include "src/lookups/Emps.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/frmInfoFilter.h"
@@ -97,6 +100,34 @@ TEST_F(ReportHistoryTest, ConflictIsShownAndNoRecordsLoad) {
     EXPECT_EQ(state.historyTaskId, 0);
 }
 
+TEST_F(ReportHistoryTest, AFailedReadIsSaidAndNeverShownAsNoRecords) {
+    const ComError lost(ErrorNumber::Database, u"Database"_s, u"server closed the connection"_s);
+    history = Record(u"HBXH=1"_s);
+    struct Case {
+        const char* name;
+        std::function<void()> breakIt;
+        QVector<qint32> committed;  // the history task is given back when it was taken
+    };
+    const Case cases[] = {
+        {"work bill id", [&] { fake.workBillInterID = [&](const QString&) -> qint32 { throw lost; }; }, {}},
+        {"records",
+         [&] { fake.workProcRptHis = [&](const QString&, const QString&) -> QString { throw lost; }; },
+         {100}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        fake.committed.clear();
+        c.breakIt();
+        LoadWorkBill();
+        EXPECT_FALSE(state.procGridVisible);
+        EXPECT_EQ(state.lblProcText, u"读取历史工序汇报记录失败：server closed the connection"_s);
+        EXPECT_EQ(grid.Rows(), 1);
+        EXPECT_EQ(state.historyTaskId, 0);
+        EXPECT_EQ(fake.committed, c.committed);
+    }
+}
+
 TEST_F(ReportHistoryTest, RecordsFillTheirColumnsWhateverTheLayoutOrder) {
     // Reverse the layout so field j only lands right if the select list follows it.
     QVector<QVariantList> rows;
@@ -141,8 +172,12 @@ TEST_F(ReportHistoryTest, RecordFilterBecomesTheCondition) {
         {"", "", false, "'WB''1'"},
         {"0", "", false, "'WB''1'"},
         {"3x", "", false, "'WB''1' And ( PR.FSerial =  3)"},
-        {"", "it's", false, "'WB''1' And (  PR.FMemo Like '%it''s%')"},
-        {"2", "a", false, "'WB''1' And ( PR.FSerial =  2 OR  PR.FMemo Like '%a%')"},
+        {"", "it's", false, "'WB''1' And (  PR.FMemo Like '%it''s%' ESCAPE '!')"},
+        {"2", "a", false, "'WB''1' And ( PR.FSerial =  2 OR  PR.FMemo Like '%a%' ESCAPE '!')"},
+        // "%" and "_" stay wildcards; a backslash is text; the escape character is doubled.
+        {"", "5%_\\x", false, "'WB''1' And (  PR.FMemo Like '%5%_\\x%' ESCAPE '!')"},
+        {"", "!a!!", false, "'WB''1' And (  PR.FMemo Like '%!!a!!!!%' ESCAPE '!')"},
+        {"", "x!'", false, "'WB''1' And (  PR.FMemo Like '%x!!''%' ESCAPE '!')"},
         {"2", "a", true, "'WB''1'"},
     };
     state.editMode = true;
@@ -171,8 +206,10 @@ TEST(InfoFilterTest, ClosingTheWindowIsNoCancel) {
     EXPECT_EQ(dlg.Result()->Count(), 0);
     EXPECT_TRUE(ReportHistory::HistoryFilterText(dlg.Result()).isEmpty());
     dlg.SetTxtItem(0, u"a1"_s);
+    dlg.SetTxtItem(1, u"a"_s + QChar(0) + u"'b"_s);
     dlg.cmdOK_Click();
     EXPECT_EQ(dlg.Result()->Item(u"FSerial"_s).toDouble(), 0);
+    EXPECT_EQ(dlg.Result()->Item(u"FMemo"_s).toString(), u"a''b"_s) << "a NUL never reaches the statement";
 }
 
 }  // namespace

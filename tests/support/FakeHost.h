@@ -80,6 +80,7 @@ class FakeHost : public IShareProps,
     QVector<qint64> busyKeys, takenKeys;
     QVector<qint32> committed;
     bool commitAnswer = true;
+    QSet<qint32> lostTasks;  // tasks whose hold was lost
     // Access check: every right but the denied ones.
     QSet<qint32> deniedRights;
     // Connection: statements as executed; `execute` answers them, else no rows.
@@ -97,9 +98,12 @@ class FakeHost : public IShareProps,
     // Plans in list order and their key -> value; names arrive with quotes doubled.
     QStringList plans;
     QMap<QString, QMap<QString, QString>> planValues;
-    // The settings file set, and its section -> key -> value.
+    // The settings file set, and its section -> key -> value; keys it cannot read, per
+    // section, and whether it can be written.
     QString settingsPath;
     QMap<QString, QMap<QString, QString>> ini;
+    QMap<QString, QStringList> iniUnreadable;
+    bool iniWritable = true;
     // The host's list: rows of FInterID, FEntryID, FBillNo, searched by bill number.
     QVector<QVariantList> listRows;
     bool listOpens = true;
@@ -133,6 +137,7 @@ class FakeHost : public IShareProps,
         committed << task;
         return Answer(__func__, {N(task)}, commitAnswer);
     }
+    bool TaskStillHeld(qint32 task) override { return !lostTasks.contains(task); }
     RecordsetPtr Execute(S sql) override;
     void BeginTrans() override { Note(__func__); }
     void CommitTrans() override { Note(__func__); }
@@ -174,6 +179,10 @@ class FakeHost : public IShareProps,
     void Write(S section, S key, S value) override {
         ini[section][key] = Answer(__func__, {section, key}, value);
     }
+    QStringList UnreadableKeys(S section) override {
+        return Answer(__func__, {section}, iniUnreadable.value(section));
+    }
+    bool Writable() override { return Answer(__func__, {}, iniWritable); }
     bool Open(S baseInfo, S localCnn) override {
         return Answer(__func__, {Q(baseInfo), Q(localCnn)}, listOpens);
     }

@@ -2,6 +2,8 @@
 #include <QRandomGenerator>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "platform/middletier/CallerRights.h"
@@ -61,6 +63,59 @@ TEST_P(ReportWriterTest, SaveAuditUnauditDeleteRoundTrip) {
     EXPECT_EQ(ReportCount(WB11), 1);
     EXPECT_FALSE(Delete(WB11, 2));
     EXPECT_TRUE(lastMessage.contains(QStringLiteral("WB-11")) && lastMessage.contains(QStringLiteral("2")));
+}
+
+// Each statement of each command fails in turn, BEGIN and COMMIT included: the command says
+// it failed and the database is exactly as before, or no fault was left to inject and the
+// command did its work.
+TEST_P(ReportWriterTest, AFaultAtAnyStatementLeavesTheDatabaseAsItWas) {
+    ASSERT_TRUE(Save(WB11, 1, {80, 80, 78, 70}));
+    ASSERT_TRUE(Save(WB11, 2, {20, 20, 20, 0}));
+    ASSERT_TRUE(Audit(WB11, 2));
+    const auto snapshot = [&] {
+        QStringList rows;
+        for (const char* sql : {"SELECT * FROM SHProcRpt ORDER BY FWBInterID, Fserial",
+                                "SELECT * FROM SHWorkBillEntry ORDER BY FWBInterID"})
+            for (RecordsetPtr rs = Query(sql); !rs->Eof(); rs->MoveNext())
+                for (int i = 0; i < rs->FieldCount(); ++i) rows << Basic::Text(rs->Field(i));
+        return rows.join(u'|');
+    };
+    const std::pair<const char*, std::function<bool()>> commands[] = {
+        {"save",
+         [&] {
+             ReportRecords records;
+             records.Add(Record(WB11, QStringLiteral("3"), {5, 5, 5, 0}));
+             records.Add(Record(WB11, QStringLiteral("1"), {80, 80, 79, 70}));
+             return SaveAll(records);
+         }},
+        {"audit", [&] { return Audit(WB11, 1); }},
+        {"unaudit", [&] { return UnAudit(WB11, 2); }},
+        {"delete", [&] { return Delete(WB11, 3); }},
+    };
+    int injected = 0;
+    ErrorLog::SetSink([](const QString&, const QString&) {});  // every fault is logged: not here
+    for (const auto& [name, command] : commands) {
+        const QString before = snapshot();
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(name) + " with statement " + std::to_string(n) + " failing");
+            lastMessage.clear();
+            platform::Database::FailStatementAfter(n);
+            const bool done = command();
+            if (platform::Database::FailStatementAfter(0) > 0) {
+                ASSERT_TRUE(done) << lastMessage.toStdString();
+                EXPECT_NE(snapshot(), before);
+                break;
+            }
+            ++injected;
+            EXPECT_FALSE(done);
+            EXPECT_FALSE(lastMessage.isEmpty());
+            ASSERT_EQ(snapshot(), before);
+        }
+        ExpectPostedMatchesAudited(name);
+    }
+    ErrorLog::SetSink(nullptr);
+    std::printf("[proof] %s: %d statement faults injected into save, audit, unaudit and delete\n",
+                GetParam() == Backend::PostgreSQL ? "PostgreSQL" : "SQLite", injected);
 }
 
 // Each row spoils one field of the third record of a save; the message names the fault.
