@@ -188,6 +188,15 @@ bool ReportCommands::Save() {
             const QString number = cells.Text(r, C::GPH).trimmed();
             if (number.isEmpty() || (state_.isExistWB && state_.isExistWB(number, false)))
                 continue;
+            // A "no" may be a question that failed: the service is asked once more, and an
+            // error there stops the save with the rows as typed, never dropping their work bill.
+            try {
+                if (state_.host->NewMShopProc()->IsExistWB(state_.host->PropsString(), number))
+                    continue;
+            } catch (const ComError& e) {
+                Tell(T::SaveFailed() + e.Description());
+                return false;
+            }
             dropped << number + QStringLiteral(" / ") + cells.Text(r, C::HBXH);
             IgnoreErrors([&] { ReportRowLocks(state_).ReleaseRowLock(r); });
             cells.SetText(r, C::GPH, QString());

@@ -77,6 +77,7 @@ class RowRulesFixture : public ReportGridFixture {
         };
         state.locateWorkBill = [this](const QString& no) { located << no; };
         fake.workBillInterID = [this](const QString& no) { return ids.value(no); };
+        fake.isExistWB = [this](const QString& no) { return ids.contains(no); };
         fake.wcID = [](qint32 id) { return id == 1001 ? 5 : 6; };
         fake.qtyDecimal = [](qint32) { return 2; };
         fake.proposal = [this](const QString&) { return proposal; };
