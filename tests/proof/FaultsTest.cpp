@@ -16,6 +16,7 @@
 #include "src/reportgrid/ReportColumns.h"
 #include "src/workbench/WorkbenchToolbar.h"
 #include "src/workbench/frmProc.h"
+#include "tests/proof/Station.h"
 #include "tests/support/BackendTest.h"
 
 namespace sp::test {
@@ -23,55 +24,18 @@ namespace {
 
 using C = ReportCode;
 
-// One workbench as erp-host starts it, headless, over its own registry and scripted clerk.
-struct Station {
-    QTemporaryDir folder;
-    ScriptedUi ui;
-    ComponentRegistry registry;
-    std::unique_ptr<HostServices> host;
-    std::unique_ptr<frmProc> form;
-
-    Station(const std::shared_ptr<platform::Database>& db, qint32 userId) {
-        platform::RegisterPlatform(
-            registry, {db, userId, QStringLiteral("faults"), QStringLiteral("chs"), folder.path(), &ui});
-        host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, folder.path(), folder.path(),
-                                                               QCoreApplication::applicationPid()});
-        form = MakeWorkbench(*host);
-        auto filter = NewDictionary();
-        filter->Set(QStringLiteral("OK"), true);
-        form->SetUserId(userId);
-        form->SetDicFilter(filter);
-        form->SetListStyle(0);
-        form->Load();
-    }
-    ~Station() {
-        try {
-            form->Unload();
-        } catch (const ComError&) {
-        }
-    }
-
-    WorkbenchState& state() { return form->State(); }
-    GridModel& grid() { return form->vlgProc(); }
-    int First() { return grid().FixedRows() + 1; }
-    int Col(C code) { return form->Parts().ReportColumn(ReportCodeName(code)); }
-    QString Cell(int row, C code) { return grid().CellText(row, Col(code)).trimmed(); }
+// The workbench of the suite: asserts that every cell it types into opens.
+struct Station : HeadlessStation<ScriptedUi> {
+    Station(const std::shared_ptr<platform::Database>& db, qint32 userId)
+        : HeadlessStation<ScriptedUi>(db, userId, QStringLiteral("faults")) {}
     void Type(int row, C code, const QString& text) {
-        grid().SetCurrentCell(row, Col(code));
-        ASSERT_TRUE(grid().OpenEditor()) << ReportCodeName(code).toStdString();
-        grid().SetEditorText(text);
-        grid().CloseEditor(true);
+        ASSERT_TRUE(TypeText(row, code, text)) << ReportCodeName(code).toStdString();
     }
     int RowOf(const QString& serial) {
         for (int r = First(); r <= grid().Rows(); ++r)
             if (Cell(r, C::HBXH) == serial)
                 return r;
         return 0;
-    }
-    // Edit mode on the work bill; false when its task is held elsewhere.
-    bool Open(qint32 wbInterId) {
-        form->OpenWorkBillForEdit(wbInterId);
-        return state().editMode && state().historyTaskId != 0;
     }
     // The record grid's coded columns from column 3 on, in the order shown.
     QStringList Columns() {

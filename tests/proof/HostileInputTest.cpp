@@ -20,6 +20,7 @@
 #include "src/reportgrid/frmInfoFilter.h"
 #include "src/workbench/WorkbenchToolbar.h"
 #include "src/workbench/frmProc.h"
+#include "tests/proof/Station.h"
 #include "tests/support/BackendTest.h"
 
 namespace sp::test {
@@ -111,13 +112,7 @@ class HostileInput : public BackendTest {
         const qint32 user = Scalar("SELECT FUserID FROM t_User WHERE FName = 'hq'").toInt();
         RegisterPlatform(user, u"hq"_s);
         platform::InstallLocalSwitchFile(folder.path());
-        form_ = MakeWorkbench(*host);
-        auto filter = NewDictionary();
-        filter->Set(u"OK"_s, true);
-        form_->SetUserId(user);
-        form_->SetDicFilter(filter);
-        form_->SetListStyle(0);
-        form_->Load();
+        form_ = LoadWorkbench(*host, user);
     }
     void TearDown() override {
         if (form_)

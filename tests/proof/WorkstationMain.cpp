@@ -35,9 +35,11 @@
 #include "src/reportgrid/ReportColumns.h"
 #include "src/workbench/WorkbenchToolbar.h"
 #include "src/workbench/frmProc.h"
+#include "tests/proof/Station.h"
 
 using namespace sp;
 using C = ReportCode;
+using sp::test::HeadlessStation;
 
 namespace {
 
@@ -137,51 +139,23 @@ class LoggedProps final : public IShareProps {
     std::shared_ptr<ILoginObject> login_;
 };
 
-// The workbench as erp-host starts it (see bench/WorkbenchBench.cpp), headless.
-struct Station {
-    QTemporaryDir folder;
-    Clerk ui;
-    ComponentRegistry registry;
-    std::unique_ptr<HostServices> host;
-    std::unique_ptr<frmProc> form;
-
-    Station(const std::shared_ptr<platform::Database>& db, const QString& user, FILE* log) {
-        const qint32 userId = platform::LoginSession::FindUserId(*db, user);
-        platform::RegisterPlatform(registry, {db, userId, user, QStringLiteral("chs"), folder.path(), &ui});
-        const qint64 pid = QCoreApplication::applicationPid();
-        auto props = registry.Create<IShareProps>(ProgId::ShareProps());
-        auto login =
-            std::make_shared<TaskLog>(props->GetProperty(QStringLiteral("VLLogin"), pid).object, log);
-        registry.Register<IShareProps>(
-            ProgId::ShareProps(), [props, login] { return std::make_shared<LoggedProps>(props, login); });
-        host = std::make_unique<HostServices>(
-            ComponentContext{&registry, &ui, folder.path(), QCoreApplication::applicationDirPath(), pid});
-        form = MakeWorkbench(*host);
-        auto filter = NewDictionary();
-        filter->Set(QStringLiteral("OK"), true);
-        form->SetUserId(userId);
-        form->SetDicFilter(filter);
-        form->SetListStyle(0);
-        form->Load();
-    }
-    ~Station() {
-        try {
-            form->Unload();
-        } catch (const ComError&) {
-        }
-    }
-
-    WorkbenchState& state() { return form->State(); }
-    GridModel& grid() { return form->vlgProc(); }
-    int First() { return grid().FixedRows() + 1; }
-    int Col(C code) { return form->Parts().ReportColumn(ReportCodeName(code)); }
-    QString Cell(int row, C code) { return grid().CellText(row, Col(code)).trimmed(); }
+// The workbench as erp-host starts it, headless, its function tasks logged to log.
+struct Station : HeadlessStation<Clerk> {
+    Station(const std::shared_ptr<platform::Database>& db, const QString& user, FILE* log)
+        : HeadlessStation<Clerk>(
+              db, platform::LoginSession::FindUserId(*db, user), user, [log](ComponentRegistry& r) {
+                  auto props = r.Create<IShareProps>(ProgId::ShareProps());
+                  auto login = std::make_shared<TaskLog>(
+                      props->GetProperty(QStringLiteral("VLLogin"), QCoreApplication::applicationPid())
+                          .object,
+                      log);
+                  r.Register<IShareProps>(ProgId::ShareProps(), [props, login] {
+                      return std::make_shared<LoggedProps>(props, login);
+                  });
+              }) {}
     void Type(int row, C code, const QString& text) {
-        grid().SetCurrentCell(row, Col(code));
-        if (!grid().OpenEditor())
+        if (!TypeText(row, code, text))
             Die(QStringLiteral("cell %1 of row %2 does not open").arg(ReportCodeName(code)).arg(row));
-        grid().SetEditorText(text);
-        grid().CloseEditor(true);
     }
     // A new report of the work bill in the row; false when its task is held elsewhere.
     bool NewRow(int row, const QString& bill, const QString& memo) {
@@ -196,11 +170,6 @@ struct Station {
     bool Save() {
         form->Dispatch(Tool::FileSave());
         return !state().modified;
-    }
-    // Edit mode on the work bill; false when its task is held elsewhere.
-    bool Open(qint32 wbInterId) {
-        form->OpenWorkBillForEdit(wbInterId);
-        return state().editMode && state().historyTaskId != 0;
     }
 };
 
