@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QUuid>
 #include <future>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -204,7 +205,7 @@ bool FuncTaskStore::SessionLost() {
         ErrorLog::Write(Source(), QStringLiteral("The database session holding %1 function task(s) of this "
                                                  "process was lost; they cannot be used to save any more.")
                                       .arg(tasks_.size()));
-    for (const auto& [task, triple] : tasks_) lost_.insert(task);
+    lost_.insert(tasks_.begin(), tasks_.end());
     held_.clear();
     tasks_.clear();
     replaced_ = true;
@@ -222,31 +223,37 @@ qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const Q
     qint32 result = 0;
     Call([&] {
         const Triple triple{subsystem, function, key};
-        auto found = held_.find(triple);
-        // The session may have died since the triple was taken: its lock with it.
-        if (found != held_.end() && db_->dialect() == Dialect::PostgreSQL && SessionLost())
-            found = held_.end();
-        if (found == held_.end()) {
-            Held held;
-            replaced_ = false;
-            bool taken = false;
-            try {
-                taken = Take(triple, userId, held);
-            } catch (const ComError&) {
-                // A session lost before this call was replaced by a new one: ask there.
-                if (!std::exchange(replaced_, false))
-                    throw;
-                taken = Take(triple, userId, held);
-            }
-            if (!taken)
-                return;
-            found = held_.emplace(triple, held).first;
-        }
-        ++found->second.refs;
+        if (!Join(triple, userId))
+            return;
         result = nextTask_++;
         tasks_.emplace(result, triple);
     });
     return result;
+}
+
+bool FuncTaskStore::Join(const Triple& triple, qint32 userId) {
+    auto found = held_.find(triple);
+    // The session may have died since the triple was taken: its lock with it.
+    if (found != held_.end() && db_->dialect() == Dialect::PostgreSQL && SessionLost())
+        found = held_.end();
+    if (found == held_.end()) {
+        Held held;
+        replaced_ = false;
+        bool taken = false;
+        try {
+            taken = Take(triple, userId, held);
+        } catch (const ComError&) {
+            // A session lost before this call was replaced by a new one: ask there.
+            if (!std::exchange(replaced_, false))
+                throw;
+            taken = Take(triple, userId, held);
+        }
+        if (!taken)
+            return false;
+        found = held_.emplace(triple, held).first;
+    }
+    ++found->second.refs;
+    return true;
 }
 
 bool FuncTaskStore::Release(qint32 taskId) {
@@ -294,10 +301,29 @@ bool FuncTaskStore::StillHeld(qint32 taskId) {
     return held;
 }
 
+bool FuncTaskStore::Retake(qint32 taskId, qint32 userId) {
+    bool held = false;
+    Call([&] {
+        if (tasks_.count(taskId)) {
+            held = true;
+            return;
+        }
+        const auto lost = lost_.find(taskId);
+        if (lost == lost_.end())
+            return;
+        if (!Join(lost->second, userId))
+            return;
+        tasks_.insert(*lost);
+        lost_.erase(lost);
+        held = true;
+    });
+    return held;
+}
+
 void FuncTaskStore::LoseTriple(Triple triple) {
     for (auto task = tasks_.begin(); task != tasks_.end();) {
         if (task->second == triple) {
-            lost_.insert(task->first);
+            lost_.insert(*task);
             task = tasks_.erase(task);
         } else {
             ++task;

@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <tuple>
 
@@ -45,6 +44,10 @@ class FuncTaskStore {
     // A lost task stays lost, even when the triple is free again: someone may have
     // worked on it meanwhile. Its id is still released by Release.
     bool StillHeld(qint32 taskId);
+    // Takes a lost task's triple again when no other process holds it; the task guards
+    // its triple again under the same id. True when the task is held afterwards. Whether
+    // the guarded data may still be trusted is the caller's to judge.
+    bool Retake(qint32 taskId, qint32 userId);
 
     // This process's identity in t_FuncTask.FHolder.
     const QString& Holder() const { return holder_; }
@@ -63,6 +66,9 @@ class FuncTaskStore {
     void Run();
     // Runs job on the worker thread and waits; exceptions come back to the caller.
     void Call(const std::function<void()>& job);
+    // Counts one more task on the triple, taking it first when this process does not
+    // hold it; false when another does.
+    bool Join(const Triple& triple, qint32 userId);
     bool Take(const Triple& triple, qint32 userId, Held& held);
     void Drop(const Triple& triple, const Held& held);
     void Beat();
@@ -85,7 +91,7 @@ class FuncTaskStore {
     // Worker thread only.
     std::map<Triple, Held> held_;
     std::map<qint32, Triple> tasks_;
-    std::set<qint32> lost_;  // task ids whose triple was lost, until released
+    std::map<qint32, Triple> lost_;  // tasks whose triple was lost, until released or retaken
     bool replaced_ = false;  // PostgreSQL: the session was replaced since the last statement
     qint32 nextTask_ = 1;
 };

@@ -28,6 +28,7 @@ class TaskControl : public ILoginObject {
     // True when the id was one of this session's open tasks.
     bool CommitTask(qint32 taskId) override;
     bool TaskStillHeld(qint32 taskId) override;
+    bool RetakeTask(qint32 taskId) override;
 
     // Task ids this session has not committed yet.
     int OpenTasks() const;

@@ -1,5 +1,6 @@
 #include "platform/middletier/MShopProc.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QHash>
@@ -189,6 +190,29 @@ qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
     if (rs->Eof())
         NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
     return Basic::Long(rs->Field(0));
+}
+
+QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
+    // Every column of the operation (its posted quantities) and of each of its reports,
+    // in one read; a report written, changed, audited or deleted changes the digest.
+    RecordsetPtr rs = db_->Query(
+        QStringLiteral("SELECT wbe.*, pr.* FROM SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr "
+                       "ON pr.FWBInterID = wbe.FWBInterID WHERE wbe.FWBInterID = ? ORDER BY pr.Fserial"),
+        {interId});
+    if (rs->Eof())
+        NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
+    QCryptographicHash digest(QCryptographicHash::Sha256);
+    for (const QVariantList& row : rs->Rows()) {
+        for (const QVariant& value : row) {
+            if (value.isNull())
+                digest.addData(QByteArrayView("\x01", 1));
+            else
+                digest.addData(Basic::Text(value).toUtf8());
+            digest.addData(QByteArrayView("\x00", 1));
+        }
+        digest.addData(QByteArrayView("\n"));
+    }
+    return QString::fromLatin1(digest.result().toHex());
 }
 
 QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, const QString& selectList) {

@@ -25,6 +25,7 @@ class MShopProc : public IMShopProc {
     QString GetWorkBillNO(const QString& props, const qint32& interId) override;
     qint32 GetWCID(const QString& props, const qint32& interId) override;
     qint32 GetQtyDecimal(const QString& props, const qint32& interId) override;
+    QString GetWorkBillStamp(const QString& props, const qint32& interId) override;
 
     QString GetWorkProcRptHis(const QString& props, const QString& condition,
                               const QString& selectList) override;

@@ -210,7 +210,7 @@ QString HostServices::ComputerName() {
 }
 
 qint32 HostServices::ExecFunc(qint32 subsystemId, const QString& functionId, qint16 arg1, qint16 arg2,
-                              const QVariant& extra) {
+                              const QVariant& extra, std::function<QString()> stamp) {
     auto login = LoginObject();
     if (!login)
         throw ComError(91, EntryTexts::FunctionConflictSource(),
@@ -221,6 +221,11 @@ qint32 HostServices::ExecFunc(qint32 subsystemId, const QString& functionId, qin
     if (taskId < 1)
         throw ComError(ErrorNumber::FunctionConflict, EntryTexts::FunctionConflictSource(),
                        TranslateText(EntryTexts::FunctionConflict(), 0));
+    if (stamp) {
+        TaskStamp& entry = stamps_[taskId];
+        entry.read = std::move(stamp);
+        IgnoreErrors([&] { entry.value = entry.read(); });
+    }
     return taskId;
 }
 
@@ -232,8 +237,10 @@ bool HostServices::EndFunc(qint32& taskId) {
         throw ComError(91, QStringLiteral("MNetControl.EndFunc"),
                        QStringLiteral("The login object is not available."));
     const bool committed = login->CommitTask(taskId);
-    if (committed)
+    if (committed) {
+        stamps_.erase(taskId);
         taskId = 0;
+    }
     return committed;
 }
 
@@ -242,7 +249,39 @@ bool HostServices::TaskStillHeld(qint32 taskId) {
     if (!login)
         throw ComError(91, EntryTexts::FunctionConflictSource(),
                        QStringLiteral("The login object is not available."));
-    return login->TaskStillHeld(taskId);
+    const auto stamp = stamps_.find(taskId);
+    if (login->TaskStillHeld(taskId))
+        return stamp == stamps_.end() || !stamp->second.refused;
+    if (stamp == stamps_.end() || stamp->second.refused || !stamp->second.value)
+        return false;
+    if (!login->RetakeTask(taskId))
+        return false;
+    // Held again, so nothing can be written under it from here on; what was written
+    // while it was lost shows in the stamp.
+    if (stamp->second.read() != *stamp->second.value) {
+        stamp->second.refused = true;
+        return false;
+    }
+    ErrorLog::Write(EntryTexts::FunctionConflictSource(),
+                    QStringLiteral("Function task %1 was taken back after its hold was lost; nothing had been "
+                                   "written under it meanwhile.")
+                        .arg(taskId));
+    return true;
+}
+
+void HostServices::RestampTask(qint32 taskId) {
+    const auto stamp = stamps_.find(taskId);
+    if (stamp == stamps_.end() || stamp->second.refused)
+        return;
+    std::optional<QString>& known = stamp->second.value;
+    known.reset();
+    IgnoreErrors([&] {
+        const QString value = stamp->second.read();
+        // Only an unbroken hold proves the new stamp holds this workstation's writes alone.
+        auto login = LoginObject();
+        if (login && login->TaskStillHeld(taskId))
+            known = value;
+    });
 }
 
 // ---- lookups -------------------------------------------------------------------

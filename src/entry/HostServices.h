@@ -3,7 +3,10 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 
 #include "src/entry/ComponentContext.h"
 #include "src/entry/HostInterfaces.h"
@@ -60,18 +63,33 @@ class HostServices {
     bool IsControlReceive();
     static QString ComputerName();
 
-    // Raises ComError 16390 ("MNetControl.ExecFunc") on a conflict.
+    // Raises ComError 16390 ("MNetControl.ExecFunc") on a conflict. stamp, when given,
+    // reads a digest of what the task guards; it is read once the task is taken.
     qint32 ExecFunc(qint32 subsystemId, const QString& functionId, qint16 arg1, qint16 arg2,
-                    const QVariant& extra = QVariant());
+                    const QVariant& extra = QVariant(), std::function<QString()> stamp = {});
     bool EndFunc(qint32& taskId);
-    // Whether a task taken by ExecFunc still guards its key (ILoginObject::TaskStillHeld).
+    // Whether a task taken by ExecFunc still guards its key. A hold that was lost (the
+    // connection was interrupted) is taken back only when the key is free and the
+    // task's stamp reads as it did when the task was taken or last restamped: nothing
+    // was written under it meanwhile. A task refused once stays refused until ended.
+    // A stamp that cannot be read raises.
     bool TaskStillHeld(qint32 taskId);
+    // After this workstation wrote under the task: its own write is the new stamp, taken
+    // only while the hold is unbroken. Failures leave the old stamp (a retake is refused).
+    void RestampTask(qint32 taskId);
 
     LookupOutcome ShowLookup(qint32 lookupType, const QString& searchText, const QString& filter,
                              qint32 dataType, bool longNumber);
 
   private:
+    struct TaskStamp {
+        std::function<QString()> read;
+        std::optional<QString> value;  // none: unknown, so a lost hold is never taken back
+        bool refused = false;
+    };
+
     ComponentContext context_;
+    std::unordered_map<qint32, TaskStamp> stamps_;
     std::shared_ptr<IGLData> glData_;
     std::shared_ptr<IGLView> glView_;
     std::shared_ptr<IResLoader> resLoader_;

@@ -46,6 +46,9 @@ class IMShopProc {
     virtual QString GetWorkBillNO(const QString& props, const qint32& interId) = 0;
     virtual qint32 GetWCID(const QString& props, const qint32& interId) = 0;
     virtual qint32 GetQtyDecimal(const QString& props, const qint32& interId) = 0;
+    // A digest of everything stored about the work bill's reports and its posted
+    // quantities: equal digests mean nothing was written to them in between.
+    virtual QString GetWorkBillStamp(const QString& props, const qint32& interId) = 0;
 
     // Records by CR, fields by tab, in the order of selectList; condition follows a
     // comparison of the work bill number (aliases PR, WBE, SMT).

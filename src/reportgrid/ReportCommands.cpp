@@ -261,6 +261,7 @@ bool ReportCommands::Save() {
         state_.storedHandOver[r] = Basic::Dbl(cells.Value(r, C::YJS));
     }
     state_.modified = false;
+    IgnoreErrors([&] { ReportRowLocks(state_).RestampAll(); });
     IgnoreErrors([&] {
         if (state_.updateCommandStates)
             state_.updateCommandStates();
@@ -423,6 +424,7 @@ void ReportCommands::Run(Kind kind) {
 
     const auto paint = [&] { IgnoreErrors([&] { ReportGrid(state_).PaintReportGrid(); }); };
     const auto commandStates = [&] {
+        IgnoreErrors([&] { ReportRowLocks(state_).RestampAll(); });
         IgnoreErrors([&] {
             if (state_.updateCommandStates)
                 state_.updateCommandStates();

@@ -221,7 +221,7 @@ ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QStr
         return Loaded::Rows;
     try {
         state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(),
-                                             0, 0, QVariant(interId));
+                                             0, 0, QVariant(interId), WorkBillStamp(host, interId));
     } catch (const ComError& e) {
         IgnoreErrors([&] { ShowInfo(host.Screen(), e.Description()); });
         return Loaded::InUse;

@@ -1,6 +1,7 @@
 #include "src/reportgrid/ReportRowLocks.h"
 
 #include <QHash>
+#include <QSet>
 
 #include "src/common/IgnoreErrors.h"
 #include "src/controls/GridModel.h"
@@ -10,6 +11,10 @@
 #include "src/state/WorkbenchState.h"
 
 namespace sp {
+
+std::function<QString()> WorkBillStamp(HostServices& host, qint32 interId) {
+    return [&host, interId] { return host.NewMShopProc()->GetWorkBillStamp(host.PropsString(), interId); };
+}
 
 ReportRowLocks::ReportRowLocks(WorkbenchState& state) : state_(state) {}
 
@@ -47,7 +52,7 @@ void ReportRowLocks::AcquireRowLock(int row, qint32 interId) {
         }
     }
     locks[row] = state_.host->ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(), 0, 0,
-                                       QVariant(interId));
+                                       QVariant(interId), WorkBillStamp(*state_.host, interId));
 }
 
 void ReportRowLocks::ReleaseRowLock(int row) {
@@ -90,6 +95,13 @@ void ReportRowLocks::ReleaseAllRowLocks() {
     for (int r = 2; r < state_.rowLocks.size(); ++r)
         if (state_.rowLocks[r] != 0)
             IgnoreErrors([&] { ReleaseRowLock(r); });
+}
+
+void ReportRowLocks::RestampAll() {
+    QSet<qint32> tasks(state_.rowLocks.cbegin(), state_.rowLocks.cend());
+    tasks.insert(state_.historyTaskId);
+    tasks.remove(0);
+    for (const qint32 task : tasks) state_.host->RestampTask(task);
 }
 
 }  // namespace sp

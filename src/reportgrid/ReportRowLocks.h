@@ -1,10 +1,15 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
+#include <functional>
 
 namespace sp {
 
 struct WorkbenchState;
+class HostServices;
+
+// Reads the stamp of the work bill a task guards (IMShopProc::GetWorkBillStamp).
+std::function<QString()> WorkBillStamp(HostServices& host, qint32 interId);
 
 // The function-conflict tasks that new report rows hold for their work bills
 // (WorkbenchState::rowLocks, by grid row). Rows of one work bill share one task; the
@@ -25,6 +30,8 @@ class ReportRowLocks {
     void SwitchRowLock(int row, qint32 interId);
     // Every row lets go (a reload, a new layout, unload). Failures are skipped.
     void ReleaseAllRowLocks();
+    // After a write: every task the workbench holds takes its work bill's state as it is.
+    void RestampAll();
 
   private:
     WorkbenchState& state_;

@@ -380,6 +380,47 @@ TEST_P(FaultsTest, ASaveWhoseReportableCheckFailsKeepsTheTypedRows) {
     EXPECT_FALSE(s.ui.MessageTexts().join(u'\n').contains(QStringLiteral("不可进行工序汇报")));
 }
 
+// The connection drops while a clerk types (a server restart on PostgreSQL; on SQLite a
+// workstation that froze long enough for another to take its work bill over and give it
+// back). The save takes the work bill back and goes on when nobody wrote to it meanwhile;
+// otherwise it says so, saves nothing and keeps the typed rows.
+TEST_P(FaultsTest, AConnectionLostMidWorkSavesOnlyWhatNobodyTouched) {
+    Station s(shared(), user);
+    const auto interrupt = [&] {
+        if (GetParam() == Backend::PostgreSQL) {
+            Scalar("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                   "WHERE datname = current_database() AND pid <> pg_backend_pid()");
+            EXPECT_THROW(Scalar("SELECT pg_terminate_backend(pg_backend_pid())"), ComError);
+        } else {
+            db().Exec(QStringLiteral("UPDATE t_FuncTask SET FHolder = 'elsewhere/1/x'"));
+            ASSERT_EQ(Count("t_FuncTask WHERE FHolder = 'elsewhere/1/x'"), 1);
+            db().Exec(QStringLiteral("DELETE FROM t_FuncTask"));
+        }
+    };
+    const auto typeRow = [&](int row) {
+        s.Type(row, C::GPH, bill);
+        for (C code : {C::JSS, C::SZS, C::HGS, C::YJS}) s.Type(row, code, QStringLiteral("1"));
+    };
+    const int before = Stored("FWBInterID = ?", {wbId});
+    typeRow(s.First());
+    interrupt();
+    s.form->Dispatch(Tool::FileSave());
+    EXPECT_EQ(Stored("FWBInterID = ?", {wbId}), before + 1) << s.ui.MessageTexts().join(u'\n').toStdString();
+    EXPECT_FALSE(s.state().modified);
+
+    // Another workstation writes to the work bill while this one's hold is lost.
+    typeRow(s.First() + 1);
+    interrupt();
+    db().Exec(QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial) VALUES (?, 999)"), {wbId});
+    s.form->Dispatch(Tool::FileSave());
+    EXPECT_EQ(s.ui.MessageTexts().last(), QStringLiteral("与数据库的连接曾中断，工序计划单 %1 可能已被其他用户修改，"
+                                                         "当前修改不能保存。")
+                                              .arg(bill));
+    EXPECT_EQ(Stored("FWBInterID = ?", {wbId}), before + 2) << "only the other workstation's report";
+    EXPECT_EQ(s.Cell(s.First() + 1, C::GPH), bill) << "the typed row stays";
+    EXPECT_TRUE(s.state().modified);
+}
+
 SP_INSTANTIATE_BACKENDS(FaultsTest);
 
 }  // namespace

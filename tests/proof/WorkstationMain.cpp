@@ -111,6 +111,12 @@ class TaskLog final : public ILoginObject {
         return committed;
     }
     bool TaskStillHeld(qint32 taskId) override { return inner_->TaskStillHeld(taskId); }
+    bool RetakeTask(qint32 taskId) override {
+        const bool held = inner_->RetakeTask(taskId);
+        if (held)
+            Write("retake", keys_.value(taskId));
+        return held;
+    }
 
   private:
     void Write(const char* what, const QString& key) {

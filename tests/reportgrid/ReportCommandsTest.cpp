@@ -1,6 +1,7 @@
 #include "src/reportgrid/NewReportRows.h"
 #include "src/reportgrid/ReportCommands.h"
 #include "src/reportgrid/ReportLookupCells.h"
+#include "src/reportgrid/ReportRowLocks.h"
 #include "tests/reportgrid/ReportGridFixture.h"
 
 namespace sp::test {
@@ -95,28 +96,45 @@ TEST_F(Commands, ASaveRefusedOrImpossibleKeepsEverythingAndSaysWhy) {
 
 TEST_F(Commands, RowsTypedUnderALostHoldAreNotSavedAndStay) {
     const QString lost = u"与数据库的连接曾中断，工序计划单 WB2 可能已被其他用户修改，当前修改不能保存。"_s;
+    QHash<qint32, QString> stamps;  // what the service reads of each work bill now
+    fake.workBillStamp = [&](qint32 id) { return stamps.value(id); };
     ASSERT_TRUE(NewReportRows(state).PutWorkBill(2, u"WB1"_s));
     ASSERT_TRUE(NewReportRows(state).PutWorkBill(3, u"WB2"_s));
     state.modified = true;
     fake.lostTasks = {state.rowLocks[3]};
-    EXPECT_FALSE(commands.Save());
+    EXPECT_FALSE(commands.Save()) << "its key is held elsewhere";
     EXPECT_EQ(Messages().last(), lost);
     EXPECT_EQ(fake.Count(u"SaveWorkProcRpt"_s), 0) << "not even the rows of the work bill still held";
     EXPECT_EQ(ReportCells(state).Text(3, C::GPH), u"WB2"_s);
     EXPECT_TRUE(state.modified);
+    // Free again, but written to meanwhile: refused, and refused for good.
+    fake.retakeAnswer = true;
+    stamps[ids.value(u"WB2"_s)] = u"written elsewhere"_s;
+    EXPECT_FALSE(commands.Save());
+    EXPECT_EQ(Messages().last(), lost);
+    stamps.remove(ids.value(u"WB2"_s));
+    EXPECT_FALSE(commands.Save());
+    EXPECT_EQ(fake.Count(u"SaveWorkProcRpt"_s), 0);
 
-    // Edit mode: the work bill's own task guards every row.
+    // Edit mode: the work bill's own task guards every row. Free and untouched: taken
+    // back, the save goes on; this workstation's own writes do not count as another's.
     state.editMode = true;
     state.currentWorkBillNo = u"WB2"_s;
-    state.historyTaskId = 60;
+    const qint32 id = ids.value(u"WB2"_s);
+    state.historyTaskId = state.host->ExecFunc(47, u"cj0891"_s, 0, 0, QVariant(id), WorkBillStamp(*state.host, id));
     grid.SetRows(1);
     grid.SetRows(2);
     StoredRow(2, 1);
-    fake.lostTasks = {60};
-    EXPECT_FALSE(commands.Save());
-    EXPECT_EQ(Messages().last(), lost);
-    fake.lostTasks.clear();
+    stamps[id] = u"after a save of its own"_s;
     EXPECT_TRUE(commands.Save());
+    fake.lostTasks = {state.historyTaskId};
+    EXPECT_TRUE(commands.Save());
+    EXPECT_EQ(fake.Count(u"RetakeTask"_s), 3);
+    // Lost once more, now with a stamp that cannot be read: the save stops and says why.
+    fake.lostTasks = {state.historyTaskId};
+    fake.workBillStamp = nullptr;
+    EXPECT_FALSE(commands.Save());
+    EXPECT_TRUE(Messages().last().startsWith(u"保存汇报记录时出错——"_s)) << Messages().last().toStdString();
 }
 
 TEST_F(Commands, RowsOfAWorkBillClosedMeanwhileAreNamedAndTheOthersSaved) {

@@ -81,6 +81,7 @@ class FakeHost : public IShareProps,
     QVector<qint32> committed;
     bool commitAnswer = true;
     QSet<qint32> lostTasks;  // tasks whose hold was lost
+    bool retakeAnswer = false;  // RetakeTask: a lost task is taken back (and no longer lost)
     // Access check: every right but the denied ones.
     QSet<qint32> deniedRights;
     // Connection: statements as executed; `execute` answers them, else no rows.
@@ -115,7 +116,7 @@ class FakeHost : public IShareProps,
     std::function<RecordsetPtr(const QString& no)> workBillInfo;
     std::function<bool(const QString& no)> isExistWB;
     std::function<qint32(const QString& no)> workBillInterID;
-    std::function<QString(qint32 id)> workBillNO;
+    std::function<QString(qint32 id)> workBillNO, workBillStamp;
     std::function<qint32(qint32 id)> wcID, qtyDecimal;
     std::function<QString(const QString& condition, const QString& selectList)> workProcRptHis;
     // GetWorkProcRptQty, GetWorkProcReceiveQty, GetWorkProcHandOverQty by method name.
@@ -138,6 +139,10 @@ class FakeHost : public IShareProps,
         return Answer(__func__, {N(task)}, commitAnswer);
     }
     bool TaskStillHeld(qint32 task) override { return !lostTasks.contains(task); }
+    bool RetakeTask(qint32 task) override {
+        Note(__func__, {N(task)});
+        return (retakeAnswer && lostTasks.remove(task)) || !lostTasks.contains(task);
+    }
     RecordsetPtr Execute(S sql) override;
     void BeginTrans() override { Note(__func__); }
     void CommitTrans() override { Note(__func__); }
@@ -210,6 +215,7 @@ class FakeHost : public IShareProps,
     QString GetWorkBillNO(S, I id) override { return Ask(workBillNO, __func__, id); }
     qint32 GetWCID(S, I id) override { return Ask(wcID, __func__, id); }
     qint32 GetQtyDecimal(S, I id) override { return Ask(qtyDecimal, __func__, id); }
+    QString GetWorkBillStamp(S, I id) override { return Ask(workBillStamp, __func__, id); }
     QString GetWorkProcRptHis(S, S condition, S list) override {
         return Ask(workProcRptHis, __func__, condition, list);
     }

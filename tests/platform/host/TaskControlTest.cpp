@@ -144,7 +144,7 @@ TEST_P(TaskControlTest, AnEndedSessionReleasesWhatItHeld) {
     EXPECT_GE(other.task(), 1) << "a number key is its text" << other.errors().toStdString();
 }
 
-TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndItsTasksNeverTrustedAgain) {
+TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
     if (GetParam() != Backend::PostgreSQL)
         GTEST_SKIP() << "SQLite holds tasks in rows, not in a session";
     QStringList logged;
@@ -171,15 +171,25 @@ TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndItsTasksNeverTrustedAgain) {
     ErrorLog::SetSink(nullptr);
     EXPECT_TRUE(seen()) << "not noticed within 5 s";
     EXPECT_FALSE(control_->TaskStillHeld(first)) << "someone may have worked on it meanwhile";
-    // A new session: the key can be taken again without an error, and really is held.
+    {
+        Holder other(tdb_->url(), QStringLiteral("WB000300"));
+        ASSERT_GE(other.task(), 1) << "a lost key is free for others" << other.errors().toStdString();
+        EXPECT_FALSE(control_->RetakeTask(first)) << "another holds it";
+        EXPECT_FALSE(control_->TaskStillHeld(first));
+    }
+    // Free again: taken back under the same id, on a new session, without an error.
+    QElapsedTimer freed;
+    freed.start();
+    bool retaken = false;
+    while (!(retaken = control_->RetakeTask(first)) && freed.elapsed() < 5000) QThread::msleep(50);
+    EXPECT_TRUE(retaken);
+    EXPECT_TRUE(control_->TaskStillHeld(first));
     const qint32 again = Take(*control_, QStringLiteral("WB000300"));
-    EXPECT_GE(again, 1);
-    EXPECT_TRUE(control_->TaskStillHeld(again));
-    EXPECT_FALSE(control_->TaskStillHeld(first)) << "a lost task stays lost";
+    EXPECT_GE(again, 1) << "this process may take what it holds again";
     Holder other(tdb_->url(), QStringLiteral("WB000300"));
-    EXPECT_EQ(other.task(), 0);
-    EXPECT_TRUE(control_->CommitTask(first)) << "a lost task is still given back";
-    EXPECT_TRUE(control_->TaskStillHeld(again)) << "giving back the lost task frees nothing";
+    EXPECT_EQ(other.task(), 0) << "the retaken key is really held";
+    EXPECT_TRUE(control_->CommitTask(first));
+    EXPECT_TRUE(control_->TaskStillHeld(again)) << "its other task still holds the key";
 }
 
 SP_INSTANTIATE_BACKENDS(TaskControlTest);
@@ -210,9 +220,22 @@ TEST(SqliteTaskRowTest, ARowFromElsewhereCountsWhileItsHeartbeatIsFreshAndOursIs
     // Frozen past the limit: another workstation took the row over.
     db.Exec(QStringLiteral("UPDATE t_FuncTask SET FHolder = 'elsewhere/2/y' WHERE FKey = 'stale'"));
     EXPECT_FALSE(control->TaskStillHeld(id));
+    EXPECT_FALSE(control->RetakeTask(id)) << "the new holder beats";
+    EXPECT_FALSE(control->TaskStillHeld(id)) << "a lost task stays lost";
     EXPECT_TRUE(control->CommitTask(id));
     EXPECT_EQ(db.Scalar(row.arg(QStringLiteral("FHolder"))).toString(), QStringLiteral("elsewhere/2/y"))
         << "the new holder's row stays";
+    // A task the new holder gave back is free to be taken back.
+    const qint32 lost = Take(*control, QStringLiteral("fresh2"));
+    ASSERT_GE(lost, 1);
+    db.Exec(QStringLiteral("UPDATE t_FuncTask SET FHolder = 'elsewhere/3/z' WHERE FKey = 'fresh2'"));
+    EXPECT_FALSE(control->TaskStillHeld(lost));
+    db.Exec(QStringLiteral("DELETE FROM t_FuncTask WHERE FKey = 'fresh2'"));
+    EXPECT_TRUE(control->RetakeTask(lost));
+    EXPECT_TRUE(control->TaskStillHeld(lost));
+    EXPECT_FALSE(db.Scalar(QStringLiteral("SELECT FHolder FROM t_FuncTask WHERE FKey = 'fresh2'"))
+                     .toString()
+                     .startsWith(QStringLiteral("elsewhere")));
 }
 
 }  // namespace
