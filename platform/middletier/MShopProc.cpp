@@ -49,6 +49,20 @@ QString SeparateSerialFromOr(const QString& condition) {
     return text;
 }
 
+// The memo filter finds text whatever its case, as LIKE does on SQLite; PostgreSQL's LIKE
+// tells cases apart, so there it becomes ILIKE. Only the operator before the literal's
+// opening quote is changed: quotes inside the literal come doubled, and a blank and one
+// lone quote never stand there.
+QString CaseBlindMemoFilter(const QString& condition, Dialect dialect) {
+    if (dialect != Dialect::PostgreSQL)
+        return condition;
+    static const QRegularExpression like(QStringLiteral("(PR\\.FMemo\\s+)Like(\\s+'(?!'))"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    QString text = condition;
+    text.replace(like, QStringLiteral("\\1ILIKE\\2"));
+    return text;
+}
+
 // User names for the history's biller and checker columns: a history of n records
 // asks up to 2n times for the same few users. Names are kept a few seconds; a renamed
 // user shows under the new name on the next load.
@@ -225,7 +239,8 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
                             " FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID"
                             " LEFT JOIN t_SubMessage SMT ON SMT.FInterID = WBE.FTimeUnitID"
                             " WHERE WBE.FWorkBillNO = ") +
-                        SeparateSerialFromOr(condition) + QStringLiteral(" ORDER BY PR.Fserial");
+                        CaseBlindMemoFilter(SeparateSerialFromOr(condition), db_->dialect()) +
+                        QStringLiteral(" ORDER BY PR.Fserial");
     RecordsetPtr rs = db_->Query(sql);
     QStringList records;
     records.reserve(rs->RecordCount());

@@ -325,6 +325,17 @@ qint32 ReportCommands::InterIdOf(const QString& workBillNo) const {
     return id;
 }
 
+bool ReportCommands::RunOn(Kind kind, int row, QString& message) const {
+    qint32 interId = 0, serial = 0;
+    try {
+        Identify(row, interId, serial);
+    } catch (const ComError& e) {
+        message = e.Description();
+        return false;
+    }
+    return CallService(kind, interId, serial, message);
+}
+
 bool ReportCommands::CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const {
     try {
         const auto service = state_.host->NewMShopProcSet();
@@ -384,7 +395,15 @@ void ReportCommands::Run(Kind kind) {
     GridModel& grid = *state_.vlgProc;
     const ReportCells cells(state_);
     const KindTexts& texts = TextsOf(kind);
-    if (!ValueOrEmpty<bool>([&] { return state_.host->AccessCheck(texts.right); })) {
+    // A right that cannot be read is an error to report, not a right the user lacks.
+    bool allowed = false;
+    try {
+        allowed = state_.host->AccessCheck(texts.right);
+    } catch (const ComError& e) {
+        Tell(Text(texts.single) + e.Description());
+        return;
+    }
+    if (!allowed) {
         Tell(T::NoRight());
         return;
     }
@@ -433,10 +452,8 @@ void ReportCommands::Run(Kind kind) {
 
     if (firstSel == lastSel) {
         const int row = firstSel;
-        qint32 interId = 0, serial = 0;
         QString message;
-        const bool done = IgnoreErrors([&] { Identify(row, interId, serial); }) &&
-                          CallService(kind, interId, serial, message);
+        const bool done = RunOn(kind, row, message);
         if (done) {
             if (kind == Kind::Audit)
                 ShowAudited(row, Basic::DateText(QDate::currentDate()));
@@ -468,10 +485,8 @@ void ReportCommands::Run(Kind kind) {
             continue;
         const QString line =
             QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH);
-        qint32 interId = 0, serial = 0;
         QString message;
-        if (IgnoreErrors([&] { Identify(row, interId, serial); }) &&
-            CallService(kind, interId, serial, message)) {
+        if (RunOn(kind, row, message)) {
             if (kind == Kind::Audit)
                 ShowAudited(row, serverDate);
             else if (kind == Kind::UnAudit)

@@ -41,6 +41,8 @@ class ReportCommands {
     bool HoldsStillGuard(const QVector<int>& rows) const;
     // The row's work bill id and serial, for the per-record calls.
     bool Identify(int row, qint32& interId, qint32& serial) const;
+    // Identifies the row's record and runs the command on it; message says why not.
+    bool RunOn(Kind kind, int row, QString& message) const;
     bool CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const;
     // The row as the service now holds it.
     void ShowAudited(int row, const QString& date) const;

@@ -6,15 +6,19 @@
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/common/Ui.h"
 #include "src/entry/HostServices.h"
+#include "src/settings/Texts.h"
 
 namespace sp::ColumnLayout {
 namespace {
 
 constexpr double kWidestColumn = 30000;  // twips; wider is no width a clerk dragged
 
-void Log(const ComError& e) {
+// The clerk sees the grid go back to the stored layout, and is told why.
+void Tell(HostServices& host, const ComError& e) {
     ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+    IgnoreErrors([&] { ShowInfo(host.Screen(), SettingsTexts::LayoutNotStored() + e.Description()); });
 }
 
 }  // namespace
@@ -48,7 +52,7 @@ bool Restore(HostServices& host, const QString& type, qint32 userId) {
         host.NewConnection()->Execute(RestoreStatement(type, userId));
         return true;
     } catch (const ComError& e) {
-        Log(e);
+        Tell(host, e);
         return false;
     }
 }
@@ -59,7 +63,7 @@ bool StoreOrder(HostServices& host, const QString& type, qint32 userId, const QV
         connection = host.NewConnection();
         connection->BeginTrans();
     } catch (const ComError& e) {
-        Log(e);
+        Tell(host, e);
         return false;
     }
     try {
@@ -67,7 +71,7 @@ bool StoreOrder(HostServices& host, const QString& type, qint32 userId, const QV
         connection->CommitTrans();
         return true;
     } catch (const ComError& e) {
-        Log(e);
+        Tell(host, e);
         IgnoreErrors([&] { connection->RollbackTrans(); });
         return false;
     }

@@ -31,11 +31,11 @@ QString RestoreStatement(const QString& type, qint32 userId);
 QString OrderStatement(const QString& type, qint32 userId, const Position& position);
 
 // Deletes the user's rows of the grid: the next setup gets the default layout. False
-// when the statement failed (the reason is logged); the table is then as it was.
+// when the statement failed (the clerk is told why); the table is then as it was.
 bool Restore(HostServices& host, const QString& type, qint32 userId);
 
 // Stores every column's position and shown flag in one transaction: all of them or,
-// when one statement fails, none (the reason is logged and false returned).
+// when one statement fails, none (the clerk is told why and false returned).
 bool StoreOrder(HostServices& host, const QString& type, qint32 userId, const QVector<Position>& columns);
 
 }  // namespace ColumnLayout

@@ -14,5 +14,7 @@ inline QString SetColAll() { return QStringLiteral("全选(&A)"); }
 inline QString SetColNone() { return QStringLiteral("全清(&R)"); }
 inline QString SetColOK() { return QStringLiteral("确定(&O)"); }
 inline QString SetColCancel() { return QStringLiteral("取消(&C)"); }
+// The columns stay as stored; the reason follows.
+inline QString LayoutNotStored() { return QStringLiteral("列设置未能保存，仍按原来的设置显示——"); }
 
 }  // namespace sp::SettingsTexts

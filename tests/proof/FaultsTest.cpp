@@ -122,6 +122,9 @@ class FaultsTest : public BackendTest {
                 ASSERT_EQ(Snapshot(), before) << "the work is not taken back";
             } else if (told) {
                 EXPECT_GT(s.ui.messages.size(), messages) << "the clerk is not told";
+                if (s.ui.messages.size() > messages)
+                    EXPECT_FALSE(s.ui.MessageTexts().last().trimmed().endsWith(QStringLiteral("——")))
+                        << "told without the reason";
             }
         }
     }

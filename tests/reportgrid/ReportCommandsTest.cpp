@@ -191,6 +191,10 @@ TEST_F(Commands, OneRowStopsAtRightsLimitsOrANoAndStampsTheWorkstationsDate) {
     commands.Run(Kind::Delete);
     EXPECT_EQ(Messages(), QStringList{u"对不起，你没有相应的权限！"_s});
     fake.deniedRights.clear();
+    fake.failing = {u"AccessCheck"_s};
+    commands.Run(Kind::Delete);
+    EXPECT_TRUE(Messages().last().startsWith(u"删除汇报记录时出错——"_s)) << "an unread right is no missing one";
+    fake.failing.clear();
     h.ui.answers = {MsgAnswer::No};
     commands.Run(Kind::Delete);
     EXPECT_EQ(grid.Rows(), 6) << "a No deletes nothing";

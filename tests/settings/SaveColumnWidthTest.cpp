@@ -62,6 +62,8 @@ TEST(ColumnLayout, AnOrderIsStoredWhollyOrNotAtAllAndAQuoteStaysInItsField) {
     };
     EXPECT_FALSE(ColumnLayout::StoreOrder(*h.host, u"WorkBill"_s, 7, columns));
     EXPECT_EQ(h.fake->calls.filter(u"Trans"_s), (QStringList{u"BeginTrans"_s, u"RollbackTrans"_s}));
+    EXPECT_EQ(h.ui.MessageTexts(), QStringList{u"列设置未能保存，仍按原来的设置显示——locked"_s});
+    h.ui.messages.clear();
 
     h.fake->statements.clear();
     EXPECT_TRUE(ColumnLayout::Restore(*h.host, u"WorkBill"_s, 7));
