@@ -92,7 +92,7 @@ class FuncTaskStore {
     std::map<Triple, Held> held_;
     std::map<qint32, Triple> tasks_;
     std::map<qint32, Triple> lost_;  // tasks whose triple was lost, until released or retaken
-    bool replaced_ = false;  // PostgreSQL: the session was replaced since the last statement
+    bool replaced_ = false;          // PostgreSQL: the session was replaced since the last statement
     qint32 nextTask_ = 1;
 };
 

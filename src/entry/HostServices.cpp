@@ -262,10 +262,11 @@ bool HostServices::TaskStillHeld(qint32 taskId) {
         stamp->second.refused = true;
         return false;
     }
-    ErrorLog::Write(EntryTexts::FunctionConflictSource(),
-                    QStringLiteral("Function task %1 was taken back after its hold was lost; nothing had been "
-                                   "written under it meanwhile.")
-                        .arg(taskId));
+    ErrorLog::Write(
+        EntryTexts::FunctionConflictSource(),
+        QStringLiteral("Function task %1 was taken back after its hold was lost; nothing had been "
+                       "written under it meanwhile.")
+            .arg(taskId));
     return true;
 }
 

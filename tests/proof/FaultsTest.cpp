@@ -391,8 +391,9 @@ TEST_P(FaultsTest, AConnectionLostMidWorkSavesOnlyWhatNobodyTouched) {
     Station s(shared(), user);
     const auto interrupt = [&] {
         if (GetParam() == Backend::PostgreSQL) {
-            Scalar("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity "
-                   "WHERE datname = current_database() AND pid <> pg_backend_pid()");
+            Scalar(
+                "SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                "WHERE datname = current_database() AND pid <> pg_backend_pid()");
             EXPECT_THROW(Scalar("SELECT pg_terminate_backend(pg_backend_pid())"), ComError);
         } else {
             db().Exec(QStringLiteral("UPDATE t_FuncTask SET FHolder = 'elsewhere/1/x'"));
@@ -416,9 +417,10 @@ TEST_P(FaultsTest, AConnectionLostMidWorkSavesOnlyWhatNobodyTouched) {
     interrupt();
     db().Exec(QStringLiteral("INSERT INTO SHProcRpt (FWBInterID, Fserial) VALUES (?, 999)"), {wbId});
     s.form->Dispatch(Tool::FileSave());
-    EXPECT_EQ(s.ui.MessageTexts().last(), QStringLiteral("与数据库的连接曾中断，工序计划单 %1 可能已被其他用户修改，"
-                                                         "当前修改不能保存。")
-                                              .arg(bill));
+    EXPECT_EQ(s.ui.MessageTexts().last(),
+              QStringLiteral("与数据库的连接曾中断，工序计划单 %1 可能已被其他用户修改，"
+                             "当前修改不能保存。")
+                  .arg(bill));
     EXPECT_EQ(Stored("FWBInterID = ?", {wbId}), before + 2) << "only the other workstation's report";
     EXPECT_EQ(s.Cell(s.First() + 1, C::GPH), bill) << "the typed row stays";
     EXPECT_TRUE(s.state().modified);

@@ -121,7 +121,8 @@ TEST_F(Commands, RowsTypedUnderALostHoldAreNotSavedAndStay) {
     state.editMode = true;
     state.currentWorkBillNo = u"WB2"_s;
     const qint32 id = ids.value(u"WB2"_s);
-    state.historyTaskId = state.host->ExecFunc(47, u"cj0891"_s, 0, 0, QVariant(id), WorkBillStamp(*state.host, id));
+    state.historyTaskId =
+        state.host->ExecFunc(47, u"cj0891"_s, 0, 0, QVariant(id), WorkBillStamp(*state.host, id));
     grid.SetRows(1);
     grid.SetRows(2);
     StoredRow(2, 1);
@@ -193,7 +194,8 @@ TEST_F(Commands, OneRowStopsAtRightsLimitsOrANoAndStampsTheWorkstationsDate) {
     fake.deniedRights.clear();
     fake.failing = {u"AccessCheck"_s};
     commands.Run(Kind::Delete);
-    EXPECT_TRUE(Messages().last().startsWith(u"删除汇报记录时出错——"_s)) << "an unread right is no missing one";
+    EXPECT_TRUE(Messages().last().startsWith(u"删除汇报记录时出错——"_s))
+        << "an unread right is no missing one";
     fake.failing.clear();
     h.ui.answers = {MsgAnswer::No};
     commands.Run(Kind::Delete);

@@ -80,7 +80,7 @@ class FakeHost : public IShareProps,
     QVector<qint64> busyKeys, takenKeys;
     QVector<qint32> committed;
     bool commitAnswer = true;
-    QSet<qint32> lostTasks;  // tasks whose hold was lost
+    QSet<qint32> lostTasks;     // tasks whose hold was lost
     bool retakeAnswer = false;  // RetakeTask: a lost task is taken back (and no longer lost)
     // Access check: every right but the denied ones.
     QSet<qint32> deniedRights;

@@ -72,8 +72,9 @@ TEST_P(QueryTest, HistoryTextFollowsAnUnusualSelectList) {
     // operator's own words is searched for as it stands.
     for (const auto& [memo, found] : {std::pair{"A_B", true}, {"a_b", true}, {"PR.FMemo Like ''x", false}}) {
         const QString condition = QStringLiteral("'WB-11' And (  PR.FMemo Like '%%1%' ESCAPE '!')");
-        EXPECT_EQ(query().GetWorkProcRptHis(Props(Clerk), condition.arg(QString::fromUtf8(memo)), select).isEmpty(),
-                  !found)
+        EXPECT_EQ(
+            query().GetWorkProcRptHis(Props(Clerk), condition.arg(QString::fromUtf8(memo)), select).isEmpty(),
+            !found)
             << memo;
     }
     EXPECT_EQ(query().GetWorkProcRptHis(Props(Clerk), QStringLiteral("'WB-12'"), select), QString());
