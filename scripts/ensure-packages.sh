@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
           libgtest-dev libgmock-dev libbenchmark-dev postgresql-15 xvfb xauth fonts-wqy-microhei
-          qt6-translations-l10n clang-format)
+          qt6-translations-l10n clang-format xdotool cmark-gfm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
