@@ -13,7 +13,16 @@ struct ListColumn {
     const char* title;
     const char* expression;
     bool searchable;
+    QString (*shown)() = nullptr;  // what the list shows when it is not the value itself
 };
+
+// A production task's status by its name; a code without one shows as it stands.
+QString TaskStatusNames() {
+    return QStringLiteral(
+               "CASE v1.FStatus WHEN 1 THEN '%1' WHEN 2 THEN '%2' WHEN 3 THEN '%3'"
+               " ELSE CAST(v1.FStatus AS VARCHAR(12)) END")
+        .arg(MiddleTierTexts::TaskReleased(), MiddleTierTexts::TaskStarted(), MiddleTierTexts::TaskClosed());
+}
 
 const std::vector<ListColumn>& WorkBillColumns() {
     static const std::vector<ListColumn> columns = {
@@ -32,9 +41,11 @@ const std::vector<ListColumn>& WorkBillColumns() {
 
 const std::vector<ListColumn>& TaskColumns() {
     static const std::vector<ListColumn> columns = {
-        {"FBillNo", "生产任务单号", "v1.FBillNo", true}, {"FItemNumber", "物料代码", "itm.FNumber", true},
-        {"FItemName", "物料名称", "itm.FName", true},    {"FQty", "数量", "v1.FQty", false},
-        {"FStatus", "状态", "v1.FStatus", false},
+        {"FBillNo", "生产任务单号", "v1.FBillNo", true},
+        {"FItemNumber", "物料代码", "itm.FNumber", true},
+        {"FItemName", "物料名称", "itm.FName", true},
+        {"FQty", "数量", "v1.FQty", false},
+        {"FStatus", "状态", "v1.FStatus", false, &TaskStatusNames},
     };
     return columns;
 }
@@ -89,7 +100,7 @@ RecordsetPtr ListSelData::Rows(qint32 listId, const QString& filter, const QStri
     QVariantList params;
     const QString pattern = ContainsPattern(searchText.trimmed());
     for (const ListColumn& c : columns) {
-        select << QLatin1String(c.expression);
+        select << (c.shown ? c.shown() : QLatin1String(c.expression));
         names << QString::fromLatin1(c.field);
         if (c.searchable && !searchText.trimmed().isEmpty()) {
             search << QStringLiteral("LOWER(%1) LIKE ? ESCAPE '\\'").arg(QLatin1String(c.expression));

@@ -83,6 +83,10 @@ inline QString CommandFailedTechnically() {
 // List names of the list selection data.
 inline QString ListWorkBills() { return QStringLiteral("工序计划单"); }
 inline QString ListProductionTasks() { return QStringLiteral("生产任务单"); }
+// A production task's status (ICMO.FStatus 1, 2, 3) as the task list shows it.
+inline QString TaskReleased() { return QStringLiteral("下达"); }
+inline QString TaskStarted() { return QStringLiteral("开工"); }
+inline QString TaskClosed() { return QStringLiteral("结案"); }
 
 // Tree captions.
 inline QString TreeTaskCaption(const QString& billNo, const QString& itemName, const QString& model) {

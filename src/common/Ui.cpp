@@ -5,6 +5,9 @@ namespace sp {
 DialogModel::~DialogModel() = default;
 Ui::~Ui() = default;
 
+bool Ui::ShowLoadProgress(LoadPane, int, int) { return true; }
+void Ui::EndLoadProgress(LoadPane) {}
+
 QString MessageTitle() { return QStringLiteral("Vorlane提示"); }
 
 void ShowInfo(Ui& ui, const QString& text) {

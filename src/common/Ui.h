@@ -10,6 +10,8 @@ namespace sp {
 enum class MsgIcon { None, Information, Question, Exclamation, Critical };
 enum class MsgButtons { Ok, YesNo, OkCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
+// The panes of the workbench that a long load fills.
+enum class LoadPane { List, History };
 
 struct MessageRequest {
     QString text;
@@ -45,6 +47,13 @@ class SPCOMMON_EXPORT Ui {
     virtual void ProcessEvents() = 0;
     // Opens a document (the help guide) in the desktop's viewer.
     virtual bool OpenDocument(const QString& path) = 0;
+    // A long load (LoadProgress) has read rowsRead of total rows (total -1 when not
+    // known): the pane shows the count and a button to cancel, the screen repaints, and
+    // the answer is false once the clerk has cancelled. Nothing else the clerk does
+    // reaches the component meanwhile. Without a screen nothing shows and nobody cancels.
+    virtual bool ShowLoadProgress(LoadPane pane, int rowsRead, int total);
+    // The load has ended, read to its end or cancelled: the progress goes.
+    virtual void EndLoadProgress(LoadPane pane);
 };
 
 // The system's message box title and the three shapes its messages take.

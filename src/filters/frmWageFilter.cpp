@@ -138,7 +138,8 @@ frmWageFilter::KeyAction frmWageFilter::txtItem_KeyDown(int index, int key, cons
 }
 
 frmWageFilter::KeyAction frmWageFilter::cmdItem_KeyDown(int index, int key) {
-    if (IsLookupKey(key)) {
+    // Enter and Space press the button, as a click does.
+    if (IsLookupKey(key) || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
         cmdItem_Click(index);
         return KeyAction::Swallow;
     }

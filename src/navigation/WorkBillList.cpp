@@ -4,12 +4,14 @@
 #include <QScopedValueRollback>
 #include <QSet>
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/common/LoadProgress.h"
 #include "src/controls/GridModel.h"
 #include "src/controls/RedrawOff.h"
 #include "src/controls/ToolbarModel.h"
@@ -197,6 +199,9 @@ bool WorkBillList::RefreshWorkBillList(QString* failure) {
     if (!ValueOrEmpty<bool>([&] { return MayLeaveWorkBill(); }))
         return true;
     const QScopedValueRollback confirmed(leaveConfirmed_, true);
+    // The half second before the progress shows counts from here: a service slow to
+    // answer shows it at the first row.
+    LoadProgress progress(state_.host->Screen(), LoadPane::List, state_.loadClock);
     RecordsetPtr records;
     bool wc = false;
     try {
@@ -224,26 +229,43 @@ bool WorkBillList::RefreshWorkBillList(QString* failure) {
         });
         return false;
     }
+    bool shown = true;
     IgnoreErrors([&] {
         Recordset empty;
-        ShowWorkBills(records ? *records : empty, wc);
+        shown = ShowWorkBills(records ? *records : empty, wc, &progress);
     });
-    return true;
+    return shown;
 }
 
-void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
+bool WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement, LoadProgress* progress) {
     GridModel& grid = *state_.vlgList;
+    std::optional<LoadProgress> own;
+    if (!progress)
+        progress = &own.emplace(state_.host->Screen(), LoadPane::List, state_.loadClock);
+    bool complete = true;
     {
         RedrawOff quiet(grid);
         grid.SetRows(1);
-        FillWorkBillRows(records, wcArrangement);
-        if (grid.Cols() >= 2)
-            grid.SetRangeLocked(1, 2, grid.Rows(), grid.Cols(), true);
-        IgnoreErrors([&] { FitNumberColumn(); });
+        complete = FillWorkBillRows(records, wcArrangement, progress);
+        if (!complete) {
+            grid.SetRows(1);  // no row of a cancelled load stays
+        } else {
+            if (grid.Cols() >= 2)
+                grid.SetRangeLocked(1, 2, grid.Rows(), grid.Cols(), true);
+            IgnoreErrors([&] { FitNumberColumn(); });
+        }
     }
+    // The rows are in (or dropped): the progress goes before the hand-over, which may
+    // start a history load of its own.
+    progress->Done();
     grid.SetRedraw(true);
 
-    if (grid.Rows() <= 1) {
+    if (!complete) {
+        // As after a failed read, the current work bill and its record grid stay.
+        state_.listVisible = false;
+        state_.lblListText = LoadProgress::CancelledText();
+        state_.loadCancelled = true;
+    } else if (grid.Rows() <= 1) {
         // Nothing matches: the list stays hidden and its label says why; the current
         // work bill is left alone.
         state_.listVisible = false;
@@ -257,6 +279,7 @@ void WorkBillList::ShowWorkBills(Recordset& records, bool wcArrangement) {
         if (state_.paintReportGrid)
             state_.paintReportGrid();
     });
+    return complete;
 }
 
 QString WorkBillList::CellOf(const Recordset& records, const ListColumn& column, WorkBillNames& names) {
@@ -294,7 +317,7 @@ QString WorkBillList::CellOf(const Recordset& records, const ListColumn& column,
     return Basic::Text(value);
 }
 
-void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
+bool WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement, LoadProgress* progress) {
     GridModel& grid = *state_.vlgList;
     const QStringList& fields = state_.listFields;
     const int cols = std::min(static_cast<int>(fields.size()), grid.Cols());
@@ -313,16 +336,12 @@ void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
     const int itemNameIndex = records.FieldIndex(itemName);
     const int itemModelIndex = records.FieldIndex(itemModel);
     WorkBillNames names;
-    // Room for every row at once: a list of thousands of rows is not regrown row by row.
-    grid.ReserveRows(grid.Rows() + records.RecordCount());
-    for (; !records.Eof(); records.MoveNext()) {
-        grid.AddRow();
-        const int r = grid.Rows();
+    const auto fillRow = [&](int r) {
         for (int j = 0; j < cols; ++j)
             IgnoreErrors(
                 [&] { grid.SetCellText(r, j + 1, CellOf(records, columns[static_cast<size_t>(j)], names)); });
         if (grid.Cols() < kNumberCol)
-            continue;
+            return;
         IgnoreErrors([&] { grid.SetCellData(r, kNumberCol, FieldOf(records, idIndex, idName)); });
         // The work-center arrangement names the item behind the number.
         if (wcArrangement)
@@ -333,7 +352,22 @@ void WorkBillList::FillWorkBillRows(Recordset& records, bool wcArrangement) {
                     QStringLiteral("]");
                 grid.SetCellText(r, kNumberCol, grid.CellText(r, kNumberCol) + suffix);
             });
+    };
+    // Room for every row at once: a list of thousands of rows is not regrown row by row.
+    grid.ReserveRows(grid.Rows() + records.RecordCount());
+    if (progress)
+        progress->SetTotal(records.RecordCount());
+    // The service hands the whole result over at once; a long list's time goes into
+    // filling the grid (names looked up, cells set), so that is where its rows are
+    // counted and where the clerk may cancel, between one row and the next.
+    int filled = 0;
+    for (; !records.Eof(); records.MoveNext()) {
+        grid.AddRow();
+        fillRow(grid.Rows());
+        if (progress && !progress->Step(++filled))
+            return false;
     }
+    return true;
 }
 
 void WorkBillList::FitNumberColumn() {

@@ -6,6 +6,7 @@
 
 namespace sp {
 
+class LoadProgress;
 class Recordset;
 struct WorkbenchState;
 
@@ -27,13 +28,19 @@ class WorkBillList {
     void SetupListGrid();
     void LoadListColumns();
     // Reloads from dicFilter. In edit mode with unsaved changes the user is asked
-    // first; a No keeps list and grid as they are (and counts as loaded). False, with the
-    // service's reason, when the work bills could not be read: the list stays as it was.
+    // first; a No keeps list and grid as they are (and counts as loaded). False when the
+    // list was not loaded: with the service's reason when the work bills could not be
+    // read, without one when the clerk cancelled the load (the state's loadCancelled).
+    // Either way the list is left empty and lblList says why.
     bool RefreshWorkBillList(QString* failure = nullptr);
     // Shows a work bill recordset: header only, rows, lock, hide when empty, else
-    // select row 2 and hand it over; then the record grid's colours.
-    void ShowWorkBills(Recordset& records, bool wcArrangement);
-    void FillWorkBillRows(Recordset& records, bool wcArrangement);
+    // select row 2 and hand it over; then the record grid's colours. Without a progress
+    // of the caller's, the fill's own counts the load's half second. False when the
+    // clerk cancelled: the list is empty then, and nothing is handed over.
+    bool ShowWorkBills(Recordset& records, bool wcArrangement, LoadProgress* progress = nullptr);
+    // False when the progress was cancelled: the rows filled so far stay for the caller
+    // to drop.
+    bool FillWorkBillRows(Recordset& records, bool wcArrangement, LoadProgress* progress = nullptr);
 
     // Selects a data row and makes its work bill the current one, even when the row
     // was current already.

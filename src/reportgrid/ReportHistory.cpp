@@ -7,6 +7,7 @@
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/common/LoadProgress.h"
 #include "src/controls/GridModel.h"
 #include "src/controls/RedrawOff.h"
 #include "src/entry/HostServices.h"
@@ -106,6 +107,9 @@ void ReportHistory::LoadReportHistory(int showFilter) {
         filterText = ValueOrEmpty<QString>([&] { return AskRecordFilter(); });
 
     WaitCursor wait(state_.host->Screen());
+    // The half second before the progress shows counts from here, after the record
+    // filter, which the clerk may have taken a while over.
+    LoadProgress progress(state_.host->Screen(), LoadPane::History, state_.loadClock);
     const ReportCells cells(state_);
     IgnoreErrors([&] { grid.SetRows(grid.FixedRows()); });
 
@@ -124,8 +128,11 @@ void ReportHistory::LoadReportHistory(int showFilter) {
             if (const int col = cells.Column(ReportCode::GPH))
                 grid.SetColumnVisible(col, false);
         });
-        loaded = LoadRecords(filterText, failure);
+        loaded = LoadRecords(filterText, failure, progress);
     }
+    progress.Done();
+    if (loaded == Loaded::Cancelled)
+        state_.loadCancelled = true;
     // What each row holds as stored: nothing for new rows, the loaded values otherwise.
     const int entries = grid.Rows() + 1;
     state_.storedRows.fill(state_.editMode, entries);
@@ -145,6 +152,7 @@ void ReportHistory::LoadReportHistory(int showFilter) {
         state_.lblProcText = state_.currentWorkBillNo.isEmpty() ? ReportTexts::NoWorkBillSelected()
                              : loaded == Loaded::InUse          ? ReportTexts::WorkBillInUse()
                              : loaded == Loaded::Failed         ? ReportTexts::HistoryLoadFailed() + failure
+                             : loaded == Loaded::Cancelled      ? LoadProgress::CancelledText()
                                                                 : ReportTexts::NoHistory();
     } else {
         IgnoreErrors([&] { ReportGrid(state_).PaintReportGrid(); });
@@ -192,7 +200,8 @@ class ReportHistory::MiddleTier {
     std::shared_ptr<IMShopProc> service_;
 };
 
-ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QString& failure) {
+ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QString& failure,
+                                                 LoadProgress& progress) {
     // Without a work bill there is nothing to load and no task to take: asking would
     // take the function-conflict task for no work bill at all.
     const QString number = state_.currentWorkBillNo;
@@ -256,12 +265,26 @@ ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QStr
     RedrawOff quiet(grid);
     grid.ReserveRows(grid.Rows() + static_cast<int>(records.size()));
     MiddleTier middleTier(host);
+    // The service hands all records over as one text; the time of a long history goes
+    // into the rows (names and running totals asked per record), so that is where the
+    // rows are counted and where the clerk may cancel, between one row and the next.
+    progress.SetTotal(static_cast<int>(records.size()));
+    int filled = 0;
     for (const QString& record : records) {
         if (!IgnoreErrors([&] { grid.AddRow(); }))
             break;
         const QStringList fields = record.split(QChar(9));
         const QString serial = serialIndex >= 0 ? fields.value(serialIndex) : QString();
         FillRow(grid.Rows(), codes, fields, serial, middleTier);
+        if (!progress.Step(++filled)) {
+            // Rows not shown need no guarding: the work bill's task goes with them.
+            IgnoreErrors([&] { grid.SetRows(grid.FixedRows()); });
+            IgnoreErrors([&] {
+                if (qint32 task = std::exchange(state_.historyTaskId, 0))
+                    host.EndFunc(task);
+            });
+            return Loaded::Cancelled;
+        }
     }
     return Loaded::Rows;
 }

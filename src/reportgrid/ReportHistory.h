@@ -11,6 +11,7 @@
 
 namespace sp {
 
+class LoadProgress;
 struct WorkbenchState;
 
 // Loads the record grid: in new mode a header and 10 empty rows for new reports, in
@@ -39,10 +40,11 @@ class ReportHistory {
 
   private:
     QString AskRecordFilter();
-    enum class Loaded { Rows, InUse, Failed };
+    enum class Loaded { Rows, InUse, Failed, Cancelled };
     // Fills the edit mode rows. InUse when another user holds the work bill; Failed when
-    // the work bill or its records could not be read, with the reason in failure.
-    Loaded LoadRecords(const QString& filterText, QString& failure);
+    // the work bill or its records could not be read, with the reason in failure;
+    // Cancelled when the clerk cancelled: no row stays and the work bill's task is let go.
+    Loaded LoadRecords(const QString& filterText, QString& failure, LoadProgress& progress);
     class MiddleTier;
     // codes: the code of each grid column from 2 on (none for a column without one).
     void FillRow(int row, const std::vector<std::optional<ReportCode>>& codes, const QStringList& fields,

@@ -34,6 +34,11 @@ struct WorkbenchState {
     bool procGridVisible = true;
     QString lblListText;
     QString lblProcText;
+    // The clerk cancelled a list or history load: the command that started it ends
+    // there. Cleared when a command starts.
+    bool loadCancelled = false;
+    // Milliseconds, for when a long load shows its progress; empty: a steady clock.
+    std::function<qint64()> loadClock;
 
     qint32 userId = 0;
     DictionaryPtr dicFilter;

@@ -1,5 +1,7 @@
 #include "src/workbench/WorkbenchLayout.h"
 
+#include <algorithm>
+
 namespace sp {
 
 WorkbenchLayout::WorkbenchLayout() {
@@ -25,12 +27,21 @@ void WorkbenchLayout::PlaceList() {
 void WorkbenchLayout::Resize(int frameWidth, int frameHeight) {
     fraBar_ = {0, 0, frameWidth, frameHeight};
 
+    // The list's height does not change with the window, unless the record grid would
+    // otherwise drop below its least height; the tree beside it follows.
+    list_.height = listHeight_;
+    if (minGridHeight_ > 0) {
+        const int most = frameHeight - (Margin + Bar + Margin) - minGridHeight_;
+        list_.height = std::min(listHeight_, std::max(most, MinPane));
+    }
+    tvw_.height = list_.height;
+
     spliterH_.left = tvw_.right();
     spliterH_.top = Margin;
     spliterH_.height = tvw_.height;
     spliterH_.width = Bar;
 
-    PlaceList();  // the list's height does not change with the window
+    PlaceList();
 
     spliterV_.left = Margin;
     spliterV_.top = list_.bottom();
@@ -46,10 +57,13 @@ void WorkbenchLayout::Resize(int frameWidth, int frameHeight) {
 bool WorkbenchLayout::MoveSpliterV(int newTop) {
     if (!(list_.top + MinPane < newTop && newTop + Bar < fraBar_.height - FarLimit))
         return false;
+    if (newTop + Bar + minGridHeight_ + Margin > fraBar_.height)
+        return false;
     spliterV_.top = newTop;
     tvw_.height = newTop - tvw_.top;
     spliterH_.height = tvw_.height;
     list_.height = newTop - Margin;
+    listHeight_ = list_.height;
     grid_.top = newTop + Bar;
     grid_.height = fraBar_.height - newTop - (Bar + Margin);
     return true;

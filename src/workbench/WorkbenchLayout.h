@@ -23,6 +23,12 @@ struct TwipRect {
 // The tree is shown (it holds the work bills by department and production task or by
 // work center), so the list starts right of imgSpliterH rather than at the frame's
 // margin; every other measure is as the constants below give it.
+//
+// The list keeps its height when the window changes size, except that a frame too short
+// for the list and the record grid's least height (the window sets it: the grid's header
+// and three data rows) takes the difference from the list, down to MinPane; the list gets
+// its height back as the frame grows again. The bar between them is never moved so far
+// down that the grid would drop below that least height either.
 class WorkbenchLayout {
   public:
     static constexpr int Margin = 120;    // around the panes
@@ -39,6 +45,11 @@ class WorkbenchLayout {
 
     // The window's inner size changed.
     void Resize(int frameWidth, int frameHeight);
+
+    // The least height the record grid keeps, in twips; 0 (the start) for none. Takes
+    // effect with the next Resize or bar move.
+    void SetMinGridHeight(int height) { minGridHeight_ = height > 0 ? height : 0; }
+    int MinGridHeight() const { return minGridHeight_; }
 
     // A new position offered for a bar; false (and nothing moved) when it breaks a limit.
     bool MoveSpliterV(int newTop);
@@ -69,6 +80,8 @@ class WorkbenchLayout {
     TwipRect list_;
     TwipRect spliterV_;
     TwipRect grid_;
+    int listHeight_ = InitialListHeight;  // the list's height when the frame has room for it
+    int minGridHeight_ = 0;
     Splitter dragging_ = Splitter::None;
     int dragStartPointer_ = 0;
     int dragStartBar_ = 0;

@@ -123,6 +123,7 @@ bool frmProc::ConfirmLeaveWorkBill() {
 void frmProc::Dispatch(const QString& toolName) {
     // An open in-cell editor is committed and checked before any command runs.
     CommitEditor();
+    state_.loadCancelled = false;
 
     using Command = void (frmProc::*)();
     struct Entry {

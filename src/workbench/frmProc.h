@@ -112,6 +112,9 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void BeginSplitterDrag(WorkbenchLayout::Splitter bar, int pointerPos);
     void DragSplitter(int pointerPos);
     void EndSplitterDrag();
+    // The record grid's least height, twips (the window measures its header and three
+    // data rows): a short window takes the difference from the list.
+    void SetReportGridMinHeight(int twips);
 
   signals:
     // The workbench unloaded itself (exit command): the view closes without asking.

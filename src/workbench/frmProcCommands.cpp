@@ -49,6 +49,9 @@ void frmProc::ModeEditCommand() {
     state_.editMode = true;  // check results stay
     IgnoreErrors([&] { parts_->LoadReportHistory(1); });
     UpdateCommandStates();
+    // A cancelled load ends the command; the mode switch itself stays.
+    if (state_.loadCancelled)
+        return;
     IgnoreErrors([&] {
         if (!host_.AccessCheck(Rights::EditReports))
             ShowInfo(ui_, T::NoEditReportRight());
@@ -137,6 +140,13 @@ void frmProc::RunCheck() {
             WaitCursor wait(ui_);
             loaded = parts_->RefreshWorkBillList(&failure);
         }
+        // A load the clerk cancelled ends the check without a finding. Check results
+        // are listed only when the list itself was read to its end.
+        if (state_.loadCancelled) {
+            if (!state_.listVisible)
+                barProc_.SetChecked(Tool::CtlChk(), false);
+            return;
+        }
         // A hidden list is no finding when it could not be loaded at all.
         if (!loaded) {
             barProc_.SetChecked(Tool::CtlChk(), false);
@@ -152,9 +162,11 @@ void frmProc::RunCheck() {
                                             : QString();
         Dispatch(Tool::ModeEdit());
         // Declined (unsaved new rows): the record grid keeps what the clerk typed.
-        if (!state_.editMode)
+        if (!state_.editMode || state_.loadCancelled)
             return;
         parts_->LoadReportHistory(0);
+        if (state_.loadCancelled)
+            return;
         if (state_.listVisible) {
             ShowInfo(ui_, T::CheckFoundSomething());
         } else {

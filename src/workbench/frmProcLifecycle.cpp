@@ -49,9 +49,11 @@ void frmProc::Activate() {
     if (!activatedOnce_) {
         activatedOnce_ = true;
         if (!state_.listLoaded) {
+            // Set first: a long load lets the window's events run, and a resize among
+            // them must not start the same load again.
+            state_.listLoaded = true;
             WaitCursor wait(ui_);
             IgnoreErrors([&] { parts_->RefreshWorkBillList(); });
-            state_.listLoaded = true;
         }
     }
     UpdateStatusText();
@@ -70,9 +72,9 @@ void frmProc::Resize(int widthTwips, int heightTwips) {
             ShowInfo(ui_, T::NoNewReportRight());
     });
     if (!state_.listLoaded) {
+        state_.listLoaded = true;  // set first, as on activation
         WaitCursor wait(ui_);
         IgnoreErrors([&] { parts_->RefreshWorkBillList(); });
-        state_.listLoaded = true;
     }
 }
 
@@ -86,6 +88,17 @@ void frmProc::DragSplitter(int pointerPos) {
 }
 
 void frmProc::EndSplitterDrag() { layout_.EndDrag(); }
+
+void frmProc::SetReportGridMinHeight(int twips) {
+    if (twips == layout_.MinGridHeight())
+        return;
+    layout_.SetMinGridHeight(twips);
+    const TwipRect frame = layout_.fraBar();
+    if (frame.height <= 0)
+        return;  // the first resize applies it
+    IgnoreErrors([&] { layout_.Resize(frame.width, frame.height); });
+    emit layoutChanged();
+}
 
 bool frmProc::QueryClose() {
     // The close box asks what the exit command asks: unsaved entries, text still in the

@@ -233,13 +233,23 @@ TEST_F(WageFilter, LookupsWriteTheChosenEntrysNumber) {
         EXPECT_EQ(Lookups(), QStringList{asked});
         EXPECT_EQ(f->txtItem(index), written);
     }
-    // F7 in a box and F8 on its button look up too.
-    auto f = Open();
-    fake.picks = {Chosen(u"E1"_s, u"E1s"_s), Chosen(u"T1"_s, QString())};
-    EXPECT_EQ(f->txtItem_KeyDown(10, Qt::Key_F7, QString()), frmWageFilter::KeyAction::Swallow);
-    EXPECT_EQ(f->cmdItem_KeyDown(9, Qt::Key_F8), frmWageFilter::KeyAction::Swallow);
-    EXPECT_EQ(f->cmdItem_KeyDown(9, Qt::Key_F9), frmWageFilter::KeyAction::Pass);
-    EXPECT_EQ(std::pair(f->txtItem(10), f->txtItem(9)), std::pair(u"E1s"_s, u"T1"_s));
+    // F7 in a box looks up too, and on its button F8, Enter and Space (the button is
+    // pressed); other keys on the button do nothing.
+    // on the button, the key, looks up
+    const std::tuple<bool, int, bool> keys[] = {{false, Qt::Key_F7, true},    {true, Qt::Key_F8, true},
+                                                {true, Qt::Key_Return, true}, {true, Qt::Key_Enter, true},
+                                                {true, Qt::Key_Space, true},  {true, Qt::Key_F9, false},
+                                                {true, Qt::Key_A, false}};
+    for (const auto& [onButton, key, looksUp] : keys) {
+        SCOPED_TRACE(key);
+        auto f = Open();
+        Lookups();
+        fake.picks = {Chosen(u"T1"_s, QString())};
+        EXPECT_EQ(onButton ? f->cmdItem_KeyDown(9, key) : f->txtItem_KeyDown(9, key, QString()),
+                  looksUp ? frmWageFilter::KeyAction::Swallow : frmWageFilter::KeyAction::Pass);
+        EXPECT_EQ(Lookups().size(), looksUp ? 1 : 0);
+        EXPECT_EQ(f->txtItem(9), looksUp ? u"T1"_s : QString());
+    }
 }
 
 TEST_F(WageFilter, AFailingLookupIsShownByTheErrorDisplayAndLeavesTheBox) {

@@ -211,6 +211,61 @@ TEST_F(WorkBillListTest, AFailedLoadIsSaidAndDropsTheRowsItCannotVouchFor) {
     EXPECT_EQ(state.currentWorkBillNo, u"WB1"_s) << "the record grid keeps its work bill";
 }
 
+// A load that runs half a second shows how far it has come, brought up to date every
+// 50 ms; a cancel drops every row read, says so and hands nothing over. A quicker load
+// never reaches the screen.
+TEST_F(WorkBillListTest, ALongLoadShowsItsProgressAndACancelLeavesNoRow) {
+    QVector<QVariantList> bills;
+    for (int i = 1; i <= 60; ++i) bills.append(Bill(i, u"WB%1"_s.arg(i)));
+    struct Case {
+        const char* name;
+        qint64 msPerRow;  // the clock moves on this much at every reading
+        int cancelAfter;  // rows read when the clerk presses 取消; -1 never
+        int progressShown;
+        const char* firstProgress;
+        bool cancelled;
+    };
+    const Case cases[] = {
+        {"quick", 0, 10, 0, "", false},
+        {"long", 100, -1, 56, "List 5/60", false},
+        {"refreshed every 50 ms", 20, -1, 12, "List 25/60", false},
+        {"cancelled", 100, 10, 6, "List 5/60", true},
+    };
+    qint64 now = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.editMode = true;
+        state.loadClock = {};
+        ServeBills({Bill(1, u"OLD"_s)});
+        list.RefreshWorkBillList();
+        historyLoads.clear();
+        h.ui.Clear();
+        state.loadCancelled = false;
+
+        ServeBills(bills);
+        now = 0;
+        state.loadClock = [&now, &c] { return now += c.msPerRow; };
+        h.ui.cancelLoadAfterRows = c.cancelAfter;
+        QString failure;
+        EXPECT_EQ(list.RefreshWorkBillList(&failure), !c.cancelled);
+        EXPECT_TRUE(failure.isEmpty());
+        EXPECT_EQ(h.ui.loadProgress.size(), c.progressShown);
+        EXPECT_EQ(h.ui.loadProgress.value(0), QString::fromUtf8(c.firstProgress));
+        EXPECT_EQ(h.ui.loadProgressEnded, c.progressShown ? QStringList{u"List"_s} : QStringList{});
+        EXPECT_EQ(state.loadCancelled, c.cancelled);
+        EXPECT_EQ(state.listVisible, !c.cancelled);
+        EXPECT_EQ(grid.Rows(), c.cancelled ? 1 : 61);
+        if (c.cancelled) {
+            EXPECT_EQ(state.lblListText, u"已取消读取。"_s);
+            EXPECT_EQ(state.currentWorkBillNo, u"OLD"_s) << "the record grid keeps its work bill";
+            EXPECT_TRUE(historyLoads.isEmpty());
+        } else {
+            EXPECT_EQ(state.currentWorkBillNo, u"WB1"_s);
+        }
+    }
+    state.loadClock = {};
+}
+
 TEST_F(WorkBillListTest, WorkCenterArrangementHandsOverOnlyTheNumber) {
     bar.SetChecked(u"btnListWC"_s, true);
     ServeBills({Bill(1, u"WB1"_s)});

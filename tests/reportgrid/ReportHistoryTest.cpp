@@ -128,6 +128,53 @@ TEST_F(ReportHistoryTest, AFailedReadIsSaidAndNeverShownAsNoRecords) {
     }
 }
 
+// A history that takes half a second shows how far it has come; a cancel leaves no row,
+// says so and lets the work bill's task go. A quicker load never reaches the screen.
+TEST_F(ReportHistoryTest, ALongLoadShowsItsProgressAndACancelLetsTheWorkBillGo) {
+    QStringList records;
+    for (int i = 1; i <= 20; ++i) records << Record(u"HBXH=%1"_s.arg(i));
+    history = records.join(QChar(13));
+    struct Case {
+        const char* name;
+        qint64 msPerRow;  // the clock moves on this much at every reading
+        int cancelAfter;  // rows read when the clerk presses 取消; -1 never
+        int progressShown;
+        bool cancelled;
+    };
+    const Case cases[] = {
+        {"quick", 0, 5, 0, false},
+        {"long", 100, -1, 16, false},
+        {"cancelled", 100, 8, 4, true},
+    };
+    qint64 now = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.historyTaskId = 0;
+        state.loadCancelled = false;
+        fake.committed.clear();
+        h.ui.Clear();
+        now = 0;
+        state.loadClock = [&now, &c] { return now += c.msPerRow; };
+        h.ui.cancelLoadAfterRows = c.cancelAfter;
+        const qint32 task = fake.nextTask;
+        LoadWorkBill();
+        EXPECT_EQ(h.ui.loadProgress.size(), c.progressShown);
+        if (c.progressShown)
+            EXPECT_EQ(h.ui.loadProgress.first(), u"History 5/20"_s);
+        EXPECT_EQ(h.ui.loadProgressEnded, c.progressShown ? QStringList{u"History"_s} : QStringList{});
+        EXPECT_EQ(state.loadCancelled, c.cancelled);
+        EXPECT_EQ(grid.Rows(), c.cancelled ? 1 : 21);
+        EXPECT_EQ(state.procGridVisible, !c.cancelled);
+        EXPECT_EQ(state.historyTaskId, c.cancelled ? 0 : task);
+        EXPECT_EQ(fake.committed, c.cancelled ? QVector<qint32>{task} : QVector<qint32>{});
+        if (c.cancelled)
+            EXPECT_EQ(state.lblProcText, u"已取消读取。"_s);
+        EXPECT_FALSE(state.modified);
+        EXPECT_EQ(h.ui.waitDepth, 0);
+    }
+    state.loadClock = {};
+}
+
 TEST_F(ReportHistoryTest, RecordsFillTheirColumnsWhateverTheLayoutOrder) {
     // Reverse the layout so field j only lands right if the select list follows it.
     QVector<QVariantList> rows;

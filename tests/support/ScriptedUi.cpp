@@ -40,6 +40,21 @@ bool ScriptedUi::OpenDocument(const QString& path) {
     return documentsOpen;
 }
 
+namespace {
+
+QString PaneName(LoadPane pane) {
+    return pane == LoadPane::List ? QStringLiteral("List") : QStringLiteral("History");
+}
+
+}  // namespace
+
+bool ScriptedUi::ShowLoadProgress(LoadPane pane, int rowsRead, int total) {
+    loadProgress.append(QStringLiteral("%1 %2/%3").arg(PaneName(pane)).arg(rowsRead).arg(total));
+    return cancelLoadAfterRows < 0 || rowsRead < cancelLoadAfterRows;
+}
+
+void ScriptedUi::EndLoadProgress(LoadPane pane) { loadProgressEnded.append(PaneName(pane)); }
+
 QStringList ScriptedUi::MessageTexts() const {
     QStringList texts;
     for (const auto& m : messages) texts.append(m.text);
@@ -51,6 +66,8 @@ void ScriptedUi::Clear() {
     inputPrompts.clear();
     dialogsShown.clear();
     documentsOpened.clear();
+    loadProgress.clear();
+    loadProgressEnded.clear();
 }
 
 }  // namespace sp

@@ -21,6 +21,8 @@ class ScriptedUi : public Ui {
     void ShowModal(DialogModel& model) override;
     void ProcessEvents() override {}
     bool OpenDocument(const QString& path) override;
+    bool ShowLoadProgress(LoadPane pane, int rowsRead, int total) override;
+    void EndLoadProgress(LoadPane pane) override;
 
     // Answers for Yes/No questions, in order; when empty a question gets its default button.
     std::deque<MsgAnswer> answers;
@@ -38,6 +40,12 @@ class ScriptedUi : public Ui {
     bool documentsOpen = true;
     int waitDepth = 0;
     int maxWaitDepth = 0;
+    // The clerk presses 取消 once a long load shows at least this many rows read
+    // (negative: never).
+    int cancelLoadAfterRows = -1;
+    // Each progress shown, as "List 5/20" or "History 3/-1", and the progress ended.
+    QStringList loadProgress;
+    QStringList loadProgressEnded;
 
     QStringList MessageTexts() const;
     void Clear();

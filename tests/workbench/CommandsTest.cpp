@@ -205,6 +205,7 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
         QStringList messages;
         bool editMode, stillChecked;
         int listLoads;
+        const char* cancelled = "";  // the load the clerk cancels: "list" or "history"
     };
     const Case cases[] = {
         {"Found", true, {}, false, {found}, true, true, 1},
@@ -218,6 +219,10 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
          false,
          true,
          1},
+        // A cancelled load ends the check without a word; the list keeps check results
+        // only when it was read to its end.
+        {"ListCancelled", false, {}, false, {}, false, false, 1, "list"},
+        {"HistoryCancelled", true, {}, false, {}, true, true, 1, "history"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -225,7 +230,14 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
         b.bar().SetChecked(Tool::ListWC(), true);
         b.Forget();
         b.parts->listFailure = c.listFailure;
-        b.parts->onRefreshWorkBillList = [&] { b.state().listVisible = c.listShown; };
+        const QByteArray cancelled(c.cancelled);
+        b.parts->onRefreshWorkBillList = [&] {
+            b.state().listVisible = c.listShown;
+            b.state().loadCancelled = cancelled == "list";
+        };
+        b.parts->onLoadReportHistory = [&](int showFilter) {
+            b.state().loadCancelled = cancelled == "history" && showFilter == 1;
+        };
         b.state().modified = c.unsaved;
         b.ui.answers = {MsgAnswer::No};
         b.bar().Click(Tool::CtlChk());
@@ -234,7 +246,7 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
         EXPECT_EQ(b.state().editMode, c.editMode);
         EXPECT_EQ(b.bar().Checked(Tool::CtlChk()), c.stillChecked);
         EXPECT_EQ(b.parts->calls.count(u"RefreshWorkBillList"_s), c.listLoads);
-        EXPECT_EQ(b.parts->calls.contains(u"LoadReportHistory(0)"_s), c.editMode);
+        EXPECT_EQ(b.parts->calls.contains(u"LoadReportHistory(0)"_s), c.editMode && cancelled.isEmpty());
         EXPECT_EQ(b.state().modified, c.unsaved);
     }
 }

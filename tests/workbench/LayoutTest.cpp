@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "src/workbench/WorkbenchLayout.h"
 #include "tests/support/QtPrinters.h"
 
@@ -34,24 +36,52 @@ TEST(WorkbenchLayout, ResizePlacesThePanesInTheFrame) {
 }
 
 // Frame 12000 x 9000: the list and the tree start at 120; a move that leaves a pane
-// 300 twips or less (the grid: too small for its rows) is refused and changes nothing.
+// 300 twips or less (the grid: too small for its rows), or the grid below its least
+// height, is refused and changes nothing.
 TEST(WorkbenchLayout, SplitterMovesThatSqueezeAPaneAreRefused) {
-    // the bar (the horizontal one moves vertically), the position, accepted
+    // the bar (the horizontal one moves vertically), the position, the grid's least
+    // height, accepted
     // clang-format off
-    const std::tuple<Splitter, int, bool> cases[] = {
-        {Splitter::Horizontal, 420, false}, {Splitter::Horizontal, 421, true},
-        {Splitter::Horizontal, 9000 - 480 - 60, false}, {Splitter::Horizontal, 9000 - 480 - 61, true},
-        {Splitter::Vertical, 420, false}, {Splitter::Vertical, 421, true},
-        {Splitter::Vertical, 12000 - 480 - 60, false}, {Splitter::Vertical, 12000 - 480 - 61, true}};
+    const std::tuple<Splitter, int, int, bool> cases[] = {
+        {Splitter::Horizontal, 420, 0, false}, {Splitter::Horizontal, 421, 0, true},
+        {Splitter::Horizontal, 9000 - 480 - 60, 0, false}, {Splitter::Horizontal, 9000 - 480 - 61, 0, true},
+        {Splitter::Horizontal, 9000 - 120 - 1500 - 60, 1500, true},
+        {Splitter::Horizontal, 9000 - 120 - 1500 - 59, 1500, false},
+        {Splitter::Vertical, 420, 0, false}, {Splitter::Vertical, 421, 0, true},
+        {Splitter::Vertical, 12000 - 480 - 60, 0, false}, {Splitter::Vertical, 12000 - 480 - 61, 0, true}};
     // clang-format on
-    for (const auto& [bar, position, accepted] : cases) {
+    for (const auto& [bar, position, minGrid, accepted] : cases) {
         WorkbenchLayout l = Sized();
+        l.SetMinGridHeight(minGrid);
         const WorkbenchLayout before = l;
         EXPECT_EQ(bar == Splitter::Horizontal ? l.MoveSpliterV(position) : l.MoveSpliterH(position), accepted)
             << position;
         if (!accepted) {
             EXPECT_EQ(std::tuple(l.vlgList(), l.vlgProc(), l.tvw()),
                       std::tuple(before.vlgList(), before.vlgProc(), before.tvw()));
+        }
+    }
+}
+
+// A frame too short for the list's 3600 twips and the grid's least height (1500 here)
+// takes the difference from the list, and from the tree beside it, down to 300; the
+// list gets its height back as the frame grows.
+TEST(WorkbenchLayout, AShortFrameTakesTheGridsLeastHeightFromTheList) {
+    const int fits = 120 + 3600 + 60 + 1500 + 120;  // the list's height and the grid's least
+    // frame height, the list's height
+    const std::pair<int, int> cases[] = {{9000, 3600},     {fits, 3600},
+                                         {fits - 1, 3599}, {3000, 3000 - 300 - 1500},
+                                         {1000, 300},      {fits + 1, 3600}};
+    WorkbenchLayout l = Sized();
+    l.SetMinGridHeight(1500);
+    for (const auto& [frameHeight, listHeight] : cases) {
+        l.Resize(12000, frameHeight);
+        EXPECT_EQ(l.vlgList().height, listHeight) << frameHeight;
+        EXPECT_EQ(l.tvw().height, listHeight) << frameHeight;
+        EXPECT_EQ(l.imgSpliterH().height, listHeight) << frameHeight;
+        EXPECT_EQ(l.imgSpliterV().top, 120 + listHeight) << frameHeight;
+        if (listHeight > 300) {
+            EXPECT_EQ(l.vlgProc().height, std::max(1500, frameHeight - 120 - 3600 - 60 - 120)) << frameHeight;
         }
     }
 }

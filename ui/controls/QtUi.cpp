@@ -1,17 +1,27 @@
 #include "ui/controls/QtUi.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <QWindow>
 
 #include "src/common/ErrorLog.h"
+#include "src/common/LoadProgress.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
 
@@ -66,10 +76,50 @@ class CursorPause {
     int held_;
 };
 
+// Gives the keyboard back to the window that had it when a modal window closes. A window
+// manager does this on a desktop; without one (a kiosk, a virtual display) the keys
+// typed next would go nowhere.
+class KeyboardBack {
+  public:
+    KeyboardBack()
+        : owner_(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
+                                                   : QApplication::activeWindow()) {}
+    ~KeyboardBack() {
+        if (owner_ && owner_->isVisible() && !QApplication::activeWindow())
+            owner_->activateWindow();
+    }
+    KeyboardBack(const KeyboardBack&) = delete;
+    KeyboardBack& operator=(const KeyboardBack&) = delete;
+
+  private:
+    QPointer<QWidget> owner_;
+};
+
 QWidget* DialogParent() {
     if (QWidget* active = QApplication::activeModalWidget())
         return active;
     return QApplication::activeWindow();
+}
+
+// The window a message belongs to, on the screen and drawn: a window that Qt has shown
+// but the desktop has not yet put up is waited for (a little while at most) and painted,
+// so that the message never stands over an empty screen. The clerk's input waits too.
+QWidget* OwnerOnScreen() {
+    QWidget* owner = DialogParent();
+    QWindow* handle = owner ? owner->windowHandle() : nullptr;
+    if (!handle || !handle->isVisible())
+        return owner;
+    QDeadlineTimer deadline(2000);
+    while (!handle->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
+        if (!handle->isExposed())
+            QThread::msleep(5);
+    }
+    if (handle->isExposed()) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        owner->repaint();
+    }
+    return owner;
 }
 
 }  // namespace
@@ -77,6 +127,7 @@ QWidget* DialogParent() {
 QtUi::~QtUi() {
     // A wait cursor left on by an error path must not outlive the window.
     while (waitDepth_ > 0) SetWaitCursor(false);
+    for (Progress& progress : progress_) CloseProgress(progress);
 }
 
 QString QtUi::DisplayText(const QString& text) {
@@ -97,7 +148,7 @@ void QtUi::ArmShownHook(QWidget* window) {
 }
 
 MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
-    QMessageBox box(DialogParent());
+    QMessageBox box(OwnerOnScreen());
     box.setWindowTitle(request.title.isEmpty() ? MessageTitle() : request.title);
     // Plain text: a message may quote user data, which must never be read as markup.
     box.setTextFormat(Qt::PlainText);
@@ -126,6 +177,7 @@ MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
     ArmShownHook(&box);
     {
         CursorPause pause(waitDepth_);
+        KeyboardBack back;
         box.exec();
     }
     const auto clicked = box.standardButton(box.clickedButton());
@@ -145,7 +197,7 @@ MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
 
 std::optional<QString> QtUi::InputBox(const QString& prompt, const QString& title,
                                       const QString& defaultText) {
-    QInputDialog dialog(DialogParent());
+    QInputDialog dialog(OwnerOnScreen());
     dialog.setWindowTitle(title.isEmpty() ? MessageTitle() : title);
     dialog.setLabelText(DisplayText(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
@@ -154,6 +206,7 @@ std::optional<QString> QtUi::InputBox(const QString& prompt, const QString& titl
     int result = QDialog::Rejected;
     {
         CursorPause pause(waitDepth_);
+        KeyboardBack back;
         result = dialog.exec();
     }
     if (result != QDialog::Accepted)
@@ -190,6 +243,7 @@ void QtUi::ShowModal(DialogModel& model) {
         dialog->setObjectName(name);
     ArmShownHook(dialog.get());
     CursorPause pause(waitDepth_);
+    KeyboardBack back;
     dialog->exec();
 }
 
@@ -202,6 +256,170 @@ bool QtUi::OpenDocument(const QString& path) {
         return false;
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+}
+
+namespace {
+
+// While a load shows its progress the window's events run, so that it repaints and the
+// cancel button can be clicked; nothing else the clerk does may reach the component
+// then (a command started in the middle of a load would find half its rows). Input
+// is dropped rather than held back: clicks made while waiting do not all run once the
+// load is over. Escape cancels, wherever the keyboard is.
+class InputGate final : public QObject {
+  public:
+    std::function<bool(const QWidget*)> isCancelButton;
+    std::function<void()> cancel;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::Shortcut:
+                return true;  // toolbar and menu shortcuts go to actions, not widgets
+            case QEvent::Close:
+                // The close box would unload the workbench under the load.
+                event->ignore();
+                return watched->isWidgetType();
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::MouseMove:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+            case QEvent::TabletMove:
+            case QEvent::DragEnter:
+            case QEvent::DragMove:
+            case QEvent::Drop:
+                break;
+            default:
+                return false;
+        }
+        // A window hands its input on to the widget it is for; the widget decides.
+        if (!watched->isWidgetType())
+            return false;
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (isCancelButton(widget))
+            return false;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            cancel();
+        return true;
+    }
+};
+
+}  // namespace
+
+void QtUi::SetLoadProgressPlace(LoadPane pane, QWidget* place) {
+    progress_[static_cast<size_t>(pane)].place = place;
+}
+
+QWidget* QtUi::ProgressRow(LoadPane pane) {
+    Progress& progress = progress_[static_cast<size_t>(pane)];
+    QWidget* place = progress.place;
+    const bool inPlace = place && place->parentWidget() && place->window()->isVisible();
+    if (progress.row) {
+        // The pane may have moved with the window's layout.
+        if (inPlace && progress.row->parentWidget() == place->parentWidget())
+            progress.row->setGeometry(place->geometry());
+        return progress.row;
+    }
+    auto* row = inPlace ? new QFrame(place->parentWidget())
+                        : new QFrame(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    row->setObjectName(pane == LoadPane::List ? QStringLiteral("loadProgressList")
+                                              : QStringLiteral("loadProgressHistory"));
+    row->setFrameShape(QFrame::StyledPanel);
+    row->setAutoFillBackground(true);
+    auto* label = new QLabel(row);
+    label->setObjectName(QStringLiteral("lblLoadProgress"));
+    label->setAlignment(Qt::AlignCenter);
+    auto* cancel = new QPushButton(LoadProgress::CancelCaption(), row);
+    cancel->setObjectName(QStringLiteral("btnLoadCancel"));
+    // A click does not take the keyboard from the grid the clerk was in.
+    cancel->setFocusPolicy(Qt::NoFocus);
+    cancel->setAutoDefault(false);
+    QObject::connect(cancel, &QPushButton::clicked, row,
+                     [this, pane] { progress_[static_cast<size_t>(pane)].cancelled = true; });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(row);
+    layout->addStretch(1);
+    layout->addWidget(label);
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+    if (inPlace) {
+        row->setGeometry(place->geometry());
+        row->raise();
+    } else {
+        row->setWindowTitle(MessageTitle());
+        row->resize(440, 120);
+        const QWidget* over = DialogParent();
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = over ? over->geometry() : screen ? screen->availableGeometry() : QRect();
+        row->move(area.center() - row->rect().center());
+    }
+    row->show();
+    progress.row = row;
+    progress.cancelled = false;
+
+    if (!inputGate_) {
+        auto gate = std::make_unique<InputGate>();
+        gate->isCancelButton = [this](const QWidget* widget) {
+            for (const Progress& p : progress_)
+                if (p.row && widget->objectName() == QStringLiteral("btnLoadCancel") &&
+                    widget->parentWidget() == p.row)
+                    return true;
+            return false;
+        };
+        gate->cancel = [this] {
+            for (Progress& p : progress_)
+                if (p.row)
+                    p.cancelled = true;
+        };
+        qApp->installEventFilter(gate.get());
+        inputGate_ = std::move(gate);
+        // The clerk may click while the load goes on: the pointer says so.
+        if (waitDepth_ > 0)
+            QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
+    }
+    return row;
+}
+
+bool QtUi::ShowLoadProgress(LoadPane pane, int rowsRead, int total) {
+    // Without widgets (a run without a screen) there is nothing to show or click.
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return true;
+    QWidget* row = ProgressRow(pane);
+    if (auto* label = row->findChild<QLabel*>(QStringLiteral("lblLoadProgress")))
+        label->setText(LoadProgress::Text(pane, rowsRead, total));
+    // Every event, input included, so that a click reaches the cancel button; the gate
+    // keeps the rest of the clerk's input away.
+    QCoreApplication::processEvents();
+    return !progress_[static_cast<size_t>(pane)].cancelled;
+}
+
+void QtUi::EndLoadProgress(LoadPane pane) { CloseProgress(progress_[static_cast<size_t>(pane)]); }
+
+void QtUi::CloseProgress(Progress& progress) {
+    delete progress.row.data();
+    progress.cancelled = false;
+    for (const Progress& p : progress_)
+        if (p.row)
+            return;
+    if (!inputGate_)
+        return;
+    if (qApp)
+        qApp->removeEventFilter(inputGate_.get());
+    inputGate_.reset();
+    if (waitDepth_ > 0)
+        QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
 }
 
 }  // namespace sp

@@ -64,11 +64,6 @@ PickListView::PickListView(ListSelPickList& list, QWidget* parent) : QDialog(par
     searchDelay_->setInterval(kSearchDelayMs);
     connect(searchDelay_, &QTimer::timeout, this, [this] { ApplySearch(); });
     connect(search_, &QLineEdit::textEdited, this, [this] { searchDelay_->start(); });
-    connect(search_, &QLineEdit::returnPressed, this, [this] {
-        searchDelay_->stop();
-        ApplySearch();
-        table_->setFocus();
-    });
     connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { SyncCurrent(); });
     connect(table_, &QTableView::doubleClicked, this, [this] { Confirm(); });
@@ -107,6 +102,16 @@ void PickListView::resizeEvent(QResizeEvent* event) {
 bool PickListView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == search_ && event->type() == QEvent::KeyPress && EnterList(static_cast<QKeyEvent*>(event)))
         return true;
+    // Enter in the search box picks the highlighted row (the dialog's default button);
+    // typed text still waiting for its search is searched first, so the pick is its first
+    // hit. Searching again without new text would lose the highlighted row.
+    if (watched == search_ && event->type() == QEvent::KeyPress && searchDelay_->isActive()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            searchDelay_->stop();
+            ApplySearch();
+        }
+    }
     return QDialog::eventFilter(watched, event);
 }
 

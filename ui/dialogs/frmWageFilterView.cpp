@@ -4,16 +4,20 @@
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "src/filters/Texts.h"
@@ -180,15 +184,70 @@ QWidget* frmWageFilterView::BuildPlans() {
     // All four tools stay visible rather than folding into an overflow menu.
     panel->setMinimumWidth(toolbar->sizeHint().width());
 
-    plans_ = new QListWidget(panel);
+    // One list of plans, two views of it sharing the selection: icons and list in
+    // plans_, the details with their column header in planDetails_.
+    planModel_ = new QStandardItemModel(this);
+    planModel_->setHorizontalHeaderLabels({FilterTexts::PlanColumn()});
+    plans_ = new QListView(panel);
     plans_->setObjectName(QStringLiteral("lvwProject"));
-    plans_->setToolTip(FilterTexts::PlanColumn());
-    connect(plans_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const int row = plans_->row(item);
-        Call("lvwProject_ItemClick", [this, row] { model_.lvwProject_ItemClick(row); });
-    });
-    layout->addWidget(plans_, 1);
+    plans_->setModel(planModel_);
+    plans_->setMovement(QListView::Static);
+    plans_->setResizeMode(QListView::Adjust);
+    plans_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    planDetails_ = new QTreeView(panel);
+    planDetails_->setObjectName(QStringLiteral("lvwProjectDetails"));
+    planDetails_->setModel(planModel_);
+    planDetails_->setSelectionModel(plans_->selectionModel());
+    planDetails_->setRootIsDecorated(false);
+    planDetails_->setItemsExpandable(false);
+    planDetails_->setUniformRowHeights(true);
+    planDetails_->setIconSize(QSize(16, 16));
+    planDetails_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    planDetails_->header()->setStretchLastSection(true);
+    for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{plans_, planDetails_}) {
+        connect(view, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+            const int row = index.row();
+            Call("lvwProject_ItemClick", [this, row] { model_.lvwProject_ItemClick(row); });
+        });
+    }
+    planViews_ = new QStackedWidget(panel);
+    planViews_->addWidget(plans_);
+    planViews_->addWidget(planDetails_);
+    layout->addWidget(planViews_, 1);
     return panel;
+}
+
+// Icons keep to a cell of the grid: a long name wraps to a second line and is cut short
+// with an ellipsis there; the whole name is the item's tooltip.
+void frmWageFilterView::ShowPlanView(int view) {
+    const QFontMetrics metrics = plans_->fontMetrics();
+    // Wide enough for the default plan's name on one line, with room to spare.
+    const int cellWidth = metrics.horizontalAdvance(FilterTexts::DefaultPlan()) + 2 * metrics.height();
+    const auto showIcons = [&](int iconSize) {
+        plans_->setViewMode(QListView::IconMode);
+        plans_->setIconSize(QSize(iconSize, iconSize));
+        plans_->setWordWrap(true);
+        plans_->setTextElideMode(Qt::ElideRight);
+        plans_->setGridSize(
+            QSize(cellWidth, iconSize + 2 * metrics.lineSpacing() + metrics.height() / 2 + 4));
+    };
+    switch (view) {
+        case 0:
+            showIcons(32);
+            break;
+        case 1:
+            showIcons(16);
+            break;
+        case 2:
+            plans_->setViewMode(QListView::ListMode);
+            plans_->setIconSize(QSize(16, 16));
+            plans_->setWordWrap(false);
+            plans_->setGridSize(QSize());
+            break;
+        default:
+            break;
+    }
+    planViews_->setCurrentWidget(view == 3 ? static_cast<QWidget*>(planDetails_) : plans_);
 }
 
 void frmWageFilterView::Refresh() {
@@ -202,25 +261,17 @@ void frmWageFilterView::Refresh() {
     groupBy_->setCurrentIndex(model_.GroupByIndex());
 
     const FilterPlanList& list = model_.lvwProject();
-    plans_->clear();
+    planModel_->removeRows(0, planModel_->rowCount());
     const QIcon icon = style()->standardIcon(QStyle::SP_FileDialogContentsView);
-    for (int i = 0; i < list.Count(); ++i) plans_->addItem(new QListWidgetItem(icon, list.At(i).text));
-    if (list.SelectedIndex() >= 0)
-        plans_->setCurrentRow(list.SelectedIndex());
-    switch (list.View()) {
-        case 0:
-            plans_->setViewMode(QListView::IconMode);
-            plans_->setIconSize(QSize(32, 32));
-            break;
-        case 1:
-            plans_->setViewMode(QListView::IconMode);
-            plans_->setIconSize(QSize(16, 16));
-            break;
-        default:
-            plans_->setViewMode(QListView::ListMode);
-            plans_->setIconSize(QSize(16, 16));
-            break;
+    for (int i = 0; i < list.Count(); ++i) {
+        auto* item = new QStandardItem(icon, list.At(i).text);
+        item->setToolTip(list.At(i).text);
+        item->setEditable(false);
+        planModel_->appendRow(item);
     }
+    if (list.SelectedIndex() >= 0)
+        plans_->setCurrentIndex(planModel_->index(list.SelectedIndex(), 0));
+    ShowPlanView(list.View());
     refreshing_ = false;
 }
 
@@ -260,6 +311,19 @@ bool frmWageFilterView::eventFilter(QObject* watched, QEvent* event) {
             break;
     }
     return QDialog::eventFilter(watched, event);
+}
+
+// No button is the dialog's default, so that Enter in the boxes and lists closes
+// nothing; Enter on a focused button presses it, as Space does.
+void frmWageFilterView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        !(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (auto* button = qobject_cast<QAbstractButton*>(focusWidget()); button && button->isEnabled()) {
+            button->click();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmWageFilterView::showEvent(QShowEvent* event) {

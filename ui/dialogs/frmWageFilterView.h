@@ -7,8 +7,11 @@
 
 class QComboBox;
 class QLineEdit;
-class QListWidget;
+class QListView;
+class QStackedWidget;
+class QStandardItemModel;
 class QToolButton;
+class QTreeView;
 
 namespace sp {
 
@@ -27,11 +30,14 @@ class frmWageFilterView : public QDialog {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QWidget* BuildConditions();
     QWidget* BuildPlans();
     void Refresh();
+    // The plan list's view: 0 large icons, 1 small icons, 2 list, 3 details.
+    void ShowPlanView(int view);
     void BoxEdited(int index, const QString& text);
     void Call(const char* where, const std::function<void()>& call);
 
@@ -39,7 +45,10 @@ class frmWageFilterView : public QDialog {
     std::array<QLineEdit*, kFilterBoxCount> boxes_{};
     std::array<QToolButton*, kFilterBoxCount> lookupButtons_{};
     QComboBox* groupBy_ = nullptr;
-    QListWidget* plans_ = nullptr;
+    QStandardItemModel* planModel_ = nullptr;
+    QListView* plans_ = nullptr;
+    QTreeView* planDetails_ = nullptr;
+    QStackedWidget* planViews_ = nullptr;
     bool closing_ = false;
     bool refreshing_ = false;
 };

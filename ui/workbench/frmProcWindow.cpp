@@ -3,19 +3,24 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "src/entry/HostServices.h"
 #include "src/workbench/Texts.h"
 #include "src/workbench/frmProc.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
 #include "ui/controls/GridView.h"
+#include "ui/controls/QtUi.h"
 #include "ui/controls/ToolbarView.h"
 #include "ui/workbench/SplitterBar.h"
 #include "ui/workbench/WorkBillTreeView.h"
@@ -81,6 +86,11 @@ frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), 
     lblProc_->setFrameShape(QFrame::StyledPanel);
     vlgProc_ = new GridView(&form_.vlgProc(), fraBar_);
     vlgProc_->SetName(QStringLiteral("vlgProc"));
+    // A long load shows its progress, and the button that cancels it, over the pane it fills.
+    if (auto* screen = dynamic_cast<QtUi*>(&form_.Host().Screen())) {
+        screen->SetLoadProgressPlace(LoadPane::List, lblList_);
+        screen->SetLoadProgressPlace(LoadPane::History, lblProc_);
+    }
 
     using Bar = WorkbenchLayout::Splitter;
     spliterH_ = new SplitterBar(Qt::Horizontal, fraBar_);
@@ -107,6 +117,8 @@ frmProcWindow::frmProcWindow(frmProc& form, QWidget* parent) : QDialog(parent), 
         connect(grid, &GridModel::layoutReset, this, &frmProcWindow::ScheduleSync);
         connect(grid, &GridModel::currentCellMoved, this, &frmProcWindow::ScheduleSync);
     }
+    // The record grid's header height sets its least height.
+    connect(&form_.vlgProc(), &GridModel::rowHeightChanged, this, &frmProcWindow::ScheduleSync);
     connect(&form_.barProc(), &ToolbarModel::redrawRequested, this, &frmProcWindow::ScheduleSync);
     focusTracking_ =
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { TrackFocus(now); });
@@ -158,6 +170,18 @@ void frmProcWindow::SyncPanes() {
     lblProc_->setVisible(!state.procGridVisible);
     lblList_->setText(state.lblListText);
     lblProc_->setText(state.lblProcText);
+    form_.SetReportGridMinHeight(Twips(ReportGridMinHeight()));
+}
+
+// Pixels the record grid needs for its header and three data rows, with its frame and a
+// horizontal scroll bar (its columns are usually wider than the window).
+int frmProcWindow::ReportGridMinHeight() const {
+    constexpr int kRows = 3;
+    const QTableView* table = vlgProc_->Table();
+    const QHeaderView* header = table->horizontalHeader();
+    return (header->isHidden() ? 0 : header->maximumHeight()) +
+           kRows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth() +
+           table->horizontalScrollBar()->sizeHint().height();
 }
 
 void frmProcWindow::TrackFocus(QWidget* now) {
@@ -181,8 +205,8 @@ void frmProcWindow::TrackFocus(QWidget* now) {
 
 bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == fraBar_ && event->type() == QEvent::Resize) {
-        CatchBoundary(QStringLiteral("frmProc.Resize"),
-                      [&] { form_.Resize(Twips(fraBar_->width()), Twips(fraBar_->height())); });
+        if (onScreen_)
+            ResizeForm();
         return false;
     }
     if (event->type() == QEvent::KeyPress) {
@@ -204,6 +228,22 @@ bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void frmProcWindow::ResizeForm() {
+    CatchBoundary(QStringLiteral("frmProc.Resize"),
+                  [&] { form_.Resize(Twips(fraBar_->width()), Twips(fraBar_->height())); });
+}
+
+// The frame's first size reaches the workbench once the window is on the screen, not
+// while Qt is still showing it: the first resize may bring a message, which belongs over
+// the drawn window, not over an empty screen.
+void frmProcWindow::setVisible(bool visible) {
+    QDialog::setVisible(visible);
+    if (visible && !onScreen_ && isVisible()) {
+        onScreen_ = true;
+        ResizeForm();
+    }
 }
 
 void frmProcWindow::showEvent(QShowEvent* event) {

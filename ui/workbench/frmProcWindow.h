@@ -25,6 +25,8 @@ class frmProcWindow : public QDialog {
     frmProcWindow(frmProc& form, QWidget* parent = nullptr);
     ~frmProcWindow() override;
 
+    void setVisible(bool visible) override;
+
     static constexpr int TwipsPerPixel = 15;
 
   protected:
@@ -36,9 +38,11 @@ class frmProcWindow : public QDialog {
 
   private:
     void ApplyLayout();
+    void ResizeForm();
     void SyncPanes();
     void ScheduleSync();
     void TrackFocus(QWidget* now);
+    int ReportGridMinHeight() const;
     void Place(QWidget* widget, const TwipRect& rect);
     int Twips(int pixels) const { return pixels * TwipsPerPixel; }
 
@@ -53,6 +57,7 @@ class frmProcWindow : public QDialog {
     QLabel* lblList_ = nullptr;
     QLabel* lblProc_ = nullptr;
     bool syncPending_ = false;
+    bool onScreen_ = false;  // shown once: the frame's sizes reach the workbench
     QMetaObject::Connection focusTracking_;
 };
 

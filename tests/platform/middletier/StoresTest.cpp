@@ -142,6 +142,10 @@ TEST_P(StoresTest, SelectionListsHonourTheirAliasesAndSearch) {
     const QString tasks = QStringLiteral(
         "(v1.FCanCellation = 0 And v1.FStatus in(1,2)  and v1.FTranType=85 and v1.froutingid>=0)");
     EXPECT_EQ(Values(lists.Rows(36, tasks, QString(), 100), "FBillNo"), Words("MO-1,MO-4"));
+    // Statuses show by name.
+    const RecordsetPtr open = lists.Rows(36, QStringLiteral("v1.FCancellation = 0"), QString(), 100);
+    EXPECT_EQ(Values(open, "FBillNo"), Words("MO-1,MO-2,MO-4"));
+    EXPECT_EQ(Values(open, "FStatus"), Words("下达,结案,开工"));
     EXPECT_THROW(lists.Rows(5, QString(), QString(), 10), ComError);
 }
 

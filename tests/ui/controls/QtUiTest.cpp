@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QTimer>
 
 #include "src/common/ComError.h"
@@ -98,6 +103,72 @@ TEST(QtUiTest, WaitCursorNestsAndIsReleasedAroundDialogs) {
     ui.SetWaitCursor(false);  // one off too many is harmless
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_EQ(ui.WaitDepth(), 0);
+}
+
+// While a load shows its progress only its cancel button and Escape are heard: a click,
+// a shortcut or the close box of the window beneath runs nothing until the load ends.
+TEST(QtUiTest, ALoadsProgressHearsOnlyItsCancelButton) {
+    QWidget window;
+    auto* pane = new QLabel(&window);
+    pane->setGeometry(10, 10, 300, 200);
+    auto* command = new QPushButton(u"检查"_s, &window);
+    command->setGeometry(10, 220, 80, 30);
+    auto* shortcut = new QAction(&window);
+    shortcut->setShortcut(Qt::Key_F7);
+    window.addAction(shortcut);
+    int commands = 0;
+    QObject::connect(command, &QPushButton::clicked, [&] { ++commands; });
+    QObject::connect(shortcut, &QAction::triggered, [&] { ++commands; });
+    window.show();
+    const auto click = [](QWidget* target) {
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &event);
+        }
+    };
+    const auto press = [](QWidget* target, Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    };
+
+    QtUi ui;
+    ui.SetLoadProgressPlace(LoadPane::List, pane);
+    struct Case {
+        const char* name;
+        std::function<void(QWidget* cancel)> clerk;
+        bool cancelled;
+    };
+    const Case cases[] = {
+        {"elsewhere",
+         [&](QWidget*) {
+             click(command);
+             QShortcutEvent event(QKeySequence(Qt::Key_F7), 0);
+             QCoreApplication::sendEvent(shortcut, &event);
+             window.close();
+         },
+         false},
+        {"cancel button", [&](QWidget* cancel) { click(cancel); }, true},
+        {"escape", [&](QWidget*) { press(command, Qt::Key_Escape); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(ui.ShowLoadProgress(LoadPane::List, 10, 100));
+        auto* row = window.findChild<QWidget*>(u"loadProgressList"_s);
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->geometry(), pane->geometry());
+        EXPECT_EQ(row->findChild<QLabel*>(u"lblLoadProgress"_s)->text(),
+                  u"正在读取可汇报工序计划单……已读取 10 行，共 100 行"_s);
+        c.clerk(row->findChild<QPushButton*>(u"btnLoadCancel"_s));
+        EXPECT_EQ(ui.ShowLoadProgress(LoadPane::List, 20, 100), !c.cancelled);
+        EXPECT_EQ(commands, 0);
+        EXPECT_TRUE(window.isVisible());
+        ui.EndLoadProgress(LoadPane::List);
+        EXPECT_EQ(window.findChild<QWidget*>(u"loadProgressList"_s), nullptr);
+    }
+    click(command);
+    EXPECT_EQ(commands, 1) << "the clerk is heard again once the load is over";
 }
 
 // Collects what is written to the error log while it lives.

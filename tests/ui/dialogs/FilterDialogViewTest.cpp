@@ -3,7 +3,9 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -11,6 +13,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeView>
 
 #include "src/filters/FilterBounds.h"
 #include "src/filters/frmWageFilter.h"
@@ -43,7 +46,7 @@ TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters)
         const QString shots = qEnvironmentVariable("SHOPPROC_SCREENSHOT_DIR");
         if (!shots.isEmpty())
             window->grab().save(shots + u"/frmWageFilter.png"_s);
-        planItems = window->findChild<QListWidget*>(u"lvwProject"_s)->count();
+        planItems = window->findChild<QListView*>(u"lvwProject"_s)->model()->rowCount();
         auto* from = window->findChild<QLineEdit*>(u"txtItem_0"_s);
         auto* to = window->findChild<QLineEdit*>(u"txtItem_1"_s);
         ASSERT_TRUE(from && to);
@@ -114,6 +117,102 @@ TEST(FilterDialogView, EnterWalksTheBoundBoxesInOrderAndOpensNoLookup) {
     for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(dialog.txtItem(i), u"B%1"_s.arg(i));
 }
 
+// Long plan names keep to their cell in the icon views (whole in the tooltip); the
+// details view has its column header "方案".
+TEST(FilterDialogView, PlanNamesKeepToTheirCellsAndDetailsHaveAHeader) {
+    RegisterFilterDialogViews();
+    QtUi screen;
+    test::HostHarness h(test::HostSetup::OnScreen(&screen));
+    const QString longName = u"一车间上月全部工序计划单的汇报方案（含外协与返工）"_s;
+    h.fake->plans = {longName, u"VeryLongPlanNameWithoutAnyBlanksAtAllInIt"_s, u"甲"_s};
+    screen.SetShownHook([&](QWidget* window) {
+        auto* icons = window->findChild<QListView*>(u"lvwProject"_s);
+        auto* details = window->findChild<QTreeView*>(u"lvwProjectDetails"_s);
+        auto* view = window->findChild<QToolButton*>(u"tlbView"_s);
+        ASSERT_TRUE(icons && details && view);
+        QAbstractItemModel* plans = icons->model();
+        ASSERT_EQ(plans->rowCount(), 4);
+        EXPECT_EQ(plans->index(1, 0).data(Qt::ToolTipRole).toString(), longName);
+        for (const char* shown : {"large icons", "small icons"}) {
+            SCOPED_TRACE(shown);
+            ASSERT_TRUE(icons->isVisible());
+            const QSize cell = icons->gridSize();
+            ASSERT_TRUE(cell.isValid());
+            for (int row = 0; row < plans->rowCount(); ++row) {
+                const QRect item = icons->visualRect(plans->index(row, 0));
+                EXPECT_LE(item.width(), cell.width()) << row;
+                EXPECT_LE(item.height(), cell.height()) << row;
+                for (int other = 0; other < row; ++other)
+                    EXPECT_FALSE(item.intersects(icons->visualRect(plans->index(other, 0)))) << row << other;
+            }
+            QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(4, view->height() / 2));
+        }
+        EXPECT_FALSE(details->isVisible()) << "the list";
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(4, view->height() / 2));
+        EXPECT_TRUE(details->isVisible());
+        EXPECT_FALSE(icons->isVisible());
+        EXPECT_FALSE(details->header()->isHidden());
+        EXPECT_EQ(plans->headerData(0, Qt::Horizontal).toString(), u"方案"_s);
+        // A click in the details loads that plan as in the other views.
+        QTest::mouseClick(details->viewport(), Qt::LeftButton, {},
+                          details->visualRect(plans->index(3, 0)).center());
+        EXPECT_EQ(h.fake->Count(u"GetPlanValue"_s), 1);
+        QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
+    });
+    frmWageFilter dialog(*h.host);
+    dialog.SetRptID(600);
+    dialog.ShowModal();
+    EXPECT_EQ(dialog.lvwProject().SelectedIndex(), 3);
+}
+
+// Enter or Space on a focused button presses it: a lookup button opens its lookup, OK
+// and Cancel close the dialog; the record filter's buttons as well.
+TEST(FilterDialogView, EnterAndSpaceOnAFocusedButtonPressIt) {
+    RegisterFilterDialogViews();
+    QtUi screen;
+    test::HostHarness h(test::HostSetup::OnScreen(&screen));
+    struct Case {
+        const char* button;
+        Qt::Key key;
+        int lookups;
+        bool confirmed;
+    };
+    const Case cases[] = {{"cmdItem_8", Qt::Key_Return, 1, false}, {"cmdItem_13", Qt::Key_Enter, 1, false},
+                          {"cmdItem_9", Qt::Key_Space, 1, false},  {"cmdOK", Qt::Key_Return, 0, true},
+                          {"cmdCancel", Qt::Key_Return, 0, false}, {"cmdOK", Qt::Key_Space, 0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.button) + " " + std::to_string(c.key));
+        const int before = h.fake->Count(u"SubMesLookup"_s);
+        bool stillOpen = false;
+        screen.SetShownHook([&](QWidget* window) {
+            auto* button = window->findChild<QAbstractButton*>(QString::fromLatin1(c.button));
+            ASSERT_TRUE(button);
+            button->setFocus();
+            QTest::keyClick(button, c.key);
+            stillOpen = window->isVisible();
+            if (stillOpen)
+                window->close();
+        });
+        frmWageFilter dialog(*h.host);
+        dialog.SetRptID(600);
+        dialog.ShowModal();
+        EXPECT_EQ(h.fake->Count(u"SubMesLookup"_s) - before, c.lookups);
+        EXPECT_EQ(stillOpen, c.lookups > 0);
+        EXPECT_EQ(dialog.Result()->Item(u"OK"_s).toBool(), c.confirmed);
+    }
+    for (const char* name : {"cmdOK", "cmdCancel"}) {
+        SCOPED_TRACE(name);
+        frmInfoFilter model;
+        screen.SetShownHook([&](QWidget* window) {
+            auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name));
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+        });
+        screen.ShowModal(model);
+        EXPECT_EQ(model.Result() != nullptr, name == std::string("cmdOK"));
+    }
+}
+
 // The list form over a long list: OK or Enter maps to "SelectOK" with the row the user
 // chose (with the mouse, or with Down from the search box into the list), Escape to "Exit".
 TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
@@ -151,6 +250,8 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
          u"WB00011"_s, 10},
         {"Enter in the search box picks the first hit", keys(u"WB0002"_s, {Qt::Key_Return}), u"WB00020"_s,
          10},
+        {"Enter with nothing typed picks the highlighted row", keys(QString(), {Qt::Key_Return}),
+         u"WB00001"_s},
         {"Escape cancels", [](QWidget* window) { QTest::keyClick(window, Qt::Key_Escape); }, QString()},
     };
     for (const Case& c : cases) {

@@ -4,11 +4,14 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QWindow>
 
 #include "app/component/DefaultWorkbenchParts.h"
 #include "platform/Platform.h"
@@ -33,13 +36,14 @@ namespace {
 // The workbench as the component ships it, on the demo shop over the real stand-ins,
 // showing its messages and lookups through `ui`, loaded on the unfiltered list.
 struct DemoShop {
-    explicit DemoShop(Ui& ui) : tdb(TestDatabase::Create(Backend::SQLite)) {
+    // User 1 is "demo", with every right; 2 is "clerk", who may not enter new reports.
+    explicit DemoShop(Ui& ui, int userId = 1) : tdb(TestDatabase::Create(Backend::SQLite)) {
         platform::SeedDemo(*tdb->db());
         platform::SeedDemoReports(*tdb->db());
         platform::PlatformSession session;
         session.db = tdb->db();
-        session.userId = 1;
-        session.userName = u"demo"_s;
+        session.userId = userId;
+        session.userName = userId == 1 ? u"demo"_s : u"clerk"_s;
         session.language = u"chs"_s;
         session.programFolder = programFolder.path();
         session.ui = &ui;
@@ -50,7 +54,7 @@ struct DemoShop {
         form = MakeWorkbench(*host);
         auto filter = NewDictionary();
         filter->Set(u"OK"_s, true);
-        form->SetUserId(1);
+        form->SetUserId(userId);
         form->SetDicFilter(filter);
         form->SetListStyle(0);
     }
@@ -100,6 +104,42 @@ TEST(WorkbenchWindow, OpensOnTheListShowsItsToolbarAndCloses) {
     EXPECT_GT(listRows, 1) << "the demo shop has reportable work bills";
     EXPECT_TRUE(treeFilled);
     EXPECT_FALSE(shop.form->IsLoaded()) << "closing unloaded the workbench";
+}
+
+// The message of the first display (the clerk may not enter new reports) stands over
+// the workbench, which is on the screen already with its panes in place.
+TEST(WorkbenchWindow, TheFirstDisplaysMessageStandsOverTheDrawnWindow) {
+    QtUi ui;
+    DemoShop shop(ui, 2);
+    RegisterWorkbenchView();
+    QStringList messages;
+    QWidget* owner = nullptr;
+    bool workbenchExposed = false;
+    int gridHeight = 0;
+    ui.SetShownHook([&](QWidget* window) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (!box) {
+            // Closes the workbench should no message come.
+            QTimer::singleShot(5000, window, [window] { window->close(); });
+            return;
+        }
+        messages << box->text();
+        owner = box->parentWidget();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->objectName() != u"frmProc"_s || !top->isVisible())
+                continue;
+            workbenchExposed = top->windowHandle() && top->windowHandle()->isExposed();
+            gridHeight = top->findChild<GridView*>(u"vlgProc"_s)->height();
+            QMetaObject::invokeMethod(top, "close", Qt::QueuedConnection);
+        }
+        box->accept();
+    });
+    shop.form->ShowModal();
+    EXPECT_EQ(messages, QStringList{u"您没有新增汇报的权限。"_s});
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(owner->objectName(), u"frmProc"_s);
+    EXPECT_TRUE(workbenchExposed);
+    EXPECT_GT(gridHeight, 0) << "the panes are placed";
 }
 
 // The real window on the demo shop with a scripted clerk: what the window's own
@@ -209,6 +249,25 @@ TEST_F(WorkbenchWindowWiring, AClickOnATaskNodeListsItsWorkBills) {
     const int rows = form().vlgList().Rows();
     EXPECT_GT(rows, 1);
     EXPECT_LT(rows, allRows) << "only the node's work bills are listed";
+}
+
+// A short window keeps three data rows of the record grid in view: the list gives up
+// what they need, and gets it back as the window grows.
+TEST_F(WorkbenchWindowWiring, AShortWindowKeepsThreeRecordRowsInView) {
+    GridView* grid = Grid("vlgProc");
+    GridView* list = Grid("vlgList");
+    QWidget* frame = grid->parentWidget();
+    const int listHeight = list->height();
+    const int rowHeight = grid->Table()->verticalHeader()->defaultSectionSize();
+    for (int windowHeight : {320, 260, 700}) {
+        SCOPED_TRACE(windowHeight);
+        window->resize(1024, windowHeight);
+        QApplication::processEvents();
+        EXPECT_GE(grid->Table()->viewport()->height(), 3 * rowHeight);
+        EXPECT_LE(grid->geometry().bottom(), frame->height());
+        EXPECT_LT(list->geometry().bottom(), grid->geometry().top());
+    }
+    EXPECT_EQ(list->height(), listHeight);
 }
 
 TEST_F(WorkbenchWindowWiring, ADraggedRecordColumnWidthIsStoredForTheUser) {
