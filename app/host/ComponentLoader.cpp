@@ -1,16 +1,16 @@
 #include "app/host/ComponentLoader.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include "app/host/InstallLayout.h"
 #include "src/common/ComError.h"
 
 namespace sp::host {
 
 ComponentLoader::ComponentLoader(const QString& name) {
     // QLibrary adds the platform's prefix and suffix (libshopproc.so).
-    library_.setFileName(QDir(QCoreApplication::applicationDirPath()).filePath(name));
+    library_.setFileName(QDir(InstallLayout::OfThisProgram().componentFolder).filePath(name));
     library_.setLoadHints(QLibrary::PreventUnloadHint);
 }
 

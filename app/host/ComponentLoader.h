@@ -13,7 +13,8 @@ namespace sp::host {
 // released late during shutdown.
 class ComponentLoader {
   public:
-    // name: the library's base name ("shopproc"), beside the program.
+    // name: the library's base name ("shopproc"), in the component folder of the
+    // program's install layout.
     explicit ComponentLoader(const QString& name);
     // Raises ComError with the loader's message when the library or an entry point is
     // missing.

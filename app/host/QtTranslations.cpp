@@ -2,25 +2,33 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QStringList>
 #include <QTranslator>
 
+#include "app/host/InstallLayout.h"
 #include "src/common/ErrorLog.h"
 
 namespace sp::host {
 
 bool InstallQtTranslations(const QString& locale) {
+    // An installed program brings its own copy; Qt's folder is the fallback.
+    QStringList folders;
+    const QString own = InstallLayout::OfThisProgram().translationsFolder;
+    if (!own.isEmpty())
+        folders << own;
+    folders << QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(QCoreApplication::instance());
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!translator->load(QStringLiteral("qtbase_") + locale, folder)) {
-        delete translator;
-        ErrorLog::Write(
-            QStringLiteral("erp-host"),
-            QStringLiteral("Qt's %1 texts are not installed in %2; dialog buttons stay in English.")
-                .arg(locale, folder));
-        return false;
+    for (const QString& folder : std::as_const(folders)) {
+        if (translator->load(QStringLiteral("qtbase_") + locale, folder)) {
+            QCoreApplication::installTranslator(translator);
+            return true;
+        }
     }
-    QCoreApplication::installTranslator(translator);
-    return true;
+    delete translator;
+    ErrorLog::Write(QStringLiteral("erp-host"),
+                    QStringLiteral("Qt's %1 texts are not installed in %2; dialog buttons stay in English.")
+                        .arg(locale, folders.join(QStringLiteral(" or "))));
+    return false;
 }
 
 }  // namespace sp::host

@@ -13,9 +13,11 @@
 #include "app/host/ComponentLoader.h"
 #include "app/host/HostDatabase.h"
 #include "app/host/HostOptions.h"
+#include "app/host/InstallLayout.h"
 #include "app/host/QtTranslations.h"
 #include "app/host/ScreenshotDriver.h"
 #include "app/host/Texts.h"
+#include "app/host/WindowProbe.h"
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
 #include "platform/host/LoginSession.h"
@@ -30,8 +32,7 @@
 namespace {
 
 using sp::host::HostOptions;
-
-enum ExitCode { Done = 0, Failed = 1, UnknownUser = 2, NotAllowed = 3, BadCommandLine = 64 };
+using enum sp::host::ExitCode;
 
 // The screenshot run gives up after this long without a picture.
 constexpr int ScreenshotTimeoutMs = 60000;
@@ -147,9 +148,13 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     context.registry = &registry;
     context.ui = ui.get();
     context.programFolder = dataFolder;
-    context.componentFolder = loader.Folder();
+    // The component opens its guide from its folder; an installed program keeps the
+    // guide under share/, apart from the library.
+    context.componentFolder = sp::host::InstallLayout::OfThisProgram().guideFolder;
     context.processId = QCoreApplication::applicationPid();
 
+    // Tests that drive the window from outside read where everything is from this file.
+    sp::host::WindowProbe::StartFromEnvironment(qApp);
     std::unique_ptr<sp::host::ScreenshotDriver> driver;
     if (!o.screenshot.isEmpty()) {
         driver = std::make_unique<sp::host::ScreenshotDriver>(QFileInfo(o.screenshot).absoluteFilePath(),

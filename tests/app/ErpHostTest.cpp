@@ -4,12 +4,16 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "app/host/ComponentLoader.h"
+#include "app/host/InstallLayout.h"
+#include "app/host/Texts.h"
 #include "platform/db/Migrations.h"
 #include "src/common/ComError.h"
 #include "tests/support/BackendTest.h"
@@ -40,7 +44,7 @@ class ErpHost {
         if (screen)
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(ERP_HOST_PATH), args);
+        p.start(program_, args);
         Outcome o;
         if (!p.waitForFinished(120000)) {
             p.kill();
@@ -56,6 +60,8 @@ class ErpHost {
     QString Path(const QString& name) const { return home_.filePath(name); }
     // Where the data folder is made (XDG_DATA_HOME).
     void SetDataHome(const QString& path) { dataHome_ = path; }
+    // Another erp-host than the build's, such as an installed one.
+    void SetProgram(const QString& path) { program_ = path; }
     // A file of the data folder (XDG_DATA_HOME/<organisation>/<application>).
     QString DataFile(const char* name) const {
         return home_.filePath(QStringLiteral("data/ShopProc/erp-host/") + QString::fromUtf8(name));
@@ -64,6 +70,7 @@ class ErpHost {
   private:
     QTemporaryDir home_;
     QString dataHome_ = home_.filePath(QStringLiteral("data"));
+    QString program_ = QStringLiteral(ERP_HOST_PATH);
 };
 
 // Runs one statement on a SQLite file outside the platform, which would refuse it.
@@ -117,8 +124,14 @@ TEST(ErpHost, RefusesWhatItCannotUseWithAClearMessage) {
         {{QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("tab\tname")},
          64,
          "control character"},
-        {{}, 1, "xvfb-run -a ./run", false},
+        {{}, 1, "xvfb-run -a erp-host", false},
         {Args("--help"), 0, "", false},
+        // The command the hint suggests can be pasted into a shell as it stands.
+        {Args("--user ghost"), 2, "Add one with: erp-host user add ghost [--db URL]"},
+        {{QStringLiteral("user"), QStringLiteral("grant"), QStringLiteral("o'neil $HOME"),
+          QStringLiteral("1")},
+         2,
+         "Add one with: erp-host user add 'o'\\''neil $HOME' [--db URL]"},
     };
     for (const auto& c : cases) {
         const Outcome o = host.Run(c.args, c.screen);
@@ -260,6 +273,63 @@ TEST(ErpHost, ScreenshotOfTheWorkbench) {
     EXPECT_TRUE(denied.err.contains(QStringLiteral("对不起，你没有相应的权限！")))
         << denied.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(noPicture));
+}
+
+// --help and the manual page name the same options, and both list the exit codes of
+// the table erp-host returns from.
+TEST(ErpHost, HelpAndManualPageAgree) {
+    QFile page(
+        QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../../docs/man/erp-host.1")));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
+    const QString man = QString::fromUtf8(page.readAll()).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    const QString help = host::Texts::Usage();
+    const auto options = [](const QString& text) {
+        QStringList found;
+        for (const auto& m : QRegularExpression(QStringLiteral("--[a-z-]+[a-z]")).globalMatch(text))
+            found << m.captured();
+        found.removeDuplicates();
+        found.sort();
+        return found;
+    };
+    EXPECT_EQ(options(help), options(man));
+    const QString exitStatus =
+        man.section(QStringLiteral(".SH EXIT STATUS"), 1).section(QStringLiteral(".SH"), 0, 0);
+    QStringList manCodes;
+    for (const auto& m : QRegularExpression(QStringLiteral("\\.B (\\d+)\\n")).globalMatch(exitStatus))
+        manCodes << m.captured(1);
+    QStringList codes;
+    for (const host::ExitCodeMeaning& e : host::ExitCodeMeanings) {
+        codes << QString::number(e.code);
+        EXPECT_TRUE(help.contains(QStringLiteral("\n  %1 ").arg(e.code))) << e.code;
+    }
+    EXPECT_EQ(manCodes, codes);
+}
+
+// Installed, erp-host finds the component, its guide and Qt's Chinese texts where the
+// install put them, and opens the workbench on a new demo database.
+TEST(ErpHost, RunsWhereItIsInstalled) {
+    ErpHost host;
+    const QString build =
+        QFileInfo(QStringLiteral(ERP_HOST_PATH)).dir().absoluteFilePath(QStringLiteral(".."));
+    const QString prefix = host.Path(QStringLiteral("prefix"));
+    QProcess install;
+    install.start(QStandardPaths::findExecutable(QStringLiteral("cmake")),
+                  {QStringLiteral("--install"), build, QStringLiteral("--prefix"), prefix});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+
+    const host::InstallLayout layout = host::InstallLayout::Of(prefix + QStringLiteral("/bin"));
+    for (const QString& file : {layout.componentFolder + QStringLiteral("/libshopproc.so"),
+                                layout.guideFolder + QStringLiteral("/Q8ShopFloor.html"),
+                                layout.translationsFolder + QStringLiteral("/qtbase_zh_CN.qm")})
+        EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+
+    host.SetProgram(prefix + QStringLiteral("/bin/erp-host"));
+    const QString png = host.Path(QStringLiteral("installed.png"));
+    const Outcome o = host.Run({QStringLiteral("--screenshot"), png}, true);
+    EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+    EXPECT_FALSE(QImage(png).isNull());
+    EXPECT_TRUE(QFileInfo::exists(host.DataFile("demo.db")));
 }
 
 TEST(ComponentLibrary, LoadsByNameAndOffersItsEntryPoints) {
