@@ -86,6 +86,8 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
         }
         case Qt::TextAlignmentRole:
             return fixed >= 1 ? QVariant::fromValue(ToQt(grid_->CellAlignment(fixed, col))) : QVariant();
+        case KeyRole:
+            return grid_->CellKey(1, col);
         default:
             return {};
     }

@@ -13,6 +13,10 @@ namespace sp {
 class GridTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
+    // Horizontal header role: the column's key (its code), for tools that find columns
+    // by name rather than by title.
+    static constexpr int KeyRole = Qt::UserRole + 1;
+
     explicit GridTableModel(GridModel* grid, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
