@@ -53,17 +53,6 @@ QStringList PostgresTextNumberOperators() {
     };
 }
 
-bool HasVersionTable(Database& db) {
-    const QString sql = db.dialect() == Dialect::SQLite
-                            ? QStringLiteral(
-                                  "SELECT COUNT(*) FROM sqlite_master WHERE type='table' AND "
-                                  "lower(name)='t_schemaversion'")
-                            : QStringLiteral(
-                                  "SELECT COUNT(*) FROM information_schema.tables WHERE "
-                                  "table_schema=current_schema() AND table_name='t_schemaversion'");
-    return db.Scalar(sql).toInt() > 0;
-}
-
 // The tables and views of the database (of the current schema on PostgreSQL), SQLite's
 // own left out.
 QStringList TableNames(Database& db) {
@@ -123,7 +112,7 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
 }
 
 int Migrations::CurrentVersion(Database& db) {
-    if (!HasVersionTable(db))
+    if (!TableNames(db).contains(QStringLiteral("t_SchemaVersion"), Qt::CaseInsensitive))
         return 0;
     return db.Scalar(QStringLiteral("SELECT MAX(FVersion) FROM t_SchemaVersion")).toInt();
 }

@@ -56,9 +56,7 @@ class FaultsTest : public BackendTest {
         SeedDemo();
         platform::AddUser(db(), QStringLiteral("faults"), platform::Rights::All);
         user = platform::LoginSession::FindUserId(db(), QStringLiteral("faults"));
-        bill = Values(Query("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
-                            "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT 1"))
-                   .value(0);
+        bill = LargestFirstOperations(db(), 1).value(0);
         wbId = Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill}).toInt();
         ErrorLog::SetSink([this](const QString&, const QString& text) {
             if (text.contains(QStringLiteral("Injected fault")))

@@ -103,10 +103,7 @@ class HostileInput : public BackendTest {
         platform::AddUser(db(), u"hq"_s, platform::Rights::All);
         Exec("CREATE TABLE sentinel (v INTEGER)");
         Exec("INSERT INTO sentinel (v) VALUES (7)");
-        bill_ = Scalar(
-                    "SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
-                    "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT 1")
-                    .toString();
+        bill_ = LargestFirstOperations(db(), 1).value(0);
         ErrorLog::SetSink(
             [this](const QString& source, const QString& text) { log_ << source + u": "_s + text; });
         const qint32 user = Scalar("SELECT FUserID FROM t_User WHERE FName = 'hq'").toInt();
@@ -154,17 +151,7 @@ class HostileInput : public BackendTest {
     GridModel& grid() { return form_->vlgProc(); }
     int Col(C code) { return form_->Parts().ReportColumn(ReportCodeName(code)); }
     int First() { return grid().FixedRows() + 1; }
-    // Types into a cell as a clerk does: the editor opens, takes the text and closes.
-    bool Type(int row, C code, const QString& text) {
-        if (Col(code) == 0)
-            return false;
-        grid().SetCurrentCell(row, Col(code));
-        if (!grid().OpenEditor())
-            return false;
-        grid().SetEditorText(text);
-        grid().CloseEditor(true);
-        return true;
-    }
+    bool Type(int row, C code, const QString& text) { return TypeInto(*form_, code, row, text); }
     // A new report of the work bill, its quantities 1, then `code` typed with `text`.
     bool NewReport(C code, const QString& text) {
         form_->Dispatch(Tool::ModeNew());

@@ -65,13 +65,6 @@ std::unique_ptr<TestDatabase> Shop(Backend backend, int users) {
     return tdb;
 }
 
-// The first operations of the n largest tasks: they take reports from the start.
-QStringList WorkBills(platform::Database& db, int n) {
-    return Values(db.Query(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
-                                          "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT ?"),
-                           {n}));
-}
-
 QStringList Arguments(const char* mode, const TestDatabase& tdb, int user) {
     return {QString::fromLatin1(mode), QStringLiteral("--db"), tdb.url(), QStringLiteral("--user"),
             QStringLiteral("ws%1").arg(user)};
@@ -97,7 +90,7 @@ TEST_P(ManyWorkstationsTest, NoReportLostOrDoubledAndNoWorkBillHeldTwice) {
     if (!tdb)
         return;
     platform::Database& db = *tdb->db();
-    const QStringList bills = WorkBills(db, 6);
+    const QStringList bills = LargestFirstOperations(db, 6);
     QTemporaryDir logs;
     std::vector<std::unique_ptr<Workstation>> stations;
     for (int i = 1; i <= load.processes; ++i)
@@ -238,7 +231,7 @@ TEST_P(LostWorkstationTest, AnotherGetsItsWorkBillsInTimeAndTheHolderSavesNothin
     if (!tdb)
         return;
     platform::Database& db = *tdb->db();
-    const QStringList bills = WorkBills(db, 2);
+    const QStringList bills = LargestFirstOperations(db, 2);
     const QStringList which{QStringLiteral("--new"), bills[0], QStringLiteral("--edit"), bills[1]};
     Workstation holder(Arguments("hold", *tdb, 1) + which);
     ASSERT_EQ(holder.Line(120), QStringLiteral("held")) << holder.Errors().toStdString();

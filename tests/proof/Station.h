@@ -17,6 +17,21 @@
 
 namespace sp::test {
 
+// Types into a report cell as a clerk does: the editor opens, takes the text and closes;
+// false when the column is not shown or its editor does not open.
+inline bool TypeInto(frmProc& form, ReportCode code, int row, const QString& text) {
+    const int col = form.Parts().ReportColumn(ReportCodeName(code));
+    GridModel& grid = form.vlgProc();
+    if (col == 0)
+        return false;
+    grid.SetCurrentCell(row, col);
+    if (!grid.OpenEditor())
+        return false;
+    grid.SetEditorText(text);
+    grid.CloseEditor(true);
+    return true;
+}
+
 // Loads the workbench as erp-host does, the filter dialog confirmed as it stands.
 inline std::unique_ptr<frmProc> LoadWorkbench(HostServices& host, qint32 userId) {
     auto form = MakeWorkbench(host);
@@ -64,14 +79,7 @@ struct HeadlessStation {
     int Col(C code) { return form->Parts().ReportColumn(ReportCodeName(code)); }
     QString Cell(int row, C code) { return grid().CellText(row, Col(code)).trimmed(); }
     // Types into the cell as the clerk does; false when its editor does not open.
-    bool TypeText(int row, C code, const QString& text) {
-        grid().SetCurrentCell(row, Col(code));
-        if (!grid().OpenEditor())
-            return false;
-        grid().SetEditorText(text);
-        grid().CloseEditor(true);
-        return true;
-    }
+    bool TypeText(int row, C code, const QString& text) { return TypeInto(*form, code, row, text); }
     // Edit mode on the work bill; false when its task is held elsewhere.
     bool Open(qint32 wbInterId) {
         form->OpenWorkBillForEdit(wbInterId);

@@ -79,6 +79,14 @@ inline QStringList Values(const RecordsetPtr& rs, const char* field = nullptr) {
     return values;
 }
 
+// The first operations of the n largest tasks of the demo shop: they take reports from
+// the start, and have room for many.
+inline QStringList LargestFirstOperations(platform::Database& db, int n) {
+    return Values(db.Query(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
+                                          "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT ?"),
+                           {n}));
+}
+
 // Checks "Name=text;Other=text" against the current row, each value compared as text.
 inline void ExpectFields(const RecordsetPtr& rs, const char* expected) {
     ASSERT_FALSE(rs->Eof());

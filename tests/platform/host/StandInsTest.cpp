@@ -164,14 +164,19 @@ TEST(ErrorDisplay, ShowsAndLogsTheError) {
     EXPECT_EQ(logged, QStringList{u"NXCGLView.GLView|3000: 查找失败"_s});
 }
 
+// Writes the bytes as the file's whole content; its path back.
+QString WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+    return path;
+}
+
 TEST(SettingsFile, RoundTripsAndNeverThrows) {
     QTemporaryDir dir;
     const QString section = u"Q8SHProcRpt600"_s;
     const auto write = [&](const QString& name, const QByteArray& bytes) {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return f.fileName();
+        return WriteBytes(dir.filePath(name), bytes);
     };
     platform::SettingsFile ini;
     ini.SetFile(dir.filePath(u"Q8SHProcRpt.ini"_s));
@@ -237,10 +242,7 @@ TEST(SettingsFile, AValueItCannotReadStaysInTheFileAsItWas) {
     const QByteArray tail = "\r\nEDept=keep\r\n\r\n[Other]\nBDept=zz\n" + QByteArray(80000, ';');
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(head + c.stored + tail);
-        f.close();
+        WriteBytes(path, head + c.stored + tail);
         platform::SettingsFile ini;
         ini.SetFile(path);
         EXPECT_EQ(ini.Read(u"Q8SHProcRpt600"_s, u"BDept"_s, u"d"_s), c.read.value_or(u"d"_s));
@@ -269,10 +271,7 @@ TEST(SettingsFile, AValueItCannotReadStaysInTheFileAsItWas) {
 TEST(SettingsFile, AFileThatCannotBeWrittenIsSaidAndLeftAlone) {
     QTemporaryDir dir;
     const QString readOnly = dir.filePath(u"ro.ini"_s);
-    QFile f(readOnly);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[S]\nBDept=01\n");
-    f.close();
+    WriteBytes(readOnly, "[S]\nBDept=01\n");
     ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     const auto mode = QFileInfo(readOnly).permissions();
     const std::pair<QString, bool> cases[] = {{dir.path(), false},
