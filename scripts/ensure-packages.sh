@@ -11,7 +11,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
           libgtest-dev libgmock-dev libbenchmark-dev postgresql-15 xvfb xauth fonts-wqy-microhei
-          qt6-translations-l10n clang-format xdotool cmark-gfm dpkg-dev)
+          qt6-translations-l10n clang-format xdotool cmark-gfm dpkg-dev libxlsxwriter-dev
+          python3-openpyxl poppler-utils)
 stamp="${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/shopproc/packages"
 status=/var/lib/dpkg/status
 listed=""

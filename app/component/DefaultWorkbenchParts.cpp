@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
+#include <QTextDocument>
 
 #include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
@@ -18,6 +19,7 @@
 #include "src/reportgrid/ReportCommands.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportHistory.h"
+#include "src/reportgrid/ReportPrintout.h"
 #include "src/reportgrid/ReportRowLocks.h"
 #include "src/workbench/Texts.h"
 
@@ -91,6 +93,10 @@ class DefaultParts final : public WorkbenchParts {
     void SelectListedWorkBill(const QString& workBillNo) override { list_.SelectWorkBill(workBillNo); }
     void FillTree() override { tree_.Fill(); }
     QString PickWorkBillNumber() override { return WorkBillPicker(form_.Host()).PickWorkBillNumber(); }
+    std::unique_ptr<QTextDocument> ReportPrintDocument(QString* failure) override {
+        const ReportPrintout printout = BuildReportPrintout(state_, failure);
+        return printout.sections.isEmpty() ? nullptr : ReportDocument(printout);
+    }
 
     bool IsExistWB(const QString& workBillNo, bool showMessage) override {
         return sp::IsExistWB(form_.Host(), workBillNo, showMessage);

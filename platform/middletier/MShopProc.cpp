@@ -159,14 +159,23 @@ RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillN
     RecordsetPtr rs = db_->Query(
         QStringLiteral(
             "SELECT wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, "
-            "wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare "
+            "wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare, wbe.FWorkBillNO, mo.FBillNo, "
+            "itm.FNumber, itm.FName, itm.FModel, SMR.FName, wc.FName, wbe.FAuxQtyPlan "
             "FROM SHWorkBillEntry wbe LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
+            "LEFT JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
+            "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
+            "LEFT JOIN t_SubMessage SMR ON SMR.FInterID = wbe.FOperID "
+            "LEFT JOIN t_WorkCenter wc ON wc.FInterID = wbe.FWorkCenterID "
             "WHERE wbe.FWorkBillNO = ?"),
         {workBillNo});
     static const QStringList names = {
-        QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"),  QStringLiteral("MOID"),
-        QStringLiteral("FWBinterID"),   QStringLiteral("FteamID"), QStringLiteral("FworkerID"),
-        QStringLiteral("FdeviceID"),    QStringLiteral("FisOut"),  QStringLiteral("Ffare")};
+        QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"), QStringLiteral("MOID"),
+        QStringLiteral("FWBinterID"), QStringLiteral("FteamID"), QStringLiteral("FworkerID"),
+        QStringLiteral("FdeviceID"), QStringLiteral("FisOut"), QStringLiteral("Ffare"),
+        // The head of a printed work bill.
+        QStringLiteral("FWorkBillNO"), QStringLiteral("FICMONO"), QStringLiteral("FitemNumber"),
+        QStringLiteral("FitemName"), QStringLiteral("FitemModel"), QStringLiteral("FOperName"),
+        QStringLiteral("FWorkCenterName"), QStringLiteral("FAuxQtyPlan")};
     return std::make_shared<Recordset>(names, rs->Rows());
 }
 

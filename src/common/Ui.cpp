@@ -7,6 +7,8 @@ Ui::~Ui() = default;
 
 bool Ui::ShowLoadProgress(LoadPane, int, int) { return true; }
 void Ui::EndLoadProgress(LoadPane) {}
+std::optional<QString> Ui::ChooseSaveFile(const SaveFileRequest&) { return std::nullopt; }
+void Ui::PreviewPrint(const PrintPreviewRequest&) {}
 
 QString MessageTitle() { return QStringLiteral("Vorlane提示"); }
 

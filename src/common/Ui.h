@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "src/common/Export.h"
+
+class QTextDocument;
 
 namespace sp {
 
@@ -19,6 +24,24 @@ struct MessageRequest {
     MsgIcon icon = MsgIcon::Information;
     MsgButtons buttons = MsgButtons::Ok;
     MsgAnswer defaultButton = MsgAnswer::Ok;
+};
+
+// A file to write: the dialog opens at path (folder and suggested name) and offers
+// the filters in order, e.g. "Excel 工作簿 (*.xlsx)".
+struct SaveFileRequest {
+    QString title;
+    QString path;
+    QStringList filters;
+};
+
+// A document to preview before it is printed. The preview prints it on the printer
+// the clerk picks; its button of caption pdfCaption calls savePdf.
+struct PrintPreviewRequest {
+    QTextDocument* document = nullptr;
+    QPageLayout layout;
+    QString title;
+    QString pdfCaption;
+    std::function<void()> savePdf;
 };
 
 // A headless dialog (frmWageFilter, frmList, frmInfoFilter, frmSetCol, a lookup):
@@ -54,6 +77,11 @@ class SPCOMMON_EXPORT Ui {
     virtual bool ShowLoadProgress(LoadPane pane, int rowsRead, int total);
     // The load has ended, read to its end or cancelled: the progress goes.
     virtual void EndLoadProgress(LoadPane pane);
+    // The path the clerk chose to write, with the suffix of the chosen filter when the
+    // name had none; nullopt when cancelled. Without a screen: nullopt.
+    virtual std::optional<QString> ChooseSaveFile(const SaveFileRequest& request);
+    // Shows the print preview until the clerk closes it. Without a screen: nothing.
+    virtual void PreviewPrint(const PrintPreviewRequest& request);
 };
 
 // The system's message box title and the three shapes its messages take.

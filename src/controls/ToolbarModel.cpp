@@ -100,6 +100,18 @@ void ToolbarModel::SetCaption(const QString& name, const QString& caption) {
     emit toolChanged(tool.name);
 }
 
+QString ToolbarModel::ShortcutText(const QString& name) const {
+    return tools_[CheckedIndex(name)].shortcutText;
+}
+
+void ToolbarModel::SetShortcutText(const QString& name, const QString& text) {
+    ToolState& tool = tools_[CheckedIndex(name)];
+    if (tool.shortcutText == text)
+        return;
+    tool.shortcutText = text;
+    emit toolChanged(tool.name);
+}
+
 void ToolbarModel::SetDispatcher(std::function<void(const QString&)> dispatcher) {
     dispatcher_ = std::move(dispatcher);
 }

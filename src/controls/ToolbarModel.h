@@ -25,6 +25,7 @@ struct ToolState {
     bool isLabel = false;  // a caption in a band, not a command
     ToolStyle style = ToolStyle::Button;
     QString group;
+    QString shortcutText;  // shown beside the caption in menus, e.g. "Ctrl+E"
 };
 
 struct BandState {
@@ -56,6 +57,9 @@ class ToolbarModel : public QObject {
     void SetChecked(const QString& name, bool checked);
     QString Caption(const QString& name) const;
     void SetCaption(const QString& name, const QString& caption);
+    // The key the window maps to the tool, shown in menus; the window handles the key.
+    QString ShortcutText(const QString& name) const;
+    void SetShortcutText(const QString& name, const QString& text);
 
     const QVector<ToolState>& Tools() const { return tools_; }
     const QVector<BandState>& Bands() const { return bands_; }

@@ -72,6 +72,27 @@ inline QString HelpFileName() { return QStringLiteral("Q8ShopFloor.CHM"); }
 inline QString HelpGuideName() { return QStringLiteral("Q8ShopFloor.html"); }
 inline QString HelpCannotOpen() { return QStringLiteral("无法打开帮助文件："); }
 
+// Export and print.
+inline QString ExportListTitle() { return QStringLiteral("导出工序计划单列表"); }
+inline QString ExportReportsTitle() { return QStringLiteral("导出工序汇报记录"); }
+inline QString ListFileName() { return QStringLiteral("工序计划单列表"); }
+inline QString ReportsFileName() { return QStringLiteral("工序汇报记录"); }
+inline QString XlsxFilter() { return QStringLiteral("Excel 工作簿 (*.xlsx)"); }
+inline QString CsvFilter() { return QStringLiteral("CSV 文件，UTF-8，逗号分隔 (*.csv)"); }
+inline QString PdfFilter() { return QStringLiteral("PDF 文件 (*.pdf)"); }
+inline QString NothingToExport() { return QStringLiteral("当前表格中没有可导出的内容。"); }
+inline QString Exported(const QString& path) { return QStringLiteral("已导出到 ") + path; }
+inline QString WriteFailed() { return QStringLiteral("文件未能写入，原有文件保持不变——"); }
+inline QString NothingToPrint() { return QStringLiteral("当前没有可打印的工序汇报记录。"); }
+inline QString PrintHeadFailed() { return QStringLiteral("工序计划单的表头未能全部读取，只打印其编号——"); }
+inline QString PrintTitle() { return QStringLiteral("打印工序汇报记录"); }
+inline QString SavePdfTitle() { return QStringLiteral("保存为 PDF"); }
+inline QString SavePdfCaption() { return QStringLiteral("保存为 PDF(&D)..."); }
+inline QString PdfSaved(const QString& path) { return QStringLiteral("已保存到 ") + path; }
+// The workbench's settings file keeps the folder of the last export in this section.
+inline QString ExportSection() { return QStringLiteral("Export"); }
+inline QString ExportFolderKey() { return QStringLiteral("Folder"); }
+
 // The component's own statements through the host connection.
 inline QString DefaultDeviceTypeSql() {
     return QStringLiteral("Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0");

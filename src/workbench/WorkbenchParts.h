@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTextDocument>
 #include <QtGlobal>
 #include <memory>
 
@@ -61,6 +62,10 @@ class WorkbenchParts {
     // "" when the clerk picked nothing.
     virtual QString PickWorkBillNumber() = 0;
 
+    // The record grid as a paged document, one head per work bill with its rows and
+    // totals; nullptr when no row names a work bill. A head that cannot be read is
+    // printed with the number alone and failure names the reason.
+    virtual std::unique_ptr<QTextDocument> ReportPrintDocument(QString* /*failure*/) { return nullptr; }
     // Work bill queries.
     virtual bool IsExistWB(const QString& workBillNo, bool showMessage) = 0;
     virtual QString GetWBNO(qint32 wbInterId) = 0;

@@ -27,6 +27,10 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
     bar.AddTool(Tool::CtlCreate(), QStringLiteral("生成检验单"));
     bar.AddTool(Tool::CtlDel(), QStringLiteral("删除检验单"));
     bar.AddTool(Tool::FileExit(), QStringLiteral("退出"));
+    bar.AddTool(Tool::FileExport(), QStringLiteral("导出(&X)..."));
+    bar.SetShortcutText(Tool::FileExport(), QStringLiteral("Ctrl+E"));
+    bar.AddTool(Tool::FilePrint(), QStringLiteral("打印(&P)..."));
+    bar.SetShortcutText(Tool::FilePrint(), QStringLiteral("Ctrl+P"));
     bar.AddLabel(QStringLiteral("lblArrange"), T::LabelArrangement());
     const QString arrangement = QStringLiteral("ListStyle");
     bar.AddTool(Tool::ListWC(), QStringLiteral("工作中心"), ToolStyle::Radio, arrangement);
@@ -37,7 +41,9 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
     bar.AddTool(Tool::SttInfo(), T::StatusReady());
 
     bar.AddBand(QStringLiteral("mnuFile"), BandKind::Menu,
-                {Tool::FileSave(), Tool::EditView(), Tool::CtlChk(), Tool::FileExit()}, T::MenuFile());
+                {Tool::FileSave(), Tool::FileExport(), Tool::FilePrint(), Tool::EditView(), Tool::CtlChk(),
+                 Tool::FileExit()},
+                T::MenuFile());
     bar.AddBand(QStringLiteral("mnuEdit"), BandKind::Menu,
                 {Tool::Audit(), Tool::UnAudit(), Tool::EditDel(), Tool::Refresh()}, T::MenuEdit());
     bar.AddBand(QStringLiteral("mnuMode"), BandKind::Menu, {Tool::ModeNew(), Tool::ModeEdit()},

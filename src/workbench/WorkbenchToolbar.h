@@ -16,6 +16,8 @@ inline QString FileSave() { return QStringLiteral("btnFileSave"); }
 inline QString Audit() { return QStringLiteral("btnAudit"); }
 inline QString UnAudit() { return QStringLiteral("btnUnAudit"); }
 inline QString FileExit() { return QStringLiteral("btnFileExit"); }
+inline QString FileExport() { return QStringLiteral("btnFileExport"); }
+inline QString FilePrint() { return QStringLiteral("btnFilePrint"); }
 inline QString EditDel() { return QStringLiteral("btnEditDel"); }
 inline QString EditView() { return QStringLiteral("btnEditView"); }
 inline QString Refresh() { return QStringLiteral("btnRefresh"); }

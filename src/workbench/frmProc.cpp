@@ -131,7 +131,7 @@ void frmProc::Dispatch(const QString& toolName) {
         Command command;
     };
     // Compared in this order; the first match runs.
-    const std::array<Entry, 18> table{{
+    const std::array<Entry, 20> table{{
         {Tool::CtlChk(), &frmProc::CheckCommand},
         {Tool::Filter(), &frmProc::FilterCommand},
         {Tool::CtlCreate(), nullptr},
@@ -150,6 +150,8 @@ void frmProc::Dispatch(const QString& toolName) {
         {Tool::FileHelp(), &frmProc::HelpCommand},
         {Tool::SetupWB(), &frmProc::SetupListColumnsCommand},
         {Tool::SetupRpt(), &frmProc::SetupReportColumnsCommand},
+        {Tool::FileExport(), &frmProc::ExportCommand},
+        {Tool::FilePrint(), &frmProc::PrintCommand},
     }};
     for (const Entry& entry : table) {
         if (entry.name.compare(toolName, Qt::CaseInsensitive) != 0)
@@ -167,16 +169,20 @@ void frmProc::Dispatch(const QString& toolName) {
 void frmProc::ArrangementCommand() { parts_->FillTree(); }
 
 bool frmProc::KeyPreview(int keyCode, int shift) {
-    if (shift != ShiftState::None)
-        return false;
     // F7 looks up the current cell; F1 opens the help wherever the focus is, as the
-    // help command does.
-    if (keyCode == KeyCode::F7)
-        Dispatch(Tool::EditView());
-    else if (keyCode == KeyCode::F1)
-        Dispatch(Tool::FileHelp());
+    // help command does; Ctrl+E exports and Ctrl+P prints.
+    QString tool;
+    if (shift == ShiftState::None && keyCode == KeyCode::F7)
+        tool = Tool::EditView();
+    else if (shift == ShiftState::None && keyCode == KeyCode::F1)
+        tool = Tool::FileHelp();
+    else if (shift == ShiftState::Ctrl && keyCode == KeyCode::E)
+        tool = Tool::FileExport();
+    else if (shift == ShiftState::Ctrl && keyCode == KeyCode::P)
+        tool = Tool::FilePrint();
     else
         return false;
+    Dispatch(tool);
     return true;
 }
 

@@ -20,6 +20,7 @@
 namespace sp {
 
 class HostServices;
+class ISettingsFile;
 class ReportGridEvents;
 
 // The control of the window that has the focus; the status rule reads it.
@@ -103,7 +104,11 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void Resize(int widthTwips, int heightTwips);
     // The window sees keys before its controls; true when the key was consumed.
     bool KeyPreview(int keyCode, int shift);
-    void SetActiveControl(ActiveControl control) { activeControl_ = control; }
+    void SetActiveControl(ActiveControl control) {
+        activeControl_ = control;
+        if (control == ActiveControl::vlgList || control == ActiveControl::vlgProc)
+            lastGrid_ = control;
+    }
     ActiveControl ActiveControlNow() const { return activeControl_; }
     // The close box: false keeps the window open.
     bool QueryClose();
@@ -149,6 +154,14 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     // Column settings: their tools exist and do nothing yet.
     void SetupListColumnsCommand();
     void SetupReportColumnsCommand();
+    void ExportCommand();
+    void PrintCommand();
+    // The folder the last export or PDF went to, kept in the workbench's settings file.
+    std::shared_ptr<ISettingsFile> OutputSettings();
+    QString ExportFolder();
+    void RememberExportFolder(const QString& path);
+    // "工序汇报记录", with the work bill's number in edit mode.
+    QString ReportsFileName() const;
     // Sets the record grid up again from the stored layout and reloads its records.
     void ReloadReportColumns();
 
@@ -181,6 +194,8 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     bool leaveConfirmed_ = false;
     bool reloadAfterMove_ = false;  // a header drag the clerk let drop unsaved rows
     ActiveControl activeControl_ = ActiveControl::Other;
+    // The grid an export takes: the one the clerk was in last, the record grid at first.
+    ActiveControl lastGrid_ = ActiveControl::vlgProc;
 };
 
 }  // namespace sp

@@ -79,7 +79,9 @@ class RecordingParts : public WorkbenchParts {
     QString picked;  // what the work bill list offers to pick
     bool putSucceeds = true;
     bool saveSucceeds = true;
-    QString listFailure;  // a list that cannot be loaded says why
+    QString listFailure;   // a list that cannot be loaded says why
+    QString printText;     // the printed document's text; empty: nothing to print
+    QString printFailure;  // a head that could not be read
 
     void SetupReportColumns() override { calls << u"SetupReportColumns"_s; }
     void LoadReportHistory(int showFilter) override {
@@ -136,6 +138,12 @@ class RecordingParts : public WorkbenchParts {
         return existing.contains(no);
     }
     QString GetWBNO(qint32 id) override { return u"WB%1"_s.arg(id); }
+    std::unique_ptr<QTextDocument> ReportPrintDocument(QString* failure) override {
+        calls << u"ReportPrintDocument"_s;
+        if (failure)
+            *failure = printFailure;
+        return printText.isEmpty() ? nullptr : std::make_unique<QTextDocument>(printText);
+    }
 };
 
 }  // namespace sp::test

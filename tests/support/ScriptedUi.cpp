@@ -35,6 +35,21 @@ void ScriptedUi::ShowModal(DialogModel& model) {
         it.value()(model);
 }
 
+std::optional<QString> ScriptedUi::ChooseSaveFile(const SaveFileRequest& request) {
+    saveRequests.append(request.title + u'|' + request.path + u'|' + request.filters.join(u';'));
+    if (saveFiles.empty())
+        return std::nullopt;
+    auto a = saveFiles.front();
+    saveFiles.pop_front();
+    return a;
+}
+
+void ScriptedUi::PreviewPrint(const PrintPreviewRequest& request) {
+    previews.append(request.title);
+    if (pressPdf && request.savePdf)
+        request.savePdf();
+}
+
 bool ScriptedUi::OpenDocument(const QString& path) {
     documentsOpened.append(path);
     return documentsOpen;

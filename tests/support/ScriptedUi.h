@@ -23,6 +23,8 @@ class ScriptedUi : public Ui {
     bool OpenDocument(const QString& path) override;
     bool ShowLoadProgress(LoadPane pane, int rowsRead, int total) override;
     void EndLoadProgress(LoadPane pane) override;
+    std::optional<QString> ChooseSaveFile(const SaveFileRequest& request) override;
+    void PreviewPrint(const PrintPreviewRequest& request) override;
 
     // Answers for Yes/No questions, in order; when empty a question gets its default button.
     std::deque<MsgAnswer> answers;
@@ -46,6 +48,14 @@ class ScriptedUi : public Ui {
     // Each progress shown, as "List 5/20" or "History 3/-1", and the progress ended.
     QStringList loadProgress;
     QStringList loadProgressEnded;
+
+    // Answers for save-file dialogs, in order (nullopt: cancelled; none left: cancelled),
+    // and each dialog's request as "title|path|filter;filter".
+    std::deque<std::optional<QString>> saveFiles;
+    QStringList saveRequests;
+    // Each preview's title and page count; with pressPdf the clerk presses its PDF button.
+    QStringList previews;
+    bool pressPdf = false;
 
     QStringList MessageTexts() const;
     void Clear();

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "src/lookups/Devs.h"
 #include "src/lookups/Emps.h"
 #include "src/lookups/Teams.h"
@@ -464,6 +468,111 @@ TEST(LookupCommand, OnAWorkBillCellPicksAReportableWorkBillIntoTheRow) {
         b.form->Dispatch(Tool::EditView());
         EXPECT_EQ(b.parts->calls, c.calls) << c.picked;
     }
+}
+
+// Ctrl+E writes the grid the clerk was in last (the record grid at first) to the file
+// chosen, says where, and remembers the folder; a cancel writes nothing, a failed write
+// says why and keeps the folder, an empty grid asks for no file.
+TEST(ExportCommand, WritesTheGridTheClerkWasInAndRemembersTheFolder) {
+    WorkbenchBench b;
+    b.form->SetListStyle(0);
+    b.LayOutGrid();
+    b.grid().SetCellText(1, 2, u"工票号"_s);
+    b.SetRow(2, u"WB1"_s, u"√"_s);
+    GridModel& list = b.form->vlgList();
+    list.SetCols(2);
+    list.SetRows(2);
+    list.SetFixedRows(1);
+    list.SetCellText(2, 1, u"WB1"_s);
+    b.Forget();
+    QTemporaryDir dir;
+    const QString home = QDir::homePath();
+    const QString filters = u"Excel 工作簿 (*.xlsx);CSV 文件，UTF-8，逗号分隔 (*.csv)"_s;
+
+    b.ui.saveFiles = {dir.filePath(u"r.xlsx"_s)};
+    EXPECT_TRUE(b.form->KeyPreview(KeyCode::E, ShiftState::Ctrl));
+    EXPECT_FALSE(b.form->KeyPreview(KeyCode::E, ShiftState::None));
+    EXPECT_EQ(b.ui.saveRequests, QStringList{u"导出工序汇报记录|"_s + home + u"/工序汇报记录|"_s + filters});
+    EXPECT_EQ(b.ui.MessageTexts(), QStringList{u"已导出到 "_s + dir.filePath(u"r.xlsx"_s)});
+    EXPECT_TRUE(QFile(dir.filePath(u"r.xlsx"_s)).size() > 0);
+    EXPECT_EQ(b.fake->ini[u"Export"_s][u"Folder"_s], dir.path());
+    EXPECT_TRUE(b.fake->settingsPath.endsWith(u"/Q8SHProcRpt.ini"_s));
+
+    // The list, after the clerk was in it; the dialog opens where the last file went.
+    b.Forget();
+    b.form->SetActiveControl(ActiveControl::vlgList);
+    b.form->SetActiveControl(ActiveControl::barProc);
+    b.ui.saveRequests.clear();
+    b.ui.saveFiles = {dir.filePath(u"l.csv"_s)};
+    b.form->Dispatch(Tool::FileExport());
+    EXPECT_EQ(b.ui.saveRequests,
+              QStringList{u"导出工序计划单列表|"_s + dir.filePath(u"工序计划单列表|"_s) + filters});
+    QFile csv(dir.filePath(u"l.csv"_s));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(csv.readAll().startsWith("\xEF\xBB\xBF"));
+
+    struct Case {
+        const char* name;
+        std::optional<QString> answer;
+        QString message;
+    };
+    const QString missing = dir.filePath(u"gone/x.xlsx"_s);
+    for (const Case& c : {Case{"cancelled", std::nullopt, QString()},
+                          Case{"cannot write", missing, u"文件未能写入，原有文件保持不变——"_s}}) {
+        SCOPED_TRACE(c.name);
+        b.Forget();
+        b.ui.saveFiles = {c.answer};
+        b.form->Dispatch(Tool::FileExport());
+        const QStringList shown = b.ui.MessageTexts();
+        EXPECT_EQ(shown.size(), c.message.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(shown.join(QString()).startsWith(c.message));
+        EXPECT_GT(shown.join(QString()).size(), c.message.size() + (c.message.isEmpty() ? -1 : 0))
+            << "a reason";
+        EXPECT_EQ(b.fake->ini[u"Export"_s][u"Folder"_s], dir.path());
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{u"l.csv"_s, u"r.xlsx"_s}));
+
+    // The edit mode's work bill names the file; an empty grid asks for no file.
+    b.form->SetActiveControl(ActiveControl::vlgProc);
+    b.state().editMode = true;
+    b.state().currentWorkBillNo = u"WB/7 "_s;
+    b.ui.saveRequests.clear();
+    b.form->Dispatch(Tool::FileExport());
+    EXPECT_TRUE(b.ui.saveRequests.value(0).contains(u"/工序汇报记录_WB_7|"_s))
+        << b.ui.saveRequests.value(0).toStdString();
+    b.Forget();
+    b.ui.saveRequests.clear();
+    list.SetRows(1);
+    b.form->SetActiveControl(ActiveControl::vlgList);
+    b.form->Dispatch(Tool::FileExport());
+    EXPECT_EQ(b.ui.MessageTexts(), QStringList{u"当前表格中没有可导出的内容。"_s});
+    EXPECT_TRUE(b.ui.saveRequests.isEmpty());
+}
+
+// Ctrl+P previews the reports' document; its PDF button writes the file chosen. A head
+// that could not be read is told first; with nothing to print no preview opens.
+TEST(PrintCommand, PreviewsTheReportsAndSavesThePdfAsked) {
+    WorkbenchBench b;
+    b.form->SetListStyle(0);
+    b.Forget();
+    b.form->Dispatch(Tool::FilePrint());
+    EXPECT_EQ(b.ui.MessageTexts(), QStringList{u"当前没有可打印的工序汇报记录。"_s});
+    EXPECT_TRUE(b.ui.previews.isEmpty());
+
+    QTemporaryDir dir;
+    b.Forget();
+    b.parts->printText = u"WB1 合计"_s;
+    b.parts->printFailure = u"断开"_s;
+    b.ui.pressPdf = true;
+    b.ui.saveFiles = {dir.filePath(u"wb1.pdf"_s)};
+    EXPECT_TRUE(b.form->KeyPreview(KeyCode::P, ShiftState::Ctrl));
+    EXPECT_EQ(b.ui.previews, QStringList{u"打印工序汇报记录"_s});
+    EXPECT_EQ(b.ui.MessageTexts(), (QStringList{u"工序计划单的表头未能全部读取，只打印其编号——断开"_s,
+                                                u"已保存到 "_s + dir.filePath(u"wb1.pdf"_s)}));
+    QFile pdf(dir.filePath(u"wb1.pdf"_s));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.readAll().startsWith("%PDF"));
+    EXPECT_EQ(b.fake->ini[u"Export"_s][u"Folder"_s], dir.path());
 }
 
 }  // namespace

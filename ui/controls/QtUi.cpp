@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -12,10 +13,13 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
+#include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -212,6 +216,66 @@ std::optional<QString> QtUi::InputBox(const QString& prompt, const QString& titl
     if (result != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
+}
+
+std::optional<QString> QtUi::ChooseSaveFile(const SaveFileRequest& request) {
+    QFileDialog dialog(OwnerOnScreen(), request.title);
+    dialog.setObjectName(QStringLiteral("saveFile"));
+    // Qt's own dialog: the same on every desktop, and it asks before it replaces a file.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(request.filters);
+    // A name typed without a suffix takes the chosen filter's.
+    const auto suffixOf = [](const QString& filter) {
+        const qsizetype star = filter.lastIndexOf(QStringLiteral("(*."));
+        return star < 0 ? QString() : filter.mid(star + 3).chopped(1);
+    };
+    if (!request.filters.isEmpty())
+        dialog.setDefaultSuffix(suffixOf(request.filters.first()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    const QFileInfo start(request.path);
+    dialog.setDirectory(start.absolutePath());
+    dialog.selectFile(start.fileName());
+    ArmShownHook(&dialog);
+    int result = QDialog::Rejected;
+    {
+        CursorPause pause(waitDepth_);
+        KeyboardBack back;
+        result = dialog.exec();
+    }
+    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
+    if (!request.document)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(request.layout);
+    printer.setDocName(request.title);
+    QPrintPreviewDialog preview(&printer, OwnerOnScreen());
+    preview.setObjectName(QStringLiteral("printPreview"));
+    preview.setWindowTitle(request.title);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&](QPrinter* target) { request.document->print(target); });
+    if (request.savePdf) {
+        if (auto* bar = preview.findChild<QToolBar*>()) {
+            bar->addSeparator();
+            QAction* pdf = bar->addAction(request.pdfCaption);
+            pdf->setObjectName(QStringLiteral("savePdf"));
+            QObject::connect(pdf, &QAction::triggered, &preview,
+                             [&] { CatchBoundary(QStringLiteral("QtUi.PreviewPrint"), request.savePdf); });
+        }
+    }
+    if (QWidget* owner = preview.parentWidget())
+        preview.resize(owner->window()->size() * 9 / 10);
+    ArmShownHook(&preview);
+    CursorPause pause(waitDepth_);
+    KeyboardBack back;
+    preview.exec();
 }
 
 void QtUi::SetWaitCursor(bool on) {

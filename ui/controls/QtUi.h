@@ -28,6 +28,8 @@ class QtUi : public Ui {
     bool OpenDocument(const QString& path) override;
     bool ShowLoadProgress(LoadPane pane, int rowsRead, int total) override;
     void EndLoadProgress(LoadPane pane) override;
+    std::optional<QString> ChooseSaveFile(const SaveFileRequest& request) override;
+    void PreviewPrint(const PrintPreviewRequest& request) override;
 
     // Where a pane's load progress shows: over this widget, in its place (the workbench
     // gives its list and record grid labels, which cover the grids). Without a place on

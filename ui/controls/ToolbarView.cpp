@@ -129,7 +129,9 @@ void ToolbarView::SyncTool(const QString& name) {
             if (t.name.compare(name, Qt::CaseInsensitive) == 0)
                 checkable = checkable || t.style != ToolStyle::Button;
         }
-        action->setText(model_->Caption(name));
+        // Menus show a tab's right part as the key; the window, not Qt, handles the key.
+        const QString shortcut = model_->ShortcutText(name);
+        action->setText(model_->Caption(name) + (shortcut.isEmpty() ? QString() : u'\t' + shortcut));
         action->setEnabled(model_->Enabled(name));
         action->setCheckable(checkable);
         action->setChecked(checked);

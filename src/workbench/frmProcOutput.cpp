@@ -1,0 +1,128 @@
+// Export of the shown grids to XLSX or CSV, and the print (and PDF) of the reports.
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTextDocument>
+
+#include "src/common/ComponentRegistry.h"
+#include "src/common/ErrorLog.h"
+#include "src/common/IgnoreErrors.h"
+#include "src/controls/GridExport.h"
+#include "src/entry/HostInterfaces.h"
+#include "src/entry/HostServices.h"
+#include "src/filters/Texts.h"
+#include "src/workbench/Texts.h"
+#include "src/workbench/frmProc.h"
+
+namespace sp {
+
+namespace T = WorkbenchTexts;
+
+namespace {
+
+// A work bill number as part of a file name: characters no file name may hold go.
+QString FileNamePart(const QString& text) {
+    static const QRegularExpression unsafe(QStringLiteral(R"([\\/:*?"<>|\s])"));
+    return QString(text).replace(unsafe, QStringLiteral("_"));
+}
+
+}  // namespace
+
+std::shared_ptr<ISettingsFile> frmProc::OutputSettings() {
+    std::shared_ptr<ISettingsFile> settings;
+    // Without a settings object an export still works; it starts in the home folder.
+    IgnoreErrors([&] {
+        settings = host_.Registry().Create<ISettingsFile>(ProgId::SettingsFile());
+        QString folder = host_.Context().programFolder;
+        if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(u'\\'))
+            folder += u'/';
+        settings->SetFile(folder + FilterTexts::SettingsFileName());
+    });
+    return settings;
+}
+
+QString frmProc::ExportFolder() {
+    QString folder;
+    if (auto settings = OutputSettings())
+        IgnoreErrors([&] { folder = settings->Read(T::ExportSection(), T::ExportFolderKey(), QString()); });
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+void frmProc::RememberExportFolder(const QString& path) {
+    if (auto settings = OutputSettings())
+        IgnoreErrors([&] {
+            settings->Write(T::ExportSection(), T::ExportFolderKey(), QFileInfo(path).absolutePath());
+        });
+}
+
+QString frmProc::ReportsFileName() const {
+    const QString number = state_.editMode ? state_.currentWorkBillNo.trimmed() : QString();
+    return number.isEmpty() ? T::ReportsFileName() : T::ReportsFileName() + u'_' + FileNamePart(number);
+}
+
+void frmProc::ExportCommand() {
+    const bool list = lastGrid_ == ActiveControl::vlgList;
+    const GridSnapshot snapshot = SnapshotGrid(list ? vlgList_ : vlgProc_);
+    if (snapshot.rows.isEmpty()) {
+        ShowInfo(ui_, T::NothingToExport());
+        return;
+    }
+    const QString name = list ? T::ListFileName() : ReportsFileName();
+    const std::optional<QString> path =
+        ui_.ChooseSaveFile({list ? T::ExportListTitle() : T::ExportReportsTitle(),
+                            QDir(ExportFolder()).filePath(name),
+                            {T::XlsxFilter(), T::CsvFilter()}});
+    if (!path)
+        return;
+    QString failure;
+    {
+        WaitCursor wait(ui_);
+        failure = path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                      ? WriteCsv(snapshot, *path)
+                      : WriteXlsx(snapshot, *path, list ? T::ListFileName() : T::ReportsFileName());
+    }
+    if (!failure.isEmpty()) {
+        ErrorLog::Write(QStringLiteral("frmProc.btnFileExport"), *path + QStringLiteral(": ") + failure);
+        ShowInfo(ui_, T::WriteFailed() + failure);
+        return;
+    }
+    RememberExportFolder(*path);
+    ShowInfo(ui_, T::Exported(QDir::toNativeSeparators(*path)));
+}
+
+void frmProc::PrintCommand() {
+    QString failure;
+    std::unique_ptr<QTextDocument> document;
+    {
+        WaitCursor wait(ui_);
+        document = parts_->ReportPrintDocument(&failure);
+    }
+    if (!document) {
+        ShowInfo(ui_, T::NothingToPrint());
+        return;
+    }
+    if (!failure.isEmpty())
+        ShowInfo(ui_, T::PrintHeadFailed() + failure);
+    const QPageLayout layout = WideTablePageLayout();
+    const auto savePdf = [&] {
+        const std::optional<QString> path = ui_.ChooseSaveFile(
+            {T::SavePdfTitle(), QDir(ExportFolder()).filePath(ReportsFileName()), {T::PdfFilter()}});
+        if (!path)
+            return;
+        QString written;
+        {
+            WaitCursor wait(ui_);
+            written = WritePdf(*document, layout, *path);
+        }
+        if (!written.isEmpty()) {
+            ErrorLog::Write(QStringLiteral("frmProc.btnFilePrint"), *path + QStringLiteral(": ") + written);
+            ShowInfo(ui_, T::WriteFailed() + written);
+            return;
+        }
+        RememberExportFolder(*path);
+        ShowInfo(ui_, T::PdfSaved(QDir::toNativeSeparators(*path)));
+    };
+    ui_.PreviewPrint({document.get(), layout, T::PrintTitle(), T::SavePdfCaption(), savePdf});
+}
+
+}  // namespace sp

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "src/controls/GridExport.h"
+#include "src/controls/GridModel.h"
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace sp {
+namespace {
+
+// Reads a written file back with Python (openpyxl for XLSX, csv for CSV), as another
+// program would: one JSON array of rows, each cell [type, value, number format].
+QJsonArray ReadBack(const QString& path) {
+    const QString script =
+        uR"(
+import csv, json, sys, datetime
+p = sys.argv[1]
+rows = []
+if p.endswith('.xlsx'):
+    import openpyxl
+    ws = openpyxl.load_workbook(p).worksheets[0]
+    for row in ws.iter_rows():
+        out = []
+        for c in row:
+            v = c.value
+            t = type(v).__name__
+            if isinstance(v, datetime.datetime):
+                v = v.isoformat()
+            out.append([t, v, c.number_format])
+        rows.append(out)
+    rows.append([['sheet', ws.title, ws.freeze_panes]])
+else:
+    raw = open(p, 'rb').read()
+    rows.append([['bom', raw.startswith(b'\xef\xbb\xbf'), '']])
+    for r in csv.reader(raw.decode('utf-8-sig').splitlines()):
+        rows.append([['str', f, ''] for f in r])
+print(json.dumps(rows))
+)"_s;
+    QProcess python;
+    // The distribution's Python, where its openpyxl package lives.
+    python.start(u"/usr/bin/python3"_s, {u"-c"_s, script, path});
+    python.waitForFinished(60000);
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+
+QStringList Names(const QDir& dir) {
+    return dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// Columns: 1 work bill (text), 2 quantity (number, "0.00"), 3 hidden key, 4 date,
+// 5 memo (Chinese, comma, quote), 6 a right-aligned text column of numbers, 7 a text
+// column of date-times; column 5 is then dragged in front of column 2.
+class GridExportTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        grid.SetCols(7);
+        grid.SetRows(1);
+        grid.SetFixedRows(1);
+        const QStringList titles{u"工票号"_s, u"实作数"_s, u"内码"_s,    u"实际开工日期"_s,
+                                 u"备注"_s,   u"计划数"_s, u"审核时间"_s};
+        for (int c = 1; c <= 7; ++c) {
+            grid.SetCellText(1, c, titles[c - 1]);
+            grid.SetCellKey(1, c, u"K%1"_s.arg(c));
+        }
+        grid.SetColumnKind(2, CellKind::Number);
+        grid.SetColumnFormat(2, u"0.00"_s);
+        grid.SetColumnVisible(3, false);
+        grid.SetColumnKind(4, CellKind::Date);
+        grid.SetColumnAlignment(6, CellAlign::Right);
+        const QList<QStringList> rows{
+            {u"WB000124"_s, u"12.5"_s, u"7"_s, u"2026-12-01"_s, u"返工, 说\"急\""_s, u"100"_s,
+             u"2026-12-02 08:30:00"_s},
+            {u"WB000125"_s, u""_s, u"8"_s, u""_s, u"=1+2"_s, u"-3.5"_s, u""_s},
+            {u""_s, u""_s, u""_s, u""_s, u""_s, u""_s, u""_s},  // the empty input row
+        };
+        for (const QStringList& row : rows) {
+            grid.AddRow();
+            for (int c = 1; c <= 7; ++c) grid.SetCellText(grid.Rows(), c, row[c - 1]);
+        }
+        grid.SetCellFormat(3, 2, u"0.000"_s);  // a row's own format
+        grid.SetCellText(3, 2, u"4"_s);
+        grid.MoveColumn(5, 2);
+    }
+    GridModel grid;
+    QTemporaryDir dir;
+};
+
+TEST_F(GridExportTest, XlsxHoldsWhatTheGridShowsWithTypes) {
+    const GridSnapshot snapshot = SnapshotGrid(grid);
+    const QString path = dir.filePath(u"汇报记录.xlsx"_s);
+    ASSERT_EQ(WriteXlsx(snapshot, path, u"汇报记录"_s), QString());
+    const QJsonArray rows = ReadBack(path);
+    ASSERT_EQ(rows.size(), 4);  // titles, two filled rows (the empty one is left out), sheet
+    // [type, value, number format] per visible column in the order shown.
+    const QJsonArray expected = QJsonDocument::fromJson(
+                                    uR"([
+      [["str","工票号","General"],["str","备注","General"],["str","实作数","General"],
+       ["str","实际开工日期","General"],["str","计划数","General"],["str","审核时间","General"]],
+      [["str","WB000124","General"],["str","返工, 说\"急\"","General"],["float",12.5,"0.00"],
+       ["datetime","2026-12-01T00:00:00","yyyy-mm-dd"],["int",100,"General"],
+       ["datetime","2026-12-02T08:30:00","yyyy-mm-dd hh:mm:ss"]],
+      [["str","WB000125","General"],["str","=1+2","General"],["int",4,"0.000"],
+       ["NoneType",null,"General"],["float",-3.5,"General"],["NoneType",null,"General"]],
+      [["sheet","汇报记录","A2"]]])"_s.toUtf8())
+                                    .array();
+    ASSERT_EQ(expected.size(), 4);
+    for (int r = 0; r < rows.size(); ++r)
+        EXPECT_EQ(rows[r].toArray(), expected[r].toArray())
+            << "row " << r << ": "
+            << QJsonDocument(rows[r].toArray()).toJson(QJsonDocument::Compact).toStdString();
+}
+
+TEST_F(GridExportTest, CsvOpensWithTheRightColumnsAndNeverRunsAFormula) {
+    const QString path = dir.filePath(u"list.csv"_s);
+    ASSERT_EQ(WriteCsv(SnapshotGrid(grid), path), QString());
+    const QJsonArray rows = ReadBack(path);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0].toArray()[0].toArray()[1], true) << "byte order mark";
+    const QList<QStringList> expected{
+        {u"工票号"_s, u"备注"_s, u"实作数"_s, u"实际开工日期"_s, u"计划数"_s, u"审核时间"_s},
+        {u"WB000124"_s, u"返工, 说\"急\""_s, u"12.50"_s, u"2026-12-01"_s, u"100"_s, u"2026-12-02 08:30:00"_s},
+        {u"WB000125"_s, u"'=1+2"_s, u"4.000"_s, u""_s, u"-3.5"_s, u""_s},
+    };
+    for (int r = 0; r < expected.size(); ++r) {
+        QStringList fields;
+        for (const QJsonValue& cell : rows[r + 1].toArray()) fields << cell.toArray()[1].toString();
+        EXPECT_EQ(fields, expected[r]) << "row " << r;
+    }
+}
+
+TEST_F(GridExportTest, AFailedWriteLeavesTheOldFileAndNoHalfFile) {
+    const GridSnapshot snapshot = SnapshotGrid(grid);
+    GridSnapshot big = snapshot;  // big enough to pass the size limit below
+    for (int i = 0; i < 300; ++i) big.rows << snapshot.rows[0];
+    const QString path = dir.filePath(u"old.csv"_s);
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    struct Case {
+        const char* name;
+        QString target;
+    };
+    // A folder that does not exist; a name that is a folder; a full disk, made with a
+    // file size limit (which holds for root as well).
+    QDir(dir.path()).mkdir(u"taken.xlsx"_s);
+    for (const Case& c :
+         {Case{"no folder", dir.filePath(u"missing/x.csv"_s)},
+          Case{"folder in the way", dir.filePath(u"taken.xlsx"_s)}, Case{"disk full", path}}) {
+        SCOPED_TRACE(c.name);
+#ifdef Q_OS_UNIX
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const bool full = std::string(c.name) == "disk full";
+        if (full) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 2000;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        for (const bool xlsx : {false, true}) {
+            const QString failure = xlsx ? WriteXlsx(big, c.target, u"s"_s) : WriteCsv(big, c.target);
+            EXPECT_FALSE(failure.isEmpty()) << (xlsx ? "xlsx" : "csv");
+        }
+        if (full)
+            setrlimit(RLIMIT_FSIZE, &saved);
+#endif
+    }
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), "old");
+    EXPECT_EQ(Names(QDir(dir.path())), QStringList{u"old.csv"_s});
+    EXPECT_TRUE(QFileInfo(dir.filePath(u"taken.xlsx"_s)).isDir());
+}
+
+}  // namespace
+}  // namespace sp

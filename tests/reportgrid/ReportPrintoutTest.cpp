@@ -1,0 +1,122 @@
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include "src/reportgrid/ReportPrintout.h"
+#include "tests/reportgrid/ReportGridFixture.h"
+
+namespace sp::test {
+namespace {
+
+using C = ReportCode;
+
+class Printout : public RowRulesFixture {
+  protected:
+    Printout() {
+        fake.workBillInfo = [](const QString& no) {
+            return Records(
+                {u"FWorkBillNO"_s, u"FICMONO"_s, u"FitemNumber"_s, u"FitemName"_s, u"FitemModel"_s,
+                 u"FOperName"_s, u"FWorkCenterName"_s, u"FAuxQtyPlan"_s},
+                {{no, u"MO-"_s + no, u"1.01"_s, u"齿轮"_s, u"M2"_s, u"精车"_s, u"车间一"_s, 500.0}});
+        };
+    }
+    // A report row of a work bill: serial, worked and passed quantities, hours.
+    void Row(int row, const QString& no, int serial, double worked, double passed, double hours) {
+        const ReportCells cells(state);
+        cells.SetText(row, C::GPH, no);
+        cells.SetText(row, C::HBXH, QString::number(serial));
+        cells.SetValue(row, C::SZS, worked);
+        cells.SetValue(row, C::HGS, passed);
+        cells.SetValue(row, C::SZGS, hours);
+        cells.SetValue(row, C::LJJSSL, 900.0);  // cumulative: no total
+        for (const char16_t* code : {u"SZS", u"HGS"}) grid.SetCellFormat(row, Col(code), u"0.00"_s);
+    }
+    // Text of each page of a PDF.
+    static QStringList Pages(const QString& pdf) {
+        QProcess text;
+        text.start(u"pdftotext"_s, {u"-layout"_s, pdf, u"-"_s});
+        text.waitForFinished(60000);
+        EXPECT_EQ(text.exitCode(), 0) << text.readAllStandardError().toStdString();
+        QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(u'\f');
+        if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+            pages.removeLast();
+        return pages;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(Printout, NewModeGivesEachWorkBillItsHeadRowsAndTotals) {
+    Row(2, u"WB1"_s, 4, 10, 9, 1.5);
+    Row(3, u"WB2"_s, 1, 3, 3, 0.25);
+    Row(4, u"WB1"_s, 5, 2.5, 2, 1);
+    grid.SetColumnVisible(Col(u"GPH"), false);  // the work bills are still told apart
+    const ReportPrintout p = BuildReportPrintout(state);
+    ASSERT_EQ(p.sections.size(), 2);
+    EXPECT_EQ(p.sections[0].head.number, u"WB1"_s);
+    EXPECT_EQ(p.sections[0].rows, (QVector<int>{0, 2}));
+    EXPECT_EQ(p.sections[1].rows, (QVector<int>{1}));
+    EXPECT_EQ(p.sections[1].head.item, u"1.01 齿轮 [M2]"_s);
+    EXPECT_EQ(std::tuple(p.sections[1].head.task, p.sections[1].head.operation, p.sections[1].head.workCenter,
+                         p.sections[1].head.planned),
+              std::tuple(u"MO-WB2"_s, u"精车"_s, u"车间一"_s, u"500"_s));
+    EXPECT_EQ(p.user, u"Li"_s);
+    const auto total = [&](int section, const char16_t* code) {
+        return TotalText(p.grid, p.sections[section], p.grid.ColumnOf(QString::fromUtf16(code)));
+    };
+    EXPECT_EQ(total(0, u"SZS"), u"12.50"_s);
+    EXPECT_EQ(total(0, u"SZGS"), u"2.50"_s);
+    EXPECT_EQ(total(1, u"HGS"), u"3.00"_s);
+    EXPECT_TRUE(p.totalled.contains(p.grid.ColumnOf(u"SZS"_s)));
+    EXPECT_FALSE(p.totalled.contains(p.grid.ColumnOf(u"LJJSSL"_s)));
+    EXPECT_FALSE(p.totalled.contains(p.grid.ColumnOf(u"DWCB"_s)));
+
+    // A head the service cannot give keeps the number and names the reason.
+    fake.workBillInfo = [](const QString&) -> RecordsetPtr { throw ComError(5, u"MShopProc"_s, u"断开"_s); };
+    QString failure;
+    const ReportPrintout broken = BuildReportPrintout(state, &failure);
+    EXPECT_EQ(broken.sections[1].head.number, u"WB2"_s);
+    EXPECT_EQ(failure, u"断开"_s);
+}
+
+TEST_F(Printout, ALongGridBreaksAcrossPagesWithTheTitlesOnEach) {
+    // Few columns, as a clerk's layout might show them.
+    for (int c = 1; c <= grid.Cols(); ++c) grid.SetColumnVisible(c, false);
+    for (const char16_t* code : {u"GPH", u"HBXH", u"SZS", u"HGS", u"SZGS", u"MEMO"})
+        grid.SetColumnVisible(Col(code), true);
+    grid.SetRows(201);
+    for (int r = 2; r <= 201; ++r) Row(r, u"WB1"_s, r - 1, 1, 1, 0.5);
+    const ReportPrintout p = BuildReportPrintout(state);
+    const auto document = ReportDocument(p);
+    const QString pdf = dir.filePath(u"wb1.pdf"_s);
+    ASSERT_EQ(WritePdf(*document, WideTablePageLayout(), pdf), QString());
+
+    const QStringList pages = Pages(pdf);
+    if (qEnvironmentVariableIsSet("SHOPPROC_KEEP_PDF"))
+        QFile::copy(pdf, qEnvironmentVariable("SHOPPROC_KEEP_PDF"));
+    ASSERT_GE(pages.size(), 3) << "200 rows do not fit two landscape pages";
+    ASSERT_LE(pages.size(), 12);
+    EXPECT_TRUE(pages.first().contains(u"工序计划单号：WB1"_s));
+    EXPECT_TRUE(pages.first().contains(u"生产任务单号：MO-WB1"_s));
+    EXPECT_TRUE(pages.first().contains(u"计划数量：500"_s));
+    // Every page repeats the titles; the serials run 1..200 across the pages, each once.
+    QVector<int> serials;
+    static const QRegularExpression rowLine(u"^\\s*WB1\\s+(\\d+)\\s"_s);
+    for (int i = 0; i < pages.size(); ++i) {
+        EXPECT_TRUE(pages[i].contains(u"HBXH标题"_s)) << "page " << i + 1;
+        for (const QString& line : pages[i].split(u'\n')) {
+            const auto m = rowLine.match(line);
+            if (m.hasMatch())
+                serials << m.captured(1).toInt();
+        }
+    }
+    QVector<int> expected(200);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(serials, expected);
+    static const QRegularExpression totals(u"合计\\s+200.00\\s+200.00\\s+100.00"_s);
+    EXPECT_TRUE(pages.last().contains(totals)) << pages.last().toStdString();
+    EXPECT_TRUE(pages.last().contains(u"制表人：Li"_s));
+}
+
+}  // namespace
+}  // namespace sp::test
