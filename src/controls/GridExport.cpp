@@ -2,11 +2,14 @@
 
 #include <xlsxwriter.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryFile>
 #include <QTextDocument>
@@ -14,11 +17,13 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 #include "src/controls/GridModel.h"
 #include "src/controls/GridModelImpl.h"
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -77,6 +82,28 @@ void TypeTextColumn(GridSnapshot& s, int c) {
     }
 }
 
+// A temporary file is readable by its owner alone; the file it becomes keeps the
+// permissions of the file it replaces, or gets those a new file would get.
+QString GiveUsualPermissions(QTemporaryFile& temp, const QString& path) {
+#ifdef Q_OS_UNIX
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(QFile::encodeName(path).constData(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (::fchmod(temp.handle(), mode) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+#else
+    Q_UNUSED(temp);
+    Q_UNUSED(path);
+#endif
+    return {};
+}
+
 // Writes path through write(tempPath), which answers a reason on failure: the file
 // is made beside its place and renamed over it only once it is whole.
 QString WriteWhole(const QString& path, const std::function<QString(QFile&)>& write) {
@@ -91,6 +118,8 @@ QString WriteWhole(const QString& path, const std::function<QString(QFile&)>& wr
     if (failure.isEmpty() && ::fsync(temp.handle()) != 0)
         failure = QString::fromLocal8Bit(std::strerror(errno));
 #endif
+    if (failure.isEmpty())
+        failure = GiveUsualPermissions(temp, path);
     temp.close();
     if (!failure.isEmpty())
         return failure;  // the temporary file goes with `temp`
@@ -268,14 +297,44 @@ QPageLayout WideTablePageLayout() {
                        QPageLayout::Millimeter);
 }
 
-QString WritePdf(QTextDocument& document, const QPageLayout& layout, const QString& path) {
+void PrintPaged(const QTextDocument& document, QPagedPaintDevice& device) {
+    // Laid out again for the device, in its printable area less a line for the number.
+    std::unique_ptr<QTextDocument> doc(document.clone());
+    QPainter painter(&device);
+    doc->documentLayout()->setPaintDevice(&device);
+    QFont font = doc->defaultFont();
+    font.setPointSizeF(7);
+    painter.setFont(font);
+    const QFontMetricsF metrics(font, &device);
+    const double footer = 2 * metrics.height();
+    const QSizeF page(device.width(), device.height() - footer);
+    doc->setPageSize(page);
+    const int pages = doc->pageCount();
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            device.newPage();
+        painter.save();
+        const QRectF clip(0, i * page.height(), page.width(), page.height());
+        painter.translate(0, -clip.top());
+        painter.setClipRect(clip);
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.clip = clip;
+        context.palette.setColor(QPalette::Text, Qt::black);
+        doc->documentLayout()->draw(&painter, context);
+        painter.restore();
+        painter.drawText(QRectF(0, page.height(), page.width(), footer), Qt::AlignRight | Qt::AlignBottom,
+                         QStringLiteral("第 %1 页，共 %2 页").arg(i + 1).arg(pages));
+    }
+}
+
+QString WritePdf(const QTextDocument& document, const QPageLayout& layout, const QString& path) {
     return WriteWhole(path, [&](QFile& file) {
         {
             QPdfWriter writer(&file);
             writer.setPageLayout(layout);
             writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
             writer.setCreator(QStringLiteral("erp-host"));
-            document.print(&writer);
+            PrintPaged(document, writer);
         }
         return file.error() == QFileDevice::NoError ? QString() : file.errorString();
     });

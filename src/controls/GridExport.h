@@ -9,6 +9,7 @@
 #include <QPageLayout>
 
 class QTextDocument;
+class QPagedPaintDevice;
 
 namespace sp {
 
@@ -61,11 +62,15 @@ QString WriteCsv(const GridSnapshot& snapshot, const QString& path);
 // numbers in the grid's format, dates as dates, column widths as on the screen.
 QString WriteXlsx(const GridSnapshot& snapshot, const QString& path, const QString& sheetName);
 
-// A4 landscape with 10 mm margins: the grids are wide.
+// A4 landscape: the grids are wide.
 QPageLayout WideTablePageLayout();
+
+// Prints a document on the device page by page, each page numbered at its foot
+// ("第 1 页，共 8 页"); a table's header rows repeat on every page it runs over.
+void PrintPaged(const QTextDocument& document, QPagedPaintDevice& device);
 
 // Prints a document to a PDF file on that page layout, complete or not at all like
 // the files above; the answer is the reason on failure.
-QString WritePdf(QTextDocument& document, const QPageLayout& layout, const QString& path);
+QString WritePdf(const QTextDocument& document, const QPageLayout& layout, const QString& path);
 
 }  // namespace sp

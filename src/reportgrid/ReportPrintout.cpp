@@ -1,10 +1,12 @@
 #include "src/reportgrid/ReportPrintout.h"
 
+#include <QFontMetricsF>
 #include <QHash>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 #include <algorithm>
+#include <numeric>
 
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -75,10 +77,44 @@ void Cell(QTextTable* table, int row, int col, const QString& text, const QTextC
     at.insertText(text, format);
 }
 
+constexpr double kPointSize = 7;
+
+// Each column's share of the page: what its numbers, dates and short texts need on one
+// line, its title on up to three lines; a long text may wrap. Columns fill the page in
+// proportion, so a narrow grid spreads and a wide one shrinks alike.
+QList<QTextLength> ColumnWidths(QFont font, const ReportPrintout& p, const ReportPrintout::Section& section) {
+    font.setPointSizeF(kPointSize);
+    const QFontMetricsF plain(font);
+    font.setBold(true);
+    const QFontMetricsF bold(font);
+    const double digit = plain.horizontalAdvance(u'8');
+    const GridSnapshot& g = p.grid;
+    QVector<double> widths(g.columns.size());
+    for (int c = 0; c < g.columns.size(); ++c) {
+        const QString& title = g.columns[c].title;
+        // A title may take up to three lines, never less than one character a line.
+        double w = std::max(bold.horizontalAdvance(title) / 3, bold.horizontalAdvance(title.left(1)));
+        for (int r : section.rows) {
+            const QString& text = g.rows[r][c].text;
+            const bool whole = g.columns[c].kind != GridSnapshot::Kind::Text || text.size() <= 10;
+            w = std::max(w, whole ? plain.horizontalAdvance(text) : 8 * digit);
+        }
+        if (c == 0)
+            w = std::max(w, bold.horizontalAdvance(TotalLabel()));
+        if (p.totalled.contains(c))
+            w = std::max(w, bold.horizontalAdvance(TotalText(g, section, c)));
+        widths[c] = w + digit;  // padding and borders
+    }
+    const double sum = std::accumulate(widths.begin(), widths.end(), 0.0);
+    QList<QTextLength> lengths;
+    for (double w : widths) lengths << QTextLength(QTextLength::PercentageLength, 100.0 * w / sum);
+    return lengths;
+}
+
 void WriteSection(QTextCursor& cursor, const ReportPrintout& p, const ReportPrintout::Section& section,
                   bool newPage) {
     QTextCharFormat plain;
-    plain.setFontPointSize(8);
+    plain.setFontPointSize(kPointSize);
     QTextCharFormat title = Bold(plain);
     title.setFontPointSize(14);
 
@@ -121,16 +157,10 @@ void WriteSection(QTextCursor& cursor, const ReportPrintout& p, const ReportPrin
     rowsFormat.setBorderBrush(Qt::black);
     rowsFormat.setCellSpacing(0);
     rowsFormat.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-    rowsFormat.setCellPadding(2);
+    rowsFormat.setCellPadding(1.5);
     rowsFormat.setTopMargin(6);
     rowsFormat.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-    double widths = 0;
-    for (const auto& column : g.columns) widths += std::max(1.0, column.widthTwips);
-    QList<QTextLength> constraints;
-    for (const auto& column : g.columns)
-        constraints << QTextLength(QTextLength::PercentageLength,
-                                   100.0 * std::max(1.0, column.widthTwips) / widths);
-    rowsFormat.setColumnWidthConstraints(constraints);
+    rowsFormat.setColumnWidthConstraints(ColumnWidths(cursor.document()->defaultFont(), p, section));
     QTextTable* rows = cursor.insertTable(static_cast<int>(section.rows.size()) + 2, cols, rowsFormat);
     for (int c = 0; c < g.columns.size(); ++c)
         Cell(rows, 0, c, g.columns[c].title, Bold(plain), Qt::AlignHCenter);

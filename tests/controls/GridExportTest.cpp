@@ -13,6 +13,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #endif
@@ -127,7 +128,18 @@ TEST_F(GridExportTest, XlsxHoldsWhatTheGridShowsWithTypes) {
 
 TEST_F(GridExportTest, CsvOpensWithTheRightColumnsAndNeverRunsAFormula) {
     const QString path = dir.filePath(u"list.csv"_s);
+#ifdef Q_OS_UNIX
+    // A new file gets the permissions any new file gets; a replaced one keeps its own.
+    const mode_t mask = ::umask(022);
     ASSERT_EQ(WriteCsv(SnapshotGrid(grid), path), QString());
+    EXPECT_EQ(QFile::permissions(path) & 0x0777,
+              QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+    ASSERT_TRUE(QFile::setPermissions(
+        path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup));
+    ::umask(mask);
+#endif
+    ASSERT_EQ(WriteCsv(SnapshotGrid(grid), path), QString());
+    EXPECT_EQ(QFile::permissions(path) & 0x0777, QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
     const QJsonArray rows = ReadBack(path);
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0].toArray()[0].toArray()[1], true) << "byte order mark";

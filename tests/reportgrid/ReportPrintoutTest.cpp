@@ -99,11 +99,13 @@ TEST_F(Printout, ALongGridBreaksAcrossPagesWithTheTitlesOnEach) {
     EXPECT_TRUE(pages.first().contains(u"工序计划单号：WB1"_s));
     EXPECT_TRUE(pages.first().contains(u"生产任务单号：MO-WB1"_s));
     EXPECT_TRUE(pages.first().contains(u"计划数量：500"_s));
-    // Every page repeats the titles; the serials run 1..200 across the pages, each once.
+    // Every page repeats the titles and is numbered; the serials run 1..200 across the pages, each once.
     QVector<int> serials;
     static const QRegularExpression rowLine(u"^\\s*WB1\\s+(\\d+)\\s"_s);
     for (int i = 0; i < pages.size(); ++i) {
         EXPECT_TRUE(pages[i].contains(u"HBXH标题"_s)) << "page " << i + 1;
+        EXPECT_TRUE(pages[i].contains(u"第 %1 页，共 %2 页"_s.arg(i + 1).arg(pages.size())))
+            << "page " << i + 1;
         for (const QString& line : pages[i].split(u'\n')) {
             const auto m = rowLine.match(line);
             if (m.hasMatch())

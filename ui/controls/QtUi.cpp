@@ -26,6 +26,7 @@
 
 #include "src/common/ErrorLog.h"
 #include "src/common/LoadProgress.h"
+#include "src/controls/GridExport.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
 
@@ -260,7 +261,7 @@ void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
     preview.setObjectName(QStringLiteral("printPreview"));
     preview.setWindowTitle(request.title);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&](QPrinter* target) { request.document->print(target); });
+                     [&](QPrinter* target) { PrintPaged(*request.document, *target); });
     if (request.savePdf) {
         if (auto* bar = preview.findChild<QToolBar*>()) {
             bar->addSeparator();
