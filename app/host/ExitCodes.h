@@ -4,7 +4,16 @@
 // (docs/man/erp-host.1) the same codes.
 namespace sp::host {
 
-enum ExitCode : int { Done = 0, Failed = 1, UnknownUser = 2, NotAllowed = 3, BadCommandLine = 64 };
+enum ExitCode : int {
+    Done = 0,
+    Failed = 1,
+    UnknownUser = 2,
+    NotAllowed = 3,
+    NoSuchTask = 4,
+    ReleaseRefused = 5,
+    NotConfirmed = 6,
+    BadCommandLine = 64
+};
 
 struct ExitCodeMeaning {
     ExitCode code;
@@ -18,6 +27,11 @@ inline constexpr ExitCodeMeaning ExitCodeMeanings[] = {
      "prepared by db init, a user name taken, the component not loaded, no screenshot"},
     {UnknownUser, "the user is not in the database"},
     {NotAllowed, "the user may not open the workbench (lacks right 0x200000)"},
+    {NoSuchTask, "task release: no task is held under that id"},
+    {ReleaseRefused,
+     "task release refused: the holder is alive and --force is not given, the database\n"
+     "role may not end the holder's session, or the task changed hands meanwhile"},
+    {NotConfirmed, "task release: not confirmed (not answered y, or no terminal and no --yes)"},
     {BadCommandLine, "bad command line"},
 };
 

@@ -25,6 +25,8 @@ QStringList OptionsOf(HostOptions::Command command) {
                     QStringLiteral("--long-history")};
         case Command::UserAdd:
             return {QStringLiteral("--rights")};
+        case Command::TaskRelease:
+            return {QStringLiteral("--force"), QStringLiteral("--yes"), QStringLiteral("--user")};
         default:
             return {};
     }
@@ -88,6 +90,9 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         } else if (a == QLatin1String("--force")) {
             once(a);
             o.force = true;
+        } else if (a == QLatin1String("--yes")) {
+            once(a);
+            o.yes = true;
         } else if (value(QStringLiteral("--db"), o.dbUrl)) {
             if (o.error.isEmpty() && o.dbUrl.trimmed().isEmpty())
                 o.error = QStringLiteral("--db needs a database URL.");
@@ -152,10 +157,22 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         if (o.error.isEmpty() && !ParseRights(words.value(3), o.rights))
             o.error = QStringLiteral("user grant takes all, none or a mask of 32 bits, not \"%1\".")
                           .arg(words.value(3));
+    } else if (verb == QLatin1String("task") && what == QLatin1String("list")) {
+        o.command = Command::TaskList;
+        expect(2, QStringLiteral("task list [--db URL]"));
+    } else if (verb == QLatin1String("task") && what == QLatin1String("release")) {
+        o.command = Command::TaskRelease;
+        expect(3, QStringLiteral("task release ID [--force] [--yes] [--user NAME] [--db URL]"));
+        bool ok = false;
+        o.taskId = words.value(2).toInt(&ok);
+        if (o.error.isEmpty() && (!ok || o.taskId < 1))
+            o.error = QStringLiteral("task release takes the id erp-host task list shows, not \"%1\".")
+                          .arg(words.value(2));
     } else {
         o.error = QStringLiteral("Unknown command \"%1\".").arg(words.join(u' '));
     }
 
+    o.userGiven = given.contains(QStringLiteral("--user"));
     if (o.error.isEmpty()) {
         const QStringList applies = OptionsOf(o.command) << QStringLiteral("--db");
         for (const QString& option : std::as_const(given))

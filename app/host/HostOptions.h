@@ -7,7 +7,17 @@ namespace sp::host {
 
 // What erp-host was asked to do, read from its command line.
 struct HostOptions {
-    enum class Command { Workbench, Help, DbInit, DbSeedDemo, DbSeedBench, UserAdd, UserGrant };
+    enum class Command {
+        Workbench,
+        Help,
+        DbInit,
+        DbSeedDemo,
+        DbSeedBench,
+        UserAdd,
+        UserGrant,
+        TaskList,
+        TaskRelease
+    };
 
     Command command = Command::Workbench;
     QString dbUrl;  // empty: the demo database in the user's data folder
@@ -18,7 +28,11 @@ struct HostOptions {
     int workBills = 0;       // db seed-bench
     int reports = 0;         // db seed-bench
     int longHistory = 1000;  // db seed-bench: the reports of the first work bill
-    bool force = false;      // db init: beside the tables of another program too
+    bool force =
+        false;  // db init: beside the tables of another program too; task release: a live holder's too
+    bool userGiven = false;  // --user was given (task release: who releases; else the login name)
+    qint32 taskId = 0;       // task release
+    bool yes = false;        // task release: without asking
     QString error;           // why the command line was refused; empty when it was not
 
     bool NeedsScreen() const { return command == Command::Workbench; }

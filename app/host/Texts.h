@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 
 #include "app/host/ExitCodes.h"
+#include "platform/db/TaskAdmin.h"
 
 // What erp-host says on its command line.
 namespace sp::host::Texts {
@@ -26,6 +28,13 @@ inline QString Usage() {
         "      hold ; = { } | or control characters.\n"
         "  erp-host user grant NAME MASK [--db URL]\n"
         "      Adds rights to a user's (all, none, 0x200000, &H200000 or decimal).\n"
+        "  erp-host task list [--db URL]\n"
+        "      Lists the work bills workstations hold: task id, work bill, computer, user,\n"
+        "      process, since when, and whether the holder is still alive.\n"
+        "  erp-host task release ID [--force] [--yes] [--user NAME] [--db URL]\n"
+        "      Releases a held work bill after asking; the holder can no longer save its\n"
+        "      changes to it. A live holder's only with --force (PostgreSQL: ends the\n"
+        "      holder's database session, and every work bill it holds is released).\n"
         "  erp-host --help, -h\n"
         "      Shows this text.\n"
         "\n"
@@ -33,10 +42,13 @@ inline QString Usage() {
         "  --db URL           a SQLite file path, or postgresql://user@host[:port]/database\n"
         "                     with the password in PGPASSWORD or ~/.pgpass (a password in\n"
         "                     the URL is visible to other users of the machine)\n"
-        "  --user NAME        the user who opens the workbench (default: demo)\n"
+        "  --user NAME        the user who opens the workbench (default: demo); task release:\n"
+        "                     who releases, for the record (default: the login name)\n"
         "  --screenshot FILE  confirms the filter dialog, writes a PNG of the workbench and\n"
         "                     leaves; prints how long the start took. Needs no display\n"
-        "  --force            db init: adds the tables beside another program's\n"
+        "  --force            db init: adds the tables beside another program's; task\n"
+        "                     release: releases a holder that is alive too\n"
+        "  --yes              task release: does not ask\n"
         "  --rights MASK      user add: all, none, or a 32-bit mask of rights\n"
         "  --work-bills N     db seed-bench: how many work bills\n"
         "  --reports M        db seed-bench: how many reports\n"
@@ -77,6 +89,100 @@ inline QString UnknownUser(const QString& name) {
     return QStringLiteral(
                "There is no user \"%1\" in this database. Add one with: erp-host user add %2 [--db URL]")
         .arg(name, ShellWord(name));
+}
+
+// ---- task list / task release ----------------------------------------------------
+
+// The work bill a task holds, or its raw key when the key names none.
+inline QString HeldWhat(const platform::HeldTask& t) { return t.workBillNo.isEmpty() ? t.key : t.workBillNo; }
+inline QString HeldBy(const platform::HeldTask& t) {
+    return t.userName.isEmpty() ? QStringLiteral("user #%1").arg(t.userId) : t.userName;
+}
+inline QString HeldSince(const platform::HeldTask& t) {
+    return t.since.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+inline QStringList TaskTableHeader() {
+    return {QStringLiteral("ID"),   QStringLiteral("Work bill"), QStringLiteral("Computer"),
+            QStringLiteral("User"), QStringLiteral("Process"),   QStringLiteral("Since"),
+            QStringLiteral("Alive")};
+}
+// postgres: a dead holder's lock went with its session; on SQLite its row is taken over.
+inline QString Alive(const platform::HeldTask& t, bool postgres) {
+    if (t.alive)
+        return QStringLiteral("yes");
+    return postgres ? QStringLiteral("no: its session ended, nothing left to release")
+                    : QStringLiteral("no: free for the next who asks");
+}
+inline QString NothingHeld() { return QStringLiteral("No work bill is held."); }
+inline QString Holding(const platform::HeldTask& t) {
+    return QStringLiteral("task %1 (work bill %2), held by %3 on %4 (process %5) since %6")
+        .arg(QString::number(t.taskId), HeldWhat(t), HeldBy(t), t.computer, QString::number(t.processId),
+             HeldSince(t));
+}
+inline QString NoSuchTask(qint32 id) {
+    return QStringLiteral("No task is held under id %1; erp-host task list shows the held ones.").arg(id);
+}
+inline QString HolderAlive(const platform::HeldTask& t) {
+    return QStringLiteral(
+               "Not released: %1, and the holder is alive. Ask them to close the work bill, or release it "
+               "with "
+               "--force: what they have not saved of it then cannot be saved.")
+        .arg(Holding(t));
+}
+inline QString ReleaseQuestion(const platform::HeldTask& t) {
+    return QStringLiteral("Release %1?%2 [y/N] ")
+        .arg(Holding(t),
+             t.alive ? QStringLiteral(" The holder is alive: what it has not saved of it cannot be saved.")
+                     : QString());
+}
+inline QString SessionQuestion(const platform::HeldTask& t) {
+    return QStringLiteral(
+               "Releasing it ends the database session of %1 on %2 (process %3), and every work bill above "
+               "is "
+               "released with it; what was not saved of them cannot be saved. Go on? [y/N] ")
+        .arg(HeldBy(t), t.computer, QString::number(t.processId));
+}
+inline QString NoTerminal() {
+    return QStringLiteral(
+        "Nothing was released: task release asks for confirmation on a terminal, and there is none. Add "
+        "--yes to "
+        "release without asking.");
+}
+inline QString NotConfirmed() { return QStringLiteral("Nothing was released."); }
+inline QString Released(const platform::HeldTask& t, bool wasAlive) {
+    return QStringLiteral("Released task %1 (work bill %2).%3")
+        .arg(QString::number(t.taskId), HeldWhat(t),
+             wasAlive
+                 ? QStringLiteral(" %1 on %2 can no longer save changes to it.").arg(HeldBy(t), t.computer)
+                 : QString());
+}
+inline QString StaleRemoved(const platform::HeldTask& t) {
+    return QStringLiteral(
+               "Task %1 (work bill %2): the holder's database session had ended, so there was nothing left "
+               "to "
+               "release; its leftover entry was removed.")
+        .arg(QString::number(t.taskId), HeldWhat(t));
+}
+inline QString SessionEnded(const platform::HeldTask& t) {
+    return QStringLiteral(
+               "Ended the database session of %1 on %2 (process %3, server process %4). Every task it held "
+               "is "
+               "released, and its holder can no longer save changes to them:")
+        .arg(HeldBy(t), t.computer, QString::number(t.processId), QString::number(t.backendPid));
+}
+inline QString NotPermitted(const platform::HeldTask& t, const QString& reason) {
+    return QStringLiteral(
+               "Nothing was changed: this database role may not end the session of %1 on %2 (server process "
+               "%3): "
+               "%4\nRun the command as a role that may (a superuser or a member of pg_signal_backend), or "
+               "ask the "
+               "holder to close the work bill.")
+        .arg(HeldBy(t), t.computer, QString::number(t.backendPid), reason.trimmed());
+}
+inline QString Changed(qint32 id) {
+    return QStringLiteral(
+               "Task %1 changed hands meanwhile; nothing was released. Run erp-host task list again.")
+        .arg(id);
 }
 
 }  // namespace sp::host::Texts

@@ -16,6 +16,7 @@
 #include "app/host/InstallLayout.h"
 #include "app/host/QtTranslations.h"
 #include "app/host/ScreenshotDriver.h"
+#include "app/host/TaskCommands.h"
 #include "app/host/Texts.h"
 #include "app/host/WindowProbe.h"
 #include "platform/Platform.h"
@@ -80,6 +81,12 @@ int RunAdminCommand(const HostOptions& o, const QString& dataFolder) {
             sp::platform::GrantRights(*db, o.userName, o.rights);
             Print(stdout, QStringLiteral("User %1 granted 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
             return Done;
+        case Command::TaskList:
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
+            return sp::host::TaskCommands(db, Print).List();
+        case Command::TaskRelease:
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
+            return sp::host::TaskCommands(db, Print).Release(o);
         default:
             return Failed;
     }

@@ -42,15 +42,6 @@ bool ProcessAlive(qint64 pid) {
 #endif
 }
 
-// One advisory lock number per triple, the same in every process.
-qint64 LockKey(qint32 subsystem, const QString& function, const QString& key) {
-    const QByteArray text = QStringLiteral("%1\x1f%2\x1f%3").arg(subsystem).arg(function, key).toUtf8();
-    const QByteArray digest = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
-    qint64 value = 0;
-    for (int i = 0; i < 8; ++i) value = (value << 8) | static_cast<unsigned char>(digest[i]);
-    return value;
-}
-
 QDateTime Now() { return QDateTime::currentDateTimeUtc(); }
 
 struct Registry {
@@ -63,6 +54,21 @@ struct Registry {
 };
 
 }  // namespace
+
+qint64 FuncTaskStore::LockKey(qint32 subsystem, const QString& function, const QString& key) {
+    const QByteArray text = QStringLiteral("%1\x1f%2\x1f%3").arg(subsystem).arg(function, key).toUtf8();
+    const QByteArray digest = QCryptographicHash::hash(text, QCryptographicHash::Sha256);
+    quint64 value = 0;
+    for (int i = 0; i < 8; ++i) value = (value << 8) | static_cast<unsigned char>(digest[i]);
+    return static_cast<qint64>(value);
+}
+
+bool FuncTaskStore::RowHolderAlive(const QString& computer, qint64 processId, const QDateTime& heartbeat,
+                                   const QDateTime& now) {
+    const bool stale = !heartbeat.isValid() || heartbeat.secsTo(now) > kStaleSeconds;
+    const bool gone = computer == ThisComputer() && !ProcessAlive(processId);
+    return !stale && !gone;
+}
 
 std::shared_ptr<FuncTaskStore> FuncTaskStore::For(const std::shared_ptr<Database>& db) {
     auto& registry = Registry::Instance();
@@ -142,16 +148,17 @@ void FuncTaskStore::Run() {
             nextBeat = std::chrono::steady_clock::now() + std::chrono::seconds(kHeartbeatSeconds);
         }
     }
-    // Leaving: what this process still holds is free for others at once.
-    for (const auto& [triple, held] : held_) {
+    // Leaving: what this process still holds is free for others at once. A copy: a
+    // session lost on the way clears held_.
+    const std::map<Triple, Held> leaving = std::exchange(held_, {});
+    tasks_.clear();
+    for (const auto& [triple, held] : leaving) {
         try {
             Drop(triple, held);
         } catch (const ComError& e) {
             ErrorLog::Write(Source(), e.Description());
         }
     }
-    held_.clear();
-    tasks_.clear();
     QSqlDatabase::database(connectionName_, false).close();
     QSqlDatabase::removeDatabase(connectionName_);
 }
@@ -213,6 +220,12 @@ bool FuncTaskStore::SessionLost() {
     QSqlDatabase::removeDatabase(connectionName_);
     try {
         db_->OpenDedicated(connectionName_);
+        // The rows that named the old session hold nothing now; the new one holds nothing yet.
+        QSqlQuery stale(QSqlDatabase::database(connectionName_, false));
+        stale.prepare(QStringLiteral("DELETE FROM t_FuncTask WHERE FHolder = ?"));
+        stale.addBindValue(holder_);
+        if (!stale.exec())
+            ErrorLog::Write(Source(), stale.lastError().text());
     } catch (const ComError& e) {
         ErrorLog::Write(Source(), e.Description());
     }
@@ -223,15 +236,16 @@ qint32 FuncTaskStore::Acquire(qint32 subsystem, const QString& function, const Q
     qint32 result = 0;
     Call([&] {
         const Triple triple{subsystem, function, key};
-        if (!Join(triple, userId))
+        const Held* held = Join(triple, userId);
+        if (!held)
             return;
         result = nextTask_++;
-        tasks_.emplace(result, triple);
+        tasks_.emplace(result, Task{triple, held->releaseMark});
     });
     return result;
 }
 
-bool FuncTaskStore::Join(const Triple& triple, qint32 userId) {
+FuncTaskStore::Held* FuncTaskStore::Join(const Triple& triple, qint32 userId) {
     auto found = held_.find(triple);
     // The session may have died since the triple was taken: its lock with it.
     if (found != held_.end() && db_->dialect() == Dialect::PostgreSQL && SessionLost())
@@ -249,11 +263,20 @@ bool FuncTaskStore::Join(const Triple& triple, qint32 userId) {
             taken = Take(triple, userId, held);
         }
         if (!taken)
-            return false;
+            return nullptr;
         found = held_.emplace(triple, held).first;
     }
     ++found->second.refs;
-    return true;
+    return &found->second;
+}
+
+void FuncTaskStore::Leave(const Triple& triple) {
+    auto held = held_.find(triple);
+    if (held == held_.end() || --held->second.refs > 0)
+        return;
+    const Held last = held->second;
+    held_.erase(held);
+    Drop(triple, last);
 }
 
 bool FuncTaskStore::Release(qint32 taskId) {
@@ -267,14 +290,9 @@ bool FuncTaskStore::Release(qint32 taskId) {
         if (task == tasks_.end())
             return;
         known = true;
-        const Triple triple = task->second;
+        const Triple triple = task->second.triple;
         tasks_.erase(task);
-        auto held = held_.find(triple);
-        if (held == held_.end() || --held->second.refs > 0)
-            return;
-        const Held last = held->second;
-        held_.erase(held);
-        Drop(triple, last);
+        Leave(triple);
     });
     return known;
 }
@@ -290,13 +308,13 @@ bool FuncTaskStore::StillHeld(qint32 taskId) {
             held = !SessionLost();
             return;
         }
-        const auto& [subsystem, function, key] = task->second;
+        const auto& [subsystem, function, key] = task->second.triple;
         const QVariant holder = Single(
             QStringLiteral("SELECT FHolder FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
             {subsystem, function, key});
         held = holder.toString() == holder_;
         if (!held)
-            LoseTriple(task->second);
+            LoseTriple(task->second.triple);
     });
     return held;
 }
@@ -311,18 +329,43 @@ bool FuncTaskStore::Retake(qint32 taskId, qint32 userId) {
         const auto lost = lost_.find(taskId);
         if (lost == lost_.end())
             return;
-        if (!Join(lost->second, userId))
+        const Task task = lost->second;
+        if (!Join(task.triple, userId))
             return;
-        tasks_.insert(*lost);
+        // Asked with the triple held: an administrator's release is recorded before the
+        // holder's hold ends, so one that happened cannot be missed here.
+        if (ReleaseMark(task.triple) > task.releaseMark) {
+            Leave(task.triple);
+            return;
+        }
+        tasks_.emplace(taskId, task);
         lost_.erase(lost);
         held = true;
     });
     return held;
 }
 
+bool FuncTaskStore::TaskReleased(qint32 taskId) {
+    bool released = false;
+    Call([&] {
+        const auto lost = lost_.find(taskId);
+        if (lost != lost_.end())
+            released = ReleaseMark(lost->second.triple) > lost->second.releaseMark;
+    });
+    return released;
+}
+
+qint64 FuncTaskStore::ReleaseMark(const Triple& triple) {
+    const auto& [subsystem, function, key] = triple;
+    return Single(QStringLiteral("SELECT MAX(FReleaseID) FROM t_FuncTaskRelease WHERE FSubSys = ? AND "
+                                 "FFunction = ? AND FKey = ? AND FHolder = ?"),
+                  {subsystem, function, key, holder_})
+        .toLongLong();
+}
+
 void FuncTaskStore::LoseTriple(Triple triple) {
     for (auto task = tasks_.begin(); task != tasks_.end();) {
-        if (task->second == triple) {
+        if (task->second.triple == triple) {
             lost_.insert(*task);
             task = tasks_.erase(task);
         } else {
@@ -334,9 +377,32 @@ void FuncTaskStore::LoseTriple(Triple triple) {
 
 bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
     const auto& [subsystem, function, key] = triple;
+    const QDateTime now = Now();
+    const QVariantList mine{userId, ThisComputer(), QCoreApplication::applicationPid(), holder_, now, now};
     if (db_->dialect() == Dialect::PostgreSQL) {
         held.lockKey = LockKey(subsystem, function, key);
-        return Single(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {held.lockKey}).toBool();
+        if (!Single(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {held.lockKey}).toBool())
+            return false;
+        // The lock is the hold; the row names its holder and session for the administrator.
+        // A row left by a session that died is this one's now.
+        try {
+            Single(QStringLiteral(
+                       "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
+                       "FHolder, FHeartbeat, FSince, FBackendPID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                       "pg_backend_pid()) ON CONFLICT (FSubSys, FFunction, FKey) DO UPDATE SET "
+                       "FUserID = EXCLUDED.FUserID, FComputer = EXCLUDED.FComputer, "
+                       "FProcessID = EXCLUDED.FProcessID, FHolder = EXCLUDED.FHolder, "
+                       "FHeartbeat = EXCLUDED.FHeartbeat, FSince = EXCLUDED.FSince, "
+                       "FBackendPID = EXCLUDED.FBackendPID"),
+                   QVariantList{subsystem, function, key} + mine);
+            held.releaseMark = ReleaseMark(triple);
+        } catch (const ComError&) {
+            // Not held without its row: nobody could see or release it.
+            QSqlQuery(QSqlDatabase::database(connectionName_, false))
+                .exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(held.lockKey));
+            throw;
+        }
+        return true;
     }
 
     QSqlDatabase db = QSqlDatabase::database(connectionName_, false);
@@ -352,14 +418,12 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
             query.addBindValue(ValueNormaliser::Bindable(param));
         if (!query.exec())
             throw ComError(ErrorNumber::Database, Source(), query.lastError().text());
-        const QDateTime now = Now();
-        const QVariantList mine{userId, ThisComputer(), QCoreApplication::applicationPid(), holder_, now};
         bool taken = true;
         if (!query.next()) {
             query.finish();
             Single(QStringLiteral(
                        "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
-                       "FHolder, FHeartbeat) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                       "FHolder, FHeartbeat, FSince) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                    QVariantList{subsystem, function, key} + mine);
         } else {
             const QString holder = query.value(0).toString();
@@ -367,16 +431,21 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
             const qint64 pid = query.value(2).toLongLong();
             const QDateTime beat = QDateTime::fromString(query.value(3).toString(), Qt::ISODateWithMs);
             query.finish();
-            const bool stale = !beat.isValid() || beat.secsTo(now) > kStaleSeconds;
-            const bool gone = computer == ThisComputer() && !ProcessAlive(pid);
-            if (holder == holder_ || stale || gone)
+            // Our own row keeps the time it was first taken.
+            if (holder == holder_)
+                Single(QStringLiteral("UPDATE t_FuncTask SET FUserID = ?, FHeartbeat = ? WHERE FSubSys = ? "
+                                      "AND FFunction = ? AND FKey = ?"),
+                       {userId, now, subsystem, function, key});
+            else if (!RowHolderAlive(computer, pid, beat, now))
                 Single(QStringLiteral(
                            "UPDATE t_FuncTask SET FUserID = ?, FComputer = ?, FProcessID = ?, FHolder = ?, "
-                           "FHeartbeat = ? WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
+                           "FHeartbeat = ?, FSince = ? WHERE FSubSys = ? AND FFunction = ? AND FKey = ?"),
                        mine + QVariantList{subsystem, function, key});
             else
                 taken = false;
         }
+        if (taken)
+            held.releaseMark = ReleaseMark(triple);
         Single(taken ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"), {});
         return taken;
     } catch (...) {
@@ -388,6 +457,14 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
 void FuncTaskStore::Drop(const Triple& triple, const Held& held) {
     const auto& [subsystem, function, key] = triple;
     if (db_->dialect() == Dialect::PostgreSQL) {
+        // The row before the lock: once unlocked, the key and its row may be another's.
+        try {
+            Single(QStringLiteral("DELETE FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ? "
+                                  "AND FHolder = ?"),
+                   {subsystem, function, key, holder_});
+        } catch (const ComError& e) {
+            ErrorLog::Write(Source(), e.Description());
+        }
         Single(QStringLiteral("SELECT pg_advisory_unlock(?)"), {held.lockKey});
         return;
     }
@@ -414,7 +491,8 @@ void FuncTaskStore::Beat() {
         if (query.numRowsAffected() < static_cast<int>(held_.size())) {
             ErrorLog::Write(Source(),
                             QStringLiteral("Some function tasks of this process were taken over after a "
-                                           "missed heartbeat; they cannot be used to save any more."));
+                                           "missed heartbeat, or released by an administrator; they "
+                                           "cannot be used to save any more."));
             std::set<Triple> mine;
             QSqlQuery rows(QSqlDatabase::database(connectionName_, false));
             rows.prepare(QStringLiteral("SELECT FSubSys, FFunction, FKey FROM t_FuncTask WHERE FHolder = ?"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <condition_variable>
 #include <deque>
@@ -18,7 +19,8 @@ namespace sp::platform {
 // (subsystem, function, key) triples this process holds, and how many task ids it
 // has handed out for each. Across processes a triple is held
 // - on PostgreSQL by a session-level advisory lock of a dedicated session, which the
-//   server drops the moment the session dies;
+//   server drops the moment the session dies; a t_FuncTask row beside each lock names
+//   the holder and the server process of the session, for the administrator;
 // - on SQLite by a row of t_FuncTask naming the holder (computer, process id, random
 //   token) with a heartbeat; a row whose heartbeat is older than kStaleSeconds, or
 //   whose process is gone on this computer, is taken over.
@@ -49,8 +51,20 @@ class FuncTaskStore {
     // the guarded data may still be trusted is the caller's to judge.
     bool Retake(qint32 taskId, qint32 userId);
 
+    // True when an administrator released the triple of this lost task from this
+    // process (t_FuncTaskRelease) after the task was taken: Retake refuses it for good.
+    bool TaskReleased(qint32 taskId);
+
     // This process's identity in t_FuncTask.FHolder.
     const QString& Holder() const { return holder_; }
+
+    // SQLite: whether the holder a t_FuncTask row names still counts at `now`: its
+    // heartbeat is fresh, and, when it is on this computer, its process exists. A row
+    // that does not count is taken over by the next who asks.
+    static bool RowHolderAlive(const QString& computer, qint64 processId, const QDateTime& heartbeat,
+                               const QDateTime& now);
+    // PostgreSQL: the advisory lock number of a triple, the same in every process.
+    static qint64 LockKey(qint32 subsystem, const QString& function, const QString& key);
 
     FuncTaskStore(const FuncTaskStore&) = delete;
     FuncTaskStore& operator=(const FuncTaskStore&) = delete;
@@ -59,7 +73,12 @@ class FuncTaskStore {
     using Triple = std::tuple<qint32, QString, QString>;
     struct Held {
         int refs = 0;
-        qint64 lockKey = 0;  // PostgreSQL
+        qint64 lockKey = 0;      // PostgreSQL
+        qint64 releaseMark = 0;  // the newest release of the triple from this process when taken
+    };
+    struct Task {
+        Triple triple;
+        qint64 releaseMark = 0;  // releases up to this one were before the task: they do not count
     };
 
     explicit FuncTaskStore(std::shared_ptr<Database> db);
@@ -67,10 +86,14 @@ class FuncTaskStore {
     // Runs job on the worker thread and waits; exceptions come back to the caller.
     void Call(const std::function<void()>& job);
     // Counts one more task on the triple, taking it first when this process does not
-    // hold it; false when another does.
-    bool Join(const Triple& triple, qint32 userId);
+    // hold it; null when another does.
+    Held* Join(const Triple& triple, qint32 userId);
+    // Counts one task less on the triple; the last one releases it.
+    void Leave(const Triple& triple);
     bool Take(const Triple& triple, qint32 userId, Held& held);
     void Drop(const Triple& triple, const Held& held);
+    // The newest release of the triple from this process (0: none).
+    qint64 ReleaseMark(const Triple& triple);
     void Beat();
     QVariant Single(const QString& sql, const QVariantList& params);
     // PostgreSQL: true (and a new session, every task lost) when the session is gone.
@@ -90,9 +113,9 @@ class FuncTaskStore {
 
     // Worker thread only.
     std::map<Triple, Held> held_;
-    std::map<qint32, Triple> tasks_;
-    std::map<qint32, Triple> lost_;  // tasks whose triple was lost, until released or retaken
-    bool replaced_ = false;          // PostgreSQL: the session was replaced since the last statement
+    std::map<qint32, Task> tasks_;
+    std::map<qint32, Task> lost_;  // tasks whose triple was lost, until released or retaken
+    bool replaced_ = false;        // PostgreSQL: the session was replaced since the last statement
     qint32 nextTask_ = 1;
 };
 

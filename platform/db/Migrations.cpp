@@ -94,7 +94,7 @@ void CheckMayCreate(Database& db, SchemaPolicy policy) {
 
 }  // namespace
 
-int Migrations::LatestVersion() { return 2; }
+int Migrations::LatestVersion() { return 3; }
 
 QStringList Migrations::Statements(int version, Dialect dialect) {
     QStringList statements;
@@ -107,6 +107,23 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
         // The list's department bound joins the departments to the work bills by
         // FDeptID: without this index one department's list read every work bill.
         statements << QStringLiteral("CREATE INDEX ix_WBE_Dept ON SHWorkBillEntry (FDeptID)");
+    } else if (version == 3) {
+        // Held tasks name when they were taken (FHeartbeat moves on SQLite) and, on
+        // PostgreSQL, the server process whose advisory lock holds them; an administrator's
+        // release of a task is recorded, so the holder does not take it back.
+        const QString step[] = {
+            QStringLiteral("ALTER TABLE t_FuncTask ADD COLUMN FSince {STAMP}"),
+            QStringLiteral("ALTER TABLE t_FuncTask ADD COLUMN FBackendPID INTEGER NOT NULL DEFAULT 0"),
+            QStringLiteral("CREATE TABLE t_FuncTaskRelease (FReleaseID {AUTOID}, FSubSys INTEGER NOT NULL, "
+                           "FFunction {TEXT} NOT NULL, FKey {TEXT} NOT NULL, FHolder {TEXT} NOT NULL, "
+                           "FUserID INTEGER NOT NULL DEFAULT 0, FComputer {TEXT} NOT NULL, "
+                           "FProcessID INTEGER NOT NULL DEFAULT 0, FReleased {STAMP} NOT NULL, "
+                           "FReleasedBy {TEXT} NOT NULL, FForced INTEGER NOT NULL DEFAULT 0)"),
+            QStringLiteral(
+                "CREATE INDEX ix_FuncTaskRelease_Key ON t_FuncTaskRelease (FSubSys, FFunction, FKey, "
+                "FHolder)"),
+        };
+        for (const QString& statement : step) statements << Database::DialectedFor(statement, dialect);
     }
     return statements;
 }

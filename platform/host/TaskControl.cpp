@@ -60,6 +60,15 @@ bool TaskControl::RetakeTask(qint32 taskId) {
     return store_->Retake(taskId, userId_);
 }
 
+bool TaskControl::TaskReleased(qint32 taskId) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!open_.count(taskId))
+            return false;
+    }
+    return store_->TaskReleased(taskId);
+}
+
 int TaskControl::OpenTasks() const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(open_.size());

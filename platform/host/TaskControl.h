@@ -29,6 +29,7 @@ class TaskControl : public ILoginObject {
     bool CommitTask(qint32 taskId) override;
     bool TaskStillHeld(qint32 taskId) override;
     bool RetakeTask(qint32 taskId) override;
+    bool TaskReleased(qint32 taskId) override;
 
     // Task ids this session has not committed yet.
     int OpenTasks() const;

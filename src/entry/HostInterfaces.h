@@ -50,6 +50,9 @@ class ILoginObject {
     // Takes the key of a task whose hold was lost again, when no one else holds it; true
     // when the task guards its key afterwards.
     virtual bool RetakeTask(qint32 taskId) = 0;
+    // True when the hold of the task was lost because an administrator released its key
+    // from this process; such a task is never taken back.
+    virtual bool TaskReleased(qint32 taskId) = 0;
 };
 
 // A property read from PropsMgr.ShareProps: a value, or an object ("VLLogin").

@@ -285,6 +285,11 @@ void HostServices::RestampTask(qint32 taskId) {
     });
 }
 
+bool HostServices::TaskReleased(qint32 taskId) {
+    auto login = LoginObject();
+    return login && login->TaskReleased(taskId);
+}
+
 // ---- lookups -------------------------------------------------------------------
 
 LookupOutcome HostServices::ShowLookup(qint32 lookupType, const QString& searchText, const QString& filter,

@@ -77,6 +77,8 @@ class HostServices {
     // After this workstation wrote under the task: its own write is the new stamp, taken
     // only while the hold is unbroken. Failures leave the old stamp (a retake is refused).
     void RestampTask(qint32 taskId);
+    // Whether a task that no longer guards its key was released by an administrator.
+    bool TaskReleased(qint32 taskId);
 
     LookupOutcome ShowLookup(qint32 lookupType, const QString& searchText, const QString& filter,
                              qint32 dataType, bool longNumber);

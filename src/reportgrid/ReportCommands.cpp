@@ -287,7 +287,11 @@ bool ReportCommands::HoldsStillGuard(const QVector<int>& rows) const {
             return false;
         }
         if (!held) {
-            Tell(T::HoldLost(state_.editMode ? state_.currentWorkBillNo : cells.Text(r, C::GPH).trimmed()));
+            const QString no = state_.editMode ? state_.currentWorkBillNo : cells.Text(r, C::GPH).trimmed();
+            // Released by an administrator rather than lost with the connection: the clerk
+            // should ask them, not look for a network fault.
+            const bool released = ValueOrEmpty<bool>([&] { return state_.host->TaskReleased(task); });
+            Tell(released ? T::ReleasedByAdministrator(no) : T::HoldLost(no));
             return false;
         }
     }

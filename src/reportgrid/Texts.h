@@ -16,6 +16,10 @@ inline QString HoldLost(const QString& workBillNo) {
     return QStringLiteral("与数据库的连接曾中断，工序计划单 ") + workBillNo +
            QStringLiteral(" 可能已被其他用户修改，当前修改不能保存。");
 }
+inline QString ReleasedByAdministrator(const QString& workBillNo) {
+    return QStringLiteral("工序计划单 ") + workBillNo +
+           QStringLiteral(" 已被系统管理员释放，当前修改不能保存。");
+}
 inline QString AuditedMark() { return QStringLiteral("√"); }
 // The widest date the actual date columns must show when the layout gives no width.
 inline QString SampleDate() { return QStringLiteral("2001-09-21"); }

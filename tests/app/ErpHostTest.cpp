@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -9,12 +10,14 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include "app/host/ComponentLoader.h"
 #include "app/host/InstallLayout.h"
 #include "app/host/Texts.h"
 #include "platform/db/Migrations.h"
+#include "platform/host/TaskControl.h"
 #include "src/common/ComError.h"
 #include "tests/support/BackendTest.h"
 
@@ -27,6 +30,7 @@ QStringList Args(const char* line) { return QString::fromUtf8(line).split(u' ', 
 struct Outcome {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 // Runs erp-host the way a user would, with its own data folder and no display.
@@ -54,6 +58,7 @@ class ErpHost {
         }
         o.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;  // -2: crashed
         o.err = QString::fromLocal8Bit(p.readAllStandardError());
+        o.out = QString::fromLocal8Bit(p.readAllStandardOutput());
         return o;
     }
 
@@ -202,8 +207,8 @@ TEST(ErpHost, WorksOnlyOnItsOwnDatabase) {
         {false, "db init", 1, "holds tables of another program (invoices)"},
         {false, "db init --force", 0, "" },
         {false, "user add anna", 0, ""},
-        {true, "db init", 1, "has schema version 9; this program knows versions up to 2"},
-        {false, "user add bert", 1, "has schema version 9; this program knows versions up to 2"},
+        {true, "db init", 1, "has schema version 9; this program knows versions up to 3"},
+        {false, "user add bert", 1, "has schema version 9; this program knows versions up to 3"},
     };
     // clang-format on
     for (const auto& [makeNewer, line, exitCode, says] : steps) {
@@ -241,6 +246,56 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
                      "WHERE u.FName IN ('bert', 'carl') AND r.FRights = -1")
                   .toInt(),
               2);
+}
+
+// The administrator's task commands on a work bill this process holds: listed with its
+// holder, refused while the holder lives unless forced, confirmed on a terminal only.
+// Once released the holder cannot take it back, and the list is empty.
+TEST_P(ErpHostOnDatabase, TaskListAndRelease) {
+    ErpHost erp;
+    SeedDemo();
+    const QString bill = LargestFirstOperations(db(), 1).value(0);
+    auto control = platform::TaskControl::Create(shared(), 1);
+    qint32 subsystem = 47;
+    QString function = QStringLiteral("cj0891");
+    qint16 a = 0, b = 0;
+    const QVariant key = Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill});
+    const qint32 task = control->taskexec(subsystem, function, QStringLiteral("PC"), 3, a, b, &key);
+    ASSERT_GE(task, 1);
+    const QString id = Scalar("SELECT FTaskID FROM t_FuncTask").toString();
+    const Outcome list = erp.Run(Args("task list --db") << tdb_->url());
+    EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+    const QRegularExpression row(
+        QStringLiteral("^ID +Work bill +Computer +User +Process +Since +Alive\n%1 +%2 +%3 +demo +%4 "
+                       "+\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d +yes\n$")
+            .arg(id, QRegularExpression::escape(bill),
+                 QRegularExpression::escape(QSysInfo::machineHostName()))
+            .arg(QCoreApplication::applicationPid()));
+    EXPECT_TRUE(row.match(list.out).hasMatch()) << list.out.toStdString();
+    // clang-format off
+    const std::tuple<const char*, int, const char*> steps[] = {
+        // task release ..., exit code, what it says
+        {"99999 --yes", 4, "No task is held under id 99999"},
+        {"%1 --yes", 5, "and the holder is alive. Ask them to close the work bill, or release it with --force"},
+        {"%1 --force", 6, "asks for confirmation on a terminal, and there is none"},
+        {"%1 --force --yes --user ghost", 2, "There is no user \"ghost\""},
+        {"%1 --force --yes --user demo", 0, ""},
+        {"%1 --yes", 4, "No task is held"},
+    };
+    // clang-format on
+    for (const auto& [line, exitCode, says] : steps) {
+        const Outcome o = erp.Run(Args("task release")
+                                  << QString::fromUtf8(line).replace(QStringLiteral("%1"), id).split(u' ')
+                                  << QStringLiteral("--db") << tdb_->url());
+        EXPECT_EQ(o.exitCode, exitCode) << line << "\n" << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(QString::fromUtf8(says))) << line << "\n" << o.err.toStdString();
+    }
+    EXPECT_FALSE(control->TaskStillHeld(task));
+    EXPECT_FALSE(control->RetakeTask(task));
+    EXPECT_EQ(Count("t_UsageLog l JOIN t_User u ON u.FUserID = l.FUserID WHERE u.FName = 'demo' AND "
+                    "l.FFunctionCode = 'CJ1091' AND l.FAction = 2"),
+              1);
+    EXPECT_EQ(erp.Run(Args("task list --db") << tdb_->url()).out, QStringLiteral("No work bill is held.\n"));
 }
 
 SP_INSTANTIATE_BACKENDS(ErpHostOnDatabase);

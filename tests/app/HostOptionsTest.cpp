@@ -30,6 +30,8 @@ TEST(HostOptions, ReadsEachCommand) {
         {"user add anna", Command::UserAdd, "", "demo"},
         {"user grant anna 0x200000", Command::UserGrant, "", "demo"},
         {"db init --help", Command::Help, "", "demo"},
+        {"task list --db x.db", Command::TaskList, "x.db", "demo"},
+        {"task release 7 --force --yes --user root", Command::TaskRelease, "", "root"},
     };
     for (const auto& c : cases) {
         const HostOptions o = HostOptions::Parse(Args(c.line));
@@ -48,6 +50,9 @@ TEST(HostOptions, ReadsEachCommand) {
         HostOptions::Parse(Args("db seed-bench --work-bills 1 --reports 9 --long-history 5")).longHistory, 5);
     EXPECT_EQ(HostOptions::Parse(Args("--screenshot wb.png")).screenshot, QStringLiteral("wb.png"));
     EXPECT_TRUE(HostOptions::Parse(Args("db init --force")).force);
+    const HostOptions release = HostOptions::Parse(Args("task release 7 --yes"));
+    EXPECT_EQ(release.taskId, 7);
+    EXPECT_TRUE(release.yes && !release.force && !release.userGiven);
 }
 
 TEST(HostOptions, RightsMasks) {
@@ -90,6 +95,8 @@ TEST(HostOptions, RefusesWhatItCannotRead) {
         {"--force", "--force does not apply to opening the workbench."},
         {"db seed-demo --force", "--force does not apply"}, {"user grant anna 1 --rights all", "--rights does not apply"},
         {"user add anna --user bob", "--user does not apply"}, {"db init --screenshot a.png", "--screenshot does not apply"},
+        {"task release", "Usage"}, {"task release x7", "not \"x7\""}, {"task release 0", "not \"0\""},
+        {"task list 3", "Usage"}, {"task list --yes", "--yes does not apply"}, {"db init --yes", "--yes does not apply"},
         {"user add a;b", "holds \";\""}, {"user add a=b", "holds \"=\""}, {"user add a\tb", "control character"},
         {"user add a\nb", "control character"}, {"--user a{b", "holds \"{\""},
         {"user add anna --rights 0x100000000", "mask of 32 bits"}, {"user add anna --rights 4294967296", "mask of 32 bits"},

@@ -111,6 +111,7 @@ class TaskLog final : public ILoginObject {
         return committed;
     }
     bool TaskStillHeld(qint32 taskId) override { return inner_->TaskStillHeld(taskId); }
+    bool TaskReleased(qint32 taskId) override { return inner_->TaskReleased(taskId); }
     bool RetakeTask(qint32 taskId) override {
         const bool held = inner_->RetakeTask(taskId);
         if (held)

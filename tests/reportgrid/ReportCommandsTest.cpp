@@ -136,6 +136,11 @@ TEST_F(Commands, RowsTypedUnderALostHoldAreNotSavedAndStay) {
     fake.workBillStamp = nullptr;
     EXPECT_FALSE(commands.Save());
     EXPECT_TRUE(Messages().last().startsWith(u"保存汇报记录时出错——"_s)) << Messages().last().toStdString();
+    // Released by an administrator: never taken back, and the clerk is told who freed it.
+    fake.workBillStamp = [&](qint32 id) { return stamps.value(id); };
+    fake.lostTasks = fake.releasedTasks = {state.historyTaskId};
+    EXPECT_FALSE(commands.Save());
+    EXPECT_EQ(Messages().last(), u"工序计划单 WB2 已被系统管理员释放，当前修改不能保存。"_s);
 }
 
 TEST_F(Commands, RowsOfAWorkBillClosedMeanwhileAreNamedAndTheOthersSaved) {

@@ -80,8 +80,9 @@ class FakeHost : public IShareProps,
     QVector<qint64> busyKeys, takenKeys;
     QVector<qint32> committed;
     bool commitAnswer = true;
-    QSet<qint32> lostTasks;     // tasks whose hold was lost
-    bool retakeAnswer = false;  // RetakeTask: a lost task is taken back (and no longer lost)
+    QSet<qint32> lostTasks;      // tasks whose hold was lost
+    bool retakeAnswer = false;   // RetakeTask: a lost task is taken back (and no longer lost)
+    QSet<qint32> releasedTasks;  // lost tasks an administrator released: never taken back
     // Access check: every right but the denied ones.
     QSet<qint32> deniedRights;
     // Connection: statements as executed; `execute` answers them, else no rows.
@@ -141,7 +142,12 @@ class FakeHost : public IShareProps,
     bool TaskStillHeld(qint32 task) override { return !lostTasks.contains(task); }
     bool RetakeTask(qint32 task) override {
         Note(__func__, {N(task)});
+        if (releasedTasks.contains(task))
+            return false;
         return (retakeAnswer && lostTasks.remove(task)) || !lostTasks.contains(task);
+    }
+    bool TaskReleased(qint32 task) override {
+        return lostTasks.contains(task) && releasedTasks.contains(task);
     }
     RecordsetPtr Execute(S sql) override;
     void BeginTrans() override { Note(__func__); }

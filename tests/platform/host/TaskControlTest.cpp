@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -5,6 +6,7 @@
 #include <mutex>
 
 #include "platform/db/FuncTaskStore.h"
+#include "platform/db/TaskAdmin.h"
 #include "platform/host/TaskControl.h"
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
@@ -14,6 +16,9 @@ namespace sp::test {
 namespace {
 
 using platform::FuncTaskStore;
+using platform::HeldTask;
+using platform::ReleaseResult;
+using platform::TaskAdmin;
 using platform::TaskControl;
 
 const QString kFunction = QStringLiteral("cj0891");
@@ -190,6 +195,120 @@ TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
     EXPECT_EQ(other.task(), 0) << "the retaken key is really held";
     EXPECT_TRUE(control_->CommitTask(first));
     EXPECT_TRUE(control_->TaskStillHeld(again)) << "its other task still holds the key";
+}
+
+// The administrator's view: one row per held key, the work bill its key names, and
+// whether the holder is alive. A killed holder's row stays until released (PostgreSQL) or
+// taken over (SQLite); releasing it needs no force. A task that changed hands or is not
+// held is not released.
+TEST_P(TaskControlTest, TheAdministratorSeesHoldersAliveOrKilledAndReleasesAKilledOnesTask) {
+    SeedDemo();
+    const QString bill = LargestFirstOperations(db(), 1).value(0);
+    const QString billId =
+        Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill}).toString();
+    ASSERT_GE(Take(*control_, billId), 1);
+    Holder killed(tdb_->url(), QStringLiteral("not-a-bill"));
+    ASSERT_GE(killed.task(), 1) << killed.errors().toStdString();
+    killed.KillHard();
+    TaskAdmin admin(shared());
+    const auto byKey = [&](const QString& key) {
+        for (const HeldTask& t : admin.List())
+            if (t.key == key)
+                return t;
+        return HeldTask();
+    };
+    // The server drops a dead session's locks within moments.
+    QElapsedTimer timer;
+    timer.start();
+    while (byKey(QStringLiteral("not-a-bill")).alive && timer.elapsed() < 5000) QThread::msleep(50);
+
+    const HeldTask mine = byKey(billId);
+    const HeldTask dead = byKey(QStringLiteral("not-a-bill"));
+    EXPECT_EQ(admin.List().size(), 2);
+    EXPECT_EQ(mine.workBillNo, bill);
+    EXPECT_EQ(mine.processId, QCoreApplication::applicationPid());
+    EXPECT_EQ(mine.userName, Scalar("SELECT FName FROM t_User WHERE FUserID = 1").toString());
+    EXPECT_LE(qAbs(mine.since.secsTo(QDateTime::currentDateTimeUtc())), 60)
+        << mine.since.toString().toStdString();
+    EXPECT_TRUE(mine.alive);
+    EXPECT_EQ(dead.workBillNo, QString()) << "the key names no work bill";
+    EXPECT_FALSE(dead.alive) << "killed";
+
+    HeldTask otherHolder = dead;
+    otherHolder.holder = QStringLiteral("elsewhere/1/x");
+    EXPECT_EQ(admin.Release(otherHolder, false, QStringLiteral("root"), 0).result, ReleaseResult::Changed);
+    HeldTask unknown;
+    unknown.taskId = 99999;
+    EXPECT_EQ(admin.Release(unknown, true, QStringLiteral("root"), 0).result, ReleaseResult::NotFound);
+    EXPECT_EQ(admin.Release(dead, false, QStringLiteral("root"), 0).result,
+              GetParam() == Backend::PostgreSQL ? ReleaseResult::StaleRemoved : ReleaseResult::Released);
+    EXPECT_EQ(Count("t_FuncTask WHERE FKey = 'not-a-bill'"), 0);
+    EXPECT_EQ(Count("t_FuncTaskRelease WHERE FKey = 'not-a-bill' AND FForced = 0 AND FReleasedBy = 'root'"),
+              1);
+    EXPECT_EQ(Count("t_UsageLog WHERE FFunctionCode = 'CJ1091' AND FAction = 1"), 1);
+}
+
+// A live holder's task is released only when forced; the holder then finds its hold lost
+// for good (its retake is refused, and it can tell why), while anyone, the holder too,
+// may take the key anew. On PostgreSQL forcing ends the holder's lock session: every
+// task of it goes. A role that may not end it changes nothing.
+TEST_P(TaskControlTest, AForcedReleaseTakesALiveHoldersTaskForGood) {
+    const bool postgres = GetParam() == Backend::PostgreSQL;
+    const qint32 task = Take(*control_, QStringLiteral("WB-R"));
+    const qint32 sameSession = Take(*control_, QStringLiteral("WB-S"));
+    ASSERT_GE(task, 1);
+    TaskAdmin admin(shared());
+    const std::optional<HeldTask> seen =
+        admin.Find(Scalar("SELECT FTaskID FROM t_FuncTask WHERE FKey = 'WB-R'").toInt());
+    ASSERT_TRUE(seen && seen->alive);
+    EXPECT_EQ(admin.Release(*seen, false, QStringLiteral("root"), 7).result, ReleaseResult::HolderAlive);
+    if (postgres) {
+        // A role that may not end another's session: refused, and nothing changes.
+        const QString role = QStringLiteral("sp_weak_%1").arg(QCoreApplication::applicationPid());
+        for (const char* sql : {"CREATE ROLE %1 LOGIN", "GRANT ALL ON ALL TABLES IN SCHEMA public TO %1",
+                                "GRANT ALL ON ALL SEQUENCES IN SCHEMA public TO %1"})
+            db().Exec(QString::fromLatin1(sql).arg(role));
+        {
+            platform::DatabaseUrl url = platform::DatabaseUrl::Parse(tdb_->url());
+            url.user = role;
+            const platform::ReleaseOutcome refused =
+                TaskAdmin(platform::Database::Open(url)).Release(*seen, true, QStringLiteral("weak"), 7);
+            EXPECT_EQ(refused.result, ReleaseResult::NotPermitted);
+            EXPECT_FALSE(refused.reason.isEmpty());
+        }
+        for (const char* sql : {"DROP OWNED BY %1", "DROP ROLE %1"})
+            db().Exec(QString::fromLatin1(sql).arg(role));
+        EXPECT_EQ(Count("t_FuncTask"), 2);
+        EXPECT_EQ(Count("t_FuncTaskRelease") + Count("t_UsageLog"), 0);
+        EXPECT_TRUE(control_->TaskStillHeld(task));
+    }
+    EXPECT_TRUE(control_->TaskStillHeld(task));
+
+    const platform::ReleaseOutcome forced = admin.Release(*seen, true, QStringLiteral("root"), 7);
+    EXPECT_EQ(forced.result, postgres ? ReleaseResult::SessionEnded : ReleaseResult::Released);
+    EXPECT_EQ(forced.released.size(), postgres ? 2 : 0);
+    EXPECT_FALSE(control_->TaskStillHeld(task));
+    EXPECT_FALSE(control_->RetakeTask(task));
+    EXPECT_TRUE(control_->TaskReleased(task));
+    EXPECT_EQ(control_->TaskStillHeld(sameSession), !postgres);
+    EXPECT_EQ(Count("t_FuncTaskRelease WHERE FForced = 1"), postgres ? 2 : 1);
+    EXPECT_EQ(Count("t_UsageLog WHERE FFunctionCode = 'CJ1091' AND FAction = 2 AND FUserID = 7"), 1);
+    {
+        Holder other(tdb_->url(), QStringLiteral("WB-R"));
+        EXPECT_GE(other.task(), 1) << "free for others" << other.errors().toStdString();
+    }
+    // Taken anew, the old release does not count against the new task.
+    const qint32 again = TakeWithin(5000, QStringLiteral("WB-R"));
+    ASSERT_GE(again, 1);
+    EXPECT_FALSE(control_->RetakeTask(task)) << "the released task stays refused";
+    EXPECT_FALSE(control_->TaskReleased(again));
+    if (postgres)
+        Scalar("SELECT pg_terminate_backend(FBackendPID) FROM t_FuncTask WHERE FKey = 'WB-R'");
+    else
+        Exec("DELETE FROM t_FuncTask WHERE FKey = 'WB-R'");
+    EXPECT_FALSE(control_->TaskStillHeld(again));
+    EXPECT_FALSE(control_->TaskReleased(again));
+    EXPECT_TRUE(control_->RetakeTask(again));
 }
 
 SP_INSTANTIATE_BACKENDS(TaskControlTest);
