@@ -10,7 +10,8 @@
 //
 // Scenarios: list (the list reload with an empty filter), history (the edit-mode history
 // load of the long work bill), cursor (the editability rule per cell of 200 rows),
-// save (100 new rows), audit (100 selected rows), start (erp-host --screenshot).
+// save (100 new rows), audit (100 selected rows), start (erp-host --screenshot); with the
+// list its export to XLSX and CSV, with the history its print to PDF.
 #include <sys/resource.h>
 
 #include <QCoreApplication>
@@ -28,6 +29,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -45,6 +47,7 @@
 #include "src/common/Dictionary.h"
 #include "src/common/Recordset.h"
 #include "src/common/Ui.h"
+#include "src/controls/GridExport.h"
 #include "src/entry/HostServices.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/workbench/WorkbenchToolbar.h"
@@ -212,6 +215,26 @@ void Print(const Result& r) {
 
 // --------------------------------------------------------------- scenarios
 
+// The shown grid to XLSX and CSV, as Ctrl+E writes it: taking the grid's cells and
+// writing the whole file. No floor: there is no bare way to the same file.
+void ExportScenarios(const GridModel& grid, qint64 rows, int reps) {
+    QTemporaryDir dir;
+    for (const bool xlsx : {true, false}) {
+        std::vector<double> ours;
+        for (int i = 0; i < reps; ++i)
+            ours.push_back(TimeMs([&] {
+                const GridSnapshot shown = SnapshotGrid(grid);
+                const QString failure =
+                    xlsx ? WriteXlsx(shown, dir.filePath(QStringLiteral("g.xlsx")), QStringLiteral("g"))
+                         : WriteCsv(shown, dir.filePath(QStringLiteral("g.csv")));
+                if (!failure.isEmpty())
+                    Die(failure);
+            }));
+        Print({xlsx ? QStringLiteral("export-xlsx") : QStringLiteral("export-csv"), rows, Median(ours), 0,
+               QStringLiteral("ms"), QString(), 0});
+    }
+}
+
 void ListScenario(Shop& s, int reps) {
     Floor floor(*s.db);
     // The service's own list statement, read bare.
@@ -228,6 +251,7 @@ void ListScenario(Shop& s, int reps) {
     if (shown != rows)
         Die(QStringLiteral("the list shows %1 work bills, the bare statement reads %2").arg(shown).arg(rows));
     Print({QStringLiteral("list"), rows, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0});
+    ExportScenarios(list, rows, reps);
 }
 
 // The work bill with the most reports, and its report count.
@@ -277,6 +301,21 @@ void HistoryScenario(Shop& s, int reps) {
                 .arg(state.lblProcText));
     Print(
         {QStringLiteral("history"), reports, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0});
+
+    // The long work bill printed to a PDF, as its preview's button writes it.
+    QTemporaryDir dir;
+    std::vector<double> printed;
+    for (int i = 0; i < reps; ++i)
+        printed.push_back(TimeMs([&] {
+            QString failure;
+            const auto document = s.parts().ReportPrintDocument(&failure);
+            if (!document || !failure.isEmpty())
+                Die(QStringLiteral("nothing printed: ") + failure);
+            failure = WritePdf(*document, WideTablePageLayout(), dir.filePath(QStringLiteral("r.pdf")));
+            if (!failure.isEmpty())
+                Die(failure);
+        }));
+    Print({QStringLiteral("print-pdf"), reports, Median(printed), 0, QStringLiteral("ms"), QString(), 0});
 }
 
 // The reportable work bills in number order, at most n.

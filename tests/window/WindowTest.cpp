@@ -128,7 +128,8 @@ class WindowTest : public ::testing::Test {
 
 // A clerk's day: the filter dialog with a lookup and a saved plan, new reports on two
 // work bills with F7 lookups and Enter through the row, the save, edit mode with the
-// record filter, audit, unaudit and delete, the column settings, and the exit.
+// record filter, the print preview and its PDF, audit, unaudit and delete, the column
+// settings, the export of the list, and the exit.
 TEST_F(WindowTest, AClerksDay) {
     auto program = Start();
     WaitForWindow(QStringLiteral("frmWageFilter"));
@@ -241,6 +242,27 @@ TEST_F(WindowTest, AClerksDay) {
     });
     desk_->Shot(QStringLiteral("edit-mode"));
 
+    // Ctrl+P previews the work bill's reports; the preview's PDF button saves them.
+    ClickCell(kGrid, 2, jss);
+    desk_->Key(QStringLiteral("ctrl+p"));
+    WaitForWindow(QStringLiteral("printPreview"));
+    desk_->Shot(QStringLiteral("print-preview"));
+    ClickWidget(QStringLiteral("savePdf"));
+    WaitForWindow(QStringLiteral("saveFile"));
+    desk_->Type(QStringLiteral("reports"));
+    desk_->Key(QStringLiteral("Return"));
+    p = WaitFor("the PDF saved", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
+    EXPECT_TRUE(MessageText(p).startsWith(QStringLiteral("已保存到 "))) << MessageText(p).toStdString();
+    desk_->Key(QStringLiteral("Return"));
+    WaitForWindow(QStringLiteral("printPreview"));
+    desk_->Key(QStringLiteral("Escape"));
+    WaitFor("back in the workbench", [](const Probe& p) { return p.Active() == u"frmProc"; });
+    const auto head = [&](const QString& name, int bytes) {
+        QFile file(home_.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
+    };
+    EXPECT_EQ(head(QStringLiteral("reports.pdf"), 4), QByteArray("%PDF"));
+
     ClickCell(kGrid, 2, jss);
     ClickWidget(QStringLiteral("btnAudit"));
     const auto audited = [](const Probe& p) {
@@ -281,6 +303,20 @@ TEST_F(WindowTest, AClerksDay) {
     WaitFor("new mode", [](const Probe& p) { return p.Checked(QStringLiteral("btnModeNew")); });
     ClickCell(kList, 2, number, 2);
     WaitFor("a new row", [&](const Probe& p) { return p.Cell(kGrid, 2, gph) == first; });
+
+    // Ctrl+E in the list exports the list; the file name offered is taken as it is.
+    // (A click in the list of new mode only selects.)
+    ClickCell(kList, 2, 1);
+    desk_->Key(QStringLiteral("ctrl+e"));
+    WaitForWindow(QStringLiteral("saveFile"));
+    desk_->Shot(QStringLiteral("export-dialog"));
+    desk_->Key(QStringLiteral("Return"));
+    p = WaitFor("the list exported", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
+    EXPECT_TRUE(MessageText(p).startsWith(QStringLiteral("已导出到 "))) << MessageText(p).toStdString();
+    desk_->Key(QStringLiteral("Return"));
+    WaitFor("back in the workbench", [](const Probe& p) { return p.Active() == u"frmProc"; });
+    EXPECT_EQ(head(QStringLiteral("工序计划单列表.xlsx"), 2), QByteArray("PK"));
+
     ClickWidget(QStringLiteral("btnFileExit"));
     p = WaitFor("the exit question", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
     EXPECT_TRUE(MessageText(p).startsWith(QStringLiteral("录入或修改尚未保存")))
