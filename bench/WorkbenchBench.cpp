@@ -29,7 +29,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -48,6 +47,7 @@
 #include "src/common/Recordset.h"
 #include "src/common/Ui.h"
 #include "src/controls/GridExport.h"
+#include "src/controls/TablePrint.h"
 #include "src/entry/HostServices.h"
 #include "src/reportgrid/ReportHistory.h"
 #include "src/workbench/WorkbenchToolbar.h"
@@ -308,10 +308,10 @@ void HistoryScenario(Shop& s, int reps) {
     for (int i = 0; i < reps; ++i)
         printed.push_back(TimeMs([&] {
             QString failure;
-            const auto document = s.parts().ReportPrintDocument(&failure);
-            if (!document || !failure.isEmpty())
+            const auto printout = s.parts().ReportPrintout(&failure);
+            if (!printout || !failure.isEmpty())
                 Die(QStringLiteral("nothing printed: ") + failure);
-            failure = WritePdf(*document, WideTablePageLayout(), dir.filePath(QStringLiteral("r.pdf")));
+            failure = WritePdf(*printout, WideTablePageLayout(), dir.filePath(QStringLiteral("r.pdf")));
             if (!failure.isEmpty())
                 Die(failure);
         }));

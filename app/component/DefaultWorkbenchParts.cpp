@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
-#include <QTextDocument>
 
 #include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
@@ -93,9 +92,11 @@ class DefaultParts final : public WorkbenchParts {
     void SelectListedWorkBill(const QString& workBillNo) override { list_.SelectWorkBill(workBillNo); }
     void FillTree() override { tree_.Fill(); }
     QString PickWorkBillNumber() override { return WorkBillPicker(form_.Host()).PickWorkBillNumber(); }
-    std::unique_ptr<QTextDocument> ReportPrintDocument(QString* failure) override {
-        const ReportPrintout printout = BuildReportPrintout(state_, failure);
-        return printout.sections.isEmpty() ? nullptr : ReportDocument(printout);
+    std::optional<Printout> ReportPrintout(QString* failure) override {
+        const sp::ReportPrintout printout = BuildReportPrintout(state_, failure);
+        if (printout.sections.isEmpty())
+            return std::nullopt;
+        return ToPrintout(printout);
     }
 
     bool IsExistWB(const QString& workBillNo, bool showMessage) override {

@@ -8,7 +8,7 @@
 
 #include "src/common/Export.h"
 
-class QTextDocument;
+class QPagedPaintDevice;
 
 namespace sp {
 
@@ -34,10 +34,10 @@ struct SaveFileRequest {
     QStringList filters;
 };
 
-// A document to preview before it is printed. The preview prints it on the printer
-// the clerk picks; its button of caption pdfCaption calls savePdf.
+// Pages to preview before they are printed: paint draws them on the preview or on the
+// printer the clerk picks; the preview's button of caption pdfCaption calls savePdf.
 struct PrintPreviewRequest {
-    QTextDocument* document = nullptr;
+    std::function<void(QPagedPaintDevice&)> paint;
     QPageLayout layout;
     QString title;
     QString pdfCaption;

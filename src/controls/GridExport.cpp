@@ -2,17 +2,11 @@
 
 #include <xlsxwriter.h>
 
-#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontMetricsF>
 #include <QHash>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QTemporaryFile>
-#include <QTextDocument>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -104,8 +98,23 @@ QString GiveUsualPermissions(QTemporaryFile& temp, const QString& path) {
     return {};
 }
 
-// Writes path through write(tempPath), which answers a reason on failure: the file
-// is made beside its place and renamed over it only once it is whole.
+QString CsvField(const GridSnapshot::Cell& cell, Kind kind) {
+    QString text = cell.text;
+    if (kind == Kind::Text && !text.isEmpty() &&
+        (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@'))
+        text.prepend(u'\'');
+    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r') ||
+        text.startsWith(u' ') || text.endsWith(u' ')) {
+        text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+        text = u'"' + text + u'"';
+    }
+    return text;
+}
+
+QString XlsxError(lxw_error error) { return QString::fromUtf8(lxw_strerror(error)); }
+
+}  // namespace
+
 QString WriteWhole(const QString& path, const std::function<QString(QFile&)>& write) {
     const QFileInfo target(path);
     QTemporaryFile temp(target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
@@ -129,23 +138,6 @@ QString WriteWhole(const QString& path, const std::function<QString(QFile&)>& wr
     temp.setAutoRemove(false);
     return {};
 }
-
-QString CsvField(const GridSnapshot::Cell& cell, Kind kind) {
-    QString text = cell.text;
-    if (kind == Kind::Text && !text.isEmpty() &&
-        (text[0] == u'=' || text[0] == u'+' || text[0] == u'-' || text[0] == u'@'))
-        text.prepend(u'\'');
-    if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r') ||
-        text.startsWith(u' ') || text.endsWith(u' ')) {
-        text.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-        text = u'"' + text + u'"';
-    }
-    return text;
-}
-
-QString XlsxError(lxw_error error) { return QString::fromUtf8(lxw_strerror(error)); }
-
-}  // namespace
 
 int GridSnapshot::ColumnOf(const QString& key) const {
     for (int c = 0; c < columns.size(); ++c)
@@ -289,54 +281,6 @@ QString WriteXlsx(const GridSnapshot& snapshot, const QString& path, const QStri
         }
         const lxw_error closed = workbook_close(book);
         return closed == LXW_NO_ERROR ? QString() : XlsxError(closed);
-    });
-}
-
-QPageLayout WideTablePageLayout() {
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
-                       QPageLayout::Millimeter);
-}
-
-void PrintPaged(const QTextDocument& document, QPagedPaintDevice& device) {
-    // Laid out again for the device, in its printable area less a line for the number.
-    std::unique_ptr<QTextDocument> doc(document.clone());
-    QPainter painter(&device);
-    doc->documentLayout()->setPaintDevice(&device);
-    QFont font = doc->defaultFont();
-    font.setPointSizeF(7);
-    painter.setFont(font);
-    const QFontMetricsF metrics(font, &device);
-    const double footer = 2 * metrics.height();
-    const QSizeF page(device.width(), device.height() - footer);
-    doc->setPageSize(page);
-    const int pages = doc->pageCount();
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0)
-            device.newPage();
-        painter.save();
-        const QRectF clip(0, i * page.height(), page.width(), page.height());
-        painter.translate(0, -clip.top());
-        painter.setClipRect(clip);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = clip;
-        context.palette.setColor(QPalette::Text, Qt::black);
-        doc->documentLayout()->draw(&painter, context);
-        painter.restore();
-        painter.drawText(QRectF(0, page.height(), page.width(), footer), Qt::AlignRight | Qt::AlignBottom,
-                         QStringLiteral("第 %1 页，共 %2 页").arg(i + 1).arg(pages));
-    }
-}
-
-QString WritePdf(const QTextDocument& document, const QPageLayout& layout, const QString& path) {
-    return WriteWhole(path, [&](QFile& file) {
-        {
-            QPdfWriter writer(&file);
-            writer.setPageLayout(layout);
-            writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
-            writer.setCreator(QStringLiteral("erp-host"));
-            PrintPaged(document, writer);
-        }
-        return file.error() == QFileDevice::NoError ? QString() : file.errorString();
     });
 }
 

@@ -6,10 +6,9 @@
 #include <QVariant>
 #include <QVector>
 
-#include <QPageLayout>
+#include <functional>
 
-class QTextDocument;
-class QPagedPaintDevice;
+class QFile;
 
 namespace sp {
 
@@ -62,15 +61,9 @@ QString WriteCsv(const GridSnapshot& snapshot, const QString& path);
 // numbers in the grid's format, dates as dates, column widths as on the screen.
 QString WriteXlsx(const GridSnapshot& snapshot, const QString& path, const QString& sheetName);
 
-// A4 landscape: the grids are wide.
-QPageLayout WideTablePageLayout();
-
-// Prints a document on the device page by page, each page numbered at its foot
-// ("第 1 页，共 8 页"); a table's header rows repeat on every page it runs over.
-void PrintPaged(const QTextDocument& document, QPagedPaintDevice& device);
-
-// Prints a document to a PDF file on that page layout, complete or not at all like
-// the files above; the answer is the reason on failure.
-QString WritePdf(const QTextDocument& document, const QPageLayout& layout, const QString& path);
+// Writes path through write, which answers a reason on failure: the file is made
+// beside its place and renamed over it only once it is whole, keeping the permissions
+// of the file it replaces (or those of a new file). Empty on success, else the reason.
+QString WriteWhole(const QString& path, const std::function<QString(QFile&)>& write);
 
 }  // namespace sp

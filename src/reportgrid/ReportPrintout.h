@@ -3,11 +3,9 @@
 #include <QDateTime>
 #include <QString>
 #include <QVector>
-#include <memory>
 
 #include "src/controls/GridExport.h"
-
-class QTextDocument;
+#include "src/controls/TablePrint.h"
 
 namespace sp {
 
@@ -43,10 +41,9 @@ struct ReportPrintout {
 // A head that cannot be read keeps the number alone; failure then names the reason.
 ReportPrintout BuildReportPrintout(WorkbenchState& state, QString* failure = nullptr);
 
-// The printout as a paged document: per work bill a title, its head, a table of the
-// rows whose column titles repeat on every page, a total line, and who printed it
-// when; each work bill after the first starts on a new page.
-std::unique_ptr<QTextDocument> ReportDocument(const ReportPrintout& printout);
+// The printout for the printer: per work bill a title, its head, the rows, a total
+// line under the totalled columns ("合计" in the first), and who printed it when.
+Printout ToPrintout(const ReportPrintout& printout);
 
 // The text of a column's total in the column's display format.
 QString TotalText(const GridSnapshot& grid, const ReportPrintout::Section& section, int column);

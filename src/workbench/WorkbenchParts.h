@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <QTextDocument>
 #include <QtGlobal>
 #include <memory>
+#include <optional>
+
+#include "src/controls/TablePrint.h"
 
 namespace sp {
 
@@ -62,10 +64,10 @@ class WorkbenchParts {
     // "" when the clerk picked nothing.
     virtual QString PickWorkBillNumber() = 0;
 
-    // The record grid as a paged document, one head per work bill with its rows and
-    // totals; nullptr when no row names a work bill. A head that cannot be read is
-    // printed with the number alone and failure names the reason.
-    virtual std::unique_ptr<QTextDocument> ReportPrintDocument(QString* /*failure*/) { return nullptr; }
+    // The record grid for the printer, one head per work bill with its rows and totals;
+    // nullopt when no row names a work bill. A head that cannot be read is printed with
+    // the number alone and failure names the reason.
+    virtual std::optional<Printout> ReportPrintout(QString* /*failure*/) { return std::nullopt; }
     // Work bill queries.
     virtual bool IsExistWB(const QString& workBillNo, bool showMessage) = 0;
     virtual QString GetWBNO(qint32 wbInterId) = 0;

@@ -2,12 +2,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QTextDocument>
 
 #include "src/common/ComponentRegistry.h"
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/controls/GridExport.h"
+#include "src/controls/TablePrint.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/entry/HostServices.h"
 #include "src/filters/Texts.h"
@@ -92,12 +92,12 @@ void frmProc::ExportCommand() {
 
 void frmProc::PrintCommand() {
     QString failure;
-    std::unique_ptr<QTextDocument> document;
+    std::optional<Printout> printout;
     {
         WaitCursor wait(ui_);
-        document = parts_->ReportPrintDocument(&failure);
+        printout = parts_->ReportPrintout(&failure);
     }
-    if (!document) {
+    if (!printout) {
         ShowInfo(ui_, T::NothingToPrint());
         return;
     }
@@ -112,7 +112,7 @@ void frmProc::PrintCommand() {
         QString written;
         {
             WaitCursor wait(ui_);
-            written = WritePdf(*document, layout, *path);
+            written = WritePdf(*printout, layout, *path);
         }
         if (!written.isEmpty()) {
             ErrorLog::Write(QStringLiteral("frmProc.btnFilePrint"), *path + QStringLiteral(": ") + written);
@@ -122,7 +122,8 @@ void frmProc::PrintCommand() {
         RememberExportFolder(*path);
         ShowInfo(ui_, T::PdfSaved(QDir::toNativeSeparators(*path)));
     };
-    ui_.PreviewPrint({document.get(), layout, T::PrintTitle(), T::SavePdfCaption(), savePdf});
+    ui_.PreviewPrint({[&](QPagedPaintDevice& device) { PaintPrintout(*printout, device); }, layout,
+                      T::PrintTitle(), T::SavePdfCaption(), savePdf});
 }
 
 }  // namespace sp

@@ -1,7 +1,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextDocument>
 
 #include "src/reportgrid/ReportPrintout.h"
 #include "tests/reportgrid/ReportGridFixture.h"
@@ -87,9 +86,8 @@ TEST_F(Printout, ALongGridBreaksAcrossPagesWithTheTitlesOnEach) {
     grid.SetRows(201);
     for (int r = 2; r <= 201; ++r) Row(r, u"WB1"_s, r - 1, 1, 1, 0.5);
     const ReportPrintout p = BuildReportPrintout(state);
-    const auto document = ReportDocument(p);
     const QString pdf = dir.filePath(u"wb1.pdf"_s);
-    ASSERT_EQ(WritePdf(*document, WideTablePageLayout(), pdf), QString());
+    ASSERT_EQ(WritePdf(ToPrintout(p), WideTablePageLayout(), pdf), QString());
 
     const QStringList pages = Pages(pdf);
     if (qEnvironmentVariableIsSet("SHOPPROC_KEEP_PDF"))

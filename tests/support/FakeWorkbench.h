@@ -80,7 +80,7 @@ class RecordingParts : public WorkbenchParts {
     bool putSucceeds = true;
     bool saveSucceeds = true;
     QString listFailure;   // a list that cannot be loaded says why
-    QString printText;     // the printed document's text; empty: nothing to print
+    QString printText;     // the printout's title; empty: nothing to print
     QString printFailure;  // a head that could not be read
 
     void SetupReportColumns() override { calls << u"SetupReportColumns"_s; }
@@ -138,11 +138,15 @@ class RecordingParts : public WorkbenchParts {
         return existing.contains(no);
     }
     QString GetWBNO(qint32 id) override { return u"WB%1"_s.arg(id); }
-    std::unique_ptr<QTextDocument> ReportPrintDocument(QString* failure) override {
-        calls << u"ReportPrintDocument"_s;
+    std::optional<Printout> ReportPrintout(QString* failure) override {
+        calls << u"ReportPrintout"_s;
         if (failure)
             *failure = printFailure;
-        return printText.isEmpty() ? nullptr : std::make_unique<QTextDocument>(printText);
+        if (printText.isEmpty())
+            return std::nullopt;
+        PrintTable table;
+        table.title = printText;
+        return Printout{printText, {table}};
     }
 };
 

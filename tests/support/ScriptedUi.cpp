@@ -1,5 +1,8 @@
 #include "tests/support/ScriptedUi.h"
 
+#include <QBuffer>
+#include <QPdfWriter>
+
 namespace sp {
 
 MsgAnswer ScriptedUi::MessageBox(const MessageRequest& request) {
@@ -46,6 +49,16 @@ std::optional<QString> ScriptedUi::ChooseSaveFile(const SaveFileRequest& request
 
 void ScriptedUi::PreviewPrint(const PrintPreviewRequest& request) {
     previews.append(request.title);
+    // The preview draws the pages, as the screen's would.
+    QBuffer pages;
+    pages.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pages);
+        writer.setPageLayout(request.layout);
+        if (request.paint)
+            request.paint(writer);
+    }
+    previewBytes.append(pages.size());
     if (pressPdf && request.savePdf)
         request.savePdf();
 }

@@ -53,8 +53,10 @@ class ScriptedUi : public Ui {
     // and each dialog's request as "title|path|filter;filter".
     std::deque<std::optional<QString>> saveFiles;
     QStringList saveRequests;
-    // Each preview's title and page count; with pressPdf the clerk presses its PDF button.
+    // Each preview's title and the size of the pages it drew; with pressPdf the clerk
+    // presses its PDF button.
     QStringList previews;
+    QVector<qint64> previewBytes;
     bool pressPdf = false;
 
     QStringList MessageTexts() const;

@@ -26,7 +26,6 @@
 
 #include "src/common/ErrorLog.h"
 #include "src/common/LoadProgress.h"
-#include "src/controls/GridExport.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
 
@@ -252,7 +251,7 @@ std::optional<QString> QtUi::ChooseSaveFile(const SaveFileRequest& request) {
 }
 
 void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
-    if (!request.document)
+    if (!request.paint)
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(request.layout);
@@ -261,7 +260,7 @@ void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
     preview.setObjectName(QStringLiteral("printPreview"));
     preview.setWindowTitle(request.title);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&](QPrinter* target) { PrintPaged(*request.document, *target); });
+                     [&](QPrinter* target) { request.paint(*target); });
     if (request.savePdf) {
         if (auto* bar = preview.findChild<QToolBar*>()) {
             bar->addSeparator();
