@@ -15,6 +15,10 @@ inline QString NoRight() { return QStringLiteral("对不起，你没有相应的
 // The usage log code of entering and leaving the workbench.
 inline QString EntryLogCode() { return QStringLiteral("CJ1000"); }
 
+// The workstation's settings file of the workbench, in the host's program folder: the
+// filter dialog's bounds, the folder of the last export.
+inline QString SettingsFileName() { return QStringLiteral("Q8SHProcRpt.ini"); }
+
 // The resource file every text of the module is looked up in.
 inline QString ResourceFile() { return QStringLiteral("Q8Manufacture"); }
 

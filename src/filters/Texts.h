@@ -36,8 +36,7 @@ inline QStringList ViewMenuItems() {
             QStringLiteral("详细资料(&D)")};
 }
 
-// Settings file and local list database.
-inline QString SettingsFileName() { return QStringLiteral("Q8SHProcRpt.ini"); }
+// Local list database.
 inline QString SettingsSectionPrefix() { return QStringLiteral("Q8SHProcRpt"); }
 inline QString GroupByKey() { return QStringLiteral("GroupBy"); }
 inline QString LocalFileName() { return QStringLiteral("ErpSwitch.sss"); }

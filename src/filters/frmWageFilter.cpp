@@ -4,6 +4,7 @@
 #include "src/common/ComponentRegistry.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Texts.h"
 #include "src/filters/FilterBoxInput.h"
 #include "src/filters/Texts.h"
 #include "src/navigation/LongNumberMode.h"
@@ -29,7 +30,7 @@ frmWageFilter::frmWageFilter(HostServices& host) : host_(host), listLookup_(host
 frmWageFilter::~frmWageFilter() = default;
 
 QString frmWageFilter::SettingsPath() const {
-    return FilterListLookup::BaseFolder(host_.Context().programFolder) + FilterTexts::SettingsFileName();
+    return FilterListLookup::BaseFolder(host_.Context().programFolder) + EntryTexts::SettingsFileName();
 }
 
 QString frmWageFilter::SettingsSection() const {

@@ -10,7 +10,7 @@
 #include "src/controls/TablePrint.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/entry/HostServices.h"
-#include "src/filters/Texts.h"
+#include "src/entry/Texts.h"
 #include "src/workbench/Texts.h"
 #include "src/workbench/frmProc.h"
 
@@ -36,7 +36,7 @@ std::shared_ptr<ISettingsFile> frmProc::OutputSettings() {
         QString folder = host_.Context().programFolder;
         if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(u'\\'))
             folder += u'/';
-        settings->SetFile(folder + FilterTexts::SettingsFileName());
+        settings->SetFile(folder + EntryTexts::SettingsFileName());
     });
     return settings;
 }
