@@ -32,7 +32,11 @@ void frmProc::ModeNewCommand() {
             parts_->RefreshWorkBillList();
         }
     });
+    // New mode's grid is set up even after a cancelled list reload, so that no edit-mode
+    // rows stay under new mode; the cancelled command then ends without its message.
     IgnoreErrors([&] { parts_->LoadReportHistory(0); });
+    if (state_.loadCancelled)
+        return;
     IgnoreErrors([&] {
         if (!host_.AccessCheck(Rights::NewReports))
             ShowInfo(ui_, T::NoNewReportRight());

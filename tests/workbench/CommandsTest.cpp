@@ -124,39 +124,47 @@ TEST(UnsavedChanges, AreAskedAboutBeforeACommandDropsThem) {
 
 // Edit mode loads with the record filter and keeps the check results; new mode drops
 // them and reloads the list as new mode. The right is checked after the switch, which
-// stays; clicking the active mode does nothing, unsaved changes or not.
+// stays; clicking the active mode does nothing, unsaved changes or not. A list reload
+// the clerk cancelled ends the switch before the right is asked.
 TEST(ModeSwitch, LoadsTheRecordsThenChecksTheRight) {
     const QString toEdit = Tool::ModeEdit(), toNew = Tool::ModeNew();
     const QStringList none, loadNew{u"LoadReportHistory(0)"_s}, loadEdit{u"LoadReportHistory(1)"_s};
-    // from edit mode, check results shown, the tool clicked, calls of the parts, refusal
+    const QStringList reloadNew{u"RefreshWorkBillList"_s, u"LoadReportHistory(0)"_s};
+    // from edit mode, check results shown, the tool clicked, calls of the parts, refusal,
+    // the list reload cancelled (the right denied all the same)
     // clang-format off
-    const std::tuple<bool, bool, QString, QStringList, QString> cases[] = {
-        {false, true, toEdit, loadEdit, {}}, {true, false, toNew, loadNew, {}},
-        {true, true, toNew, {u"RefreshWorkBillList"_s, u"LoadReportHistory(0)"_s}, {}},
-        {false, false, toEdit, loadEdit, u"您没有修改汇报的权限。"_s},
-        {true, false, toNew, loadNew, u"您没有新增汇报的权限。"_s},
-        {false, true, toNew, none, {}}, {true, true, toEdit, none, {}}};
+    const std::tuple<bool, bool, QString, QStringList, QString, bool> cases[] = {
+        {false, true, toEdit, loadEdit, {}, false}, {true, false, toNew, loadNew, {}, false},
+        {true, true, toNew, reloadNew, {}, false},
+        {false, false, toEdit, loadEdit, u"您没有修改汇报的权限。"_s, false},
+        {true, false, toNew, loadNew, u"您没有新增汇报的权限。"_s, false},
+        {true, true, toNew, reloadNew, {}, true},
+        {false, true, toNew, none, {}, false}, {true, true, toEdit, none, {}, false}};
     // clang-format on
-    for (const auto& [fromEdit, checked, tool, calls, refusal] : cases) {
-        SCOPED_TRACE(::testing::Message() << fromEdit << checked << tool.toStdString() << calls.size());
+    for (const auto& [fromEdit, checked, tool, calls, refusal, cancelList] : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << fromEdit << checked << tool.toStdString() << calls.size() << cancelList);
         const bool edit = tool == toEdit;
         const qint32 right = calls.isEmpty() ? 0 : edit ? 0x400000 : 0x20000;
         WorkbenchBench b;
         if (fromEdit)
             GoToEditMode(b);
         b.bar().SetChecked(Tool::CtlChk(), checked);
-        if (!refusal.isEmpty())
+        if (!refusal.isEmpty() || cancelList)
             b.fake->deniedRights = {right};
         b.state().modified = calls.isEmpty();  // clicking the active mode asks nothing all the same
         bool editModeDuringReload = false;
         qsizetype messagesAtLoad = -1;
-        b.parts->onRefreshWorkBillList = [&] { editModeDuringReload = b.state().editMode; };
+        b.parts->onRefreshWorkBillList = [&] {
+            editModeDuringReload = b.state().editMode;
+            b.state().loadCancelled = cancelList;
+        };
         b.parts->onLoadReportHistory = [&](int) { messagesAtLoad = b.ui.messages.size(); };
         b.bar().Click(tool);
 
         EXPECT_EQ(b.parts->calls, calls);
         EXPECT_EQ(b.fake->Calls(u"AccessCheck"_s),
-                  right ? QStringList{u"AccessCheck 1024 30 %1"_s.arg(right)} : QStringList());
+                  right && !cancelList ? QStringList{u"AccessCheck 1024 30 %1"_s.arg(right)} : QStringList());
         EXPECT_EQ(b.ui.MessageTexts(), refusal.isEmpty() ? QStringList() : QStringList{refusal});
         EXPECT_TRUE(calls.isEmpty() || messagesAtLoad == 0) << "the records load before the refusal";
         EXPECT_EQ(std::tuple(b.state().editMode, b.bar().Checked(toEdit), b.bar().Checked(toNew)),
