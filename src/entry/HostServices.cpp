@@ -66,6 +66,13 @@ HostProperty ReadProperty(const ComponentRegistry& registry, const QString& name
 }
 }  // namespace
 
+QString HostServices::InProgramFolder(const QString& name) const {
+    const QString& folder = context_.programFolder;
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
 QString HostServices::UserName() {
     return ReadProperty(Registry(), QStringLiteral("UserName"), context_.processId).value.toString();
 }

@@ -33,6 +33,8 @@ class HostServices {
     explicit HostServices(ComponentContext context);
 
     const ComponentContext& Context() const { return context_; }
+    // A file or folder name in the host's program folder, with one separator between.
+    QString InProgramFolder(const QString& name) const;
     ComponentRegistry& Registry() const { return *context_.registry; }
     Ui& Screen() const { return *context_.ui; }
 

@@ -13,20 +13,12 @@ namespace sp {
 
 FilterListLookup::FilterListLookup(HostServices& host) : host_(host) {}
 
-QString FilterListLookup::BaseFolder(const QString& programFolder) {
-    if (programFolder.isEmpty() || programFolder.endsWith(QLatin1Char('/')) ||
-        programFolder.endsWith(QLatin1Char('\\')))
-        return programFolder;
-    return programFolder + QLatin1Char('/');
-}
-
 QString FilterListLookup::LocalCnnString(const QString& givenPath) {
     QString path = givenPath;
     if (path.isEmpty()) {
-        const QString base = BaseFolder(host_.Context().programFolder);
-        const QStringList candidates{
-            base + FilterTexts::LocalFileName(),
-            base + FilterTexts::LocalFileSubFolder() + QLatin1Char('/') + FilterTexts::LocalFileName()};
+        const QStringList candidates{host_.InProgramFolder(FilterTexts::LocalFileName()),
+                                     host_.InProgramFolder(FilterTexts::LocalFileSubFolder() +
+                                                           QLatin1Char('/') + FilterTexts::LocalFileName())};
         QString folder;  // a folder standing where a list file is looked for
         for (const QString& candidate : candidates) {
             const QFileInfo info(candidate);

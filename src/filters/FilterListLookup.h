@@ -24,9 +24,6 @@ class FilterListLookup {
     // its place or the file cannot be opened.
     QString LocalCnnString(const QString& path = QString());
 
-    // The program folder ending with one separator.
-    static QString BaseFolder(const QString& programFolder);
-
   private:
     HostServices& host_;
 };

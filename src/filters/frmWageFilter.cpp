@@ -29,9 +29,7 @@ frmWageFilter::frmWageFilter(HostServices& host) : host_(host), listLookup_(host
 
 frmWageFilter::~frmWageFilter() = default;
 
-QString frmWageFilter::SettingsPath() const {
-    return FilterListLookup::BaseFolder(host_.Context().programFolder) + EntryTexts::SettingsFileName();
-}
+QString frmWageFilter::SettingsPath() const { return host_.InProgramFolder(EntryTexts::SettingsFileName()); }
 
 QString frmWageFilter::SettingsSection() const {
     return FilterTexts::SettingsSectionPrefix() + QString::number(rptId_);

@@ -33,10 +33,7 @@ std::shared_ptr<ISettingsFile> frmProc::OutputSettings() {
     // Without a settings object an export still works; it starts in the home folder.
     IgnoreErrors([&] {
         settings = host_.Registry().Create<ISettingsFile>(ProgId::SettingsFile());
-        QString folder = host_.Context().programFolder;
-        if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(u'\\'))
-            folder += u'/';
-        settings->SetFile(folder + EntryTexts::SettingsFileName());
+        settings->SetFile(host_.InProgramFolder(EntryTexts::SettingsFileName()));
     });
     return settings;
 }
@@ -74,20 +71,28 @@ void frmProc::ExportCommand() {
                             {T::XlsxFilter(), T::CsvFilter()}});
     if (!path)
         return;
+    WriteChosenFile(
+        *path, QStringLiteral("frmProc.btnFileExport"), T::Exported(QDir::toNativeSeparators(*path)), [&] {
+            return path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                       ? WriteCsv(snapshot, *path)
+                       : WriteXlsx(snapshot, *path, list ? T::ListFileName() : T::ReportsFileName());
+        });
+}
+
+void frmProc::WriteChosenFile(const QString& path, const QString& source, const QString& written,
+                              const std::function<QString()>& write) {
     QString failure;
     {
         WaitCursor wait(ui_);
-        failure = path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
-                      ? WriteCsv(snapshot, *path)
-                      : WriteXlsx(snapshot, *path, list ? T::ListFileName() : T::ReportsFileName());
+        failure = write();
     }
     if (!failure.isEmpty()) {
-        ErrorLog::Write(QStringLiteral("frmProc.btnFileExport"), *path + QStringLiteral(": ") + failure);
+        ErrorLog::Write(source, path + QStringLiteral(": ") + failure);
         ShowInfo(ui_, T::WriteFailed() + failure);
         return;
     }
-    RememberExportFolder(*path);
-    ShowInfo(ui_, T::Exported(QDir::toNativeSeparators(*path)));
+    RememberExportFolder(path);
+    ShowInfo(ui_, written);
 }
 
 void frmProc::PrintCommand() {
@@ -109,18 +114,9 @@ void frmProc::PrintCommand() {
             {T::SavePdfTitle(), QDir(ExportFolder()).filePath(ReportsFileName()), {T::PdfFilter()}});
         if (!path)
             return;
-        QString written;
-        {
-            WaitCursor wait(ui_);
-            written = WritePdf(*printout, layout, *path);
-        }
-        if (!written.isEmpty()) {
-            ErrorLog::Write(QStringLiteral("frmProc.btnFilePrint"), *path + QStringLiteral(": ") + written);
-            ShowInfo(ui_, T::WriteFailed() + written);
-            return;
-        }
-        RememberExportFolder(*path);
-        ShowInfo(ui_, T::PdfSaved(QDir::toNativeSeparators(*path)));
+        WriteChosenFile(*path, QStringLiteral("frmProc.btnFilePrint"),
+                        T::PdfSaved(QDir::toNativeSeparators(*path)),
+                        [&] { return WritePdf(*printout, layout, *path); });
     };
     ui_.PreviewPrint({[&](QPagedPaintDevice& device) { PaintPrintout(*printout, device); }, layout,
                       T::PrintTitle(), T::SavePdfCaption(), savePdf});
