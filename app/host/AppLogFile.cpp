@@ -23,11 +23,13 @@ void AppLogFile::Install(const QString& path) {
         if (file.open(QIODevice::WriteOnly | QIODevice::Append, kOwnerOnly))
             file.setPermissions(kOwnerOnly);
     }
+    // Masked before any sink sees a line, so a sink a test or a later version installs
+    // cannot leak a password either.
+    ErrorLog::SetMask(&platform::DatabaseUrl::Masked);
     auto mutex = std::make_shared<QMutex>();
     ErrorLog::SetSink([path, mutex](const QString& source, const QString& text) {
         const QString line = QStringLiteral("%1 [%2] %3\n")
-                                 .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs), source,
-                                      platform::DatabaseUrl::Masked(text));
+                                 .arg(QDateTime::currentDateTime().toString(Qt::ISODateWithMs), source, text);
         QMutexLocker lock(mutex.get());
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::Append, kOwnerOnly))

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/db/Database.h"
 #include "src/common/ErrorLog.h"
 
 namespace sp::host {
@@ -23,7 +24,10 @@ namespace {
 // Long enough for the window's first layout and paint after it is shown.
 constexpr int SettleMs = 400;
 
-void Say(const QString& text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); }
+// A message box may quote a database address: its password never shows.
+void Say(const QString& text) {
+    std::fprintf(stderr, "%s\n", platform::DatabaseUrl::Masked(text).toLocal8Bit().constData());
+}
 
 // Milliseconds since the kernel started this process (loading the program and its
 // libraries included), or -1 when the system does not tell.

@@ -3,6 +3,7 @@
 #include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
+#include "src/entry/HostServices.h"
 
 namespace sp::platform {
 namespace {
@@ -58,8 +59,7 @@ bool OperationLedger::Load(const QString& where, const QVariantList& params, Ope
     s.nextReceived = Basic::Dbl(rs->Field(8));
     s.draftNegativeReceive = Basic::Dbl(rs->Field(9));
     s.draftPositiveHandOver = Basic::Dbl(rs->Field(10));
-    const QVariant control = rs->Field(11);
-    s.controlReceive = control.isNull() ? true : Basic::Bool(control);
+    s.controlReceive = HostServices::ControlReceiveOf(rs->Field(11), QStringLiteral("Q8MShopProc.MShopProc"));
     return true;
 }
 

@@ -10,6 +10,10 @@ ErrorLog::Sink& CurrentSink() {
     static ErrorLog::Sink sink;
     return sink;
 }
+ErrorLog::Mask& CurrentMask() {
+    static ErrorLog::Mask mask;
+    return mask;
+}
 }  // namespace
 
 void ErrorLog::SetSink(Sink sink) {
@@ -17,16 +21,25 @@ void ErrorLog::SetSink(Sink sink) {
     CurrentSink() = std::move(sink);
 }
 
+void ErrorLog::SetMask(Mask mask) {
+    QMutexLocker lock(&sinkMutex);
+    CurrentMask() = std::move(mask);
+}
+
 void ErrorLog::Write(const QString& source, const QString& text) {
     Sink sink;
+    Mask mask;
     {
         QMutexLocker lock(&sinkMutex);
         sink = CurrentSink();
+        mask = CurrentMask();
     }
+    const QString shownSource = mask ? mask(source) : source;
+    const QString shownText = mask ? mask(text) : text;
     if (sink)
-        sink(source, text);
+        sink(shownSource, shownText);
     else
-        qWarning().noquote() << source << ":" << text;
+        qWarning().noquote() << shownSource << ":" << shownText;
 }
 
 }  // namespace sp

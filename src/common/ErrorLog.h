@@ -12,7 +12,11 @@ namespace sp {
 class SPCOMMON_EXPORT ErrorLog {
   public:
     using Sink = std::function<void(const QString& source, const QString& text)>;
+    // What every source and text passes through before it reaches the sink or qWarning:
+    // the host hides database passwords with it, whoever installed the sink.
+    using Mask = std::function<QString(const QString& text)>;
     static void SetSink(Sink sink);
+    static void SetMask(Mask mask);
     static void Write(const QString& source, const QString& text);
 };
 

@@ -63,6 +63,11 @@ class HostServices {
 
     QString TranslateText(const QString& text, qint16 spacing);
     bool IsControlReceive();
+    // The receive control as the switch's stored value sets it, for the workbench and the
+    // service alike: Null is on, a Boolean or a number (as Basic::Bool reads them) is its
+    // value, anything else off; such a value ("yes", "on") goes to the application log under
+    // reader's name, so an administrator sees why the control is off.
+    static bool ControlReceiveOf(const QVariant& stored, const QString& reader);
     static QString ComputerName();
 
     // Raises ComError 16390 ("MNetControl.ExecFunc") on a conflict. stamp, when given,

@@ -73,15 +73,30 @@ TEST(HostServices, TranslateTextFollowsTheLanguageRules) {
     EXPECT_EQ(c.host->TranslateText(u" 保存"_s, 3), u" 保存 "_s);
 }
 
+// A value that is neither a Boolean nor a number switches the control off and is logged
+// with its value; the values the switch is meant to hold are not.
 TEST(HostServices, IsControlReceiveReadsTheSwitch) {
     Bench b;
-    const std::pair<QVariant, bool> cases[] = {
-        {QVariant(), true}, {u"0"_s, false}, {u"1"_s, true}, {u"False"_s, false}, {-1, true}};
-    for (const auto& [stored, expected] : cases) {
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
+    const std::tuple<QVariant, bool, const char*> cases[] = {
+        {QVariant(), true, ""},
+        {u"0"_s, false, ""},
+        {u" -1"_s, true, ""},
+        {u"False"_s, false, ""},
+        {-1, true, ""},
+        {u"开"_s, false,
+         "HostServices.IsControlReceive|The system switch SH/SHOPPROC_CONTROLRECEIVE holds \"开\""}};
+    for (const auto& [stored, expected, log] : cases) {
+        logged.clear();
         b.fake->profile = stored;
         EXPECT_EQ(b.host->IsControlReceive(), expected) << stored.toString().toStdString();
         EXPECT_EQ(b.fake->calls.last(), u"GetProfile "_s + b.fake->props + u" SH SHOPPROC_CONTROLRECEIVE"_s);
+        EXPECT_TRUE(*log ? logged.size() == 1 && logged[0].startsWith(QString::fromUtf8(log))
+                         : logged.isEmpty())
+            << stored.toString().toStdString() << ": " << logged.join(u'\n').toStdString();
     }
+    ErrorLog::SetSink(nullptr);
     b.fake->failing = {u"GetProfile"_s};
     EXPECT_FALSE(b.host->IsControlReceive()) << "a failing profile";
     b.registry.Unregister(ProgId::SystemProfile());
