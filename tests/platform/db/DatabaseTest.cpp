@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUuid>
 #include <functional>
 #include <thread>
 
@@ -232,16 +235,111 @@ TEST_P(DatabaseTest, ConcurrentWriteUnitsWaitForEachOtherOnAConnectionPerThread)
         << "a finished thread's connection is open";
 }
 
-TEST_P(DatabaseTest, ALostServerSessionIsReplacedOnNextUse) {
+// A session of the test database that is none of the layer's, as an administrator's tool
+// opens it: the server's defaults, and the right to end other sessions.
+class OutsideSession {
+  public:
+    explicit OutsideSession(const QString& url) {
+        const DatabaseUrl at = DatabaseUrl::Parse(url);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+        db.setHostName(at.host);
+        db.setPort(at.port);
+        db.setDatabaseName(at.name);
+        db.setUserName(at.user);
+        db.setPassword(at.password);
+        EXPECT_TRUE(db.open()) << db.lastError().text().toStdString();
+    }
+    ~OutsideSession() { QSqlDatabase::removeDatabase(name_); }
+    QVariant Value(const QString& sql) {
+        QSqlQuery query(QSqlDatabase::database(name_, false));
+        return query.exec(sql) && query.next() ? query.value(0) : QVariant();
+    }
+
+  private:
+    const QString name_ = QStringLiteral("outside-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
+};
+
+// A server, database or role default that reads a backslash in quoted text as an escape
+// would let a value quoted by doubling its quotes end its literal early.
+TEST_P(DatabaseTest, EverySessionReadsQuotedTextTheStandardWayWhateverTheDefault) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "SQLite has no such setting";
+    db().Exec(QStringLiteral("ALTER DATABASE %1 SET standard_conforming_strings = off")
+                  .arg(DatabaseUrl::Parse(tdb_->url()).name));
+    const QString setting = QStringLiteral("SELECT current_setting('standard_conforming_strings')");
+    OutsideSession outside(tdb_->url());
+    ASSERT_EQ(outside.Value(setting).toString(), QStringLiteral("off")) << "the default sessions start from";
+    QString pooled;
+    std::thread([&] { pooled = db().Scalar(setting).toString(); }).join();
+    EXPECT_EQ(pooled, QStringLiteral("on"));
+    {
+        QSqlQuery query(db().OpenDedicated(QStringLiteral("own-session")));
+        EXPECT_TRUE(query.exec(setting) && query.next());
+        EXPECT_EQ(query.value(0).toString(), QStringLiteral("on"));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("own-session"));
+}
+
+// Outside a transaction the first statement after a lost session works: the session is
+// replaced, and a read that met the loss runs again. A write runs again only when the loss
+// showed before it was sent. Inside a transaction nothing runs on the new session.
+TEST_P(DatabaseTest, AStatementAfterALostSessionRunsAgainOnlyWhereThatIsSafe) {
     if (GetParam() != Backend::PostgreSQL)
         GTEST_SKIP() << "a SQLite file has no session to lose";
+    OutsideSession outside(tdb_->url());
+    const auto endFromOutside = [&](bool waitUntilGone) {
+        const QString pid = Scalar("SELECT pg_backend_pid()").toString();
+        ASSERT_TRUE(outside.Value(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(pid)).toBool());
+        const QString alive = QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = %1").arg(pid);
+        QElapsedTimer waited;
+        waited.start();
+        while (waitUntilGone && outside.Value(alive).toInt() > 0 && waited.elapsed() < 5000)
+            QThread::msleep(10);
+    };
+    // Ends its own session the first time it runs, as a server that goes while a statement
+    // runs; `runs` counts the times it ran.
+    Exec("CREATE SEQUENCE runs");
+    const char* const read =
+        "SELECT 'answer', CASE WHEN nextval('runs') = 1 THEN pg_terminate_backend(pg_backend_pid()) END";
+    const char* const write =
+        "INSERT INTO t_User (FUserID, FName) SELECT 9, 'nine' WHERE "
+        "CASE WHEN nextval('runs') = 1 THEN pg_terminate_backend(pg_backend_pid()) ELSE true END";
+    const auto runs = [&] { return Scalar("SELECT last_value FROM runs").toInt(); };
+    const auto fromOne = [&] { Scalar("SELECT setval('runs', 1, false)"); };
+    AddUser(1);
+    int opened = db().ConnectionsOpened();
+
+    endFromOutside(false);
+    EXPECT_EQ(Count("t_User"), 1) << "the very next read answers";
+    EXPECT_EQ(db().ConnectionsOpened(), ++opened);
+
+    endFromOutside(true);
+    EXPECT_NO_THROW(AddUser(2)) << "a write after a loss that showed before it was sent";
+    EXPECT_EQ(db().ConnectionsOpened(), ++opened);
+
+    fromOne();
+    EXPECT_EQ(Scalar(read).toString(), QStringLiteral("answer"));
+    EXPECT_EQ(runs(), 2);
+    EXPECT_EQ(db().ConnectionsOpened(), ++opened);
+
+    fromOne();
+    EXPECT_TRUE(
+        ErrorOf([&] { Exec(write); }).contains(QStringLiteral("connection to the database server was lost")));
+    EXPECT_EQ(runs(), 1) << "a write that may have been done is not run again";
+    EXPECT_EQ(db().ConnectionsOpened(), ++opened);
+
+    fromOne();
     {
-        Transaction open(db());
-        EXPECT_THROW(Scalar("SELECT pg_terminate_backend(pg_backend_pid())"), ComError);
-        EXPECT_EQ(db().TransactionDepth(), 0) << "the transaction died with the session";
+        Transaction unit(db());
+        AddUser(3);
+        EXPECT_THROW(Scalar(read), ComError);
+        EXPECT_THROW(AddUser(4), ComError) << "the rest of the unit does not run on a new session";
+        EXPECT_THROW(unit.Commit(), ComError);
     }
-    EXPECT_EQ(Count("t_User"), 0);
-    EXPECT_EQ(db().ConnectionsOpened(), 2);
+    EXPECT_EQ(db().TransactionDepth(), 0);
+    EXPECT_EQ(runs(), 1);
+    EXPECT_EQ(Values(Query("SELECT FUserID FROM t_User ORDER BY FUserID")), Words("1,2"));
+    EXPECT_EQ(db().ConnectionsOpened(), ++opened);
 }
 
 SP_INSTANTIATE_BACKENDS(DatabaseTest);
