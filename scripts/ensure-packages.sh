@@ -9,7 +9,7 @@
 # package rewrites that file, so no run misses a package removed since the check.
 # SHOPPROC_RECHECK_PACKAGES=1 ignores the stamp.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libpq-dev
           libgtest-dev libgmock-dev libbenchmark-dev postgresql-15 xvfb xauth fonts-wqy-microhei
           qt6-translations-l10n clang-format xdotool cmark-gfm dpkg-dev libxlsxwriter-dev
           python3-openpyxl poppler-utils)

@@ -3,14 +3,23 @@
 # SHOPPROC_TEST_PG_URL pointing at it; stops the server afterwards.
 #
 #   scripts/with-postgres.sh ctest --test-dir build --output-on-failure
+#   scripts/with-postgres.sh --auth scram-sha-256 COMMAND...
 #
 # The server lives in a temporary folder (data, socket and log) that is removed on
 # exit, whatever the command's outcome; the command's exit code is returned.
 # As root the server runs as the postgres user (it refuses to run as root).
+# By default it trusts connections from 127.0.0.1. With --auth scram-sha-256 it asks
+# every connection over TCP for a password, as a shop's server does: the superuser's is
+# made up and put into SHOPPROC_TEST_PG_URL, and SHOPPROC_TEST_PG_AUTH says so.
 set -euo pipefail
 
+auth=trust
+if [ "${1:-}" = "--auth" ]; then
+    auth="${2:?--auth needs a method}"
+    shift 2
+fi
 if [ "$#" -eq 0 ]; then
-    echo "usage: $0 command [args...]" >&2
+    echo "usage: $0 [--auth trust|scram-sha-256] command [args...]" >&2
     exit 2
 fi
 
@@ -61,10 +70,19 @@ EOF
 }
 
 user="shopproc"
-"${as_server[@]}" "$pgbin/initdb" -D "$data" -U "$user" -A trust -E UTF8 --locale=C >"$tmp/initdb.log" 2>&1 || {
+password=""
+init=(-A trust)
+if [ "$auth" != trust ]; then
+    password="$(head -c 24 /dev/urandom | base64 | tr -dc 'A-Za-z0-9' | head -c 20)"
+    printf '%s\n' "$password" >"$tmp/pwfile"
+    [ "$(id -u)" -eq 0 ] && chown postgres: "$tmp/pwfile"
+    init=(--auth-local=trust "--auth-host=$auth" "--pwfile=$tmp/pwfile")
+fi
+"${as_server[@]}" "$pgbin/initdb" -D "$data" -U "$user" "${init[@]}" -E UTF8 --locale=C >"$tmp/initdb.log" 2>&1 || {
     cat "$tmp/initdb.log" >&2
     exit 1
 }
+rm -f "$tmp/pwfile"
 
 ok=0
 for attempt in 1 2 3; do
@@ -83,7 +101,8 @@ if [ "$ok" -ne 1 ]; then
 fi
 started=1
 
-export SHOPPROC_TEST_PG_URL="postgresql://$user@127.0.0.1:$port/postgres"
+export SHOPPROC_TEST_PG_URL="postgresql://$user${password:+:$password}@127.0.0.1:$port/postgres"
+export SHOPPROC_TEST_PG_AUTH="$auth"
 export SHOPPROC_REQUIRE_PG=1
 
 set +e

@@ -24,13 +24,17 @@ inline constexpr ExitCodeMeaning ExitCodeMeanings[] = {
     {Done, "done"},
     {Failed,
      "failed: no display, the database missing, unreachable, not a database or not\n"
-     "prepared by db init, a user name taken, the component not loaded, no screenshot"},
-    {UnknownUser, "the user is not in the database"},
-    {NotAllowed, "the user may not open the workbench (lacks right 0x200000)"},
+     "prepared by db init, not signed in to (no password to give, or refused), a user\n"
+     "name taken, the component not loaded, no screenshot, a backup or restore refused\n"
+     "or not made"},
+    {UnknownUser, "the user is not in the database (PostgreSQL: the role signed in is no user)"},
+    {NotAllowed,
+     "the user may not open the workbench (lacks right 0x200000), or, on PostgreSQL,\n"
+     "is no administrator (user commands but passwd, task release)"},
     {NoSuchTask, "task release: no task is held under that id"},
     {ReleaseRefused,
-     "task release refused: the holder is alive and --force is not given, the database\n"
-     "role may not end the holder's session, or the task changed hands meanwhile"},
+     "task release refused: the holder is alive and --force is not given, the holder's\n"
+     "session cannot be ended, or the task changed hands meanwhile"},
     {NotConfirmed, "task release: not confirmed (not answered y, or no terminal and no --yes)"},
     {BadCommandLine, "bad command line"},
 };

@@ -1,9 +1,11 @@
 #include "app/host/HostDatabase.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "app/host/SignIn.h"
 #include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/ComError.h"
@@ -18,6 +20,9 @@ QString HostDatabase::DataFolder() {
     if (!QFileInfo(folder).isWritable())
         throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"),
                        QStringLiteral("The data folder %1 cannot be written.").arg(folder));
+    // The demo database, the settings and the log are the user's alone: a SQLite file is
+    // guarded by its permissions only.
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return folder;
 }
 
@@ -25,8 +30,8 @@ QString HostDatabase::DemoDatabaseFile(const QString& dataFolder) {
     return QDir(dataFolder).filePath(QStringLiteral("demo.db"));
 }
 
-std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl,
-                                                              const QString& dataFolder) {
+std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbUrl, const QString& dataFolder,
+                                                              PasswordAsker* asker) {
     using platform::SchemaPolicy;
     if (dbUrl.isEmpty()) {
         auto db = platform::Database::Open(platform::DatabaseUrl::Parse(DemoDatabaseFile(dataFolder)),
@@ -34,15 +39,15 @@ std::shared_ptr<platform::Database> HostDatabase::OpenForWork(const QString& dbU
         SeedDemo(*db);
         return db;
     }
-    return platform::Database::Open(platform::DatabaseUrl::Parse(dbUrl), SchemaPolicy::Require);
+    return OpenSignedIn(platform::DatabaseUrl::Parse(dbUrl), SchemaPolicy::Require, asker);
 }
 
 std::shared_ptr<platform::Database> HostDatabase::OpenForInit(const QString& dbUrl, const QString& dataFolder,
-                                                              bool force) {
+                                                              bool force, PasswordAsker* asker) {
     const QString url = dbUrl.isEmpty() ? DemoDatabaseFile(dataFolder) : dbUrl;
-    return platform::Database::Open(
-        platform::DatabaseUrl::Parse(url),
-        force ? platform::SchemaPolicy::CreateBeside : platform::SchemaPolicy::CreateIfEmpty);
+    return OpenSignedIn(platform::DatabaseUrl::Parse(url),
+                        force ? platform::SchemaPolicy::CreateBeside : platform::SchemaPolicy::CreateIfEmpty,
+                        asker);
 }
 
 void HostDatabase::SeedDemo(platform::Database& db) {

@@ -19,12 +19,16 @@ QStringList OptionsOf(HostOptions::Command command) {
         case Command::Workbench:
             return {QStringLiteral("--user"), QStringLiteral("--screenshot")};
         case Command::DbInit:
+        case Command::DbRestore:
             return {QStringLiteral("--force")};
         case Command::DbSeedBench:
             return {QStringLiteral("--work-bills"), QStringLiteral("--reports"),
                     QStringLiteral("--long-history")};
         case Command::UserAdd:
-            return {QStringLiteral("--rights")};
+            return {QStringLiteral("--rights"), QStringLiteral("--password-stdin")};
+        case Command::UserPassword:
+        case Command::Passwd:
+            return {QStringLiteral("--password-stdin")};
         case Command::TaskRelease:
             return {QStringLiteral("--force"), QStringLiteral("--yes"), QStringLiteral("--user")};
         default:
@@ -93,6 +97,9 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         } else if (a == QLatin1String("--yes")) {
             once(a);
             o.yes = true;
+        } else if (a == QLatin1String("--password-stdin")) {
+            once(a);
+            o.passwordStdin = true;
         } else if (value(QStringLiteral("--db"), o.dbUrl)) {
             if (o.error.isEmpty() && o.dbUrl.trimmed().isEmpty())
                 o.error = QStringLiteral("--db needs a database URL.");
@@ -139,9 +146,17 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         expect(2, QStringLiteral("db seed-bench --work-bills N --reports M [--long-history H] [--db URL]"));
         if (o.error.isEmpty() && o.workBills < 1)
             o.error = QStringLiteral("db seed-bench needs --work-bills N (at least 1) and --reports M.");
+    } else if (verb == QLatin1String("db") && what == QLatin1String("backup")) {
+        o.command = Command::DbBackup;
+        expect(3, QStringLiteral("db backup FILE [--db URL]"));
+        o.file = words.value(2);
+    } else if (verb == QLatin1String("db") && what == QLatin1String("restore")) {
+        o.command = Command::DbRestore;
+        expect(3, QStringLiteral("db restore FILE [--force] [--db URL]"));
+        o.file = words.value(2);
     } else if (verb == QLatin1String("user") && what == QLatin1String("add")) {
         o.command = Command::UserAdd;
-        expect(3, QStringLiteral("user add NAME [--rights all|none|MASK] [--db URL]"));
+        expect(3, QStringLiteral("user add NAME [--rights all|none|MASK] [--password-stdin] [--db URL]"));
         o.userName = words.value(2);
         o.rights = platform::Rights::All;
         if (o.error.isEmpty())
@@ -150,13 +165,25 @@ HostOptions HostOptions::Parse(const QStringList& args) {
             !ParseRights(rightsText, o.rights))
             o.error =
                 QStringLiteral("--rights takes all, none or a mask of 32 bits, not \"%1\".").arg(rightsText);
-    } else if (verb == QLatin1String("user") && what == QLatin1String("grant")) {
-        o.command = Command::UserGrant;
-        expect(4, QStringLiteral("user grant NAME MASK [--db URL]"));
+    } else if (verb == QLatin1String("user") &&
+               (what == QLatin1String("grant") || what == QLatin1String("revoke"))) {
+        o.command = what == QLatin1String("grant") ? Command::UserGrant : Command::UserRevoke;
+        expect(4, QStringLiteral("user %1 NAME MASK|admin [--db URL]").arg(what));
         o.userName = words.value(2);
-        if (o.error.isEmpty() && !ParseRights(words.value(3), o.rights))
-            o.error = QStringLiteral("user grant takes all, none or a mask of 32 bits, not \"%1\".")
-                          .arg(words.value(3));
+        o.admin = words.value(3).compare(QLatin1String("admin"), Qt::CaseInsensitive) == 0;
+        if (o.error.isEmpty() && !o.admin && !ParseRights(words.value(3), o.rights))
+            o.error = QStringLiteral("user %1 takes all, none, a mask of 32 bits or admin, not \"%2\".")
+                          .arg(what, words.value(3));
+    } else if (verb == QLatin1String("user") &&
+               (what == QLatin1String("password") || what == QLatin1String("disable"))) {
+        o.command = what == QLatin1String("password") ? Command::UserPassword : Command::UserDisable;
+        expect(3, what == QLatin1String("password")
+                      ? QStringLiteral("user password NAME [--password-stdin] [--db URL]")
+                      : QStringLiteral("user disable NAME [--db URL]"));
+        o.userName = words.value(2);
+    } else if (verb == QLatin1String("passwd")) {
+        o.command = Command::Passwd;
+        expect(1, QStringLiteral("passwd [--password-stdin] [--db URL]"));
     } else if (verb == QLatin1String("task") && what == QLatin1String("list")) {
         o.command = Command::TaskList;
         expect(2, QStringLiteral("task list [--db URL]"));

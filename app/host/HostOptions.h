@@ -13,8 +13,14 @@ struct HostOptions {
         DbInit,
         DbSeedDemo,
         DbSeedBench,
+        DbBackup,
+        DbRestore,
         UserAdd,
         UserGrant,
+        UserRevoke,
+        UserPassword,
+        UserDisable,
+        Passwd,
         TaskList,
         TaskRelease
     };
@@ -22,14 +28,18 @@ struct HostOptions {
     Command command = Command::Workbench;
     QString dbUrl;  // empty: the demo database in the user's data folder
     QString user = QStringLiteral("demo");
-    QString screenshot;      // a PNG of the workbench, then leave
-    QString userName;        // user add / user grant
-    quint32 rights = 0;      // user add / user grant
-    int workBills = 0;       // db seed-bench
-    int reports = 0;         // db seed-bench
-    int longHistory = 1000;  // db seed-bench: the reports of the first work bill
-    bool force =
-        false;  // db init: beside the tables of another program too; task release: a live holder's too
+    QString screenshot;          // a PNG of the workbench, then leave
+    QString userName;            // user add / grant / revoke / password / disable
+    QString file;                // db backup: where the copy goes; db restore: the copy to put back
+    quint32 rights = 0;          // user add / grant / revoke
+    bool admin = false;          // user grant / revoke: the administrators' role instead of rights
+    bool passwordStdin = false;  // user add / password, passwd: the password on the standard input
+    int workBills = 0;           // db seed-bench
+    int reports = 0;             // db seed-bench
+    int longHistory = 1000;      // db seed-bench: the reports of the first work bill
+    // db init: beside the tables of another program too; db restore: while work bills are
+    // held; task release: a live holder's too
+    bool force = false;
     bool userGiven = false;  // --user was given (task release: who releases; else the login name)
     qint32 taskId = 0;       // task release
     bool yes = false;        // task release: without asking

@@ -87,6 +87,14 @@ int TaskCommands::List() {
 }
 
 bool TaskCommands::Releaser(const HostOptions& o, QString& name, qint32& userId) {
+    if (db_->dialect() == platform::Dialect::PostgreSQL) {
+        // The role the server signed in releases; it need not be a user of the workbench.
+        const RecordsetPtr who = db_->Query(
+            QStringLiteral("SELECT session_user, (SELECT FUserID FROM t_User WHERE FName = session_user)"));
+        name = who->Field(0).toString();
+        userId = who->Field(1).toInt();
+        return true;
+    }
     name = o.userGiven ? o.user : LoginName();
     try {
         userId = platform::LoginSession::FindUserId(*db_, name);

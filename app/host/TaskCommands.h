@@ -23,8 +23,8 @@ class TaskCommands {
     int Release(const HostOptions& o);
 
   private:
-    // Who releases: --user (a user of the database) or the login name; false (and told)
-    // for an unknown --user.
+    // Who releases: on PostgreSQL the role signed in; on SQLite --user (a user of the
+    // database) or the login name; false (and told) for an unknown --user.
     bool Releaser(const HostOptions& o, QString& name, qint32& userId);
     bool Confirm(const HostOptions& o, const QString& question);
 

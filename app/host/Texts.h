@@ -11,37 +11,82 @@
 namespace sp::host::Texts {
 
 inline QString Usage() {
-    QString text = QStringLiteral(
-        "Usage:\n  erp-host [--db URL] [--user NAME] [--screenshot FILE]\n      Opens the process report "
-        "workbench. Without --db the demo database in the\n      user's data folder is used, created on "
-        "first use; a database named by --db\n      must have been prepared with db init.\n  erp-host db "
-        "init [--force] [--db URL]\n      Creates a database or brings it to the newest schema; safe to "
-        "repeat.\n  erp-host db seed-demo [--db URL]\n      Puts the demo shop (work bills, workers, "
-        "devices, users, reports) into a database.\n  erp-host db seed-bench --work-bills N --reports M "
-        "[--long-history H] [--db URL]\n      Fills a database with N work bills and M reports, for "
-        "benchmarks.\n  erp-host user add NAME [--rights all|none|MASK] [--db URL]\n      Adds a user, with "
-        "every right unless --rights says otherwise. NAME may not\n      hold ; = { } | or control "
-        "characters.\n  erp-host user grant NAME MASK [--db URL]\n      Adds rights to a user's (all, none, "
-        "0x200000, &H200000 or decimal).\n  erp-host task list [--db URL]\n      Lists the work bills "
-        "workstations hold: task id, work bill, computer, user,\n      process, since when, and whether the "
-        "holder is still alive.\n  erp-host task release ID [--force] [--yes] [--user NAME] [--db URL]\n     "
-        " Releases a held work bill after asking; the holder can no longer save its\n      changes to it. A "
-        "live holder's only with --force (PostgreSQL: ends the\n      holder's database session, and every "
-        "work bill it holds is released).\n  erp-host --help, -h\n      Shows this text.\n\nOptions (each "
-        "once, and only to the commands it is shown with; --name=value works too):\n  --db URL           a "
-        "SQLite file path, or postgresql://user@host[:port]/database\n                     with the password "
-        "in PGPASSWORD or ~/.pgpass (a password in\n                     the URL is visible to other users "
-        "of the machine)\n  --user NAME        the user who opens the workbench (default: demo); task "
-        "release:\n                     who releases, for the record (default: the login name)\n  "
-        "--screenshot FILE  confirms the filter dialog, writes a PNG of the workbench and\n                  "
-        "   leaves; prints how long the start took. Needs no display\n  --force            db init: adds the "
-        "tables beside another program's; task\n                     release: releases a holder that is "
-        "alive too\n  --yes              task release: does not ask\n  --rights MASK      user add: all, "
-        "none, or a 32-bit mask of rights\n  --work-bills N     db seed-bench: how many work bills\n  "
-        "--reports M        db seed-bench: how many reports\n  --long-history H   db seed-bench: the reports "
-        "of the first work bill (1000)\n\nFiles: the demo database, the application log and the settings "
-        "files are in\n$XDG_DATA_HOME/ShopProc/erp-host (~/.local/share/ShopProc/erp-host).\n\nExit "
-        "codes:\n");
+    QString text = QStringLiteral(R"(Usage:
+  erp-host [--db URL] [--user NAME] [--screenshot FILE]
+      Opens the process report workbench. Without --db the demo database in the
+      user's data folder is used, created on first use; a database named by --db
+      must have been prepared with db init. On PostgreSQL the user is the role the
+      server signs in (a password is asked for when the server wants one).
+  erp-host db init [--force] [--db URL]
+      Creates a database or brings it to the newest schema; safe to repeat. On
+      PostgreSQL also the database's group roles, privileges and policies: run it
+      as the database's owner with CREATEROLE, or as a superuser.
+  erp-host db seed-demo [--db URL]
+      Puts the demo shop (work bills, workers, devices, users, reports) into a database.
+  erp-host db seed-bench --work-bills N --reports M [--long-history H] [--db URL]
+      Fills a database with N work bills and M reports, for benchmarks.
+  erp-host db backup FILE [--db URL]
+      Writes a copy of a SQLite database to FILE while workstations may use it;
+      an older FILE is replaced only by a whole copy.
+  erp-host db restore FILE [--force] [--db URL]
+      Replaces a SQLite database's content with that of FILE, a backup of it.
+      Close the workbenches first: refused while work bills are held, unless
+      --force. Never copy a file over a database in use.
+  erp-host user add NAME [--rights all|none|MASK] [--password-stdin] [--db URL]
+      Adds a user, with every right unless --rights says otherwise. NAME may not
+      hold ; = { } | or control or format characters, nor be over 64 characters
+      (PostgreSQL: 63 bytes). PostgreSQL: also a login role, whose password is
+      asked for twice (a role the server has already keeps its own).
+  erp-host user grant NAME MASK|admin [--db URL]
+  erp-host user revoke NAME MASK|admin [--db URL]
+      Adds rights to a user's, or takes them away (all, none, 0x200000, &H200000
+      or decimal); admin: makes the user an administrator (PostgreSQL), or no longer.
+  erp-host user password NAME [--password-stdin] [--db URL]
+      PostgreSQL: sets a user's password (asked twice) and lets the role sign in.
+  erp-host user disable NAME [--db URL]
+      PostgreSQL: the user's role may no longer sign in, and its sessions end; the
+      user, its rights and its reports stay (user password signs it in again).
+  erp-host passwd [--password-stdin] [--db URL]
+      PostgreSQL: changes the password of the role that signs in.
+  erp-host task list [--db URL]
+      Lists the work bills workstations hold: task id, work bill, computer, user,
+      process, since when, and whether the holder is still alive.
+  erp-host task release ID [--force] [--yes] [--user NAME] [--db URL]
+      Releases a held work bill after asking; the holder can no longer save its
+      changes to it. A live holder's only with --force (PostgreSQL: ends the
+      holder's database session, and every work bill it holds is released).
+  erp-host --help, -h
+      Shows this text.
+
+On PostgreSQL the user and task release commands need an administrator: a member
+of the database's admins role (user grant NAME admin), its owner or a superuser.
+
+Options (each once, and only to the commands it is shown with; --name=value works too):
+  --db URL           a SQLite file path, or postgresql://[user@]host[:port]/database;
+                     the user is PGUSER or the system's user when left out. The
+                     password goes in ~/.pgpass or PGPASSWORD, or is asked for (a
+                     password in the URL is visible to other users of the machine)
+  --user NAME        SQLite: the user who opens the workbench (default: demo); task
+                     release: who releases, for the record (default: the login
+                     name). Refused on PostgreSQL, where the server signs users in
+  --screenshot FILE  confirms the filter dialog, writes a PNG of the workbench and
+                     leaves; prints how long the start took. Needs no display
+  --force            db init: adds the tables beside another program's; db
+                     restore: even while work bills are held; task release:
+                     releases a holder that is alive too
+  --yes              task release: does not ask
+  --rights MASK      user add: all, none, or a 32-bit mask of rights
+  --password-stdin   user add, user password, passwd: the new password is the first
+                     line of the standard input, not asked on the terminal
+  --work-bills N     db seed-bench: how many work bills
+  --reports M        db seed-bench: how many reports
+  --long-history H   db seed-bench: the reports of the first work bill (1000)
+
+Files: the demo database, the application log and the settings files are in
+$XDG_DATA_HOME/ShopProc/erp-host (~/.local/share/ShopProc/erp-host).
+
+Exit codes:
+)");
     for (const ExitCodeMeaning& e : ExitCodeMeanings)
         text += QStringLiteral("  %1 %2\n")
                     .arg(static_cast<int>(e.code), -3)
@@ -73,6 +118,48 @@ inline QString UnknownUser(const QString& name) {
     return QStringLiteral(
                "There is no user \"%1\" in this database. Add one with: erp-host user add %2 [--db URL]")
         .arg(name, ShellWord(name));
+}
+
+// ---- users ----------------------------------------------------------------------
+
+inline QString UserOptionOnPostgres() {
+    return QStringLiteral(
+        "--user is not taken on PostgreSQL: the server signs the user in. Name the role in the address "
+        "(postgresql://anna@host/database) or sign in as the system's user.");
+}
+inline QString NotAdministrator(const QString& role, const QString& database) {
+    return QStringLiteral(
+               "The role %1 is not an administrator of %2: managing users and releasing held work bills need "
+               "a member of its admins role (erp-host user grant NAME admin), its owner or a superuser.")
+        .arg(role, database);
+}
+inline QString UserAdded(const QString& name, quint32 rights, bool postgres, bool signedInAlready) {
+    QString text = QStringLiteral("User %1 added with rights 0x%2.").arg(name).arg(rights, 0, 16);
+    if (postgres)
+        text += signedInAlready
+                    ? QStringLiteral(" Its role exists on the server already and keeps its password.")
+                    : QStringLiteral(" It signs in with the password given.");
+    return text;
+}
+inline QString RightsChanged(const QString& name, bool grant, bool admin, quint32 rights) {
+    if (admin)
+        return grant ? QStringLiteral("User %1 is an administrator now.").arg(name)
+                     : QStringLiteral("User %1 is no administrator any more.").arg(name);
+    return (grant ? QStringLiteral("User %1 granted 0x%2.") : QStringLiteral("User %1 no longer has 0x%2."))
+        .arg(name)
+        .arg(rights, 0, 16);
+}
+inline QString PasswordSet(const QString& name) {
+    return QStringLiteral("User %1 has a new password and may sign in.").arg(name);
+}
+inline QString PasswordChanged(const QString& role) {
+    return QStringLiteral("The password of %1 is changed.").arg(role);
+}
+inline QString UserDisabled(const QString& name, int sessionsEnded) {
+    return QStringLiteral(
+               "User %1 may no longer sign in; %2 open session(s) ended. Its rights and reports stay.")
+        .arg(name)
+        .arg(sessionsEnded);
 }
 
 // ---- task list / task release ----------------------------------------------------
@@ -151,15 +238,57 @@ inline QString SessionEnded(const platform::HeldTask& t) {
 }
 inline QString NotPermitted(const platform::HeldTask& t, const QString& reason) {
     return QStringLiteral(
-               "Nothing was changed: this database role may not end the session of %1 on %2 (server process "
-               "%3): %4\nRun the command as a role that may (a superuser or a member of pg_signal_backend), "
-               "or ask the holder to close the work bill.")
+               "Nothing was changed: the session of %1 on %2 (server process %3) cannot be ended from here: "
+               "%4\nThe role that ran erp-host db init owns the function that ends it and must be a "
+               "superuser "
+               "or a member of pg_signal_backend; or ask the holder to close the work bill.")
         .arg(HeldBy(t), t.computer, QString::number(t.backendPid), reason.trimmed());
 }
 inline QString Changed(qint32 id) {
     return QStringLiteral(
                "Task %1 changed hands meanwhile; nothing was released. Run erp-host task list again.")
         .arg(id);
+}
+
+// ---- db backup / db restore -----------------------------------------------------
+
+inline QString UseServerTools(bool restore) {
+    return restore ? QStringLiteral(
+                         "erp-host db restore works on SQLite files only. Restore a PostgreSQL database with "
+                         "the server's own tools: pg_restore, from a dump pg_dump made.")
+                   : QStringLiteral(
+                         "erp-host db backup works on SQLite files only. Back up a PostgreSQL database with "
+                         "the server's own tools: pg_dump (and pg_restore to put it back).");
+}
+inline QString BackedUp(const QString& database, const QString& file) {
+    return QStringLiteral("Backup of %1 written to %2.").arg(database, file);
+}
+inline QString Restored(const QString& database, const QString& file, int fromVersion, int toVersion) {
+    return QStringLiteral("Restored %1 from %2.%3")
+        .arg(database, file,
+             fromVersion < toVersion ? QStringLiteral(" Its schema was brought from version %1 to %2.")
+                                           .arg(fromVersion)
+                                           .arg(toVersion)
+                                     : QString());
+}
+// Who works on the database, for a restore refused or forced while they do.
+inline QString Holders(const QList<platform::HeldTask>& held) {
+    QString text;
+    for (const platform::HeldTask& t : held) text += QStringLiteral("\n  ") + Holding(t);
+    return text;
+}
+inline QString HeldDuringRestore(const QList<platform::HeldTask>& held) {
+    return QStringLiteral(
+               "Nothing was restored: workstations hold work bills of this database:%1\nClose the open "
+               "workbenches before a restore: what they show and have not saved belongs to the content "
+               "the restore replaces. Restore anyway with --force.")
+        .arg(Holders(held));
+}
+inline QString RestoredWhileHeld(const QList<platform::HeldTask>& held) {
+    return QStringLiteral(
+               "Restored while workstations held work bills:%1\nClose those workbenches and open them again: "
+               "what they show is not the restored content.")
+        .arg(Holders(held));
 }
 
 }  // namespace sp::host::Texts

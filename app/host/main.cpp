@@ -16,11 +16,17 @@
 #include "app/host/InstallLayout.h"
 #include "app/host/QtTranslations.h"
 #include "app/host/ScreenshotDriver.h"
+#include "app/host/SignIn.h"
+#include "app/host/SignInDialog.h"
 #include "app/host/TaskCommands.h"
 #include "app/host/Texts.h"
 #include "app/host/WindowProbe.h"
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
+#include "platform/db/Migrations.h"
+#include "platform/db/SqliteBackup.h"
+#include "platform/db/TaskAdmin.h"
+#include "platform/db/UserAdmin.h"
 #include "platform/host/LoginSession.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/ComError.h"
@@ -35,6 +41,16 @@ namespace {
 using sp::host::HostOptions;
 using enum sp::host::ExitCode;
 
+// Whether --db names a PostgreSQL database; a malformed address is told when it is opened.
+bool HostDatabaseIsPostgres(const QString& dbUrl) {
+    try {
+        return !dbUrl.isEmpty() &&
+               sp::platform::DatabaseUrl::Parse(dbUrl).dialect == sp::platform::Dialect::PostgreSQL;
+    } catch (const sp::ComError&) {
+        return false;
+    }
+}
+
 // The screenshot run gives up after this long without a picture.
 constexpr int ScreenshotTimeoutMs = 60000;
 
@@ -46,46 +62,155 @@ void Print(FILE* to, const QString& text) {
         std::fputc('\n', to);
 }
 
+// The SQLite file db backup and db restore work on: --db, or the demo database. A
+// PostgreSQL server has tools of its own for both, which know its state.
+sp::platform::DatabaseUrl SqliteOf(const HostOptions& o, const QString& dataFolder) {
+    const auto url = sp::platform::DatabaseUrl::Parse(
+        o.dbUrl.isEmpty() ? sp::host::HostDatabase::DemoDatabaseFile(dataFolder) : o.dbUrl);
+    if (url.dialect != sp::platform::Dialect::SQLite)
+        throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                           sp::host::Texts::UseServerTools(o.command == HostOptions::Command::DbRestore));
+    return url;
+}
+
+// A restore writes over what open workbenches show and have not saved yet, so it waits
+// until nobody holds a work bill, unless forced. The database is opened as the program
+// does afterwards, which brings an older schema of the backup up to date.
+int RestoreDatabase(const HostOptions& o, const sp::platform::DatabaseUrl& url) {
+    using sp::platform::Database;
+    using sp::platform::SchemaPolicy;
+    QList<sp::platform::HeldTask> held;
+    const int version = sp::platform::SqliteBackup::Restore(o.file, url.path, [&] {
+        // Closed before the copy: this process keeps no connection of its own open meanwhile.
+        const auto db = Database::Open(url, SchemaPolicy::Require);
+        for (const sp::platform::HeldTask& t : sp::platform::TaskAdmin(db).List())
+            if (t.alive)
+                held << t;
+        if (!held.isEmpty() && !o.force)
+            throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                               sp::host::Texts::HeldDuringRestore(held));
+    });
+    const auto db = Database::Open(url, SchemaPolicy::Require);
+    if (!held.isEmpty())
+        Print(stderr, sp::host::Texts::RestoredWhileHeld(held));
+    Print(stdout, sp::host::Texts::Restored(url.ToString(), QFileInfo(o.file).absoluteFilePath(), version,
+                                            sp::platform::Migrations::CurrentVersion(*db)));
+    return Done;
+}
+
+// Managing users and releasing held work bills are an administrator's. On PostgreSQL the
+// database says who is one (and refuses anyone else whatever this program does); a SQLite
+// file has nobody signing in, its permissions guard it.
+bool Administers(sp::platform::Database& db) {
+    sp::platform::UserAdmin users(db.shared_from_this());
+    if (users.MayAdminister())
+        return true;
+    Print(stderr, sp::host::Texts::NotAdministrator(
+                      db.Scalar(QStringLiteral("SELECT session_user")).toString(), db.url().ToString()));
+    return false;
+}
+
+// The user commands on the database of --db, signed in as its administrator.
+int RunUserCommand(const HostOptions& o, const QString& dataFolder, sp::host::PasswordAsker* asker) {
+    using Command = HostOptions::Command;
+    const auto db = sp::host::HostDatabase::OpenForWork(o.dbUrl, dataFolder, asker);
+    const bool postgres = db->dialect() == sp::platform::Dialect::PostgreSQL;
+    sp::platform::UserAdmin users(db);
+    if (o.command == Command::Passwd) {
+        users.ChangeOwnPassword(sp::host::NewPassword(db->url().user, o.passwordStdin));
+        Print(stdout, sp::host::Texts::PasswordChanged(db->url().user));
+        return Done;
+    }
+    if (!Administers(*db))
+        return NotAllowed;
+    try {
+        switch (o.command) {
+            case Command::UserAdd: {
+                // A role the server has already (a user of another database) keeps its password.
+                const bool signsIn =
+                    postgres &&
+                    db->Scalar(QStringLiteral("SELECT rolcanlogin FROM pg_roles WHERE rolname = ?"),
+                               {o.userName})
+                        .toBool();
+                const QString password =
+                    postgres && !signsIn ? sp::host::NewPassword(o.userName, o.passwordStdin) : QString();
+                users.Add(o.userName, o.rights, password);
+                Print(stdout, sp::host::Texts::UserAdded(o.userName, o.rights, postgres, signsIn));
+                return Done;
+            }
+            case Command::UserGrant:
+            case Command::UserRevoke: {
+                const bool grant = o.command == Command::UserGrant;
+                if (o.admin)
+                    users.SetAdmin(o.userName, grant);
+                else if (grant)
+                    users.Grant(o.userName, o.rights);
+                else
+                    users.Revoke(o.userName, o.rights);
+                Print(stdout, sp::host::Texts::RightsChanged(o.userName, grant, o.admin, o.rights));
+                return Done;
+            }
+            case Command::UserPassword:
+                users.SetPassword(o.userName, sp::host::NewPassword(o.userName, o.passwordStdin));
+                Print(stdout, sp::host::Texts::PasswordSet(o.userName));
+                return Done;
+            case Command::UserDisable:
+                Print(stdout, sp::host::Texts::UserDisabled(o.userName, users.Disable(o.userName)));
+                return Done;
+            default:
+                return Failed;
+        }
+    } catch (const sp::ComError& e) {
+        if (e.Number() != sp::ErrorNumber::NotFound)
+            throw;
+        Print(stderr, sp::host::Texts::UnknownUser(o.userName));
+        return UnknownUser;
+    }
+}
+
 int RunAdminCommand(const HostOptions& o, const QString& dataFolder) {
     using Command = HostOptions::Command;
     using sp::host::HostDatabase;
+    sp::host::TerminalAsker terminal;
     std::shared_ptr<sp::platform::Database> db;
     switch (o.command) {
         case Command::DbInit:
-            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, o.force);
+            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, o.force, &terminal);
+            for (const QString& note : db->MigrationNotes()) Print(stderr, note);
             Print(stdout, QStringLiteral("Database ready: %1").arg(db->url().ToString()));
             return Done;
         case Command::DbSeedDemo:
-            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder);
+            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, false, &terminal);
             HostDatabase::SeedDemo(*db);
             Print(stdout, QStringLiteral("Demo data in %1").arg(db->url().ToString()));
             return Done;
         case Command::DbSeedBench:
-            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder);
+            db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, false, &terminal);
             sp::platform::SeedBench(*db, o.workBills, o.reports, o.longHistory);
             Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
             return Done;
+        case Command::DbBackup: {
+            const sp::platform::DatabaseUrl url = SqliteOf(o, dataFolder);
+            sp::platform::SqliteBackup::Backup(url.path, o.file);
+            Print(stdout, sp::host::Texts::BackedUp(url.ToString(), QFileInfo(o.file).absoluteFilePath()));
+            return Done;
+        }
+        case Command::DbRestore:
+            return RestoreDatabase(o, SqliteOf(o, dataFolder));
         case Command::UserAdd:
-            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
-            sp::platform::AddUser(*db, o.userName, o.rights);
-            Print(stdout,
-                  QStringLiteral("User %1 added with rights 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
-            return Done;
         case Command::UserGrant:
-            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
-            if (db->Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {o.userName})
-                    .isNull()) {
-                Print(stderr, sp::host::Texts::UnknownUser(o.userName));
-                return UnknownUser;
-            }
-            sp::platform::GrantRights(*db, o.userName, o.rights);
-            Print(stdout, QStringLiteral("User %1 granted 0x%2.").arg(o.userName).arg(o.rights, 0, 16));
-            return Done;
+        case Command::UserRevoke:
+        case Command::UserPassword:
+        case Command::UserDisable:
+        case Command::Passwd:
+            return RunUserCommand(o, dataFolder, &terminal);
         case Command::TaskList:
-            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder, &terminal);
             return sp::host::TaskCommands(db, Print).List();
         case Command::TaskRelease:
-            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder);
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder, &terminal);
+            if (!Administers(*db))
+                return NotAllowed;
             return sp::host::TaskCommands(db, Print).Release(o);
         default:
             return Failed;
@@ -119,15 +244,34 @@ class WatchedAccess : public sp::IGLData {
 };
 
 int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
-    std::shared_ptr<sp::platform::Database> db = sp::host::HostDatabase::OpenForWork(o.dbUrl, dataFolder);
+    // Tests that drive the window from outside read where everything is from this file; the
+    // sign-in window may be the first.
+    sp::host::WindowProbe::StartFromEnvironment(qApp);
+    // An unattended picture cannot wait for a clerk at the sign-in window.
+    sp::host::DialogAsker dialog;
+    sp::host::TerminalAsker terminal;
+    sp::host::PasswordAsker* asker =
+        o.screenshot.isEmpty() ? static_cast<sp::host::PasswordAsker*>(&dialog) : &terminal;
+    std::shared_ptr<sp::platform::Database> db =
+        sp::host::HostDatabase::OpenForWork(o.dbUrl, dataFolder, asker);
 
+    // On PostgreSQL the user is whom the server signed in, never a name typed.
     qint32 userId = 0;
+    QString userName = o.user;
     try {
-        userId = sp::platform::LoginSession::FindUserId(*db, o.user);
+        if (db->dialect() == sp::platform::Dialect::PostgreSQL) {
+            const sp::platform::UserAdmin::Identity who = sp::platform::UserAdmin(db).SessionUser();
+            userId = who.userId;
+            userName = who.name;
+        } else {
+            userId = sp::platform::LoginSession::FindUserId(*db, o.user);
+        }
     } catch (const sp::ComError& e) {
         if (e.Number() != sp::ErrorNumber::NotFound)
             throw;
-        Print(stderr, sp::host::Texts::UnknownUser(o.user));
+        Print(stderr, db->dialect() == sp::platform::Dialect::PostgreSQL
+                          ? e.Description()
+                          : sp::host::Texts::UnknownUser(o.user));
         return UnknownUser;
     }
 
@@ -142,7 +286,7 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
                            QStringLiteral("The component gave no screen."));
     sp::platform::InstallLocalSwitchFile(dataFolder);
     sp::platform::RegisterPlatform(registry,
-                                   {db, userId, o.user, QStringLiteral("chs"), dataFolder, ui.get()});
+                                   {db, userId, userName, QStringLiteral("chs"), dataFolder, ui.get()});
     auto refused = std::make_shared<bool>(false);
     {
         std::shared_ptr<sp::IGLData> access = registry.Create<sp::IGLData>(sp::ProgId::GLData());
@@ -160,8 +304,6 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     context.componentFolder = sp::host::InstallLayout::OfThisProgram().guideFolder;
     context.processId = QCoreApplication::applicationPid();
 
-    // Tests that drive the window from outside read where everything is from this file.
-    sp::host::WindowProbe::StartFromEnvironment(qApp);
     std::unique_ptr<sp::host::ScreenshotDriver> driver;
     if (!o.screenshot.isEmpty()) {
         driver = std::make_unique<sp::host::ScreenshotDriver>(QFileInfo(o.screenshot).absoluteFilePath(),
@@ -179,7 +321,7 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     }
     if (*refused) {
         Print(stderr, QStringLiteral("The user %1 may not open the workbench (right 0x%2).")
-                          .arg(o.user)
+                          .arg(userName)
                           .arg(sp::platform::Rights::Open, 0, 16));
         return NotAllowed;
     }
@@ -202,6 +344,12 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Qt's own warnings may quote a connection's address: masked like every other line.
+    static QtMessageHandler qtHandler = nullptr;
+    qtHandler =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            qtHandler(type, context, sp::platform::DatabaseUrl::Masked(text));
+        });
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
     const HostOptions options = HostOptions::Parse(args);
@@ -212,6 +360,10 @@ int main(int argc, char** argv) {
     if (!options.error.isEmpty()) {
         Print(stderr, options.error);
         Print(stderr, QStringLiteral("erp-host --help shows the commands."));
+        return BadCommandLine;
+    }
+    if (options.userGiven && HostDatabaseIsPostgres(options.dbUrl)) {
+        Print(stderr, sp::host::Texts::UserOptionOnPostgres());
         return BadCommandLine;
     }
 

@@ -1,5 +1,6 @@
 #include "platform/db/Database.h"
 
+#include <poll.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -27,10 +28,12 @@
 #include "platform/db/ValueNormaliser.h"
 #include "src/common/ComError.h"
 
-// libpq, which the Qt driver uses: the table of a result column.
+// libpq, which the Qt driver uses: the table of a result column, and a session's socket.
 extern "C" {
 struct pg_result;
+struct pg_conn;
 unsigned int PQftable(const pg_result* res, int column);
+int PQsocket(const pg_conn* conn);
 }
 
 namespace sp::platform {
@@ -91,7 +94,9 @@ struct ThreadConnection {
     QString name;
     int depth = 0;
     bool doomed = false;  // an inner guard gave up: the outer one may not commit
-    bool lost = false;    // the server went away: open a new one on next use
+    // The server went away. Outside a transaction the next use opens a new session; inside
+    // one the transaction went with it, and nothing runs until its outermost guard ends.
+    bool lost = false;
     // SQLite: the file this connection opened, so a write can tell when it was deleted
     // or replaced under it (a write would then go to a file nobody sees again).
     std::optional<FileIdentity> file;
@@ -216,6 +221,36 @@ QList<quint32> FieldTableOids(const QSqlQuery& query, int count) {
     return oids;
 }
 
+QString LostText(const QSqlError& error, const QString& sql, bool inTransaction) {
+    return QStringLiteral("The connection to the database server was lost (%1); %2 [%3]")
+        .arg(error.text().trimmed(),
+             inTransaction ? QStringLiteral("the transaction was rolled back with it.")
+                           : QStringLiteral("the next call connects again."),
+             sql.simplified().left(300));
+}
+
+[[noreturn]] void FailLostTransaction() {
+    Fail(
+        QStringLiteral("The connection to the database server was lost during the transaction, which "
+                       "was rolled back with it; nothing more runs in it."));
+}
+
+// True when the server has ended this idle session (an administrator, a restart, a
+// timeout), or is ending it: it says why and closes the socket. An idle session of ours is
+// otherwise told nothing, so anything waiting in its socket means it is gone; asking the
+// socket costs no round trip, and a statement not yet sent on it never reached a server.
+bool EndedByServer(const QSqlDatabase& session) {
+    if (!session.isOpen())
+        return true;
+    // Qt names the driver's handle by the struct or by libpq's typedef, as it was built.
+    const QVariant handle = session.driver()->handle();
+    if (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return false;
+    const pg_conn* connection = *static_cast<pg_conn* const*>(handle.constData());
+    pollfd socket{connection ? PQsocket(connection) : -1, POLLIN, 0};
+    return socket.fd < 0 || ::poll(&socket, 1, 0) != 0;
+}
+
 }  // namespace
 
 Database::Database(DatabaseUrl url) : url_(std::move(url)), poolName_(NewPoolName()) {
@@ -259,7 +294,7 @@ std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, SchemaPolicy po
     }
     std::shared_ptr<Database> db(new Database(url));
     QSqlDatabase connection = db->Connection();  // reachable, and a database
-    Migrations::Apply(*db, policy);
+    db->migrationNotes_ = Migrations::Apply(*db, policy);
     if (url.dialect == Dialect::SQLite) {
         db->useWal_ = true;
         UseWal(connection);
@@ -278,7 +313,17 @@ void Database::OpenPhysical(QSqlDatabase& db) {
         db.setDatabaseName(url_.name);
         db.setUserName(url_.user);
         db.setPassword(url_.password);
-        db.setConnectOptions(QStringLiteral("connect_timeout=5;application_name=shopproc"));
+        // Settings of the session go with its start, as libpq's connection parameters (the
+        // driver passes them on as written, a ";" read as a blank), not as statements after
+        // it. Quoted text is read the standard way whatever the server's, the database's or
+        // the role's default (a setting the client gives wins over those): a backslash is a
+        // character and only a doubled quote stands for a quote. The conditions the component
+        // builds as text quote their values by doubling quotes only, and the platform's statements
+        // write ESCAPE '\': under a default that took a backslash as an escape, a value
+        // ending in one would end its literal early and the rest of it would run as SQL.
+        db.setConnectOptions(
+            QStringLiteral("connect_timeout=5;application_name=shopproc;client_encoding=UTF8;"
+                           "options='-c standard_conforming_strings=on'"));
     }
     if (!db.open()) {
         const QString why = db.lastError().text().trimmed();
@@ -298,10 +343,6 @@ void Database::OpenPhysical(QSqlDatabase& db) {
             UseWal(db);
             ExecPragma(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
         }
-    } else {
-        QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("SET client_encoding TO 'UTF8'")))
-            Fail(QStringLiteral("Cannot prepare the PostgreSQL session: %1").arg(query.lastError().text()));
     }
 }
 
@@ -311,6 +352,10 @@ QSqlDatabase Database::Connection() {
     if (found != mine.end()) {
         if (!found->second.lost)
             return QSqlDatabase::database(found->second.name, false);
+        // The rest of a transaction never runs on a new session, where it would be
+        // committed piece by piece.
+        if (found->second.depth > 0)
+            FailLostTransaction();
         const QString lost = found->second.name;
         mine.erase(found);
         if (PoolRegistry::Instance().Take(poolName_, lost))
@@ -379,9 +424,7 @@ void Database::Run(QSqlQuery& query, const QString& sql, const QVariantList& par
 
 void Database::Failed(const QSqlError& error, const QString& sql) {
     if (url_.dialect == Dialect::PostgreSQL && DropIfDead(error))
-        Fail(QStringLiteral(
-                 "The connection to the database server was lost (%1); the next call connects again. [%2]")
-                 .arg(error.text().trimmed(), sql.simplified().left(300)));
+        Fail(LostText(error, sql, TransactionDepth() > 0));
     FailStatement(error, sql);
 }
 
@@ -408,12 +451,53 @@ bool Database::DropIfDead(const QSqlError& error) {
             return false;
     }
     // A server restart or a network failure: the session and its transaction are
-    // gone. This thread opens a fresh connection on next use (not now: the failed
-    // statement's query still refers to this one).
+    // gone. A new session is opened on next use (not now: the failed statement's query
+    // still refers to this one), once no transaction guard of this thread is open.
     found->second.lost = true;
-    found->second.depth = 0;
-    found->second.doomed = false;
     return true;
+}
+
+void Database::ReplaceEndedSession() {
+    auto& mine = ThisThread().byPool;
+    const auto found = mine.find(poolName_);
+    if (found != mine.end() && !found->second.lost &&
+        EndedByServer(QSqlDatabase::database(found->second.name, false)))
+        found->second.lost = true;
+}
+
+bool Database::LostOutsideTransaction() {
+    auto& mine = ThisThread().byPool;
+    const auto found = mine.find(poolName_);
+    return found != mine.end() && found->second.lost && found->second.depth == 0;
+}
+
+// What runs again after a lost session, and why only that:
+// - Nothing inside a transaction: the transaction went with the session, and its
+//   remaining statements must not run on a new one (Connection refuses them).
+// - Outside a transaction, a session the server had already ended before the statement
+//   was sent is replaced first: the statement never reached a server, so any statement,
+//   a write too, runs once on the new session.
+// - A loss that shows only once the statement was sent (the server went while it ran,
+//   or before a word of it reached us) leaves unknown whether the statement took effect.
+//   Query and Scalar, which read (and the component's idempotent updates through
+//   AppConnection::Execute), and the BEGIN of an outermost transaction, which does nothing
+//   a lost session keeps, run once more on a new session. Exec does not: it may be a write
+//   that was done, and running it twice could store it twice; its caller gets the error.
+// If the new session cannot be opened, that error is the caller's.
+template <class Attempt>
+auto Database::Reconnecting(bool repeatable, Attempt&& attempt) {
+    if (url_.dialect != Dialect::PostgreSQL || TransactionDepth() > 0)
+        return attempt();
+    ReplaceEndedSession();
+    if (!repeatable)
+        return attempt();
+    try {
+        return attempt();
+    } catch (const ComError&) {
+        if (!LostOutsideTransaction())
+            throw;
+    }
+    return attempt();
 }
 
 QSqlQuery* Database::PreparedStatement(const QString& sql) {
@@ -450,6 +534,10 @@ void Database::RunPrepared(QSqlQuery& query, const QString& sql, const QVariantL
 }
 
 RecordsetPtr Database::Query(const QString& sql, const QVariantList& params) {
+    return Reconnecting(true, [&] { return QueryOnce(sql, params); });
+}
+
+RecordsetPtr Database::QueryOnce(const QString& sql, const QVariantList& params) {
     QSqlQuery* prepared = PreparedStatement(sql);
     const FinishStatement finish{prepared};
     std::optional<QSqlQuery> own;
@@ -524,16 +612,18 @@ int Database::Exec(const QString& sql, const QVariantList& params) {
         if (const auto found = mine.find(poolName_); found != mine.end() && found->second.depth == 0)
             CheckFileUnchanged(url_, found->second);
     }
-    QSqlQuery* prepared = PreparedStatement(sql);
-    const FinishStatement finish{prepared};
-    if (prepared) {
-        RunPrepared(*prepared, sql, params);
-        return prepared->isSelect() ? 0 : prepared->numRowsAffected();
-    }
-    QSqlQuery query(Connection());
-    query.setForwardOnly(true);
-    Run(query, sql, params);
-    return query.isSelect() ? 0 : query.numRowsAffected();
+    return Reconnecting(false, [&] {
+        QSqlQuery* prepared = PreparedStatement(sql);
+        const FinishStatement finish{prepared};
+        if (prepared) {
+            RunPrepared(*prepared, sql, params);
+            return prepared->isSelect() ? 0 : prepared->numRowsAffected();
+        }
+        QSqlQuery query(Connection());
+        query.setForwardOnly(true);
+        Run(query, sql, params);
+        return query.isSelect() ? 0 : query.numRowsAffected();
+    });
 }
 
 QVariant Database::Scalar(const QString& sql, const QVariantList& params) {
@@ -573,19 +663,23 @@ int Database::TransactionDepth() {
 }
 
 void Database::Begin() {
-    QSqlDatabase db = Connection();
-    ThreadConnection& state = ThisThread().byPool[poolName_];
-    if (state.depth == 0) {
-        CheckFileUnchanged(url_, state);
-        InjectedFault(QStringLiteral("BEGIN"));
-        QSqlQuery query(db);
-        const QString begin =
-            url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
-        if (!query.exec(begin))
-            Failed(query.lastError(), begin);
-        state.doomed = false;
+    if (TransactionDepth() == 0) {
+        Reconnecting(true, [&] {
+            QSqlDatabase db = Connection();
+            ThreadConnection& state = ThisThread().byPool[poolName_];
+            CheckFileUnchanged(url_, state);
+            InjectedFault(QStringLiteral("BEGIN"));
+            QSqlQuery query(db);
+            const QString begin =
+                url_.dialect == Dialect::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+            if (!query.exec(begin))
+                Failed(query.lastError(), begin);
+            state.doomed = false;
+        });
+    } else {
+        Connection();  // refuses an inner unit of a transaction whose session was lost
     }
-    ++state.depth;
+    ++ThisThread().byPool[poolName_].depth;
 }
 
 void Database::Commit() {
@@ -595,6 +689,11 @@ void Database::Commit() {
     if (state.depth > 1) {
         --state.depth;
         return;
+    }
+    if (state.lost) {
+        state.depth = 0;
+        state.doomed = false;
+        FailLostTransaction();
     }
     if (state.doomed) {
         Rollback();
@@ -628,6 +727,8 @@ void Database::Rollback() {
     }
     state.depth = 0;
     state.doomed = false;
+    if (state.lost)
+        return;  // the server rolled it back when the session went
     QSqlQuery query(QSqlDatabase::database(state.name, false));
     query.exec(QStringLiteral("ROLLBACK"));  // nothing more to do when even this fails
 }

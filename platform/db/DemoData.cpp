@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QVector>
 
+#include "platform/db/PgGuard.h"
 #include "src/common/ComError.h"
 
 namespace sp::platform {
@@ -328,20 +329,34 @@ void SeedDemo(Database& db) {
 }
 
 QString UserNameProblem(const QString& name) {
+    constexpr qsizetype kLongestName = 64;
     if (name.trimmed().isEmpty())
         return QStringLiteral("A user needs a name.");
-    for (const QChar c : name) {
+    // By code point: a character outside the BMP is two QChars but one character.
+    for (const char32_t c : name.toUcs4()) {
         // Not repeated: the name would break the message's line.
-        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
-            c.category() == QChar::Separator_Paragraph)
+        const QChar::Category category = QChar::category(c);
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
             return QStringLiteral(
                 "The user name holds a control character (a tab, a line break, ...), which the login "
                 "cannot carry.");
-        if (c == u';' || c == u'=' || c == u'{' || c == u'}' || c == u'|')
+        // Not repeated either: a direction override would turn the message around.
+        if (category == QChar::Other_Format)
+            return QStringLiteral(
+                       "The user name holds the invisible format character U+%1 (a direction mark, a "
+                       "zero-width space, ...), which would make it look like another name.")
+                .arg(QString::number(c, 16).toUpper().rightJustified(4, u'0'));
+        if (c == U';' || c == U'=' || c == U'{' || c == U'}' || c == U'|')
             return QStringLiteral(
                        "The user name \"%1\" holds \"%2\", which the login cannot carry (; = { } |).")
-                .arg(name, c);
+                .arg(name, QChar(c));
     }
+    // What is stored is the trimmed name.
+    if (const qsizetype length = name.trimmed().toUcs4().size(); length > kLongestName)
+        return QStringLiteral("The user name is %1 characters long; at most %2 are allowed.")
+            .arg(length)
+            .arg(kLongestName);
     return {};
 }
 
@@ -349,6 +364,10 @@ void AddUser(Database& db, const QString& name, quint32 rightsMask) {
     if (const QString problem = UserNameProblem(name); !problem.isEmpty())
         Refuse(QStringLiteral("AddUser"), problem);
     const QString trimmed = name.trimmed();
+    // On PostgreSQL the user is a role of the server too, whose name has rules of its own.
+    if (db.dialect() == Dialect::PostgreSQL)
+        if (const QString problem = PgGuard::RoleNameProblem(trimmed); !problem.isEmpty())
+            Refuse(QStringLiteral("AddUser"), problem);
     Transaction transaction(db);
     if (UserId(db, trimmed).isValid())
         Refuse(QStringLiteral("AddUser"), QStringLiteral("The user \"%1\" exists already.").arg(trimmed));

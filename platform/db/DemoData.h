@@ -24,10 +24,13 @@ constexpr quint32 All = Open | Audit | Delete | NewReports | ChangeReports;
 void SeedDemo(Database& db);
 
 // Why name cannot be a user's name, or empty when it can: the login properties cannot
-// carry ";", "=", "{", "}", "|" or a control character (tab, line break, ...).
+// carry ";", "=", "{", "}", "|" or a control character (tab, line break, ...); an invisible
+// format character (a direction override, a zero-width space) would make it look like
+// another name; at most 64 characters.
 QString UserNameProblem(const QString& name);
 // A new user with the workbench rights in rightsMask. Raises ComError
-// (ErrorNumber::Refused) when the name is empty, taken or one UserNameProblem refuses.
+// (ErrorNumber::Refused) when the name is empty, taken or one UserNameProblem refuses, and
+// on PostgreSQL one no role can carry (PgGuard::RoleNameProblem: over 63 bytes, "pg_...").
 void AddUser(Database& db, const QString& name, quint32 rightsMask);
 // Adds the rights in mask to what the user has. Raises ComError (Refused) for an
 // unknown user.

@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
+#include "platform/db/PgGuard.h"
 #include "platform/db/SchemaV1Sql.h"
+#include "src/common/Basic.h"
 #include "src/common/ComError.h"
 
 namespace sp::platform {
@@ -94,7 +96,7 @@ void CheckMayCreate(Database& db, SchemaPolicy policy) {
 
 }  // namespace
 
-int Migrations::LatestVersion() { return 3; }
+int Migrations::LatestVersion() { return 4; }
 
 QStringList Migrations::Statements(int version, Dialect dialect) {
     QStringList statements;
@@ -124,6 +126,13 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
                 "FHolder)"),
         };
         for (const QString& statement : step) statements << Database::DialectedFor(statement, dialect);
+    } else if (version == 4) {
+        // The group roles of the database and the rights they carry; on PostgreSQL the
+        // guard (PgGuard) fills it and puts the roles to work, on SQLite it stays empty.
+        statements << Database::DialectedFor(
+            QStringLiteral("CREATE TABLE t_DbRole (FKind {TEXT} PRIMARY KEY, FRole {TEXT} NOT NULL, "
+                           "FRights INTEGER NOT NULL DEFAULT 0)"),
+            dialect);
     }
     return statements;
 }
@@ -134,7 +143,7 @@ int Migrations::CurrentVersion(Database& db) {
     return db.Scalar(QStringLiteral("SELECT MAX(FVersion) FROM t_SchemaVersion")).toInt();
 }
 
-void Migrations::Apply(Database& db, SchemaPolicy policy) {
+QStringList Migrations::Apply(Database& db, SchemaPolicy policy) {
     const int latest = LatestVersion();
     const auto refuseNewer = [&](int current) {
         if (current > latest)
@@ -147,9 +156,21 @@ void Migrations::Apply(Database& db, SchemaPolicy policy) {
     const int found = CurrentVersion(db);
     refuseNewer(found);
     if (found == latest)
-        return;
+        return {};
     if (found == 0)
         CheckMayCreate(db, policy);
+    // On PostgreSQL the clerks' roles may change data, never the schema: the owner brings it
+    // up to date.
+    if (found > 0 && db.dialect() == Dialect::PostgreSQL &&
+        !Basic::Bool(db.Scalar(QStringLiteral(
+            "SELECT COALESCE((SELECT pg_has_role(current_user, relowner, 'USAGE') FROM pg_class "
+            "WHERE oid = to_regclass('t_schemaversion')), false)"))))
+        Refuse(
+            QStringLiteral("The database %1 has schema version %2 and this program needs version %3; its "
+                           "administrator brings it up to date with erp-host db init, as the tables' owner.")
+                .arg(db.url().ToString())
+                .arg(found)
+                .arg(latest));
     Transaction transaction(db);  // SQLite: BEGIN IMMEDIATE holds off other writers
     if (db.dialect() == Dialect::PostgreSQL)
         db.Scalar(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kMigrationLock});
@@ -157,12 +178,16 @@ void Migrations::Apply(Database& db, SchemaPolicy policy) {
     const int current = CurrentVersion(db);
     refuseNewer(current);
     db.Exec(db.Dialected(VersionTable()));
+    QStringList notes;
     for (int version = current + 1; version <= latest; ++version) {
         for (const QString& statement : Statements(version, db.dialect())) db.Exec(statement);
+        if (version == 4 && db.dialect() == Dialect::PostgreSQL)
+            notes << PgGuard::Install(db);
         db.Exec(QStringLiteral("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?, ?)"),
                 {version, QDateTime::currentDateTimeUtc()});
     }
     transaction.Commit();
+    return notes;
 }
 
 const QHash<QString, QString>& Migrations::ColumnSpellings() {

@@ -15,8 +15,9 @@ class Migrations {
   public:
     // Refuses (ComError, ErrorNumber::Refused) a database whose schema is newer than
     // this program's, and one without the schema unless the policy lets it be made
-    // there: in an empty database, or beside other tables.
-    static void Apply(Database& db, SchemaPolicy policy = SchemaPolicy::CreateIfEmpty);
+    // there: in an empty database, or beside other tables. Answers what the administrator
+    // should know of the steps it applied (users that cannot become PostgreSQL roles).
+    static QStringList Apply(Database& db, SchemaPolicy policy = SchemaPolicy::CreateIfEmpty);
     // 0 for a database that has never been migrated.
     static int CurrentVersion(Database& db);
     static int LatestVersion();

@@ -132,6 +132,16 @@ ReleaseOutcome TaskAdmin::ReleaseOnPostgres(const HeldTask& seen, bool force, co
     if (!now)
         return outcome;
     outcome.task = *now;
+    // The database lets only its administrators release (the function that ends a holder's
+    // session is theirs); anyone else is told so before anything is tried.
+    if (!db_->Scalar(
+                QStringLiteral("SELECT has_function_privilege('sp_end_task_session(integer)', 'EXECUTE')"))
+             .toBool()) {
+        outcome.result = ReleaseResult::NotPermitted;
+        outcome.reason = QStringLiteral("%1 is not an administrator of this database")
+                             .arg(db_->Scalar(QStringLiteral("SELECT session_user")).toString());
+        return outcome;
+    }
     if (now->holder != seen.holder || now->backendPid != seen.backendPid) {
         outcome.result = ReleaseResult::Changed;
         return outcome;
@@ -171,7 +181,9 @@ ReleaseOutcome TaskAdmin::ReleaseOnPostgres(const HeldTask& seen, bool force, co
     Log(byUserId, kLogForced);
     bool ended = false;
     try {
-        ended = db_->Scalar(QStringLiteral("SELECT pg_terminate_backend(?)"), {now->backendPid}).toBool();
+        // Through the database's own function: it ends only a workstation's lock session of
+        // this database, and only for an administrator.
+        ended = db_->Scalar(QStringLiteral("SELECT sp_end_task_session(?)"), {now->backendPid}).toBool();
     } catch (const ComError& e) {
         outcome.reason = e.Description();
     }

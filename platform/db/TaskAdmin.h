@@ -34,14 +34,14 @@ enum class ReleaseResult {
     NotFound,      // no task is held under that id
     HolderAlive,   // the holder is alive and the release was not forced
     Changed,       // the task changed hands since it was looked at; nothing was done
-    NotPermitted,  // PostgreSQL: the database role may not end the holder's session
+    NotPermitted,  // PostgreSQL: the role is no administrator, or the owner may not end the session
 };
 
 struct ReleaseOutcome {
     ReleaseResult result = ReleaseResult::NotFound;
     HeldTask task;             // the task as it stood when released or refused
     QList<HeldTask> released;  // SessionEnded: every task of the ended session
-    QString reason;            // NotPermitted: the server's answer
+    QString reason;            // NotPermitted: why
 };
 
 // The administrator's view of the function-conflict control: which tasks are held, by

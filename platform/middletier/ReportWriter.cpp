@@ -15,6 +15,7 @@
 #include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
+#include "src/entry/HostServices.h"
 
 namespace sp::platform {
 namespace {
@@ -551,7 +552,54 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
     return !Refused(batch.Write(userId_), message);
 }
 
+// PostgreSQL: the database audits and posts (sp_post_report), under the lock of the task's
+// work bills and with the same rules as below: a clerk's role may write neither a report's
+// status nor a work bill's quantities itself. The answer's code becomes the message.
+bool ReportWriter::PostOnServer(qint32 wbInterId, qint32 serial, int sign, QString& message) {
+    Transaction transaction(*db_);
+    const RecordsetPtr rs =
+        db_->Query(QStringLiteral("SELECT code, work_bill, amount, setting FROM sp_post_report(?, ?, ?, ?)"),
+                   {wbInterId, serial, sign, userId_});
+    // The database read the receive switch as the service does; a value it cannot read is logged.
+    if (const QVariant setting = rs->Field(3); !setting.isNull())
+        HostServices::ControlReceiveOf(setting, QStringLiteral("Q8MShopProc.MShopProcSet"));
+    const QString prefix = MiddleTierTexts::ReportPrefix(Basic::Text(rs->Field(1)), serial);
+    const QString amount = Basic::NumberText(Basic::Dbl(rs->Field(2)));
+    switch (Basic::Long(rs->Field(0))) {
+        case 0:
+            transaction.Commit();
+            CumulativeCache::Invalidate();
+            return true;
+        case 1:
+            message = MiddleTierTexts::UnknownWorkBill(wbInterId);
+            break;
+        case 2:
+            message = prefix + MiddleTierTexts::ReportNotFound();
+            break;
+        case 3:
+            message = prefix + MiddleTierTexts::AlreadyAudited();
+            break;
+        case 4:
+            message = prefix + MiddleTierTexts::NotAudited();
+            break;
+        case 5:
+            message = prefix + (sign > 0 ? MiddleTierTexts::ReceiveOverLimit(amount)
+                                         : MiddleTierTexts::AfterUnauditReceive(amount));
+            break;
+        case 6:
+            message = prefix + (sign > 0 ? MiddleTierTexts::HandOverUnderLimit(amount)
+                                         : MiddleTierTexts::AfterUnauditHandOver(amount));
+            break;
+        default:
+            message = prefix + MiddleTierTexts::ChangedMeanwhile();
+            break;
+    }
+    return false;
+}
+
 bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QString& message) {
+    if (db_->dialect() == Dialect::PostgreSQL)
+        return PostOnServer(wbInterId, serial, sign, message);
     Database& db = *db_;
     Transaction transaction(db);
     OperationLedger ledger(db);

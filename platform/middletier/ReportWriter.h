@@ -27,6 +27,7 @@ class ReportWriter {
 
   private:
     bool PostingChange(qint32 wbInterId, qint32 serial, int sign, QString& message);
+    bool PostOnServer(qint32 wbInterId, qint32 serial, int sign, QString& message);
     QString Prefix(qint32 wbInterId, qint64 serial);
     std::shared_ptr<Database> db_;
     qint32 userId_ = 0;

@@ -27,6 +27,8 @@ TEST(HostOptions, ReadsEachCommand) {
         {"--db x.db db seed-demo", Command::DbSeedDemo, "x.db", "demo"},
         {"db seed-bench --work-bills 10 --reports 200", Command::DbSeedBench, "", "demo"},
         {"db seed-bench --work-bills 10 --reports 200 --long-history 50", Command::DbSeedBench, "", "demo"},
+        {"db backup /tmp/b.db", Command::DbBackup, "", "demo"},
+        {"db restore b.db --force --db x.db", Command::DbRestore, "x.db", "demo"},
         {"user add anna", Command::UserAdd, "", "demo"},
         {"user grant anna 0x200000", Command::UserGrant, "", "demo"},
         {"db init --help", Command::Help, "", "demo"},
@@ -50,6 +52,9 @@ TEST(HostOptions, ReadsEachCommand) {
         HostOptions::Parse(Args("db seed-bench --work-bills 1 --reports 9 --long-history 5")).longHistory, 5);
     EXPECT_EQ(HostOptions::Parse(Args("--screenshot wb.png")).screenshot, QStringLiteral("wb.png"));
     EXPECT_TRUE(HostOptions::Parse(Args("db init --force")).force);
+    const HostOptions restore = HostOptions::Parse(Args("db restore b.db --force"));
+    EXPECT_TRUE(restore.force && restore.file == QStringLiteral("b.db"));
+    EXPECT_EQ(HostOptions::Parse(Args("db backup /tmp/b.db")).file, QStringLiteral("/tmp/b.db"));
     const HostOptions release = HostOptions::Parse(Args("task release 7 --yes"));
     EXPECT_EQ(release.taskId, 7);
     EXPECT_TRUE(release.yes && !release.force && !release.userGiven);
@@ -96,6 +101,8 @@ TEST(HostOptions, RefusesWhatItCannotRead) {
         {"db seed-demo --force", "--force does not apply"}, {"user grant anna 1 --rights all", "--rights does not apply"},
         {"user add anna --user bob", "--user does not apply"}, {"db init --screenshot a.png", "--screenshot does not apply"},
         {"task release", "Usage"}, {"task release x7", "not \"x7\""}, {"task release 0", "not \"0\""},
+        {"db backup", "Usage"}, {"db restore a.db b.db", "Usage"},
+        {"db backup a.db --force", "--force does not apply to erp-host db backup."},
         {"task list 3", "Usage"}, {"task list --yes", "--yes does not apply"}, {"db init --yes", "--yes does not apply"},
         {"user add a;b", "holds \";\""}, {"user add a=b", "holds \"=\""}, {"user add a\tb", "control character"},
         {"user add a\nb", "control character"}, {"--user a{b", "holds \"{\""},

@@ -65,9 +65,11 @@ std::unique_ptr<TestDatabase> Shop(Backend backend, int users) {
     return tdb;
 }
 
+// Each workstation signs in as its user's own role on PostgreSQL, as a shop's clerks do.
 QStringList Arguments(const char* mode, const TestDatabase& tdb, int user) {
-    return {QString::fromLatin1(mode), QStringLiteral("--db"), tdb.url(), QStringLiteral("--user"),
-            QStringLiteral("ws%1").arg(user)};
+    const QString name = QStringLiteral("ws%1").arg(user);
+    return {QString::fromLatin1(mode), QStringLiteral("--db"), tdb.UrlAs(name), QStringLiteral("--user"),
+            name};
 }
 
 // ---------------------------------------------------------------- many workstations

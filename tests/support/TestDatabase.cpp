@@ -11,6 +11,7 @@
 #include <QUuid>
 #include <mutex>
 
+#include "platform/db/PgGuard.h"
 #include "src/common/ComError.h"
 
 namespace sp::test {
@@ -121,12 +122,50 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
     return result;
 }
 
+QString TestDatabase::UrlAs(const QString& user) const {
+    if (dropName_.isEmpty())
+        return url_;
+    platform::DatabaseUrl server;
+    if (!ParseServer(server))
+        return url_;
+    // Roles are the server's: tests running side by side may make the same one at once.
+    const QString sql =
+        QStringLiteral(
+            "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = %1) THEN CREATE "
+            "ROLE %2 LOGIN; ELSIF NOT (SELECT rolcanlogin FROM pg_roles WHERE rolname = %1) "
+            "THEN ALTER ROLE %2 LOGIN; END IF; EXCEPTION WHEN duplicate_object OR "
+            "unique_violation THEN NULL; END $$")
+            .arg(QStringLiteral("'%1'").arg(QString(user).replace(u'\'', QStringLiteral("''"))),
+                 platform::PgGuard::QuoteIdent(user));
+    QString error;
+    for (int attempt = 0; attempt < 5; ++attempt)
+        if ((error = AdminExec(server, sql)).isEmpty())
+            break;
+    EXPECT_TRUE(error.isEmpty()) << "cannot make the role " << user.toStdString() << ": "
+                                 << error.toStdString();
+    platform::DatabaseUrl url = platform::DatabaseUrl::Parse(url_);
+    url.user = user;
+    url.password.clear();
+    return WithPassword(url);
+}
+
+std::shared_ptr<platform::Database> TestDatabase::OpenAs(const QString& user) const {
+    return platform::Database::Open(platform::DatabaseUrl::Parse(UrlAs(user)),
+                                    platform::SchemaPolicy::Require);
+}
+
 TestDatabase::~TestDatabase() {
     db_.reset();  // closes every pooled connection, so the database can be dropped
     if (!dropName_.isEmpty()) {
         platform::DatabaseUrl server;
-        if (ParseServer(server))
+        if (ParseServer(server)) {
             AdminExec(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(dropName_));
+            // Its group roles go with it; the users' login roles are shared by every test.
+            AdminExec(server, QStringLiteral("DO $$ DECLARE r record; BEGIN FOR r IN SELECT rolname FROM "
+                                             "pg_roles WHERE rolname LIKE '%1\\_%' LOOP EXECUTE "
+                                             "format('DROP ROLE %I', r.rolname); END LOOP; END $$")
+                                  .arg(dropName_));
+        }
     }
     if (!tempDir_.isEmpty())
         QDir(tempDir_).removeRecursively();

@@ -27,6 +27,14 @@ class TestDatabase {
     std::shared_ptr<platform::Database> db() const { return db_; }
     // The URL the host would be given (--db) for this database.
     const QString& url() const { return url_; }
+    // PostgreSQL: the database's name (its group roles carry it); empty on SQLite.
+    const QString& name() const { return dropName_; }
+    // PostgreSQL: the URL of this database for the login role `user` (made, and allowed to
+    // sign in, when it is not yet; the server trusts local connections), as a clerk's
+    // workstation connects; SQLite: url(). The user is the database's to add (AddUser).
+    QString UrlAs(const QString& user) const;
+    // That database opened as the user's role.
+    std::shared_ptr<platform::Database> OpenAs(const QString& user) const;
 
   private:
     TestDatabase() = default;

@@ -73,8 +73,10 @@ TEST_P(DemoDataTest, UsersAndRights) {
     EXPECT_EQ(RightsOf("clerk") & (Rights::NewReports | Rights::Open), Rights::Open);
     platform::AddUser(db(), QStringLiteral("auditor"), Rights::Open);
     EXPECT_EQ(Scalar("SELECT FUserID FROM t_User WHERE FName = 'auditor'").toInt(), 3) << "the next free id";
-    // Names the login properties cannot carry are refused, and nobody is added.
-    const std::pair<const char*, const char*> names[] = {
+    // Names the login properties cannot carry, that look like another name or that are
+    // too long are refused, and nobody is added. Length counts characters, not UTF-16 units.
+    const std::string longest = std::string(63, 'a') + "\U0002000B";  // 𠀋: two QChars, one character
+    const std::pair<std::string, const char*> names[] = {
         {"  ", "needs a name"},
         {"a;b", "holds \";\""},
         {"a=b", "holds \"=\""},
@@ -82,15 +84,23 @@ TEST_P(DemoDataTest, UsersAndRights) {
         {"a\tb", "control character"},
         {"anna\n", "control character"},
         {"a\u2028b", "control character"},
+        {"adm\u202Enimda", "format character U+202E"},
+        {"an\u200Bna", "format character U+200B"},
+        {longest + "工", "65 characters long; at most 64"},
     };
     const int users = Count("t_User");
     for (const auto& [name, why] : names) {
-        const QString error = ErrorOf([&] { platform::AddUser(db(), QString::fromUtf8(name), 0); });
+        const QString error = ErrorOf([&] { platform::AddUser(db(), QString::fromStdString(name), 0); });
         EXPECT_TRUE(error.startsWith(QStringLiteral("3001 AddUser: ")) &&
                     error.contains(QString::fromUtf8(why)))
             << name << ": " << error.toStdString();
     }
     EXPECT_EQ(Count("t_User"), users);
+    EXPECT_EQ(platform::UserNameProblem(QString::fromStdString(" " + longest + " ")), QString());
+    // A PostgreSQL role's name holds at most 63 bytes: 22 Chinese characters are too many there.
+    const QString refusal = ErrorOf([&] { platform::AddUser(db(), QString(22, QChar(0x5DE5)), 0); });
+    EXPECT_EQ(refusal.contains(QStringLiteral("63 bytes")), GetParam() == Backend::PostgreSQL)
+        << refusal.toStdString();
     // Masks are 32 bits on both databases: every bit set is kept as -1.
     platform::AddUser(db(), QStringLiteral("everything"), 0xFFFFFFFF);
     platform::GrantRights(db(), QStringLiteral("auditor"), 0x80000000);

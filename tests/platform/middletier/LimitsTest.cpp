@@ -1,3 +1,6 @@
+#include <QScopeGuard>
+
+#include "src/common/ErrorLog.h"
 #include "tests/platform/middletier/MiddleTierFixture.h"
 
 namespace sp::test {
@@ -97,17 +100,20 @@ TEST_P(LimitsTest, CorrectionsWithNegativeQuantities) {
 }
 
 // The service keeps its limits only while the receive control is on: a missing or NULL
-// switch is on, "0" is off. WB-11 has handed nothing over, so WB-12 has no room.
+// switch is on, "0" is off, and so is a value that is neither a Boolean nor a number,
+// which the service's reading logs. WB-11 has handed nothing over, so WB-12 has no room.
 TEST_P(LimitsTest, ReceiveControlOffLetsAnAuditOverTheLimitThrough) {
     ASSERT_TRUE(Save(WB12, 1, {5, 5, 5, 0}));
-    // stored, value, audit accepted
-    const std::tuple<bool, QVariant, bool> cases[] = {
-        {false, QVariant(), false},
-        {true, QVariant(), false},
-        {true, QStringLiteral("1"), false},
-        {true, QStringLiteral("0"), true},
+    QStringList logged;
+    ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
+    const auto unsink = qScopeGuard([] { ErrorLog::SetSink(nullptr); });
+    // stored, value, audit accepted, logged
+    const std::tuple<bool, QVariant, bool, bool> cases[] = {
+        {false, QVariant(), false, false},         {true, QVariant(), false, false},
+        {true, QStringLiteral("1"), false, false}, {true, QStringLiteral("0"), true, false},
+        {true, QStringLiteral("yes"), true, true},
     };
-    for (const auto& [stored, value, accepted] : cases) {
+    for (const auto& [stored, value, accepted, log] : cases) {
         SCOPED_TRACE(stored ? value.toString().toStdString() : "missing");
         Exec("DELETE FROM t_SystemProfile");
         if (stored)
@@ -115,9 +121,18 @@ TEST_P(LimitsTest, ReceiveControlOffLetsAnAuditOverTheLimitThrough) {
                 "INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('SH', "
                 "'SHOPPROC_CONTROLRECEIVE', ?)",
                 {value});
+        logged.clear();
         EXPECT_EQ(Audit(WB12, 1), accepted) << lastMessage.toStdString();
+        // On PostgreSQL the database reads the switch for the audit and the service logs it.
+        EXPECT_EQ(logged.filter(QStringLiteral("The system switch SH/SHOPPROC_CONTROLRECEIVE holds \"yes\""))
+                      .isEmpty(),
+                  !log)
+            << logged.join(u'\n').toStdString();
+        if (accepted) {
+            EXPECT_EQ(Posted(WB12, "FAuxQtyRecive"), 5);
+            ASSERT_TRUE(UnAudit(WB12, 1)) << "for the next case";
+        }
     }
-    EXPECT_EQ(Posted(WB12, "FAuxQtyRecive"), 5);
 }
 
 TEST_P(LimitsTest, LimitsOfTheFirstAndLastOperation) {
