@@ -4,7 +4,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -107,19 +106,18 @@ std::shared_ptr<platform::Database> OpenSignedIn(platform::DatabaseUrl url, plat
             const PgSignIn::Outcome outcome = PgSignIn::Try(url, &why);
             if (outcome != PgSignIn::Outcome::PasswordNeeded && outcome != PgSignIn::Outcome::PasswordRefused)
                 throw;
-            const QString where =
-                QStringLiteral("database \"%1\" on %2:%3").arg(url.name, url.host).arg(url.port);
+            const QString where = QStringLiteral("%1 (%2:%3)").arg(url.name, url.host).arg(url.port);
             if (tries == kTries)
-                Refuse(QStringLiteral("Not signed in to the %1 as %2: %3").arg(where, url.user, why));
+                Refuse(QStringLiteral("Not signed in to %1 as %2: %3").arg(where, url.user, why));
             const std::optional<Credentials> given =
                 asker ? asker->Ask(url.user, where,
                                    outcome == PgSignIn::Outcome::PasswordRefused ? why : QString())
                       : std::nullopt;
             if (!given) {
                 if (outcome == PgSignIn::Outcome::PasswordRefused)
-                    Refuse(QStringLiteral("Not signed in to the %1 as %2: %3").arg(where, url.user, why));
+                    Refuse(QStringLiteral("Not signed in to %1 as %2: %3").arg(where, url.user, why));
                 Refuse(QStringLiteral(
-                           "The server asks for the password of %1 for the %2, and there is none to give: "
+                           "The server asks for the password of %1 for %2, and there is none to give: "
                            "run the command on a terminal to be asked, or put it into ~/.pgpass (mode "
                            "0600) or PGPASSWORD.")
                            .arg(url.user, where));

@@ -19,7 +19,7 @@ struct Credentials {
 class PasswordAsker {
   public:
     virtual ~PasswordAsker() = default;
-    // user: who would sign in (it may be changed); where: "database on host:port";
+    // user: who would sign in (it may be changed); where: "database (host:port)";
     // problem: why the last try was refused, empty on the first. nullopt: cancelled, or
     // nobody can be asked.
     virtual std::optional<Credentials> Ask(const QString& user, const QString& where,

@@ -1,6 +1,10 @@
 #include "platform/db/PgGuard.h"
 
+#include <QRegularExpression>
+#include <QSet>
+
 #include "platform/db/PgGuardSql.h"
+#include "platform/db/SchemaV1Sql.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 
@@ -21,6 +25,22 @@ QString DollarQuoteAt(const QString& text, qsizetype i) {
     if (j < text.size() && text[j] == u'$' && (j == i + 1 || !text[i + 1].isDigit()))
         return text.mid(i, j - i + 1);
     return {};
+}
+
+// The tables of the current schema that are not the workbench's.
+QStringList OtherProgramsTables(Database& db) {
+    QSet<QString> ours{QStringLiteral("t_schemaversion"), QStringLiteral("t_functaskrelease"),
+                       QStringLiteral("t_dbrole")};
+    static const QRegularExpression table(QStringLiteral("CREATE TABLE (\\w+)"));
+    for (const auto& m : table.globalMatch(QString::fromUtf8(schema::kSchemaV1)))
+        ours << m.captured(1).toLower();
+    QStringList others;
+    for (const RecordsetPtr rs = db.Query(QStringLiteral("SELECT table_name FROM information_schema.tables "
+                                                         "WHERE table_schema = current_schema() ORDER BY 1"));
+         !rs->Eof(); rs->MoveNext())
+        if (!ours.contains(Basic::Text(rs->Field(0)).toLower()))
+            others << Basic::Text(rs->Field(0));
+    return others;
 }
 
 }  // namespace
@@ -141,8 +161,19 @@ QStringList PgGuard::Install(Database& db) {
     for (auto it = tokens.cbegin(); it != tokens.cend(); ++it) script.replace(it.key(), it.value());
     for (const QString& statement : SplitStatements(script)) db.Exec(statement);
 
-    // Users made before the guard become roles now; a name no role can carry is told.
+    // A database of its own admits nobody but the workbench's users, and they make no
+    // temporary tables. One shared with another program keeps what that program's roles
+    // may rely on.
     QStringList notes;
+    if (const QStringList others = OtherProgramsTables(db); others.isEmpty())
+        db.Exec(QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(QuoteIdent(database)));
+    else
+        notes << QStringLiteral(
+                     "The database %1 holds other programs' tables too (%2), so every role keeps connecting "
+                     "to it as before; the workbench's tables admit only its users all the same.")
+                     .arg(database, others.mid(0, 3).join(QStringLiteral(", ")));
+
+    // Users made before the guard become roles now; a name no role can carry is told.
     for (const RecordsetPtr rs = db.Query(QStringLiteral("SELECT FName FROM t_User ORDER BY FUserID"));
          !rs->Eof(); rs->MoveNext()) {
         const QString name = Basic::Text(rs->Field(0));

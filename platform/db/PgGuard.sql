@@ -357,7 +357,6 @@ $$;
 
 -- ---- privileges ---------------------------------------------------------------------------------
 
-REVOKE ALL ON DATABASE {DATABASE} FROM PUBLIC;
 GRANT CONNECT ON DATABASE {DATABASE} TO {USERS};
 REVOKE CREATE ON SCHEMA {SCHEMA} FROM PUBLIC;
 GRANT USAGE ON SCHEMA {SCHEMA} TO {USERS};

@@ -412,7 +412,7 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
     // clang-format off
     const std::tuple<const char*, int, int> steps[] = {
         // command, exit code on SQLite, on PostgreSQL
-        {"db init", 0, 0}, {"db init", 0, 0}, {"--user ghost", 2, 64}, {"user grant ghost all", 2, 2},
+        {"db init", 0, 0}, {"db init", 0, 0}, {"--user ghost", 2, 64}, {"", 2, 2}, {"user grant ghost all", 2, 2},
         {"user add anna --rights 0x200000 --password-stdin", 0, 0}, {"user add anna", 1, 1},
         {"user grant anna 0x400001", 0, 0}, {"user revoke anna 0x400000", 0, 0},
         {"user add bert --rights 0x100000000", 64, 64}, {"user add bert --rights 0x7FFFFFFF --password-stdin", 0, 0},

@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 
 #include "tests/window/Desktop.h"
 
@@ -363,6 +365,131 @@ TEST_F(WindowTest, ASecondProgramIsRefusedTheSameWorkBill) {
     EXPECT_EQ(second->Finished(30000), 0) << second->Output().toStdString();
     ClickWidget(QStringLiteral("btnFileExit"), 0);
     EXPECT_EQ(first->Finished(30000), 0) << first->Output().toStdString();
+}
+
+// On a shared PostgreSQL database whose server asks for passwords (run by ctest beside a
+// server of its own that does): clerk A, who may not audit, signs in through the sign-in
+// window and saves two reports; clerk B signs in and audits them in the window. The database
+// holds each step as the screen says, each under the clerk who did it.
+TEST_F(WindowTest, ClerksSignInToASharedDatabase) {
+    const QString server = qEnvironmentVariable("SHOPPROC_TEST_PG_URL");
+    if (qEnvironmentVariable("SHOPPROC_TEST_PG_AUTH") != QStringLiteral("scram-sha-256"))
+        GTEST_SKIP()
+            << "needs a server that asks for passwords (scripts/with-postgres.sh --auth scram-sha-256)";
+    QUrl shop(server);
+    shop.setPath(QStringLiteral("/shopfloor"));
+    const auto sql = [&](const QString& database, const QString& statement) {
+        QVariant value;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("window-pg"));
+            db.setHostName(shop.host());
+            db.setPort(shop.port());
+            db.setUserName(shop.userName());
+            db.setPassword(shop.password());
+            db.setDatabaseName(database);
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (q.exec(statement) && q.next())
+                    value = q.value(0);
+            }
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("window-pg"));
+        return value;
+    };
+    sql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE shopfloor"));
+    const auto admin = [&](QStringList args, const QByteArray& input = {}) {
+        QProcess p;
+        p.start(QStringLiteral(ERP_HOST_PATH), args << QStringLiteral("--db") << shop.toString());
+        p.write(input);
+        p.closeWriteChannel();
+        EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0)
+            << args.join(u' ').toStdString() << ": " << p.readAllStandardError().toStdString();
+    };
+    admin({QStringLiteral("db"), QStringLiteral("init")});
+    admin({QStringLiteral("db"), QStringLiteral("seed-demo")});
+    admin({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna"), QStringLiteral("--rights"),
+           QStringLiteral("0x620000"), QStringLiteral("--password-stdin")},
+          "anna's secret\n");
+    admin({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("bert"),
+           QStringLiteral("--password-stdin")},
+          "bert's secret\n");
+    const auto signIn = [&](const QString& user, const QString& password) {
+        QUrl as = shop;
+        as.setUserName(user);
+        as.setPassword(QString());
+        auto program = Start(0, {QStringLiteral("--db"), as.toString()});
+        WaitForWindow(QStringLiteral("frmSignIn"));
+        EXPECT_EQ(Read().Text(QStringLiteral("txtUser")), user);
+        desk_->Type(password);
+        desk_->Shot(QStringLiteral("sign-in-") + user);
+        desk_->Key(QStringLiteral("Return"));
+        return program;
+    };
+    const QString reports = QStringLiteral(
+        "SELECT COUNT(*) FROM SHProcRpt PR JOIN t_User U ON U.FUserID = PR.%1 WHERE U.FName = '%2' AND "
+        "PR.Fstatus = %3");
+
+    // Clerk A: two reports on the first work bill of the list.
+    auto anna = signIn(QStringLiteral("anna"), QStringLiteral("anna's secret"));
+    Probe p = OpenWorkbench();
+    const int number = p.Column(kList, QStringLiteral("工序计划单号"));
+    const int gph = p.Column(kGrid, QStringLiteral("GPH")), jss = p.Column(kGrid, QStringLiteral("JSS"));
+    ASSERT_GT(number, 0);
+    const QString bill = p.Cell(kList, 2, number);
+    for (int row = 2; row <= 3; ++row) {
+        ClickCell(kList, 2, number, 2);
+        p = WaitFor("a report row of the work bill",
+                    [&](const Probe& p) { return p.Cell(kGrid, row, gph) == bill; });
+        ClickCell(kGrid, row, jss);
+        WaitFor("the received quantity is current",
+                [&](const Probe& p) { return p.Current(kGrid) == std::pair(row, jss); });
+        desk_->Type(QStringLiteral("1"));
+        desk_->Key(QStringLiteral("Return"));
+        WaitFor("Enter moves on", [&](const Probe& p) { return p.Current(kGrid).second > jss; });
+    }
+    desk_->Shot(QStringLiteral("anna-typed"));
+    ClickWidget(QStringLiteral("btnFileSave"));
+    WaitFor("the save is done", [&](const Probe& p) { return !p.Enabled(QStringLiteral("btnFileSave")); });
+    EXPECT_EQ(sql(QStringLiteral("shopfloor"),
+                  reports.arg(QStringLiteral("FbillerID"), QStringLiteral("anna")).arg(0))
+                  .toInt(),
+              2);
+    ClickWidget(QStringLiteral("btnFileExit"));
+    EXPECT_EQ(anna->Finished(30000), 0) << anna->Output().toStdString();
+
+    // Clerk B: the work bill in edit mode, both reports audited.
+    auto bert = signIn(QStringLiteral("bert"), QStringLiteral("bert's secret"));
+    p = OpenWorkbench();
+    for (int row = 2; !p.Cell(kList, row, number).isEmpty(); ++row)
+        if (p.Cell(kList, row, number) == bill) {
+            ClickCell(kList, row, number);
+            break;
+        }
+    ClickWidget(QStringLiteral("btnModeEdit"));
+    WaitForWindow(QStringLiteral("frmInfoFilter"));
+    desk_->Key(QStringLiteral("Return"));
+    p = WaitFor("the history of the work bill",
+                [&](const Probe& p) { return p.Active() == u"frmProc" && !p.Cell(kGrid, 2, jss).isEmpty(); });
+    const int hbxh = p.Column(kGrid, QStringLiteral("HBXH"));
+    int audits = 0;
+    for (int row = 2; !p.Cell(kGrid, row, hbxh).isEmpty(); ++row) {
+        if (p.Cell(kGrid, row, jss) != u"1")
+            continue;
+        ClickCell(kGrid, row, jss);
+        WaitFor("the report is current", [&](const Probe& p) { return p.Current(kGrid).first == row; });
+        ClickWidget(QStringLiteral("btnAudit"));
+        p = WaitFor("the report audited",
+                    [](const Probe& p) { return p.Enabled(QStringLiteral("btnUnAudit")); });
+        ++audits;
+    }
+    desk_->Shot(QStringLiteral("bert-audited"));
+    EXPECT_EQ(audits, 2);
+    EXPECT_EQ(sql(QStringLiteral("shopfloor"),
+                  reports.arg(QStringLiteral("FcheckerID"), QStringLiteral("bert")).arg(1))
+                  .toInt(),
+              2);
+    ClickWidget(QStringLiteral("btnFileExit"));
+    EXPECT_EQ(bert->Finished(30000), 0) << bert->Output().toStdString();
 }
 
 }  // namespace

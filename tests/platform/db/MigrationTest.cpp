@@ -11,6 +11,8 @@
 namespace sp::test {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 using platform::Database;
 using platform::DatabaseUrl;
 using platform::Dialect;
@@ -56,17 +58,23 @@ TEST_P(MigrationTest, FreshDatabaseIsAtTheLatestVersionAndRerunsChangeNothing) {
 
 // A database made by an earlier version of the system migrates forward on open: each
 // step, with the steps after it, is taken back out of a current database (its objects
-// dropped, its version rows deleted), then the database is opened again.
+// dropped, its version rows deleted), then the database is opened again. On PostgreSQL the
+// users of a database made before they were roles become roles without login; a name no
+// role can carry is told to the administrator.
 TEST_P(MigrationTest, ADatabaseOfAnEarlierVersionMigratesForwardOnOpen) {
+    const bool postgres = db().dialect() == Dialect::PostgreSQL;
+    const QString longName(64, u'm');
     // clang-format off
-    const std::tuple<int, const char*, const char*> steps[] = {
+    const std::tuple<int, QString, const char*> steps[] = {
         // version, undoing statements, an index or "table.column" the step makes (lower case)
-        {2, "DROP INDEX ix_WBE_Dept", "ix_wbe_dept"},
-        {3, "DROP TABLE t_FuncTaskRelease; ALTER TABLE t_FuncTask DROP COLUMN FSince; "
-            "ALTER TABLE t_FuncTask DROP COLUMN FBackendPID", "t_functask.fbackendpid"},
+        {2, u"DROP INDEX ix_WBE_Dept"_s, "ix_wbe_dept"},
+        {3, u"DROP TABLE t_FuncTaskRelease; ALTER TABLE t_FuncTask DROP COLUMN FSince; "
+            "ALTER TABLE t_FuncTask DROP COLUMN FBackendPID"_s, "t_functask.fbackendpid"},
         // PostgreSQL: the policies that name the session's user go with the function
-        {4, db().dialect() == Dialect::PostgreSQL ? "DROP TABLE t_DbRole; DROP FUNCTION sp_user_id() CASCADE"
-                                                  : "DROP TABLE t_DbRole", "t_dbrole.frole"},
+        {4, postgres ? u"DROP TRIGGER IF EXISTS tr_User_Role ON t_User; DROP TABLE t_DbRole; "
+                       "DROP FUNCTION sp_user_id() CASCADE; INSERT INTO t_User (FUserID, FName) VALUES "
+                       "(901, 'migrated'), (902, '%1') ON CONFLICT DO NOTHING"_s.arg(longName)
+                     : u"DROP TABLE t_DbRole"_s, "t_dbrole.frole"},
     };
     // clang-format on
     const auto made = [](Database& db) {
@@ -83,15 +91,19 @@ TEST_P(MigrationTest, ADatabaseOfAnEarlierVersionMigratesForwardOnOpen) {
     for (const auto& [version, undo, object] : steps) {
         for (auto step = std::rbegin(steps); step != std::rend(steps) && std::get<0>(*step) >= version;
              ++step)
-            for (const QString& statement : QString::fromLatin1(std::get<1>(*step)).split(u';'))
-                db().Exec(statement.trimmed());
+            for (const QString& statement : std::get<1>(*step).split(u';')) db().Exec(statement.trimmed());
         Exec("DELETE FROM t_SchemaVersion WHERE FVersion >= ?", {version});
         ASSERT_EQ(Migrations::CurrentVersion(db()), version - 1);
         ASSERT_FALSE(made(db()).contains(QString::fromLatin1(object)));
         auto reopened = Database::Open(DatabaseUrl::Parse(tdb_->url()));
         EXPECT_EQ(Migrations::CurrentVersion(*reopened), Migrations::LatestVersion()) << version;
         EXPECT_EQ(made(*reopened), latest) << version;
+        EXPECT_EQ(reopened->MigrationNotes().join(u'\n').contains(longName), postgres)
+            << reopened->MigrationNotes().join(u'\n').toStdString();
     }
+    if (postgres)
+        EXPECT_EQ(Scalar("SELECT rolcanlogin FROM pg_roles WHERE rolname = 'migrated'").toString(),
+                  QStringLiteral("0"));
 }
 
 // A schema newer than the program is refused however it is opened, with both versions
