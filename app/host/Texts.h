@@ -127,6 +127,11 @@ inline QString UserOptionOnPostgres() {
         "--user is not taken on PostgreSQL: the server signs the user in. Name the role in the address "
         "(postgresql://anna@host/database) or sign in as the system's user.");
 }
+inline QString PostgresOnly() {
+    return QStringLiteral(
+        "Passwords, administrators and disabled users exist only on PostgreSQL: a SQLite database is one "
+        "user's file, guarded by its permissions, and nobody signs in to it.");
+}
 inline QString NotAdministrator(const QString& role, const QString& database) {
     return QStringLiteral(
                "The role %1 is not an administrator of %2: managing users and releasing held work bills need "

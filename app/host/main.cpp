@@ -116,6 +116,11 @@ int RunUserCommand(const HostOptions& o, const QString& dataFolder, sp::host::Pa
     const auto db = sp::host::HostDatabase::OpenForWork(o.dbUrl, dataFolder, asker);
     const bool postgres = db->dialect() == sp::platform::Dialect::PostgreSQL;
     sp::platform::UserAdmin users(db);
+    // Told before any password is asked for.
+    if (!postgres && (o.admin || o.command == Command::Passwd || o.command == Command::UserPassword ||
+                      o.command == Command::UserDisable))
+        throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                           sp::host::Texts::PostgresOnly());
     if (o.command == Command::Passwd) {
         users.ChangeOwnPassword(sp::host::NewPassword(db->url().user, o.passwordStdin));
         Print(stdout, sp::host::Texts::PasswordChanged(db->url().user));
@@ -348,7 +353,8 @@ int main(int argc, char** argv) {
     static QtMessageHandler qtHandler = nullptr;
     qtHandler =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
-            qtHandler(type, context, sp::platform::DatabaseUrl::Masked(text));
+            if (qtHandler)
+                qtHandler(type, context, sp::platform::DatabaseUrl::Masked(text));
         });
     QStringList args;
     for (int i = 1; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
