@@ -50,6 +50,13 @@ $$;
 
 -- ---- users and their rights as roles ------------------------------------------------------
 
+-- Whether the role p_member is a direct member of the group role p_group.
+CREATE OR REPLACE FUNCTION sp_is_member(p_group text, p_member text) RETURNS boolean LANGUAGE sql STABLE
+SET search_path = {SCHEMA}, pg_temp AS $$
+  SELECT EXISTS (SELECT 1 FROM pg_auth_members m JOIN pg_roles g ON g.oid = m.roleid
+                 JOIN pg_roles u ON u.oid = m.member WHERE g.rolname = p_group AND u.rolname = p_member)
+$$;
+
 -- Makes the login role of a user and its memberships follow t_User and t_UserRight: a user
 -- is a member of {USERS} and of each right's group role whose bit the mask of subsystem
 -- 1024, function 30 holds. A name that left t_User leaves every group (the role itself stays:
@@ -84,8 +91,7 @@ BEGIN
   END IF;
   FOR r IN SELECT FKind, FRole, FRights FROM t_DbRole WHERE FKind <> 'admins' LOOP
     v_want := v_id IS NOT NULL AND (r.FKind = 'users' OR (v_mask & r.FRights) = r.FRights);
-    v_has := EXISTS (SELECT 1 FROM pg_auth_members m JOIN pg_roles g ON g.oid = m.roleid
-                     JOIN pg_roles u ON u.oid = m.member WHERE g.rolname = r.FRole AND u.rolname = p_name);
+    v_has := sp_is_member(r.FRole, p_name);
     IF v_want AND NOT v_has THEN
       EXECUTE format('GRANT %I TO %I', r.FRole, p_name);
     ELSIF v_has AND NOT v_want THEN
@@ -202,8 +208,7 @@ BEGIN
   IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = p_name) THEN
     RETURN;
   END IF;
-  v_has := EXISTS (SELECT 1 FROM pg_auth_members m JOIN pg_roles g ON g.oid = m.roleid
-                   JOIN pg_roles u ON u.oid = m.member WHERE g.rolname = v_role AND u.rolname = p_name);
+  v_has := sp_is_member(v_role, p_name);
   IF p_admin AND NOT v_has THEN
     EXECUTE format('GRANT %I TO %I', v_role, p_name);
   ELSIF v_has AND NOT p_admin THEN

@@ -7,7 +7,11 @@
 
 namespace sp::Basic {
 
-double Val(const QString& text) {
+namespace {
+
+// The number at the start of text as Val reads it: leading blanks and tabs skipped, an
+// optional sign, digits with at most one point. Empty when there are no digits.
+QStringView LeadingNumber(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && (text[i] == u' ' || text[i] == u'\t')) ++i;
@@ -27,10 +31,15 @@ double Val(const QString& text) {
         }
         ++i;
     }
-    if (!digits)
-        return 0.0;
+    return digits ? QStringView(text).mid(start, i - start) : QStringView();
+}
+
+}  // namespace
+
+double Val(const QString& text) {
+    const QStringView number = LeadingNumber(text);
     bool ok = false;
-    const double v = text.mid(start, i - start).toDouble(&ok);
+    const double v = number.isEmpty() ? 0.0 : number.toDouble(&ok);
     return ok ? v : 0.0;
 }
 
@@ -122,6 +131,30 @@ QString Text(const QVariant& value) {
 qint32 Long(const QVariant& value) { return RoundWhole(Dbl(value)); }
 
 double Dbl(const QVariant& value) { return Val(value); }
+
+bool ReadsAsBoolean(const QVariant& value) {
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+        case QMetaType::Double:
+        case QMetaType::Float:
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            return true;
+        case QMetaType::QString: {
+            const QString text = value.toString();
+            const QString trimmed = text.trimmed();
+            return trimmed.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0 ||
+                   trimmed.compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0 ||
+                   !LeadingNumber(text).isEmpty();
+        }
+        default:
+            return !LeadingNumber(value.toString()).isEmpty();
+    }
+}
 
 bool Bool(const QVariant& value) {
     if (value.isNull())

@@ -38,6 +38,10 @@ SPCOMMON_EXPORT qint32 Long(const QVariant& value);
 SPCOMMON_EXPORT double Dbl(const QVariant& value);
 // Boolean value: numbers not 0, "True"/"False" (any case), "-1"/"1" true; Null false.
 SPCOMMON_EXPORT bool Bool(const QVariant& value);
+// Whether Bool reads value as a Boolean or a number rather than taking it for 0 for want of
+// either: a Boolean or number, "True" or "False" in any case, or a text Val finds digits at
+// the start of ("yes" and "on" are neither).
+SPCOMMON_EXPORT bool ReadsAsBoolean(const QVariant& value);
 
 // A date from a value: a QDate/QDateTime, "YYYY-mm-DD" (with or without time), or
 // the server's "mm/dd/yyyy". Invalid QDate when it cannot be read.

@@ -197,51 +197,10 @@ QString HostServices::TranslateText(const QString& text, qint16 spacing) {
 
 // ---- system profile ------------------------------------------------------------
 
-namespace {
-
-// Whether Basic::Bool reads value as a Boolean or a number rather than taking it for 0: a
-// Boolean or number, "True" or "False" in any case, or a text Val finds digits at the start
-// of (after blanks and tabs, a sign, and one point).
-bool ReadsAsBooleanOrNumber(const QVariant& value) {
-    switch (value.typeId()) {
-        case QMetaType::Bool:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-            return true;
-        default:
-            break;
-    }
-    const QString text = value.toString();
-    if (value.typeId() == QMetaType::QString &&
-        (text.trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0 ||
-         text.trimmed().compare(QStringLiteral("false"), Qt::CaseInsensitive) == 0))
-        return true;
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        ++i;
-    for (bool point = false; i < text.size(); ++i) {
-        if (text[i] >= u'0' && text[i] <= u'9')
-            return true;
-        if (text[i] != u'.' || point)
-            return false;
-        point = true;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool HostServices::ControlReceiveOf(const QVariant& stored, const QString& reader) {
     if (stored.isNull())
         return true;
-    if (!ReadsAsBooleanOrNumber(stored))
+    if (!Basic::ReadsAsBoolean(stored))
         ErrorLog::Write(reader, QStringLiteral("The system switch SH/SHOPPROC_CONTROLRECEIVE holds \"%1\", "
                                                "neither true/false nor a number: the receive control is "
                                                "off. Store 1 to switch it on, 0 to switch it off.")

@@ -8,7 +8,6 @@
 
 #include "app/component/DefaultWorkbenchParts.h"
 #include "platform/host/LoginSession.h"
-#include "platform/middletier/OperationLedger.h"
 #include "src/common/Basic.h"
 #include "src/common/ErrorLog.h"
 #include "src/filters/FilterBounds.h"
@@ -110,7 +109,7 @@ class FaultsTest : public BackendTest {
             s.ui.inputs.clear();
             const bool done = !reached || Snapshot() != before;
             screen(done);
-            ExpectPostedMatchesAudited();
+            ExpectPostedMatchesAudited(db(), wbId);
             if (!reached || HasFatalFailure())
                 return;
             ++injected;
@@ -125,21 +124,6 @@ class FaultsTest : public BackendTest {
                         << "told without the reason";
             }
         }
-    }
-
-    // Every posted quantity of the work bill equals the sum of its audited reports.
-    void ExpectPostedMatchesAudited() {
-        for (const platform::PostedColumn& c : platform::PostedColumns())
-            EXPECT_NEAR(
-                Basic::Dbl(db().Scalar(QStringLiteral("SELECT %1 FROM SHWorkBillEntry WHERE FWBInterID = ?")
-                                           .arg(QLatin1String(c.workBill)),
-                                       {wbId})),
-                Basic::Dbl(db().Scalar(QStringLiteral("SELECT COALESCE(SUM(%1), 0) FROM SHProcRpt WHERE "
-                                                      "FWBInterID = ? AND Fstatus = 1")
-                                           .arg(QLatin1String(c.report)),
-                                       {wbId})),
-                1e-6)
-                << c.workBill;
     }
 
     // The reports of the work bill the grid shows in edit mode equal those stored, each

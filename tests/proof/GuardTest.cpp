@@ -6,7 +6,6 @@
 #include "platform/db/DemoData.h"
 #include "platform/db/PgGuard.h"
 #include "platform/host/LoginSession.h"
-#include "platform/middletier/OperationLedger.h"
 #include "src/common/Basic.h"
 #include "src/workbench/WorkbenchToolbar.h"
 #include "tests/proof/Station.h"
@@ -226,17 +225,7 @@ TEST_F(GuardTest, AClerkPastTheWorkbenchCanDoNothingTheWorkbenchWouldRefuse) {
             .toInt(),
         2)
         << station.ui.MessageTexts().join(u'\n').toStdString();
-    for (const platform::PostedColumn& c : platform::PostedColumns())
-        EXPECT_NEAR(
-            Basic::Dbl(db().Scalar(QStringLiteral("SELECT %1 FROM SHWorkBillEntry WHERE FWBInterID = ?")
-                                       .arg(QLatin1String(c.workBill)),
-                                   {wb})),
-            Basic::Dbl(db().Scalar(QStringLiteral("SELECT COALESCE(SUM(%1), 0) FROM SHProcRpt WHERE "
-                                                  "FWBInterID = ? AND Fstatus = 1")
-                                       .arg(QLatin1String(c.report)),
-                                   {wb})),
-            1e-6)
-            << c.workBill;
+    ExpectPostedMatchesAudited(db(), wb);
 
     // An audited report is beyond A's reach: neither changed, deleted nor unaudited.
     ExpectAllRefused(

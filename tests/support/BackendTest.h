@@ -7,6 +7,8 @@
 
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
+#include "platform/middletier/OperationLedger.h"
+#include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/common/ComponentRegistry.h"
 #include "src/entry/HostServices.h"
@@ -85,6 +87,20 @@ inline QStringList LargestFirstOperations(platform::Database& db, int n) {
     return Values(db.Query(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
                                           "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT ?"),
                            {n}));
+}
+
+// Every posted quantity of the work bill equals the sum of its audited reports.
+inline void ExpectPostedMatchesAudited(platform::Database& db, qint32 wbInterId) {
+    for (const platform::PostedColumn& c : platform::PostedColumns())
+        EXPECT_NEAR(Basic::Dbl(db.Scalar(QStringLiteral("SELECT %1 FROM SHWorkBillEntry WHERE FWBInterID = ?")
+                                             .arg(QLatin1String(c.workBill)),
+                                         {wbInterId})),
+                    Basic::Dbl(db.Scalar(QStringLiteral("SELECT COALESCE(SUM(%1), 0) FROM SHProcRpt WHERE "
+                                                        "FWBInterID = ? AND Fstatus = 1")
+                                             .arg(QLatin1String(c.report)),
+                                         {wbInterId})),
+                    1e-6)
+            << c.workBill;
 }
 
 // Checks "Name=text;Other=text" against the current row, each value compared as text.
