@@ -19,12 +19,14 @@
 #include "platform/Platform.h"
 #include "platform/db/Database.h"
 #include "platform/db/DemoData.h"
+#include "platform/db/Users.h"
 #include "src/common/Basic.h"
 #include "src/common/ComponentRegistry.h"
 #include "src/common/Dictionary.h"
 #include "src/common/Recordset.h"
 #include "src/common/Ui.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
 #include "src/workbench/frmProc.h"
 
 using namespace sp;
@@ -69,7 +71,7 @@ Shop& S() {
             s->db = platform::Database::Open(platform::DatabaseUrl::Parse(
                 QStringLiteral("sqlite:") + s->folder.filePath(QStringLiteral("shop.db"))));
             platform::SeedDemo(*s->db);
-            platform::AddUser(*s->db, QStringLiteral("bench"), platform::Rights::All);
+            platform::AddUser(*s->db, QStringLiteral("bench"), Rights::All);
             const qint32 user = Basic::Long(s->db->Scalar(
                 QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {QStringLiteral("bench")}));
 

@@ -15,6 +15,7 @@
 #include "src/common/ComponentRegistry.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/middletier/MiddleTierInterfaces.h"
+#include "src/middletier/ReportRecordFields.h"
 
 using namespace sp;
 
@@ -266,10 +267,18 @@ void BM_SaveAndDeleteDraft(benchmark::State& state) {
     for (auto _ : state) {
         ReportRecords records;
         auto r = NewDictionary();
-        r->Set(QStringLiteral("FWBinterID"), B().typicalId);
-        r->Set(QStringLiteral("Fserial"), QStringLiteral("9999"));
-        r->Set(QStringLiteral("FbillerID"), B().user);
-        r->Set(QStringLiteral("FauxQtyReceive"), 0.0);
+        // A whole record as the workbench sends one: every field, blank or 0 but these.
+        for (const ReportRecord::Field& f : ReportRecord::kFields)
+            if (f.kind == ReportRecord::Kind::Id)
+                r->Set(f.key, 0);
+            else if (f.kind == ReportRecord::Kind::Date)
+                r->Set(f.key, QVariant());
+            else if (f.kind == ReportRecord::Kind::Text)
+                r->Set(f.key, QString());
+            else if (f.kind != ReportRecord::Kind::Flag)
+                r->Set(f.key, 0.0);
+        r->Set(ReportRecord::WorkBillId, B().typicalId);
+        r->Set(ReportRecord::Serial, QStringLiteral("9999"));
         records.Add(r);
         QString message;
         if (!set()->SaveWorkProcRpt(B().props, records, message) ||

@@ -35,7 +35,9 @@ export QT_QPA_PLATFORM=offscreen
 caught=0 missed=0 broken=0
 built=()
 backup=""
-restore() { [ -n "$backup" ] && cp -p "$backup" "$file" && rm -f "$backup"; backup=""; }
+# Put back as a new write (not with its old time), so that every build folder rebuilds the
+# objects it made from the fault.
+restore() { [ -n "$backup" ] && cat "$backup" >"$file" && rm -f "$backup"; backup=""; }
 trap restore EXIT INT TERM
 
 plant() {

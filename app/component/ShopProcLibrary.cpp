@@ -18,8 +18,7 @@ namespace {
 
 void LogFailure(const QString& where, const std::exception& e) {
     if (const auto* com = dynamic_cast<const sp::ComError*>(&e))
-        sp::ErrorLog::Write(com->Source(),
-                            QStringLiteral("%1: %2").arg(com->Number()).arg(com->Description()));
+        sp::ErrorLog::Write(*com);
     else
         sp::ErrorLog::Write(where, QString::fromLocal8Bit(e.what()));
 }

@@ -1,6 +1,7 @@
 #include "app/host/HostOptions.h"
 
-#include "platform/db/DemoData.h"
+#include "platform/db/Users.h"
+#include "src/entry/Rights.h"
 
 namespace sp::host {
 
@@ -41,7 +42,7 @@ QStringList OptionsOf(HostOptions::Command command) {
 bool HostOptions::ParseRights(const QString& text, quint32& mask) {
     const QString t = text.trimmed();
     if (t.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
-        mask = platform::Rights::All;
+        mask = Rights::All;
         return true;
     }
     if (t.compare(QLatin1String("none"), Qt::CaseInsensitive) == 0) {
@@ -158,7 +159,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         o.command = Command::UserAdd;
         expect(3, QStringLiteral("user add NAME [--rights all|none|MASK] [--password-stdin] [--db URL]"));
         o.userName = words.value(2);
-        o.rights = platform::Rights::All;
+        o.rights = Rights::All;
         if (o.error.isEmpty())
             o.error = platform::UserNameProblem(o.userName);
         if (o.error.isEmpty() && given.contains(QStringLiteral("--rights")) &&

@@ -8,15 +8,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/host/Texts.h"
+
 namespace sp::host {
 
 std::optional<Credentials> DialogAsker::Ask(const QString& user, const QString& where,
                                             const QString& problem) {
     QDialog dialog;
     dialog.setObjectName(QStringLiteral("frmSignIn"));
-    dialog.setWindowTitle(QStringLiteral("登录 — 工序汇报"));
+    dialog.setWindowTitle(Texts::SignInCaption());
     auto* layout = new QVBoxLayout(&dialog);
-    auto* place = new QLabel(QStringLiteral("数据库：%1").arg(where), &dialog);
+    auto* place = new QLabel(Texts::SignInWhere(where), &dialog);
     place->setObjectName(QStringLiteral("lblWhere"));
     layout->addWidget(place);
     auto* form = new QFormLayout;
@@ -25,20 +27,20 @@ std::optional<Credentials> DialogAsker::Ask(const QString& user, const QString& 
     auto* passwordBox = new QLineEdit(&dialog);
     passwordBox->setObjectName(QStringLiteral("txtPassword"));
     passwordBox->setEchoMode(QLineEdit::Password);
-    form->addRow(QStringLiteral("用户名(&U)："), userBox);
-    form->addRow(QStringLiteral("密码(&P)："), passwordBox);
+    form->addRow(Texts::SignInUserLabel(), userBox);
+    form->addRow(Texts::SignInPasswordLabel(), passwordBox);
     layout->addLayout(form);
     if (!problem.isEmpty()) {
-        auto* refused = new QLabel(QStringLiteral("未能登录：%1").arg(problem), &dialog);
+        auto* refused = new QLabel(Texts::SignInRefused(problem), &dialog);
         refused->setObjectName(QStringLiteral("lblProblem"));
         refused->setWordWrap(true);
         layout->addWidget(refused);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("登录"));
+    buttons->button(QDialogButtonBox::Ok)->setText(Texts::SignInButton());
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(Texts::SignInCancelButton());
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);

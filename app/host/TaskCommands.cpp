@@ -8,6 +8,7 @@
 #include "app/host/ExitCodes.h"
 #include "app/host/Texts.h"
 #include "platform/db/TaskAdmin.h"
+#include "platform/db/UserAdmin.h"
 #include "platform/host/LoginSession.h"
 #include "src/common/ComError.h"
 
@@ -87,25 +88,19 @@ int TaskCommands::List() {
 }
 
 bool TaskCommands::Releaser(const HostOptions& o, QString& name, qint32& userId) {
-    if (db_->dialect() == platform::Dialect::PostgreSQL) {
-        // The role the server signed in releases; it need not be a user of the workbench.
-        const RecordsetPtr who = db_->Query(
-            QStringLiteral("SELECT session_user, (SELECT FUserID FROM t_User WHERE FName = session_user)"));
-        name = who->Field(0).toString();
-        userId = who->Field(1).toInt();
-        return true;
-    }
-    name = o.userGiven ? o.user : LoginName();
+    // On PostgreSQL the role the server signed in releases (--user is refused there).
+    const bool postgres = db_->dialect() == platform::Dialect::PostgreSQL;
+    name = postgres ? platform::UserAdmin(db_).SessionRole() : o.userGiven ? o.user : LoginName();
     try {
         userId = platform::LoginSession::FindUserId(*db_, name);
     } catch (const ComError& e) {
         if (e.Number() != ErrorNumber::NotFound)
             throw;
-        if (o.userGiven) {
+        if (o.userGiven && !postgres) {
             print_(stderr, Texts::UnknownUser(name));
             return false;
         }
-        userId = 0;  // the login name need not be a user of the workbench
+        userId = 0;  // the role or login name need not be a user of the workbench
     }
     return true;
 }

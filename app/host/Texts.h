@@ -296,4 +296,14 @@ inline QString RestoredWhileHeld(const QList<platform::HeldTask>& held) {
         .arg(Holders(held));
 }
 
+// ---- sign-in window (in the clerks' language) ------------------------------------
+
+inline QString SignInCaption() { return QStringLiteral("登录 — 工序汇报"); }
+inline QString SignInWhere(const QString& where) { return QStringLiteral("数据库：%1").arg(where); }
+inline QString SignInUserLabel() { return QStringLiteral("用户名(&U)："); }
+inline QString SignInPasswordLabel() { return QStringLiteral("密码(&P)："); }
+inline QString SignInRefused(const QString& problem) { return QStringLiteral("未能登录：%1").arg(problem); }
+inline QString SignInButton() { return QStringLiteral("登录"); }
+inline QString SignInCancelButton() { return QStringLiteral("取消"); }
+
 }  // namespace sp::host::Texts

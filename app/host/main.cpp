@@ -22,7 +22,6 @@
 #include "app/host/Texts.h"
 #include "app/host/WindowProbe.h"
 #include "platform/Platform.h"
-#include "platform/db/DemoData.h"
 #include "platform/db/Migrations.h"
 #include "platform/db/SqliteBackup.h"
 #include "platform/db/TaskAdmin.h"
@@ -35,6 +34,7 @@
 #include "src/common/Ui.h"
 #include "src/entry/ComponentContext.h"
 #include "src/entry/HostInterfaces.h"
+#include "src/entry/Rights.h"
 
 namespace {
 
@@ -105,8 +105,7 @@ bool Administers(sp::platform::Database& db) {
     sp::platform::UserAdmin users(db.shared_from_this());
     if (users.MayAdminister())
         return true;
-    Print(stderr, sp::host::Texts::NotAdministrator(
-                      db.Scalar(QStringLiteral("SELECT session_user")).toString(), db.url().ToString()));
+    Print(stderr, sp::host::Texts::NotAdministrator(users.SessionRole(), db.url().ToString()));
     return false;
 }
 
@@ -132,11 +131,7 @@ int RunUserCommand(const HostOptions& o, const QString& dataFolder, sp::host::Pa
         switch (o.command) {
             case Command::UserAdd: {
                 // A role the server has already (a user of another database) keeps its password.
-                const bool signsIn =
-                    postgres &&
-                    db->Scalar(QStringLiteral("SELECT rolcanlogin FROM pg_roles WHERE rolname = ?"),
-                               {o.userName})
-                        .toBool();
+                const bool signsIn = postgres && users.RoleSignsIn(o.userName);
                 const QString password =
                     postgres && !signsIn ? sp::host::NewPassword(o.userName, o.passwordStdin) : QString();
                 users.Add(o.userName, o.rights, password);
@@ -232,7 +227,7 @@ class WatchedAccess : public sp::IGLData {
 
     bool AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) override {
         const bool granted = inner_->AccessCheck(subsystem, function, rightMask);
-        if (static_cast<quint32>(rightMask) == sp::platform::Rights::Open)
+        if (rightMask == sp::Rights::Open)
             *refused_ = !granted;
         return granted;
     }
@@ -327,7 +322,7 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     if (*refused) {
         Print(stderr, QStringLiteral("The user %1 may not open the workbench (right 0x%2).")
                           .arg(userName)
-                          .arg(sp::platform::Rights::Open, 0, 16));
+                          .arg(sp::Rights::Open, 0, 16));
         return NotAllowed;
     }
 
@@ -407,10 +402,7 @@ int main(int argc, char** argv) {
         Print(stderr, e.Description() + QStringLiteral(" The application log goes to stderr."));
     }
     // Without the log file the log's lines reach stderr by themselves.
-    const auto log = [&](const QString& source, const QString& text) {
-        if (!dataFolder.isEmpty())
-            sp::ErrorLog::Write(source, text);
-    };
+    const bool logged = !dataFolder.isEmpty();
 
     try {
         if (options.NeedsScreen())
@@ -418,11 +410,13 @@ int main(int argc, char** argv) {
         return options.NeedsScreen() ? RunWorkbench(options, dataFolder)
                                      : RunAdminCommand(options, dataFolder);
     } catch (const sp::ComError& e) {
-        log(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        if (logged)
+            sp::ErrorLog::Write(e);
         Print(stderr, e.Description());
         return Failed;
     } catch (const std::exception& e) {
-        log(QStringLiteral("erp-host"), QString::fromLocal8Bit(e.what()));
+        if (logged)
+            sp::ErrorLog::Write(QStringLiteral("erp-host"), QString::fromLocal8Bit(e.what()));
         Print(stderr, QString::fromLocal8Bit(e.what()));
         return Failed;
     }

@@ -14,6 +14,10 @@
 
 #include "src/common/Recordset.h"
 
+namespace sp {
+class ComError;
+}
+
 namespace sp::platform {
 
 enum class Dialect { SQLite, PostgreSQL };
@@ -66,7 +70,7 @@ enum class SchemaPolicy {
 // PostgreSQL sessions read quoted text the standard way (standard_conforming_strings
 // on), whatever the server's default. A session the server lost is replaced outside a
 // transaction, and the statement that met the loss runs once more when that is safe
-// (see Reconnecting in Database.cpp); inside a transaction nothing runs again.
+// (see Reconnecting in DatabaseInternals.h); inside a transaction nothing runs again.
 class Database : public std::enable_shared_from_this<Database> {
   public:
     // Opens (a SQLite database must be a regular file), checks the connection and
@@ -159,6 +163,10 @@ class Database : public std::enable_shared_from_this<Database> {
     std::mutex tablesMutex_;
     QHash<quint32, QString> tableByOid_;
 };
+
+// Whether error is a statement the database refused for a duplicate key (the primary key or
+// a unique index), told by the database's own code whatever language its messages are in.
+bool IsUniqueViolation(const ComError& error);
 
 // RAII transaction on this thread's connection: begun on construction (SQLite:
 // BEGIN IMMEDIATE), rolled back on destruction unless committed. Nested guards join

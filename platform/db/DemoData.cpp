@@ -4,8 +4,9 @@
 #include <QDateTime>
 #include <QVector>
 
-#include "platform/db/PgGuard.h"
+#include "platform/db/Users.h"
 #include "src/common/ComError.h"
+#include "src/entry/Rights.h"
 
 namespace sp::platform {
 namespace {
@@ -289,19 +290,11 @@ void SeedTasks(Database& db) {
     }
 }
 
-QVariant UserId(Database& db, const QString& name) {
-    return db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {name});
-}
-
-// Masks are kept as 32-bit signed numbers (INTEGER on both databases): 0xFFFFFFFF is -1.
-qint32 StoredMask(quint32 mask) { return static_cast<qint32>(mask); }
-
-void InsertUser(Database& db, int id, const QString& name, const QString& description, quint32 mask) {
-    db.Exec(QStringLiteral("INSERT INTO t_User (FUserID, FName, FDescription) VALUES (?, ?, ?)"),
-            {id, name, description});
-    db.Exec(QStringLiteral(
-                "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
-            {id, StoredMask(mask)});
+// The demo's users keep their ids; an administrator may have given the name or the id to
+// another user before the first demo start.
+bool UserFree(Database& db, qint32 id, const QString& name) {
+    return !FindUser(db, name) &&
+           !db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FUserID = ?"), {id}).isValid();
 }
 
 }  // namespace
@@ -312,12 +305,9 @@ void SeedDemo(Database& db) {
         return;
     SeedMasterData(db);
     SeedTasks(db);
-    // Users may exist already (created by an admin before the first demo start).
-    if (!UserId(db, QStringLiteral("demo")).isValid() &&
-        !db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FUserID = 1")).isValid())
+    if (UserFree(db, 1, QStringLiteral("demo")))
         InsertUser(db, 1, QStringLiteral("demo"), U("演示用户（全部权限）"), Rights::All);
-    if (!UserId(db, QStringLiteral("clerk")).isValid() &&
-        !db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FUserID = 2")).isValid())
+    if (UserFree(db, 2, QStringLiteral("clerk")))
         InsertUser(db, 2, QStringLiteral("clerk"), U("车间统计员（无新增汇报权限）"),
                    Rights::All & ~Rights::NewReports);
     db.Exec(QStringLiteral(
@@ -325,75 +315,6 @@ void SeedDemo(Database& db) {
     db.Exec(
         QStringLiteral("INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('SH', "
                        "'SHOPPROC_CONTROLRECEIVE', '1')"));
-    transaction.Commit();
-}
-
-QString UserNameProblem(const QString& name) {
-    constexpr qsizetype kLongestName = 64;
-    if (name.trimmed().isEmpty())
-        return QStringLiteral("A user needs a name.");
-    // By code point: a character outside the BMP is two QChars but one character.
-    for (const char32_t c : name.toUcs4()) {
-        // Not repeated: the name would break the message's line.
-        const QChar::Category category = QChar::category(c);
-        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
-            category == QChar::Separator_Paragraph)
-            return QStringLiteral(
-                "The user name holds a control character (a tab, a line break, ...), which the login "
-                "cannot carry.");
-        // Not repeated either: a direction override would turn the message around.
-        if (category == QChar::Other_Format)
-            return QStringLiteral(
-                       "The user name holds the invisible format character U+%1 (a direction mark, a "
-                       "zero-width space, ...), which would make it look like another name.")
-                .arg(QString::number(c, 16).toUpper().rightJustified(4, u'0'));
-        if (c == U';' || c == U'=' || c == U'{' || c == U'}' || c == U'|')
-            return QStringLiteral(
-                       "The user name \"%1\" holds \"%2\", which the login cannot carry (; = { } |).")
-                .arg(name, QChar(c));
-    }
-    // What is stored is the trimmed name.
-    if (const qsizetype length = name.trimmed().toUcs4().size(); length > kLongestName)
-        return QStringLiteral("The user name is %1 characters long; at most %2 are allowed.")
-            .arg(length)
-            .arg(kLongestName);
-    return {};
-}
-
-void AddUser(Database& db, const QString& name, quint32 rightsMask) {
-    if (const QString problem = UserNameProblem(name); !problem.isEmpty())
-        Refuse(QStringLiteral("AddUser"), problem);
-    const QString trimmed = name.trimmed();
-    // On PostgreSQL the user is a role of the server too, whose name has rules of its own.
-    if (db.dialect() == Dialect::PostgreSQL)
-        if (const QString problem = PgGuard::RoleNameProblem(trimmed); !problem.isEmpty())
-            Refuse(QStringLiteral("AddUser"), problem);
-    Transaction transaction(db);
-    if (UserId(db, trimmed).isValid())
-        Refuse(QStringLiteral("AddUser"), QStringLiteral("The user \"%1\" exists already.").arg(trimmed));
-    const int id = db.Scalar(QStringLiteral("SELECT COALESCE(MAX(FUserID), 0) + 1 FROM t_User")).toInt();
-    InsertUser(db, id, trimmed, QString(), rightsMask);
-    transaction.Commit();
-}
-
-void GrantRights(Database& db, const QString& name, quint32 mask) {
-    Transaction transaction(db);
-    const QVariant id = UserId(db, name.trimmed());
-    if (!id.isValid())
-        Refuse(QStringLiteral("GrantRights"), QStringLiteral("There is no user \"%1\".").arg(name.trimmed()));
-    const QVariant current = db.Scalar(
-        QStringLiteral(
-            "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
-        {id});
-    if (current.isValid())
-        db.Exec(
-            QStringLiteral(
-                "UPDATE t_UserRight SET FRights = ? WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
-            {StoredMask(static_cast<quint32>(current.toLongLong()) | mask), id});
-    else
-        db.Exec(QStringLiteral(
-                    "INSERT INTO t_UserRight (FUserID, FSubSys, FFunction, FRights) VALUES (?, 1024, 30, ?)"),
-                {id, StoredMask(mask)});
     transaction.Commit();
 }
 

@@ -15,6 +15,8 @@ namespace {
 // lock that serialises migrations on PostgreSQL.
 constexpr qlonglong kMigrationLock = 0x5350'4D49'4752'0001LL;
 
+std::function<void()> pauseBeforeLock;
+
 QString VersionTable() {
     return QStringLiteral(
         "CREATE TABLE IF NOT EXISTS t_SchemaVersion (FVersion INTEGER PRIMARY KEY, "
@@ -74,10 +76,17 @@ QStringList TableNames(Database& db) {
     throw ComError(ErrorNumber::Refused, QStringLiteral("Database"), message);
 }
 
-// Whether the schema may be made in a database without it; refuses otherwise.
-void CheckMayCreate(Database& db, SchemaPolicy policy) {
+// The version of the schema whose tables are these; 0 for a database never migrated.
+int VersionOf(Database& db, const QStringList& tables) {
+    if (!tables.contains(QStringLiteral("t_SchemaVersion"), Qt::CaseInsensitive))
+        return 0;
+    return db.Scalar(QStringLiteral("SELECT MAX(FVersion) FROM t_SchemaVersion")).toInt();
+}
+
+// Whether the schema may be made in a database without it, holding these tables;
+// refuses otherwise.
+void CheckMayCreate(Database& db, SchemaPolicy policy, const QStringList& tables) {
     const QString name = db.url().ToString();
-    const QStringList tables = TableNames(db);
     if (policy == SchemaPolicy::Require)
         Refuse(QStringLiteral("The database %1 does not hold the process report tables%2. Prepare it with "
                               "erp-host db init.")
@@ -137,11 +146,9 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
     return statements;
 }
 
-int Migrations::CurrentVersion(Database& db) {
-    if (!TableNames(db).contains(QStringLiteral("t_SchemaVersion"), Qt::CaseInsensitive))
-        return 0;
-    return db.Scalar(QStringLiteral("SELECT MAX(FVersion) FROM t_SchemaVersion")).toInt();
-}
+int Migrations::CurrentVersion(Database& db) { return VersionOf(db, TableNames(db)); }
+
+void Migrations::PauseBeforeLock(std::function<void()> pause) { pauseBeforeLock = std::move(pause); }
 
 QStringList Migrations::Apply(Database& db, SchemaPolicy policy) {
     const int latest = LatestVersion();
@@ -153,15 +160,30 @@ QStringList Migrations::Apply(Database& db, SchemaPolicy policy) {
                        .arg(current)
                        .arg(latest));
     };
+    // Unlocked, for the common case: a database that is up to date costs this read. A
+    // newer version never becomes older, so it is refused at once.
     const int found = CurrentVersion(db);
     refuseNewer(found);
     if (found == latest)
         return {};
-    if (found == 0)
-        CheckMayCreate(db, policy);
+    if (pauseBeforeLock)
+        pauseBeforeLock();
+    Transaction transaction(db);  // SQLite: BEGIN IMMEDIATE holds off other writers
+    if (db.dialect() == Dialect::PostgreSQL)
+        db.Scalar(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kMigrationLock});
+    // Everything else is decided on what the database holds under the lock: another
+    // process may have made or migrated the schema since the read above, and its tables
+    // beside a version read before them would look like another program's.
+    const QStringList tables = TableNames(db);
+    const int current = VersionOf(db, tables);
+    refuseNewer(current);
+    if (current == latest)
+        return {};
+    if (current == 0)
+        CheckMayCreate(db, policy, tables);
     // On PostgreSQL the clerks' roles may change data, never the schema: the owner brings it
     // up to date.
-    if (found > 0 && db.dialect() == Dialect::PostgreSQL &&
+    if (current > 0 && db.dialect() == Dialect::PostgreSQL &&
         !Basic::Bool(db.Scalar(QStringLiteral(
             "SELECT COALESCE((SELECT pg_has_role(current_user, relowner, 'USAGE') FROM pg_class "
             "WHERE oid = to_regclass('t_schemaversion')), false)"))))
@@ -169,14 +191,8 @@ QStringList Migrations::Apply(Database& db, SchemaPolicy policy) {
             QStringLiteral("The database %1 has schema version %2 and this program needs version %3; its "
                            "administrator brings it up to date with erp-host db init, as the tables' owner.")
                 .arg(db.url().ToString())
-                .arg(found)
+                .arg(current)
                 .arg(latest));
-    Transaction transaction(db);  // SQLite: BEGIN IMMEDIATE holds off other writers
-    if (db.dialect() == Dialect::PostgreSQL)
-        db.Scalar(QStringLiteral("SELECT pg_advisory_xact_lock(?)"), {kMigrationLock});
-    // Another process may have migrated (or made the schema) while we waited for the lock.
-    const int current = CurrentVersion(db);
-    refuseNewer(current);
     db.Exec(db.Dialected(VersionTable()));
     QStringList notes;
     for (int version = current + 1; version <= latest; ++version) {

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "platform/db/Database.h"
 
@@ -21,6 +22,10 @@ class Migrations {
     // 0 for a database that has never been migrated.
     static int CurrentVersion(Database& db);
     static int LatestVersion();
+    // Tests only: runs in every Apply that finds the database not up to date, between its
+    // first read and taking the lock, so that a test can let another opener finish there.
+    // Set while no database is being opened; empty for none.
+    static void PauseBeforeLock(std::function<void()> pause);
     // The statements of one step for a dialect, tokens replaced.
     static QStringList Statements(int version, Dialect dialect);
     // The schema's spelling by lower-case name: tables, "table.column", and bare

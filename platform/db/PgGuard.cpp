@@ -7,6 +7,7 @@
 #include "platform/db/SchemaV1Sql.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
+#include "src/entry/Rights.h"
 
 namespace sp::platform {
 namespace {
@@ -47,8 +48,13 @@ QStringList OtherProgramsTables(Database& db) {
 
 const std::vector<PgGuard::GroupRole>& PgGuard::GroupRoles() {
     static const std::vector<GroupRole> roles = {
-        {"users", 0},         {"admins", 0},  {"open", 0x200000},  {"new", 0x20000},
-        {"change", 0x400000}, {"audit", 0x1}, {"delete", 0x10000},
+        {"users", 0},
+        {"admins", 0},
+        {"open", Rights::Open},
+        {"new", Rights::NewReports},
+        {"change", Rights::ChangeReports},
+        {"audit", Rights::Audit},
+        {"delete", Rights::Delete},
     };
     return roles;
 }

@@ -1,7 +1,7 @@
 #include "platform/db/UserAdmin.h"
 
-#include "platform/db/DemoData.h"
 #include "platform/db/PgSignIn.h"
+#include "platform/db/Users.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 
@@ -36,11 +36,17 @@ bool UserAdmin::MayAdminister() {
         QStringLiteral("SELECT has_function_privilege('sp_grant_admin(text, boolean)', 'EXECUTE')")));
 }
 
+QString UserAdmin::SessionRole() { return Basic::Text(db_->Scalar(QStringLiteral("SELECT session_user"))); }
+
+bool UserAdmin::RoleSignsIn(const QString& name) {
+    return db_->Scalar(QStringLiteral("SELECT rolcanlogin FROM pg_roles WHERE rolname = ?"), {name}).toBool();
+}
+
 qint32 UserAdmin::RequireUser(const QString& name) {
-    const QVariant id = db_->Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {name});
-    if (id.isNull())
+    const std::optional<qint32> id = FindUser(*db_, name);
+    if (!id)
         throw ComError(ErrorNumber::NotFound, Source(), QStringLiteral("There is no user \"%1\".").arg(name));
-    return Basic::Long(id);
+    return *id;
 }
 
 void UserAdmin::RequirePostgres(const QString& what) {
@@ -113,7 +119,7 @@ int UserAdmin::Disable(const QString& name) {
 
 void UserAdmin::ChangeOwnPassword(const QString& password) {
     RequirePostgres(QStringLiteral("Passwords exist"));
-    const QString me = Basic::Text(db_->Scalar(QStringLiteral("SELECT session_user")));
+    const QString me = SessionRole();
     // A role may always set its own password; the server receives only the verifier, which
     // is base64 and punctuation ("$", ":", "+", "/", "="), never a quote.
     const QString verifier = PgSignIn::Verifier(db_->Connection(), me, password);

@@ -7,13 +7,13 @@
 
 namespace sp::platform {
 
-// The users of the workbench as an administrator manages them. On SQLite a user is a row
-// of t_User with its rights in t_UserRight, and the file's permissions guard the rest. On
-// PostgreSQL each user is also a login role of the server, authenticated by it; the
-// database makes the roles and their group memberships follow the two tables (PgGuard),
-// and passwords travel only as SCRAM verifiers made here. Every change is one
-// transaction. Refusals raise ComError: NotFound for an unknown user, Refused otherwise,
-// with a message for the administrator.
+// The users of the workbench as an administrator manages them (the rows themselves:
+// Users.h). On SQLite a user is a row of t_User with its rights in t_UserRight, and the
+// file's permissions guard the rest. On PostgreSQL each user is also a login role of the
+// server, authenticated by it; the database makes the roles and their group memberships
+// follow the two tables (PgGuard), and passwords travel only as SCRAM verifiers made here.
+// Every change is one transaction. Refusals raise ComError: NotFound for an unknown user,
+// Refused otherwise, with a message for the administrator.
 class UserAdmin {
   public:
     explicit UserAdmin(std::shared_ptr<Database> db) : db_(std::move(db)) {}
@@ -25,6 +25,12 @@ class UserAdmin {
     // PostgreSQL: the user the session signed in as (its role, session_user); NotFound,
     // naming the role, when it is no user of this database.
     Identity SessionUser();
+    // PostgreSQL: the role the session signed in as (session_user), whether or not it is a
+    // user.
+    QString SessionRole();
+    // PostgreSQL: whether the server has a role of that name that may sign in (a user of
+    // another of its databases keeps its password).
+    bool RoleSignsIn(const QString& name);
     // Whether this session may manage users and release held work bills: always on SQLite;
     // on PostgreSQL an administrator (member of the database's admins role), the tables'
     // owner or a superuser.

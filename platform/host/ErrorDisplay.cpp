@@ -5,7 +5,7 @@
 namespace sp::platform {
 
 void ErrorDisplay::HandleError(const ComError& error) {
-    ErrorLog::Write(error.Source(), QStringLiteral("%1: %2").arg(error.Number()).arg(error.Description()));
+    ErrorLog::Write(error);
     ShowInfo(ui_, error.Description());
 }
 

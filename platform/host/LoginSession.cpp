@@ -1,6 +1,6 @@
 #include "platform/host/LoginSession.h"
 
-#include "src/common/Basic.h"
+#include "platform/db/Users.h"
 #include "src/common/ComError.h"
 
 namespace sp::platform {
@@ -42,11 +42,11 @@ bool LoginSession::IsCarriable(const QString& value) {
 }
 
 qint32 LoginSession::FindUserId(Database& db, const QString& userName) {
-    const QVariant id = db.Scalar(QStringLiteral("SELECT FUserID FROM t_User WHERE FName = ?"), {userName});
-    if (id.isNull())
+    const std::optional<qint32> id = FindUser(db, userName);
+    if (!id)
         throw ComError(ErrorNumber::NotFound, QStringLiteral("PropsMgr.Login"),
                        QStringLiteral("There is no user \"%1\".").arg(userName));
-    return Basic::Long(id);
+    return *id;
 }
 
 QString LoginSession::PropsString() const {

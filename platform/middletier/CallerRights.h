@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "platform/db/Database.h"
+#include "src/entry/Rights.h"
 
 namespace sp::platform {
 
@@ -10,11 +11,11 @@ namespace sp::platform {
 // rights it holds on the process report function (subsystem 1024, function 30).
 class CallerRights {
   public:
-    // Right masks of the process report function.
-    static constexpr qint32 SaveNew = 0x20000;
-    static constexpr qint32 SaveChanges = 0x400000;
-    static constexpr qint32 AuditUnaudit = 0x1;
-    static constexpr qint32 Delete = 0x10000;
+    // The rights each of the service's writing methods asks for.
+    static constexpr qint32 SaveNew = Rights::NewReports;
+    static constexpr qint32 SaveChanges = Rights::ChangeReports;
+    static constexpr qint32 AuditUnaudit = Rights::Audit;
+    static constexpr qint32 Delete = Rights::Delete;
 
     CallerRights(Database& db, const QString& propsString);
 

@@ -7,11 +7,14 @@
 #include "platform/middletier/ServerDate.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
+#include "src/middletier/ReportRecordFields.h"
 
 namespace sp::platform {
 namespace {
 
 constexpr int kDemoTasks = 8;
+
+namespace R = ReportRecord;
 
 double Round2(double v) { return std::round(v * 100.0) / 100.0; }
 
@@ -21,32 +24,32 @@ DictionaryPtr Record(qint32 wbInterId, qint32 serial, qint32 biller, const QDate
     const double scrap = finish >= 20 ? 1 : 0;
     const double pass = finish - scrap;
     auto d = NewDictionary();
-    d->Set(QStringLiteral("FWBinterID"), wbInterId);
-    d->Set(QStringLiteral("Fserial"), QString::number(serial));
-    d->Set(QStringLiteral("FbillerID"), biller);
-    d->Set(QStringLiteral("Fdate"), day);
-    d->Set(QStringLiteral("FworkerID"), 0);
-    d->Set(QStringLiteral("FdeviceID"), 0);
-    d->Set(QStringLiteral("FteamID"), 0);
-    d->Set(QStringLiteral("FstartWorkDate"), day.addDays(-1));
-    d->Set(QStringLiteral("FEndWorkDate"), day);
-    d->Set(QStringLiteral("FAuxQtyfinish"), finish);
-    d->Set(QStringLiteral("FAuxQtyPass"), pass);
-    d->Set(QStringLiteral("FAuxQtylost"), 0.0);
-    d->Set(QStringLiteral("FAuxQtyBack"), 0.0);
-    d->Set(QStringLiteral("FAuxQtyBackPass"), 0.0);
-    d->Set(QStringLiteral("FAuxQtyscrap"), scrap);
-    d->Set(QStringLiteral("FAuxQtyForItem"), 0.0);
-    d->Set(QStringLiteral("FfinishTime"), Round2(finish * 0.05));
-    d->Set(QStringLiteral("FreadyTime"), 0.5);
-    d->Set(QStringLiteral("FPowerCutTime"), 0.0);
-    d->Set(QStringLiteral("FfixTime"), 0.0);
-    d->Set(QStringLiteral("FwaitItemTime"), 0.0);
-    d->Set(QStringLiteral("FwaitTooltime"), 0.0);
-    d->Set(QStringLiteral("Fmemo"), memo);
-    d->Set(QStringLiteral("FauxQtyReceive"), receive);
-    d->Set(QStringLiteral("FauxQtyHandOver"), pass);
-    d->Set(QStringLiteral("FtotalFee"), Round2(finish * fee));
+    d->Set(R::WorkBillId, wbInterId);
+    d->Set(R::Serial, QString::number(serial));
+    d->Set(R::BillerId, biller);
+    d->Set(R::MakingDate, day);
+    d->Set(R::WorkerId, 0);
+    d->Set(R::DeviceId, 0);
+    d->Set(R::TeamId, 0);
+    d->Set(R::StartDate, day.addDays(-1));
+    d->Set(R::EndDate, day);
+    d->Set(R::Finished, finish);
+    d->Set(R::Passed, pass);
+    d->Set(R::Lost, 0.0);
+    d->Set(R::Reworked, 0.0);
+    d->Set(R::ReworkPassed, 0.0);
+    d->Set(R::ScrapByWork, scrap);
+    d->Set(R::ScrapByMaterial, 0.0);
+    d->Set(R::WorkHours, Round2(finish * 0.05));
+    d->Set(R::ReadyHours, 0.5);
+    d->Set(R::PowerCutHours, 0.0);
+    d->Set(R::RepairHours, 0.0);
+    d->Set(R::WaitMaterialHours, 0.0);
+    d->Set(R::WaitToolHours, 0.0);
+    d->Set(R::Memo, memo);
+    d->Set(R::Received, receive);
+    d->Set(R::HandedOver, pass);
+    d->Set(R::Fee, Round2(finish * fee));
     return d;
 }
 

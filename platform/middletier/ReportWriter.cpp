@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -16,57 +18,90 @@
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/entry/HostServices.h"
+#include "src/middletier/ReportRecordFields.h"
 
 namespace sp::platform {
 namespace {
 
+namespace K = ReportRecord;
+
 constexpr double kAbsurd = 1e12;
 
-// Record key (as the client spells it), report column, title for messages, whether a
-// negative value is allowed (received and handed over carry corrections).
+// The report column and the title for messages of each quantity, hour and fee field,
+// in the record's order.
+struct QuantityColumn {
+    QLatin1StringView key;
+    const char* column;
+    const char* title;
+};
+constexpr QuantityColumn kQuantityColumns[] = {
+    {K::Finished, "FAuxQtyFinish", "实作数"},
+    {K::Passed, "FAuxQtyPass", "合格数"},
+    {K::Lost, "FAuxQtyLost", "遗失数"},
+    {K::Reworked, "FAuxQtyBack", "返修数"},
+    {K::ReworkPassed, "FAuxQtyBackPass", "返修合格数"},
+    {K::ScrapByWork, "FAuxQtyScrap", "因工报废数"},
+    {K::ScrapByMaterial, "FAuxQtyForItem", "因料报废数"},
+    {K::WorkHours, "FfinishTime", "实作工时"},
+    {K::ReadyHours, "FreadyTime", "准备工时"},
+    {K::PowerCutHours, "FpowercutTime", "停电工时"},
+    {K::RepairHours, "FfixTime", "检修工时"},
+    {K::WaitMaterialHours, "FwaitItemTime", "待料工时"},
+    {K::WaitToolHours, "FwaitToolTime", "待工具工时"},
+    {K::Received, "FAuxQtyReceive", "接收数"},
+    {K::HandedOver, "FAuxQtyHandOver", "移交数"},
+    {K::Fee, "FtotalFee", "费用"},
+};
+
+struct DateField {
+    QLatin1StringView key;
+    const char* title;
+};
+constexpr DateField kDates[] = {
+    {K::MakingDate, "制单日期"}, {K::StartDate, "实际开工日期"}, {K::EndDate, "实际完工日期"}};
+
+// True when `table` names the record's fields of one sort (`which`), all of them and in
+// the record's order: a field the service has no column for would never be stored.
+template <typename Row, size_t N>
+constexpr bool FollowsTheRecord(const Row (&table)[N], bool (*which)(const K::Field&)) {
+    size_t i = 0;
+    for (const K::Field& f : K::kFields)
+        if (which(f) && (i >= N || !K::SameKey(f.key, table[i++].key)))
+            return false;
+    return i == N;
+}
+static_assert(FollowsTheRecord(kQuantityColumns, K::IsQuantity));
+static_assert(FollowsTheRecord(kDates, [](const K::Field& f) { return f.kind == K::Kind::Date; }));
+
+// Record key, report column, title for messages, whether a negative value is allowed
+// (received and handed over carry corrections).
 struct QuantityField {
-    const char* key;
+    QLatin1StringView key;
     const char* column;
     const char* title;
     bool signedValue;
 };
 
 const std::vector<QuantityField>& QuantityFields() {
-    static const std::vector<QuantityField> fields = {
-        {"FAuxQtyfinish", "FAuxQtyFinish", "实作数", false},
-        {"FAuxQtyPass", "FAuxQtyPass", "合格数", false},
-        {"FAuxQtylost", "FAuxQtyLost", "遗失数", false},
-        {"FAuxQtyBack", "FAuxQtyBack", "返修数", false},
-        {"FAuxQtyBackPass", "FAuxQtyBackPass", "返修合格数", false},
-        {"FAuxQtyscrap", "FAuxQtyScrap", "因工报废数", false},
-        {"FAuxQtyForItem", "FAuxQtyForItem", "因料报废数", false},
-        {"FfinishTime", "FfinishTime", "实作工时", false},
-        {"FreadyTime", "FreadyTime", "准备工时", false},
-        {"FPowerCutTime", "FpowercutTime", "停电工时", false},
-        {"FfixTime", "FfixTime", "检修工时", false},
-        {"FwaitItemTime", "FwaitItemTime", "待料工时", false},
-        {"FwaitTooltime", "FwaitToolTime", "待工具工时", false},
-        {"FauxQtyReceive", "FAuxQtyReceive", "接收数", true},
-        {"FauxQtyHandOver", "FAuxQtyHandOver", "移交数", true},
-        {"FtotalFee", "FtotalFee", "费用", false},
-    };
+    static const std::vector<QuantityField> fields = [] {
+        std::vector<QuantityField> fields;
+        for (const K::Field& f : K::kFields)
+            if (K::IsQuantity(f)) {
+                const QuantityColumn& c = kQuantityColumns[fields.size()];
+                fields.push_back({f.key, c.column, c.title, f.kind == K::Kind::Correction});
+            }
+        return fields;
+    }();
     return fields;
 }
 
-struct DateField {
-    const char* key;
-    const char* title;
-};
-const DateField kDates[] = {
-    {"Fdate", "制单日期"}, {"FstartWorkDate", "实际开工日期"}, {"FEndWorkDate", "实际完工日期"}};
-
-// A record's value by key; the client's spelling first, then without regard to case.
-QVariant Value(const Dictionary& d, const char* key) {
-    const QString k = QLatin1String(key);
-    if (d.Exists(k))
-        return d.Item(k);
+// A record's value by key, in whatever letter case the record spells it (RecordKeysRefusal
+// let no key through twice).
+QVariant Value(const Dictionary& d, QLatin1StringView key) {
+    if (d.Exists(key))
+        return d.Item(key);
     for (const QString& have : d.Keys())
-        if (have.compare(k, Qt::CaseInsensitive) == 0)
+        if (have.compare(key, Qt::CaseInsensitive) == 0)
             return d.Item(have);
     return {};
 }
@@ -151,41 +186,63 @@ bool HasControlCharacter(const QString& text) {
 // The title under which a record key is named in a refusal: the clerk's column title,
 // else the key itself.
 QString FieldTitle(const QString& key) {
-    static const std::pair<const char*, const char*> others[] = {
-        {"FWBinterID", "工序计划单内码"}, {"Fserial", "汇报序号"}, {"FworkerID", "操作工"},
-        {"FdeviceID", "使用设备"},        {"FteamID", "班组"},     {"Fmemo", "备注"},
-        {"FbillerID", "制单人"},
+    static const std::pair<QLatin1StringView, const char*> others[] = {
+        {K::WorkBillId, "工序计划单内码"}, {K::Serial, "汇报序号"}, {K::WorkerId, "操作工"},
+        {K::DeviceId, "使用设备"},         {K::TeamId, "班组"},     {K::Memo, "备注"},
+        {K::BillerId, "制单人"},
     };
     for (const QuantityField& f : QuantityFields())
-        if (key.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0)
+        if (key.compare(f.key, Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(f.title);
     for (const DateField& f : kDates)
-        if (key.compare(QLatin1String(f.key), Qt::CaseInsensitive) == 0)
+        if (key.compare(f.key, Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(f.title);
     for (const auto& [k, title] : others)
-        if (key.compare(QLatin1String(k), Qt::CaseInsensitive) == 0)
+        if (key.compare(k, Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(title);
     return key;
 }
 
+// The refusal for a record that is not a whole report record: a key that is none of its
+// fields (misspelt, it would be read as blank and stored as 0), a key given twice in
+// different letter case (which of them counts?) or a needed field missing. Empty when
+// the keys are right.
+QString RecordKeysRefusal(const Dictionary& d) {
+    std::array<bool, K::kFields.size()> given{};
+    for (const QString& key : d.Keys()) {
+        const auto field = std::find_if(K::kFields.cbegin(), K::kFields.cend(), [&](const K::Field& f) {
+            return key.compare(f.key, Qt::CaseInsensitive) == 0;
+        });
+        if (field == K::kFields.cend())
+            return MiddleTierTexts::UnknownField(key);
+        bool& seen = given.at(static_cast<size_t>(field - K::kFields.cbegin()));
+        if (seen)
+            return MiddleTierTexts::FieldTwice(field->key);
+        seen = true;
+    }
+    for (size_t i = 0; i < K::kFields.size(); ++i)
+        if (K::kFields.at(i).required && !given.at(i))
+            return MiddleTierTexts::MissingField(K::kFields.at(i).key, FieldTitle(K::kFields.at(i).key));
+    return {};
+}
+
 // A whole-number field of the record (id or serial), or the refusal naming the field.
-QString ReadWhole(const Dictionary& d, const char* key, qint64 min, qint32& out) {
+QString ReadWhole(const Dictionary& d, QLatin1StringView key, qint64 min, qint32& out) {
     const QVariant v = Value(d, key);
-    const QString title = FieldTitle(QLatin1String(key));
+    const QString title = FieldTitle(key);
     if (v.typeId() == QMetaType::QString && HasControlCharacter(v.toString()))
         return MiddleTierTexts::ControlCharacter(title);
     if (ToWhole(v, min, out))
         return {};
-    return QLatin1String(key) == QLatin1String("Fserial")
-               ? MiddleTierTexts::SerialNotNumeric(Basic::Text(v))
-               : MiddleTierTexts::NotWholeNumber(title, Basic::Text(v));
+    return key == K::Serial ? MiddleTierTexts::SerialNotNumeric(Basic::Text(v))
+                            : MiddleTierTexts::NotWholeNumber(title, Basic::Text(v));
 }
 
 // The refusal for the first text value of the record holding a control character, the
 // memo aside (see SaveBatch::Classify); empty when there is none.
 QString ControlCharacterRefusal(const Dictionary& d) {
     for (const QString& key : d.Keys()) {
-        if (key.compare(QLatin1String("Fmemo"), Qt::CaseInsensitive) == 0)
+        if (key.compare(K::Memo, Qt::CaseInsensitive) == 0)
             continue;
         const QVariant v = d.Item(key);
         if (v.typeId() == QMetaType::QString && HasControlCharacter(v.toString()))
@@ -276,17 +333,17 @@ QString ReadValues(const Dictionary& d, Report& r) {
             return refusal;
     if (r.dates[1].isValid() && r.dates[2].isValid() && r.dates[1].toDate() > r.dates[2].toDate())
         return MiddleTierTexts::StartAfterEnd();
-    const std::pair<const char*, qint32*> ids[] = {
-        {"FworkerID", &r.workerId}, {"FdeviceID", &r.deviceId}, {"FteamID", &r.teamId}};
+    const std::pair<QLatin1StringView, qint32*> ids[] = {
+        {K::WorkerId, &r.workerId}, {K::DeviceId, &r.deviceId}, {K::TeamId, &r.teamId}};
     for (const auto& [key, id] : ids)
         if (const QString refusal = ReadWhole(d, key, std::numeric_limits<qint32>::min(), *id);
             !refusal.isEmpty())
             return refusal;
-    r.sentMemo = Basic::Text(Value(d, "Fmemo"));
+    r.sentMemo = Basic::Text(Value(d, K::Memo));
     r.memo = r.sentMemo.trimmed();
     if (r.memo.isNull())
         r.memo = QStringLiteral("");  // the column holds text, never NULL
-    r.forceNew = Basic::Bool(Value(d, "FIsNew"));
+    r.forceNew = Basic::Bool(Value(d, K::IsNew));
     return {};
 }
 
@@ -372,13 +429,15 @@ class SaveBatch {
 QString SaveBatch::Add(const Dictionary& d, int position) {
     Report r;
     const QString record = MiddleTierTexts::RecordPrefix(position);
-    if (const QString refusal = ReadWhole(d, "FWBinterID", std::numeric_limits<qint32>::min(), r.wbInterId);
+    if (const QString refusal = RecordKeysRefusal(d); !refusal.isEmpty())
+        return record + refusal;
+    if (const QString refusal = ReadWhole(d, K::WorkBillId, std::numeric_limits<qint32>::min(), r.wbInterId);
         !refusal.isEmpty())
         return record + refusal;
     WorkBillFacts bill;
     if (!FindWorkBill(r.wbInterId, bill))
         return record + MiddleTierTexts::UnknownWorkBill(r.wbInterId);
-    if (const QString refusal = ReadWhole(d, "Fserial", 1, r.serial); !refusal.isEmpty())
+    if (const QString refusal = ReadWhole(d, K::Serial, 1, r.serial); !refusal.isEmpty())
         return record + MiddleTierTexts::WorkBillPrefix(bill.number) + refusal;
     r.prefix = MiddleTierTexts::ReportPrefix(bill.number, r.serial);
     if (seen_.contains({r.wbInterId, r.serial}))
@@ -427,7 +486,7 @@ bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
 // is; any other memo holding a control character is refused.
 QString SaveBatch::Classify(const WorkBillFacts& bill, Report& r) const {
     RecordsetPtr stored = db_.Query(StoredSql(), {r.wbInterId, r.serial});
-    const QString memoTitle = FieldTitle(QStringLiteral("Fmemo"));
+    const QString memoTitle = FieldTitle(K::Memo);
     if (stored->Eof()) {
         if (HasControlCharacter(r.sentMemo))
             return MiddleTierTexts::ControlCharacter(memoTitle);
@@ -496,8 +555,7 @@ QString SaveBatch::Insert(const Report& r, qint32 billerId, const QDate& today) 
     } catch (const ComError& e) {
         // A key violation means another workstation stored the serial meanwhile (see
         // Classify); any other failure is a technical one and goes on as raised.
-        const QString text = e.Description().toLower();
-        if (text.contains(QStringLiteral("unique")) || text.contains(QStringLiteral("duplicate")))
+        if (IsUniqueViolation(e))
             return MiddleTierTexts::SerialTaken();
         throw;
     }

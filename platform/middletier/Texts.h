@@ -33,6 +33,16 @@ inline QString ControlCharacter(const QString& field) {
     return QStringLiteral("%1 含有回车、换行、制表符或其他控制字符，请删除后再保存。").arg(field);
 }
 inline QString NullRecord() { return QStringLiteral("记录为空。"); }
+// A record's fields are named by their keys: whoever fixes the sender needs them.
+inline QString UnknownField(const QString& key) {
+    return QStringLiteral("含有未知字段“%1”（字段名拼写有误？）。").arg(key);
+}
+inline QString FieldTwice(const QString& key) {
+    return QStringLiteral("字段“%1”出现多次（字段名不区分大小写）。").arg(key);
+}
+inline QString MissingField(const QString& key, const QString& title) {
+    return QStringLiteral("缺少字段“%1”（%2）。").arg(key, title);
+}
 inline QString UnknownWorkBill(qint64 interId) {
     return QStringLiteral("工序计划单（内码 %1）不存在。").arg(interId);
 }

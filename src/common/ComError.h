@@ -8,20 +8,26 @@
 
 namespace sp {
 
-// The one error type of host and middle-tier calls: number, source and description.
+// The one error type of host and middle-tier calls: number, source and description, and
+// for a statement the database refused, the database's own code of the failure.
 class SPCOMMON_EXPORT ComError : public std::exception {
   public:
-    ComError(int number, QString source, QString description);
+    ComError(int number, QString source, QString description, QString nativeCode = {});
 
     int Number() const { return number_; }
     const QString& Source() const { return source_; }
     const QString& Description() const { return description_; }
+    // The database's code, as its driver gives it (PostgreSQL: the SQLSTATE, "23505"; SQLite:
+    // the extended result code, "2067"): the kind of a failure whatever language the server's
+    // messages are in. Empty for every other error.
+    const QString& NativeCode() const { return nativeCode_; }
     const char* what() const noexcept override { return what_.c_str(); }
 
   private:
     int number_;
     QString source_;
     QString description_;
+    QString nativeCode_;
     std::string what_;
 };
 

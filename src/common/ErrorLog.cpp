@@ -3,6 +3,8 @@
 #include <QDebug>
 #include <QMutex>
 
+#include "src/common/ComError.h"
+
 namespace sp {
 namespace {
 QMutex sinkMutex;
@@ -40,6 +42,10 @@ void ErrorLog::Write(const QString& source, const QString& text) {
         sink(shownSource, shownText);
     else
         qWarning().noquote() << shownSource << ":" << shownText;
+}
+
+void ErrorLog::Write(const ComError& error) {
+    Write(error.Source(), QStringLiteral("%1: %2").arg(error.Number()).arg(error.Description()));
 }
 
 }  // namespace sp

@@ -7,6 +7,8 @@
 
 namespace sp {
 
+class ComError;
+
 // Where errors nobody sees end up: the application log. The host installs a sink
 // (a file in the user's data folder); until then lines go to qWarning.
 class SPCOMMON_EXPORT ErrorLog {
@@ -18,6 +20,8 @@ class SPCOMMON_EXPORT ErrorLog {
     static void SetSink(Sink sink);
     static void SetMask(Mask mask);
     static void Write(const QString& source, const QString& text);
+    // An error caught and not shown: under its source, "<number>: <description>".
+    static void Write(const ComError& error);
 };
 
 }  // namespace sp

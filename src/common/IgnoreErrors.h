@@ -17,7 +17,7 @@ bool IgnoreErrors(F&& step) noexcept {
         std::forward<F>(step)();
         return true;
     } catch (const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
     } catch (const std::exception& e) {
         ErrorLog::Write(QStringLiteral("IgnoreErrors"), QString::fromLocal8Bit(e.what()));
     } catch (...) {

@@ -318,8 +318,7 @@ LookupOutcome HostServices::ShowLookup(qint32 lookupType, const QString& searchT
         // Without the error display the failure must still be found in the log.
         if (!IgnoreErrors(
                 [&] { Registry().Create<IErrorDisplay>(ProgId::ErrorDisplay())->HandleError(error); }))
-            ErrorLog::Write(error.Source(),
-                            QStringLiteral("%1: %2").arg(error.Number()).arg(error.Description()));
+            ErrorLog::Write(error);
     };
     try {
         if (IsItemClass(lookupType)) {

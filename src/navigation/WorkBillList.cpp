@@ -211,7 +211,7 @@ bool WorkBillList::RefreshWorkBillList(QString* failure) {
         const QString props = state_.host->PropsString();
         records = state_.host->NewMShopProc()->GetWorkBillByFilter(props, check, condition);
     } catch (const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
         if (failure)
             *failure = e.Description();
         // The rows of the last load are no longer known to be true: they go, and the

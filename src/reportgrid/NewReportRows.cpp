@@ -8,6 +8,7 @@
 #include "src/common/Ui.h"
 #include "src/controls/GridModel.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportLookupCells.h"
@@ -37,8 +38,6 @@ enum Proposal {
     OperId = 12,
     ProposedReceive = 13,
 };
-
-constexpr qint32 kNewReportsRight = 0x20000;
 
 }  // namespace
 
@@ -129,7 +128,7 @@ bool NewReportRows::PutWorkBill(int row, const QString& workBillNo) {
 }
 
 bool NewReportRows::StartReportForWorkBill(const QString& workBillNo, qint32 interId) {
-    if (!ValueOrEmpty<bool>([&] { return state_.host->AccessCheck(kNewReportsRight); }))
+    if (!ValueOrEmpty<bool>([&] { return state_.host->AccessCheck(Rights::NewReports); }))
         return false;
     GridModel& grid = *state_.vlgProc;
     const ReportCells cells(state_);

@@ -10,6 +10,7 @@
 #include "src/controls/GridModel.h"
 #include "src/controls/ToolbarModel.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
 #include "src/lookups/Devs.h"
 #include "src/lookups/Emps.h"
 #include "src/lookups/Teams.h"
@@ -26,8 +27,6 @@ namespace {
 
 using C = ReportCode;
 
-constexpr qint32 kNewReportsRight = 0x20000;
-constexpr qint32 kEditReportsRight = 0x400000;
 constexpr qint32 kEmployeeClass = 3;
 // ScrollCellIntoView keeps this much of the grid's inner size free.
 constexpr double kScrollMargin = 300;
@@ -130,9 +129,9 @@ bool ReportCellRules::CanEditReportCell(int row, int col) {
             return false;
         qint32 right = 0;
         if (Pressed(state_, "btnModeNew"))
-            right = kNewReportsRight;
+            right = Rights::NewReports;
         else if (Pressed(state_, "btnModeEdit"))
-            right = kEditReportsRight;
+            right = Rights::ChangeReports;
         if (right == 0 || !state_.host->AccessCheck(right))
             return false;
         const ReportCells cells(state_);
@@ -179,7 +178,7 @@ bool ReportCellRules::CanEditReportCell(int row, int col) {
                 return true;
         }
     } catch (const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
         return false;
     }
 }

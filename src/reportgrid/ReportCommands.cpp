@@ -11,6 +11,8 @@
 #include "src/common/Ui.h"
 #include "src/controls/GridModel.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
+#include "src/middletier/ReportRecordFields.h"
 #include "src/reportgrid/ReportCellRules.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
@@ -26,20 +28,21 @@ namespace {
 
 using C = ReportCode;
 namespace T = ReportTexts;
+namespace K = ReportRecord;
 
 struct Field {
-    const char* key;
+    QLatin1StringView key;
     C code;
 };
-// The record's quantity, hour and fee fields, in the order the service reads them.
+// The cells of the record's quantity, hour and fee fields, before and after the memo.
 // clang-format off
 const Field kValueFields[] = {
-    {"FAuxQtyfinish", C::SZS}, {"FAuxQtyPass", C::HGS}, {"FAuxQtylost", C::DSS}, {"FAuxQtyBack", C::FXS},
-    {"FAuxQtyBackPass", C::FXHGS}, {"FAuxQtyscrap", C::YGBFS}, {"FAuxQtyForItem", C::YLBFS},
-    {"FfinishTime", C::SZGS}, {"FreadyTime", C::ZBGS}, {"FPowerCutTime", C::TDGS}, {"FfixTime", C::JXGS},
-    {"FwaitItemTime", C::DLGS}, {"FwaitTooltime", C::DJGS},
+    {K::Finished, C::SZS}, {K::Passed, C::HGS}, {K::Lost, C::DSS}, {K::Reworked, C::FXS},
+    {K::ReworkPassed, C::FXHGS}, {K::ScrapByWork, C::YGBFS}, {K::ScrapByMaterial, C::YLBFS},
+    {K::WorkHours, C::SZGS}, {K::ReadyHours, C::ZBGS}, {K::PowerCutHours, C::TDGS}, {K::RepairHours, C::JXGS},
+    {K::WaitMaterialHours, C::DLGS}, {K::WaitToolHours, C::DJGS},
 };
-const Field kTailFields[] = {{"FauxQtyReceive", C::JSS}, {"FauxQtyHandOver", C::YJS}, {"FtotalFee", C::FY}};
+const Field kTailFields[] = {{K::Received, C::JSS}, {K::HandedOver, C::YJS}, {K::Fee, C::FY}};
 // clang-format on
 
 struct KindTexts {
@@ -55,11 +58,11 @@ struct KindTexts {
 
 const KindTexts& TextsOf(ReportCommands::Kind kind) {
     // clang-format off
-    static const KindTexts audit{1, 0, u"汇报记录：接收数 > 可接收的最大数量：", u"汇报记录：移交数 < 应移交的最小数量：",
+    static const KindTexts audit{Rights::Audit, 0, u"汇报记录：接收数 > 可接收的最大数量：", u"汇报记录：移交数 < 应移交的最小数量：",
                                  u"成功审核下列汇报记录：", u"审核下列汇报记录时出错：", u"审核汇报记录时出错——", "CJ1004"};
-    static const KindTexts unaudit{1, 1, u"反审核后：接收数 > 当前可接收的最大数量：", u"反审核后：移交数 < 当前应移交的最小数量：",
+    static const KindTexts unaudit{Rights::Audit, 1, u"反审核后：接收数 > 当前可接收的最大数量：", u"反审核后：移交数 < 当前应移交的最小数量：",
                                    u"成功反审核下列汇报记录：", u"反审核下列汇报记录时出错：", u"反审核汇报记录时出错——", "CJ1005"};
-    static const KindTexts remove{0x10000, 1, u"删除后：接收数 > 当前可接收的最大数量：", u"删除后：移交数 < 当前应移交的最小数量：",
+    static const KindTexts remove{Rights::Delete, 1, u"删除后：接收数 > 当前可接收的最大数量：", u"删除后：移交数 < 当前应移交的最小数量：",
                                   u"成功删除下列汇报记录：", u"删除下列汇报记录时出错：", u"删除汇报记录时出错——", "CJ1003"};
     // clang-format on
     return kind == ReportCommands::Kind::Audit     ? audit
@@ -87,13 +90,15 @@ DictionaryPtr ReportCommands::RecordOf(int row, QString& refusal) const {
     HostServices& host = *state_.host;
     auto record = NewDictionary();
     const QString props = host.PropsString();
-    record->Set(QStringLiteral("FWBinterID"), InterIdOf(cells.Text(row, C::GPH).trimmed()));
-    record->Set(QStringLiteral("Fserial"), cells.Text(row, C::HBXH));
-    record->Set(QStringLiteral("FbillerID"), state_.userId);
-    record->Set(QStringLiteral("Fdate"), cells.Value(row, C::ZDRQ));
+    // The fields in the order of ReportRecord::kFields. A field that cannot be filled stops
+    // the whole save: a record never goes without one.
+    record->Set(K::WorkBillId, InterIdOf(cells.Text(row, C::GPH).trimmed()));
+    record->Set(K::Serial, cells.Text(row, C::HBXH));
+    record->Set(K::BillerId, state_.userId);
+    record->Set(K::MakingDate, cells.Value(row, C::ZDRQ));
     // A worker, device or team shown but not identified is never sent as 0.
     for (const auto& [key, code] :
-         {std::pair{"FworkerID", C::CZG}, {"FdeviceID", C::SYSB}, {"FteamID", C::BZ}}) {
+         {std::pair{K::WorkerId, C::CZG}, {K::DeviceId, C::SYSB}, {K::TeamId, C::BZ}}) {
         qint32 id = 0;
         try {
             id = lookups.StoredId(row, code);
@@ -106,17 +111,17 @@ DictionaryPtr ReportCommands::RecordOf(int row, QString& refusal) const {
             refusal = T::Checked(T::RowPosition(row - 1) + T::UnknownPerson());
             return nullptr;
         }
-        record->Set(QString::fromLatin1(key), id);
+        record->Set(key, id);
     }
-    record->Set(QStringLiteral("FstartWorkDate"), cells.Value(row, C::SJKGRQ));
-    record->Set(QStringLiteral("FEndWorkDate"), cells.Value(row, C::SJWGRQ));
-    for (const Field& f : kValueFields) record->Set(QString::fromLatin1(f.key), cells.Value(row, f.code));
-    record->Set(QStringLiteral("Fmemo"), cells.Text(row, C::MEMO).trimmed());
-    for (const Field& f : kTailFields) record->Set(QString::fromLatin1(f.key), cells.Value(row, f.code));
+    record->Set(K::StartDate, cells.Value(row, C::SJKGRQ));
+    record->Set(K::EndDate, cells.Value(row, C::SJWGRQ));
+    for (const Field& f : kValueFields) record->Set(f.key, cells.Value(row, f.code));
+    record->Set(K::Memo, cells.Text(row, C::MEMO).trimmed());
+    for (const Field& f : kTailFields) record->Set(f.key, cells.Value(row, f.code));
     // A new row no earlier save stored may only be inserted: it never overwrites another
     // workstation's report of the same serial.
     if (!state_.editMode && !state_.RowStored(row))
-        record->Set(QStringLiteral("FIsNew"), true);
+        record->Set(K::IsNew, true);
     return record;
 }
 
@@ -240,7 +245,7 @@ bool ReportCommands::Save() {
     try {
         saved = state_.host->NewMShopProcSet()->SaveWorkProcRpt(state_.host->PropsString(), records, message);
     } catch (const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
         message = e.Description();
     }
     if (!saved) {
@@ -353,7 +358,7 @@ bool ReportCommands::CallService(Kind kind, qint32 interId, qint32 serial, QStri
                 return service->DelWorkProcRpt(props, interId, serial, message);
         }
     } catch (const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
         message = e.Description();
     }
     return false;

@@ -212,7 +212,7 @@ ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QStr
     const QString selectList = ValueOrEmpty<QString>([&] { return SelectList(); });
     // A read that fails is said so, never shown as a work bill without reports.
     const auto failed = [&](const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
         failure = e.Description();
         return Loaded::Failed;
     };

@@ -17,7 +17,7 @@ constexpr double kWidestColumn = 30000;  // twips; wider is no width a clerk dra
 
 // The clerk sees the grid go back to the stored layout, and is told why.
 void Tell(HostServices& host, const ComError& e) {
-    ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+    ErrorLog::Write(e);
     IgnoreErrors([&] { ShowInfo(host.Screen(), SettingsTexts::LayoutNotStored() + e.Description()); });
 }
 

@@ -3,16 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// Right masks asked of the host's access check (with 1024 and 30) and the usage log
-// codes the workbench writes.
-namespace sp::Rights {
-constexpr qint32 UseWorkbench = 0x200000;
-constexpr qint32 AuditReports = 1;  // audit and unaudit
-constexpr qint32 DeleteReports = 0x10000;
-constexpr qint32 NewReports = 0x20000;
-constexpr qint32 EditReports = 0x400000;
-}  // namespace sp::Rights
-
+// The usage log codes the workbench writes (its rights: src/entry/Rights.h).
 namespace sp::LogCode {
 inline QString Workbench() { return QStringLiteral("CJ1000"); }  // action 1 entering, 3 leaving
 inline QString SaveEdit() { return QStringLiteral("CJ1001"); }

@@ -7,6 +7,7 @@
 #include "src/common/ErrorLog.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
 #include "src/workbench/Texts.h"
 #include "src/workbench/WorkbenchCodes.h"
 #include "src/workbench/WorkbenchToolbar.h"
@@ -57,7 +58,7 @@ void frmProc::ModeEditCommand() {
     if (state_.loadCancelled)
         return;
     IgnoreErrors([&] {
-        if (!host_.AccessCheck(Rights::EditReports))
+        if (!host_.AccessCheck(Rights::ChangeReports))
             ShowInfo(ui_, T::NoEditReportRight());
     });
 }
@@ -179,7 +180,7 @@ void frmProc::RunCheck() {
             parts_->RefreshWorkBillList();
         }
     } catch (const ComError& e) {
-        ErrorLog::Write(e.Source(), QStringLiteral("%1: %2").arg(e.Number()).arg(e.Description()));
+        ErrorLog::Write(e);
     }
 }
 

@@ -2,6 +2,7 @@
 #include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
 #include "src/workbench/Texts.h"
 #include "src/workbench/WorkbenchCodes.h"
 #include "src/workbench/WorkbenchToolbar.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/host/HostOptions.h"
-#include "platform/db/DemoData.h"
+#include "src/entry/Rights.h"
 
 namespace sp::host {
 namespace {
@@ -62,13 +62,13 @@ TEST(HostOptions, ReadsEachCommand) {
 
 TEST(HostOptions, RightsMasks) {
     const std::pair<const char*, quint32> cases[] = {
-        {"user add anna", platform::Rights::All},
-        {"user add anna --rights all", platform::Rights::All},
+        {"user add anna", Rights::All},
+        {"user add anna --rights all", Rights::All},
         {"user add anna --rights none", 0},
         {"user add anna --rights 2097152", 0x200000},
         {"user add anna --rights 0x200001", 0x200001},
         {"user grant anna &H20000", 0x20000},
-        {"user grant anna ALL", platform::Rights::All},
+        {"user grant anna ALL", Rights::All},
         {"user add anna --rights 0xFFFFFFFF", 0xFFFFFFFF},
     };
     for (const auto& [line, rights] : cases) {

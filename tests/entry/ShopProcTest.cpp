@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "src/entry/Rights.h"
 #include "src/entry/shopproc/ShopProc.h"
 #include "tests/support/FakeHost.h"
 #include "tests/support/FakeWorkbench.h"
@@ -47,7 +48,7 @@ class ShopProcTest : public ::testing::Test {
 TEST_F(ShopProcTest, DeniedShowsThePlainMessageOnly) {
     EXPECT_EQ(workbenchesCreated, 1) << "the workbench comes with the entry";
     EXPECT_TRUE(journal.isEmpty()) << "but is not shown";
-    h.fake->deniedRights = {ShopProc::WorkbenchRight};
+    h.fake->deniedRights = {Rights::Open};
     EXPECT_FALSE(shopProc->ShowForm(5, 0, 0).isValid());
     EXPECT_EQ(journal, QStringList{asked[0]});
     ASSERT_EQ(h.ui.MessageTexts(), QStringList{u"对不起，你没有相应的权限！"_s});

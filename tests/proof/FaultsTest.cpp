@@ -53,7 +53,7 @@ class FaultsTest : public BackendTest {
         if (!tdb_)
             return;
         SeedDemo();
-        platform::AddUser(db(), QStringLiteral("faults"), platform::Rights::All);
+        platform::AddUser(db(), QStringLiteral("faults"), Rights::All);
         user = platform::LoginSession::FindUserId(db(), QStringLiteral("faults"));
         bill = LargestFirstOperations(db(), 1).value(0);
         wbId = Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill}).toInt();

@@ -56,8 +56,8 @@ class GuardTest : public ::testing::Test {
         if (!tdb_)
             GTEST_SKIP();
         platform::SeedDemo(db());
-        platform::AddUser(db(), QStringLiteral("guard_a"), platform::Rights::All & ~platform::Rights::Audit);
-        platform::AddUser(db(), QStringLiteral("guard_b"), platform::Rights::All);
+        platform::AddUser(db(), QStringLiteral("guard_a"), Rights::All & ~Rights::Audit);
+        platform::AddUser(db(), QStringLiteral("guard_b"), Rights::All);
         a = platform::LoginSession::FindUserId(db(), QStringLiteral("guard_a"));
         b = platform::LoginSession::FindUserId(db(), QStringLiteral("guard_b"));
         bill = LargestFirstOperations(db(), 1).value(0);

@@ -101,7 +101,7 @@ class HostileInput : public BackendTest {
         if (!tdb_)
             return;
         SeedDemo();
-        platform::AddUser(db(), u"hq"_s, platform::Rights::All);
+        platform::AddUser(db(), u"hq"_s, Rights::All);
         Exec("CREATE TABLE sentinel (v INTEGER)");
         Exec("INSERT INTO sentinel (v) VALUES (7)");
         bill_ = LargestFirstOperations(db(), 1).value(0);

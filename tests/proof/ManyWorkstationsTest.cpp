@@ -61,7 +61,7 @@ std::unique_ptr<TestDatabase> Shop(Backend backend, int users) {
         return nullptr;
     platform::SeedDemo(*tdb->db());
     for (int i = 1; i <= users; ++i)
-        platform::AddUser(*tdb->db(), QStringLiteral("ws%1").arg(i), platform::Rights::All);
+        platform::AddUser(*tdb->db(), QStringLiteral("ws%1").arg(i), Rights::All);
     return tdb;
 }
 

@@ -7,11 +7,13 @@
 
 #include "platform/Platform.h"
 #include "platform/db/DemoData.h"
+#include "platform/db/Users.h"
 #include "platform/middletier/OperationLedger.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/common/ComponentRegistry.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/Rights.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestDatabase.h"
 

@@ -76,7 +76,7 @@ class GridView : public QWidget, private GridInputHandler {
     GridTableModel* adapter_;
     GridTableView* table_;
     GridTableView* frozen_;
-    QLineEdit* editor_;
+    QLineEdit* editor_ = nullptr;
     GridEditorValidator* validator_;
     bool syncing_ = false;  // applying the model to the views: no feedback
     int anchorRow_ = 0;

@@ -1,33 +1,24 @@
 #include "ui/controls/QtUi.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFrame>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QInputDialog>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScreen>
-#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-#include <QVBoxLayout>
-#include <QWindow>
 
 #include "src/common/ErrorLog.h"
-#include "src/common/LoadProgress.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
+#include "ui/controls/ModalOwner.h"
 
 namespace sp {
 
@@ -85,9 +76,7 @@ class CursorPause {
 // typed next would go nowhere.
 class KeyboardBack {
   public:
-    KeyboardBack()
-        : owner_(QApplication::activeModalWidget() ? QApplication::activeModalWidget()
-                                                   : QApplication::activeWindow()) {}
+    KeyboardBack() : owner_(ModalOwner()) {}
     ~KeyboardBack() {
         if (owner_ && owner_->isVisible() && !QApplication::activeWindow())
             owner_->activateWindow();
@@ -99,39 +88,12 @@ class KeyboardBack {
     QPointer<QWidget> owner_;
 };
 
-QWidget* DialogParent() {
-    if (QWidget* active = QApplication::activeModalWidget())
-        return active;
-    return QApplication::activeWindow();
-}
-
-// The window a message belongs to, on the screen and drawn: a window that Qt has shown
-// but the desktop has not yet put up is waited for (a little while at most) and painted,
-// so that the message never stands over an empty screen. The clerk's input waits too.
-QWidget* OwnerOnScreen() {
-    QWidget* owner = DialogParent();
-    QWindow* handle = owner ? owner->windowHandle() : nullptr;
-    if (!handle || !handle->isVisible())
-        return owner;
-    QDeadlineTimer deadline(2000);
-    while (!handle->isExposed() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 50);
-        if (!handle->isExposed())
-            QThread::msleep(5);
-    }
-    if (handle->isExposed()) {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        owner->repaint();
-    }
-    return owner;
-}
-
 }  // namespace
 
 QtUi::~QtUi() {
-    // A wait cursor left on by an error path must not outlive the window.
+    // A wait cursor left on by an error path must not outlive the window. A load
+    // progress still up goes afterwards, with loadProgress_.
     while (waitDepth_ > 0) SetWaitCursor(false);
-    for (Progress& progress : progress_) CloseProgress(progress);
 }
 
 QString QtUi::DisplayText(const QString& text) {
@@ -141,18 +103,25 @@ QString QtUi::DisplayText(const QString& text) {
     return s;
 }
 
-void QtUi::ArmShownHook(QWidget* window) {
-    if (!shownHook_)
-        return;
-    QPointer<QWidget> guard(window);
-    QTimer::singleShot(0, window, [this, guard] {
-        if (guard)
-            CatchBoundary(QStringLiteral("QtUi"), [&] { shownHook_(guard.data()); });
-    });
+// Message boxes, input boxes, file dialogs, the print preview and the registered views
+// all wait for the clerk the same way: the shown hook runs once the window is up, the
+// pointer is an arrow meanwhile and the wait cursor comes back afterwards, and the
+// keyboard goes back to the window that had it.
+int QtUi::RunModal(QDialog& dialog) {
+    if (shownHook_) {
+        QPointer<QWidget> guard(&dialog);
+        QTimer::singleShot(0, &dialog, [this, guard] {
+            if (guard)
+                CatchBoundary(QStringLiteral("QtUi"), [&] { shownHook_(guard.data()); });
+        });
+    }
+    CursorPause pause(waitDepth_);
+    KeyboardBack back;
+    return dialog.exec();
 }
 
 MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
-    QMessageBox box(OwnerOnScreen());
+    QMessageBox box(ModalOwnerOnScreen());
     box.setWindowTitle(request.title.isEmpty() ? MessageTitle() : request.title);
     // Plain text: a message may quote user data, which must never be read as markup.
     box.setTextFormat(Qt::PlainText);
@@ -178,12 +147,7 @@ MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
         box.setDefaultButton(qobject_cast<QPushButton*>(def));
     box.setEscapeButton(box.button(ToQtButton(escapeAnswer)));
 
-    ArmShownHook(&box);
-    {
-        CursorPause pause(waitDepth_);
-        KeyboardBack back;
-        box.exec();
-    }
+    RunModal(box);
     const auto clicked = box.standardButton(box.clickedButton());
     switch (clicked) {
         case QMessageBox::Ok:
@@ -201,25 +165,18 @@ MsgAnswer QtUi::MessageBox(const MessageRequest& request) {
 
 std::optional<QString> QtUi::InputBox(const QString& prompt, const QString& title,
                                       const QString& defaultText) {
-    QInputDialog dialog(OwnerOnScreen());
+    QInputDialog dialog(ModalOwnerOnScreen());
     dialog.setWindowTitle(title.isEmpty() ? MessageTitle() : title);
     dialog.setLabelText(DisplayText(prompt));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(defaultText);
-    ArmShownHook(&dialog);
-    int result = QDialog::Rejected;
-    {
-        CursorPause pause(waitDepth_);
-        KeyboardBack back;
-        result = dialog.exec();
-    }
-    if (result != QDialog::Accepted)
+    if (RunModal(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();
 }
 
 std::optional<QString> QtUi::ChooseSaveFile(const SaveFileRequest& request) {
-    QFileDialog dialog(OwnerOnScreen(), request.title);
+    QFileDialog dialog(ModalOwnerOnScreen(), request.title);
     dialog.setObjectName(QStringLiteral("saveFile"));
     // Qt's own dialog: the same on every desktop, and it asks before it replaces a file.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -238,14 +195,7 @@ std::optional<QString> QtUi::ChooseSaveFile(const SaveFileRequest& request) {
     const QFileInfo start(request.path);
     dialog.setDirectory(start.absolutePath());
     dialog.selectFile(start.fileName());
-    ArmShownHook(&dialog);
-    int result = QDialog::Rejected;
-    {
-        CursorPause pause(waitDepth_);
-        KeyboardBack back;
-        result = dialog.exec();
-    }
-    if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();
 }
@@ -256,7 +206,7 @@ void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageLayout(request.layout);
     printer.setDocName(request.title);
-    QPrintPreviewDialog preview(&printer, OwnerOnScreen());
+    QPrintPreviewDialog preview(&printer, ModalOwnerOnScreen());
     preview.setObjectName(QStringLiteral("printPreview"));
     preview.setWindowTitle(request.title);
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
@@ -272,10 +222,7 @@ void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
     }
     if (QWidget* owner = preview.parentWidget())
         preview.resize(owner->window()->size() * 9 / 10);
-    ArmShownHook(&preview);
-    CursorPause pause(waitDepth_);
-    KeyboardBack back;
-    preview.exec();
+    RunModal(preview);
 }
 
 void QtUi::SetWaitCursor(bool on) {
@@ -297,7 +244,7 @@ void QtUi::ShowModal(DialogModel& model) {
                         QStringLiteral("No view is registered for the dialog %1").arg(name));
         return;
     }
-    std::unique_ptr<QDialog> dialog = factory(model, DialogParent());
+    std::unique_ptr<QDialog> dialog = factory(model, ModalOwner());
     if (!dialog) {
         ErrorLog::Write(QStringLiteral("QtUi"),
                         QStringLiteral("The view of the dialog %1 was not built").arg(name));
@@ -305,10 +252,7 @@ void QtUi::ShowModal(DialogModel& model) {
     }
     if (dialog->objectName().isEmpty())
         dialog->setObjectName(name);
-    ArmShownHook(dialog.get());
-    CursorPause pause(waitDepth_);
-    KeyboardBack back;
-    dialog->exec();
+    RunModal(*dialog);
 }
 
 void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
@@ -322,168 +266,12 @@ bool QtUi::OpenDocument(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
 }
 
-namespace {
-
-// While a load shows its progress the window's events run, so that it repaints and the
-// cancel button can be clicked; nothing else the clerk does may reach the component
-// then (a command started in the middle of a load would find half its rows). Input
-// is dropped rather than held back: clicks made while waiting do not all run once the
-// load is over. Escape cancels, wherever the keyboard is.
-class InputGate final : public QObject {
-  public:
-    std::function<bool(const QWidget*)> isCancelButton;
-    std::function<void()> cancel;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        switch (event->type()) {
-            case QEvent::Shortcut:
-                return true;  // toolbar and menu shortcuts go to actions, not widgets
-            case QEvent::Close:
-                // The close box would unload the workbench under the load.
-                event->ignore();
-                return watched->isWidgetType();
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseMove:
-            case QEvent::Wheel:
-            case QEvent::ContextMenu:
-            case QEvent::TouchBegin:
-            case QEvent::TouchUpdate:
-            case QEvent::TouchEnd:
-            case QEvent::TabletPress:
-            case QEvent::TabletRelease:
-            case QEvent::TabletMove:
-            case QEvent::DragEnter:
-            case QEvent::DragMove:
-            case QEvent::Drop:
-                break;
-            default:
-                return false;
-        }
-        // A window hands its input on to the widget it is for; the widget decides.
-        if (!watched->isWidgetType())
-            return false;
-        const auto* widget = static_cast<QWidget*>(watched);
-        if (isCancelButton(widget))
-            return false;
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-            cancel();
-        return true;
-    }
-};
-
-}  // namespace
-
-void QtUi::SetLoadProgressPlace(LoadPane pane, QWidget* place) {
-    progress_[static_cast<size_t>(pane)].place = place;
-}
-
-QWidget* QtUi::ProgressRow(LoadPane pane) {
-    Progress& progress = progress_[static_cast<size_t>(pane)];
-    QWidget* place = progress.place;
-    const bool inPlace = place && place->parentWidget() && place->window()->isVisible();
-    if (progress.row) {
-        // The pane may have moved with the window's layout.
-        if (inPlace && progress.row->parentWidget() == place->parentWidget())
-            progress.row->setGeometry(place->geometry());
-        return progress.row;
-    }
-    auto* row = inPlace ? new QFrame(place->parentWidget())
-                        : new QFrame(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    row->setObjectName(pane == LoadPane::List ? QStringLiteral("loadProgressList")
-                                              : QStringLiteral("loadProgressHistory"));
-    row->setFrameShape(QFrame::StyledPanel);
-    row->setAutoFillBackground(true);
-    auto* label = new QLabel(row);
-    label->setObjectName(QStringLiteral("lblLoadProgress"));
-    label->setAlignment(Qt::AlignCenter);
-    auto* cancel = new QPushButton(LoadProgress::CancelCaption(), row);
-    cancel->setObjectName(QStringLiteral("btnLoadCancel"));
-    // A click does not take the keyboard from the grid the clerk was in.
-    cancel->setFocusPolicy(Qt::NoFocus);
-    cancel->setAutoDefault(false);
-    QObject::connect(cancel, &QPushButton::clicked, row,
-                     [this, pane] { progress_[static_cast<size_t>(pane)].cancelled = true; });
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
-    auto* layout = new QVBoxLayout(row);
-    layout->addStretch(1);
-    layout->addWidget(label);
-    layout->addLayout(buttons);
-    layout->addStretch(1);
-    if (inPlace) {
-        row->setGeometry(place->geometry());
-        row->raise();
-    } else {
-        row->setWindowTitle(MessageTitle());
-        row->resize(440, 120);
-        const QWidget* over = DialogParent();
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QRect area = over ? over->geometry() : screen ? screen->availableGeometry() : QRect();
-        row->move(area.center() - row->rect().center());
-    }
-    row->show();
-    progress.row = row;
-    progress.cancelled = false;
-
-    if (!inputGate_) {
-        auto gate = std::make_unique<InputGate>();
-        gate->isCancelButton = [this](const QWidget* widget) {
-            for (const Progress& p : progress_)
-                if (p.row && widget->objectName() == QStringLiteral("btnLoadCancel") &&
-                    widget->parentWidget() == p.row)
-                    return true;
-            return false;
-        };
-        gate->cancel = [this] {
-            for (Progress& p : progress_)
-                if (p.row)
-                    p.cancelled = true;
-        };
-        qApp->installEventFilter(gate.get());
-        inputGate_ = std::move(gate);
-        // The clerk may click while the load goes on: the pointer says so.
-        if (waitDepth_ > 0)
-            QGuiApplication::changeOverrideCursor(Qt::BusyCursor);
-    }
-    return row;
-}
+void QtUi::SetLoadProgressPlace(LoadPane pane, QWidget* place) { loadProgress_.SetPlace(pane, place); }
 
 bool QtUi::ShowLoadProgress(LoadPane pane, int rowsRead, int total) {
-    // Without widgets (a run without a screen) there is nothing to show or click.
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return true;
-    QWidget* row = ProgressRow(pane);
-    if (auto* label = row->findChild<QLabel*>(QStringLiteral("lblLoadProgress")))
-        label->setText(LoadProgress::Text(pane, rowsRead, total));
-    // Every event, input included, so that a click reaches the cancel button; the gate
-    // keeps the rest of the clerk's input away.
-    QCoreApplication::processEvents();
-    return !progress_[static_cast<size_t>(pane)].cancelled;
+    return loadProgress_.Show(pane, rowsRead, total, waitDepth_ > 0);
 }
 
-void QtUi::EndLoadProgress(LoadPane pane) { CloseProgress(progress_[static_cast<size_t>(pane)]); }
-
-void QtUi::CloseProgress(Progress& progress) {
-    delete progress.row.data();
-    progress.cancelled = false;
-    for (const Progress& p : progress_)
-        if (p.row)
-            return;
-    if (!inputGate_)
-        return;
-    if (qApp)
-        qApp->removeEventFilter(inputGate_.get());
-    inputGate_.reset();
-    if (waitDepth_ > 0)
-        QGuiApplication::changeOverrideCursor(Qt::WaitCursor);
-}
+void QtUi::EndLoadProgress(LoadPane pane) { loadProgress_.End(pane, waitDepth_ > 0); }
 
 }  // namespace sp

@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
-#include <array>
 #include <functional>
-#include <memory>
 
 #include "src/common/Ui.h"
+#include "ui/controls/LoadProgressPanel.h"
 
+class QDialog;
 class QWidget;
 
 namespace sp {
 
 // The Ui port on Qt Widgets: message and input boxes, the wait cursor, dialogs shown
-// through their registered views (DialogViews.h) and documents in the desktop viewer.
+// through their registered views (DialogViews.h), documents in the desktop viewer and
+// the progress of long loads (LoadProgressPanel.h).
 class QtUi : public Ui {
   public:
     QtUi() = default;
@@ -47,23 +47,13 @@ class QtUi : public Ui {
     static QString DisplayText(const QString& text);
 
   private:
-    // Arms the hook for a window about to enter its modal loop.
-    void ArmShownHook(QWidget* window);
-
-    // The progress of a pane's load: the row with the count and its cancel button.
-    struct Progress {
-        QPointer<QWidget> place;
-        QPointer<QWidget> row;
-        bool cancelled = false;
-    };
-    QWidget* ProgressRow(LoadPane pane);
-    void CloseProgress(Progress& progress);
+    // Shows a window built over its owner (ModalOwner.h) modally until it closes, and
+    // returns what exec() returned.
+    int RunModal(QDialog& dialog);
 
     ShownHook shownHook_;
     int waitDepth_ = 0;
-    std::array<Progress, 2> progress_;
-    // While a progress shows: drops the clerk's input to everything but its cancel buttons.
-    std::unique_ptr<QObject> inputGate_;
+    LoadProgressPanel loadProgress_;
 };
 
 }  // namespace sp

@@ -23,6 +23,7 @@
 #include "src/filters/Texts.h"
 #include "src/filters/frmWageFilter.h"
 #include "ui/controls/CatchBoundary.h"
+#include "ui/dialogs/Texts.h"
 
 namespace sp {
 
@@ -98,7 +99,7 @@ QWidget* frmWageFilterView::BuildConditions() {
                     [this, index](const QString& text) { BoxEdited(index, text); });
             auto* lookup = new QToolButton(page);
             lookup->setObjectName(QStringLiteral("cmdItem_%1").arg(index));
-            lookup->setText(QStringLiteral("..."));
+            lookup->setText(DialogTexts::LookupButton());
             lookup->setProperty(kIndexProperty, index);
             // Out of the Tab chain: Enter in a box moves on as Tab does and must land in
             // the next box, not on a button that a further Enter would press. The lookup

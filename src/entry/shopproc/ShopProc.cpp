@@ -3,6 +3,7 @@
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/common/Ui.h"
+#include "src/entry/Rights.h"
 #include "src/entry/Texts.h"
 
 namespace sp {
@@ -26,7 +27,7 @@ QVariant ShopProc::ShowForm(qint32 Uid, qint32 ListStyle, qint32 WBinterID) {
     // filtered list, whatever it passes here.
     Q_UNUSED(WBinterID);
 
-    if (!host_->AccessCheck(WorkbenchRight)) {
+    if (!host_->AccessCheck(Rights::Open)) {
         ShowPlain(host_->Screen(), EntryTexts::NoRight());
         return QVariant();
     }

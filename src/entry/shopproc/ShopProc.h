@@ -21,8 +21,6 @@ class ShopProc : public IShopProcComponent {
 
     // The report id under which the filter dialog keeps its bounds and plans.
     static constexpr qint32 FilterReportId = 600;
-    // The right to use the workbench at all.
-    static constexpr qint32 WorkbenchRight = 0x200000;
 
     ShopProc(ComponentContext context, WorkbenchFactory workbench, FilterDialogFactory filterDialog);
     ~ShopProc() override;

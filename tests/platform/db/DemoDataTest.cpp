@@ -7,8 +7,6 @@
 namespace sp::test {
 namespace {
 
-namespace Rights = platform::Rights;
-
 class DemoDataTest : public BackendTest {
   protected:
     void SetUp() override {

@@ -265,7 +265,7 @@ TEST_P(TaskControlTest, AForcedReleaseTakesALiveHoldersTaskForGood) {
     if (postgres) {
         // A user who is no administrator may not end another's session: refused, and nothing
         // changes.
-        platform::AddUser(db(), QStringLiteral("task_clerk"), platform::Rights::All);
+        platform::AddUser(db(), QStringLiteral("task_clerk"), Rights::All);
         const platform::ReleaseOutcome refused = TaskAdmin(tdb_->OpenAs(QStringLiteral("task_clerk")))
                                                      .Release(*seen, true, QStringLiteral("task_clerk"), 7);
         EXPECT_EQ(refused.result, ReleaseResult::NotPermitted);
