@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/host/InstallLayout.h"
+#include "app/host/Texts.h"
 #include "src/common/ComError.h"
 
 namespace sp::host {
@@ -17,7 +18,7 @@ ComponentLoader::ComponentLoader(const QString& name) {
 void ComponentLoader::Load() {
     if (!library_.load())
         throw ComError(ErrorNumber::NotFound, QStringLiteral("erp-host"),
-                       QStringLiteral("Cannot load the component: %1").arg(library_.errorString()));
+                       Texts::CannotLoadComponent(library_.errorString()));
     create = reinterpret_cast<ShopProcCreateFunction>(library_.resolve(ShopProcCreateSymbol));
     createUi = reinterpret_cast<ShopProcCreateUiFunction>(library_.resolve(ShopProcCreateUiSymbol));
     if (!create || !createUi)

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "app/host/SignIn.h"
+#include "app/host/Texts.h"
 #include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/ComError.h"
@@ -15,11 +16,9 @@ namespace sp::host {
 QString HostDatabase::DataFolder() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
-        throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"),
-                       QStringLiteral("Cannot create the data folder %1.").arg(folder));
+        throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"), Texts::CannotMakeDataFolder(folder));
     if (!QFileInfo(folder).isWritable())
-        throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"),
-                       QStringLiteral("The data folder %1 cannot be written.").arg(folder));
+        throw ComError(ErrorNumber::Refused, QStringLiteral("erp-host"), Texts::DataFolderReadOnly(folder));
     // The demo database, the settings and the log are the user's alone: a SQLite file is
     // guarded by its permissions only.
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

@@ -1,5 +1,7 @@
 #include "app/host/HostOptions.h"
 
+#include "app/host/Texts.h"
+
 #include "platform/db/Users.h"
 #include "src/entry/Rights.h"
 
@@ -67,7 +69,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         const QString& a = args[i];
         auto once = [&](const QString& name) {
             if (given.contains(name))
-                o.error = QStringLiteral("%1 is given twice.").arg(name);
+                o.error = Texts::OptionTwice(name);
             given << name;
         };
         // Options take their value as the next argument or after "=".
@@ -75,7 +77,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
             if (a == name) {
                 once(name);
                 if (i + 1 >= args.size()) {
-                    o.error = QStringLiteral("%1 needs a value.").arg(name);
+                    o.error = Texts::OptionNeedsValue(name);
                     return true;
                 }
                 target = args[++i];
@@ -119,7 +121,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
             if (o.error.isEmpty() && !ParseCount(text, o.longHistory))
                 o.error = QStringLiteral("--long-history needs a whole number, not \"%1\".").arg(text);
         } else if (a.startsWith(QLatin1String("--"))) {
-            o.error = QStringLiteral("Unknown option %1.").arg(a);
+            o.error = Texts::UnknownOption(a);
         } else {
             words << a;
         }
@@ -131,7 +133,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
     const QString what = words.value(1);
     auto expect = [&](int count, const QString& form) {
         if (o.error.isEmpty() && words.size() != count)
-            o.error = QStringLiteral("Usage: erp-host %1").arg(form);
+            o.error = Texts::UsageOf(form);
     };
     if (!o.error.isEmpty()) {
     } else if (words.isEmpty()) {
@@ -146,7 +148,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         o.command = Command::DbSeedBench;
         expect(2, QStringLiteral("db seed-bench --work-bills N --reports M [--long-history H] [--db URL]"));
         if (o.error.isEmpty() && o.workBills < 1)
-            o.error = QStringLiteral("db seed-bench needs --work-bills N (at least 1) and --reports M.");
+            o.error = Texts::SeedBenchNeedsSizes();
     } else if (verb == QLatin1String("db") && what == QLatin1String("backup")) {
         o.command = Command::DbBackup;
         expect(3, QStringLiteral("db backup FILE [--db URL]"));
@@ -173,8 +175,7 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         o.userName = words.value(2);
         o.admin = words.value(3).compare(QLatin1String("admin"), Qt::CaseInsensitive) == 0;
         if (o.error.isEmpty() && !o.admin && !ParseRights(words.value(3), o.rights))
-            o.error = QStringLiteral("user %1 takes all, none, a mask of 32 bits or admin, not \"%2\".")
-                          .arg(what, words.value(3));
+            o.error = Texts::UserRightsArgument(what, words.value(3));
     } else if (verb == QLatin1String("user") &&
                (what == QLatin1String("password") || what == QLatin1String("disable"))) {
         o.command = what == QLatin1String("password") ? Command::UserPassword : Command::UserDisable;
@@ -194,10 +195,9 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         bool ok = false;
         o.taskId = words.value(2).toInt(&ok);
         if (o.error.isEmpty() && (!ok || o.taskId < 1))
-            o.error = QStringLiteral("task release takes the id erp-host task list shows, not \"%1\".")
-                          .arg(words.value(2));
+            o.error = Texts::TaskIdArgument(words.value(2));
     } else {
-        o.error = QStringLiteral("Unknown command \"%1\".").arg(words.join(u' '));
+        o.error = Texts::UnknownCommand(words.join(u' '));
     }
 
     o.userGiven = given.contains(QStringLiteral("--user"));
@@ -205,10 +205,10 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         const QStringList applies = OptionsOf(o.command) << QStringLiteral("--db");
         for (const QString& option : std::as_const(given))
             if (!applies.contains(option)) {
-                o.error = QStringLiteral("%1 does not apply to %2.")
-                              .arg(option, o.command == Command::Workbench
-                                               ? QStringLiteral("opening the workbench")
-                                               : QStringLiteral("erp-host ") + words.mid(0, 2).join(u' '));
+                o.error = Texts::OptionDoesNotApply(
+                    option, o.command == Command::Workbench
+                                ? Texts::OpeningTheWorkbench()
+                                : QStringLiteral("erp-host ") + words.mid(0, 2).join(u' '));
                 break;
             }
     }

@@ -6,6 +6,7 @@
 #include <QTranslator>
 
 #include "app/host/InstallLayout.h"
+#include "app/host/Texts.h"
 #include "src/common/ErrorLog.h"
 
 namespace sp::host {
@@ -26,8 +27,7 @@ bool InstallQtTranslations(const QString& locale) {
     }
     delete translator;
     ErrorLog::Write(QStringLiteral("erp-host"),
-                    QStringLiteral("Qt's %1 texts are not installed in %2; dialog buttons stay in English.")
-                        .arg(locale, folders.join(QStringLiteral(" or "))));
+                    Texts::QtTextsMissing(locale, folders.join(QStringLiteral(" or "))));
     return false;
 }
 

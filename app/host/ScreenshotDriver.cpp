@@ -1,6 +1,5 @@
 #include "app/host/ScreenshotDriver.h"
 
-#include <unistd.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -11,10 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
-#include <ctime>
-#include <fstream>
-#include <string>
 
+#include "app/host/Texts.h"
 #include "platform/db/Database.h"
 #include "src/common/ErrorLog.h"
 
@@ -29,28 +26,10 @@ void Say(const QString& text) {
     std::fprintf(stderr, "%s\n", platform::DatabaseUrl::Masked(text).toLocal8Bit().constData());
 }
 
-// Milliseconds since the kernel started this process (loading the program and its
-// libraries included), or -1 when the system does not tell.
-qint64 MsSinceProcessStart() {
-    std::ifstream stat("/proc/self/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // The command name in parentheses may hold blanks: the fields are counted after it.
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    size_t pos = close + 2;
-    for (int field = 3; field < 22 && pos != std::string::npos; ++field) pos = text.find(' ', pos) + 1;
-    const long long startTicks = std::atoll(text.c_str() + pos);
-    timespec now{};
-    const long ticks = sysconf(_SC_CLK_TCK);
-    if (startTicks <= 0 || ticks <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0)
-        return -1;
-    return static_cast<qint64>(now.tv_sec) * 1000 + now.tv_nsec / 1000000 - startTicks * 1000 / ticks;
-}
 }  // namespace
 
-ScreenshotDriver::ScreenshotDriver(QString pngPath, int timeoutMs, QObject* parent)
-    : QObject(parent), path_(std::move(pngPath)) {
+ScreenshotDriver::ScreenshotDriver(QString pngPath, int timeoutMs, QElapsedTimer started, QObject* parent)
+    : QObject(parent), path_(std::move(pngPath)), started_(started) {
     QTimer::singleShot(timeoutMs, this, [this] {
         if (saved_)
             return;
@@ -74,7 +53,7 @@ bool ScreenshotDriver::eventFilter(QObject* watched, QEvent* event) {
             // Queued: it runs once the workbench has handled its first activation, which
             // loads the list.
             QTimer::singleShot(0, this, [this] {
-                readyMs_ = MsSinceProcessStart();
+                readyMs_ = started_.elapsed();
                 std::printf("Workbench ready %lld ms after the program started.\n",
                             static_cast<long long>(readyMs_));
                 std::fflush(stdout);
@@ -116,7 +95,7 @@ void ScreenshotDriver::Capture(QWidget* workbench) {
         const QPixmap picture = guard->grab();
         saved_ = !picture.isNull() && picture.save(path_, "PNG");
         if (!saved_)
-            Say(QStringLiteral("Cannot write the screenshot to %1.").arg(path_));
+            Say(Texts::ScreenshotNotWritten(path_));
         guard->close();
         // A window that refuses to close is ended the hard way.
         QTimer::singleShot(SettleMs, this, [this] { CloseEverything(); });
@@ -125,7 +104,7 @@ void ScreenshotDriver::Capture(QWidget* workbench) {
 
 void ScreenshotDriver::AnswerMessage(QWidget* widget) {
     auto* box = static_cast<QMessageBox*>(widget);
-    Say(QStringLiteral("Message: %1").arg(box->text()));
+    Say(Texts::MessageShown(box->text()));
     ErrorLog::Write(QStringLiteral("erp-host --screenshot"),
                     QStringLiteral("answered message: %1").arg(box->text()));
     QPointer<QMessageBox> guard(box);

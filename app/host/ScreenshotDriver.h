@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -10,13 +11,14 @@ namespace sp::host {
 
 // Plays a user who confirms the filter dialog as it stands, waits for the workbench,
 // saves a picture of it and closes it. Once the workbench has handled its first
-// activation (the list is loaded then) it prints how long the start took. It watches the application's
+// activation (the list is loaded then) it prints how long the start took, counted on `started`
+// (the program's own start). It watches the application's
 // windows by their form names; message boxes that come up meanwhile are answered with their default button
 // and echoed to stderr, so an unattended run never hangs.
 class ScreenshotDriver : public QObject {
     Q_OBJECT
   public:
-    ScreenshotDriver(QString pngPath, int timeoutMs, QObject* parent = nullptr);
+    ScreenshotDriver(QString pngPath, int timeoutMs, QElapsedTimer started, QObject* parent = nullptr);
 
     bool Saved() const { return saved_; }
     bool TimedOut() const { return timedOut_; }
@@ -31,6 +33,7 @@ class ScreenshotDriver : public QObject {
     void CloseEverything();
 
     QString path_;
+    QElapsedTimer started_;
     bool saved_ = false;
     bool capturing_ = false;
     bool timedOut_ = false;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/host/Texts.h"
 #include "platform/db/PgSignIn.h"
 #include "src/common/ComError.h"
 
@@ -81,9 +82,8 @@ std::optional<Credentials> TerminalAsker::Ask(const QString& user, const QString
     if (!terminal.Open())
         return std::nullopt;
     if (!problem.isEmpty())
-        terminal.Say(QStringLiteral("Not signed in: %1\n").arg(problem));
-    const std::optional<QString> password =
-        terminal.ReadHidden(QStringLiteral("Password of %1 for %2: ").arg(user, where));
+        terminal.Say(Texts::NotSignedInBecause(problem));
+    const std::optional<QString> password = terminal.ReadHidden(Texts::PasswordPrompt(user, where));
     if (!password)
         return std::nullopt;
     return Credentials{user, *password};
@@ -108,19 +108,15 @@ std::shared_ptr<platform::Database> OpenSignedIn(platform::DatabaseUrl url, plat
                 throw;
             const QString where = QStringLiteral("%1 (%2:%3)").arg(url.name, url.host).arg(url.port);
             if (tries == kTries)
-                Refuse(QStringLiteral("Not signed in to %1 as %2: %3").arg(where, url.user, why));
+                Refuse(Texts::NotSignedIn(where, url.user, why));
             const std::optional<Credentials> given =
                 asker ? asker->Ask(url.user, where,
                                    outcome == PgSignIn::Outcome::PasswordRefused ? why : QString())
                       : std::nullopt;
             if (!given) {
                 if (outcome == PgSignIn::Outcome::PasswordRefused)
-                    Refuse(QStringLiteral("Not signed in to %1 as %2: %3").arg(where, url.user, why));
-                Refuse(QStringLiteral(
-                           "The server asks for the password of %1 for %2, and there is none to give: "
-                           "run the command on a terminal to be asked, or put it into ~/.pgpass (mode "
-                           "0600) or PGPASSWORD.")
-                           .arg(url.user, where));
+                    Refuse(Texts::NotSignedIn(where, url.user, why));
+                Refuse(Texts::NoPasswordToGive(url.user, where));
             }
             url.user = given->user;
             url.password = given->password;
@@ -140,21 +136,18 @@ QString NewPassword(const QString& forWhom, bool fromStdin) {
     } else {
         Terminal terminal;
         if (!terminal.Open())
-            Refuse(
-                QStringLiteral("A new password is typed on a terminal, and there is none; give it on the "
-                               "standard input with --password-stdin."));
-        const std::optional<QString> first =
-            terminal.ReadHidden(QStringLiteral("New password of %1: ").arg(forWhom));
+            Refuse(Texts::NewPasswordNeedsTerminal());
+        const std::optional<QString> first = terminal.ReadHidden(Texts::NewPasswordPrompt(forWhom));
         const std::optional<QString> second =
-            first ? terminal.ReadHidden(QStringLiteral("Again: ")) : std::nullopt;
+            first ? terminal.ReadHidden(Texts::AgainPrompt()) : std::nullopt;
         if (!first || !second)
-            Refuse(QStringLiteral("No password was typed; nothing was changed."));
+            Refuse(Texts::NoPasswordTyped());
         if (*first != *second)
-            Refuse(QStringLiteral("The two passwords differ; nothing was changed."));
+            Refuse(Texts::PasswordsDiffer());
         password = *first;
     }
     if (password.isEmpty())
-        Refuse(QStringLiteral("An empty password is no password; nothing was changed."));
+        Refuse(Texts::EmptyPassword());
     platform::DatabaseUrl::RememberSecret(password);
     return password;
 }

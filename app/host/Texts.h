@@ -7,7 +7,7 @@
 #include "app/host/ExitCodes.h"
 #include "platform/db/TaskAdmin.h"
 
-// What erp-host says on its command line.
+// What erp-host says: on its command line, in its sign-in window and on the terminal.
 namespace sp::host::Texts {
 
 inline QString Usage() {
@@ -305,5 +305,105 @@ inline QString SignInPasswordLabel() { return QStringLiteral("密码(&P)："); }
 inline QString SignInRefused(const QString& problem) { return QStringLiteral("未能登录：%1").arg(problem); }
 inline QString SignInButton() { return QStringLiteral("登录"); }
 inline QString SignInCancelButton() { return QStringLiteral("取消"); }
+
+// ---- the command line ------------------------------------------------------------
+
+inline QString OptionTwice(const QString& option) { return QStringLiteral("%1 is given twice.").arg(option); }
+inline QString OptionNeedsValue(const QString& option) {
+    return QStringLiteral("%1 needs a value.").arg(option);
+}
+inline QString UnknownOption(const QString& option) {
+    return QStringLiteral("Unknown option %1.").arg(option);
+}
+inline QString UsageOf(const QString& form) { return QStringLiteral("Usage: erp-host %1").arg(form); }
+inline QString UnknownCommand(const QString& words) {
+    return QStringLiteral("Unknown command \"%1\".").arg(words);
+}
+inline QString SeedBenchNeedsSizes() {
+    return QStringLiteral("db seed-bench needs --work-bills N (at least 1) and --reports M.");
+}
+inline QString UserRightsArgument(const QString& verb, const QString& given) {
+    return QStringLiteral("user %1 takes all, none, a mask of 32 bits or admin, not \"%2\".")
+        .arg(verb, given);
+}
+inline QString TaskIdArgument(const QString& given) {
+    return QStringLiteral("task release takes the id erp-host task list shows, not \"%1\".").arg(given);
+}
+inline QString OptionDoesNotApply(const QString& option, const QString& command) {
+    return QStringLiteral("%1 does not apply to %2.").arg(option, command);
+}
+inline QString OpeningTheWorkbench() { return QStringLiteral("opening the workbench"); }
+
+// ---- what the commands did --------------------------------------------------------
+
+inline QString DatabaseReady(const QString& db) { return QStringLiteral("Database ready: %1").arg(db); }
+inline QString DemoDataIn(const QString& db) { return QStringLiteral("Demo data in %1").arg(db); }
+inline QString BenchmarkDataIn(const QString& db) { return QStringLiteral("Benchmark data in %1").arg(db); }
+inline QString ComponentGaveNoScreen() { return QStringLiteral("The component gave no screen."); }
+inline QString ComponentNotCreated(const QString& dataFolder) {
+    return QStringLiteral("The component could not be created; see the log in %1.").arg(dataFolder);
+}
+inline QString CannotLoadComponent(const QString& why) {
+    return QStringLiteral("Cannot load the component: %1").arg(why);
+}
+inline QString MayNotOpen(const QString& user, quint32 right) {
+    return QStringLiteral("The user %1 may not open the workbench (right 0x%2).").arg(user).arg(right, 0, 16);
+}
+inline QString ScreenshotTimedOut() {
+    return QStringLiteral("The workbench did not come up in time; no screenshot was written.");
+}
+inline QString WorkbenchNotShown() {
+    return QStringLiteral("The workbench was not shown; no screenshot was written.");
+}
+inline QString ScreenshotWritten(const QString& path) {
+    return QStringLiteral("Screenshot written to %1").arg(path);
+}
+inline QString ScreenshotNotWritten(const QString& path) {
+    return QStringLiteral("Cannot write the screenshot to %1.").arg(path);
+}
+inline QString MessageShown(const QString& text) { return QStringLiteral("Message: %1").arg(text); }
+inline QString CannotMakeDataFolder(const QString& folder) {
+    return QStringLiteral("Cannot create the data folder %1.").arg(folder);
+}
+inline QString DataFolderReadOnly(const QString& folder) {
+    return QStringLiteral("The data folder %1 cannot be written.").arg(folder);
+}
+inline QString QtTextsMissing(const QString& language, const QString& folder) {
+    return QStringLiteral("Qt's %1 texts are not installed in %2; dialog buttons stay in English.")
+        .arg(language, folder);
+}
+
+// ---- passwords on the terminal ----------------------------------------------------
+
+inline QString NotSignedInBecause(const QString& why) {
+    return QStringLiteral("Not signed in: %1\n").arg(why);
+}
+inline QString PasswordPrompt(const QString& user, const QString& where) {
+    return QStringLiteral("Password of %1 for %2: ").arg(user, where);
+}
+inline QString NotSignedIn(const QString& where, const QString& user, const QString& why) {
+    return QStringLiteral("Not signed in to %1 as %2: %3").arg(where, user, why);
+}
+inline QString NewPasswordPrompt(const QString& user) {
+    return QStringLiteral("New password of %1: ").arg(user);
+}
+inline QString AgainPrompt() { return QStringLiteral("Again: "); }
+inline QString NoPasswordTyped() { return QStringLiteral("No password was typed; nothing was changed."); }
+inline QString PasswordsDiffer() { return QStringLiteral("The two passwords differ; nothing was changed."); }
+inline QString NoPasswordToGive(const QString& user, const QString& where) {
+    return QStringLiteral(
+               "The server asks for the password of %1 for %2, and there is none to give: run the command on "
+               "a "
+               "terminal to be asked, or put it into ~/.pgpass (mode 0600) or PGPASSWORD.")
+        .arg(user, where);
+}
+inline QString NewPasswordNeedsTerminal() {
+    return QStringLiteral(
+        "A new password is typed on a terminal, and there is none; give it on the standard input with "
+        "--password-stdin.");
+}
+inline QString EmptyPassword() {
+    return QStringLiteral("An empty password is no password; nothing was changed.");
+}
 
 }  // namespace sp::host::Texts

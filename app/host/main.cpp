@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <cstdio>
 #include <memory>
@@ -50,6 +51,14 @@ bool HostDatabaseIsPostgres(const QString& dbUrl) {
         return false;
     }
 }
+
+// When this program started, taken before main: the start's time counts from here, not from
+// the start of a process this one replaced (./run builds first, then execs erp-host).
+const QElapsedTimer kProgramStart = [] {
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}();
 
 // The screenshot run gives up after this long without a picture.
 constexpr int ScreenshotTimeoutMs = 60000;
@@ -177,17 +186,17 @@ int RunAdminCommand(const HostOptions& o, const QString& dataFolder) {
         case Command::DbInit:
             db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, o.force, &terminal);
             for (const QString& note : db->MigrationNotes()) Print(stderr, note);
-            Print(stdout, QStringLiteral("Database ready: %1").arg(db->url().ToString()));
+            Print(stdout, sp::host::Texts::DatabaseReady(db->url().ToString()));
             return Done;
         case Command::DbSeedDemo:
             db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, false, &terminal);
             HostDatabase::SeedDemo(*db);
-            Print(stdout, QStringLiteral("Demo data in %1").arg(db->url().ToString()));
+            Print(stdout, sp::host::Texts::DemoDataIn(db->url().ToString()));
             return Done;
         case Command::DbSeedBench:
             db = HostDatabase::OpenForInit(o.dbUrl, dataFolder, false, &terminal);
             sp::platform::SeedBench(*db, o.workBills, o.reports, o.longHistory);
-            Print(stdout, QStringLiteral("Benchmark data in %1").arg(db->url().ToString()));
+            Print(stdout, sp::host::Texts::BenchmarkDataIn(db->url().ToString()));
             return Done;
         case Command::DbBackup: {
             const sp::platform::DatabaseUrl url = SqliteOf(o, dataFolder);
@@ -283,7 +292,7 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     std::unique_ptr<sp::Ui> ui(loader.createUi());
     if (!ui)
         throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
-                           QStringLiteral("The component gave no screen."));
+                           sp::host::Texts::ComponentGaveNoScreen());
     sp::platform::InstallLocalSwitchFile(dataFolder);
     sp::platform::RegisterPlatform(registry,
                                    {db, userId, userName, QStringLiteral("chs"), dataFolder, ui.get()});
@@ -307,36 +316,30 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     std::unique_ptr<sp::host::ScreenshotDriver> driver;
     if (!o.screenshot.isEmpty()) {
         driver = std::make_unique<sp::host::ScreenshotDriver>(QFileInfo(o.screenshot).absoluteFilePath(),
-                                                              ScreenshotTimeoutMs);
+                                                              ScreenshotTimeoutMs, kProgramStart);
         qApp->installEventFilter(driver.get());
     }
 
     {
         std::unique_ptr<sp::IShopProcComponent> component(loader.create(&context));
         if (!component)
-            throw sp::ComError(
-                sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
-                QStringLiteral("The component could not be created; see the log in %1.").arg(dataFolder));
+            throw sp::ComError(sp::ErrorNumber::Refused, QStringLiteral("erp-host"),
+                               sp::host::Texts::ComponentNotCreated(dataFolder));
         component->ShowForm(userId, 0, 0);
     }
     if (*refused) {
-        Print(stderr, QStringLiteral("The user %1 may not open the workbench (right 0x%2).")
-                          .arg(userName)
-                          .arg(sp::Rights::Open, 0, 16));
+        Print(stderr, sp::host::Texts::MayNotOpen(userName, sp::Rights::Open));
         return NotAllowed;
     }
 
     if (driver) {
         qApp->removeEventFilter(driver.get());
         if (!driver->Saved()) {
-            Print(stderr,
-                  driver->TimedOut()
-                      ? QStringLiteral("The workbench did not come up in time; no screenshot was written.")
-                      : QStringLiteral("The workbench was not shown; no screenshot was written."));
+            Print(stderr, driver->TimedOut() ? sp::host::Texts::ScreenshotTimedOut()
+                                             : sp::host::Texts::WorkbenchNotShown());
             return Failed;
         }
-        Print(stdout,
-              QStringLiteral("Screenshot written to %1").arg(QFileInfo(o.screenshot).absoluteFilePath()));
+        Print(stdout, sp::host::Texts::ScreenshotWritten(QFileInfo(o.screenshot).absoluteFilePath()));
     }
     return Done;
 }
