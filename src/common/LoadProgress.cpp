@@ -36,11 +36,10 @@ void LoadProgress::Done() {
 }
 
 QString LoadProgress::Text(LoadPane pane, int rowsRead, int total) {
-    QString text = pane == LoadPane::List ? QStringLiteral("正在读取可汇报工序计划单……已读取 %1 行")
-                                          : QStringLiteral("正在读取历史工序汇报记录……已读取 %1 行");
-    text = text.arg(rowsRead);
+    QString text =
+        pane == LoadPane::List ? CommonTexts::ReadingList(rowsRead) : CommonTexts::ReadingHistory(rowsRead);
     if (total >= 0)
-        text += QStringLiteral("，共 %1 行").arg(total);
+        text += CommonTexts::OfTotal(total);
     return text;
 }
 

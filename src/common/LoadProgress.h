@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "src/common/Export.h"
+#include "src/common/Texts.h"
 #include "src/common/Ui.h"
 
 namespace sp {
@@ -39,8 +40,8 @@ class SPCOMMON_EXPORT LoadProgress {
     // "正在读取……已读取 N 行，共 M 行", naming what the pane holds.
     static QString Text(LoadPane pane, int rowsRead, int total);
     // What the pane's label says after a cancelled load.
-    static QString CancelledText() { return QStringLiteral("已取消读取。"); }
-    static QString CancelCaption() { return QStringLiteral("取消"); }
+    static QString CancelledText() { return CommonTexts::LoadCancelled(); }
+    static QString CancelCaption() { return CommonTexts::Cancel(); }
 
   private:
     qint64 Now() const;

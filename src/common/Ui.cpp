@@ -1,5 +1,7 @@
 #include "src/common/Ui.h"
 
+#include "src/common/Texts.h"
+
 namespace sp {
 
 DialogModel::~DialogModel() = default;
@@ -10,7 +12,7 @@ void Ui::EndLoadProgress(LoadPane) {}
 std::optional<QString> Ui::ChooseSaveFile(const SaveFileRequest&) { return std::nullopt; }
 void Ui::PreviewPrint(const PrintPreviewRequest&) {}
 
-QString MessageTitle() { return QStringLiteral("Vorlane提示"); }
+QString MessageTitle() { return CommonTexts::MessageTitle(); }
 
 void ShowInfo(Ui& ui, const QString& text) {
     ui.MessageBox({text, MessageTitle(), MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok});
