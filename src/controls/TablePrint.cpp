@@ -12,6 +12,7 @@
 #include <numeric>
 
 #include "src/controls/GridExport.h"
+#include "src/controls/Texts.h"
 
 namespace sp {
 
@@ -64,7 +65,7 @@ class PageWriter {
         if (painter_) {
             painter_->setFont(plain_);
             painter_->drawText(QRectF(0, bottom_, width_, foot_), Qt::AlignRight | Qt::AlignBottom,
-                               QStringLiteral("第 %1 页，共 %2 页").arg(page_).arg(pages_));
+                               ControlTexts::PageOf(page_, pages_));
         }
     }
 

@@ -9,14 +9,12 @@
 #include "src/entry/HostServices.h"
 #include "src/middletier/MiddleTierInterfaces.h"
 #include "src/reportgrid/ReportColumns.h"
+#include "src/reportgrid/Texts.h"
 #include "src/state/WorkbenchState.h"
 
 namespace sp {
 
 namespace {
-
-QString PrintTitle() { return QStringLiteral("工序汇报记录"); }
-QString TotalLabel() { return QStringLiteral("合计"); }
 
 bool Totalled(const QString& key) {
     const std::optional<ReportCode> code = ReportCodeFromName(key);
@@ -100,15 +98,19 @@ ReportPrintout BuildReportPrintout(WorkbenchState& state, QString* failure) {
 
 Printout ToPrintout(const ReportPrintout& p) {
     Printout out;
-    out.title = PrintTitle();
+    out.title = ReportTexts::PrintTitle();
     const GridSnapshot& g = p.grid;
     for (const ReportPrintout::Section& section : p.sections) {
         PrintTable t;
-        t.title = PrintTitle();
+        t.title = ReportTexts::PrintTitle();
         const ReportPrintout::Head& h = section.head;
-        t.head = {{QStringLiteral("工序计划单号："), h.number}, {QStringLiteral("生产任务单号："), h.task},
-                  {QStringLiteral("物料："), h.item},           {QStringLiteral("工序："), h.operation},
-                  {QStringLiteral("工作中心："), h.workCenter}, {QStringLiteral("计划数量："), h.planned}};
+        namespace T = ReportTexts;
+        t.head = {{T::PrintWorkBill(), h.number},
+                  {T::PrintTask(), h.task},
+                  {T::PrintItem(), h.item},
+                  {T::PrintOperation(), h.operation},
+                  {T::PrintWorkCenter(), h.workCenter},
+                  {T::PrintPlanned(), h.planned}};
         for (const GridSnapshot::Column& column : g.columns) {
             t.titles << column.title;
             t.rightAligned << column.rightAligned;
@@ -121,12 +123,11 @@ Printout ToPrintout(const ReportPrintout& p) {
         }
         t.totals = QStringList(g.columns.size(), QString());
         if (!t.totals.isEmpty())
-            t.totals[0] = TotalLabel();
+            t.totals[0] = ReportTexts::PrintTotal();
         for (int c : p.totalled)
             if (c > 0)
                 t.totals[c] = TotalText(g, section, c);
-        t.foot = QStringLiteral("制表人：%1        打印时间：%2")
-                     .arg(p.user, p.printedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+        t.foot = ReportTexts::PrintFoot(p.user, p.printedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
         out.tables << t;
     }
     return out;

@@ -50,4 +50,17 @@ inline QString ListHeader() { return QStringLiteral("工序计划单号\t汇报�
 inline QString ConflictFunction() { return QStringLiteral("cj0891"); }
 constexpr qint32 ConflictSubsystem = 47;
 
+// The printed reports of a work bill.
+inline QString PrintTitle() { return QStringLiteral("工序汇报记录"); }
+inline QString PrintTotal() { return QStringLiteral("合计"); }
+inline QString PrintWorkBill() { return QStringLiteral("工序计划单号："); }
+inline QString PrintTask() { return QStringLiteral("生产任务单号："); }
+inline QString PrintItem() { return QStringLiteral("物料："); }
+inline QString PrintOperation() { return QStringLiteral("工序："); }
+inline QString PrintWorkCenter() { return QStringLiteral("工作中心："); }
+inline QString PrintPlanned() { return QStringLiteral("计划数量："); }
+inline QString PrintFoot(const QString& user, const QString& printedAt) {
+    return QStringLiteral("制表人：%1        打印时间：%2").arg(user, printedAt);
+}
+
 }  // namespace sp::ReportTexts

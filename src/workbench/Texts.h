@@ -106,4 +106,26 @@ inline QString CloseCompletedWorkBillsSql() {
         "SHWorkBillEntry.FWBInterID And SHProcRpt.Fstatus = 0) = 0");
 }
 
+// The toolbar and menu captions of the tools.
+inline QString CaptionModeNew() { return QStringLiteral("录入"); }
+inline QString CaptionModeEdit() { return QStringLiteral("修改"); }
+inline QString CaptionFileSave() { return QStringLiteral("保存"); }
+inline QString CaptionEditDel() { return QStringLiteral("删除"); }
+inline QString CaptionAudit() { return QStringLiteral("审核"); }
+inline QString CaptionUnAudit() { return QStringLiteral("反审核"); }
+inline QString CaptionRefresh() { return QStringLiteral("刷新"); }
+inline QString CaptionEditView() { return QStringLiteral("查看"); }
+inline QString CaptionFilter() { return QStringLiteral("过滤"); }
+inline QString CaptionCtlChk() { return QStringLiteral("检查"); }
+inline QString CaptionCtlCreate() { return QStringLiteral("生成检验单"); }
+inline QString CaptionCtlDel() { return QStringLiteral("删除检验单"); }
+inline QString CaptionFileExit() { return QStringLiteral("退出"); }
+inline QString CaptionFileExport() { return QStringLiteral("导出(&X)..."); }
+inline QString CaptionFilePrint() { return QStringLiteral("打印(&P)..."); }
+inline QString CaptionListWC() { return QStringLiteral("工作中心"); }
+inline QString CaptionListTask() { return QStringLiteral("生产任务单"); }
+inline QString CaptionFileHelp() { return QStringLiteral("帮助主题(&C)"); }
+inline QString CaptionSetupWB() { return QStringLiteral("工票列设置(&W)"); }
+inline QString CaptionSetupRpt() { return QStringLiteral("汇报列设置(&R)"); }
+
 }  // namespace sp::WorkbenchTexts

@@ -14,30 +14,30 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
     // The mode buttons and the check button keep their checked state themselves: their
     // commands read the state before the click ("already checked: do nothing").
     bar.AddLabel(QStringLiteral("lblMode"), T::LabelMode());
-    bar.AddTool(Tool::ModeNew(), QStringLiteral("录入"));
-    bar.AddTool(Tool::ModeEdit(), QStringLiteral("修改"));
-    bar.AddTool(Tool::FileSave(), QStringLiteral("保存"));
-    bar.AddTool(Tool::EditDel(), QStringLiteral("删除"));
-    bar.AddTool(Tool::Audit(), QStringLiteral("审核"));
-    bar.AddTool(Tool::UnAudit(), QStringLiteral("反审核"));
-    bar.AddTool(Tool::Refresh(), QStringLiteral("刷新"));
-    bar.AddTool(Tool::EditView(), QStringLiteral("查看"));
-    bar.AddTool(Tool::Filter(), QStringLiteral("过滤"));
-    bar.AddTool(Tool::CtlChk(), QStringLiteral("检查"));
-    bar.AddTool(Tool::CtlCreate(), QStringLiteral("生成检验单"));
-    bar.AddTool(Tool::CtlDel(), QStringLiteral("删除检验单"));
-    bar.AddTool(Tool::FileExit(), QStringLiteral("退出"));
-    bar.AddTool(Tool::FileExport(), QStringLiteral("导出(&X)..."));
+    bar.AddTool(Tool::ModeNew(), T::CaptionModeNew());
+    bar.AddTool(Tool::ModeEdit(), T::CaptionModeEdit());
+    bar.AddTool(Tool::FileSave(), T::CaptionFileSave());
+    bar.AddTool(Tool::EditDel(), T::CaptionEditDel());
+    bar.AddTool(Tool::Audit(), T::CaptionAudit());
+    bar.AddTool(Tool::UnAudit(), T::CaptionUnAudit());
+    bar.AddTool(Tool::Refresh(), T::CaptionRefresh());
+    bar.AddTool(Tool::EditView(), T::CaptionEditView());
+    bar.AddTool(Tool::Filter(), T::CaptionFilter());
+    bar.AddTool(Tool::CtlChk(), T::CaptionCtlChk());
+    bar.AddTool(Tool::CtlCreate(), T::CaptionCtlCreate());
+    bar.AddTool(Tool::CtlDel(), T::CaptionCtlDel());
+    bar.AddTool(Tool::FileExit(), T::CaptionFileExit());
+    bar.AddTool(Tool::FileExport(), T::CaptionFileExport());
     bar.SetShortcutText(Tool::FileExport(), QStringLiteral("Ctrl+E"));
-    bar.AddTool(Tool::FilePrint(), QStringLiteral("打印(&P)..."));
+    bar.AddTool(Tool::FilePrint(), T::CaptionFilePrint());
     bar.SetShortcutText(Tool::FilePrint(), QStringLiteral("Ctrl+P"));
     bar.AddLabel(QStringLiteral("lblArrange"), T::LabelArrangement());
     const QString arrangement = QStringLiteral("ListStyle");
-    bar.AddTool(Tool::ListWC(), QStringLiteral("工作中心"), ToolStyle::Radio, arrangement);
-    bar.AddTool(Tool::ListTask(), QStringLiteral("生产任务单"), ToolStyle::Radio, arrangement);
-    bar.AddTool(Tool::FileHelp(), QStringLiteral("帮助主题(&C)"));
-    bar.AddTool(Tool::SetupWB(), QStringLiteral("工票列设置(&W)"));
-    bar.AddTool(Tool::SetupRpt(), QStringLiteral("汇报列设置(&R)"));
+    bar.AddTool(Tool::ListWC(), T::CaptionListWC(), ToolStyle::Radio, arrangement);
+    bar.AddTool(Tool::ListTask(), T::CaptionListTask(), ToolStyle::Radio, arrangement);
+    bar.AddTool(Tool::FileHelp(), T::CaptionFileHelp());
+    bar.AddTool(Tool::SetupWB(), T::CaptionSetupWB());
+    bar.AddTool(Tool::SetupRpt(), T::CaptionSetupRpt());
     bar.AddTool(Tool::SttInfo(), T::StatusReady());
 
     bar.AddBand(QStringLiteral("mnuFile"), BandKind::Menu,
