@@ -209,8 +209,11 @@ void QtUi::PreviewPrint(const PrintPreviewRequest& request) {
     QPrintPreviewDialog preview(&printer, ModalOwnerOnScreen());
     preview.setObjectName(QStringLiteral("printPreview"));
     preview.setWindowTitle(request.title);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&](QPrinter* target) { request.paint(*target); });
+    // Painting runs inside the preview's event loop: a failure there is logged, never thrown
+    // through Qt.
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [&](QPrinter* target) {
+        CatchBoundary(QStringLiteral("QtUi.PreviewPrint"), [&] { request.paint(*target); });
+    });
     if (request.savePdf) {
         if (auto* bar = preview.findChild<QToolBar*>()) {
             bar->addSeparator();
