@@ -166,8 +166,7 @@ struct Shop {
         filter->Set(QStringLiteral("OK"), true);
         form->SetUserId(user);
         form->SetDicFilter(filter);
-        form->SetListStyle(0);
-        form->Load();
+        form->SetListStyle(0);  // loads the window and its list, as ShowForm does
     }
     ~Shop() {
         IgnoreErrorsQuietly([&] { form->Unload(); });

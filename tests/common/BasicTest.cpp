@@ -24,21 +24,13 @@ TEST(Basic, ValReadsLeadingNumbers) {
 }
 
 TEST(Basic, NumberTextsAndBlankNumbers) {
-    const std::pair<double, const char*> cases[] = {{120, "120"},
-                                                    {37.5, "37.5"},
-                                                    {0.001, "0.001"},
-                                                    {1E+16, "1E+16"},
-                                                    {0, "0"},
-                                                    {-2.5, "-2.5"},
-                                                    {0.1 + 0.2, "0.3"},
-                                                    {123456789012345.0, "123456789012345"},
-                                                    {1e15, "1E+15"},
-                                                    {-42, "-42"},
-                                                    {1.5e-7, "1.5E-7"},
-                                                    {0.00001, "1E-5"},
-                                                    {2.0 / 3, "0.666666666666667"},
-                                                    {-1234.5678, "-1234.5678"},
-                                                    {1e300, "1E+300"}};
+    // clang-format off
+    const std::pair<double, const char*> cases[] = {
+        {120, "120"}, {37.5, "37.5"}, {0.001, "0.001"}, {1E+16, "1E+16"}, {0, "0"}, {-2.5, "-2.5"},
+        {0.1 + 0.2, "0.3"}, {123456789012345.0, "123456789012345"}, {1e15, "1E+15"}, {-42, "-42"},
+        {1.5e-7, "1.5E-7"}, {0.00001, "1E-5"}, {2.0 / 3, "0.666666666666667"}, {-1234.5678, "-1234.5678"},
+        {1e300, "1E+300"}};
+    // clang-format on
     for (const auto& [value, expected] : cases) {
         EXPECT_EQ(Basic::NumberText(value), QString::fromUtf8(expected)) << expected;
         // Non-negatives get a leading blank where the sign would be.
@@ -62,20 +54,16 @@ TEST(Basic, NumberTextsAndBlankNumbers) {
 TEST(Basic, DatesAsTextAndBack) {
     EXPECT_EQ(Basic::DateText(QDate(2026, 6, 12)), u"2026-06-12"_s);
     EXPECT_EQ(Basic::DateText(QDate()), QString());
+    // clang-format off
     const std::pair<QVariant, QDate> cases[] = {
         {u"12/06/2026"_s, QDate(2026, 12, 6)},  // the server's month/day/year
-        {u"2026-06-12"_s, QDate(2026, 6, 12)},
-        {u"2026-06-12 08:30:00"_s, QDate(2026, 6, 12)},
-        {u"2026-06-12T08:30:00"_s, QDate(2026, 6, 12)},
-        {QDate(2026, 1, 2), QDate(2026, 1, 2)},
-        {QDateTime(QDate(2026, 1, 2), QTime(23, 59)), QDate(2026, 1, 2)},
-        {u"13/45/2026"_s, QDate()},
+        {u"2026-06-12"_s, QDate(2026, 6, 12)}, {u"2026-06-12 08:30:00"_s, QDate(2026, 6, 12)},
+        {u"2026-06-12T08:30:00"_s, QDate(2026, 6, 12)}, {QDate(2026, 1, 2), QDate(2026, 1, 2)},
+        {QDateTime(QDate(2026, 1, 2), QTime(23, 59)), QDate(2026, 1, 2)}, {u"13/45/2026"_s, QDate()},
         {u"2024-02-30"_s, QDate()},  // no such day
-        {u"2024-02-29x"_s, QDate()},
-        {u"2O24-02-29"_s, QDate()},
-        {u" 2024-02-29 "_s, QDate(2024, 2, 29)},
-        {u"soon"_s, QDate()},
-        {QVariant(), QDate()}};
+        {u"2024-02-29x"_s, QDate()}, {u"2O24-02-29"_s, QDate()}, {u" 2024-02-29 "_s, QDate(2024, 2, 29)},
+        {u"soon"_s, QDate()}, {QVariant(), QDate()}};
+    // clang-format on
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(Basic::ToDate(value), expected) << value.toString().toStdString();
 }

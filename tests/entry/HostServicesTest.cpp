@@ -79,14 +79,12 @@ TEST(HostServices, IsControlReceiveReadsTheSwitch) {
     Bench b;
     QStringList logged;
     ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
+    // clang-format off
     const std::tuple<QVariant, bool, const char*> cases[] = {
-        {QVariant(), true, ""},
-        {u"0"_s, false, ""},
-        {u" -1"_s, true, ""},
-        {u"False"_s, false, ""},
+        {QVariant(), true, ""}, {u"0"_s, false, ""}, {u" -1"_s, true, ""}, {u"False"_s, false, ""},
         {-1, true, ""},
-        {u"开"_s, false,
-         "HostServices.IsControlReceive|The system switch SH/SHOPPROC_CONTROLRECEIVE holds \"开\""}};
+        {u"开"_s, false, "HostServices.IsControlReceive|The system switch SH/SHOPPROC_CONTROLRECEIVE holds \"开\""}};
+    // clang-format on
     for (const auto& [stored, expected, log] : cases) {
         logged.clear();
         b.fake->profile = stored;
@@ -136,33 +134,33 @@ TEST(HostServices, ExecFuncPassesTheArgumentsAndEndFuncCommits) {
     }
 }
 
+// Item classes go to the item lookup with its options, auxiliary types to the lookup of
+// auxiliary data, -102 and -103 to the resource browser; any other type shows nothing.
 TEST(HostServices, ShowLookupDispatchesByType) {
     Bench b;
     b.fake->browserPick = NewDictionary();
-    const auto lookup = [&](qint32 type, bool longNumber = false) {
+    // type, long numbers, the call made (none: Nothing), its options
+    // clang-format off
+    const std::tuple<qint32, bool, const char*, const char*> cases[] = {
+        {3, false, "ItemLookUp 3 'abc' 'F=1'", "BeShortNumber=true,GetDataType=4,Search=abc"},
+        {2, true, "ItemLookUp 2 'abc' 'F=1'", "BeShortNumber=false,GetDataType=4,Search=abc"},
+        {62, false, "SubMesLookup 62 'abc'", ""}, {999, false, "SubMesLookup 999 'abc'", ""},
+        {130, false, "", ""}, {6, false, "", ""},
+        {-102, false, "Show 1 1 'F=1'", ""}, {-103, false, "Show 0 1 'F=1'", ""}};
+    // clang-format on
+    for (const auto& [type, longNumber, call, options] : cases) {
         b.fake->calls.clear();
+        b.fake->lastLookupOptions = nullptr;
         b.fake->picks = {Pick(u"01"_s, u"x"_s)};
         const LookupOutcome out = b.host->ShowLookup(type, u"abc"_s, u"F=1"_s, 4, longNumber);
-        EXPECT_EQ(out.IsNothing(), b.fake->calls.isEmpty()) << type;
-        EXPECT_TRUE(type >= 0 || (out.resource && !out.lookup)) << type;
-        return b.fake->calls.join(u" / "_s);
-    };
-    const auto options = [&] {
-        QStringList o;
-        for (const QString& key : b.fake->lastLookupOptions->Keys())
-            o << key + u'=' + b.fake->lastLookupOptions->Item(key).toString();
-        return o.join(u',');
-    };
-    for (qint32 type : {1, 3, 14}) {
-        EXPECT_EQ(lookup(type), u"ItemLookUp %1 'abc' 'F=1'"_s.arg(type));
-        EXPECT_EQ(options(), u"BeShortNumber=true,GetDataType=4,Search=abc"_s);
+        EXPECT_EQ(b.fake->calls.join(u" / "_s), QString::fromUtf8(call)) << type;
+        EXPECT_EQ(out.IsNothing(), !*call) << type;
+        QStringList given;
+        for (const QString& key :
+             b.fake->lastLookupOptions ? b.fake->lastLookupOptions->Keys() : QStringList())
+            given << key + u'=' + b.fake->lastLookupOptions->Item(key).toString();
+        EXPECT_EQ(given.join(u','), QString::fromUtf8(options)) << type;
     }
-    EXPECT_EQ(lookup(2, true), u"ItemLookUp 2 'abc' 'F=1'"_s);
-    EXPECT_EQ(options(), u"BeShortNumber=false,GetDataType=4,Search=abc"_s);
-    for (qint32 type : {20, 62, 129, 131, 999}) EXPECT_EQ(lookup(type), u"SubMesLookup %1 'abc'"_s.arg(type));
-    for (qint32 type : {130, 1000, 6}) EXPECT_EQ(lookup(type), QString()) << type;
-    EXPECT_EQ(lookup(-102), u"Show 1 1 'F=1'"_s);
-    EXPECT_EQ(lookup(-103), u"Show 0 1 'F=1'"_s);
     EXPECT_EQ(b.Created(ProgId::GLView()), 1) << "the lookup object is kept";
 }
 

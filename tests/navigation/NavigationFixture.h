@@ -43,14 +43,12 @@ class NavigationFixture : public ::testing::Test {
         fake.emps = {{11, u"E011"_s, u"张三"_s}};
         fake.workBillTitle = [](qint32) {
             const QStringList f{u"Ffield"_s, u"Fname"_s, u"Fshow"_s, u"Fwidth"_s};
-            return Records(f, {{u"FQualityChkID"_s, u"检验"_s, 1, 0},
-                               {u"Ffare"_s, u"计费"_s, 1, 800},
-                               {u"FisOut"_s, u"外协"_s, 1, 0},
-                               {u"fworkerid"_s, u"操作工"_s, 0, 0},
-                               {u"FWorkBillNO"_s, u"工票号"_s, 1, 0},
-                               {u"FAuxQtyRecive"_s, u"接收数"_s, 1, 0},
-                               {u"FWorkCenterID"_s, u"工作中心"_s, 1, 0},
-                               {u"FMemo"_s, u"备注"_s, 1, 0}});
+            // clang-format off
+            return Records(f, {{u"FQualityChkID"_s, u"检验"_s, 1, 0}, {u"Ffare"_s, u"计费"_s, 1, 800},
+                               {u"FisOut"_s, u"外协"_s, 1, 0}, {u"fworkerid"_s, u"操作工"_s, 0, 0},
+                               {u"FWorkBillNO"_s, u"工票号"_s, 1, 0}, {u"FAuxQtyRecive"_s, u"接收数"_s, 1, 0},
+                               {u"FWorkCenterID"_s, u"工作中心"_s, 1, 0}, {u"FMemo"_s, u"备注"_s, 1, 0}});
+            // clang-format on
         };
     }
 

@@ -16,8 +16,7 @@ TEST(WorkBillQueries, ExistenceIsAskedOnlyForANumberAndAFailureIsNoAnswer) {
     EXPECT_TRUE(h.ui.messages.isEmpty());
 
     EXPECT_FALSE(IsExistWB(*h.host, u"WB2"_s, true));
-    ASSERT_EQ(h.ui.messages.size(), 1);
-    EXPECT_EQ(h.ui.messages[0].text, u"工序计划单WB2 不存在或不可进行工序汇报！"_s);
+    ASSERT_EQ(h.ui.MessageTexts(), QStringList{u"工序计划单WB2 不存在或不可进行工序汇报！"_s});
     EXPECT_EQ(h.ui.messages[0].icon, MsgIcon::Information);
 
     // A failing middle tier is no answer and tells the user nothing wrong.

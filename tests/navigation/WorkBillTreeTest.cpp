@@ -4,21 +4,6 @@
 namespace sp::test {
 namespace {
 
-TEST(WorkBillTreeKeysTest, KeysReadBack) {
-    // key, work center (else a production task), id, department
-    // clang-format off
-    const std::tuple<const char*, bool, qint32, const char*> cases[] = {{"WC\t17", true, 17, ""},
-        {"D01MO\t2045", false, 2045, "D01"}, {"MO\t5", false, 5, ""}, {"D01MO\t12x", false, 12, "D01"}};
-    // clang-format on
-    for (const auto& [key, wc, id, dept] : cases) {
-        const auto k = WorkBillTree::ParseNodeKey(QString::fromLatin1(key));
-        ASSERT_TRUE(k.has_value()) << key;
-        EXPECT_EQ(std::tuple(k->workCenter, k->id, k->deptNo), std::tuple(wc, id, QString::fromLatin1(dept)));
-    }
-    for (const QString& other : {u"DEPT\tD01"_s, u"ROOT"_s, QString()})
-        EXPECT_FALSE(WorkBillTree::ParseNodeKey(other).has_value()) << other.toStdString();
-}
-
 class WorkBillTreeTest : public NavigationFixture {
   protected:
     void SetUp() override {
@@ -45,62 +30,50 @@ class WorkBillTreeTest : public NavigationFixture {
     WorkBillTree treeOps{state, list};
 };
 
-TEST_F(WorkBillTreeTest, FillFollowsTheArrangement) {
+// The tree follows the arrangement. A production task's node lists by its id and
+// department, a work center's by its id; a department or the root lists nothing.
+TEST_F(WorkBillTreeTest, FillFollowsTheArrangementAndOnlyWorkCenterAndTaskNodesList) {
     treeOps.Fill();
+    QStringList asked;
+    fake.workBillByWCMO = [&](bool wc, bool, qint32 id, const QString& dept) {
+        asked << u"%1 %2 %3"_s.arg(wc ? u"WC"_s : u"MO"_s).arg(id).arg(dept);
+        return Records(Fields(), {Bill(7, u"WB7"_s)});
+    };
+    for (const QString& key : {u"DEPT\tD01"_s, WorkBillTree::RootKey(), u"D01MO\t2045"_s})
+        treeOps.OnNodeClick(key);
     EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), u"部门/生产任务单/工序计划单"_s);
     EXPECT_EQ(tree.Parent(u"D01MO\t2045"_s), u"DEPT\tD01"_s);
     EXPECT_EQ(tree.Parent(u"DEPT\tD01"_s), WorkBillTree::RootKey());
+
+    // The work-center arrangement fills the tree anew.
     bar.SetChecked(u"btnListWC"_s, true);
     treeOps.Fill();
     EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), u"部门/工序计划单"_s);
-    EXPECT_TRUE(tree.Exists(u"WC\t4"_s));
-    EXPECT_FALSE(tree.Exists(u"D01MO\t2045"_s));
-}
-
-TEST_F(WorkBillTreeTest, NodeClickListsOnlyWorkCenterAndTaskNodes) {
-    treeOps.Fill();
-    bool wc = true;
-    qint32 id = 0;
-    QString dept;
-    fake.workBillByWCMO = [&](bool w, bool, qint32 i, const QString& d) {
-        wc = w, id = i, dept = d;
-        return Records(Fields(), {Bill(7, u"WB7"_s)});
-    };
-    treeOps.OnNodeClick(u"DEPT\tD01"_s);
-    treeOps.OnNodeClick(WorkBillTree::RootKey());
-    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 0);
-    treeOps.OnNodeClick(u"D01MO\t2045"_s);
-    EXPECT_FALSE(wc);
-    EXPECT_EQ(id, 2045);
-    EXPECT_EQ(dept, u"D01"_s);
+    EXPECT_EQ(std::pair(tree.Exists(u"WC\t4"_s), tree.Exists(u"D01MO\t2045"_s)), std::pair(true, false));
+    treeOps.OnNodeClick(u"WC\t4"_s);
+    EXPECT_EQ(asked, (QStringList{u"MO 2045 D01"_s, u"WC 4 "_s}));
     EXPECT_EQ(state.currentWorkBillNo, u"WB7"_s);
-    EXPECT_EQ(paints, 1);
+    EXPECT_EQ(paints, 2);
 }
 
 // The tree's signals reach the tree part as the component wires them; each row runs
 // its clicks (Enter and Space are clicks too) and keyboard moves in one mode.
 TEST_F(WorkBillTreeTest, KeyboardListsInNewModeOnlyAndARefusedNodeStaysUnselected) {
     enum Kind { Cursor, Click, Refill };
-    struct Step {
-        Kind kind;
-        QString key;
-    };
-    const QString t1 = u"D01MO\t2045"_s, t2 = u"D01MO\t2046"_s, dept = u"DEPT\tD01"_s;
+    // clang-format off
+    struct Step { Kind kind; QString key; };
+    // clang-format on
+    const QString t1 = u"D01MO\t2045"_s, t2 = u"D01MO\t2046"_s;
     // EditT1Listed: t1 is listed before the steps. In edit mode the record is edited
     // when the steps begin.
     enum Start { New, Edit, EditT1Listed };
-    struct Case {
-        const char* what;
-        Start start;
-        bool yes;  // the answer to the unsaved-change question
-        QVector<Step> steps;
-        QVector<qint32> listed;
-        QString selected;
-        int questions;
-    };
+    // yes: the answer to the unsaved-change question
+    // clang-format off
+    struct Case { const char* what; Start start; bool yes; QVector<Step> steps; QVector<qint32> listed;
+                  QString selected; int questions; };
+    // clang-format on
     const Case cases[] = {
         {"new: the cursor lists", New, false, {{Cursor, t1}, {Cursor, t2}}, {2045, 2046}, t2, 0},
-        {"new: a department lists nothing", New, false, {{Cursor, dept}}, {}, dept, 0},
         {"edit: Enter lists", Edit, true, {{Cursor, t1}, {Cursor, t2}, {Click, t2}}, {2046}, t2, 1},
         {"edit: refused, back to the listed", EditT1Listed, false, {{Cursor, t2}, {Click, t2}}, {}, t1, 1},
         {"edit: refused, nothing listed", Edit, false, {{Click, t2}}, {}, QString(), 1},
@@ -143,8 +116,12 @@ TEST_F(WorkBillTreeTest, KeyboardListsInNewModeOnlyAndARefusedNodeStaysUnselecte
     }
 }
 
+// A located work bill's node is selected and listed and its row handed over; a work bill
+// or node the tree does not know changes nothing.
 TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.Fill();
+    treeOps.LocateWorkBill(u"NOPE"_s);
+    EXPECT_TRUE(tree.SelectedKey().isEmpty());
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);
     EXPECT_TRUE(tree.IsVisible(u"D01MO\t2045"_s));
@@ -165,19 +142,15 @@ TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 2);
     EXPECT_EQ(treeOps.ListedKey(), u"D01MO\t2045"_s);
-}
 
-TEST_F(WorkBillTreeTest, LocateOfUnknownWorkBillOrNodeChangesNothing) {
-    treeOps.Fill();
-    treeOps.LocateWorkBill(u"NOPE"_s);
-    EXPECT_TRUE(tree.SelectedKey().isEmpty());
     // The work-center arrangement looks up another key, which this tree lacks.
+    state.editMode = false;
     bar.SetChecked(u"btnListWC"_s, true);
     tree.Clear();
     tree.AddNode(QString(), u"D01MO\t2045"_s, u"MO1"_s);
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_TRUE(tree.SelectedKey().isEmpty());
-    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 0);
+    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 2);
     bar.SetChecked(u"btnListTask"_s, true);
     treeOps.LocateWorkBill(u"WB9"_s);
     EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);

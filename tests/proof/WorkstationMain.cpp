@@ -18,40 +18,28 @@
 #include <QGuiApplication>
 #include <QMap>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
-#include <ctime>
 #include <iostream>
 #include <string>
 
-#include "app/component/DefaultWorkbenchParts.h"
-#include "platform/Platform.h"
 #include "platform/host/LoginSession.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
-#include "src/common/ComponentRegistry.h"
-#include "src/entry/HostServices.h"
-#include "src/reportgrid/ReportColumns.h"
-#include "src/workbench/WorkbenchToolbar.h"
-#include "src/workbench/frmProc.h"
 #include "tests/proof/Station.h"
+#include "tests/support/ChildProcess.h"
 
 using namespace sp;
+using namespace Qt::StringLiterals;
 using C = ReportCode;
 using sp::test::HeadlessStation;
+using sp::test::NowMicros;
 
 namespace {
 
 [[noreturn]] void Die(const QString& text) {
     std::fprintf(stderr, "sp_workstation: %s\n", qPrintable(text));
     std::exit(2);
-}
-
-qint64 NowMicros() {
-    timespec t{};
-    clock_gettime(CLOCK_REALTIME, &t);
-    return static_cast<qint64>(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
 }
 
 void Say(const QString& line) {
@@ -65,7 +53,7 @@ class Clerk final : public Ui {
   public:
     MsgAnswer MessageBox(const MessageRequest& request) override {
         last = request.text;
-        last.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        last.replace(u'\r', u' ').replace(u'\n', u' ');
         return request.buttons == MsgButtons::YesNo ? MsgAnswer::Yes : request.defaultButton;
     }
     std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return {}; }
@@ -153,30 +141,14 @@ struct Station : HeadlessStation<Clerk> {
               db, platform::LoginSession::FindUserId(*db, user), user, [log](ComponentRegistry& r) {
                   auto props = r.Create<IShareProps>(ProgId::ShareProps());
                   auto login = std::make_shared<TaskLog>(
-                      props->GetProperty(QStringLiteral("VLLogin"), QCoreApplication::applicationPid())
-                          .object,
-                      log);
+                      props->GetProperty(u"VLLogin"_s, QCoreApplication::applicationPid()).object, log);
                   r.Register<IShareProps>(ProgId::ShareProps(), [props, login] {
                       return std::make_shared<LoggedProps>(props, login);
                   });
               }) {}
     void Type(int row, C code, const QString& text) {
         if (!TypeText(row, code, text))
-            Die(QStringLiteral("cell %1 of row %2 does not open").arg(ReportCodeName(code)).arg(row));
-    }
-    // A new report of the work bill in the row; false when its task is held elsewhere.
-    bool NewRow(int row, const QString& bill, const QString& memo) {
-        Type(row, C::GPH, bill);
-        if (Cell(row, C::GPH) != bill)
-            return false;
-        for (C code : {C::JSS, C::SZS, C::HGS, C::YJS}) Type(row, code, QStringLiteral("1"));
-        Type(row, C::MEMO, memo);
-        return true;
-    }
-    // Saves the grid; true when the workbench says it stored the rows.
-    bool Save() {
-        form->Dispatch(Tool::FileSave());
-        return !state().modified;
+            Die(u"cell %1 of row %2 does not open"_s.arg(ReportCodeName(code)).arg(row));
     }
 };
 
@@ -186,18 +158,18 @@ QString Option(const QStringList& args, const char* name) {
 }
 
 qint32 InterId(platform::Database& db, const QString& bill) {
-    const qint32 id = Basic::Long(
-        db.Scalar(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {bill}));
+    const qint32 id =
+        Basic::Long(db.Scalar(u"SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"_s, {bill}));
     if (id == 0)
-        Die(QStringLiteral("no work bill ") + bill);
+        Die(u"no work bill "_s + bill);
     return id;
 }
 
 int Run(const std::shared_ptr<platform::Database>& db, const QStringList& args) {
     FILE* log = std::fopen(qPrintable(Option(args, "--log")), "w");
     if (!log)
-        Die(QStringLiteral("cannot write the log"));
-    const QStringList bills = Option(args, "--bills").split(QLatin1Char(','));
+        Die(u"cannot write the log"_s);
+    const QStringList bills = Option(args, "--bills").split(u',');
     QMap<QString, qint32> ids;
     for (const QString& bill : bills) ids.insert(bill, InterId(*db, bill));
     const QString seed = Option(args, "--seed");
@@ -216,7 +188,7 @@ int Run(const std::shared_ptr<platform::Database>& db, const QStringList& args) 
                 QMap<int, QString> rows;
                 for (int i = pick(3); i >= 0; --i) {
                     const int row = s.First() + static_cast<int>(rows.size());
-                    const QString memo = QStringLiteral("w%1-%2").arg(seed).arg(++made);
+                    const QString memo = u"w%1-%2"_s.arg(seed).arg(++made);
                     if (s.NewRow(row, bills.at(pick(static_cast<int>(bills.size()))), memo))
                         rows.insert(row, memo);
                     else
@@ -280,17 +252,15 @@ void WaitForLine() {
 int Hold(const std::shared_ptr<platform::Database>& db, const QStringList& args) {
     const QString user = Option(args, "--user"), a = Option(args, "--new"), b = Option(args, "--edit");
     Station news(db, user, nullptr), edits(db, user, nullptr);
-    if (!edits.NewRow(edits.First(), b, QStringLiteral("stored")) || !edits.Save() ||
-        !edits.Open(InterId(*db, b)))
-        Die(QStringLiteral("cannot store and open a report of ") + b + QStringLiteral(": ") + edits.ui.last);
-    edits.Type(edits.First(), C::MEMO, QStringLiteral("holder-edit"));
-    if (!news.NewRow(news.First(), a, QStringLiteral("holder-new")))
-        Die(QStringLiteral("cannot take ") + a + QStringLiteral(": ") + news.ui.last);
-    Say(QStringLiteral("held"));
+    if (!edits.NewRow(edits.First(), b, u"stored"_s) || !edits.Save() || !edits.Open(InterId(*db, b)))
+        Die(u"cannot store and open a report of "_s + b + u": "_s + edits.ui.last);
+    edits.Type(edits.First(), C::MEMO, u"holder-edit"_s);
+    if (!news.NewRow(news.First(), a, u"holder-new"_s))
+        Die(u"cannot take "_s + a + u": "_s + news.ui.last);
+    Say(u"held"_s);
     WaitForLine();
     for (auto [name, station] : {std::pair{"new", &news}, {"edit", &edits}})
-        Say(QLatin1String(name) +
-            (station->Save() ? QStringLiteral(" saved") : QStringLiteral(" refused: ") + station->ui.last));
+        Say(QLatin1String(name) + (station->Save() ? u" saved"_s : u" refused: "_s + station->ui.last));
     return 0;
 }
 
@@ -298,7 +268,7 @@ int Take(const std::shared_ptr<platform::Database>& db, const QStringList& args)
     const QString a = Option(args, "--new");
     const qint32 b = InterId(*db, Option(args, "--edit"));
     Station s(db, Option(args, "--user"), nullptr);
-    Say(QStringLiteral("ready"));
+    Say(u"ready"_s);
     WaitForLine();
     QElapsedTimer timer;
     timer.start();
@@ -308,16 +278,15 @@ int Take(const std::shared_ptr<platform::Database>& db, const QStringList& args)
         bool got = false;
         while (!(got = get()) && timer.elapsed() < within) QThread::msleep(200);
         if (!got)
-            return Say(QLatin1String(name) + QStringLiteral(" busy"));
-        Say(QStringLiteral("%1 %2").arg(QLatin1String(name)).arg(NowMicros()));
+            return Say(QLatin1String(name) + u" busy"_s);
+        Say(u"%1 %2"_s.arg(QLatin1String(name)).arg(NowMicros()));
         change();
-        Say(QLatin1String(name) +
-            (s.Save() ? QStringLiteral(" saved") : QStringLiteral(" refused: ") + s.ui.last));
+        Say(QLatin1String(name) + (s.Save() ? u" saved"_s : u" refused: "_s + s.ui.last));
     };
     attempt(
-        "new", [&] { return s.NewRow(s.First(), a, QStringLiteral("taker-new")); }, [] {});
+        "new", [&] { return s.NewRow(s.First(), a, u"taker-new"_s); }, [] {});
     attempt(
-        "edit", [&] { return s.Open(b); }, [&] { s.Type(s.First(), C::MEMO, QStringLiteral("taker-edit")); });
+        "edit", [&] { return s.Open(b); }, [&] { s.Type(s.First(), C::MEMO, u"taker-edit"_s); });
     return 0;
 }
 
@@ -332,14 +301,14 @@ int main(int argc, char** argv) {
     try {
         const auto db = platform::Database::Open(platform::DatabaseUrl::Parse(Option(args, "--db")), false);
         const QString mode = args.value(0);
-        if (mode == QLatin1String("run"))
+        if (mode == "run"_L1)
             return Run(db, args);
-        if (mode == QLatin1String("hold"))
+        if (mode == "hold"_L1)
             return Hold(db, args);
-        if (mode == QLatin1String("take"))
+        if (mode == "take"_L1)
             return Take(db, args);
     } catch (const ComError& e) {
         Die(e.Description());
     }
-    Die(QStringLiteral("usage: sp_workstation run|hold|take --db URL --user NAME ..."));
+    Die(u"usage: sp_workstation run|hold|take --db URL --user NAME ..."_s);
 }

@@ -19,18 +19,30 @@ class NewRows : public RowRulesFixture {
 
 TEST_F(NewRows, APreparedRowTakesTheProposalTheServerDateAndTheBiller) {
     Put(2, u"WB1"_s);
-    EXPECT_EQ(Cells(2, {u"HBXH", u"ZDR", u"SJDW", u"BZ", u"CZG", u"SYSB", u"GPZH", u"GXH"}),
-              u"HBXH=4 ZDR=Li[7] SJDW=小时 BZ=一组[T01] CZG=张三[01.E001] SYSB= GPZH=1001 GXH=7"_s);
+    EXPECT_EQ(Cells(2, {u"HBXH", u"ZDR", u"SJDW", u"GPZH", u"GXH"}),
+              u"HBXH=4 ZDR=Li[7] SJDW=小时 GPZH=1001 GXH=7"_s);
     const ReportCells cells(state);
-    EXPECT_EQ(cells.Value(2, C::ZDRQ).toDate(), QDate(2026, 12, 6)) << "the server's date";
-    EXPECT_EQ(cells.Value(2, C::SJKGRQ).toDate(), QDate(2026, 1, 2));
-    EXPECT_EQ(std::tuple(cells.Value(2, C::JSS).toDouble(), cells.Value(2, C::DWCB).toDouble(),
-                         cells.Value(2, C::LJJSSL).toDouble()),
-              std::tuple(12.0, 1.5, 10.0));
+    const auto number = [&](C code) { return cells.Value(2, code).toDouble(); };
+    EXPECT_EQ(std::tuple(cells.Value(2, C::ZDRQ).toDate(), cells.Value(2, C::SJKGRQ).toDate()),
+              std::tuple(QDate(2026, 12, 6), QDate(2026, 1, 2)))
+        << "made on the server's date";
+    EXPECT_EQ(std::tuple(number(C::JSS), number(C::DWCB), number(C::LJJSSL)), std::tuple(12.0, 1.5, 10.0));
     for (C zero : {C::SZS, C::HGS, C::YJS, C::SZGS, C::DJGS, C::FY})
-        EXPECT_EQ(cells.Value(2, zero).toDouble(), 0.0) << ReportCodeName(zero).toStdString();
+        EXPECT_EQ(number(zero), 0.0) << ReportCodeName(zero).toStdString();
     EXPECT_EQ(grid.CellFormat(2, Col(u"JSS")), u"0.00"_s);
     EXPECT_TRUE(state.modified);
+    // The work bill's team, worker and device ids of the proposal: 0 is none.
+    const std::pair<QString, QString> cases[] = {
+        {u"\t0\t10\t1\t"_s, u"BZ= CZG=张三[01.E001] SYSB=车床[D1]"_s},
+        {u"\t55\t0\t1\t"_s, u"BZ=一组[T01] CZG= SYSB=车床[D1]"_s},
+        {u"\t55\t10\t0\t"_s, u"BZ=一组[T01] CZG=张三[01.E001] SYSB="_s},
+    };
+    const QString proposed = proposal;
+    for (const auto& [ids, shown] : cases) {
+        proposal = QString(proposed).replace(u"\t55\t10\t0\t"_s, ids);
+        Put(2, u"WB1"_s);
+        EXPECT_EQ(Cells(2, {u"BZ", u"CZG", u"SYSB"}), shown);
+    }
 }
 
 TEST_F(NewRows, SerialsStayAboveTheDatabaseAndTheGridForTheWorkBill) {
@@ -49,14 +61,13 @@ TEST_F(NewRows, AnIdNobodyAnswersToIsKeptThroughASaveShapedRoundTrip) {
     proposal.replace(u"\t10\t0\t1.5"_s, u"\t77\t0\t1.5"_s);  // worker 77 is gone
     Put(2, u"WB1"_s);
     ReportLookupCells lookups(state);
-    EXPECT_EQ(Cells(2, {u"CZG"}), u"CZG=77"_s);
-    EXPECT_EQ(lookups.StoredId(2, C::CZG), 77);
+    EXPECT_EQ(std::pair(Cells(2, {u"CZG"}), lookups.StoredId(2, C::CZG)), std::pair(u"CZG=77"_s, 77));
     // The cursor passes through the cell: the id stays.
     grid.SetCurrentCell(2, Col(u"CZG"));
     grid.SetCurrentCell(2, Col(u"MEMO"));
-    EXPECT_EQ(lookups.StoredId(2, C::CZG), 77);
-    EXPECT_EQ(lookups.StoredId(2, C::BZ), 55);
-    EXPECT_EQ(lookups.StoredId(2, C::SYSB), 0);
+    EXPECT_EQ(
+        std::tuple(lookups.StoredId(2, C::CZG), lookups.StoredId(2, C::BZ), lookups.StoredId(2, C::SYSB)),
+        std::tuple(77, 55, 0));
     // Only a changed text is resolved again.
     Type(2, u"CZG", u"01.E001"_s);
     grid.SetCurrentCell(2, Col(u"MEMO"));
@@ -67,7 +78,6 @@ TEST_F(NewRows, ARowMovesToAnotherWorkBillOnlyWithItsTask) {
     ReportRowLocks locks(state);
     ASSERT_TRUE(rows.PutWorkBill(2, u"WB1"_s));
     ASSERT_TRUE(rows.PutWorkBill(3, u"WB1"_s));
-    EXPECT_EQ(TaskOf(2), TaskOf(3)) << "rows of one work bill share a task";
     ASSERT_TRUE(rows.PutWorkBill(2, u"WB2"_s));
     EXPECT_TRUE(fake.committed.isEmpty()) << "row 3 still holds WB1's task";
     // The work bill it already shows: a new task first, then the old one goes.
@@ -81,9 +91,9 @@ TEST_F(NewRows, ARowMovesToAnotherWorkBillOnlyWithItsTask) {
     ids[u"WB3"_s] = 1001;
     locks.ReleaseRowLock(3);
     EXPECT_FALSE(rows.PutWorkBill(2, u"WB3"_s));
-    EXPECT_EQ(TaskOf(2), held) << "the row keeps its work bill and its task";
-    EXPECT_EQ(Cells(2, {u"GPH"}), u"GPH=WB2"_s);
-    EXPECT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(std::tuple(TaskOf(2), Cells(2, {u"GPH"}), h.ui.messages.size()),
+              std::tuple(held, u"GPH=WB2"_s, 1))
+        << "the row keeps its work bill and its task";
 }
 
 TEST_F(NewRows, ADoubleClickFillsTheFirstEmptyRowOrAppendsOne) {
@@ -91,16 +101,13 @@ TEST_F(NewRows, ADoubleClickFillsTheFirstEmptyRowOrAppendsOne) {
         ASSERT_TRUE(rows.StartReportForWorkBill(u"WB1"_s, 1001));
         EXPECT_EQ(Cells(r, {u"GPH"}), u"GPH=WB1"_s);
     }
-    EXPECT_EQ(grid.Rows(), 7) << "an empty row always follows";
-    EXPECT_EQ(grid.CurrentRow(), 6);
-    EXPECT_EQ(grid.CurrentCol(), Col(u"GPH"));
+    EXPECT_EQ(std::tuple(grid.Rows(), grid.CurrentRow(), grid.CurrentCol()), std::tuple(7, 6, Col(u"GPH")))
+        << "on the last one, and an empty row always follows";
 
     // Held elsewhere: the message, nothing written, no task held.
     fake.busyKeys = {1002};
     EXPECT_FALSE(rows.StartReportForWorkBill(u"WB2"_s, 1002));
-    EXPECT_EQ(Cells(7, {u"GPH"}), u"GPH="_s);
-    EXPECT_EQ(TaskOf(7), 0);
-    EXPECT_EQ(h.ui.messages.size(), 1);
+    EXPECT_EQ(std::tuple(Cells(7, {u"GPH"}), TaskOf(7), h.ui.messages.size()), std::tuple(u"GPH="_s, 0, 1));
     // Without the new-report right nothing happens, silently.
     fake.deniedRights = {0x20000};
     EXPECT_FALSE(rows.StartReportForWorkBill(u"WB1"_s, 1001));

@@ -88,8 +88,7 @@ class RowRulesFixture : public ReportGridFixture {
         fake.execute = [this](const QString& sql) {
             if (sql.contains(u"GetDate"_s))
                 return Records({u"D"_s}, {{u"12/06/2026"_s}});
-            return Records({u"FQualityChkID"_s},
-                           {{inspected.contains(sql.section(u'\'', 1, 1)) ? 351 : 352}});
+            return Records({u"FQualityChkID"_s}, {{quality.value(sql.section(u'\'', 1, 1), 352)}});
         };
         fake.userName = u"Li"_s;
         fake.teams = {{55, u"T01"_s, u"一组"_s}, {56, u"T02"_s, u"二组"_s}};
@@ -124,7 +123,7 @@ class RowRulesFixture : public ReportGridFixture {
     QHash<QString, qint32> ids{{u"WB1"_s, 1001}, {u"WB2"_s, 1002}};
     // Work bill settings: team, worker, device, FisOut, Ffare.
     QHash<QString, QVariantList> info;
-    QSet<QString> inspected;
+    QHash<QString, int> quality;  // FQualityChkID per work bill; 352, none, by default
     // serial, start, finish, unit, received, reported, handed over, team, worker, device,
     // unit fee, internal id, operation id, proposed receive
     QString proposal = u"4\t2026-01-02\t2026-01-03\t小时\t10\t5\t3\t55\t10\t0\t1.5\t1001\t7\t12"_s;

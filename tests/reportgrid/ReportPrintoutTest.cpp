@@ -52,9 +52,8 @@ TEST_F(Printout, NewModeGivesEachWorkBillItsHeadRowsAndTotals) {
     grid.SetColumnVisible(Col(u"GPH"), false);  // the work bills are still told apart
     const ReportPrintout p = BuildReportPrintout(state);
     ASSERT_EQ(p.sections.size(), 2);
-    EXPECT_EQ(p.sections[0].head.number, u"WB1"_s);
-    EXPECT_EQ(p.sections[0].rows, (QVector<int>{0, 2}));
-    EXPECT_EQ(p.sections[1].rows, (QVector<int>{1}));
+    EXPECT_EQ(std::tuple(p.sections[0].head.number, p.sections[0].rows, p.sections[1].rows),
+              std::tuple(u"WB1"_s, QVector<int>{0, 2}, QVector<int>{1}));
     EXPECT_EQ(p.sections[1].head.item, u"1.01 齿轮 [M2]"_s);
     EXPECT_EQ(std::tuple(p.sections[1].head.task, p.sections[1].head.operation, p.sections[1].head.workCenter,
                          p.sections[1].head.planned),
@@ -63,19 +62,18 @@ TEST_F(Printout, NewModeGivesEachWorkBillItsHeadRowsAndTotals) {
     const auto total = [&](int section, const char16_t* code) {
         return TotalText(p.grid, p.sections[section], p.grid.ColumnOf(QString::fromUtf16(code)));
     };
-    EXPECT_EQ(total(0, u"SZS"), u"12.50"_s);
-    EXPECT_EQ(total(0, u"SZGS"), u"2.50"_s);
-    EXPECT_EQ(total(1, u"HGS"), u"3.00"_s);
-    EXPECT_TRUE(p.totalled.contains(p.grid.ColumnOf(u"SZS"_s)));
-    EXPECT_FALSE(p.totalled.contains(p.grid.ColumnOf(u"LJJSSL"_s)));
-    EXPECT_FALSE(p.totalled.contains(p.grid.ColumnOf(u"DWCB"_s)));
+    EXPECT_EQ(std::tuple(total(0, u"SZS"), total(0, u"SZGS"), total(1, u"HGS")),
+              std::tuple(u"12.50"_s, u"2.50"_s, u"3.00"_s));
+    // Quantities and hours are totalled; cumulative columns and fees are not.
+    const auto totalled = [&](const QString& code) { return p.totalled.contains(p.grid.ColumnOf(code)); };
+    EXPECT_EQ(std::tuple(totalled(u"SZS"_s), totalled(u"LJJSSL"_s), totalled(u"DWCB"_s)),
+              std::tuple(true, false, false));
 
     // A head the service cannot give keeps the number and names the reason.
     fake.workBillInfo = [](const QString&) -> RecordsetPtr { throw ComError(5, u"MShopProc"_s, u"断开"_s); };
     QString failure;
     const ReportPrintout broken = BuildReportPrintout(state, &failure);
-    EXPECT_EQ(broken.sections[1].head.number, u"WB2"_s);
-    EXPECT_EQ(failure, u"断开"_s);
+    EXPECT_EQ(std::pair(broken.sections[1].head.number, failure), std::pair(u"WB2"_s, u"断开"_s));
 }
 
 TEST_F(Printout, ALongGridBreaksAcrossPagesWithTheTitlesOnEach) {
@@ -94,9 +92,8 @@ TEST_F(Printout, ALongGridBreaksAcrossPagesWithTheTitlesOnEach) {
         QFile::copy(pdf, qEnvironmentVariable("SHOPPROC_KEEP_PDF"));
     ASSERT_GE(pages.size(), 3) << "200 rows do not fit two landscape pages";
     ASSERT_LE(pages.size(), 12);
-    EXPECT_TRUE(pages.first().contains(u"工序计划单号：WB1"_s));
-    EXPECT_TRUE(pages.first().contains(u"生产任务单号：MO-WB1"_s));
-    EXPECT_TRUE(pages.first().contains(u"计划数量：500"_s));
+    for (const QString& head : {u"工序计划单号：WB1"_s, u"生产任务单号：MO-WB1"_s, u"计划数量：500"_s})
+        EXPECT_TRUE(pages.first().contains(head)) << head.toStdString();
     // Every page repeats the titles and is numbered; the serials run 1..200 across the pages, each once.
     QVector<int> serials;
     static const QRegularExpression rowLine(u"^\\s*WB1\\s+(\\d+)\\s"_s);

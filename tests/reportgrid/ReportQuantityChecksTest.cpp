@@ -22,18 +22,14 @@ class QuantityChecks : public RowRulesFixture {
         for (int i = 0; i < rows.size(); ++i) {
             const int r = i + 2;
             const Row& x = rows[i];
-            cells.SetText(r, C::GPH, u"WB1"_s);
-            cells.SetText(r, C::GPZH, u"1001"_s);
-            cells.SetText(r, C::GXH, u"7"_s);
+            for (auto [code, text] : {std::pair{C::GPH, u"WB1"_s}, {C::GPZH, u"1001"_s}, {C::GXH, u"7"_s}})
+                cells.SetText(r, code, text);
             cells.SetFormat(r, C::SZS, format);
-            for (auto [code, v] : {std::pair{C::SZS, x.worked},
-                                   {C::HGS, x.passed},
-                                   {C::DSS, x.lost},
-                                   {C::YGBFS, x.scrapWork},
-                                   {C::YLBFS, x.scrapItem},
-                                   {C::JSS, x.received},
-                                   {C::YJS, x.handedOver}})
+            // clang-format off
+            for (auto [code, v] : {std::pair{C::SZS, x.worked}, {C::HGS, x.passed}, {C::DSS, x.lost}, {C::YGBFS, x.scrapWork},
+                                   {C::YLBFS, x.scrapItem}, {C::JSS, x.received}, {C::YJS, x.handedOver}})
                 cells.SetValue(r, code, v);
+            // clang-format on
             cells.SetValue(r, C::SJKGRQ, QDate(2026, 3, x.start));
             cells.SetValue(r, C::SJWGRQ, QDate(2026, 3, x.end));
             cells.SetText(r, C::SHBZ, x.audited ? u"√"_s : QString());
@@ -72,16 +68,19 @@ TEST_F(QuantityChecks, RowsAndOperationLimitsGiveTheirCodes) {
         grid.SetRows(6);
         Fill(c.rows, QString::fromLatin1(c.format));
         fake.profile = c.control;
+        fake.calls.clear();
         int row = 0;
         EXPECT_EQ(checks.CheckRowQuantities(row), c.code);
+        EXPECT_EQ(fake.Count(u"GetControlReceiveQty"_s) > 0, c.control.isNull())
+            << "read under the control only";
         // Past the last row when all pass; unchanged for the operation limits.
         EXPECT_EQ(row, c.code == 0 ? 7 : c.code >= 3 ? 0 : c.row);
     }
     // Mode 1 (the quantity goes away): -30 against a maximum of 20 fails, of 40 passes.
     for (const auto& [maximum, fails] : {std::pair{20.0, true}, {40.0, false}}) {
         fake.receiveLimit = [m = maximum](qint32, qint32) { return m; };
-        EXPECT_EQ(checks.CheckReceiveLimit(-30, 1001, 7, 1), fails);
-        EXPECT_EQ(state.receiveMaximum, maximum);
+        EXPECT_EQ(std::pair(checks.CheckReceiveLimit(-30, 1001, 7, 1), state.receiveMaximum),
+                  std::pair(fails, maximum));
     }
 }
 

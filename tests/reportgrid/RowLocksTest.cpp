@@ -23,14 +23,13 @@ TEST_F(RowLocksTest, RowsOfOneWorkBillShareOneTaskCommittedByTheLast) {
     Acquire(3, u"WB1"_s, 1001);
     Acquire(14, u"WB2"_s, 1002);  // beyond the table: it grows
     ASSERT_EQ(state.rowLocks.size(), 15);
-    EXPECT_EQ(state.rowLocks[2], 100);
-    EXPECT_EQ(state.rowLocks[3], 100);
-    EXPECT_EQ(state.rowLocks[14], 101);
+    EXPECT_EQ(std::tuple(state.rowLocks[2], state.rowLocks[3], state.rowLocks[14]),
+              std::tuple(100, 100, 101));
     EXPECT_EQ(fake.takenKeys, (QVector<qint64>{1001, 1002}));
 
     locks.ReleaseRowLock(2);
-    EXPECT_EQ(state.rowLocks[2], 0);
-    EXPECT_TRUE(fake.committed.isEmpty()) << "row 3 still needs the task";
+    EXPECT_EQ(std::pair(state.rowLocks[2], fake.committed), std::pair(0, QVector<qint32>()))
+        << "row 3 still needs the task";
     locks.ReleaseRowLock(3);
     locks.ReleaseRowLock(3);  // nothing held any more
     EXPECT_EQ(fake.committed, QVector<qint32>{100});

@@ -8,24 +8,24 @@
 namespace sp::test {
 namespace {
 
+// The list's width goes to its layout rows, any other grid's to the record grid's; a
+// width that is no number writes nothing, and a refused statement ends quietly.
 TEST(SaveColumnWidth, WritesTheGridsLayoutRowOrNothing) {
-    // A width that is no number writes nothing.
+    const QString row = u"Update SHRptDef Set Fwidth=%1 Where Ftype='%2' And FuserID=7 And Ffield='%3'"_s;
+    // clang-format off
     const std::tuple<QString, QString, double, QString> cases[] = {
-        {u"List"_s, u"FWorkBillNO"_s, 1500,
-         u"Update SHRptDef Set Fwidth=1500 Where Ftype='WorkBill' And FuserID=7 And Ffield='FWorkBillNO'"_s},
-        {u"lIST"_s, u"F"_s, 12.5,
-         u"Update SHRptDef Set Fwidth=12.5 Where Ftype='WorkBill' And FuserID=7 And Ffield='F'"_s},
-        {QString(), u"a'b"_s, 0,
-         u"Update SHRptDef Set Fwidth=0 Where Ftype='ProcRpt' And FuserID=7 And Ffield='a''b'"_s},
-        {u"List"_s, u"F"_s, qQNaN(), QString()},
+        {u"List"_s, u"FWorkBillNO"_s, 1500,    row.arg(u"1500"_s, u"WorkBill"_s, u"FWorkBillNO"_s)},
+        {u"lIST"_s, u"F"_s,           12.5,    row.arg(u"12.5"_s, u"WorkBill"_s, u"F"_s)},
+        {QString(), u"a'b"_s,         0,       row.arg(u"0"_s, u"ProcRpt"_s, u"a''b"_s)},
+        {u"List"_s, u"F"_s,           qQNaN(), QString()},
     };
+    // clang-format on
     HostHarness h;
     for (const auto& [grid, field, width, sql] : cases) {
         h.fake->statements.clear();
         SaveColumnWidth(*h.host, 7, grid, field, width);
         EXPECT_EQ(h.fake->statements, sql.isEmpty() ? QStringList() : QStringList{sql});
     }
-    // A refused statement ends quietly.
     h.fake->failing = {u"Execute"_s};
     EXPECT_NO_THROW(SaveColumnWidth(*h.host, 7, u"List"_s, u"F"_s, 100));
     EXPECT_TRUE(h.ui.messages.isEmpty());
@@ -41,19 +41,18 @@ TEST(ColumnLayout, StoredValuesAreTakenWithSense) {
     for (const auto& [stored, flag] : shown) EXPECT_EQ(ColumnLayout::StoredShown(stored), flag);
 }
 
+// An order is stored in one transaction, wholly or not at all (the clerk is told why);
+// a quote stays inside its field. Restoring deletes the user's rows.
 TEST(ColumnLayout, AnOrderIsStoredWhollyOrNotAtAllAndAQuoteStaysInItsField) {
     HostHarness h;
     const QVector<ColumnLayout::Position> columns = {{u"A"_s, 1, true}, {u"it's"_s, 2, false}};
+    const QString row =
+        u"Update SHRptDef Set Forder=%1 Where Ftype='ProcRpt' And FuserID=7 And Ffield='%2'"_s;
     EXPECT_TRUE(ColumnLayout::StoreOrder(*h.host, u"ProcRpt"_s, 7, columns));
-    EXPECT_EQ(
-        h.fake->statements,
-        (QStringList{
-            u"Update SHRptDef Set Forder=1,Fshow=1 Where Ftype='ProcRpt' And FuserID=7 And Ffield='A'"_s,
-            u"Update SHRptDef Set Forder=2,Fshow=0 Where Ftype='ProcRpt' And FuserID=7 "
-            u"And Ffield='it''s'"_s}));
+    EXPECT_EQ(h.fake->statements,
+              (QStringList{row.arg(u"1,Fshow=1"_s, u"A"_s), row.arg(u"2,Fshow=0"_s, u"it''s"_s)}));
     EXPECT_EQ(h.fake->calls.filter(u"Trans"_s), (QStringList{u"BeginTrans"_s, u"CommitTrans"_s}));
 
-    // The second statement fails: the first is rolled back with it.
     h.fake->calls.clear();
     h.fake->execute = [](const QString& sql) -> RecordsetPtr {
         if (sql.contains(u"it''s"_s))
@@ -63,8 +62,8 @@ TEST(ColumnLayout, AnOrderIsStoredWhollyOrNotAtAllAndAQuoteStaysInItsField) {
     EXPECT_FALSE(ColumnLayout::StoreOrder(*h.host, u"WorkBill"_s, 7, columns));
     EXPECT_EQ(h.fake->calls.filter(u"Trans"_s), (QStringList{u"BeginTrans"_s, u"RollbackTrans"_s}));
     EXPECT_EQ(h.ui.MessageTexts(), QStringList{u"列设置未能保存，仍按原来的设置显示——locked"_s});
-    h.ui.messages.clear();
 
+    h.ui.messages.clear();
     h.fake->statements.clear();
     EXPECT_TRUE(ColumnLayout::Restore(*h.host, u"WorkBill"_s, 7));
     EXPECT_EQ(h.fake->statements,

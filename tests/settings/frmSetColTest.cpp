@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
-#include <functional>
 
 #include "src/settings/frmSetCol.h"
 #include "tests/support/QtPrinters.h"
@@ -11,12 +10,50 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-// Columns A, B, C standing for grid columns 10, 20, 30; only A ticked; nothing current.
-void Fill(frmSetCol& dialog) {
-    dialog.AddItem(u"A"_s, 10, true);
-    dialog.AddItem(u"B"_s, 20, false);
-    dialog.AddItem(u"C"_s, 30, false);
-    dialog.SetCmdEnable();
+// What the clerk does, one letter a step: 0 1 2 make that item current, - none; u and d
+// move the current item up and down; a and n tick all and none; x unticks item 0 and t
+// ticks item 1; R and r tick and untick the restore box; O and C press OK and Cancel.
+void Do(frmSetCol& d, const char* steps) {
+    for (const char* s = steps; *s; ++s) {
+        switch (*s) {
+            case '-':
+                d.SetCurrentIndex(-1);
+                break;
+            case 'u':
+                d.cmdMoveUp_Click();
+                break;
+            case 'd':
+                d.cmdMoveDown_Click();
+                break;
+            case 'a':
+                d.cmdAll_Click();
+                break;
+            case 'n':
+                d.cmdNone_Click();
+                break;
+            case 'x':
+                d.SetItemChecked(0, false);
+                break;
+            case 't':
+                d.SetItemChecked(1, true);
+                break;
+            case 'R':
+                d.SetChkDefault(true);
+                break;
+            case 'r':
+                d.SetChkDefault(false);
+                break;
+            case 'O':
+                d.cmdOK_Click();
+                break;
+            case 'C':
+                d.cmdCancel_Click();
+                break;
+            default:
+                d.SetCurrentIndex(*s - '0');
+                break;
+        }
+    }
 }
 
 QString EnabledStates(const frmSetCol& d) {
@@ -43,137 +80,54 @@ QString Layout(const frmSetCol& d) {
     return shown.join(u' ');
 }
 
-using Steps = std::function<void(frmSetCol&)>;
-
-TEST(frmSetCol, EnabledStatesFollowTicksCurrentItemAndRestoreBox) {
-    const struct {
-        const char* what;
-        Steps steps;
-        QString enabled;
-    } cases[] = {
-        {"freshly filled", [](frmSetCol&) {}, u"list ok all none"_s},
-        {"the only tick removed", [](frmSetCol& d) { d.SetItemChecked(0, false); }, u"list all none"_s},
-        {"first item current", [](frmSetCol& d) { d.SetCurrentIndex(0); }, u"list ok down all none"_s},
-        {"middle item current", [](frmSetCol& d) { d.SetCurrentIndex(1); }, u"list ok up down all none"_s},
-        {"last item current", [](frmSetCol& d) { d.SetCurrentIndex(2); }, u"list ok up all none"_s},
-        {"restore ticked with nothing ticked",
-         [](frmSetCol& d) {
-             d.SetCurrentIndex(1);
-             d.cmdNone_Click();
-             d.SetChkDefault(true);
-         },
-         u"ok"_s},
-        {"restore unticked again",
-         [](frmSetCol& d) {
-             d.SetCurrentIndex(1);
-             d.cmdNone_Click();
-             d.SetChkDefault(true);
-             d.SetChkDefault(false);
-         },
-         u"list up down all none"_s},
+// Columns A, B, C standing for grid columns 10, 20, 30; only A ticked; nothing current.
+// The buttons follow the ticks, the current item and the restore box, which stops the
+// list and its buttons; OK needs a tick or the restore box, Cancel always closes.
+TEST(frmSetCol, ButtonsFollowTheListAndTheRestoreBox) {
+    struct Case {
+        const char* steps;
+        const char* enabled;
+        const char* layout;
+        bool selOK, closed;
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    // clang-format off
+    const Case cases[] = {
+        {"",        "list ok all none",         "A* B C",     false, false},
+        {"x",       "list all none",            "A B C",      false, false},
+        {"0",       "list ok down all none",    "[A*] B C",   false, false},
+        {"1",       "list ok up down all none", "A* [B] C",   false, false},
+        {"2",       "list ok up all none",      "A* B [C]",   false, false},
+        {"1nR",     "ok",                       "A [B] C",    false, false},
+        {"1nRr",    "list up down all none",    "A [B] C",    false, false},
+        {"0d",      "list ok up down all none", "B [A*] C",   false, false},
+        {"0ddd",    "list ok up all none",      "B C [A*]",   false, false},
+        {"0u",      "list ok down all none",    "[A*] B C",   false, false},
+        {"0du",     "list ok down all none",    "[A*] B C",   false, false},
+        {"0-d",     "list ok all none",         "A* B C",     false, false},
+        {"01a",     "list ok up down all none", "A* [B*] C*", false, false},
+        {"02n",     "list up all none",         "A B [C]",    false, false},
+        {"0R2tdna", "ok",                       "[A*] B C",   false, false},
+        {"O",       "list ok all none",         "A* B C",     true,  true},
+        {"nO",      "list all none",            "A B C",      false, false},
+        {"nRO",     "ok",                       "A B C",      true,  true},
+        {"C",       "list ok all none",         "A* B C",     false, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.steps);
         frmSetCol dialog;
-        Fill(dialog);
-        c.steps(dialog);
-        EXPECT_EQ(EnabledStates(dialog), c.enabled);
+        dialog.AddItem(u"A"_s, 10, true);
+        dialog.AddItem(u"B"_s, 20, false);
+        dialog.AddItem(u"C"_s, 30, false);
+        Do(dialog, c.steps);
+        EXPECT_EQ(EnabledStates(dialog), QString::fromLatin1(c.enabled));
+        EXPECT_EQ(Layout(dialog), QString::fromLatin1(c.layout));
+        EXPECT_EQ(std::pair(dialog.SelOK(), dialog.Closed()), std::pair(c.selOK, c.closed));
     }
     frmSetCol empty;
     empty.SetCmdEnable();
     EXPECT_EQ(empty.CurrentIndex(), -1);
     EXPECT_EQ(EnabledStates(empty), u"list all none"_s);
-}
-
-TEST(frmSetCol, ListCommandsMoveAndTickAroundTheCurrentItem) {
-    const struct {
-        const char* what;
-        Steps steps;
-        QString layout;
-    } cases[] = {
-        {"down", [](frmSetCol& d) { d.cmdMoveDown_Click(); }, u"B [A*] C"_s},
-        {"down past the end",
-         [](frmSetCol& d) {
-             for (int i = 0; i < 3; ++i) d.cmdMoveDown_Click();
-         },
-         u"B C [A*]"_s},
-        {"up at the top", [](frmSetCol& d) { d.cmdMoveUp_Click(); }, u"[A*] B C"_s},
-        {"down then up",
-         [](frmSetCol& d) {
-             d.cmdMoveDown_Click();
-             d.cmdMoveUp_Click();
-         },
-         u"[A*] B C"_s},
-        {"nothing current",
-         [](frmSetCol& d) {
-             d.SetCurrentIndex(-1);
-             d.cmdMoveDown_Click();
-         },
-         u"A* B C"_s},
-        {"all",
-         [](frmSetCol& d) {
-             d.SetCurrentIndex(1);
-             d.cmdAll_Click();
-         },
-         u"A* [B*] C*"_s},
-        {"none",
-         [](frmSetCol& d) {
-             d.SetCurrentIndex(2);
-             d.cmdNone_Click();
-         },
-         u"A B [C]"_s},
-        {"restore ticked: the list and its buttons do nothing",
-         [](frmSetCol& d) {
-             d.SetChkDefault(true);
-             d.SetCurrentIndex(2);
-             d.SetItemChecked(1, true);
-             d.cmdMoveDown_Click();
-             d.cmdNone_Click();
-             d.cmdAll_Click();
-         },
-         u"[A*] B C"_s},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        frmSetCol dialog;
-        Fill(dialog);
-        dialog.SetCurrentIndex(0);
-        c.steps(dialog);
-        EXPECT_EQ(Layout(dialog), c.layout);
-    }
-}
-
-TEST(frmSetCol, OkConfirmsWhenEnabledCancelNeverDoes) {
-    const struct {
-        const char* what;
-        Steps steps;
-        bool selOK;
-        bool closed;
-    } cases[] = {
-        {"OK with a column ticked", [](frmSetCol& d) { d.cmdOK_Click(); }, true, true},
-        {"OK with nothing ticked",
-         [](frmSetCol& d) {
-             d.cmdNone_Click();
-             d.cmdOK_Click();
-         },
-         false, false},
-        {"OK restoring the defaults",
-         [](frmSetCol& d) {
-             d.cmdNone_Click();
-             d.SetChkDefault(true);
-             d.cmdOK_Click();
-         },
-         true, true},
-        {"Cancel", [](frmSetCol& d) { d.cmdCancel_Click(); }, false, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        frmSetCol dialog;
-        Fill(dialog);
-        c.steps(dialog);
-        EXPECT_EQ(dialog.SelOK(), c.selOK);
-        EXPECT_EQ(dialog.Closed(), c.closed);
-    }
 }
 
 }  // namespace

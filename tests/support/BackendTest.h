@@ -2,25 +2,131 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
 
-#include "platform/Platform.h"
 #include "platform/db/DemoData.h"
 #include "platform/db/Users.h"
 #include "platform/middletier/OperationLedger.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
-#include "src/common/ComponentRegistry.h"
-#include "src/entry/HostServices.h"
 #include "src/entry/Rights.h"
+#include "tests/support/FakeHost.h"
 #include "tests/support/ScriptedUi.h"
+#include "tests/support/SignedIn.h"
 #include "tests/support/TestDatabase.h"
 
 namespace sp::test {
 
+// Asks until the answer is yes or the time is up; the last answer.
+inline bool Eventually(int milliseconds, const std::function<bool()>& yes) {
+    QElapsedTimer timer;
+    timer.start();
+    for (bool answer = false;; QThread::msleep(20))
+        if ((answer = yes()) || timer.elapsed() > milliseconds)
+            return answer;
+}
+
+// Writes the bytes as the file's whole content; its path back.
+inline QString WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+    return path;
+}
+
+// "a,b,c" as a list, to keep expected rows of text on one line.
+inline QStringList Words(const char* commaSeparated) {
+    const QString text = QString::fromUtf8(commaSeparated);
+    return text.isEmpty() ? QStringList() : text.split(u',');
+}
+
+// One field (the first when unnamed) of every row from the first, as text.
+inline QStringList Values(const RecordsetPtr& rs, const char* field = nullptr) {
+    QStringList values;
+    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
+        values << (field ? rs->Field(QString::fromUtf8(field)) : rs->Field(0)).toString();
+    return values;
+}
+
+// Every row the statements read, as text, each statement's rows sorted: two snapshots are
+// equal exactly when those rows are.
+inline QString Snapshot(platform::Database& db, std::initializer_list<const char*> statements) {
+    QStringList tables;
+    for (const char* sql : statements) {
+        QStringList rows;
+        for (RecordsetPtr rs = db.Query(QString::fromUtf8(sql)); !rs->Eof(); rs->MoveNext()) {
+            QStringList fields;
+            for (int i = 0; i < rs->FieldCount(); ++i) fields << Basic::Text(rs->Field(i));
+            rows << fields.join(u'|');
+        }
+        rows.sort();
+        tables << QString::fromUtf8(sql) + u'\n' + rows.join(u'\n');
+    }
+    return tables.join(u"\n\n"_s);
+}
+
+// The first operations of the n largest tasks of the demo shop: they take reports from
+// the start, and have room for many.
+inline QStringList LargestFirstOperations(platform::Database& db, int n) {
+    return Values(
+        db.Query(u"SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
+                 "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT ?"_s,
+                 {n}));
+}
+
+// "column of work bill" for every posted total that is not the sum of the work bill's
+// audited reports (of every work bill when none is named).
+inline QStringList PostedMismatches(platform::Database& db, qint32 wbInterId = 0) {
+    QStringList wrong;
+    for (const platform::PostedColumn& c : platform::PostedColumns())
+        for (const QString& bill :
+             Values(db.Query(u"SELECT w.FWorkBillNO FROM SHWorkBillEntry w WHERE (? = 0 OR w.FWBInterID = ?) "
+                             "AND ABS(COALESCE(w.%1, 0) - COALESCE((SELECT SUM(r.%2) FROM SHProcRpt r "
+                             "WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 1), 0)) > 0.000001"_s.arg(
+                                 QLatin1String(c.workBill), QLatin1String(c.report)),
+                             {wbInterId, wbInterId})))
+            wrong << u"%1 of %2"_s.arg(QLatin1String(c.workBill), bill);
+    return wrong;
+}
+
+// Every posted quantity of the work bill equals the sum of its audited reports.
+inline void ExpectPostedMatchesAudited(platform::Database& db, qint32 wbInterId) {
+    EXPECT_EQ(PostedMismatches(db, wbInterId), QStringList());
+}
+
+// The demo shop with users of the suite's own, as the suites that drive the whole
+// workbench start: the users' ids in the order given, and the work bill they report on.
+struct DemoShop {
+    QList<qint32> users;
+    QString bill;
+    qint32 wbId = 0;
+};
+inline DemoShop SeedDemoShop(platform::Database& db, const QList<std::pair<QString, quint32>>& users) {
+    platform::SeedDemo(db);
+    DemoShop shop;
+    for (const auto& [name, rights] : users) {
+        platform::AddUser(db, name, rights);
+        shop.users << platform::FindUser(db, name).value_or(0);
+    }
+    shop.bill = LargestFirstOperations(db, 1).value(0);
+    shop.wbId =
+        db.Scalar(u"SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"_s, {shop.bill}).toInt();
+    return shop;
+}
+
+// The database outlives whoever signs in on it.
+struct WithDatabase {
+    std::unique_ptr<TestDatabase> tdb_;
+};
+
 // A suite that runs once per backend with a fresh migrated database.
-class BackendTest : public ::testing::TestWithParam<Backend> {
+class BackendTest : public ::testing::TestWithParam<Backend>,
+                    public WithDatabase,
+                    public SignedIn<ScriptedUi> {
   protected:
     void SetUp() override {
         tdb_ = TestDatabase::Create(GetParam());
@@ -31,13 +137,11 @@ class BackendTest : public ::testing::TestWithParam<Backend> {
     std::shared_ptr<platform::Database> shared() { return tdb_->db(); }
     void SeedDemo() { platform::SeedDemo(db()); }
 
-    // The platform's stand-ins over this database for one user, as erp-host registers them,
-    // with `folder` as the program folder, and the host service layer over them.
+    // The platform's stand-ins over this database for one user, and the host service
+    // layer over them.
     HostServices& RegisterPlatform(qint32 userId, const QString& userName,
-                                   const QString& language = QStringLiteral("chs")) {
-        platform::RegisterPlatform(registry, {shared(), userId, userName, language, folder.path(), &ui});
-        host = std::make_unique<HostServices>(
-            ComponentContext{&registry, &ui, folder.path(), folder.path(), 4242});
+                                   const QString& language = u"chs"_s) {
+        SignIn(shared(), userId, userName, language);
         return *host;
     }
 
@@ -52,14 +156,19 @@ class BackendTest : public ::testing::TestWithParam<Backend> {
         return db().Scalar(QString::fromUtf8(sql), params);
     }
     int Count(const char* from, const QVariantList& params = {}) {
-        return db().Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + QString::fromUtf8(from), params).toInt();
+        return db().Scalar(u"SELECT COUNT(*) FROM "_s + QString::fromUtf8(from), params).toInt();
     }
+};
 
-    std::unique_ptr<TestDatabase> tdb_;
-    QTemporaryDir folder;
-    ComponentRegistry registry;
-    ScriptedUi ui;
-    std::unique_ptr<HostServices> host;  // dies before the registry and the Ui it uses
+// The demo shop and a user of the suite's own with every right, on each backend.
+class DemoShopTest : public BackendTest {
+  protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (tdb_)
+            shop = SeedDemoShop(db(), {{u"clerk1"_s, Rights::All}});
+    }
+    DemoShop shop;
 };
 
 // Listed and failing test names show the backend, not its bytes.
@@ -69,60 +178,13 @@ inline std::string BackendParamName(const ::testing::TestParamInfo<Backend>& inf
     return BackendName(info.param);
 }
 
-// "a,b,c" as a list, to keep expected rows of text on one line.
-inline QStringList Words(const char* commaSeparated) {
-    const QString text = QString::fromUtf8(commaSeparated);
-    return text.isEmpty() ? QStringList() : text.split(QLatin1Char(','));
-}
-
-// One field (the first when unnamed) of every row from the first, as text.
-inline QStringList Values(const RecordsetPtr& rs, const char* field = nullptr) {
-    QStringList values;
-    for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext())
-        values << (field ? rs->Field(QString::fromUtf8(field)) : rs->Field(0)).toString();
-    return values;
-}
-
-// The first operations of the n largest tasks of the demo shop: they take reports from
-// the start, and have room for many.
-inline QStringList LargestFirstOperations(platform::Database& db, int n) {
-    return Values(db.Query(QStringLiteral("SELECT FWorkBillNO FROM SHWorkBillEntry WHERE FEntryID = 1 "
-                                          "ORDER BY FAuxQtyPlan DESC, FWorkBillNO LIMIT ?"),
-                           {n}));
-}
-
-// Every posted quantity of the work bill equals the sum of its audited reports.
-inline void ExpectPostedMatchesAudited(platform::Database& db, qint32 wbInterId) {
-    for (const platform::PostedColumn& c : platform::PostedColumns())
-        EXPECT_NEAR(Basic::Dbl(db.Scalar(QStringLiteral("SELECT %1 FROM SHWorkBillEntry WHERE FWBInterID = ?")
-                                             .arg(QLatin1String(c.workBill)),
-                                         {wbInterId})),
-                    Basic::Dbl(db.Scalar(QStringLiteral("SELECT COALESCE(SUM(%1), 0) FROM SHProcRpt WHERE "
-                                                        "FWBInterID = ? AND Fstatus = 1")
-                                             .arg(QLatin1String(c.report)),
-                                         {wbInterId})),
-                    1e-6)
-            << c.workBill;
-}
-
 // Checks "Name=text;Other=text" against the current row, each value compared as text.
 inline void ExpectFields(const RecordsetPtr& rs, const char* expected) {
     ASSERT_FALSE(rs->Eof());
-    for (const QString& pair : QString::fromUtf8(expected).split(QLatin1Char(';'))) {
-        const QString name = pair.section(QLatin1Char('='), 0, 0);
-        EXPECT_EQ(rs->Field(name).toString(), pair.section(QLatin1Char('='), 1)) << name.toStdString();
+    for (const QString& pair : QString::fromUtf8(expected).split(u';')) {
+        const QString name = pair.section(u'=', 0, 0);
+        EXPECT_EQ(rs->Field(name).toString(), pair.section(u'=', 1)) << name.toStdString();
     }
-}
-
-// "<number> <source>: <description>" of the ComError the call raises; empty when it raises none.
-template <class Call>
-QString ErrorOf(Call&& call) {
-    try {
-        call();
-    } catch (const ComError& e) {
-        return QStringLiteral("%1 %2: %3").arg(e.Number()).arg(e.Source(), e.Description());
-    }
-    return {};
 }
 
 // Every suite that runs on both databases is instantiated with this.

@@ -4,25 +4,32 @@
 #include <QPdfWriter>
 
 namespace sp {
+namespace {
+
+// The next of the scripted answers, or the fallback when none is left.
+template <class T>
+T Next(std::deque<T>& queue, T fallback) {
+    if (queue.empty())
+        return fallback;
+    T next = queue.front();
+    queue.pop_front();
+    return next;
+}
+
+QString PaneName(LoadPane pane) {
+    return pane == LoadPane::List ? QStringLiteral("List") : QStringLiteral("History");
+}
+
+}  // namespace
 
 MsgAnswer ScriptedUi::MessageBox(const MessageRequest& request) {
     messages.append(request);
-    if (request.buttons == MsgButtons::Ok)
-        return MsgAnswer::Ok;
-    if (answers.empty())
-        return request.defaultButton;
-    const MsgAnswer a = answers.front();
-    answers.pop_front();
-    return a;
+    return request.buttons == MsgButtons::Ok ? MsgAnswer::Ok : Next(answers, request.defaultButton);
 }
 
 std::optional<QString> ScriptedUi::InputBox(const QString& prompt, const QString&, const QString&) {
     inputPrompts.append(prompt);
-    if (inputs.empty())
-        return std::nullopt;
-    auto a = inputs.front();
-    inputs.pop_front();
-    return a;
+    return Next(inputs, std::optional<QString>());
 }
 
 void ScriptedUi::SetWaitCursor(bool on) {
@@ -40,11 +47,7 @@ void ScriptedUi::ShowModal(DialogModel& model) {
 
 std::optional<QString> ScriptedUi::ChooseSaveFile(const SaveFileRequest& request) {
     saveRequests.append(request.title + u'|' + request.path + u'|' + request.filters.join(u';'));
-    if (saveFiles.empty())
-        return std::nullopt;
-    auto a = saveFiles.front();
-    saveFiles.pop_front();
-    return a;
+    return Next(saveFiles, std::optional<QString>());
 }
 
 void ScriptedUi::PreviewPrint(const PrintPreviewRequest& request) {
@@ -67,14 +70,6 @@ bool ScriptedUi::OpenDocument(const QString& path) {
     documentsOpened.append(path);
     return documentsOpen;
 }
-
-namespace {
-
-QString PaneName(LoadPane pane) {
-    return pane == LoadPane::List ? QStringLiteral("List") : QStringLiteral("History");
-}
-
-}  // namespace
 
 bool ScriptedUi::ShowLoadProgress(LoadPane pane, int rowsRead, int total) {
     loadProgress.append(QStringLiteral("%1 %2/%3").arg(PaneName(pane)).arg(rowsRead).arg(total));

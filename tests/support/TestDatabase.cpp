@@ -15,28 +15,33 @@
 #include "src/common/ComError.h"
 
 namespace sp::test {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 QString PgUrlText() { return qEnvironmentVariable("SHOPPROC_TEST_PG_URL"); }
 
-// Runs one statement (or none: only connects) on the server's maintenance database,
-// outside any pool: CREATE and DROP DATABASE cannot run inside a transaction or on the
-// database concerned. Returns the error text, empty on success.
-QString AdminExec(const platform::DatabaseUrl& server, const QString& sql = {}) {
-    const QString name = QStringLiteral("sp-test-admin-%1").arg(QUuid::createUuid().toString(QUuid::Id128));
+// Runs one statement (or none: only connects) in a session of its own, outside any pool (on
+// the server's maintenance database: CREATE and DROP DATABASE cannot run inside a
+// transaction or on the database concerned). Returns the error text, empty on success, and
+// the first value read.
+QString AdminExec(const platform::DatabaseUrl& server, const QString& sql = {}, QVariant* value = nullptr) {
+    const QString name = u"sp-test-admin-%1"_s.arg(QUuid::createUuid().toString(QUuid::Id128));
     QString error;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, name);
         db.setHostName(server.host);
         db.setPort(server.port);
         db.setUserName(server.user);
         db.setPassword(server.password);
         db.setDatabaseName(server.name);
-        db.setConnectOptions(QStringLiteral("connect_timeout=3"));
+        db.setConnectOptions(u"connect_timeout=3"_s);
         if (!db.open())
             error = db.lastError().text();
         else if (QSqlQuery query(db); !sql.isEmpty() && !query.exec(sql))
             error = query.lastError().text();
+        else if (value && query.next())
+            *value = query.value(0);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
@@ -83,27 +88,27 @@ std::string BackendName(Backend backend) { return backend == Backend::SQLite ? "
 std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
     std::unique_ptr<TestDatabase> result(new TestDatabase);
     if (backend == Backend::SQLite) {
-        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/shopproc-test-XXXXXX"));
+        QTemporaryDir dir(QDir::tempPath() + u"/shopproc-test-XXXXXX"_s);
         if (!dir.isValid()) {
             ADD_FAILURE() << "cannot create a temporary folder: " << dir.errorString().toStdString();
             return nullptr;
         }
         dir.setAutoRemove(false);
         result->tempDir_ = dir.path();
-        result->url_ = QStringLiteral("sqlite:%1/test.db").arg(dir.path());
+        result->url_ = u"sqlite:%1/test.db"_s.arg(dir.path());
     } else {
         platform::DatabaseUrl server;
         if (!ParseServer(server) || !PostgresAvailable()) {
-            if (qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == QStringLiteral("1"))
+            if (qEnvironmentVariable("SHOPPROC_REQUIRE_PG") == u"1"_s)
                 ADD_FAILURE() << "PostgreSQL required (SHOPPROC_REQUIRE_PG=1) but SHOPPROC_TEST_PG_URL \""
                               << PgUrlText().toStdString() << "\" is not reachable";
             else
                 Skip("PostgreSQL not available (set SHOPPROC_TEST_PG_URL)");
             return nullptr;
         }
-        const QString name = QStringLiteral("sptest_%1").arg(QUuid::createUuid().toString(QUuid::Id128));
-        const QString error = AdminExec(
-            server, QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(name));
+        const QString name = u"sptest_%1"_s.arg(QUuid::createUuid().toString(QUuid::Id128));
+        const QString error =
+            AdminExec(server, u"CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0"_s.arg(name));
         if (!error.isEmpty()) {
             ADD_FAILURE() << "cannot create a test database: " << error.toStdString();
             return nullptr;
@@ -130,13 +135,11 @@ QString TestDatabase::UrlAs(const QString& user) const {
         return url_;
     // Roles are the server's: tests running side by side may make the same one at once.
     const QString sql =
-        QStringLiteral(
-            "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = %1) THEN CREATE "
-            "ROLE %2 LOGIN; ELSIF NOT (SELECT rolcanlogin FROM pg_roles WHERE rolname = %1) "
-            "THEN ALTER ROLE %2 LOGIN; END IF; EXCEPTION WHEN duplicate_object OR "
-            "unique_violation THEN NULL; END $$")
-            .arg(QStringLiteral("'%1'").arg(QString(user).replace(u'\'', QStringLiteral("''"))),
-                 platform::PgGuard::QuoteIdent(user));
+        u"DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = %1) THEN CREATE "
+        "ROLE %2 LOGIN; ELSIF NOT (SELECT rolcanlogin FROM pg_roles WHERE rolname = %1) "
+        "THEN ALTER ROLE %2 LOGIN; END IF; EXCEPTION WHEN duplicate_object OR "
+        "unique_violation THEN NULL; END $$"_s.arg(u"'%1'"_s.arg(QString(user).replace(u'\'', u"''"_s)),
+                                                   platform::PgGuard::QuoteIdent(user));
     QString error;
     for (int attempt = 0; attempt < 5; ++attempt)
         if ((error = AdminExec(server, sql)).isEmpty())
@@ -149,6 +152,13 @@ QString TestDatabase::UrlAs(const QString& user) const {
     return WithPassword(url);
 }
 
+QVariant TestDatabase::OutsideValue(const QString& sql) const {
+    QVariant value;
+    const QString error = AdminExec(platform::DatabaseUrl::Parse(url_), sql, &value);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return value;
+}
+
 std::shared_ptr<platform::Database> TestDatabase::OpenAs(const QString& user) const {
     return platform::Database::Open(platform::DatabaseUrl::Parse(UrlAs(user)),
                                     platform::SchemaPolicy::Require);
@@ -159,12 +169,12 @@ TestDatabase::~TestDatabase() {
     if (!dropName_.isEmpty()) {
         platform::DatabaseUrl server;
         if (ParseServer(server)) {
-            AdminExec(server, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(dropName_));
+            AdminExec(server, u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_s.arg(dropName_));
             // Its group roles go with it; the users' login roles are shared by every test.
-            AdminExec(server, QStringLiteral("DO $$ DECLARE r record; BEGIN FOR r IN SELECT rolname FROM "
-                                             "pg_roles WHERE rolname LIKE '%1\\_%' LOOP EXECUTE "
-                                             "format('DROP ROLE %I', r.rolname); END LOOP; END $$")
-                                  .arg(dropName_));
+            AdminExec(server,
+                      u"DO $$ DECLARE r record; BEGIN FOR r IN SELECT rolname FROM "
+                      "pg_roles WHERE rolname LIKE '%1\\_%' LOOP EXECUTE "
+                      "format('DROP ROLE %I', r.rolname); END LOOP; END $$"_s.arg(dropName_));
         }
     }
     if (!tempDir_.isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,10 @@ class TestDatabase {
     // sign in, when it is not yet; the server trusts local connections), as a clerk's
     // workstation connects; SQLite: url(). The user is the database's to add (AddUser).
     QString UrlAs(const QString& user) const;
+    // PostgreSQL: the first value the statement reads in a session of this database that is
+    // none of the pool's, as an administrator's tool opens one: the server's defaults, and
+    // the right to end other sessions.
+    QVariant OutsideValue(const QString& sql) const;
     // That database opened as the user's role.
     std::shared_ptr<platform::Database> OpenAs(const QString& user) const;
 

@@ -7,36 +7,27 @@
 namespace sp::test {
 namespace {
 
-TEST(Load, RunsInOrderOnceAndThenLoadsTheList) {
+// Loading reads the default device type and sets both grids up, then the list loads
+// under the wait cursor, the layouts once.
+TEST(Load, SetsTheGridsUpOnceAndThenLoadsTheList) {
     WorkbenchBench b;
-    // UpdateCommandStates ends with a redraw of the toolbar.
-    QObject::connect(&b.bar(), &ToolbarModel::redrawRequested, [&] { b.parts->calls << u"Redraw"_s; });
-    b.parts->onRefreshWorkBillList = [&] {
-        EXPECT_GT(b.ui.waitDepth, 0) << "the list loads under the wait cursor";
-    };
+    b.parts->onRefreshWorkBillList = [&] { EXPECT_GT(b.ui.waitDepth, 0) << "under the wait cursor"; };
     b.form->SetListStyle(3);
-
-    EXPECT_EQ(b.fake->statements,
-              QStringList{u"Select FinterID From t_SubMessage Where FtypeID=281 And Fid=0"_s});
-    EXPECT_EQ(b.state().defaultDeviceType, 7);
-    EXPECT_EQ(b.parts->calls, (QStringList{u"Redraw"_s, u"SetupReportColumns"_s, u"SetupListGrid"_s,
-                                           u"RefreshWorkBillList"_s}));
-    EXPECT_TRUE(b.state().listLoaded);
-    EXPECT_TRUE(b.form->IsLoaded());
-    EXPECT_EQ(b.ui.waitDepth, 0) << "the pointer is restored";
-    EXPECT_GT(b.ui.maxWaitDepth, 0);
-
-    b.parts->calls.clear();
     b.form->SetListStyle(0);
-    EXPECT_EQ(b.parts->calls, QStringList{u"RefreshWorkBillList"_s}) << "loaded once";
+    EXPECT_EQ(b.state().defaultDeviceType, 7);
+    EXPECT_EQ(b.parts->calls, (QStringList{u"SetupReportColumns"_s, u"SetupListGrid"_s,
+                                           u"RefreshWorkBillList"_s, u"RefreshWorkBillList"_s}));
+    EXPECT_EQ(std::tuple(b.state().listLoaded, b.form->IsLoaded(), b.ui.waitDepth),
+              std::tuple(true, true, 0));
 }
 
-// The first resize loads a list that is not loaded yet; a missing right to enter
-// reports is told once, and the window stays usable.
+// The first display loads a list that is not loaded yet and tells once of a missing
+// right to enter reports; the window stays usable. Every activation updates the status.
 TEST(FirstDisplay, LoadsTheListOnceIfNeededAndWarnsOnceWithoutTheRight) {
     for (const bool listLoaded : {true, false}) {
         SCOPED_TRACE(listLoaded ? "list loaded, no right" : "list not loaded");
         WorkbenchBench b;
+        b.LayOutGrid();
         if (listLoaded) {
             b.fake->deniedRights = {0x20000};
             b.form->SetListStyle(0);
@@ -44,9 +35,13 @@ TEST(FirstDisplay, LoadsTheListOnceIfNeededAndWarnsOnceWithoutTheRight) {
             b.form->Load();
         }
         b.parts->calls.clear();
-        for (int width : {12000, 13000}) {
-            b.form->Resize(width, 9000);
+        b.grid().SetCurrentCell(2, 4);  // CZG
+        for (const auto& [active, lookup] :
+             {std::pair{ActiveControl::vlgProc, true}, {ActiveControl::tvw, false}}) {
+            b.form->Resize(12000, 9000);
+            b.form->SetActiveControl(active);
             b.form->Activate();
+            EXPECT_EQ(b.bar().Enabled(Tool::EditView()), lookup);
         }
         EXPECT_EQ(b.parts->calls, listLoaded ? QStringList{} : QStringList{u"RefreshWorkBillList"_s});
         EXPECT_EQ(b.ui.MessageTexts(), listLoaded ? QStringList{u"您没有新增汇报的权限。"_s} : QStringList{});
@@ -54,57 +49,34 @@ TEST(FirstDisplay, LoadsTheListOnceIfNeededAndWarnsOnceWithoutTheRight) {
     }
 }
 
-TEST(FirstDisplay, ActivationUpdatesTheStatusEveryTime) {
-    WorkbenchBench b;
-    b.LayOutGrid();
-    b.form->SetListStyle(0);
-    b.grid().SetCurrentCell(2, 4);  // CZG
-    b.form->SetActiveControl(ActiveControl::vlgProc);
-    b.form->Activate();
-    EXPECT_TRUE(b.bar().Enabled(Tool::EditView()));
-    b.form->SetActiveControl(ActiveControl::tvw);
-    b.form->Activate();
-    EXPECT_FALSE(b.bar().Enabled(Tool::EditView()));
-}
-
-TEST(Unload, ReleasesCachesClosesWorkBillsAndEveryTask) {
-    WorkbenchBench b;
-    b.form->SetListStyle(0);
-    b.Forget();
-    b.state().EmpsCache().Add(std::make_shared<Emp>());
-    // Rows 3 and 5 share one work bill's task.
-    b.state().rowLocks = {0, 0, 0, 21, 0, 21, 22};
-    b.state().historyTaskId = 42;
-    b.form->Unload();
-
-    ASSERT_EQ(b.fake->statements.size(), 1) << "the closing statement (see UnloadOnDatabase)";
-    EXPECT_EQ(b.parts->calls.filter(u"ReleaseRowLock"_s),
-              (QStringList{u"ReleaseRowLock(3)"_s, u"ReleaseRowLock(5)"_s, u"ReleaseRowLock(6)"_s}));
-    EXPECT_EQ(b.state().rowLocks, (QVector<qint32>{0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(b.fake->committed, QVector<qint32>{42});
-    EXPECT_EQ(b.state().historyTaskId, 0);
-    EXPECT_EQ(b.state().emps, nullptr);
-    EXPECT_FALSE(b.form->IsLoaded());
-
-    b.Forget();
-    b.form->Unload();
-    EXPECT_TRUE(b.fake->statements.isEmpty()) << "unloaded once";
-}
-
-TEST(ShowModal, UnloadsWhateverClosedTheWindowAndAShowAfterThatStartsInNewMode) {
+// Whatever closed the window, it unloads once: the caches go, completed work bills are
+// closed (see UnloadOnDatabase), and every task is released, though a step fails; a
+// show after that starts in new mode.
+TEST(Unload, ReleasesEveryTaskOnceAndTheNextShowStartsInNewMode) {
     WorkbenchBench b;
     b.form->SetListStyle(0);
     b.bar().Click(Tool::ModeEdit());
-    b.state().historyTaskId = 5;
-    b.fake->failing = {u"Execute"_s};  // a failing step does not stop the others
-    b.form->ShowModal();               // the scripted user closes it untouched
+    b.Forget();
+    b.state().EmpsCache().Add(std::make_shared<Emp>());
+    b.state().rowLocks = {0, 0, 0, 21, 0, 21, 22};  // rows 3 and 5 share one work bill's task
+    b.state().historyTaskId = 42;
+    b.fake->failing = {u"Execute"_s};
+    b.form->ShowModal();  // the scripted user closes it untouched
     EXPECT_EQ(b.ui.dialogsShown, QStringList{u"frmProc"_s});
+    EXPECT_EQ(b.fake->Count(u"Execute"_s), 1);
+    EXPECT_EQ(b.parts->calls,
+              (QStringList{u"ReleaseRowLock(3)"_s, u"ReleaseRowLock(5)"_s, u"ReleaseRowLock(6)"_s}));
+    EXPECT_EQ(b.state().rowLocks, QVector<qint32>(7, 0));
+    EXPECT_EQ(std::pair(b.fake->committed, b.state().historyTaskId), std::pair(QVector<qint32>{42}, 0));
+    EXPECT_EQ(b.state().emps, nullptr);
     EXPECT_FALSE(b.form->IsLoaded());
-    EXPECT_EQ(b.fake->committed, QVector<qint32>{5});
+    b.Forget();
+    b.form->Unload();
+    EXPECT_TRUE(b.fake->calls.isEmpty()) << "unloaded once";
     b.form->SetListStyle(0);
-    EXPECT_FALSE(b.state().editMode);
-    EXPECT_TRUE(b.bar().Checked(Tool::ModeNew()));
-    EXPECT_FALSE(b.bar().Checked(Tool::ModeEdit()));
+    EXPECT_EQ(
+        std::tuple(b.state().editMode, b.bar().Checked(Tool::ModeNew()), b.bar().Checked(Tool::ModeEdit())),
+        std::tuple(false, true, false));
 }
 
 // The closing statement against real rows.

@@ -5,7 +5,10 @@
 #include <thread>
 #include <tuple>
 
+#include "platform/db/DemoData.h"
 #include "platform/db/Migrations.h"
+#include "platform/middletier/MShopProc.h"
+#include "platform/middletier/MiddleTierRegistration.h"
 #include "src/common/ComError.h"
 #include "tests/support/BackendTest.h"
 
@@ -29,7 +32,7 @@ QSet<QString> Columns(Database& db) {
                  : "SELECT table_name, column_name FROM information_schema.columns "
                    "WHERE table_schema = current_schema()"));
          !rs->Eof(); rs->MoveNext())
-        columns << (rs->Field(0).toString() + QLatin1Char('.') + rs->Field(1).toString()).toLower();
+        columns << (rs->Field(0).toString() + u'.' + rs->Field(1).toString()).toLower();
     return columns;
 }
 
@@ -38,8 +41,8 @@ class MigrationTest : public BackendTest {};
 TEST_P(MigrationTest, FreshDatabaseIsAtTheLatestVersionAndRerunsChangeNothing) {
     EXPECT_EQ(Migrations::CurrentVersion(db()), Migrations::LatestVersion());
     const QSet<QString> before = Columns(db());
-    EXPECT_TRUE(before.contains(QStringLiteral("shworkbillentry.fauxqtyplan")));
-    EXPECT_TRUE(before.contains(QStringLiteral("t_functask.fheartbeat")));
+    EXPECT_TRUE(before.contains(u"shworkbillentry.fauxqtyplan"_s) &&
+                before.contains(u"t_functask.fheartbeat"_s));
     // Auto-numbered keys count up from 1 and times come back as times.
     for (int i = 0; i < 3; ++i)
         Exec(
@@ -52,9 +55,8 @@ TEST_P(MigrationTest, FreshDatabaseIsAtTheLatestVersionAndRerunsChangeNothing) {
     Migrations::Apply(db());
     auto again = Database::Open(DatabaseUrl::Parse(tdb_->url()));
     EXPECT_EQ(Columns(*again), before);
-    EXPECT_EQ(again->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(),
-              Migrations::LatestVersion());
-    EXPECT_EQ(again->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_UsageLog")).toInt(), 3);
+    EXPECT_EQ(again->Scalar(u"SELECT COUNT(*) FROM t_SchemaVersion"_s).toInt(), Migrations::LatestVersion());
+    EXPECT_EQ(again->Scalar(u"SELECT COUNT(*) FROM t_UsageLog"_s).toInt(), 3);
 }
 
 // A database made by an earlier version of the system migrates forward on open: each
@@ -103,8 +105,7 @@ TEST_P(MigrationTest, ADatabaseOfAnEarlierVersionMigratesForwardOnOpen) {
             << reopened->MigrationNotes().join(u'\n').toStdString();
     }
     if (postgres) {
-        EXPECT_EQ(Scalar("SELECT rolcanlogin FROM pg_roles WHERE rolname = 'migrated'").toString(),
-                  QStringLiteral("0"));
+        EXPECT_EQ(Scalar("SELECT rolcanlogin FROM pg_roles WHERE rolname = 'migrated'").toString(), u"0"_s);
     }
 }
 
@@ -115,16 +116,16 @@ TEST_P(MigrationTest, ADatabaseOfAnEarlierVersionMigratesForwardOnOpen) {
 TEST_P(MigrationTest, OpensOnlyItsOwnSchema) {
     using platform::SchemaPolicy;
     const auto open = [&](SchemaPolicy policy) {
-        return ErrorOf([&] { Database::Open(DatabaseUrl::Parse(tdb_->url()), policy); });
+        return Raised([&] { Database::Open(DatabaseUrl::Parse(tdb_->url()), policy); });
     };
     const SchemaPolicy policies[] = {SchemaPolicy::Require, SchemaPolicy::CreateIfEmpty,
                                      SchemaPolicy::CreateBeside};
     Exec("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (99, ?)",
          {QDateTime::currentDateTimeUtc()});
     for (const SchemaPolicy policy : policies)
-        EXPECT_TRUE(open(policy).contains(
-            QStringLiteral("has schema version 99; this program knows versions up to %1")
-                .arg(Migrations::LatestVersion())))
+        EXPECT_TRUE(
+            open(policy).contains(u"has schema version 99; this program knows versions up to %1"_s.arg(
+                Migrations::LatestVersion())))
             << open(policy).toStdString();
 
     // Everything of ours gone: an empty database.
@@ -135,7 +136,7 @@ TEST_P(MigrationTest, OpensOnlyItsOwnSchema) {
         for (const QString& table :
              Values(Query("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
                           "NOT LIKE 'sqlite%'")))
-            db().Exec(QStringLiteral("DROP TABLE ") + table);
+            db().Exec(u"DROP TABLE "_s + table);
     }
     // clang-format off
     const std::tuple<const char*, SchemaPolicy, const char*> steps[] = {
@@ -168,10 +169,7 @@ TEST(MigrationBothTest, BothDatabasesGetTheSameTablesAndColumns) {
     auto pg = TestDatabase::Create(Backend::PostgreSQL);
     if (!lite || !pg)
         return;
-    const QSet<QString> a = Columns(*lite->db());
-    const QSet<QString> b = Columns(*pg->db());
-    EXPECT_EQ(QSet<QString>(a).subtract(b), QSet<QString>());
-    EXPECT_EQ(QSet<QString>(b).subtract(a), QSet<QString>());
+    EXPECT_EQ(Columns(*lite->db()), Columns(*pg->db()));
 }
 
 // Two openers of one fresh file, each with a connection of its own as a process has: the
@@ -179,7 +177,7 @@ TEST(MigrationBothTest, BothDatabasesGetTheSameTablesAndColumns) {
 // has made the schema, so what it read is out of date every time.
 TEST(MigrationBothTest, ProcessesOpeningAFreshFileAtOnceMigrateItOnce) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("race.db"));
+    const QString path = dir.filePath(u"race.db"_s);
     std::atomic<int> arrived = 0;
     std::atomic<int> opened = 0;
     Migrations::PauseBeforeLock([&] {
@@ -203,11 +201,140 @@ TEST(MigrationBothTest, ProcessesOpeningAFreshFileAtOnceMigrateItOnce) {
     other.join();
     Migrations::PauseBeforeLock({});
     EXPECT_EQ(arrived, 2);
-    EXPECT_TRUE(failures.isEmpty()) << failures.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
     auto db = Database::Open(DatabaseUrl::Parse(path));
-    EXPECT_EQ(db->Scalar(QStringLiteral("SELECT COUNT(*) FROM t_SchemaVersion")).toInt(),
-              Migrations::LatestVersion());
+    EXPECT_EQ(db->Scalar(u"SELECT COUNT(*) FROM t_SchemaVersion"_s).toInt(), Migrations::LatestVersion());
 }
+
+// ---- the demo shop and the users ---------------------------------------------------
+
+class DemoDataTest : public BackendTest {
+  protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (tdb_)
+            SeedDemo();
+    }
+    qint64 RightsOf(const char* name) {
+        return Scalar(
+                   "SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
+                   "WHERE u.FName = ? AND r.FSubSys = 1024 AND r.FFunction = 30",
+                   {QString::fromLatin1(name)})
+            .toLongLong();
+    }
+};
+
+// Each rule of the workbench finds a case to act on in the demo plant.
+TEST_P(DemoDataTest, HoldsTheCasesTheWorkbenchHasRulesFor) {
+    const std::tuple<const char*, int, int> cases[] = {
+        // clang-format off
+        // Open tasks with a routing of three to six operations numbered from 1.
+        {"ICMO WHERE FTranType = 85 AND FStatus IN (1, 2) AND FRoutingID > 0", 6, 99},
+        {"(SELECT FInterID FROM SHWorkBillEntry WHERE FInterID IN (SELECT FInterID FROM ICMO WHERE FStatus IN (1, 2) "
+         "AND FRoutingID > 0) GROUP BY FInterID HAVING COUNT(*) NOT BETWEEN 3 AND 6 OR MIN(FEntryID) <> 1 "
+         "OR MAX(FEntryID) <> COUNT(*)) t", 0, 0},
+        // Every operation names a process, a work center of a production department and a time unit.
+        {"SHWorkBillEntry wbe LEFT JOIN t_SubMessage p ON p.FInterID = wbe.FOperID AND p.FTypeID = 61 "
+         "LEFT JOIN t_WorkCenter wc ON wc.FInterID = wbe.FWorkCenterID LEFT JOIN t_Department d ON d.FItemID = "
+         "wc.FDeptID LEFT JOIN t_SubMessage u ON u.FInterID = wbe.FTimeUnitID AND u.FTypeID = 282 "
+         "WHERE p.FInterID IS NULL OR u.FInterID IS NULL OR d.FDProperty IS NULL OR d.FDProperty <> 1070", 0, 0},
+        {"SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID > 0", 1, 99},
+        {"SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID = 0", 0, 0},
+        {"SHWorkBillEntry WHERE Ffare = 1059", 1, 1},
+        {"SHWorkBillEntry WHERE FQualityChkID = 351", 1, 99},
+        {"SHWorkBillEntry WHERE FQualityChkID = 353", 1, 99},
+        {"SHWorkBillEntry WHERE FteamID > 0 AND FworkerID > 0 AND FdeviceID > 0", 1, 99},
+        {"SHWorkBillEntry WHERE FStatus = 2", 1, 99},
+        {"SHWorkBillEntry WHERE FStatus = 1", 1, 99},
+        {"t_SubMessage WHERE FTypeID = 281 AND FID = '0'", 1, 1},
+        {"t_Department WHERE FDetail = 0", 1, 9},
+        {"t_Department WHERE FDProperty <> 1070", 1, 9},
+        {"t_WorkCenter WHERE FDetail = 0", 1, 9},
+        {"t_Emp WHERE FDetail = 0", 1, 9},
+        {"t_Emp e LEFT JOIN t_SubMessage t ON t.FInterID = e.FprofessionalGroup AND t.FTypeID = 62 "
+         "WHERE e.FDetail = 1 AND t.FInterID IS NULL", 0, 0},
+        {"t_Device d LEFT JOIN t_WorkCenter w ON w.FInterID = d.FWorkCenterID WHERE w.FInterID IS NULL", 0, 0},
+        {"t_ICItem WHERE FQtyDecimal = 0", 1, 3},
+        {"t_ICItem WHERE FQtyDecimal = 3", 1, 1},
+        {"t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE' AND FValue = '1'", 1, 1},
+        // clang-format on
+    };
+    for (const auto& [from, min, max] : cases) {
+        const int n = Count(from);
+        EXPECT_TRUE(n >= min && n <= max) << from << ": " << n;
+    }
+}
+
+// The seeded users; adding users and granting rights are driven through the host's
+// commands elsewhere, here only what shows at this level.
+TEST_P(DemoDataTest, UsersAndRights) {
+    EXPECT_EQ(RightsOf("demo"), Rights::All);
+    EXPECT_EQ(RightsOf("clerk") & (Rights::NewReports | Rights::Open), Rights::Open);
+    platform::AddUser(db(), u"auditor"_s, Rights::Open);
+    EXPECT_EQ(Scalar("SELECT FUserID FROM t_User WHERE FName = 'auditor'").toInt(), 3) << "the next free id";
+    // Names the login properties cannot carry, that look like another name or that are
+    // too long are refused, and nobody is added. Length counts characters, not UTF-16 units.
+    const std::string longest = std::string(63, 'a') + "\U0002000B";  // 𠀋: two QChars, one character
+    const std::pair<std::string, const char*> names[] = {
+        {"  ", "needs a name"},
+        {"a;b", "holds \";\""},
+        {"a=b", "holds \"=\""},
+        {"a|b", "holds \"|\""},
+        {"a\tb", "control character"},
+        {"anna\n", "control character"},
+        {"a\u2028b", "control character"},
+        {"adm\u202Enimda", "format character U+202E"},
+        {"an\u200Bna", "format character U+200B"},
+        {longest + "工", "65 characters long; at most 64"},
+    };
+    const int users = Count("t_User");
+    for (const auto& [name, why] : names) {
+        const QString error = Raised([&] { platform::AddUser(db(), QString::fromStdString(name), 0); });
+        EXPECT_TRUE(error.startsWith(u"3001 AddUser: "_s) && error.contains(QString::fromUtf8(why)))
+            << name << ": " << error.toStdString();
+    }
+    EXPECT_EQ(Count("t_User"), users);
+    EXPECT_EQ(platform::UserNameProblem(QString::fromStdString(" " + longest + " ")), QString());
+    // A PostgreSQL role's name holds at most 63 bytes: 22 Chinese characters are too many there.
+    const QString refusal = Raised([&] { platform::AddUser(db(), QString(22, QChar(0x5DE5)), 0); });
+    EXPECT_EQ(refusal.contains(u"63 bytes"_s), GetParam() == Backend::PostgreSQL) << refusal.toStdString();
+    // Masks are 32 bits on both databases: every bit set is kept as -1.
+    platform::AddUser(db(), u"everything"_s, 0xFFFFFFFF);
+    platform::GrantRights(db(), u"auditor"_s, 0x80000000);
+    EXPECT_EQ(RightsOf("everything"), -1);
+    EXPECT_EQ(static_cast<quint32>(RightsOf("auditor")), 0x80000000 | Rights::Open);
+    EXPECT_EQ(db().TransactionDepth(), 0);
+}
+
+// The host's "db seed-demo": the demo plant, then its reports through the service;
+// running it again changes nothing. A benchmark load on top keeps the books in line too.
+TEST_P(DemoDataTest, SeededReportsAreConsistentAndSeedingAgainChangesNothing) {
+    const auto consistent = [&] {
+        return platform::MShopProc(shared()).GetWorkBillByFilter(u"UserID=1;"_s, true, {})->Eof();
+    };
+    EXPECT_EQ(Count("SHProcRpt"), 0);
+    platform::SeedDemoReports(db());
+    EXPECT_GT(Count("SHProcRpt WHERE Fstatus = 1"), 0);
+    EXPECT_GT(Count("SHProcRpt WHERE Fstatus = 0"), 0);
+    EXPECT_TRUE(consistent()) << "posted totals match audited reports and every routing is in line";
+    const char* total =
+        "SELECT (SELECT COUNT(*) FROM SHWorkBillEntry) + (SELECT COUNT(*) FROM t_Emp) + "
+        "(SELECT COUNT(*) FROM t_User) + (SELECT COUNT(*) FROM t_SubMessage) + (SELECT COUNT(*) FROM "
+        "SHProcRpt)";
+    const int before = Scalar(total).toInt();
+    SeedDemo();
+    platform::SeedDemoReports(db());
+    EXPECT_EQ(Scalar(total).toInt(), before);
+    EXPECT_EQ(db().TransactionDepth(), 0);
+
+    const int reports = Count("SHProcRpt");
+    platform::SeedBench(db(), 23, 1400);
+    EXPECT_EQ(Count("SHProcRpt"), reports + 1400);
+    EXPECT_TRUE(consistent());
+    platform::SeedBench(db(), 5, 10);  // seeding twice does not collide
+}
+
+SP_INSTANTIATE_BACKENDS(DemoDataTest);
 
 }  // namespace
 }  // namespace sp::test

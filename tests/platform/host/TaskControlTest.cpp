@@ -1,7 +1,5 @@
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QThread>
 #include <mutex>
 
@@ -11,6 +9,7 @@
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
 #include "tests/support/BackendTest.h"
+#include "tests/support/ChildProcess.h"
 
 namespace sp::test {
 namespace {
@@ -21,40 +20,23 @@ using platform::ReleaseResult;
 using platform::TaskAdmin;
 using platform::TaskControl;
 
-const QString kFunction = QStringLiteral("cj0891");
+const QString kFunction = u"cj0891"_s;
 
 // Another process holding a task, as a second workstation would.
-class Holder {
+class Holder : public ChildProcess {
   public:
-    Holder(const QString& url, const QString& key) {
-        process_.start(QString::fromUtf8(SP_TASK_HOLDER), {url, QStringLiteral("47"), kFunction, key});
-        if (!process_.waitForReadyRead(30000))
-            return;
-        const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-        if (line.startsWith(QStringLiteral("TASK ")))
+    Holder(const QString& url, const QString& key)
+        : ChildProcess(QString::fromUtf8(SP_TASK_HOLDER), {url, u"47"_s, kFunction, key}, "exit") {
+        if (const QString line = Line(30); line.startsWith(u"TASK "_s))
             task_ = line.mid(5).toInt();
     }
-    ~Holder() {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        process_.write("exit\n");
-        if (!process_.waitForFinished(5000))
-            KillHard();
-    }
     int task() const { return task_; }
-    QString errors() { return QString::fromLocal8Bit(process_.readAllStandardError()); }
     bool Commit() {
-        process_.write("commit\n");
-        return process_.waitForReadyRead(10000) &&
-               QString::fromUtf8(process_.readLine()).trimmed() == QStringLiteral("COMMITTED 1");
-    }
-    void KillHard() {
-        process_.kill();                 // SIGKILL: no chance to clean up
-        process_.waitForFinished(5000);  // reaped: no zombie keeps its process id alive
+        Say("commit");
+        return Line(10) == u"COMMITTED 1"_s;
     }
 
   private:
-    QProcess process_;
     int task_ = -1;
 };
 
@@ -63,7 +45,7 @@ qint32 Take(TaskControl& control, const QVariant& key, const QString& function =
     qint32 subsystem = 47;
     QString fn = function;
     qint16 a = 0, b = 0;
-    return control.taskexec(subsystem, fn, QStringLiteral("PC"), 3, a, b, key.isValid() ? &key : nullptr);
+    return control.taskexec(subsystem, fn, u"PC"_s, 3, a, b, key.isValid() ? &key : nullptr);
 }
 
 class TaskControlTest : public BackendTest {
@@ -76,77 +58,63 @@ class TaskControlTest : public BackendTest {
 
     // Asks again until the task is free or the time is up; the id or 0.
     qint32 TakeWithin(int milliseconds, const QVariant& key) {
-        QElapsedTimer timer;
-        timer.start();
-        for (;;) {
-            const qint32 id = Take(*control_, key);
-            if (id > 0 || timer.elapsed() > milliseconds)
-                return id;
-            QThread::msleep(50);
-        }
+        qint32 id = 0;
+        Eventually(milliseconds, [&] { return (id = Take(*control_, key)) > 0; });
+        return id;
     }
 
     std::shared_ptr<TaskControl> control_;
 };
 
-TEST_P(TaskControlTest, ThisProcessMayTakeATaskAgainAndCommitsEachIdOnce) {
-    const qint32 first = Take(*control_, QStringLiteral("WB000123"));
-    const qint32 again = Take(*control_, QStringLiteral("WB000123"));
+// This process may take a task it holds again, from any session of it, each take under an
+// id of its own that is committed once; another process is refused until the last of them
+// is committed.
+TEST_P(TaskControlTest, ATaskIsThisProcesssUntilItsLastIdIsCommitted) {
+    const qint32 first = Take(*control_, u"WB000123"_s);
+    const qint32 again = Take(*control_, u"WB000123"_s);
     auto otherSession = TaskControl::Create(tdb_->db(), 2);
-    const qint32 third = Take(*otherSession, QStringLiteral("WB000123"));
+    const qint32 third = Take(*otherSession, u"WB000123"_s);
     EXPECT_TRUE(first >= 1 && again >= 1 && third >= 1 && first != again && again != third)
         << first << " " << again << " " << third;
-
     EXPECT_EQ(db().ConnectionsOpened(), 1) << "the lock session is not one of the pool's";
     EXPECT_FALSE(control_->CommitTask(999));
     EXPECT_FALSE(control_->CommitTask(third)) << "another session's task";
-    EXPECT_TRUE(control_->CommitTask(first));
-    EXPECT_FALSE(control_->CommitTask(first));
-    EXPECT_EQ(control_->OpenTasks(), 1);
-}
-
-TEST_P(TaskControlTest, AnotherProcessIsRefusedUntilTheLastTaskIsCommitted) {
-    const qint32 a = Take(*control_, QStringLiteral("WB000123"));
-    const qint32 b = Take(*control_, QStringLiteral("WB000123"));
-    ASSERT_GE(a, 1);
-    {
-        Holder other(tdb_->url(), QStringLiteral("WB000123"));
-        EXPECT_EQ(other.task(), 0) << other.errors().toStdString();
+    for (const auto& [session, id] :
+         {std::pair{control_.get(), first}, {otherSession.get(), third}, {control_.get(), again}}) {
+        Holder other(tdb_->url(), u"WB000123"_s);
+        EXPECT_EQ(other.task(), 0) << "a task id is still open" << other.Errors().toStdString();
+        EXPECT_TRUE(session->CommitTask(id));
+        EXPECT_FALSE(session->CommitTask(id)) << "committed once";
     }
-    EXPECT_TRUE(control_->CommitTask(a));
-    {
-        Holder other(tdb_->url(), QStringLiteral("WB000123"));
-        EXPECT_EQ(other.task(), 0) << "one task id is still open";
-    }
-    EXPECT_TRUE(control_->CommitTask(b));
-    Holder other(tdb_->url(), QStringLiteral("WB000123"));
-    EXPECT_GE(other.task(), 1) << other.errors().toStdString();
+    EXPECT_EQ(control_->OpenTasks(), 0);
+    Holder other(tdb_->url(), u"WB000123"_s);
+    EXPECT_GE(other.task(), 1) << other.Errors().toStdString();
 
     // Now the other process holds it; other keys and functions stay free.
-    EXPECT_EQ(Take(*control_, QStringLiteral("WB000123")), 0);
-    EXPECT_GE(Take(*control_, QStringLiteral("WB000124")), 1);
-    EXPECT_GE(Take(*control_, QStringLiteral("WB000123"), QStringLiteral("cj0892")), 1);
+    EXPECT_EQ(Take(*control_, u"WB000123"_s), 0);
+    EXPECT_GE(Take(*control_, u"WB000124"_s), 1);
+    EXPECT_GE(Take(*control_, u"WB000123"_s, u"cj0892"_s), 1);
     EXPECT_GE(Take(*control_, QVariant()), 1);
 
     EXPECT_TRUE(other.Commit());
-    EXPECT_GE(TakeWithin(2000, QStringLiteral("WB000123")), 1);
+    EXPECT_GE(TakeWithin(2000, u"WB000123"_s), 1);
 }
 
-TEST_P(TaskControlTest, AKilledHolderBlocksNobody) {
-    Holder other(tdb_->url(), QStringLiteral("WB000200"));
-    ASSERT_GE(other.task(), 1) << other.errors().toStdString();
-    EXPECT_EQ(Take(*control_, QStringLiteral("WB000200")), 0);
-    other.KillHard();
-    // On this computer a dead process is noticed at once (SQLite) and the server drops
-    // the dead session's locks within moments (PostgreSQL); never later than the stale limit.
-    EXPECT_GE(TakeWithin(FuncTaskStore::kStaleSeconds * 1000, QStringLiteral("WB000200")), 1);
-}
-
-TEST_P(TaskControlTest, AnEndedSessionReleasesWhatItHeld) {
+// A holder that is gone blocks nobody: on this computer a dead process is noticed at once
+// (SQLite) and the server drops the dead session's locks within moments (PostgreSQL), never
+// later than the stale limit; a session that ends gives back what it held.
+TEST_P(TaskControlTest, AHolderThatIsGoneBlocksNobody) {
+    {
+        Holder other(tdb_->url(), u"WB000200"_s);
+        ASSERT_GE(other.task(), 1) << other.Errors().toStdString();
+        EXPECT_EQ(Take(*control_, u"WB000200"_s), 0);
+        other.KillHard();
+        EXPECT_GE(TakeWithin(FuncTaskStore::kStaleSeconds * 1000, u"WB000200"_s), 1);
+    }
     ASSERT_GE(Take(*control_, 123), 1);
     control_ = TaskControl::Create(tdb_->db(), 1);  // the old session ends
-    Holder other(tdb_->url(), QStringLiteral("123"));
-    EXPECT_GE(other.task(), 1) << "a number key is its text" << other.errors().toStdString();
+    Holder other(tdb_->url(), u"123"_s);
+    EXPECT_GE(other.task(), 1) << "a number key is its text" << other.Errors().toStdString();
 }
 
 TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
@@ -158,40 +126,33 @@ TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
         std::lock_guard lock(logMutex);
         logged << text;
     });
-    const qint32 first = Take(*control_, QStringLiteral("WB000300"));
+    const qint32 first = Take(*control_, u"WB000300"_s);
     ASSERT_GE(first, 1);
     EXPECT_TRUE(control_->TaskStillHeld(first));
     // The server ends the session that holds the advisory locks (a restart, a cut cable).
-    const QString others = QStringLiteral(
-        "FROM pg_stat_activity WHERE datname = current_database() AND pid <> pg_backend_pid()");
-    EXPECT_EQ(db().Scalar(QStringLiteral("SELECT COUNT(pg_terminate_backend(pid)) ") + others).toInt(), 1);
+    EXPECT_EQ(Scalar("SELECT COUNT(pg_terminate_backend(pid)) FROM pg_stat_activity WHERE datname = "
+                     "current_database() AND pid <> pg_backend_pid()")
+                  .toInt(),
+              1);
     // Noticed by the store itself within seconds, before anyone asks.
-    QElapsedTimer noticed;
-    noticed.start();
-    const auto seen = [&] {
+    EXPECT_TRUE(Eventually(5000, [&] {
         std::lock_guard lock(logMutex);
-        return logged.join(u'\n').contains(QStringLiteral("was lost"));
-    };
-    while (!seen() && noticed.elapsed() < 5000) QThread::msleep(50);
+        return logged.join(u'\n').contains(u"was lost"_s);
+    })) << "not noticed within 5 s";
     ErrorLog::SetSink(nullptr);
-    EXPECT_TRUE(seen()) << "not noticed within 5 s";
     EXPECT_FALSE(control_->TaskStillHeld(first)) << "someone may have worked on it meanwhile";
     {
-        Holder other(tdb_->url(), QStringLiteral("WB000300"));
-        ASSERT_GE(other.task(), 1) << "a lost key is free for others" << other.errors().toStdString();
+        Holder other(tdb_->url(), u"WB000300"_s);
+        ASSERT_GE(other.task(), 1) << "a lost key is free for others" << other.Errors().toStdString();
         EXPECT_FALSE(control_->RetakeTask(first)) << "another holds it";
         EXPECT_FALSE(control_->TaskStillHeld(first));
     }
     // Free again: taken back under the same id, on a new session, without an error.
-    QElapsedTimer freed;
-    freed.start();
-    bool retaken = false;
-    while (!(retaken = control_->RetakeTask(first)) && freed.elapsed() < 5000) QThread::msleep(50);
-    EXPECT_TRUE(retaken);
+    EXPECT_TRUE(Eventually(5000, [&] { return control_->RetakeTask(first); }));
     EXPECT_TRUE(control_->TaskStillHeld(first));
-    const qint32 again = Take(*control_, QStringLiteral("WB000300"));
+    const qint32 again = Take(*control_, u"WB000300"_s);
     EXPECT_GE(again, 1) << "this process may take what it holds again";
-    Holder other(tdb_->url(), QStringLiteral("WB000300"));
+    Holder other(tdb_->url(), u"WB000300"_s);
     EXPECT_EQ(other.task(), 0) << "the retaken key is really held";
     EXPECT_TRUE(control_->CommitTask(first));
     EXPECT_TRUE(control_->TaskStillHeld(again)) << "its other task still holds the key";
@@ -202,13 +163,11 @@ TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
 // taken over (SQLite); releasing it needs no force. A task that changed hands or is not
 // held is not released.
 TEST_P(TaskControlTest, TheAdministratorSeesHoldersAliveOrKilledAndReleasesAKilledOnesTask) {
-    SeedDemo();
-    const QString bill = LargestFirstOperations(db(), 1).value(0);
-    const QString billId =
-        Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill}).toString();
+    const DemoShop shop = SeedDemoShop(db(), {});
+    const QString billId = QString::number(shop.wbId);
     ASSERT_GE(Take(*control_, billId), 1);
-    Holder killed(tdb_->url(), QStringLiteral("not-a-bill"));
-    ASSERT_GE(killed.task(), 1) << killed.errors().toStdString();
+    Holder killed(tdb_->url(), u"not-a-bill"_s);
+    ASSERT_GE(killed.task(), 1) << killed.Errors().toStdString();
     killed.KillHard();
     TaskAdmin admin(shared());
     const auto byKey = [&](const QString& key) {
@@ -218,14 +177,12 @@ TEST_P(TaskControlTest, TheAdministratorSeesHoldersAliveOrKilledAndReleasesAKill
         return HeldTask();
     };
     // The server drops a dead session's locks within moments.
-    QElapsedTimer timer;
-    timer.start();
-    while (byKey(QStringLiteral("not-a-bill")).alive && timer.elapsed() < 5000) QThread::msleep(50);
+    Eventually(5000, [&] { return !byKey(u"not-a-bill"_s).alive; });
 
     const HeldTask mine = byKey(billId);
-    const HeldTask dead = byKey(QStringLiteral("not-a-bill"));
+    const HeldTask dead = byKey(u"not-a-bill"_s);
     EXPECT_EQ(admin.List().size(), 2);
-    EXPECT_EQ(mine.workBillNo, bill);
+    EXPECT_EQ(mine.workBillNo, shop.bill);
     EXPECT_EQ(mine.processId, QCoreApplication::applicationPid());
     EXPECT_EQ(mine.userName, Scalar("SELECT FName FROM t_User WHERE FUserID = 1").toString());
     EXPECT_LE(qAbs(mine.since.secsTo(QDateTime::currentDateTimeUtc())), 60)
@@ -235,12 +192,12 @@ TEST_P(TaskControlTest, TheAdministratorSeesHoldersAliveOrKilledAndReleasesAKill
     EXPECT_FALSE(dead.alive) << "killed";
 
     HeldTask otherHolder = dead;
-    otherHolder.holder = QStringLiteral("elsewhere/1/x");
-    EXPECT_EQ(admin.Release(otherHolder, false, QStringLiteral("root"), 0).result, ReleaseResult::Changed);
+    otherHolder.holder = u"elsewhere/1/x"_s;
+    EXPECT_EQ(admin.Release(otherHolder, false, u"root"_s, 0).result, ReleaseResult::Changed);
     HeldTask unknown;
     unknown.taskId = 99999;
-    EXPECT_EQ(admin.Release(unknown, true, QStringLiteral("root"), 0).result, ReleaseResult::NotFound);
-    EXPECT_EQ(admin.Release(dead, false, QStringLiteral("root"), 0).result,
+    EXPECT_EQ(admin.Release(unknown, true, u"root"_s, 0).result, ReleaseResult::NotFound);
+    EXPECT_EQ(admin.Release(dead, false, u"root"_s, 0).result,
               GetParam() == Backend::PostgreSQL ? ReleaseResult::StaleRemoved : ReleaseResult::Released);
     EXPECT_EQ(Count("t_FuncTask WHERE FKey = 'not-a-bill'"), 0);
     EXPECT_EQ(Count("t_FuncTaskRelease WHERE FKey = 'not-a-bill' AND FForced = 0 AND FReleasedBy = 'root'"),
@@ -254,20 +211,20 @@ TEST_P(TaskControlTest, TheAdministratorSeesHoldersAliveOrKilledAndReleasesAKill
 // task of it goes. A role that may not end it changes nothing.
 TEST_P(TaskControlTest, AForcedReleaseTakesALiveHoldersTaskForGood) {
     const bool postgres = GetParam() == Backend::PostgreSQL;
-    const qint32 task = Take(*control_, QStringLiteral("WB-R"));
-    const qint32 sameSession = Take(*control_, QStringLiteral("WB-S"));
+    const qint32 task = Take(*control_, u"WB-R"_s);
+    const qint32 sameSession = Take(*control_, u"WB-S"_s);
     ASSERT_GE(task, 1);
     TaskAdmin admin(shared());
     const std::optional<HeldTask> seen =
         admin.Find(Scalar("SELECT FTaskID FROM t_FuncTask WHERE FKey = 'WB-R'").toInt());
     ASSERT_TRUE(seen && seen->alive);
-    EXPECT_EQ(admin.Release(*seen, false, QStringLiteral("root"), 7).result, ReleaseResult::HolderAlive);
+    EXPECT_EQ(admin.Release(*seen, false, u"root"_s, 7).result, ReleaseResult::HolderAlive);
     if (postgres) {
         // A user who is no administrator may not end another's session: refused, and nothing
         // changes.
-        platform::AddUser(db(), QStringLiteral("task_clerk"), Rights::All);
-        const platform::ReleaseOutcome refused = TaskAdmin(tdb_->OpenAs(QStringLiteral("task_clerk")))
-                                                     .Release(*seen, true, QStringLiteral("task_clerk"), 7);
+        platform::AddUser(db(), u"task_clerk"_s, Rights::All);
+        const platform::ReleaseOutcome refused =
+            TaskAdmin(tdb_->OpenAs(u"task_clerk"_s)).Release(*seen, true, u"task_clerk"_s, 7);
         EXPECT_EQ(refused.result, ReleaseResult::NotPermitted);
         EXPECT_FALSE(refused.reason.isEmpty());
         EXPECT_EQ(Count("t_FuncTask"), 2);
@@ -276,7 +233,7 @@ TEST_P(TaskControlTest, AForcedReleaseTakesALiveHoldersTaskForGood) {
     }
     EXPECT_TRUE(control_->TaskStillHeld(task));
 
-    const platform::ReleaseOutcome forced = admin.Release(*seen, true, QStringLiteral("root"), 7);
+    const platform::ReleaseOutcome forced = admin.Release(*seen, true, u"root"_s, 7);
     EXPECT_EQ(forced.result, postgres ? ReleaseResult::SessionEnded : ReleaseResult::Released);
     EXPECT_EQ(forced.released.size(), postgres ? 2 : 0);
     EXPECT_FALSE(control_->TaskStillHeld(task));
@@ -286,11 +243,11 @@ TEST_P(TaskControlTest, AForcedReleaseTakesALiveHoldersTaskForGood) {
     EXPECT_EQ(Count("t_FuncTaskRelease WHERE FForced = 1"), postgres ? 2 : 1);
     EXPECT_EQ(Count("t_UsageLog WHERE FFunctionCode = 'CJ1091' AND FAction = 2 AND FUserID = 7"), 1);
     {
-        Holder other(tdb_->url(), QStringLiteral("WB-R"));
-        EXPECT_GE(other.task(), 1) << "free for others" << other.errors().toStdString();
+        Holder other(tdb_->url(), u"WB-R"_s);
+        EXPECT_GE(other.task(), 1) << "free for others" << other.Errors().toStdString();
     }
     // Taken anew, the old release does not count against the new task.
-    const qint32 again = TakeWithin(5000, QStringLiteral("WB-R"));
+    const qint32 again = TakeWithin(5000, u"WB-R"_s);
     ASSERT_GE(again, 1);
     EXPECT_FALSE(control_->RetakeTask(task)) << "the released task stays refused";
     EXPECT_FALSE(control_->TaskReleased(again));
@@ -314,39 +271,38 @@ TEST(SqliteTaskRowTest, ARowFromElsewhereCountsWhileItsHeartbeatIsFreshAndOursIs
     auto control = TaskControl::Create(tdb->db(), 1);
     for (const auto& [key, secondsAgo] :
          {std::pair{"fresh", 2}, std::pair{"stale", FuncTaskStore::kStaleSeconds + 5}})
-        db.Exec(QStringLiteral(
-                    "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
-                    "FHolder, FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"),
-                {QString::fromLatin1(key), QDateTime::currentDateTimeUtc().addSecs(-secondsAgo)});
-    EXPECT_EQ(Take(*control, QStringLiteral("fresh")), 0);
-    const qint32 id = Take(*control, QStringLiteral("stale"));
+        db.Exec(
+            u"INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
+            "FHolder, FHeartbeat) VALUES (47, 'cj0891', ?, 5, 'elsewhere', 1, 'elsewhere/1/x', ?)"_s,
+            {QString::fromLatin1(key), QDateTime::currentDateTimeUtc().addSecs(-secondsAgo)});
+    EXPECT_EQ(Take(*control, u"fresh"_s), 0);
+    const qint32 id = Take(*control, u"stale"_s);
     EXPECT_GE(id, 1);
-    const QString row = QStringLiteral("SELECT %1 FROM t_FuncTask WHERE FKey = 'stale'");
-    EXPECT_EQ(db.Scalar(row.arg(QStringLiteral("FUserID"))).toInt(), 1) << "the stale row is ours now";
-    const QDateTime beat = db.Scalar(row.arg(QStringLiteral("FHeartbeat"))).toDateTime();
+    const QString row = u"SELECT %1 FROM t_FuncTask WHERE FKey = 'stale'"_s;
+    EXPECT_EQ(db.Scalar(row.arg(u"FUserID"_s)).toInt(), 1) << "the stale row is ours now";
+    const QDateTime beat = db.Scalar(row.arg(u"FHeartbeat"_s)).toDateTime();
     QThread::msleep((FuncTaskStore::kHeartbeatSeconds + 1) * 1000);
-    EXPECT_GT(db.Scalar(row.arg(QStringLiteral("FHeartbeat"))).toDateTime(), beat)
-        << "held tasks keep beating";
+    EXPECT_GT(db.Scalar(row.arg(u"FHeartbeat"_s)).toDateTime(), beat) << "held tasks keep beating";
     EXPECT_TRUE(control->TaskStillHeld(id));
     // Frozen past the limit: another workstation took the row over.
-    db.Exec(QStringLiteral("UPDATE t_FuncTask SET FHolder = 'elsewhere/2/y' WHERE FKey = 'stale'"));
+    db.Exec(u"UPDATE t_FuncTask SET FHolder = 'elsewhere/2/y' WHERE FKey = 'stale'"_s);
     EXPECT_FALSE(control->TaskStillHeld(id));
     EXPECT_FALSE(control->RetakeTask(id)) << "the new holder beats";
     EXPECT_FALSE(control->TaskStillHeld(id)) << "a lost task stays lost";
     EXPECT_TRUE(control->CommitTask(id));
-    EXPECT_EQ(db.Scalar(row.arg(QStringLiteral("FHolder"))).toString(), QStringLiteral("elsewhere/2/y"))
+    EXPECT_EQ(db.Scalar(row.arg(u"FHolder"_s)).toString(), u"elsewhere/2/y"_s)
         << "the new holder's row stays";
     // A task the new holder gave back is free to be taken back.
-    const qint32 lost = Take(*control, QStringLiteral("fresh2"));
+    const qint32 lost = Take(*control, u"fresh2"_s);
     ASSERT_GE(lost, 1);
-    db.Exec(QStringLiteral("UPDATE t_FuncTask SET FHolder = 'elsewhere/3/z' WHERE FKey = 'fresh2'"));
+    db.Exec(u"UPDATE t_FuncTask SET FHolder = 'elsewhere/3/z' WHERE FKey = 'fresh2'"_s);
     EXPECT_FALSE(control->TaskStillHeld(lost));
-    db.Exec(QStringLiteral("DELETE FROM t_FuncTask WHERE FKey = 'fresh2'"));
+    db.Exec(u"DELETE FROM t_FuncTask WHERE FKey = 'fresh2'"_s);
     EXPECT_TRUE(control->RetakeTask(lost));
     EXPECT_TRUE(control->TaskStillHeld(lost));
-    EXPECT_FALSE(db.Scalar(QStringLiteral("SELECT FHolder FROM t_FuncTask WHERE FKey = 'fresh2'"))
+    EXPECT_FALSE(db.Scalar(u"SELECT FHolder FROM t_FuncTask WHERE FKey = 'fresh2'"_s)
                      .toString()
-                     .startsWith(QStringLiteral("elsewhere")));
+                     .startsWith(u"elsewhere"_s));
 }
 
 }  // namespace

@@ -12,14 +12,15 @@
 #include "platform/host/TaskControl.h"
 #include "src/common/ComError.h"
 
+using namespace sp::platform;
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 5)
         return 2;
     try {
-        auto db =
-            sp::platform::Database::Open(sp::platform::DatabaseUrl::Parse(QString::fromLocal8Bit(argv[1])));
-        auto control = sp::platform::TaskControl::Create(db, 99);
+        auto control =
+            TaskControl::Create(Database::Open(DatabaseUrl::Parse(QString::fromLocal8Bit(argv[1]))), 99);
         qint32 subsystem = QString::fromLocal8Bit(argv[2]).toInt();
         QString function = QString::fromLocal8Bit(argv[3]);
         const QVariant key(QString::fromLocal8Bit(argv[4]));

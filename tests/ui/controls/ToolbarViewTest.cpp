@@ -52,6 +52,13 @@ TEST_F(ToolbarViewTest, MenuAndBandShareOneActionThatFollowsTheModel) {
     save->trigger();
     EXPECT_EQ(clicks, QStringList{u"btnFileSave"_s});
     EXPECT_FALSE(save->isChecked());
+
+    // The status pane is a label of the status bar that follows its caption.
+    QLabel* status = view->Label(u"btnSttInfo"_s);
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->parentWidget(), window.statusBar());
+    bar.SetCaption(u"btnSttInfo"_s, u"按F7查找相关信息"_s);
+    EXPECT_EQ(status->text(), u"按F7查找相关信息"_s);
 }
 
 TEST_F(ToolbarViewTest, RadioActionsShowTheModelsChoice) {
@@ -70,14 +77,6 @@ TEST_F(ToolbarViewTest, RadioActionsShowTheModelsChoice) {
     modeNew->trigger();
     EXPECT_TRUE(modeEdit->isChecked());
     EXPECT_FALSE(modeNew->isChecked());
-}
-
-TEST_F(ToolbarViewTest, StatusPaneFollowsItsCaption) {
-    QLabel* status = view->Label(u"btnSttInfo"_s);
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->parentWidget(), window.statusBar());
-    bar.SetCaption(u"btnSttInfo"_s, u"按F7查找相关信息"_s);
-    EXPECT_EQ(status->text(), u"按F7查找相关信息"_s);
 }
 
 TEST_F(ToolbarViewTest, AThrowingCommandStaysInsideTheClick) {

@@ -30,102 +30,80 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The real window of the filter dialog, driven by keys and clicks.
-TEST(FilterDialogView, TypedBoundsArriveInTheDictionaryWithoutRefusedCharacters) {
-    RegisterFilterDialogViews();
+// The dialogs' windows on the screen over the fake host; the clerk's part runs once a
+// window is up.
+class FilterDialogView : public ::testing::Test {
+  protected:
+    void SetUp() override { RegisterFilterDialogViews(); }
+    std::unique_ptr<frmWageFilter> ShowWageFilter(const std::function<void(QWidget*)>& clerk) {
+        screen.SetShownHook(clerk);
+        auto dialog = std::make_unique<frmWageFilter>(*h.host);
+        dialog->SetRptID(600);
+        dialog->ShowModal();
+        return dialog;
+    }
+    // The list form over the fake's work bills WB00001, WB00002, ...
+    std::unique_ptr<frmList> ListOf(int rows) {
+        h.fake->listRows.clear();
+        for (int i = 1; i <= rows; ++i)
+            h.fake->listRows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
+        auto form = std::make_unique<frmList>(*h.host);
+        form->SetListID(601);
+        form->InitData();
+        return form;
+    }
+
     QtUi screen;
-    test::HostHarness h(test::HostSetup::OnScreen(&screen));
-    h.fake->plans = {u"A"_s};
+    test::HostHarness h{test::HostSetup::OnScreen(&screen)};
+};
 
-    QString title;
-    int planItems = 0;
-    screen.SetShownHook([&](QWidget* window) {
-        ASSERT_EQ(window->objectName(), u"frmWageFilter"_s);
-        title = window->windowTitle();
-        // For a person to look at: SHOPPROC_SCREENSHOT_DIR=/some/folder.
-        const QString shots = qEnvironmentVariable("SHOPPROC_SCREENSHOT_DIR");
-        if (!shots.isEmpty())
-            window->grab().save(shots + u"/frmWageFilter.png"_s);
-        planItems = window->findChild<QListView*>(u"lvwProject"_s)->model()->rowCount();
-        auto* from = window->findChild<QLineEdit*>(u"txtItem_0"_s);
-        auto* to = window->findChild<QLineEdit*>(u"txtItem_1"_s);
-        ASSERT_TRUE(from && to);
-        from->setFocus();
-        QTest::keyClicks(from, u" A#1'|"_s);
-        // Enter moves on to the next field instead of closing the dialog.
-        QTest::keyClick(from, Qt::Key_Return);
-        EXPECT_TRUE(window->isVisible());
-        QApplication::clipboard()->setText(u"Z'9#"_s);
-        to->setFocus();
-        to->paste();
-        EXPECT_EQ(to->text(), u"Z9"_s);
-        auto* ok = window->findChild<QPushButton*>(u"cmdOK"_s);
-        ASSERT_TRUE(ok);
-        QTest::mouseClick(ok, Qt::LeftButton);
-    });
-
-    frmWageFilter dialog(*h.host);
-    dialog.SetRptID(600);
-    dialog.ShowModal();
-
-    EXPECT_EQ(title, u"过滤条件"_s);
-    EXPECT_EQ(planItems, 2);
-    DictionaryPtr result = dialog.Result();
-    ASSERT_TRUE(result);
-    EXPECT_TRUE(result->Item(u"OK"_s).toBool());
-    EXPECT_EQ(result->Item(u"BDept"_s).toString(), u" A1"_s);
-    EXPECT_EQ(result->Item(u"EDept"_s).toString(), u"Z9"_s);
-    EXPECT_EQ(result->Item(u"BWC"_s).toString(), QString());
-    EXPECT_EQ(h.fake->ini.value(u"Q8SHProcRpt600"_s).value(u"BDept"_s), u" A1"_s);
-}
-
-// Enter in a bound box moves on as Tab does: through each row's "from" and "to" box to
-// the next row, past the lookup buttons, so nothing typed is lost and no lookup opens.
-TEST(FilterDialogView, EnterWalksTheBoundBoxesInOrderAndOpensNoLookup) {
-    RegisterFilterDialogViews();
-    QtUi screen;
-    test::HostHarness h(test::HostSetup::OnScreen(&screen));
+// The real window of the filter dialog, driven by keys: what is typed or pasted reaches
+// the model, which swallows a refused key and cleans a paste, and Enter walks each row's
+// "from" and "to" box on to the next row, past the lookup buttons, so no lookup opens.
+TEST_F(FilterDialogView, TypingReachesTheModelAndEnterWalksTheBoxes) {
     QStringList windows, focused;
-    screen.SetShownHook([&](QWidget* window) {
+    const auto dialog = ShowWageFilter([&](QWidget* window) {
         windows << window->objectName();
         if (window->objectName() != u"frmWageFilter"_s) {
             window->close();
             return;
         }
+        EXPECT_EQ(window->windowTitle(), u"过滤条件"_s);
+        // For a person to look at: SHOPPROC_SCREENSHOT_DIR=/some/folder.
+        if (const QString shots = qEnvironmentVariable("SHOPPROC_SCREENSHOT_DIR"); !shots.isEmpty())
+            window->grab().save(shots + u"/frmWageFilter.png"_s);
         window->findChild<QLineEdit*>(u"txtItem_0"_s)->setFocus();
         for (int i = 0; i < kFilterBoxCount; ++i) {
             QWidget* box = window->focusWidget();
             focused << box->objectName();
-            QTest::keyClicks(box, u"B%1"_s.arg(i));
+            QTest::keyClicks(box, u"B'%1"_s.arg(i));
             QTest::keyClick(box, Qt::Key_Return);
         }
         // Past the last box the walk goes on to the dates, not to a lookup button.
         EXPECT_EQ(qobject_cast<QToolButton*>(window->focusWidget()), nullptr);
-        for (int i = 0; i < kFilterBoxCount; ++i)
-            EXPECT_EQ(window->findChild<QLineEdit*>(u"txtItem_%1"_s.arg(i))->text(), u"B%1"_s.arg(i));
+        auto* pasted = window->findChild<QLineEdit*>(u"txtItem_1"_s);
+        QApplication::clipboard()->setText(u"Z'9#"_s);
+        pasted->selectAll();
+        pasted->paste();
+        EXPECT_EQ(pasted->text(), u"Z9"_s) << "the box shows what the model kept";
         QTest::mouseClick(window->findChild<QPushButton*>(u"cmdOK"_s), Qt::LeftButton);
     });
-    frmWageFilter dialog(*h.host);
-    dialog.SetRptID(600);
-    dialog.ShowModal();
-
     QStringList boxes;
     for (int i = 0; i < kFilterBoxCount; ++i) boxes << u"txtItem_%1"_s.arg(i);
     EXPECT_EQ(focused, boxes);
     EXPECT_EQ(windows, QStringList{u"frmWageFilter"_s});
     EXPECT_EQ(h.fake->Count(u"ItemLookUp"_s) + h.fake->Count(u"SubMesLookup"_s), 0);
-    for (int i = 0; i < kFilterBoxCount; ++i) EXPECT_EQ(dialog.txtItem(i), u"B%1"_s.arg(i));
+    for (int i = 0; i < kFilterBoxCount; ++i)
+        EXPECT_EQ(dialog->txtItem(i), i == 1 ? u"Z9"_s : u"B%1"_s.arg(i));
+    EXPECT_TRUE(dialog->Result()->Item(u"OK"_s).toBool());
 }
 
 // Long plan names keep to their cell in the icon views (whole in the tooltip); the
 // details view has its column header "方案".
-TEST(FilterDialogView, PlanNamesKeepToTheirCellsAndDetailsHaveAHeader) {
-    RegisterFilterDialogViews();
-    QtUi screen;
-    test::HostHarness h(test::HostSetup::OnScreen(&screen));
+TEST_F(FilterDialogView, PlanNamesKeepToTheirCellsAndDetailsHaveAHeader) {
     const QString longName = u"一车间上月全部工序计划单的汇报方案（含外协与返工）"_s;
     h.fake->plans = {longName, u"VeryLongPlanNameWithoutAnyBlanksAtAllInIt"_s, u"甲"_s};
-    screen.SetShownHook([&](QWidget* window) {
+    const auto dialog = ShowWageFilter([&](QWidget* window) {
         auto* icons = window->findChild<QListView*>(u"lvwProject"_s);
         auto* details = window->findChild<QTreeView*>(u"lvwProjectDetails"_s);
         auto* view = window->findChild<QToolButton*>(u"tlbView"_s);
@@ -159,18 +137,12 @@ TEST(FilterDialogView, PlanNamesKeepToTheirCellsAndDetailsHaveAHeader) {
         EXPECT_EQ(h.fake->Count(u"GetPlanValue"_s), 1);
         QTest::mouseClick(window->findChild<QPushButton*>(u"cmdCancel"_s), Qt::LeftButton);
     });
-    frmWageFilter dialog(*h.host);
-    dialog.SetRptID(600);
-    dialog.ShowModal();
-    EXPECT_EQ(dialog.lvwProject().SelectedIndex(), 3);
+    EXPECT_EQ(dialog->lvwProject().SelectedIndex(), 3);
 }
 
 // Enter or Space on a focused button presses it: a lookup button opens its lookup, OK
 // and Cancel close the dialog; the record filter's buttons as well.
-TEST(FilterDialogView, EnterAndSpaceOnAFocusedButtonPressIt) {
-    RegisterFilterDialogViews();
-    QtUi screen;
-    test::HostHarness h(test::HostSetup::OnScreen(&screen));
+TEST_F(FilterDialogView, EnterAndSpaceOnAFocusedButtonPressIt) {
     struct Case {
         const char* button;
         Qt::Key key;
@@ -184,7 +156,7 @@ TEST(FilterDialogView, EnterAndSpaceOnAFocusedButtonPressIt) {
         SCOPED_TRACE(std::string(c.button) + " " + std::to_string(c.key));
         const int before = h.fake->Count(u"SubMesLookup"_s);
         bool stillOpen = false;
-        screen.SetShownHook([&](QWidget* window) {
+        const auto dialog = ShowWageFilter([&](QWidget* window) {
             auto* button = window->findChild<QAbstractButton*>(QString::fromLatin1(c.button));
             ASSERT_TRUE(button);
             button->setFocus();
@@ -193,35 +165,46 @@ TEST(FilterDialogView, EnterAndSpaceOnAFocusedButtonPressIt) {
             if (stillOpen)
                 window->close();
         });
-        frmWageFilter dialog(*h.host);
-        dialog.SetRptID(600);
-        dialog.ShowModal();
         EXPECT_EQ(h.fake->Count(u"SubMesLookup"_s) - before, c.lookups);
         EXPECT_EQ(stillOpen, c.lookups > 0);
-        EXPECT_EQ(dialog.Result()->Item(u"OK"_s).toBool(), c.confirmed);
+        EXPECT_EQ(dialog->Result()->Item(u"OK"_s).toBool(), c.confirmed);
     }
-    for (const char* name : {"cmdOK", "cmdCancel"}) {
-        SCOPED_TRACE(name);
+    // The record filter: its boxes reach the model on OK, Cancel leaves no filter, the
+    // close box and Escape an empty one (the history then loads unfiltered).
+    enum class Gives { Filter, None, Empty };
+    const std::pair<QString, Gives> ways[] = {{u"cmdOK"_s, Gives::Filter},
+                                              {u"cmdCancel"_s, Gives::None},
+                                              {u"close"_s, Gives::Empty},
+                                              {u"Escape"_s, Gives::Empty}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.first.toStdString());
         frmInfoFilter model;
         screen.SetShownHook([&](QWidget* window) {
-            auto* button = window->findChild<QPushButton*>(QString::fromLatin1(name));
-            button->setFocus();
-            QTest::keyClick(button, Qt::Key_Return);
+            window->findChild<QLineEdit*>(u"txtItem0"_s)->setText(u"3ab"_s);
+            window->findChild<QLineEdit*>(u"txtItem1"_s)->setText(u"O'Brien"_s);
+            if (auto* button = window->findChild<QPushButton*>(way.first)) {
+                button->setFocus();
+                QTest::keyClick(button, Qt::Key_Return);
+            } else if (way.first == u"close"_s) {
+                window->close();
+            } else {
+                QTest::keyClick(window, Qt::Key_Escape);
+            }
         });
         screen.ShowModal(model);
-        EXPECT_EQ(model.Result() != nullptr, name == std::string("cmdOK"));
+        ASSERT_EQ(model.Result() != nullptr, way.second != Gives::None);
+        if (way.second == Gives::Filter) {
+            EXPECT_EQ(model.Result()->Item(u"FSerial"_s).toDouble(), 3.0);
+            EXPECT_EQ(model.Result()->Item(u"FMemo"_s).toString(), u"O''Brien"_s);
+        } else if (way.second == Gives::Empty) {
+            EXPECT_EQ(model.Result()->Count(), 0);
+        }
     }
 }
 
 // The list form over a long list: OK or Enter maps to "SelectOK" with the row the user
 // chose (with the mouse, or with Down from the search box into the list), Escape to "Exit".
-TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
-    RegisterFilterDialogViews();
-    QtUi screen;
-    test::HostHarness h(test::HostSetup::OnScreen(&screen));
-    for (int i = 1; i <= 20000; ++i)
-        h.fake->listRows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
-
+TEST_F(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
     const auto keys = [](const QString& typed, QList<Qt::Key> pressed) {
         return [typed, pressed](QWidget* window) {
             auto* search = window->findChild<QLineEdit*>(u"txtSearch"_s);
@@ -261,75 +244,29 @@ TEST(FilterDialogView, ListFormPicksTheChosenRowOrCancels) {
             c.act(window);
             rowsShown = window->findChild<QTableView*>(u"lstRows"_s)->model()->rowCount();
         });
-        frmList form(*h.host);
-        form.SetListID(601);
-        form.InitData();
-        form.ShowModal();
+        const auto form = ListOf(20000);
+        form->ShowModal();
         EXPECT_EQ(rowsShown, c.rowsShown);
-        ASSERT_EQ(form.OK(), !c.picked.isEmpty());
-        if (form.OK()) {
-            EXPECT_EQ(form.Selected()->Item(1).Value(u"FBillNo"_s).toString(), c.picked);
+        ASSERT_EQ(form->OK(), !c.picked.isEmpty());
+        if (form->OK()) {
+            EXPECT_EQ(form->Selected()->Item(1).Value(u"FBillNo"_s).toString(), c.picked);
         }
     }
 }
 
-TEST(FilterDialogView, PickListAdapterStaysConsistentAcrossSearches) {
-    test::HostHarness h;
-    for (int i = 1; i <= 300; ++i) h.fake->listRows.append({i, 1, u"WB%1"_s.arg(i, 5, 10, QLatin1Char('0'))});
-    frmList form(*h.host);
-    form.SetListID(601);
-    form.InitData();
-    PickListTableModel model(form);
+TEST_F(FilterDialogView, PickListAdapterStaysConsistentAcrossSearches) {
+    const auto form = ListOf(300);
+    PickListTableModel model(*form);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(model.rowCount(), 300);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), u"单号"_s);
     for (const QString& search : {u"WB001"_s, u"none"_s, QString()}) {
-        form.SetSearchText(search);
+        form->SetSearchText(search);
         model.Reset();
-        EXPECT_EQ(model.rowCount(), form.RowCount());
+        EXPECT_EQ(model.rowCount(), form->RowCount());
     }
     EXPECT_EQ(model.rowCount(), 300);
 }
-
-}  // namespace
-
-namespace {
-
-// The record info filter's window: a confirm hands over the serial's leading digits and
-// the memo quoted for SQL; a cancel leaves no dictionary; a plain close leaves an empty one.
-TEST(InfoFilterView, ConfirmCancelAndCloseGiveTheirResults) {
-    RegisterFilterDialogViews();
-    QtUi screen;
-    enum class Way { Confirm, Cancel, Close };
-    for (Way way : {Way::Confirm, Way::Cancel, Way::Close}) {
-        frmInfoFilter model;
-        screen.SetShownHook([&](QWidget* window) {
-            ASSERT_EQ(window->objectName(), u"frmInfoFilter"_s);
-            window->findChild<QLineEdit*>(u"txtItem0"_s)->setText(u"3ab"_s);
-            window->findChild<QLineEdit*>(u"txtItem1"_s)->setText(u"O'Brien"_s);
-            if (way == Way::Close)
-                window->close();
-            else
-                window->findChild<QPushButton*>(way == Way::Confirm ? u"cmdOK"_s : u"cmdCancel"_s)->click();
-        });
-        screen.ShowModal(model);
-        if (way == Way::Cancel) {
-            EXPECT_EQ(model.Result(), nullptr);
-            continue;
-        }
-        ASSERT_NE(model.Result(), nullptr);
-        if (way == Way::Confirm) {
-            EXPECT_EQ(model.Result()->Item(u"FSerial"_s).toDouble(), 3.0);
-            EXPECT_EQ(model.Result()->Item(u"FMemo"_s).toString(), u"O''Brien"_s);
-        } else {
-            EXPECT_EQ(model.Result()->Count(), 0);
-        }
-    }
-}
-
-}  // namespace
-
-namespace {
 
 QPoint CheckBoxCentre(QListWidget* list, int row) {
     QStyleOptionViewItem option;
@@ -341,39 +278,31 @@ QPoint CheckBoxCentre(QListWidget* list, int row) {
 }
 
 // The column settings window over a long list: a tick by the check box and one by Space,
-// moves and "all" reach the model and show again; OK confirms, Escape and the close box cancel.
-TEST(SetColView, TicksAndMovesReachTheModelOkConfirmsEscapeAndCloseCancel) {
-    RegisterFilterDialogViews();
-    QtUi screen;
+// a move and "all" reach the model and show again, the moved row staying in sight and
+// "all" leaving the list where it was; OK confirms, Escape and the close box cancel.
+TEST_F(FilterDialogView, SetColTicksAndMovesReachTheModelOkConfirmsEscapeAndCloseCancel) {
     enum class Way { Confirm, Escape, Close };
     for (Way way : {Way::Confirm, Way::Escape, Way::Close}) {
         SCOPED_TRACE(static_cast<int>(way));
         frmSetCol model;
         for (int i = 0; i < 30; ++i) model.AddItem(u"列%1"_s.arg(i), 100 + i, i == 0);
         model.SetCmdEnable();
-        QString title;
         screen.SetShownHook([&](QWidget* window) {
-            ASSERT_EQ(window->objectName(), u"frmSetCol"_s);
-            title = window->windowTitle();
+            EXPECT_EQ(window->windowTitle(), u"列设置（显示/顺序/隐藏）"_s);
             auto* list = window->findChild<QListWidget*>(u"ColList"_s);
             auto* ok = window->findChild<QPushButton*>(u"cmdOK"_s);
             auto* down = window->findChild<QPushButton*>(u"cmdMoveDown"_s);
             ASSERT_TRUE(list && ok && down);
-            ASSERT_EQ(list->count(), 30);
-
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, CheckBoxCentre(list, 0));
             EXPECT_FALSE(model.ItemAt(0).checked);
             EXPECT_FALSE(ok->isEnabled());
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(1)).center());
-            EXPECT_EQ(model.CurrentIndex(), 1);
             QTest::keyClick(list, Qt::Key_Space);
             EXPECT_TRUE(model.ItemAt(1).checked);
             EXPECT_TRUE(ok->isEnabled());
-
             // Far enough down that the moved row leaves the first page.
             for (int i = 0; i < 20; ++i) QTest::mouseClick(down, Qt::LeftButton);
-            EXPECT_EQ(model.CurrentIndex(), 21);
             EXPECT_EQ(list->currentRow(), 21);
             EXPECT_EQ(list->item(21)->text(), u"列1"_s);
             EXPECT_EQ(list->item(21)->checkState(), Qt::Checked);
@@ -383,7 +312,6 @@ TEST(SetColView, TicksAndMovesReachTheModelOkConfirmsEscapeAndCloseCancel) {
             QTest::mouseClick(window->findChild<QPushButton*>(u"cmdAll"_s), Qt::LeftButton);
             EXPECT_EQ(list->verticalScrollBar()->value(), scrolled);
             EXPECT_EQ(list->item(29)->checkState(), Qt::Checked);
-
             if (way == Way::Confirm)
                 QTest::mouseClick(ok, Qt::LeftButton);
             else if (way == Way::Escape)
@@ -392,14 +320,9 @@ TEST(SetColView, TicksAndMovesReachTheModelOkConfirmsEscapeAndCloseCancel) {
                 window->close();
         });
         screen.ShowModal(model);
-
-        EXPECT_EQ(title, u"列设置（显示/顺序/隐藏）"_s);
         EXPECT_TRUE(model.Closed());
         EXPECT_EQ(model.SelOK(), way == Way::Confirm);
-        EXPECT_EQ(model.ItemAt(21).text, u"列1"_s);
         EXPECT_EQ(model.ItemAt(21).data, 101);
-        EXPECT_EQ(model.ItemAt(1).data, 102);
-        EXPECT_TRUE(model.ItemAt(0).checked);  // ticked again by cmdAll
     }
 }
 
