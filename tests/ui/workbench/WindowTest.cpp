@@ -18,6 +18,7 @@
 #include "src/common/ComponentRegistry.h"
 #include "src/entry/HostServices.h"
 #include "src/navigation/WorkBillTree.h"
+#include "tests/proof/Station.h"
 #include "tests/support/QtPrinters.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TestDatabase.h"
@@ -30,43 +31,28 @@ namespace sp::test {
 using namespace Qt::StringLiterals;
 namespace {
 
-// The workbench as the component ships it, on the demo shop over the real stand-ins,
-// showing its messages and lookups through `ui`, loaded on the unfiltered list.
-struct DemoShop {
-    // User 1 is "demo", with every right; 2 is "clerk", who may not enter new reports.
-    explicit DemoShop(Ui& ui, int userId = 1) : tdb(TestDatabase::Create(Backend::SQLite)) {
+// The demo shop with its reports, on a file of its own.
+struct DemoFile {
+    DemoFile() {
         platform::SeedDemo(*tdb->db());
         platform::SeedDemoReports(*tdb->db());
-        platform::PlatformSession session;
-        session.db = tdb->db();
-        session.userId = userId;
-        session.userName = userId == 1 ? u"demo"_s : u"clerk"_s;
-        session.language = u"chs"_s;
-        session.programFolder = programFolder.path();
-        session.ui = &ui;
-        platform::RegisterPlatform(registry, session);
-        host = std::make_unique<HostServices>(ComponentContext{&registry, &ui, programFolder.path(),
-                                                               QCoreApplication::applicationDirPath(),
-                                                               QCoreApplication::applicationPid()});
-        form = MakeWorkbench(*host);
-        auto filter = NewDictionary();
-        filter->Set(u"OK"_s, true);
-        form->SetUserId(userId);
-        form->SetDicFilter(filter);
-        form->SetListStyle(0);
     }
-    std::unique_ptr<TestDatabase> tdb;
-    QTemporaryDir programFolder;
-    ComponentRegistry registry;
-    std::unique_ptr<HostServices> host;
-    std::unique_ptr<frmProc> form;
+    std::unique_ptr<TestDatabase> tdb = TestDatabase::Create(Backend::SQLite);
+};
+
+// The workbench as the component ships it on the demo shop, loaded on the unfiltered list,
+// its clerk a ClerkUi: user 1 "demo" has every right, 2 "clerk" may not enter new reports.
+template <class ClerkUi>
+struct DemoShop : DemoFile, HeadlessStation<ClerkUi> {
+    explicit DemoShop(int userId = 1)
+        : HeadlessStation<ClerkUi>(tdb->db(), userId, userId == 1 ? u"demo"_s : u"clerk"_s) {}
 };
 
 // The message of the first display (the clerk may not enter new reports) stands over
 // the workbench, which is on the screen already with its panes in place.
 TEST(WorkbenchWindow, TheFirstDisplaysMessageStandsOverTheDrawnWindow) {
-    QtUi ui;
-    DemoShop shop(ui, 2);
+    DemoShop<QtUi> shop(2);
+    QtUi& ui = shop.ui;
     RegisterWorkbenchView();
     QStringList messages;
     QString owner;  // by name: the window is gone once ShowModal returns
@@ -118,8 +104,8 @@ class WorkbenchWindowWiring : public ::testing::Test {
     frmProc& form() { return *shop.form; }
     GridView* Grid(const char* name) const { return window->findChild<GridView*>(QString::fromLatin1(name)); }
 
-    ScriptedUi ui;
-    DemoShop shop{ui};
+    DemoShop<ScriptedUi> shop;
+    ScriptedUi& ui = shop.ui;
     std::unique_ptr<frmProcWindow> window;
 };
 
