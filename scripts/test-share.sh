@@ -7,4 +7,5 @@ cd "$(dirname "$0")/.."
 count() { git ls-files -- "$@" | grep -E '\.(h|hpp|cpp|cc)$' | xargs -r cat | grep -c -v -E '^\s*($|//)' || true; }
 tests=$(count tests)
 product=$(count src ui platform app)
-echo "tests/ ${tests} lines, product (src ui platform app) ${product} lines: $((100 * tests / product)) % of the product, $((100 * tests / (tests + product))) % of all C++"
+tenths() { echo "$((1000 * $1 / $2 / 10)).$((1000 * $1 / $2 % 10))"; }
+echo "tests/ ${tests} lines, product (src ui platform app) ${product} lines: $(tenths "$tests" "$product") % of the product, $(tenths "$tests" $((tests + product))) % of all C++"
