@@ -128,17 +128,17 @@ std::optional<QPoint> Probe::ItemCentre(const QString& view, const QString& text
 Program::Program(const QString& display, const QString& home, const QString& probePath,
                  const QStringList& args) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display);
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
-    const QString runtime = home + QStringLiteral("/runtime");
+    env.insert(u"DISPLAY"_s, display);
+    env.remove(u"QT_QPA_PLATFORM"_s);
+    env.remove(u"WAYLAND_DISPLAY"_s);
+    env.insert(u"HOME"_s, home);
+    env.insert(u"XDG_DATA_HOME"_s, home + u"/.local/share"_s);
+    env.insert(u"XDG_CONFIG_HOME"_s, home + u"/.config"_s);
+    const QString runtime = home + u"/runtime"_s;
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    env.insert(QStringLiteral("SHOPPROC_WINDOW_PROBE"), probePath);
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    env.insert(u"SHOPPROC_WINDOW_PROBE"_s, probePath);
     process_.setProcessEnvironment(env);
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.start(QString::fromUtf8(ERP_HOST_PATH), args);
@@ -170,25 +170,24 @@ std::unique_ptr<Desktop> Desktop::Start(QString* why) {
     // A free display: another run (ctest -j) may take one at the same moment, so a
     // server that ends at once is taken as a clash and the next number tried.
     for (int n = 140 + static_cast<int>(QCoreApplication::applicationPid() % 40); n < 260; ++n) {
-        if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
+        if (QFileInfo::exists(u"/tmp/.X%1-lock"_s.arg(n)))
             continue;
-        desk->display_ = QStringLiteral(":%1").arg(n);
-        desk->xvfb_.start(QStringLiteral("Xvfb"), {desk->display_, QStringLiteral("-screen"),
-                                                   QStringLiteral("0"), QStringLiteral("1280x900x24"),
-                                                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        desk->display_ = u":%1"_s.arg(n);
+        desk->xvfb_.start(u"Xvfb"_s,
+                          {desk->display_, u"-screen"_s, u"0"_s, u"1280x900x24"_s, u"-nolisten"_s, u"tcp"_s});
         if (!desk->xvfb_.waitForStarted(5000)) {
-            *why = QStringLiteral("Xvfb cannot be started: ") + desk->xvfb_.errorString();
+            *why = u"Xvfb cannot be started: "_s + desk->xvfb_.errorString();
             return nullptr;
         }
         for (int i = 0; i < 100 && desk->xvfb_.state() == QProcess::Running; ++i) {
-            if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            if (QFileInfo::exists(u"/tmp/.X11-unix/X%1"_s.arg(n)))
                 return desk;
             QThread::msleep(50);
         }
         desk->xvfb_.kill();
         desk->xvfb_.waitForFinished(2000);
     }
-    *why = QStringLiteral("no display could be opened");
+    *why = u"no display could be opened"_s;
     return nullptr;
 }
 
@@ -201,37 +200,29 @@ Desktop::~Desktop() {
 bool Desktop::Run(const QString& program, const QStringList& args) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display_);
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(u"DISPLAY"_s, display_);
+    env.remove(u"QT_QPA_PLATFORM"_s);
     p.setProcessEnvironment(env);
     p.start(program, args);
     return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 void Desktop::Click(QPoint at, int times) {
-    Run(QStringLiteral("xdotool"),
-        {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-         QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(times),
-         QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
+    Run(u"xdotool"_s, {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s,
+                       u"--repeat"_s, QString::number(times), u"--delay"_s, u"80"_s, u"1"_s});
 }
 
 void Desktop::Key(const QString& keys) {
-    Run(QStringLiteral("xdotool"),
-        QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")} +
-            keys.split(u' '));
+    Run(u"xdotool"_s, QStringList{u"key"_s, u"--delay"_s, u"60"_s} + keys.split(u' '));
 }
 
-void Desktop::Type(const QString& text) {
-    Run(QStringLiteral("xdotool"),
-        {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
-}
+void Desktop::Type(const QString& text) { Run(u"xdotool"_s, {u"type"_s, u"--delay"_s, u"40"_s, text}); }
 
 QString Desktop::Shot(const QString& step) {
     QDir().mkpath(QString::fromUtf8(SHOT_FOLDER));
     const QString path =
         QDir(QString::fromUtf8(SHOT_FOLDER))
-            .filePath(
-                QStringLiteral("%1-%2-%3.png").arg(prefix_).arg(++shots_, 2, 10, QLatin1Char('0')).arg(step));
+            .filePath(u"%1-%2-%3.png"_s.arg(prefix_).arg(++shots_, 2, 10, QLatin1Char('0')).arg(step));
     Run(QString::fromUtf8(SP_GRAB_PATH), {path});
     return path;
 }

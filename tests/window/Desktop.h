@@ -12,6 +12,8 @@
 
 namespace sp::test {
 
+using namespace Qt::StringLiterals;
+
 // What erp-host's window probe last wrote: one record per line, fields by tab (the
 // format is described in app/host/WindowProbe.h).
 class Probe {

@@ -18,8 +18,23 @@
 namespace sp::test {
 namespace {
 
-const QString kList = QStringLiteral("vlgList");
-const QString kGrid = QStringLiteral("vlgProc");
+const QString kList = u"vlgList"_s;
+const QString kGrid = u"vlgProc"_s;
+
+// The first value the statement reads, on a connection of its own made for it.
+QVariant FirstValue(const QString& driver, const QString& sql,
+                    const std::function<void(QSqlDatabase&)>& setUp) {
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(driver, u"window-test"_s);
+        setUp(db);
+        QSqlQuery q(db);
+        if (db.open() && q.exec(sql) && q.next())
+            value = q.value(0);
+    }
+    QSqlDatabase::removeDatabase(u"window-test"_s);
+    return value;
+}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -32,9 +47,7 @@ class WindowTest : public ::testing::Test {
         ASSERT_TRUE(home_.isValid());
     }
 
-    QString ProbePath(int program = 0) const {
-        return home_.filePath(QStringLiteral("probe%1.txt").arg(program));
-    }
+    QString ProbePath(int program = 0) const { return home_.filePath(u"probe%1.txt"_s.arg(program)); }
     std::unique_ptr<Program> Start(int program = 0, const QStringList& args = {}) {
         QFile::remove(ProbePath(program));
         return std::make_unique<Program>(desk_->Display(), home_.path(), ProbePath(program), args);
@@ -53,7 +66,7 @@ class WindowTest : public ::testing::Test {
         while (!holds(p)) {
             if (timer.elapsed() > ms) {
                 ADD_FAILURE() << "timed out waiting until " << what << "; screen in "
-                              << desk_->Shot(QStringLiteral("timeout")).toStdString() << "\n"
+                              << desk_->Shot(u"timeout"_s).toStdString() << "\n"
                               << p.Raw().left(3000).toStdString();
                 return p;
             }
@@ -64,7 +77,7 @@ class WindowTest : public ::testing::Test {
     }
     Probe WaitForWindow(const QString& name, int program = 0) {
         return WaitFor(
-            qPrintable(name + QStringLiteral(" is the active window")),
+            qPrintable(name + u" is the active window"_s),
             [&](const Probe& p) { return p.Active() == name && p.Modal() == name; }, program);
     }
 
@@ -83,7 +96,7 @@ class WindowTest : public ::testing::Test {
         const Probe p = Read(program);
         for (const QString& w : words)
             for (const QString& line : p.Raw().split(u'\n'))
-                if (line.startsWith(QStringLiteral("widget\t") + p.Modal() + QStringLiteral("\t@") + w)) {
+                if (line.startsWith(u"widget\t"_s + p.Modal() + u"\t@"_s + w)) {
                     ClickWidget(line.section(u'\t', 2, 2), program);
                     return;
                 }
@@ -91,33 +104,23 @@ class WindowTest : public ::testing::Test {
     }
     QString MessageText(const Probe& p) const {
         for (const QString& line : p.Raw().split(u'\n'))
-            if (line.startsWith(QStringLiteral("widget\t") + p.Modal() + QStringLiteral("\tqt_msgbox_label")))
+            if (line.startsWith(u"widget\t"_s + p.Modal() + u"\tqt_msgbox_label"_s))
                 return line.section(u'\t', 9);
         return {};
     }
 
     // The demo database the program made in its home, read-only.
     QVariant Db(const QString& sql) const {
-        QVariant value;
-        {
-            QSqlDatabase db =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("window-test"));
-            db.setDatabaseName(home_.filePath(QStringLiteral(".local/share/ShopProc/erp-host/demo.db")));
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-            if (db.open()) {
-                QSqlQuery q(db);
-                if (q.exec(sql) && q.next())
-                    value = q.value(0);
-            }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("window-test"));
-        return value;
+        return FirstValue(u"QSQLITE"_s, sql, [&](QSqlDatabase& db) {
+            db.setDatabaseName(home_.filePath(u".local/share/ShopProc/erp-host/demo.db"_s));
+            db.setConnectOptions(u"QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"_s);
+        });
     }
 
     // From the filter dialog as it opens to the workbench showing its list.
     Probe OpenWorkbench(int program = 0) {
-        WaitForWindow(QStringLiteral("frmWageFilter"), program);
-        ClickWidget(QStringLiteral("cmdOK"), program);
+        WaitForWindow(u"frmWageFilter"_s, program);
+        ClickWidget(u"cmdOK"_s, program);
         return WaitFor(
             "the workbench shows its list",
             [](const Probe& p) { return p.Active() == u"frmProc" && !p.Cell(kList, 2, 1).isEmpty(); },
@@ -134,35 +137,34 @@ class WindowTest : public ::testing::Test {
 // settings, the export of the list, and the exit.
 TEST_F(WindowTest, AClerksDay) {
     auto program = Start();
-    WaitForWindow(QStringLiteral("frmWageFilter"));
-    desk_->Shot(QStringLiteral("filter"));
+    WaitForWindow(u"frmWageFilter"_s);
+    desk_->Shot(u"filter"_s);
 
     // A department from its lookup (the "..." beside the first box), then a saved plan.
-    ClickWidget(QStringLiteral("cmdItem_0"));
-    WaitForWindow(QStringLiteral("ItemLookUp"));
-    desk_->Shot(QStringLiteral("filter-lookup"));
-    desk_->Key(QStringLiteral("Down Return"));  // the first workshop under the department
+    ClickWidget(u"cmdItem_0"_s);
+    WaitForWindow(u"ItemLookUp"_s);
+    desk_->Shot(u"filter-lookup"_s);
+    desk_->Key(u"Down Return"_s);  // the first workshop under the department
     Probe p = WaitFor("the department is in its box and the keyboard back in the dialog", [](const Probe& p) {
-        return !p.Text(QStringLiteral("txtItem_0")).isEmpty() && p.Active() == u"frmWageFilter";
+        return !p.Text(u"txtItem_0"_s).isEmpty() && p.Active() == u"frmWageFilter";
     });
-    ClickWidget(QStringLiteral("tlbSave"));
-    WaitForWindow(QStringLiteral("QInputDialog"));
-    desk_->Type(QStringLiteral("day plan"));
-    desk_->Key(QStringLiteral("Return"));
-    p = WaitFor("the plan is listed", [](const Probe& p) {
-        return p.Items(QStringLiteral("lvwProject")).contains(QStringLiteral("day plan"));
-    });
-    EXPECT_GT(Db(QStringLiteral("SELECT COUNT(*) FROM t_FilterPlan WHERE FPlan = 'day plan'")).toInt(), 0);
-    desk_->Shot(QStringLiteral("filter-plan"));
+    ClickWidget(u"tlbSave"_s);
+    WaitForWindow(u"QInputDialog"_s);
+    desk_->Type(u"day plan"_s);
+    desk_->Key(u"Return"_s);
+    p = WaitFor("the plan is listed",
+                [](const Probe& p) { return p.Items(u"lvwProject"_s).contains(u"day plan"_s); });
+    EXPECT_GT(Db(u"SELECT COUNT(*) FROM t_FilterPlan WHERE FPlan = 'day plan'"_s).toInt(), 0);
+    desk_->Shot(u"filter-plan"_s);
 
     p = OpenWorkbench();
-    desk_->Shot(QStringLiteral("workbench"));
-    const int number = p.Column(kList, QStringLiteral("工序计划单号"));
+    desk_->Shot(u"workbench"_s);
+    const int number = p.Column(kList, u"工序计划单号"_s);
     ASSERT_GT(number, 0);
     const QString first = p.Cell(kList, 2, number), second = p.Cell(kList, 3, number);
-    const int gph = p.Column(kGrid, QStringLiteral("GPH")), hbxh = p.Column(kGrid, QStringLiteral("HBXH"));
+    const int gph = p.Column(kGrid, u"GPH"_s), hbxh = p.Column(kGrid, u"HBXH"_s);
     ASSERT_GT(gph, 0);
-    const int before = Db(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt();
+    const int before = Db(u"SELECT COUNT(*) FROM SHProcRpt"_s).toInt();
 
     // A double click on a work bill starts its report; its number typed starts another.
     ClickCell(kList, 2, number, 2);
@@ -171,7 +173,7 @@ TEST_F(WindowTest, AClerksDay) {
     });
     ClickCell(kGrid, 3, gph);
     desk_->Type(second);
-    desk_->Key(QStringLiteral("Return"));
+    desk_->Key(u"Return"_s);
     p = WaitFor("the second work bill's report row", [&](const Probe& p) {
         return p.Cell(kGrid, 3, gph) == second && !p.Cell(kGrid, 3, hbxh).isEmpty();
     });
@@ -183,15 +185,15 @@ TEST_F(WindowTest, AClerksDay) {
         ASSERT_GT(col, 0) << code;
         ClickCell(kGrid, 2, col);
         WaitFor("the cell is current and offers its lookup", [&](const Probe& p) {
-            return p.Current(kGrid) == std::pair(2, col) && p.Enabled(QStringLiteral("btnEditView")) &&
-                   p.Text(QStringLiteral("btnSttInfo")) == u"按F7查找相关信息";
+            return p.Current(kGrid) == std::pair(2, col) && p.Enabled(u"btnEditView"_s) &&
+                   p.Text(u"btnSttInfo"_s) == u"按F7查找相关信息";
         });
-        desk_->Key(QStringLiteral("F7"));
+        desk_->Key(u"F7"_s);
         WaitFor("its lookup is up",
                 [](const Probe& p) { return p.Modal() != u"frmProc" && p.Active() == p.Modal(); });
         if (QString::fromLatin1(code) == u"BZ")
-            desk_->Shot(QStringLiteral("team-lookup"));
-        desk_->Key(QStringLiteral("Return"));
+            desk_->Shot(u"team-lookup"_s);
+        desk_->Key(u"Return"_s);
         p = WaitFor("the pick is in the cell and the keyboard back in the grid", [&](const Probe& p) {
             return !p.Cell(kGrid, 2, col).isEmpty() && p.Active() == u"frmProc" &&
                    p.Current(kGrid).first == 2;
@@ -199,140 +201,132 @@ TEST_F(WindowTest, AClerksDay) {
     }
 
     // Quantities typed with Enter moving on through the row.
-    const int jss = p.Column(kGrid, QStringLiteral("JSS"));
+    const int jss = p.Column(kGrid, u"JSS"_s);
     ClickCell(kGrid, 2, jss);
     WaitFor("the received quantity is current",
             [&](const Probe& p) { return p.Current(kGrid) == std::pair(2, jss); });
     int col = jss;
     for (const char* quantity : {"3", "3", "3"}) {
         desk_->Type(QString::fromLatin1(quantity));
-        desk_->Key(QStringLiteral("Return"));
+        desk_->Key(u"Return"_s);
         p = WaitFor("Enter moves on in the row",
                     [&](const Probe& p) { return p.Current(kGrid).second > col; });
         col = p.Current(kGrid).second;
     }
-    EXPECT_EQ(p.Cell(kGrid, 2, jss), QStringLiteral("3"));
-    desk_->Shot(QStringLiteral("new-rows"));
+    EXPECT_EQ(p.Cell(kGrid, 2, jss), u"3"_s);
+    desk_->Shot(u"new-rows"_s);
 
-    ClickWidget(QStringLiteral("btnFileSave"));
-    WaitFor("the save is done", [&](const Probe& p) { return !p.Enabled(QStringLiteral("btnFileSave")); });
-    EXPECT_EQ(Db(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), before + 2);
+    ClickWidget(u"btnFileSave"_s);
+    WaitFor("the save is done", [&](const Probe& p) { return !p.Enabled(u"btnFileSave"_s); });
+    EXPECT_EQ(Db(u"SELECT COUNT(*) FROM SHProcRpt"_s).toInt(), before + 2);
     const QString serial =
-        Db(QStringLiteral(
-               "SELECT MAX(PR.Fserial) FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = "
-               "PR.FWBInterID WHERE WBE.FWorkBillNO = '%1'")
-               .arg(first))
+        Db(u"SELECT MAX(PR.Fserial) FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = "
+           "PR.FWBInterID WHERE WBE.FWorkBillNO = '%1'"_s.arg(first))
             .toString();
     const QString stored =
-        QStringLiteral(
-            "SELECT %1 FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID "
-            "WHERE WBE.FWorkBillNO = '%2' AND PR.Fserial = %3")
-            .arg(QStringLiteral("%1"), first, serial);
-    EXPECT_EQ(Db(stored.arg(QStringLiteral("PR.FAuxQtyReceive"))).toDouble(), 3.0);
-    EXPECT_NE(Db(stored.arg(QStringLiteral("PR.FworkerID"))).toInt(), 0);
-    desk_->Shot(QStringLiteral("saved"));
+        u"SELECT %1 FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID "
+        "WHERE WBE.FWorkBillNO = '%2' AND PR.Fserial = %3"_s.arg(u"%1"_s, first, serial);
+    EXPECT_EQ(Db(stored.arg(u"PR.FAuxQtyReceive"_s)).toDouble(), 3.0);
+    EXPECT_NE(Db(stored.arg(u"PR.FworkerID"_s)).toInt(), 0);
+    desk_->Shot(u"saved"_s);
 
     // Edit mode on the first work bill: the record filter first, then its history.
     ClickCell(kList, 2, number);
-    ClickWidget(QStringLiteral("btnModeEdit"));
-    WaitForWindow(QStringLiteral("frmInfoFilter"));
+    ClickWidget(u"btnModeEdit"_s);
+    WaitForWindow(u"frmInfoFilter"_s);
     desk_->Type(serial);
-    desk_->Shot(QStringLiteral("record-filter"));
-    desk_->Key(QStringLiteral("Return"));
+    desk_->Shot(u"record-filter"_s);
+    desk_->Key(u"Return"_s);
     p = WaitFor("the history shows the saved report alone", [&](const Probe& p) {
         return p.Active() == u"frmProc" && p.Cell(kGrid, 2, jss) == u"3" && p.Cell(kGrid, 3, jss).isEmpty();
     });
-    desk_->Shot(QStringLiteral("edit-mode"));
+    desk_->Shot(u"edit-mode"_s);
 
     // Ctrl+P previews the work bill's reports; the preview's PDF button saves them.
     ClickCell(kGrid, 2, jss);
-    desk_->Key(QStringLiteral("ctrl+p"));
-    WaitForWindow(QStringLiteral("printPreview"));
-    desk_->Shot(QStringLiteral("print-preview"));
-    ClickWidget(QStringLiteral("savePdf"));
-    WaitForWindow(QStringLiteral("saveFile"));
-    desk_->Type(QStringLiteral("reports"));
-    desk_->Key(QStringLiteral("Return"));
+    desk_->Key(u"ctrl+p"_s);
+    WaitForWindow(u"printPreview"_s);
+    desk_->Shot(u"print-preview"_s);
+    ClickWidget(u"savePdf"_s);
+    WaitForWindow(u"saveFile"_s);
+    desk_->Type(u"reports"_s);
+    desk_->Key(u"Return"_s);
     p = WaitFor("the PDF saved", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
-    EXPECT_TRUE(MessageText(p).startsWith(QStringLiteral("已保存到 "))) << MessageText(p).toStdString();
-    desk_->Key(QStringLiteral("Return"));
-    WaitForWindow(QStringLiteral("printPreview"));
-    desk_->Key(QStringLiteral("Escape"));
+    EXPECT_TRUE(MessageText(p).startsWith(u"已保存到 "_s)) << MessageText(p).toStdString();
+    desk_->Key(u"Return"_s);
+    WaitForWindow(u"printPreview"_s);
+    desk_->Key(u"Escape"_s);
     WaitFor("back in the workbench", [](const Probe& p) { return p.Active() == u"frmProc"; });
     const auto head = [&](const QString& name, int bytes) {
         QFile file(home_.filePath(name));
         return file.open(QIODevice::ReadOnly) ? file.read(bytes) : QByteArray();
     };
-    EXPECT_EQ(head(QStringLiteral("reports.pdf"), 4), QByteArray("%PDF"));
+    EXPECT_EQ(head(u"reports.pdf"_s, 4), QByteArray("%PDF"));
 
     ClickCell(kGrid, 2, jss);
-    ClickWidget(QStringLiteral("btnAudit"));
+    ClickWidget(u"btnAudit"_s);
     const auto audited = [](const Probe& p) {
-        return !p.Enabled(QStringLiteral("btnAudit")) && p.Enabled(QStringLiteral("btnUnAudit"));
+        return !p.Enabled(u"btnAudit"_s) && p.Enabled(u"btnUnAudit"_s);
     };
     WaitFor("the report audited", audited);
-    EXPECT_EQ(Db(stored.arg(QStringLiteral("PR.Fstatus"))).toInt(), 1);
-    desk_->Shot(QStringLiteral("audited"));
-    ClickWidget(QStringLiteral("btnUnAudit"));
-    WaitFor("the report unaudited",
-            [&](const Probe& p) { return !audited(p) && p.Enabled(QStringLiteral("btnAudit")); });
-    EXPECT_EQ(Db(stored.arg(QStringLiteral("PR.Fstatus"))).toInt(), 0);
-    ClickWidget(QStringLiteral("btnEditDel"));
+    EXPECT_EQ(Db(stored.arg(u"PR.Fstatus"_s)).toInt(), 1);
+    desk_->Shot(u"audited"_s);
+    ClickWidget(u"btnUnAudit"_s);
+    WaitFor("the report unaudited", [&](const Probe& p) { return !audited(p) && p.Enabled(u"btnAudit"_s); });
+    EXPECT_EQ(Db(stored.arg(u"PR.Fstatus"_s)).toInt(), 0);
+    ClickWidget(u"btnEditDel"_s);
     p = WaitFor("the delete question", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
-    EXPECT_EQ(MessageText(p), QStringLiteral("您是否确定要删除当前工序汇报记录？"));
-    desk_->Shot(QStringLiteral("delete-question"));
-    Answer({QStringLiteral("是"), QStringLiteral("Yes")});
+    EXPECT_EQ(MessageText(p), u"您是否确定要删除当前工序汇报记录？"_s);
+    desk_->Shot(u"delete-question"_s);
+    Answer({u"是"_s, u"Yes"_s});
     WaitFor("the row gone",
             [&](const Probe& p) { return p.Active() == u"frmProc" && p.Cell(kGrid, 2, jss).isEmpty(); });
-    EXPECT_EQ(Db(stored.arg(QStringLiteral("COUNT(*)"))).toInt(), 0);
+    EXPECT_EQ(Db(stored.arg(u"COUNT(*)"_s)).toInt(), 0);
 
     // The column settings from the Tools menu: the first column hidden, and stored so.
-    const QString hiddenColumns =
-        QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = 'ProcRpt' AND Fshow = 0");
+    const QString hiddenColumns = u"SELECT COUNT(*) FROM SHRptDef WHERE Ftype = 'ProcRpt' AND Fshow = 0"_s;
     const int hidden = Db(hiddenColumns).toInt();
-    desk_->Key(QStringLiteral("alt+t"));
-    desk_->Key(QStringLiteral("r"));
-    p = WaitForWindow(QStringLiteral("frmSetCol"));
-    EXPECT_FALSE(p.Items(QStringLiteral("ColList")).isEmpty());
-    desk_->Key(QStringLiteral("space"));
-    desk_->Shot(QStringLiteral("column-settings"));
-    ClickWidget(QStringLiteral("cmdOK"));
+    desk_->Key(u"alt+t"_s);
+    desk_->Key(u"r"_s);
+    p = WaitForWindow(u"frmSetCol"_s);
+    EXPECT_FALSE(p.Items(u"ColList"_s).isEmpty());
+    desk_->Key(u"space"_s);
+    desk_->Shot(u"column-settings"_s);
+    ClickWidget(u"cmdOK"_s);
     WaitFor("back in the workbench", [](const Probe& p) { return p.Active() == u"frmProc"; });
     EXPECT_EQ(Db(hiddenColumns).toInt(), hidden + 1);
 
     // Exit with an unsaved row asks first; No stays, Yes leaves.
-    ClickWidget(QStringLiteral("btnModeNew"));
-    WaitFor("new mode", [](const Probe& p) { return p.Checked(QStringLiteral("btnModeNew")); });
+    ClickWidget(u"btnModeNew"_s);
+    WaitFor("new mode", [](const Probe& p) { return p.Checked(u"btnModeNew"_s); });
     ClickCell(kList, 2, number, 2);
     WaitFor("a new row", [&](const Probe& p) { return p.Cell(kGrid, 2, gph) == first; });
 
     // Ctrl+E in the list exports the list; the file name offered is taken as it is.
     // (A click in the list of new mode only selects.)
     ClickCell(kList, 2, 1);
-    desk_->Key(QStringLiteral("ctrl+e"));
-    WaitForWindow(QStringLiteral("saveFile"));
-    desk_->Shot(QStringLiteral("export-dialog"));
-    desk_->Key(QStringLiteral("Return"));
+    desk_->Key(u"ctrl+e"_s);
+    WaitForWindow(u"saveFile"_s);
+    desk_->Shot(u"export-dialog"_s);
+    desk_->Key(u"Return"_s);
     p = WaitFor("the list exported", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
-    EXPECT_TRUE(MessageText(p).startsWith(QStringLiteral("已导出到 "))) << MessageText(p).toStdString();
-    desk_->Key(QStringLiteral("Return"));
+    EXPECT_TRUE(MessageText(p).startsWith(u"已导出到 "_s)) << MessageText(p).toStdString();
+    desk_->Key(u"Return"_s);
     WaitFor("back in the workbench", [](const Probe& p) { return p.Active() == u"frmProc"; });
-    EXPECT_EQ(head(QStringLiteral("工序计划单列表.xlsx"), 2), QByteArray("PK"));
+    EXPECT_EQ(head(u"工序计划单列表.xlsx"_s, 2), QByteArray("PK"));
 
-    ClickWidget(QStringLiteral("btnFileExit"));
+    ClickWidget(u"btnFileExit"_s);
     p = WaitFor("the exit question", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
-    EXPECT_TRUE(MessageText(p).startsWith(QStringLiteral("录入或修改尚未保存")))
-        << MessageText(p).toStdString();
-    desk_->Shot(QStringLiteral("exit-question"));
-    Answer({QStringLiteral("否"), QStringLiteral("No")});
+    EXPECT_TRUE(MessageText(p).startsWith(u"录入或修改尚未保存"_s)) << MessageText(p).toStdString();
+    desk_->Shot(u"exit-question"_s);
+    Answer({u"否"_s, u"No"_s});
     WaitFor("still open", [](const Probe& p) { return p.Active() == u"frmProc"; });
     EXPECT_TRUE(program->Running());
-    ClickWidget(QStringLiteral("btnFileExit"));
+    ClickWidget(u"btnFileExit"_s);
     WaitFor("the exit question again", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
-    Answer({QStringLiteral("是"), QStringLiteral("Yes")});
+    Answer({u"是"_s, u"Yes"_s});
     EXPECT_EQ(program->Finished(30000), 0) << program->Output().toStdString();
-    EXPECT_EQ(Db(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt")).toInt(), before + 1)
-        << "the dropped row unsaved";
+    EXPECT_EQ(Db(u"SELECT COUNT(*) FROM SHProcRpt"_s).toInt(), before + 1) << "the dropped row unsaved";
 }
 
 // Two programs on one database: the second is refused the work bill the first has open
@@ -340,30 +334,30 @@ TEST_F(WindowTest, AClerksDay) {
 TEST_F(WindowTest, ASecondProgramIsRefusedTheSameWorkBill) {
     auto first = Start(0);
     Probe p = OpenWorkbench(0);
-    const int number = p.Column(kList, QStringLiteral("工序计划单号"));
+    const int number = p.Column(kList, u"工序计划单号"_s);
     ClickCell(kList, 2, number, 1, 0);
-    ClickWidget(QStringLiteral("btnModeEdit"), 0);
-    WaitForWindow(QStringLiteral("frmInfoFilter"), 0);
-    desk_->Key(QStringLiteral("Return"));
+    ClickWidget(u"btnModeEdit"_s, 0);
+    WaitForWindow(u"frmInfoFilter"_s, 0);
+    desk_->Key(u"Return"_s);
     WaitFor(
         "the first program in edit mode", [](const Probe& p) { return p.Active() == u"frmProc"; }, 0);
 
     auto second = Start(1);
     OpenWorkbench(1);
     ClickCell(kList, 2, number, 1, 1);
-    ClickWidget(QStringLiteral("btnModeEdit"), 1);
-    WaitForWindow(QStringLiteral("frmInfoFilter"), 1);
-    desk_->Key(QStringLiteral("Return"));
+    ClickWidget(u"btnModeEdit"_s, 1);
+    WaitForWindow(u"frmInfoFilter"_s, 1);
+    desk_->Key(u"Return"_s);
     p = WaitFor(
         "the second program is refused", [](const Probe& p) { return p.Modal() == u"QMessageBox"; }, 1);
-    EXPECT_EQ(MessageText(p), QStringLiteral("当前使用的功能与其他用户有冲突,目前无法使用!"));
-    desk_->Shot(QStringLiteral("refused"));
-    desk_->Key(QStringLiteral("Return"));
+    EXPECT_EQ(MessageText(p), u"当前使用的功能与其他用户有冲突,目前无法使用!"_s);
+    desk_->Shot(u"refused"_s);
+    desk_->Key(u"Return"_s);
     WaitFor(
         "the refusal closed", [](const Probe& p) { return p.Active() == u"frmProc"; }, 1);
-    ClickWidget(QStringLiteral("btnFileExit"), 1);
+    ClickWidget(u"btnFileExit"_s, 1);
     EXPECT_EQ(second->Finished(30000), 0) << second->Output().toStdString();
-    ClickWidget(QStringLiteral("btnFileExit"), 0);
+    ClickWidget(u"btnFileExit"_s, 0);
     EXPECT_EQ(first->Finished(30000), 0) << first->Output().toStdString();
 }
 
@@ -373,67 +367,54 @@ TEST_F(WindowTest, ASecondProgramIsRefusedTheSameWorkBill) {
 // holds each step as the screen says, each under the clerk who did it.
 TEST_F(WindowTest, ClerksSignInToASharedDatabase) {
     const QString server = qEnvironmentVariable("SHOPPROC_TEST_PG_URL");
-    if (qEnvironmentVariable("SHOPPROC_TEST_PG_AUTH") != QStringLiteral("scram-sha-256"))
+    if (qEnvironmentVariable("SHOPPROC_TEST_PG_AUTH") != u"scram-sha-256"_s)
         GTEST_SKIP()
             << "needs a server that asks for passwords (scripts/with-postgres.sh --auth scram-sha-256)";
     QUrl shop(server);
-    shop.setPath(QStringLiteral("/shopfloor"));
+    shop.setPath(u"/shopfloor"_s);
     const auto sql = [&](const QString& database, const QString& statement) {
-        QVariant value;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("window-pg"));
+        return FirstValue(u"QPSQL"_s, statement, [&](QSqlDatabase& db) {
             db.setHostName(shop.host());
             db.setPort(shop.port());
             db.setUserName(shop.userName());
             db.setPassword(shop.password());
             db.setDatabaseName(database);
-            if (db.open()) {
-                QSqlQuery q(db);
-                if (q.exec(statement) && q.next())
-                    value = q.value(0);
-            }
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("window-pg"));
-        return value;
+        });
     };
-    sql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE shopfloor"));
-    const auto admin = [&](QStringList args, const QByteArray& input = {}) {
+    sql(u"postgres"_s, u"CREATE DATABASE shopfloor"_s);
+    const auto admin = [&](const QString& line, const QByteArray& input = {}) {
         QProcess p;
-        p.start(QStringLiteral(ERP_HOST_PATH), args << QStringLiteral("--db") << shop.toString());
+        p.start(QStringLiteral(ERP_HOST_PATH), line.split(u' ') << u"--db"_s << shop.toString());
         p.write(input);
         p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(60000) && p.exitCode() == 0)
-            << args.join(u' ').toStdString() << ": " << p.readAllStandardError().toStdString();
+            << line.toStdString() << ": " << p.readAllStandardError().toStdString();
     };
-    admin({QStringLiteral("db"), QStringLiteral("init")});
-    admin({QStringLiteral("db"), QStringLiteral("seed-demo")});
-    admin({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("anna"), QStringLiteral("--rights"),
-           QStringLiteral("0x620000"), QStringLiteral("--password-stdin")},
-          "anna's secret\n");
-    admin({QStringLiteral("user"), QStringLiteral("add"), QStringLiteral("bert"),
-           QStringLiteral("--password-stdin")},
-          "bert's secret\n");
+    admin(u"db init"_s);
+    admin(u"db seed-demo"_s);
+    admin(u"user add anna --rights 0x620000 --password-stdin"_s, "anna's secret\n");
+    admin(u"user add bert --password-stdin"_s, "bert's secret\n");
     const auto signIn = [&](const QString& user, const QString& password) {
         QUrl as = shop;
         as.setUserName(user);
         as.setPassword(QString());
-        auto program = Start(0, {QStringLiteral("--db"), as.toString()});
-        WaitForWindow(QStringLiteral("frmSignIn"));
-        EXPECT_EQ(Read().Text(QStringLiteral("txtUser")), user);
+        auto program = Start(0, {u"--db"_s, as.toString()});
+        WaitForWindow(u"frmSignIn"_s);
+        EXPECT_EQ(Read().Text(u"txtUser"_s), user);
         desk_->Type(password);
-        desk_->Shot(QStringLiteral("sign-in-") + user);
-        desk_->Key(QStringLiteral("Return"));
+        desk_->Shot(u"sign-in-"_s + user);
+        desk_->Key(u"Return"_s);
         return program;
     };
-    const QString reports = QStringLiteral(
-        "SELECT COUNT(*) FROM SHProcRpt PR JOIN t_User U ON U.FUserID = PR.%1 WHERE U.FName = '%2' AND "
-        "PR.Fstatus = %3");
+    const QString reports =
+        u"SELECT COUNT(*) FROM SHProcRpt PR JOIN t_User U ON U.FUserID = PR.%1 WHERE U.FName = '%2' AND "
+        "PR.Fstatus = %3"_s;
 
     // Clerk A: two reports on the first work bill of the list.
-    auto anna = signIn(QStringLiteral("anna"), QStringLiteral("anna's secret"));
+    auto anna = signIn(u"anna"_s, u"anna's secret"_s);
     Probe p = OpenWorkbench();
-    const int number = p.Column(kList, QStringLiteral("工序计划单号"));
-    const int gph = p.Column(kGrid, QStringLiteral("GPH")), jss = p.Column(kGrid, QStringLiteral("JSS"));
+    const int number = p.Column(kList, u"工序计划单号"_s);
+    const int gph = p.Column(kGrid, u"GPH"_s), jss = p.Column(kGrid, u"JSS"_s);
     ASSERT_GT(number, 0);
     const QString bill = p.Cell(kList, 2, number);
     for (int row = 2; row <= 3; ++row) {
@@ -443,52 +424,45 @@ TEST_F(WindowTest, ClerksSignInToASharedDatabase) {
         ClickCell(kGrid, row, jss);
         WaitFor("the received quantity is current",
                 [&](const Probe& p) { return p.Current(kGrid) == std::pair(row, jss); });
-        desk_->Type(QStringLiteral("1"));
-        desk_->Key(QStringLiteral("Return"));
+        desk_->Type(u"1"_s);
+        desk_->Key(u"Return"_s);
         WaitFor("Enter moves on", [&](const Probe& p) { return p.Current(kGrid).second > jss; });
     }
-    desk_->Shot(QStringLiteral("anna-typed"));
-    ClickWidget(QStringLiteral("btnFileSave"));
-    WaitFor("the save is done", [&](const Probe& p) { return !p.Enabled(QStringLiteral("btnFileSave")); });
-    EXPECT_EQ(sql(QStringLiteral("shopfloor"),
-                  reports.arg(QStringLiteral("FbillerID"), QStringLiteral("anna")).arg(0))
-                  .toInt(),
-              2);
-    ClickWidget(QStringLiteral("btnFileExit"));
+    desk_->Shot(u"anna-typed"_s);
+    ClickWidget(u"btnFileSave"_s);
+    WaitFor("the save is done", [&](const Probe& p) { return !p.Enabled(u"btnFileSave"_s); });
+    EXPECT_EQ(sql(u"shopfloor"_s, reports.arg(u"FbillerID"_s, u"anna"_s).arg(0)).toInt(), 2);
+    ClickWidget(u"btnFileExit"_s);
     EXPECT_EQ(anna->Finished(30000), 0) << anna->Output().toStdString();
 
     // Clerk B: the work bill in edit mode, both reports audited.
-    auto bert = signIn(QStringLiteral("bert"), QStringLiteral("bert's secret"));
+    auto bert = signIn(u"bert"_s, u"bert's secret"_s);
     p = OpenWorkbench();
     for (int row = 2; !p.Cell(kList, row, number).isEmpty(); ++row)
         if (p.Cell(kList, row, number) == bill) {
             ClickCell(kList, row, number);
             break;
         }
-    ClickWidget(QStringLiteral("btnModeEdit"));
-    WaitForWindow(QStringLiteral("frmInfoFilter"));
-    desk_->Key(QStringLiteral("Return"));
+    ClickWidget(u"btnModeEdit"_s);
+    WaitForWindow(u"frmInfoFilter"_s);
+    desk_->Key(u"Return"_s);
     p = WaitFor("the history of the work bill",
                 [&](const Probe& p) { return p.Active() == u"frmProc" && !p.Cell(kGrid, 2, jss).isEmpty(); });
-    const int hbxh = p.Column(kGrid, QStringLiteral("HBXH"));
+    const int hbxh = p.Column(kGrid, u"HBXH"_s);
     int audits = 0;
     for (int row = 2; !p.Cell(kGrid, row, hbxh).isEmpty(); ++row) {
         if (p.Cell(kGrid, row, jss) != u"1")
             continue;
         ClickCell(kGrid, row, jss);
         WaitFor("the report is current", [&](const Probe& p) { return p.Current(kGrid).first == row; });
-        ClickWidget(QStringLiteral("btnAudit"));
-        p = WaitFor("the report audited",
-                    [](const Probe& p) { return p.Enabled(QStringLiteral("btnUnAudit")); });
+        ClickWidget(u"btnAudit"_s);
+        p = WaitFor("the report audited", [](const Probe& p) { return p.Enabled(u"btnUnAudit"_s); });
         ++audits;
     }
-    desk_->Shot(QStringLiteral("bert-audited"));
+    desk_->Shot(u"bert-audited"_s);
     EXPECT_EQ(audits, 2);
-    EXPECT_EQ(sql(QStringLiteral("shopfloor"),
-                  reports.arg(QStringLiteral("FcheckerID"), QStringLiteral("bert")).arg(1))
-                  .toInt(),
-              2);
-    ClickWidget(QStringLiteral("btnFileExit"));
+    EXPECT_EQ(sql(u"shopfloor"_s, reports.arg(u"FcheckerID"_s, u"bert"_s).arg(1)).toInt(), 2);
+    ClickWidget(u"btnFileExit"_s);
     EXPECT_EQ(bert->Finished(30000), 0) << bert->Output().toStdString();
 }
 
