@@ -121,6 +121,14 @@ class RawSqlite {
 
 void SqliteExec(const QString& path, const QString& sql) { RawSqlite(path).Exec(sql); }
 
+// Takes the work bill's task as the workbench does; the task's id, 0 when held elsewhere.
+qint32 TakeTask(platform::TaskControl& control, const QVariant& key) {
+    qint32 subsystem = 47;
+    QString function = u"cj0891"_s;
+    qint16 a = 0, b = 0;
+    return control.taskexec(subsystem, function, u"PC"_s, 3, a, b, &key);
+}
+
 constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                                              QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                              QFileDevice::WriteOther | QFileDevice::ExeOther;
@@ -321,11 +329,7 @@ TEST(ErpHost, RefusesABackupOrRestoreItCannotMakeSafe) {
 
     const auto db = platform::Database::Open(platform::DatabaseUrl::Parse(live), false);
     auto control = platform::TaskControl::Create(db, 1);
-    qint32 subsystem = 47;
-    QString function = u"cj0891"_s;
-    qint16 a = 0, b = 0;
-    const QVariant key = db->Scalar(u"SELECT MIN(FWBInterID) FROM SHWorkBillEntry"_s);
-    ASSERT_GE(control->taskexec(subsystem, function, u"PC"_s, 3, a, b, &key), 1);
+    ASSERT_GE(TakeTask(*control, db->Scalar(u"SELECT MIN(FWBInterID) FROM SHWorkBillEntry"_s)), 1);
     const auto reports = [&] { return db->Scalar(u"SELECT COUNT(*) FROM SHProcRpt"_s).toInt(); };
     const int before = reports();
 
@@ -341,12 +345,8 @@ TEST(ErpHost, RefusesABackupOrRestoreItCannotMakeSafe) {
     } cases[] = {
         {Args("db backup") << live, 1, u"is the database itself"_s},
         {Args("db backup") << live + u"-wal"_s, 1, u"is the database itself"_s},
-        {Args("db backup b.db --db") << pg, 1,
-         u"Back up a PostgreSQL database with the "
-         "server's own tools: pg_dump"_s},
-        {Args("db restore b.db --db") << pg, 1,
-         u"Restore a PostgreSQL database with the "
-         "server's own tools: pg_restore"_s},
+        {Args("db backup b.db --db") << pg, 1, u"Back up a PostgreSQL database with the server's own tools"_s},
+        {Args("db restore b.db --db") << pg, 1, u"Restore a PostgreSQL database with the server's own tools"_s},
         {Args("db restore") << live, 1, u"is the database itself"_s},
         {Args("db restore") << path("notes.db"), 1, u"notes.db is not a SQLite database."_s},
         {Args("db restore") << path("other.db"), 1,
@@ -399,25 +399,16 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
         for (const char* kind : {"admins", "audit", "open", "users"})
             groups << platform::PgGuard::RoleName(tdb_->name(), kind);
         EXPECT_EQ(Values(Query("SELECT g.rolname FROM pg_auth_members m JOIN pg_roles g ON g.oid = m.roleid "
-                               "JOIN pg_roles u ON u.oid = m.member WHERE u.rolname = 'anna' ORDER BY 1"))
-                      .join(u' ')
-                      .toStdString(),
-                  groups.join(u' ').toStdString());
+                               "JOIN pg_roles u ON u.oid = m.member WHERE u.rolname = 'anna' ORDER BY 1")),
+                  groups);
         EXPECT_EQ(Values(Query("SELECT rolname FROM pg_roles WHERE rolname IN ('anna', 'bert', 'carl') AND "
-                               "rolcanlogin ORDER BY 1"))
-                      .join(u' ')
-                      .toStdString(),
-                  "anna bert");
+                               "rolcanlogin ORDER BY 1")),
+                  Words("anna,bert"));
     }
     EXPECT_EQ(platform::Migrations::CurrentVersion(db()), platform::Migrations::LatestVersion());
-    EXPECT_EQ(Scalar("SELECT r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
-                     "WHERE u.FName = 'anna' AND r.FSubSys = 1024 AND r.FFunction = 30")
-                  .toLongLong(),
-              0x200001);
-    EXPECT_EQ(Scalar("SELECT COUNT(*) FROM t_UserRight r JOIN t_User u ON u.FUserID = r.FUserID "
-                     "WHERE u.FName IN ('bert', 'carl') AND r.FRights = -1")
-                  .toInt(),
-              2);
+    EXPECT_EQ(Values(Query("SELECT u.FName || ' ' || r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = "
+                           "r.FUserID WHERE r.FSubSys = 1024 AND r.FFunction = 30 ORDER BY 1")),
+              Words("anna 2097153,bert -1,carl -1"));
 }
 
 // The administrator's task commands on a work bill this process holds: listed with its
@@ -428,11 +419,8 @@ TEST_P(ErpHostOnDatabase, TaskListAndRelease) {
     SeedDemo();
     const QString bill = LargestFirstOperations(db(), 1).value(0);
     auto control = platform::TaskControl::Create(shared(), 1);
-    qint32 subsystem = 47;
-    QString function = u"cj0891"_s;
-    qint16 a = 0, b = 0;
-    const QVariant key = Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill});
-    const qint32 task = control->taskexec(subsystem, function, u"PC"_s, 3, a, b, &key);
+    const qint32 task =
+        TakeTask(*control, Scalar("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?", {bill}));
     ASSERT_GE(task, 1);
     const QString id = Scalar("SELECT FTaskID FROM t_FuncTask").toString();
     const Outcome list = erp.Run(Args("task list --db") << tdb_->url());

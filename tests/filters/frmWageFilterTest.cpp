@@ -122,8 +122,7 @@ TEST_F(WageFilter, UnreadableOrUnwritableSettingsAreSaidOnceAndKeptUntilTheClerk
         {"left alone", garbled, true, none, both, {u"BWC"_s, u"EItem"_s}},
         {"one typed into", garbled, true, typeInto, both, {u"BWC"_s}},
         {"one looked up", garbled, true, lookUp, both, {u"EItem"_s}},
-        {"all cleared", garbled, true, clear, both, {}},
-        {"read-only", {}, false, none, unwritable, {}},
+        {"all cleared", garbled, true, clear, both, {}}, {"read-only", {}, false, none, unwritable, {}},
         {"both", {u"BDept"_s}, false, none, unreadable + u"BDept\n"_s + unwritable, {}},
     };
     // clang-format on
@@ -189,8 +188,7 @@ TEST_F(WageFilter, LookupsWriteTheChosenEntrysNumber) {
     // clang-format off
     const std::tuple<int, Way, int, LookupResultPtr, QString, QString> cases[] = {
         {1, Click, 0, detail, dept, u"02"_s}, {2, Click, 0, detail, center, u"02"_s},
-        {11, Click, 0, detail, emp, u"02"_s},
-        {8, Click, 0, Chosen(u"T7"_s, QString(), false), team, u"T7"_s},
+        {11, Click, 0, detail, emp, u"02"_s}, {8, Click, 0, Chosen(u"T7"_s, QString(), false), team, u"T7"_s},
         {12, Click, 0, Chosen(u"P3"_s, QString()), process, u"P3"_s},
         {13, Click, 0, nullptr, process, u"typed"_s},
         {0, Click, 0, Chosen(u"01"_s, u"01"_s, false), dept, u"typed"_s},
@@ -275,9 +273,7 @@ TEST_F(WageFilter, AChosenPlanFillsTheBoxesAndIsOverwrittenOrDeletedByName) {
     f->UserEdit(0, u"typed"_s);
     f->lvwProject_ItemClick(1);
     EXPECT_EQ(fake.Calls(u"GetPlanValue"_s), QStringList{u"GetPlanValue 600 it''s"_s});
-    EXPECT_EQ(f->txtItem(0), QString());
-    EXPECT_EQ(f->txtItem(2), u"W1"_s);
-    EXPECT_EQ(f->txtItem(13), u" P9 "_s);
+    EXPECT_EQ(std::tuple(f->txtItem(0), f->txtItem(2), f->txtItem(13)), std::tuple(QString(), u"W1"_s, u" P9 "_s));
     f->UserEdit(0, u"new"_s);
     f->tlbProject_ButtonClick(u"TLBSAVE"_s);
     EXPECT_TRUE(h.ui.inputPrompts.isEmpty()) << "a named plan is overwritten without asking";
@@ -360,10 +356,9 @@ TEST_F(WageFilter, TheDefaultPlanComesFirstAndBackAfterADelete) {
         f->lvwProject_ItemClick(1);
         EXPECT_EQ(f->txtItem(0), u"a"_s);
         f->tlbProject_ButtonClick(u"TLBDEL"_s);
-        EXPECT_EQ(Keys(*f), QStringList{kDefault});
-        EXPECT_EQ(f->lvwProject().SelectedIndex(), 0);
-        EXPECT_EQ(f->txtItem(0), defaultStored ? u"default"_s : QString());
-        EXPECT_EQ(f->txtItem(1), defaultStored ? QString() : u"last"_s);
+        EXPECT_EQ(std::tuple(Keys(*f), f->lvwProject().SelectedIndex(), f->txtItem(0), f->txtItem(1)),
+                  std::tuple(QStringList{kDefault}, 0, defaultStored ? u"default"_s : QString(),
+                             defaultStored ? QString() : u"last"_s));
         EXPECT_FALSE(f->Result()->Item(u"OK"_s).toBool());
     }
     // Deleting the default plan removes what is stored but keeps its item.

@@ -14,16 +14,13 @@ class WorkBillListTest : public NavigationFixture {
 
 TEST_F(WorkBillListTest, SetupLaysTheColumnsOut) {
     ASSERT_EQ(grid.Cols(), 8);
-    EXPECT_EQ(state.listFields[3], u"fworkerid"_s);
-    EXPECT_EQ(grid.CellText(1, 2), u"计费"_s);
-    EXPECT_EQ(grid.ColumnWidth(2), 800);
-    EXPECT_EQ(grid.ColumnWidth(1), grid.DefaultColumnWidth());
+    EXPECT_EQ(std::tuple(state.listFields[3], grid.CellText(1, 2), grid.ColumnWidth(2), grid.ColumnWidth(1)),
+              std::tuple(u"fworkerid"_s, u"计费"_s, 800, grid.DefaultColumnWidth()));
     EXPECT_FALSE(grid.ColumnVisible(4)) << "hidden, but keeps its place";
-    EXPECT_EQ(grid.ColumnAlignment(6), CellAlign::Right) << "a quantity field, any case";
-    EXPECT_EQ(grid.ColumnAlignment(8), CellAlign::Left);
-    EXPECT_EQ(grid.FrozenCols(), 5);
-    EXPECT_TRUE(grid.ColumnLocked(1));
-    EXPECT_TRUE(grid.ColumnLocked(5));
+    EXPECT_EQ(std::pair(grid.ColumnAlignment(6), grid.ColumnAlignment(8)),
+              std::pair(CellAlign::Right, CellAlign::Left))
+        << "a quantity field, any case";
+    EXPECT_EQ(std::tuple(grid.FrozenCols(), grid.ColumnLocked(1), grid.ColumnLocked(5)), std::tuple(5, true, true));
 
     // A width no grid could show is the default; a Null shown flag shows the column.
     fake.workBillTitle = [](qint32) {
@@ -83,13 +80,12 @@ TEST_F(WorkBillListTest, EachColumnFindsItsFieldOnEveryRow) {
     fake.teams = {{31, u"T031"_s, u"一班"_s}};
     fake.devs = {{21, u"D021"_s, u"车床"_s}};
     const Row rows[] = {
-        {u"fmemo", {u"FMemo"_s}, {u"备"_s}, u"备"},
-        {u"FNoSuchField", {u"FMemo"_s}, {u"a"_s}, u""},
-        {u"FMemo", {u"FWBinterID"_s, u"FMemo"_s}, {1}, u""},
-        {u"FOperID", {u"FOperID"_s}, {7}, u""},
+        // clang-format off
+        {u"fmemo", {u"FMemo"_s}, {u"备"_s}, u"备"}, {u"FNoSuchField", {u"FMemo"_s}, {u"a"_s}, u""},
+        {u"FMemo", {u"FWBinterID"_s, u"FMemo"_s}, {1}, u""}, {u"FOperID", {u"FOperID"_s}, {7}, u""},
         {u"FOperID", {u"FOperID"_s, u"foperno"_s}, {7, u"OP07"_s}, u"OP07"},
-        {u"fteamid", {u"FTeamID"_s}, {31}, u"一班"},
-        {u"FDeviceID", {u"FDEVICEID"_s}, {21.0}, u"车床"},
+        {u"fteamid", {u"FTeamID"_s}, {31}, u"一班"}, {u"FDeviceID", {u"FDEVICEID"_s}, {21.0}, u"车床"},
+        // clang-format on
     };
     for (const Row& row : rows) {
         const QString field = QString::fromUtf16(row.field);
@@ -169,19 +165,16 @@ TEST_F(WorkBillListTest, ALoadShowsWhatItFoundOrSaysWhyTheListIsEmpty) {
         fake.workBillByFilter = c.answer;
         QString failure;
         EXPECT_EQ(list.RefreshWorkBillList(&failure), c.loaded);
-        EXPECT_EQ(failure, c.failure);
-        EXPECT_EQ(state.lblListText, c.label);
-        EXPECT_EQ(state.listVisible, c.label.isEmpty());
+        EXPECT_EQ(std::tuple(failure, state.lblListText, state.listVisible),
+                  std::tuple(c.failure, c.label, c.label.isEmpty()));
         EXPECT_EQ(std::pair(grid.Rows(), grid.CurrentRow() == 2),
                   std::pair(c.label.isEmpty() ? 2 : 1, c.label.isEmpty()));
         EXPECT_EQ(std::pair(state.currentWorkBillNo, state.currentListRow), std::pair(u"WB1"_s, 2));
     }
     state.loadClock = {};
-    EXPECT_TRUE(state.loadCancelled);
-    EXPECT_EQ(h.ui.loadProgress.value(0), u"List 5/60"_s);
-    EXPECT_EQ(h.ui.loadProgressEnded, QStringList{u"List"_s});
-    EXPECT_TRUE(historyLoads.isEmpty());
-    EXPECT_EQ(paints, 4);
+    EXPECT_EQ(std::tuple(state.loadCancelled, h.ui.loadProgress.value(0), h.ui.loadProgressEnded),
+              std::tuple(true, u"List 5/60"_s, QStringList{u"List"_s}));
+    EXPECT_EQ(std::pair(historyLoads.size(), paints), std::pair(qsizetype(0), 4));
 }
 
 // The grid's events reach the list: each row is handed over once; a resized width is
@@ -198,8 +191,7 @@ TEST_F(WorkBillListTest, GridEventsHandOverRowsAndStoreWidthsAndDraggedColumns) 
     EXPECT_EQ(historyNumbers, (QStringList{QString(), u"WB1"_s}));
     list.OnGridNotify(GridNotify::SelectionChanged, 2);
     grid.KeyDown(KeyCode::Down);
-    EXPECT_EQ(historyNumbers.last(), u"WB2"_s);
-    EXPECT_EQ(historyLoads.size(), 3);
+    EXPECT_EQ(std::pair(historyNumbers.last(), historyLoads.size()), std::pair(u"WB2"_s, qsizetype(3)));
 
     grid.ResizeColumnByUser(2, 1234);
     list.OnGridNotify(GridNotify::ColumnResized, 99);  // no such field: nothing
@@ -256,24 +248,19 @@ TEST_F(WorkBillListTest, UnsavedEditsAreOnlyLeftAfterAYes) {
     answer = false;
     grid.SetCurrentCell(3, 1);
     list.OnRowChange(3);
-    EXPECT_EQ(questions, 1);
-    EXPECT_EQ(state.currentWorkBillNo, u"WB1"_s);
-    EXPECT_EQ(state.currentListRow, 2);
-    EXPECT_EQ(grid.CurrentRow(), 2) << "the list goes back to the work bill still shown";
-    EXPECT_TRUE(historyLoads.isEmpty());
-    EXPECT_TRUE(state.modified);
+    // The list goes back to the work bill still shown.
+    EXPECT_EQ(std::tuple(questions, state.currentWorkBillNo, state.currentListRow, grid.CurrentRow()),
+              std::tuple(1, u"WB1"_s, 2, 2));
+    EXPECT_TRUE(historyLoads.isEmpty() && state.modified);
 
     // A refresh would drop the edits too: a No keeps the list as it is.
     list.RefreshWorkBillList();
-    EXPECT_EQ(questions, 2);
-    EXPECT_EQ(fake.Count(u"GetWorkBillByFilter"_s), 1);
+    EXPECT_EQ(std::pair(questions, fake.Count(u"GetWorkBillByFilter"_s)), std::pair(2, 1));
 
     answer = true;
     grid.SetCurrentCell(3, 1);
     list.OnRowChange(3);
-    EXPECT_EQ(questions, 3);
-    EXPECT_EQ(state.currentWorkBillNo, u"WB2"_s);
-    EXPECT_EQ(historyLoads, QVector<int>{1});
+    EXPECT_EQ(std::tuple(questions, state.currentWorkBillNo, historyLoads), std::tuple(3, u"WB2"_s, QVector<int>{1}));
 
     // Without unsaved edits, or in new mode, nobody is asked.
     list.OnRowChange(2);
@@ -287,8 +274,7 @@ TEST_F(WorkBillListTest, UnsavedEditsAreOnlyLeftAfterAYes) {
     state.loadReportHistory = [this](int f) { historyLoads.append(f); };
     historyLoads.clear();
     list.RefreshWorkBillList();
-    EXPECT_EQ(questions, 4);
-    EXPECT_EQ(historyLoads.size(), 2);
+    EXPECT_EQ(std::pair(questions, historyLoads.size()), std::pair(4, qsizetype(2)));
 }
 
 }  // namespace

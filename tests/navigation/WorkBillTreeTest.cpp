@@ -123,11 +123,9 @@ TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.LocateWorkBill(u"NOPE"_s);
     EXPECT_TRUE(tree.SelectedKey().isEmpty());
     treeOps.LocateWorkBill(u"WB9"_s);
-    EXPECT_EQ(tree.SelectedKey(), u"D01MO\t2045"_s);
-    EXPECT_TRUE(tree.IsVisible(u"D01MO\t2045"_s));
-    EXPECT_EQ(fake.Count(u"GetWorkBillByWCMO"_s), 1);
-    EXPECT_EQ(grid.CurrentRow(), 3);
-    EXPECT_EQ(state.currentWorkBillNo, u"WB9"_s);
+    EXPECT_EQ(std::tuple(tree.SelectedKey(), tree.IsVisible(u"D01MO\t2045"_s), fake.Count(u"GetWorkBillByWCMO"_s),
+                         grid.CurrentRow(), state.currentWorkBillNo),
+              std::tuple(u"D01MO\t2045"_s, true, 1, 3, u"WB9"_s));
 
     // Already listed: no reload; the row becomes current again even if it was.
     state.currentWorkBillNo = u"X"_s;

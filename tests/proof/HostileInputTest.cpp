@@ -24,16 +24,13 @@ struct Hostile {
 
 const std::vector<Hostile>& Strings() {
     static const std::vector<Hostile> strings{
-        {"quote", u"O'Neil"_s},
-        {"double quote", u"say \"hi\""_s},
-        {"drop table", u"'; drop table SHProcRpt; --"_s},
-        {"wildcards", u"50% _x_"_s},
-        {"backslash", u"C:\\tmp\\'"_s},
-        {"backslash quote", u"\\'); DROP TABLE sentinel; --"_s},
-        {"nul", u"a"_s + QChar(0) + u"b' OR '1'='1"_s},
-        {"10000 characters", QString(10000, u'W')},
-        {"right to left", u"\u202Eعامل שלום"_s},
-        {"emoji", u"\U0001F600\U0001F527 ok"_s},
+        // clang-format off
+        {"quote", u"O'Neil"_s}, {"double quote", u"say \"hi\""_s},
+        {"drop table", u"'; drop table SHProcRpt; --"_s}, {"wildcards", u"50% _x_"_s},
+        {"backslash", u"C:\\tmp\\'"_s}, {"backslash quote", u"\\'); DROP TABLE sentinel; --"_s},
+        {"nul", u"a"_s + QChar(0) + u"b' OR '1'='1"_s}, {"10000 characters", QString(10000, u'W')},
+        {"right to left", u"\u202Eعامل שלום"_s}, {"emoji", u"\U0001F600\U0001F527 ok"_s},
+        // clang-format on
     };
     return strings;
 }

@@ -8,13 +8,11 @@ using ReportGridTest = ReportGridFixture;
 TEST_F(ReportGridTest, LayoutInItsOwnOrderAndCaseBuildsTheColumns) {
     grid.SetRows(30);
     SetupColumns({
-        {u"接收数"_s, u"jss"_s, 1, 0},
-        {u"工票号"_s, u"GPH"_s, 1, 1500},
-        {u"开工"_s, u"sjkgrq"_s, 1, 0},
-        {u"内码"_s, u"gpzh"_s, 1, 900},
-        {u"工序"_s, u"GXH"_s, 1, 900},
-        {u"未知"_s, u"BOGUS"_s, 1, 900},
+        // clang-format off
+        {u"接收数"_s, u"jss"_s, 1, 0}, {u"工票号"_s, u"GPH"_s, 1, 1500}, {u"开工"_s, u"sjkgrq"_s, 1, 0},
+        {u"内码"_s, u"gpzh"_s, 1, 900}, {u"工序"_s, u"GXH"_s, 1, 900}, {u"未知"_s, u"BOGUS"_s, 1, 900},
         {u"备注"_s, u"Memo"_s, 0, 1200},
+        // clang-format on
     });
     EXPECT_EQ(std::tuple(grid.Rows(), grid.Cols(), grid.FrozenCols(), state.rowLocks),
               std::tuple(10, 37, 1, QVector<qint32>(11, 0)));

@@ -240,16 +240,12 @@ TEST_P(DemoDataTest, HoldsTheCasesTheWorkbenchHasRulesFor) {
          "WHERE p.FInterID IS NULL OR u.FInterID IS NULL OR d.FDProperty IS NULL OR d.FDProperty <> 1070", 0, 0},
         {"SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID > 0", 1, 99},
         {"SHWorkBillEntry WHERE FisOut = 1058 AND FsupplyID = 0", 0, 0},
-        {"SHWorkBillEntry WHERE Ffare = 1059", 1, 1},
-        {"SHWorkBillEntry WHERE FQualityChkID = 351", 1, 99},
+        {"SHWorkBillEntry WHERE Ffare = 1059", 1, 1}, {"SHWorkBillEntry WHERE FQualityChkID = 351", 1, 99},
         {"SHWorkBillEntry WHERE FQualityChkID = 353", 1, 99},
         {"SHWorkBillEntry WHERE FteamID > 0 AND FworkerID > 0 AND FdeviceID > 0", 1, 99},
-        {"SHWorkBillEntry WHERE FStatus = 2", 1, 99},
-        {"SHWorkBillEntry WHERE FStatus = 1", 1, 99},
-        {"t_SubMessage WHERE FTypeID = 281 AND FID = '0'", 1, 1},
-        {"t_Department WHERE FDetail = 0", 1, 9},
-        {"t_Department WHERE FDProperty <> 1070", 1, 9},
-        {"t_WorkCenter WHERE FDetail = 0", 1, 9},
+        {"SHWorkBillEntry WHERE FStatus = 2", 1, 99}, {"SHWorkBillEntry WHERE FStatus = 1", 1, 99},
+        {"t_SubMessage WHERE FTypeID = 281 AND FID = '0'", 1, 1}, {"t_Department WHERE FDetail = 0", 1, 9},
+        {"t_Department WHERE FDProperty <> 1070", 1, 9}, {"t_WorkCenter WHERE FDetail = 0", 1, 9},
         {"t_Emp WHERE FDetail = 0", 1, 9},
         {"t_Emp e LEFT JOIN t_SubMessage t ON t.FInterID = e.FprofessionalGroup AND t.FTypeID = 62 "
          "WHERE e.FDetail = 1 AND t.FInterID IS NULL", 0, 0},
@@ -276,16 +272,12 @@ TEST_P(DemoDataTest, UsersAndRights) {
     // too long are refused, and nobody is added. Length counts characters, not UTF-16 units.
     const std::string longest = std::string(63, 'a') + "\U0002000B";  // 𠀋: two QChars, one character
     const std::pair<std::string, const char*> names[] = {
-        {"  ", "needs a name"},
-        {"a;b", "holds \";\""},
-        {"a=b", "holds \"=\""},
-        {"a|b", "holds \"|\""},
-        {"a\tb", "control character"},
-        {"anna\n", "control character"},
-        {"a\u2028b", "control character"},
-        {"adm\u202Enimda", "format character U+202E"},
-        {"an\u200Bna", "format character U+200B"},
+        // clang-format off
+        {"  ", "needs a name"}, {"a;b", "holds \";\""}, {"a=b", "holds \"=\""}, {"a|b", "holds \"|\""},
+        {"a\tb", "control character"}, {"anna\n", "control character"}, {"a\u2028b", "control character"},
+        {"adm\u202Enimda", "format character U+202E"}, {"an\u200Bna", "format character U+200B"},
         {longest + "工", "65 characters long; at most 64"},
+        // clang-format on
     };
     const int users = Count("t_User");
     for (const auto& [name, why] : names) {

@@ -73,9 +73,8 @@ TEST_P(StandInsTest, GetItemFindsDetailEmployeesAndTheProfileGivesNullWhenAbsent
     platform::GLData gl(shared(), 5, u"PC1"_s);
     const BaseItemPtr item = gl.GetItem(3, QVariant(), u"E.001"_s);
     ASSERT_TRUE(item);
-    EXPECT_EQ(item->itemId, 11);
-    EXPECT_EQ(item->name, u"张三"_s);
-    EXPECT_EQ(item->properties.value(u"FprofessionalGroup"_s).toInt(), 4);
+    EXPECT_EQ(std::tuple(item->itemId, item->name, item->properties.value(u"FprofessionalGroup"_s).toInt()),
+              std::tuple(11, u"张三"_s, 4));
     // Long or short number in any letter case, the long number as written preferred. Group entries
     // are no employees; the number is bound, never spliced into the statement.
     Exec(
@@ -226,36 +225,34 @@ class HostLookups : public BackendTest {
 };
 
 TEST_P(HostLookups, ItemLookUpAndSubMesLookupReturnTheChosenEntry) {
-    // item class, filter, search; then number, name, short number, item id, detail, professional group
-    const std::tuple<qint32, QString, QString, QString, QString, QString, qint32, bool, qint32> cases[] = {
-        {2, u"FDProperty = 1070"_s, u"Mach"_s, u"01.01"_s, u"Machining"_s, u"0101"_s, 2, true, 0},
-        {2, QString(), u"Works"_s, u"01"_s, u"Works"_s, u"01"_s, 1, false, 0},
-        {3, QString(), u"e001"_s, u"02.001"_s, u"Zhang San"_s, u"E001"_s, 10, true, 55},
-        {14, QString(), QString(), u"WC.05"_s, u"Lathes"_s, u"W05"_s, 5, true, 0},
+    // The entry as "number|name|item id|detail|short number|professional group".
+    const auto entry = [](const LookupResultPtr& r) {
+        if (!r || !r->ReturnOK || !r->ReturnObject)
+            return u"none"_s;
+        const LookupEntry& e = *r->ReturnObject;
+        return u"%1|%2|%3|%4|%5|%6"_s.arg(e.Number, e.Name)
+            .arg(e.ItemID)
+            .arg(e.Detail.toBool())
+            .arg(e.Properties.value(u"FShortNumber"_s).toString())
+            .arg(e.Properties.value(u"FprofessionalGroup"_s).toInt());
+    };
+    // item class, filter, search, the entry chosen
+    const std::tuple<qint32, QString, QString, QString> cases[] = {
+        {2, u"FDProperty = 1070"_s, u"Mach"_s, u"01.01|Machining|2|1|0101|0"_s},
+        {2, QString(), u"Works"_s, u"01|Works|1|0|01|0"_s},
+        {3, QString(), u"e001"_s, u"02.001|Zhang San|10|1|E001|55"_s},
+        {14, QString(), QString(), u"WC.05|Lathes|5|1|W05|0"_s},
     };
     auto view = registry.Create<IGLView>(ProgId::GLView());
-    for (const auto& [itemClass, filter, search, number, name, shortNumber, itemId, detail, group] : cases) {
-        SCOPED_TRACE(number.toStdString());
+    for (const auto& [itemClass, filter, search, expected] : cases) {
         UserPicks(u"ItemLookUp"_s, search);
-        LookupResultPtr r = view->ItemLookUp(itemClass, QVariant(), filter, nullptr);
-        ASSERT_TRUE(r && r->ReturnOK && r->ReturnObject);
-        const LookupEntry& e = *r->ReturnObject;
-        EXPECT_EQ(e.Number, number);
-        EXPECT_EQ(e.Name, name);
-        EXPECT_EQ(e.ItemID, itemId);
-        EXPECT_EQ(e.Detail.toBool(), detail);
-        EXPECT_EQ(e.Properties.value(u"FShortNumber"_s).toString(), shortNumber);
-        EXPECT_EQ(e.Properties.value(u"FprofessionalGroup"_s).toInt(), group);
+        EXPECT_EQ(entry(view->ItemLookUp(itemClass, QVariant(), filter, nullptr)), expected);
     }
     // A code of one type of the codes table, listed under its caption.
     UserPicks(u"SubMesLookup"_s, u"two"_s);
     qint32 type = 62;
     QString search;
-    const LookupResultPtr team = view->SubMesLookup(type, search);
-    ASSERT_TRUE(team && team->ReturnObject);
-    const LookupEntry& e = *team->ReturnObject;
-    EXPECT_EQ(u"%1|%2|%3|%4"_s.arg(e.Number, e.Name).arg(e.ItemID).arg(e.Detail.toBool()),
-              u"T02|Team two|56|1"_s);
+    EXPECT_EQ(entry(view->SubMesLookup(type, search)), u"T02|Team two|56|1|T02|0"_s);
     EXPECT_EQ(seen, QStringList{u"Team two"_s});
     EXPECT_EQ(captions.last(), u"班组"_s);
 }
@@ -295,11 +292,10 @@ TEST_P(HostLookups, ResourceBrowserAppendsTheCallersFilter) {
     EXPECT_EQ(seen, QStringList{u"Lathe 1"_s});
     DictionaryPtr chosen = browser->Result();
     ASSERT_TRUE(chosen);
-    EXPECT_EQ(chosen->Item(u"Fnumber"_s).toString(), u"D1"_s);
-    EXPECT_EQ(chosen->Item(u"Fname"_s).toString(), u"Lathe 1"_s);
-    EXPECT_EQ(chosen->Item(u"FinterID"_s).toInt(), 1);
-    EXPECT_EQ(chosen->Item(u"Ftype"_s).toInt(), 3);
-    EXPECT_EQ(chosen->Item(u"FworkCenterID"_s).toInt(), 5);
+    QStringList fields;
+    for (const QString& key : Words("Fnumber,Fname,FinterID,Ftype,FworkCenterID"))
+        fields << chosen->Item(key).toString();
+    EXPECT_EQ(fields, Words("D1,Lathe 1,1,3,5"));
     ui.dialogHandlers[u"ResourceBrowser"_s] = [](DialogModel& m) {
         dynamic_cast<ListSelPickList&>(m).Cancel();
     };
@@ -342,8 +338,7 @@ TEST(ErrorDisplay, ShowsAndLogsTheError) {
     ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
     platform::ErrorDisplay(ui).HandleError(ComError(3000, u"NXCGLView.GLView"_s, u"查找失败"_s));
     ErrorLog::SetSink(nullptr);
-    ASSERT_EQ(ui.messages.size(), 1);
-    EXPECT_EQ(ui.messages[0].text, u"查找失败"_s);
+    ASSERT_EQ(ui.MessageTexts(), QStringList{u"查找失败"_s});
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(logged, QStringList{u"NXCGLView.GLView|3000: 查找失败"_s});
 }
@@ -358,13 +353,11 @@ TEST(SettingsFile, RoundTripsAndNeverThrows) {
     ini.SetFile(dir.filePath(u"Q8SHProcRpt.ini"_s));
     EXPECT_EQ(ini.Read(section, u"BDept"_s, u"dflt"_s), u"dflt"_s) << "missing file";
     // Blanks, commas, "=", ";", quotes, backslashes and the empty text come back as written.
-    const std::pair<QString, QString> values[] = {{u"BDept"_s, u" 车间, 一 "_s},
-                                                  {u"EDept"_s, QString()},
-                                                  {u"BWC"_s, u"班组=7;x"_s},
-                                                  {u"EWC"_s, u"\"quoted\""_s},
-                                                  {u"BICMO"_s, u"say \"hi"_s},
-                                                  {u"EICMO"_s, u"C:\\tmp\\ ; --"_s},
-                                                  {u"BWB"_s, u"\t"_s}};
+    // clang-format off
+    const std::pair<QString, QString> values[] = {
+        {u"BDept"_s, u" 车间, 一 "_s}, {u"EDept"_s, QString()}, {u"BWC"_s, u"班组=7;x"_s}, {u"EWC"_s, u"\"quoted\""_s},
+        {u"BICMO"_s, u"say \"hi"_s}, {u"EICMO"_s, u"C:\\tmp\\ ; --"_s}, {u"BWB"_s, u"\t"_s}};
+    // clang-format on
     for (const auto& [key, value] : values) ini.Write(section, key, value);
     for (const auto& [key, value] : values)
         EXPECT_EQ(ini.Read(section, key, u"x"_s), value) << key.toStdString();
@@ -399,17 +392,14 @@ TEST(SettingsFile, AValueItCannotReadStaysInTheFileAsItWas) {
         QByteArray stored;
         std::optional<QString> read;  // nothing: unreadable
     } cases[] = {
-        {"plain", "01.02", u"01.02"_s},
-        {"quoted", "\"a; b \"", u"a; b "_s},
+        // clang-format off
+        {"plain", "01.02", u"01.02"_s}, {"quoted", "\"a; b \"", u"a; b "_s},
         {"as it stands", "a \\t; \"b", u"a \\t; \"b"_s},
         {"255 characters", QByteArray(255, 'x'), QString(255, u'x')},
         {"255 Chinese characters", QString(255, u'车').toUtf8(), QString(255, u'车')},
-        {"256 characters", QByteArray(256, 'x'), std::nullopt},
-        {"not UTF-8",
-         "\xff\xfe"
-         "01",
-         std::nullopt},
+        {"256 characters", QByteArray(256, 'x'), std::nullopt}, {"not UTF-8", "\xff\xfe" "01", std::nullopt},
         {"line of 20 MB", QByteArray(20 * 1024 * 1024, 'x'), std::nullopt},
+        // clang-format on
     };
     QTemporaryDir dir;
     const QString path = dir.filePath(u"Q8SHProcRpt.ini"_s);

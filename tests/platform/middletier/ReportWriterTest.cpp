@@ -110,39 +110,30 @@ TEST_P(ReportWriterTest, AFaultAtAnyStatementLeavesTheDatabaseAsItWas) {
 TEST_P(ReportWriterTest, RefusedThirdRecordLeavesNothingStored) {
     // field, value, part of the message
     const std::tuple<const char*, std::optional<QVariant>, const char*> cases[] = {
-        {"Fserial", u"3a"_s, "3a"},
-        {"Fserial", u"0"_s, "汇报序号"},
+        // clang-format off
+        {"Fserial", u"3a"_s, "3a"}, {"Fserial", u"0"_s, "汇报序号"},
         {"Fserial", u"1"_s, "多次"},  // twice in one save
         {"FWBinterID", 999, "999"},
         {"FWBinterID", WB21, "WB-21"},  // closed task
         {"FWBinterID", WB41, "WB-41"},  // suspended work bill
-        {"FAuxQtyPass", -1.0, "合格数"},
-        {"FwaitTooltime", -0.5, "待工具工时"},
-        {"FAuxQtyfinish", 2e12, "1E+12"},
-        {"FauxQtyReceive", -2e12, "1E+12"},
-        {"FAuxQtyfinish", u"12x"_s, "实作数"},
-        {"FEndWorkDate", QDate(1899, 12, 31), "实际完工日期"},
+        {"FAuxQtyPass", -1.0, "合格数"}, {"FwaitTooltime", -0.5, "待工具工时"},
+        {"FAuxQtyfinish", 2e12, "1E+12"}, {"FauxQtyReceive", -2e12, "1E+12"},
+        {"FAuxQtyfinish", u"12x"_s, "实作数"}, {"FEndWorkDate", QDate(1899, 12, 31), "实际完工日期"},
         {"Fdate", u"31.02.2026"_s, "制单日期"},
         {"FstartWorkDate", QDate(2026, 3, 1), "开工"},  // after the end
         // Ids and serials are whole 32-bit numbers, never rounded or clamped.
-        {"Fserial", u"1.5"_s, "1.5"},
-        {"Fserial", u"99999999999"_s, "99999999999"},
-        {"FWBinterID", u"11.5"_s, "工序计划单内码"},
-        {"FworkerID", 1.5, "操作工"},
+        {"Fserial", u"1.5"_s, "1.5"}, {"Fserial", u"99999999999"_s, "99999999999"},
+        {"FWBinterID", u"11.5"_s, "工序计划单内码"}, {"FworkerID", 1.5, "操作工"},
         {"FteamID", u"99999999999"_s, "班组"},
         // No text holds a control character.
-        {"Fmemo", u"a\rb"_s, "备注"},
-        {"Fmemo", u"a\nb"_s, "备注"},
-        {"Fmemo", u"a\tb"_s, "备注"},
-        {"Fmemo", QString(QChar(0)) + u"b"_s, "备注"},
-        {"Fmemo", u"a\x1f"_s, "备注"},
-        {"Fserial", u"3\t"_s, "汇报序号"},
-        {"FEndWorkDate", u"2026-02-02\n"_s, "实际完工日期"},
+        {"Fmemo", u"a\rb"_s, "备注"}, {"Fmemo", u"a\nb"_s, "备注"}, {"Fmemo", u"a\tb"_s, "备注"},
+        {"Fmemo", QString(QChar(0)) + u"b"_s, "备注"}, {"Fmemo", u"a\x1f"_s, "备注"},
+        {"Fserial", u"3\t"_s, "汇报序号"}, {"FEndWorkDate", u"2026-02-02\n"_s, "实际完工日期"},
         // An unknown key, a needed one missing or one given twice: the save would read a blank.
         {"FAuxQtyFinsh", 5.0, "第 3 条汇报记录：含有未知字段“FAuxQtyFinsh”"},
         {"FAuxQtyPass", std::nullopt, "第 3 条汇报记录：缺少字段“FAuxQtyPass”"},
-        {"Fdate", std::nullopt, "缺少字段“Fdate”"},
-        {"FMEMO", u"b"_s, "“Fmemo”出现多次"},
+        {"Fdate", std::nullopt, "缺少字段“Fdate”"}, {"FMEMO", u"b"_s, "“Fmemo”出现多次"},
+        // clang-format on
         {"", QVariant(), "第 3 条"},  // the record itself missing
     };
     for (const auto& [field, value, expected] : cases) {
