@@ -345,8 +345,10 @@ TEST(ErpHost, RefusesABackupOrRestoreItCannotMakeSafe) {
     } cases[] = {
         {Args("db backup") << live, 1, u"is the database itself"_s},
         {Args("db backup") << live + u"-wal"_s, 1, u"is the database itself"_s},
-        {Args("db backup b.db --db") << pg, 1, u"Back up a PostgreSQL database with the server's own tools"_s},
-        {Args("db restore b.db --db") << pg, 1, u"Restore a PostgreSQL database with the server's own tools"_s},
+        {Args("db backup b.db --db") << pg, 1,
+         u"Back up a PostgreSQL database with the server's own tools"_s},
+        {Args("db restore b.db --db") << pg, 1,
+         u"Restore a PostgreSQL database with the server's own tools"_s},
         {Args("db restore") << live, 1, u"is the database itself"_s},
         {Args("db restore") << path("notes.db"), 1, u"notes.db is not a SQLite database."_s},
         {Args("db restore") << path("other.db"), 1,
@@ -406,9 +408,10 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
                   Words("anna,bert"));
     }
     EXPECT_EQ(platform::Migrations::CurrentVersion(db()), platform::Migrations::LatestVersion());
-    EXPECT_EQ(Values(Query("SELECT u.FName || ' ' || r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = "
-                           "r.FUserID WHERE r.FSubSys = 1024 AND r.FFunction = 30 ORDER BY 1")),
-              Words("anna 2097153,bert -1,carl -1"));
+    EXPECT_EQ(
+        Values(Query("SELECT u.FName || ' ' || r.FRights FROM t_UserRight r JOIN t_User u ON u.FUserID = "
+                     "r.FUserID WHERE r.FSubSys = 1024 AND r.FFunction = 30 ORDER BY 1")),
+        Words("anna 2097153,bert -1,carl -1"));
 }
 
 // The administrator's task commands on a work bill this process holds: listed with its

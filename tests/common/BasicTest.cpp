@@ -76,11 +76,10 @@ TEST(Basic, RoundWholeHalvesToEven) {
 }
 
 TEST(Basic, ValueConversionsAndQuoting) {
-    EXPECT_EQ(Basic::Text(QVariant()), QString());
-    EXPECT_EQ(Basic::Text(QVariant(37.5)), u"37.5"_s);
-    EXPECT_EQ(Basic::Text(QVariant(QDate(2026, 3, 4))), u"2026-03-04"_s);
-    EXPECT_EQ(Basic::Long(QVariant(u"2.5"_s)), 2);
-    EXPECT_EQ(Basic::Long(QVariant()), 0);
+    EXPECT_EQ(std::tuple(Basic::Text(QVariant()), Basic::Text(QVariant(37.5)),
+                         Basic::Text(QVariant(QDate(2026, 3, 4))), Basic::Long(QVariant(u"2.5"_s)),
+                         Basic::Long(QVariant())),
+              std::tuple(QString(), u"37.5"_s, u"2026-03-04"_s, 2, 0));
     const std::pair<QVariant, bool> bools[] = {{QVariant(), false}, {u"True"_s, true}, {u"false"_s, false},
                                                {u"-1"_s, true},     {u"0"_s, false},   {0, false},
                                                {2, true},           {true, true}};

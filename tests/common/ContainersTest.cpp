@@ -42,9 +42,8 @@ TEST(Collection, KeysIgnoreCaseAndPositionsCountFromOne) {
     c.Add(u"first"_s, u"E01"_s);
     c.Add(u"unkeyed"_s);
     c.Add(u"third"_s, u"e03"_s);
-    EXPECT_EQ(c.Item(1), u"first"_s);
-    EXPECT_EQ(c.Item(u"e01"_s), u"first"_s);
-    EXPECT_EQ(c.Item(u"E03"_s), u"third"_s);
+    EXPECT_EQ(std::tuple(c.Item(1), c.Item(u"e01"_s), c.Item(u"E03"_s)),
+              std::tuple(u"first"_s, u"first"_s, u"third"_s));
     EXPECT_EQ(ErrorOf([&] { c.Add(u"again"_s, u"E01"_s); }), 457) << "duplicate key";
     EXPECT_EQ(ErrorOf([&] { c.Add(u"again"_s, u"E03"_s); }), 457) << "duplicate key in another case";
     EXPECT_EQ(ErrorOf([&] { c.Item(0); }), 9) << "position 0";
@@ -153,10 +152,9 @@ TEST(LoadProgress, ShowsAfterHalfASecondThenEvery50MsAndACancelHolds) {
         }
         QStringList shown;
         for (int row : c.shownAt) shown << u"List %1/%2"_s.arg(row).arg(c.rows);
-        EXPECT_EQ(ui.loadProgress, shown);
-        EXPECT_EQ(ui.loadProgressEnded, shown.isEmpty() ? QStringList() : QStringList{u"List"_s});
-        EXPECT_EQ(refused.value(0), c.refusedFrom);
-        EXPECT_EQ(refused.size(), c.refusedFrom ? c.rows - c.refusedFrom + 1 : 0);
+        EXPECT_EQ(std::tuple(ui.loadProgress, ui.loadProgressEnded, refused.value(0), refused.size()),
+                  std::tuple(shown, shown.isEmpty() ? QStringList() : QStringList{u"List"_s}, c.refusedFrom,
+                             c.refusedFrom ? c.rows - c.refusedFrom + 1 : 0));
     }
 }
 

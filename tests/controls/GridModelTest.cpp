@@ -144,11 +144,10 @@ TEST_F(GridModelTest, NumberColumnRefusesTextOutsideItsRange) {
         grid.KeyDown(KeyCode::F2);
         grid.SetEditorText(QString::fromUtf8(typed));
         grid.CloseEditor(true);
-        EXPECT_FALSE(grid.EditorOpen());
-        EXPECT_EQ(grid.LastCommitRefused(), !accepted);
-        EXPECT_EQ(grid.CellText(2, 3), QString::fromUtf8(text));
-        EXPECT_EQ(grid.AcceptsText(3, QString::fromUtf8(typed)), accepted);
-        EXPECT_EQ(grid.CellValue(2, 3).isNull(), QByteArray(text).isEmpty());
+        EXPECT_EQ(
+            std::tuple(grid.EditorOpen(), grid.LastCommitRefused(), grid.CellText(2, 3),
+                       grid.AcceptsText(3, QString::fromUtf8(typed)), grid.CellValue(2, 3).isNull()),
+            std::tuple(false, !accepted, QString::fromUtf8(text), accepted, QByteArray(text).isEmpty()));
     }
 }
 
@@ -216,9 +215,8 @@ TEST_F(GridModelTest, SelectionIsOneBlockWhicheverWayItIsMadeAndAHandlerMayMoveI
     };
     sink.events.clear();
     grid.SetCurrentCell(3, 1);
-    EXPECT_EQ(grid.CurrentRow(), 5);
-    EXPECT_EQ(grid.SelStartRow(), 5);
-    EXPECT_EQ(sink.events.filter(u"sel"_s), QStringList{u"sel 5+1"_s});
+    EXPECT_EQ(std::tuple(grid.CurrentRow(), grid.SelStartRow(), sink.events.filter(u"sel"_s)),
+              std::tuple(5, 5, QStringList{u"sel 5+1"_s}));
 }
 
 TEST_F(GridModelTest, RowsComeAndGoWithTheirCellsAndTheirEditor) {

@@ -79,9 +79,8 @@ TEST_F(WageFilter, EveryCloseWritesTheBoundsButOnlyConfirmingHandsThemOver) {
 
         EXPECT_EQ(fake.settingsPath, QDir(folder.path()).filePath(u"Q8SHProcRpt.ini"_s));
         const auto section = fake.ini.value(kSection);
-        EXPECT_EQ(section.size(), 15);
-        EXPECT_EQ(section.value(u"BWC"_s), u" WC-1"_s);
-        EXPECT_EQ(section.value(u"GroupBy"_s), u"1"_s);
+        EXPECT_EQ(std::tuple(section.size(), section.value(u"BWC"_s), section.value(u"GroupBy"_s)),
+                  std::tuple(15, u" WC-1"_s, u"1"_s));
         EXPECT_EQ(Open()->GroupByIndex(), 2) << "GroupBy is written, never read back";
     }
 }
@@ -220,9 +219,8 @@ TEST_F(WageFilter, LookupsWriteTheChosenEntrysNumber) {
     auto f = Open();
     f->UserEdit(0, u"kept"_s);
     f->cmdItem_Click(0);
-    EXPECT_EQ(f->txtItem(0), u"kept"_s);
-    EXPECT_EQ(fake.Calls(u"HandleError"_s), QStringList{u"HandleError 3001 ItemLookUp failed"_s});
-    EXPECT_TRUE(h.ui.messages.isEmpty());
+    EXPECT_EQ(std::tuple(f->txtItem(0), fake.Calls(u"HandleError"_s), h.ui.messages.isEmpty()),
+              std::tuple(u"kept"_s, QStringList{u"HandleError 3001 ItemLookUp failed"_s}, true));
 }
 
 // A list lookup needs the local list file: without one it ends quietly; a folder in its
@@ -257,9 +255,8 @@ TEST_F(WageFilter, ListLookupsWithoutAFileOrABillLeaveTheBox) {
     f->cmdItem_Click(5);
     h.ui.dialogHandlers[u"frmList"_s] = [](DialogModel& m) { dynamic_cast<frmList&>(m).Cancel(); };
     f->cmdItem_Click(5);
-    EXPECT_EQ(h.ui.dialogsShown.size(), 2);
-    EXPECT_EQ(f->txtItem(5), u"MO-1"_s);
-    EXPECT_TRUE(h.ui.messages.isEmpty());
+    EXPECT_EQ(std::tuple(h.ui.dialogsShown.size(), f->txtItem(5), h.ui.messages.isEmpty()),
+              std::tuple(2, u"MO-1"_s, true));
 }
 
 // ---- plans ------------------------------------------------------------------------
@@ -273,7 +270,8 @@ TEST_F(WageFilter, AChosenPlanFillsTheBoxesAndIsOverwrittenOrDeletedByName) {
     f->UserEdit(0, u"typed"_s);
     f->lvwProject_ItemClick(1);
     EXPECT_EQ(fake.Calls(u"GetPlanValue"_s), QStringList{u"GetPlanValue 600 it''s"_s});
-    EXPECT_EQ(std::tuple(f->txtItem(0), f->txtItem(2), f->txtItem(13)), std::tuple(QString(), u"W1"_s, u" P9 "_s));
+    EXPECT_EQ(std::tuple(f->txtItem(0), f->txtItem(2), f->txtItem(13)),
+              std::tuple(QString(), u"W1"_s, u" P9 "_s));
     f->UserEdit(0, u"new"_s);
     f->tlbProject_ButtonClick(u"TLBSAVE"_s);
     EXPECT_TRUE(h.ui.inputPrompts.isEmpty()) << "a named plan is overwritten without asking";
@@ -319,9 +317,9 @@ TEST_F(WageFilter, SavingTheDefaultPlanAsksForANameFirst) {
             continue;
         }
         // The name reaches the store as typed; the new plan is listed and selected.
-        EXPECT_EQ(fake.Calls(u"SaveProfile"_s), QStringList{u"SaveProfile 600 "_s + *answer});
-        EXPECT_EQ(fake.planValues[*answer].value(u"BICMO"_s), u"MO-1"_s);
-        EXPECT_EQ(fake.planValues[*answer].size(), kFilterBoxCount);
+        EXPECT_EQ(std::tuple(fake.Calls(u"SaveProfile"_s), fake.planValues[*answer].value(u"BICMO"_s),
+                             fake.planValues[*answer].size()),
+                  std::tuple(QStringList{u"SaveProfile 600 "_s + *answer}, u"MO-1"_s, kFilterBoxCount));
         ASSERT_NE(f->lvwProject().SelectedItem(), nullptr);
         EXPECT_EQ(f->lvwProject().SelectedItem()->key, u"P"_s + *answer);
     }
@@ -340,9 +338,8 @@ TEST_F(WageFilter, TheDefaultPlanComesFirstAndBackAfterADelete) {
     for (const auto& [stored, keys] : lists) {
         fake.plans = stored;
         auto f = Open();
-        EXPECT_EQ(Keys(*f), keys);
-        EXPECT_EQ(f->lvwProject().SelectedIndex(), 0);
-        EXPECT_EQ(f->txtItem(1), u"last"_s);
+        EXPECT_EQ(std::tuple(Keys(*f), f->lvwProject().SelectedIndex(), f->txtItem(1)),
+                  std::tuple(keys, 0, u"last"_s));
     }
     EXPECT_EQ(fake.Count(u"GetPlanValue"_s), 0) << "selecting the default plan at load reads nothing";
 

@@ -20,7 +20,8 @@ TEST_F(WorkBillListTest, SetupLaysTheColumnsOut) {
     EXPECT_EQ(std::pair(grid.ColumnAlignment(6), grid.ColumnAlignment(8)),
               std::pair(CellAlign::Right, CellAlign::Left))
         << "a quantity field, any case";
-    EXPECT_EQ(std::tuple(grid.FrozenCols(), grid.ColumnLocked(1), grid.ColumnLocked(5)), std::tuple(5, true, true));
+    EXPECT_EQ(std::tuple(grid.FrozenCols(), grid.ColumnLocked(1), grid.ColumnLocked(5)),
+              std::tuple(5, true, true));
 
     // A width no grid could show is the default; a Null shown flag shows the column.
     fake.workBillTitle = [](qint32) {
@@ -260,7 +261,8 @@ TEST_F(WorkBillListTest, UnsavedEditsAreOnlyLeftAfterAYes) {
     answer = true;
     grid.SetCurrentCell(3, 1);
     list.OnRowChange(3);
-    EXPECT_EQ(std::tuple(questions, state.currentWorkBillNo, historyLoads), std::tuple(3, u"WB2"_s, QVector<int>{1}));
+    EXPECT_EQ(std::tuple(questions, state.currentWorkBillNo, historyLoads),
+              std::tuple(3, u"WB2"_s, QVector<int>{1}));
 
     // Without unsaved edits, or in new mode, nobody is asked.
     list.OnRowChange(2);

@@ -41,9 +41,9 @@ TEST_F(WorkBillTreeTest, FillFollowsTheArrangementAndOnlyWorkCenterAndTaskNodesL
     };
     for (const QString& key : {u"DEPT\tD01"_s, WorkBillTree::RootKey(), u"D01MO\t2045"_s})
         treeOps.OnNodeClick(key);
-    EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), u"部门/生产任务单/工序计划单"_s);
-    EXPECT_EQ(tree.Parent(u"D01MO\t2045"_s), u"DEPT\tD01"_s);
-    EXPECT_EQ(tree.Parent(u"DEPT\tD01"_s), WorkBillTree::RootKey());
+    EXPECT_EQ(std::tuple(tree.Caption(WorkBillTree::RootKey()), tree.Parent(u"D01MO\t2045"_s),
+                         tree.Parent(u"DEPT\tD01"_s)),
+              std::tuple(u"部门/生产任务单/工序计划单"_s, u"DEPT\tD01"_s, WorkBillTree::RootKey()));
 
     // The work-center arrangement fills the tree anew.
     bar.SetChecked(u"btnListWC"_s, true);
@@ -51,9 +51,8 @@ TEST_F(WorkBillTreeTest, FillFollowsTheArrangementAndOnlyWorkCenterAndTaskNodesL
     EXPECT_EQ(tree.Caption(WorkBillTree::RootKey()), u"部门/工序计划单"_s);
     EXPECT_EQ(std::pair(tree.Exists(u"WC\t4"_s), tree.Exists(u"D01MO\t2045"_s)), std::pair(true, false));
     treeOps.OnNodeClick(u"WC\t4"_s);
-    EXPECT_EQ(asked, (QStringList{u"MO 2045 D01"_s, u"WC 4 "_s}));
-    EXPECT_EQ(state.currentWorkBillNo, u"WB7"_s);
-    EXPECT_EQ(paints, 2);
+    EXPECT_EQ(std::tuple(asked, state.currentWorkBillNo, paints),
+              std::tuple((QStringList{u"MO 2045 D01"_s, u"WC 4 "_s}), u"WB7"_s, 2));
 }
 
 // The tree's signals reach the tree part as the component wires them; each row runs
@@ -110,9 +109,8 @@ TEST_F(WorkBillTreeTest, KeyboardListsInNewModeOnlyAndARefusedNodeStaysUnselecte
             else
                 part.Fill();
         }
-        EXPECT_EQ(listed, c.listed);
-        EXPECT_EQ(tree.SelectedKey(), c.selected);
-        EXPECT_EQ(questions, c.questions);
+        EXPECT_EQ(std::tuple(listed, tree.SelectedKey(), questions),
+                  std::tuple(c.listed, c.selected, c.questions));
     }
 }
 
@@ -123,8 +121,8 @@ TEST_F(WorkBillTreeTest, LocateSelectsNodeListsAndHandsOverTheRow) {
     treeOps.LocateWorkBill(u"NOPE"_s);
     EXPECT_TRUE(tree.SelectedKey().isEmpty());
     treeOps.LocateWorkBill(u"WB9"_s);
-    EXPECT_EQ(std::tuple(tree.SelectedKey(), tree.IsVisible(u"D01MO\t2045"_s), fake.Count(u"GetWorkBillByWCMO"_s),
-                         grid.CurrentRow(), state.currentWorkBillNo),
+    EXPECT_EQ(std::tuple(tree.SelectedKey(), tree.IsVisible(u"D01MO\t2045"_s),
+                         fake.Count(u"GetWorkBillByWCMO"_s), grid.CurrentRow(), state.currentWorkBillNo),
               std::tuple(u"D01MO\t2045"_s, true, 1, 3, u"WB9"_s));
 
     // Already listed: no reload; the row becomes current again even if it was.

@@ -61,9 +61,8 @@ TEST_F(ListForm, AListThatCannotLoadNeverShowsAndReportsNotOk) {
     h.fake->listOpens = false;
     auto form = Loaded(3);
     form->ShowModal();
-    EXPECT_TRUE(h.ui.dialogsShown.isEmpty());
-    EXPECT_FALSE(form->OK());
-    EXPECT_EQ(form->Selected(), nullptr);
+    EXPECT_EQ(std::tuple(h.ui.dialogsShown.isEmpty(), form->OK(), form->Selected()),
+              std::tuple(true, false, nullptr));
     Loaded(3)->Activated();
     EXPECT_EQ(closes, 1) << "a view that activates it anyway is closed at once";
     h.registry.Unregister(ProgId::ListSelData());

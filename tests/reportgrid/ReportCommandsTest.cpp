@@ -118,9 +118,8 @@ TEST_F(Commands, ASaveRefusedOrImpossibleKeepsEverythingAndSaysWhy) {
     fake.saveRefusal = u"不行"_s;
     EXPECT_FALSE(commands.Save());
     EXPECT_EQ(fake.saved.size(), 2) << "the audited row above is not sent";
-    EXPECT_EQ(Messages().last(), u"保存汇报记录时出错——不行"_s);
-    EXPECT_TRUE(state.modified);
-    EXPECT_TRUE(Logged().isEmpty());
+    EXPECT_EQ(std::tuple(Messages().last(), state.modified, Logged().isEmpty()),
+              std::tuple(u"保存汇报记录时出错——不行"_s, true, true));
 
     fake.saveRefusal.clear();
     ReportCells(state).SetKey(3, C::CZG, u"E404"_s);  // a worker nobody can identify
@@ -148,9 +147,8 @@ TEST_F(Commands, RowsTypedUnderALostHoldAreNotSavedAndStay) {
     Put(2, u"WB1"_s), Put(3, u"WB2"_s);
     fake.lostTasks = {state.rowLocks[3]};
     EXPECT_FALSE(commands.Save()) << "its key is held elsewhere";
-    EXPECT_EQ(Messages().last(), lost);
-    EXPECT_EQ(ReportCells(state).Text(3, C::GPH), u"WB2"_s);
-    EXPECT_TRUE(state.modified);
+    EXPECT_EQ(std::tuple(Messages().last(), ReportCells(state).Text(3, C::GPH), state.modified),
+              std::tuple(lost, u"WB2"_s, true));
     // Free again, but written to meanwhile: refused, and refused for good.
     fake.retakeAnswer = true;
     stamps[1002] = u"written elsewhere"_s;
@@ -224,9 +222,9 @@ TEST_F(Commands, SeveralRowsAreAuditedOrDeletedRecordByRecord) {
     h.ui.answers = {MsgAnswer::Yes};
     grid.SelectRows(2, 4, 2);
     commands.Run(Kind::Delete);
-    EXPECT_EQ(std::pair(fake.Count(u"DelWorkProcRpt"_s), grid.Rows()), std::pair(3, 3));
-    EXPECT_EQ(state.rowLocks, (QVector<qint32>{0, 0, 0, 0}));
-    EXPECT_EQ(fake.committed, (QVector<qint32>{101, 100}));
+    EXPECT_EQ(
+        std::tuple(std::pair(fake.Count(u"DelWorkProcRpt"_s), grid.Rows()), state.rowLocks, fake.committed),
+        std::tuple(std::pair(3, 3), (QVector<qint32>{0, 0, 0, 0}), (QVector<qint32>{101, 100})));
 }
 
 // Audit adds the rows' quantities to their operation; unaudit and delete take them away

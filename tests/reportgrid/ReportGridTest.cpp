@@ -36,10 +36,10 @@ TEST_F(ReportGridTest, CodeWithoutColumnIsNeitherReadNorWritten) {
     cells.SetValue(2, ReportCode::ZDR, 9);
     cells.SetKey(2, ReportCode::BZ, u"T"_s);
     for (int col = 1; col <= grid.Cols(); ++col) EXPECT_TRUE(grid.CellText(2, col).isEmpty()) << col;
-    EXPECT_TRUE(cells.Text(2, ReportCode::JSS).isEmpty());
-    EXPECT_FALSE(cells.Value(2, ReportCode::ZDR).isValid());
-    EXPECT_TRUE(ReportGrid(state).GetReportColumnCode(1).isEmpty());
-    EXPECT_EQ(ReportGrid(state).GetReportColumnCode(3), u"SHR"_s);
+    EXPECT_EQ(std::tuple(cells.Text(2, ReportCode::JSS).isEmpty(), cells.Value(2, ReportCode::ZDR).isValid(),
+                         ReportGrid(state).GetReportColumnCode(1).isEmpty(),
+                         ReportGrid(state).GetReportColumnCode(3)),
+              std::tuple(true, false, true, u"SHR"_s));
     // A stale position beyond the grid counts as no column either.
     state.reportColumnPos[Index(ReportCode::MEMO)] = 99;
     EXPECT_EQ(cells.Column(ReportCode::MEMO), 0);

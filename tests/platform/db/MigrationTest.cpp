@@ -54,9 +54,9 @@ TEST_P(MigrationTest, FreshDatabaseIsAtTheLatestVersionAndRerunsChangeNothing) {
 
     Migrations::Apply(db());
     auto again = Database::Open(DatabaseUrl::Parse(tdb_->url()));
-    EXPECT_EQ(Columns(*again), before);
-    EXPECT_EQ(again->Scalar(u"SELECT COUNT(*) FROM t_SchemaVersion"_s).toInt(), Migrations::LatestVersion());
-    EXPECT_EQ(again->Scalar(u"SELECT COUNT(*) FROM t_UsageLog"_s).toInt(), 3);
+    EXPECT_EQ(std::tuple(Columns(*again), again->Scalar(u"SELECT COUNT(*) FROM t_SchemaVersion"_s).toInt(),
+                         again->Scalar(u"SELECT COUNT(*) FROM t_UsageLog"_s).toInt()),
+              std::tuple(before, Migrations::LatestVersion(), 3));
 }
 
 // A database made by an earlier version of the system migrates forward on open: each
@@ -293,9 +293,9 @@ TEST_P(DemoDataTest, UsersAndRights) {
     // Masks are 32 bits on both databases: every bit set is kept as -1.
     platform::AddUser(db(), u"everything"_s, 0xFFFFFFFF);
     platform::GrantRights(db(), u"auditor"_s, 0x80000000);
-    EXPECT_EQ(RightsOf("everything"), -1);
-    EXPECT_EQ(static_cast<quint32>(RightsOf("auditor")), 0x80000000 | Rights::Open);
-    EXPECT_EQ(db().TransactionDepth(), 0);
+    EXPECT_EQ(std::tuple(RightsOf("everything"), static_cast<quint32>(RightsOf("auditor")),
+                         db().TransactionDepth()),
+              std::tuple(-1, 0x80000000 | Rights::Open, 0));
 }
 
 // The host's "db seed-demo": the demo plant, then its reports through the service;

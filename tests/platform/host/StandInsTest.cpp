@@ -317,8 +317,8 @@ TEST(LookupListModel, LikePatternEscapesWildcards) {
 TEST(ResLoader, TranslatesFromTheShippedCatalogs) {
     platform::ResLoader loader;
     loader.SetLanguageID(u"en"_s);
-    EXPECT_EQ(loader.LoadString(u"序时薄"_s), u"List"_s);
-    EXPECT_EQ(loader.LoadString(u"##"_s), u"List"_s);
+    EXPECT_EQ(std::pair(loader.LoadString(u"序时薄"_s), loader.LoadString(u"##"_s)),
+              std::pair(u"List"_s, u"List"_s));
     EXPECT_FALSE(loader.LoadString(u"当前使用的功能与其他用户有冲突,目前无法使用!"_s).contains(u'当'));
     EXPECT_EQ(loader.LoadString(u"没有的文字"_s), u"没有的文字"_s);
     for (const QString& other : {u"chs"_s, u"xx"_s}) {
@@ -327,9 +327,8 @@ TEST(ResLoader, TranslatesFromTheShippedCatalogs) {
     }
     const auto catalog = platform::ResLoaderCatalog::Parse(
         u"; comment\n[Q8Manufacture]\n保存 = Save\r\n##=List\n公式=a=b\nbroken line\n=x\n"_s);
-    EXPECT_EQ(catalog.Find(u"保存"_s), u"Save"_s);
-    EXPECT_EQ(catalog.Find(u"公式"_s), u"a=b"_s);
-    EXPECT_EQ(catalog.Count(), 3);
+    EXPECT_EQ(std::tuple(catalog.Find(u"保存"_s), catalog.Find(u"公式"_s), catalog.Count()),
+              std::tuple(u"Save"_s, u"a=b"_s, 3));
 }
 
 TEST(ErrorDisplay, ShowsAndLogsTheError) {
@@ -412,9 +411,10 @@ TEST(SettingsFile, AValueItCannotReadStaysInTheFileAsItWas) {
         timer.start();
         platform::SettingsFile ini;
         ini.SetFile(path);
-        EXPECT_EQ(ini.Read(u"Q8SHProcRpt600"_s, u"BDept"_s, u"d"_s), c.read.value_or(u"d"_s));
-        EXPECT_EQ(ini.UnreadableKeys(u"Q8SHProcRpt600"_s), c.read ? QStringList() : QStringList{u"BDept"_s});
-        EXPECT_TRUE(ini.UnreadableKeys(u"Other"_s).isEmpty());
+        EXPECT_EQ(
+            std::tuple(ini.Read(u"Q8SHProcRpt600"_s, u"BDept"_s, u"d"_s),
+                       ini.UnreadableKeys(u"Q8SHProcRpt600"_s), ini.UnreadableKeys(u"Other"_s).isEmpty()),
+            std::tuple(c.read.value_or(u"d"_s), c.read ? QStringList() : QStringList{u"BDept"_s}, true));
 
         ini.Write(u"Q8SHProcRpt600"_s, u"EDept"_s, u"new"_s);
         EXPECT_LT(timer.elapsed(), 2000) << "reading and writing the file";
@@ -456,9 +456,8 @@ TEST(SettingsFile, AFileThatCannotBeWrittenIsSaidAndLeftAlone) {
                                                         : path == readOnly ? u"01"_s
                                                                            : u"d"_s);
     }
-    EXPECT_EQ(Bytes(readOnly), QByteArray("[S]\nBDept=01\n"));
-    EXPECT_EQ(QFileInfo(readOnly).permissions(), mode);
-    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+    EXPECT_EQ(std::tuple(Bytes(readOnly), QFileInfo(readOnly).permissions(), QFileInfo(dir.path()).isDir()),
+              std::tuple(QByteArray("[S]\nBDept=01\n"), mode, true));
 }
 
 }  // namespace

@@ -307,9 +307,10 @@ class LimitsTest : public MiddleTierTest {
 // 100) receives 100 and hands 60 over; WB-12 takes the 60.
 TEST_P(LimitsTest, OrdinaryCommandsPassAndRealViolationsAreRefused) {
     // Before any report the first operation receives the plan, the last hands over to nobody.
-    EXPECT_EQ(query().GetControlReceiveQty(Props(Clerk), 1001, 101), 100);
-    EXPECT_EQ(query().GetControlReceiveQty(Props(Clerk), 1001, 102), 0);
-    EXPECT_EQ(query().GetControlHandOverQty(Props(Clerk), 1001, 103), 0);
+    EXPECT_EQ(std::tuple(query().GetControlReceiveQty(Props(Clerk), 1001, 101),
+                         query().GetControlReceiveQty(Props(Clerk), 1001, 102),
+                         query().GetControlHandOverQty(Props(Clerk), 1001, 103)),
+              std::tuple(100, 0, 0));
     EXPECT_THROW(query().GetControlReceiveQty(Props(Clerk), 1001, 999), ComError);
     // clang-format off
     Play({

@@ -46,10 +46,9 @@ TEST(QtUiTest, MessageBoxesShowTheirButtonsAndDefaultAndAnswerEscape) {
             auto* box = qobject_cast<QMessageBox*>(window);
             ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->windowTitle(), u"Vorlane提示"_s) << "the title asked for none";
-            EXPECT_EQ(box->text(), u"一\n二\n\n三\n<b>末</b>"_s);
-            EXPECT_EQ(box->textFormat(), Qt::PlainText);
-            EXPECT_EQ(box->standardButtons(), c.shown);
-            EXPECT_EQ(box->standardButton(box->defaultButton()), c.shownDefault);
+            EXPECT_EQ(std::tuple(box->text(), box->textFormat(), box->standardButtons(),
+                                 box->standardButton(box->defaultButton())),
+                      std::tuple(u"一\n二\n\n三\n<b>末</b>"_s, Qt::PlainText, c.shown, c.shownDefault));
             c.press == B::NoButton ? box->reject() : box->button(c.press)->click();
         });
         EXPECT_EQ(ui.MessageBox({u"一\r\n二\r\r\n三\r<b>末</b>"_s, QString(), MsgIcon::Question, c.buttons,

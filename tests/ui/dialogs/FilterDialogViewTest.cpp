@@ -90,9 +90,8 @@ TEST_F(FilterDialogView, TypingReachesTheModelAndEnterWalksTheBoxes) {
     });
     QStringList boxes;
     for (int i = 0; i < kFilterBoxCount; ++i) boxes << u"txtItem_%1"_s.arg(i);
-    EXPECT_EQ(focused, boxes);
-    EXPECT_EQ(windows, QStringList{u"frmWageFilter"_s});
-    EXPECT_EQ(h.fake->Count(u"ItemLookUp"_s) + h.fake->Count(u"SubMesLookup"_s), 0);
+    EXPECT_EQ(std::tuple(focused, windows, h.fake->Count(u"ItemLookUp"_s) + h.fake->Count(u"SubMesLookup"_s)),
+              std::tuple(boxes, QStringList{u"frmWageFilter"_s}, 0));
     for (int i = 0; i < kFilterBoxCount; ++i)
         EXPECT_EQ(dialog->txtItem(i), i == 1 ? u"Z9"_s : u"B%1"_s.arg(i));
     EXPECT_TRUE(dialog->Result()->Item(u"OK"_s).toBool());
@@ -127,10 +126,9 @@ TEST_F(FilterDialogView, PlanNamesKeepToTheirCellsAndDetailsHaveAHeader) {
         }
         EXPECT_FALSE(details->isVisible()) << "the list";
         QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(4, view->height() / 2));
-        EXPECT_TRUE(details->isVisible());
-        EXPECT_FALSE(icons->isVisible());
-        EXPECT_FALSE(details->header()->isHidden());
-        EXPECT_EQ(plans->headerData(0, Qt::Horizontal).toString(), u"方案"_s);
+        EXPECT_EQ(std::tuple(details->isVisible(), icons->isVisible(), details->header()->isHidden(),
+                             plans->headerData(0, Qt::Horizontal).toString()),
+                  std::tuple(true, false, false, u"方案"_s));
         // A click in the details loads that plan as in the other views.
         QTest::mouseClick(details->viewport(), Qt::LeftButton, {},
                           details->visualRect(plans->index(3, 0)).center());
@@ -165,9 +163,9 @@ TEST_F(FilterDialogView, EnterAndSpaceOnAFocusedButtonPressIt) {
             if (stillOpen)
                 window->close();
         });
-        EXPECT_EQ(h.fake->Count(u"SubMesLookup"_s) - before, c.lookups);
-        EXPECT_EQ(stillOpen, c.lookups > 0);
-        EXPECT_EQ(dialog->Result()->Item(u"OK"_s).toBool(), c.confirmed);
+        EXPECT_EQ(std::tuple(h.fake->Count(u"SubMesLookup"_s) - before, stillOpen,
+                             dialog->Result()->Item(u"OK"_s).toBool()),
+                  std::tuple(c.lookups, c.lookups > 0, c.confirmed));
     }
     // The record filter: its boxes reach the model on OK, Cancel leaves no filter, the
     // close box and Escape an empty one (the history then loads unfiltered).
@@ -303,9 +301,8 @@ TEST_F(FilterDialogView, SetColTicksAndMovesReachTheModelOkConfirmsEscapeAndClos
             EXPECT_TRUE(ok->isEnabled());
             // Far enough down that the moved row leaves the first page.
             for (int i = 0; i < 20; ++i) QTest::mouseClick(down, Qt::LeftButton);
-            EXPECT_EQ(list->currentRow(), 21);
-            EXPECT_EQ(list->item(21)->text(), u"列1"_s);
-            EXPECT_EQ(list->item(21)->checkState(), Qt::Checked);
+            EXPECT_EQ(std::tuple(list->currentRow(), list->item(21)->text(), list->item(21)->checkState()),
+                      std::tuple(21, u"列1"_s, Qt::Checked));
             EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(21))));
             const int scrolled = list->verticalScrollBar()->value();
             EXPECT_GT(scrolled, 0);
@@ -320,9 +317,8 @@ TEST_F(FilterDialogView, SetColTicksAndMovesReachTheModelOkConfirmsEscapeAndClos
                 window->close();
         });
         screen.ShowModal(model);
-        EXPECT_TRUE(model.Closed());
-        EXPECT_EQ(model.SelOK(), way == Way::Confirm);
-        EXPECT_EQ(model.ItemAt(21).data, 101);
+        EXPECT_EQ(std::tuple(model.Closed(), model.SelOK(), model.ItemAt(21).data),
+                  std::tuple(true, way == Way::Confirm, 101));
     }
 }
 

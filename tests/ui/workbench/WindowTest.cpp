@@ -78,9 +78,8 @@ TEST(WorkbenchWindow, TheFirstDisplaysMessageStandsOverTheDrawnWindow) {
         box->accept();
     });
     shop.form->ShowModal();
-    EXPECT_EQ(messages, QStringList{u"您没有新增汇报的权限。"_s});
-    EXPECT_EQ(owner, u"frmProc"_s);
-    EXPECT_TRUE(workbenchExposed);
+    EXPECT_EQ(std::tuple(messages, owner, workbenchExposed),
+              std::tuple(QStringList{u"您没有新增汇报的权限。"_s}, u"frmProc"_s, true));
     EXPECT_GT(gridHeight, 0) << "the panes are placed";
 }
 

@@ -68,9 +68,8 @@ TEST(WorkBillTreeView, TellsClicksAndKeyboardMovesApartAndShowsTheModelsChoice) 
         else
             QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(at(c.clicked)).center());
 
-        EXPECT_EQ(told, QStringList{c.told});
-        EXPECT_EQ(model.SelectedKey(), c.shown);
-        EXPECT_EQ(view.currentIndex(), c.shown.isEmpty() ? QModelIndex() : at(c.shown));
+        EXPECT_EQ(std::tuple(told, model.SelectedKey(), view.currentIndex()),
+                  std::tuple(QStringList{c.told}, c.shown, c.shown.isEmpty() ? QModelIndex() : at(c.shown)));
     }
 }
 
