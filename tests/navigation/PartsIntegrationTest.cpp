@@ -101,9 +101,9 @@ TEST_P(PartsIntegrationTest, HistorySelectListAndFilterRunOnTheServer) {
     };
     history.LoadReportHistory(1);
     ASSERT_EQ(proc.Rows(), 4 - 1);
-    EXPECT_EQ(
-        std::tuple(cells.Text(2, ReportCode::HBXH), cells.Text(3, ReportCode::HBXH), ui.messages.isEmpty()),
-        std::tuple(u"2"_s, u"3"_s, true));
+    EXPECT_EQ(cells.Text(2, ReportCode::HBXH), u"2"_s);
+    EXPECT_EQ(cells.Text(3, ReportCode::HBXH), u"3"_s);
+    EXPECT_TRUE(ui.messages.isEmpty());
 
     // The memo means the same on both databases: "%" and "_" are wildcards, a backslash
     // and the statement's escape character are text.

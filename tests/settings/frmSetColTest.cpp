@@ -120,10 +120,9 @@ TEST(frmSetCol, ButtonsFollowTheListAndTheRestoreBox) {
         dialog.AddItem(u"B"_s, 20, false);
         dialog.AddItem(u"C"_s, 30, false);
         Do(dialog, c.steps);
-        EXPECT_EQ(
-            std::tuple(EnabledStates(dialog), Layout(dialog), std::pair(dialog.SelOK(), dialog.Closed())),
-            std::tuple(QString::fromLatin1(c.enabled), QString::fromLatin1(c.layout),
-                       std::pair(c.selOK, c.closed)));
+        EXPECT_EQ(EnabledStates(dialog), QString::fromLatin1(c.enabled));
+        EXPECT_EQ(Layout(dialog), QString::fromLatin1(c.layout));
+        EXPECT_EQ(std::pair(dialog.SelOK(), dialog.Closed()), std::pair(c.selOK, c.closed));
     }
     frmSetCol empty;
     empty.SetCmdEnable();

@@ -265,10 +265,10 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
         EXPECT_EQ(b.bar().Checked(Tool::ListTask()), !c.checked);
         EXPECT_EQ(std::pair(b.state().editMode, b.bar().Checked(Tool::CtlChk())),
                   std::pair(c.editMode, c.stillChecked));
-        EXPECT_EQ(std::tuple(reloads, b.state().currentWorkBillNo,
-                             b.parts->calls.contains(u"LoadReportHistory(0)"_s), b.state().modified),
-                  std::tuple(c.reloads, QString::fromLatin1(c.number), c.editMode && cancelled.isEmpty(),
-                             c.unsaved));
+        EXPECT_EQ(reloads, c.reloads);
+        EXPECT_EQ(b.state().currentWorkBillNo, QString::fromLatin1(c.number));
+        EXPECT_EQ(b.parts->calls.contains(u"LoadReportHistory(0)"_s), c.editMode && cancelled.isEmpty());
+        EXPECT_EQ(b.state().modified, c.unsaved);
     }
 }
 

@@ -182,9 +182,9 @@ TEST_F(GridViewTest, FrozenColumnsStayWhileTheRestScrolls) {
 TEST_F(GridViewTest, ColumnsFollowTheModelAndUserResizesAreReported) {
     grid.SetColumnVisible(4, false);
     grid.SetColumnWidth(5, 3000);
-    EXPECT_EQ(std::tuple(view->Table()->isColumnHidden(3), view->Table()->columnWidth(4),
-                         log.events.filter(u"resize"_s).isEmpty()),
-              std::tuple(true, 200, true));
+    EXPECT_TRUE(view->Table()->isColumnHidden(3));
+    EXPECT_EQ(view->Table()->columnWidth(4), 200);
+    EXPECT_TRUE(log.events.filter(u"resize"_s).isEmpty());
 
     view->Table()->horizontalHeader()->resizeSection(5, 150);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton,
