@@ -38,8 +38,9 @@ class Terminal {
             return;
     }
     // One line typed without echo; nullopt at end of input.
+    // Echo goes off before the prompt shows, so an answer typed the moment it appears is
+    // never echoed.
     std::optional<QString> ReadHidden(const QString& prompt) {
-        Say(prompt);
         termios saved{};
         const bool tty = ::tcgetattr(fd_, &saved) == 0;
         if (tty) {
@@ -48,6 +49,7 @@ class Terminal {
             quiet.c_lflag |= ECHONL;
             ::tcsetattr(fd_, TCSANOW, &quiet);
         }
+        Say(prompt);
         QByteArray line;
         char c = 0;
         bool ended = false;
