@@ -1,9 +1,11 @@
 // The workbench as a clerk waits for it, each figure beside its floor: the same rows
 // read by a bare statement through the same driver into memory.
 //
-//   workbench_bench run SCENARIO --db URL [--reps N]
-//       one scenario on one database; prints one JSON object per measured size
-//   workbench_bench all --host PATH --data DIR [--pg URL] [--quick] [--json FILE]
+//   workbench_bench run SCENARIO --db URL [--reps N] [--rtt MS]
+//       one scenario on one database; prints one JSON object per measured size. With
+//       --rtt the PostgreSQL connections (the floor's and a started program's too) go
+//       through a relay that delays each direction by half of MS and counts round trips.
+//   workbench_bench all --host PATH --data DIR [--pg URL] [--quick] [--rtt MS,...] [--json FILE]
 //       generates or reuses the databases (through `erp-host db seed-bench`), runs every
 //       scenario in a process of its own (peak memory is that process's), prints the table
 //       and writes it as JSON
@@ -38,6 +40,7 @@
 
 #include "app/component/DefaultWorkbenchParts.h"
 #include "bench/DefaultAnswers.h"
+#include "bench/DelayProxy.h"
 #include "platform/Platform.h"
 #include "platform/db/Database.h"
 #include "platform/db/PgGuard.h"
@@ -78,12 +81,33 @@ double PeakMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
+// The relay of this run (--rtt on PostgreSQL), or none.
+std::unique_ptr<bench::DelayProxy> g_proxy;
+
+long long RoundTrips() { return g_proxy ? g_proxy->RoundTrips() : 0; }
+
 template <class F>
 double TimeMs(F work) {
     QElapsedTimer t;
     t.start();
     work();
     return static_cast<double>(t.nsecsElapsed()) / 1e6;
+}
+
+// TimeMs that also adds the round trips the work made to `trips`.
+template <class F>
+double TimeMs(F work, long long& trips) {
+    const long long before = RoundTrips();
+    const double ms = TimeMs(work);
+    trips += RoundTrips() - before;
+    return ms;
+}
+
+// A PostgreSQL address with its password, as a program is given it.
+QString AddressWithPassword(const platform::DatabaseUrl& url) {
+    QUrl text(url.ToString());
+    text.setPassword(url.password);
+    return text.toString();
 }
 
 // The bare reads and writes the figures are compared with, through the same driver.
@@ -199,7 +223,8 @@ struct Result {
     double floor = 0;
     QString unit = QStringLiteral("ms");
     QString note;
-    double peakMiB = 0;  // 0: this process's peak
+    double peakMiB = 0;      // 0: this process's peak
+    double roundTrips = -1;  // per clerk action; < 0: not counted (no relay)
 };
 
 void Print(const Result& r) {
@@ -209,7 +234,10 @@ void Print(const Result& r) {
                   {QStringLiteral("floor"), r.floor},
                   {QStringLiteral("unit"), r.unit},
                   {QStringLiteral("note"), r.note},
-                  {QStringLiteral("peak_mib"), r.peakMiB > 0 ? r.peakMiB : PeakMiB()}};
+                  {QStringLiteral("peak_mib"), r.peakMiB > 0 ? r.peakMiB : PeakMiB()},
+                  {QStringLiteral("rtt_ms"), g_proxy ? g_proxy->RoundTripMs() : 0}};
+    if (g_proxy && r.roundTrips >= 0)
+        o.insert(QStringLiteral("round_trips"), r.roundTrips);
     std::printf("%s\n", QJsonDocument(o).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 }
@@ -242,16 +270,18 @@ void ListScenario(Shop& s, int reps) {
     const QString sql = platform::WorkBillQuery::RecordsSql(s.db->dialect(), false, QString());
     std::vector<double> ours, bare;
     qint64 rows = 0;
+    long long trips = 0;
     s.parts().RefreshWorkBillList();  // warm: layouts, names, statements
     for (int i = 0; i < reps; ++i) {
         bare.push_back(TimeMs([&] { rows = floor.Fetch(sql); }));
-        ours.push_back(TimeMs([&] { s.parts().RefreshWorkBillList(); }));
+        ours.push_back(TimeMs([&] { s.parts().RefreshWorkBillList(); }, trips));
     }
     const GridModel& list = s.form->vlgList();
     const qint64 shown = list.Rows() - list.FixedRows();
     if (shown != rows)
         Die(QStringLiteral("the list shows %1 work bills, the bare statement reads %2").arg(shown).arg(rows));
-    Print({QStringLiteral("list"), rows, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0});
+    Print({QStringLiteral("list"), rows, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0,
+           static_cast<double>(trips) / reps});
     ExportScenarios(list, rows, reps);
 }
 
@@ -287,10 +317,11 @@ void HistoryScenario(Shop& s, int reps) {
     Floor floor(*s.db);
     std::vector<double> ours, bare;
     qint64 rows = 0;
+    long long trips = 0;
     s.parts().LoadReportHistory(0);  // warm
     for (int i = 0; i < reps; ++i) {
         bare.push_back(TimeMs([&] { rows = floor.Fetch(sql, {number}); }));
-        ours.push_back(TimeMs([&] { s.parts().LoadReportHistory(0); }));
+        ours.push_back(TimeMs([&] { s.parts().LoadReportHistory(0); }, trips));
     }
     const qint64 shown = s.grid().Rows() - s.grid().FixedRows();
     if (shown != reports || rows != reports)
@@ -300,8 +331,8 @@ void HistoryScenario(Shop& s, int reps) {
                 .arg(shown)
                 .arg(rows)
                 .arg(state.lblProcText));
-    Print(
-        {QStringLiteral("history"), reports, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0});
+    Print({QStringLiteral("history"), reports, Median(ours), Median(bare), QStringLiteral("ms"), QString(), 0,
+           static_cast<double>(trips) / reps});
 
     // The long work bill printed to a PDF, as its preview's button writes it.
     QTemporaryDir dir;
@@ -346,11 +377,12 @@ void CursorScenario(Shop& s, int reps) {
         if (grid.ColumnVisible(c))
             cols.push_back(c);
     std::vector<double> cells;
+    long long trips = 0;
     for (int rep = 0; rep < reps; ++rep)
         for (int row = first; row < first + kRows; ++row)
-            for (int col : cols) cells.push_back(TimeMs([&] { grid.SetCurrentCell(row, col); }));
+            for (int col : cols) cells.push_back(TimeMs([&] { grid.SetCurrentCell(row, col); }, trips));
     Print({QStringLiteral("cursor"), static_cast<qint64>(kRows * cols.size()), Median(cells) * 1000.0, 0,
-           QStringLiteral("µs/cell"), QString(), 0});
+           QStringLiteral("µs/cell"), QString(), 0, static_cast<double>(trips) / cells.size()});
 }
 
 // A first operation with two decimals and room to receive, for the writes.
@@ -367,10 +399,9 @@ QString WriteTarget(Shop& s) {
     return Basic::Text(r->Field(0));
 }
 
-// Saves 100 new rows of one work bill through the save command, then audits them in
+// Saves kRows new rows of one work bill through the save command, then audits them in
 // edit mode; each repetition removes what it wrote before the next.
-void WriteScenarios(Shop& s, int reps) {
-    constexpr int kRows = 100;
+void WriteScenarios(Shop& s, int reps, int kRows) {
     const QString number = WriteTarget(s);
     const qint32 wbId = Basic::Long(s.db->Scalar(
         QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {number}));
@@ -379,6 +410,7 @@ void WriteScenarios(Shop& s, int reps) {
     Floor floor(*s.db);
     GridModel& grid = s.grid();
     std::vector<double> save, saveFloor, audit, auditFloor;
+    long long saveTrips = 0, auditTrips = 0;
     const QString qty = QStringLiteral("0.1");
     for (int rep = 0; rep < reps; ++rep) {
         // New mode, a fresh grid, 100 rows typed in.
@@ -392,7 +424,7 @@ void WriteScenarios(Shop& s, int reps) {
             for (const char* code : {"JSS", "SZS", "HGS", "YJS"}) s.Type(first + i, s.Col(code), qty);
         }
         const int before = s.ui.messages;
-        save.push_back(TimeMs([&] { s.form->Dispatch(Tool::FileSave()); }));
+        save.push_back(TimeMs([&] { s.form->Dispatch(Tool::FileSave()); }, saveTrips));
         const qint64 saved = Basic::Long(s.db->Scalar(
             QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE FWBInterID = ? AND Fserial > ?"),
             {wbId, topSerial}));
@@ -410,7 +442,7 @@ void WriteScenarios(Shop& s, int reps) {
         s.parts().LoadReportHistory(0);
         const int last = grid.Rows();
         grid.SelectRows(last - kRows + 1, last, 2);
-        audit.push_back(TimeMs([&] { s.form->Dispatch(Tool::Audit()); }));
+        audit.push_back(TimeMs([&] { s.form->Dispatch(Tool::Audit()); }, auditTrips));
         const qint64 audited =
             Basic::Long(s.db->Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE FWBInterID = ? AND "
                                                     "Fserial > ? AND Fstatus = 1"),
@@ -470,10 +502,10 @@ void WriteScenarios(Shop& s, int reps) {
                        {wbId, topSerial});
         });
     }
-    Print(
-        {QStringLiteral("save"), kRows, Median(save), Median(saveFloor), QStringLiteral("ms"), QString(), 0});
+    Print({QStringLiteral("save"), kRows, Median(save), Median(saveFloor), QStringLiteral("ms"), QString(), 0,
+           static_cast<double>(saveTrips) / reps});
     Print({QStringLiteral("audit"), kRows, Median(audit), Median(auditFloor), QStringLiteral("ms"), QString(),
-           0});
+           0, static_cast<double>(auditTrips) / reps});
 }
 
 // The whole program: erp-host --screenshot from its start until the workbench has
@@ -495,9 +527,7 @@ void StartScenario(const QString& url, const QString& host, int reps) {
         db->Exec(QStringLiteral("ALTER ROLE %1 LOGIN").arg(platform::PgGuard::QuoteIdent(user)));
         platform::DatabaseUrl as = platform::DatabaseUrl::Parse(url);
         as.user = user;
-        QUrl text(as.ToString());
-        text.setPassword(as.password);
-        who = QStringList{QStringLiteral("--db"), text.toString()};
+        who = QStringList{QStringLiteral("--db"), AddressWithPassword(as)};
     }
     Floor floor(*db);
     const QString listSql = platform::WorkBillQuery::RecordsSql(db->dialect(), false, QString());
@@ -519,6 +549,7 @@ void StartScenario(const QString& url, const QString& host, int reps) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         std::vector<double> ready, whole, bare;
         qint64 rows = 0;
+        long long trips = 0;
         for (int i = 0; i < reps; ++i) {
             bare.push_back(
                 TimeMs([&] { rows = oneWc ? floor.Fetch(oneWcSql, {wc}) : floor.Fetch(listSql); }));
@@ -526,11 +557,13 @@ void StartScenario(const QString& url, const QString& host, int reps) {
             p.setProcessEnvironment(env);
             QElapsedTimer t;
             t.start();
+            const long long before = RoundTrips();
             p.start(host, QStringList(who)
                               << QStringLiteral("--screenshot") << home.filePath(QStringLiteral("wb.png")));
             if (!p.waitForFinished(300000) || p.exitCode() != 0)
                 Die(QStringLiteral("erp-host failed: ") + QString::fromUtf8(p.readAllStandardError()));
             whole.push_back(static_cast<double>(t.nsecsElapsed()) / 1e6);
+            trips += RoundTrips() - before;
             const QString out = QString::fromUtf8(p.readAllStandardOutput());
             const QRegularExpressionMatch m =
                 QRegularExpression(QStringLiteral("ready (\\d+) ms")).match(out);
@@ -544,11 +577,18 @@ void StartScenario(const QString& url, const QString& host, int reps) {
                Median(bare), QStringLiteral("ms"),
                QStringLiteral("whole process %1 ms, the screenshot's 400 ms wait included")
                    .arg(Median(whole), 0, 'f', 0),
-               static_cast<double>(usage.ru_maxrss) / 1024.0});
+               static_cast<double>(usage.ru_maxrss) / 1024.0, static_cast<double>(trips) / reps});
     }
 }
 
-int RunOne(const QString& scenario, const QString& url, int reps, const QString& host) {
+int RunOne(const QString& scenario, QString url, int reps, const QString& host, const QString& rtt) {
+    platform::DatabaseUrl address = platform::DatabaseUrl::Parse(url);
+    if (!rtt.isEmpty() && address.dialect == platform::Dialect::PostgreSQL) {
+        g_proxy = std::make_unique<bench::DelayProxy>(address.host, address.port, rtt.toInt());
+        address.host = QStringLiteral("127.0.0.1");
+        address.port = g_proxy->Port();
+        url = AddressWithPassword(address);
+    }
     if (scenario == QLatin1String("start"))
         return StartScenario(url, host, reps), 0;
     Shop shop(url);
@@ -559,7 +599,7 @@ int RunOne(const QString& scenario, const QString& url, int reps, const QString&
     else if (scenario == QLatin1String("cursor"))
         CursorScenario(shop, 1);
     else if (scenario == QLatin1String("write"))
-        WriteScenarios(shop, reps);
+        for (const int rows : {1, 100}) WriteScenarios(shop, reps, rows);
     else
         Die(QStringLiteral("unknown scenario ") + scenario);
     return 0;
@@ -582,7 +622,8 @@ int main(int argc, char** argv) {
         };
         const int reps = option("--reps").isEmpty() ? 7 : option("--reps").toInt();
         try {
-            return RunOne(args.value(1), option("--db"), std::max(reps, 1), option("--host"));
+            return RunOne(args.value(1), option("--db"), std::max(reps, 1), option("--host"),
+                          option("--rtt"));
         } catch (const ComError& e) {
             Die(e.Description());
         }
@@ -590,6 +631,6 @@ int main(int argc, char** argv) {
     if (args.value(0) == QLatin1String("all"))
         return BenchAll(args.mid(1));
     Die(
-        QStringLiteral("usage: workbench_bench run SCENARIO --db URL [--reps N] | all --host PATH --data DIR "
-                       "[--pg URL] [--quick] [--json FILE]"));
+        QStringLiteral("usage: workbench_bench run SCENARIO --db URL [--reps N] [--rtt MS] | all --host PATH "
+                       "--data DIR [--pg URL] [--quick] [--rtt MS,...] [--json FILE]"));
 }

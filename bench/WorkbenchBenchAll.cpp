@@ -38,6 +38,8 @@ struct Options {
     QString json;
     bool quick = false;
     int reps = 7;
+    // Round-trip times the PostgreSQL scenarios run at, each through the delaying relay.
+    QList<int> rtts{0, 20};
 };
 
 void Say(const QString& text) {
@@ -163,7 +165,16 @@ int BenchAll(const QStringList& args) {
             o.reps = value.toInt(), ++i;
         else if (a == QLatin1String("--quick"))
             o.quick = true;
-        else
+        else if (a == QLatin1String("--rtt")) {
+            o.rtts.clear();
+            for (const QString& ms : value.split(u',', Qt::SkipEmptyParts)) {
+                bool ok = false;
+                o.rtts << ms.trimmed().toInt(&ok);
+                if (!ok || o.rtts.last() < 0)
+                    Fail(QStringLiteral("--rtt takes round-trip times in ms, e.g. 0,2,20"));
+            }
+            ++i;
+        } else
             Fail(QStringLiteral("unknown argument ") + a);
     }
     if (o.host.isEmpty() || o.data.isEmpty())
@@ -192,24 +203,28 @@ int BenchAll(const QStringList& args) {
                 scenarios << QStringLiteral("cursor") << QStringLiteral("write");
             if (i == 0 || i + 1 == sizes.size())
                 scenarios << QStringLiteral("start");
-            for (const QString& scenario : scenarios) {
-                Say(QStringLiteral("%1, %2 work bills: %3")
-                        .arg(dbName)
-                        .arg(sizes[i].workBills)
-                        .arg(scenario));
-                QStringList runArgs{QStringLiteral("run"),    scenario,
-                                    QStringLiteral("--db"),   url,
-                                    QStringLiteral("--reps"), QString::number(o.reps)};
-                if (scenario == QLatin1String("start"))
-                    runArgs << QStringLiteral("--host") << o.host;
-                const QString out = Run(self, runArgs);
-                for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts)) {
-                    QJsonObject r = Parse(line);
-                    r.insert(QStringLiteral("database"), dbName);
-                    r.insert(QStringLiteral("work_bills"), sizes[i].workBills);
-                    results.append(r);
+            const QList<int> rtts = postgres ? o.rtts : QList<int>{-1};
+            for (const QString& scenario : scenarios)
+                for (const int rtt : rtts) {
+                    Say(QStringLiteral("%1, %2 work bills: %3%4")
+                            .arg(dbName)
+                            .arg(sizes[i].workBills)
+                            .arg(scenario, rtt < 0 ? QString() : QStringLiteral(" at %1 ms").arg(rtt)));
+                    QStringList runArgs{QStringLiteral("run"),    scenario,
+                                        QStringLiteral("--db"),   url,
+                                        QStringLiteral("--reps"), QString::number(o.reps)};
+                    if (scenario == QLatin1String("start"))
+                        runArgs << QStringLiteral("--host") << o.host;
+                    if (rtt >= 0)
+                        runArgs << QStringLiteral("--rtt") << QString::number(rtt);
+                    const QString out = Run(self, runArgs);
+                    for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts)) {
+                        QJsonObject r = Parse(line);
+                        r.insert(QStringLiteral("database"), dbName);
+                        r.insert(QStringLiteral("work_bills"), sizes[i].workBills);
+                        results.append(r);
+                    }
                 }
-            }
         }
     }
 
@@ -219,7 +234,8 @@ int BenchAll(const QStringList& args) {
             const QJsonObject r = v.toObject();
             if (r[QStringLiteral("database")].toString() == db &&
                 r[QStringLiteral("scenario")].toString() == scenario &&
-                r[QStringLiteral("work_bills")].toInt() == workBills)
+                r[QStringLiteral("work_bills")].toInt() == workBills &&
+                r[QStringLiteral("rtt_ms")].toInt() == 0)
                 return r;
         }
         return {};
@@ -243,20 +259,23 @@ int BenchAll(const QStringList& args) {
                  big[QStringLiteral("floor")].toDouble() / small[QStringLiteral("floor")].toDouble()}});
         }
 
-    std::printf("%-10s %-12s %8s %12s %12s %8s %10s\n", "database", "scenario", "size", "ours", "floor",
-                "ratio", "peak MiB");
+    std::printf("%-10s %-12s %8s %4s %12s %12s %8s %7s %10s\n", "database", "scenario", "size", "rtt", "ours",
+                "floor", "ratio", "trips", "peak MiB");
     for (const QJsonValue& v : results) {
         const QJsonObject r = v.toObject();
         const double ours = r[QStringLiteral("ours")].toDouble(),
                      floor = r[QStringLiteral("floor")].toDouble();
         const QString unit = r[QStringLiteral("unit")].toString();
-        std::printf("%-10s %-12s %8lld %9s %-2s %9s %-2s %8s %10.0f\n",
+        const QJsonValue trips = r[QStringLiteral("round_trips")];
+        std::printf("%-10s %-12s %8lld %4d %9s %-2s %9s %-2s %8s %7s %10.0f\n",
                     qPrintable(r[QStringLiteral("database")].toString()),
                     qPrintable(r[QStringLiteral("scenario")].toString()),
-                    static_cast<long long>(r[QStringLiteral("size")].toDouble()), qPrintable(Figure(ours)),
+                    static_cast<long long>(r[QStringLiteral("size")].toDouble()),
+                    r[QStringLiteral("rtt_ms")].toInt(), qPrintable(Figure(ours)),
                     qPrintable(unit == QLatin1String("ms") ? QStringLiteral("ms") : QStringLiteral("µs")),
                     floor > 0 ? qPrintable(Figure(floor)) : "-", floor > 0 ? "ms" : "",
                     floor > 0 ? qPrintable(QString::number(ours / floor, 'f', 1) + u'x') : "-",
+                    trips.isDouble() ? qPrintable(Figure(trips.toDouble())) : "-",
                     r[QStringLiteral("peak_mib")].toDouble());
         if (!r[QStringLiteral("note")].toString().isEmpty())
             std::printf("%35s %s\n", "", qPrintable(r[QStringLiteral("note")].toString()));
