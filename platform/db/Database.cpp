@@ -1,6 +1,7 @@
 #include "platform/db/Database.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,6 +96,31 @@ void UseWal(QSqlDatabase& db) {
     Fail(QStringLiteral("Cannot switch the SQLite database %1 to WAL mode: %2").arg(db.databaseName(), why));
 }
 
+// The workbench writes to every database it opens, and SQLite keeps its journal (the WAL
+// and its index) beside the file: a folder or a file the user cannot write would only
+// fail later, as "attempt to write a readonly database" at the first read of a WAL file
+// or the first save. Both are named at once, by their full paths. (access() also tells a
+// read-only mount; root writes anyway and passes.)
+void CheckWritable(const QFileInfo& file) {
+    const QString folder = file.absolutePath();
+    const bool folderWritable = ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+    const bool fileWritable =
+        !file.exists() || ::access(QFile::encodeName(file.absoluteFilePath()).constData(), W_OK) == 0;
+    if (!folderWritable && !fileWritable)
+        Fail(QStringLiteral("Neither the folder %1 nor the database file %2 in it can be written by this "
+                            "user: the database cannot be used. SQLite writes its journal beside the file.")
+                 .arg(QDir::toNativeSeparators(folder), QDir::toNativeSeparators(file.absoluteFilePath())));
+    if (!folderWritable)
+        Fail(QStringLiteral("The folder %1 cannot be written by this user, so the database %2 in it cannot "
+                            "be used: SQLite writes its journal beside the file. Make the folder writable or "
+                            "move the database to a folder that is.")
+                 .arg(QDir::toNativeSeparators(folder), file.fileName()));
+    if (!fileWritable)
+        Fail(QStringLiteral("The database file %1 cannot be written by this user (it is read-only), so the "
+                            "database cannot be used.")
+                 .arg(QDir::toNativeSeparators(file.absoluteFilePath())));
+}
+
 // Reading the catalogue touches the file: one that is not a database fails here, at
 // once, rather than at the first statement (or after the busy timeout).
 void CheckIsDatabase(QSqlDatabase& db, const QString& path) {
@@ -177,6 +203,7 @@ std::shared_ptr<Database> Database::Open(const DatabaseUrl& url, SchemaPolicy po
             Fail(QStringLiteral("%1 is not a regular file and cannot hold a database.")
                      .arg(file.absoluteFilePath()));
         }
+        CheckWritable(file);
     }
     std::shared_ptr<Database> db(new Database(url));
     QSqlDatabase connection = db->Connection();  // reachable, and a database

@@ -60,14 +60,15 @@ struct Process {
     int workCenter;
     double fee;  // per piece
     int qualityCheck;
+    int team;  // the team that does it (kTeams); 0: sent out
 };
 enum ProcessId { Cut = 101, Turn, Mill, Drill, Heat, Grind, Inspect, Assemble, Coat };
 const Process kProcesses[] = {
-    {Cut, "01", "下料", 202, 0.5, kExempt},        {Turn, "02", "车削", 203, 2.8, kExempt},
-    {Mill, "03", "铣削", 204, 3.5, kExempt},       {Drill, "04", "钻孔", 205, 1.2, kExempt},
-    {Heat, "05", "热处理", 206, 1.5, kExempt},     {Grind, "06", "磨削", 205, 2.2, kSampling},
-    {Inspect, "07", "检验", 208, 0.6, kFullCheck}, {Assemble, "08", "装配", 207, 4.0, kExempt},
-    {Coat, "09", "表面处理", 206, 1.8, kExempt},
+    {Cut, "01", "下料", 202, 0.5, kExempt, 301},        {Turn, "02", "车削", 203, 2.8, kExempt, 303},
+    {Mill, "03", "铣削", 204, 3.5, kExempt, 304},       {Drill, "04", "钻孔", 205, 1.2, kExempt, 305},
+    {Heat, "05", "热处理", 206, 1.5, kExempt, 306},     {Grind, "06", "磨削", 205, 2.2, kSampling, 305},
+    {Inspect, "07", "检验", 208, 0.6, kFullCheck, 308}, {Assemble, "08", "装配", 207, 4.0, kExempt, 307},
+    {Coat, "09", "表面处理", 206, 1.8, kExempt, 0},
 };
 
 struct Team {
@@ -298,6 +299,13 @@ bool UserFree(Database& db, qint32 id, const QString& name) {
 }
 
 }  // namespace
+
+qint32 DemoTeamOfProcess(qint32 process) {
+    for (const Process& p : kProcesses)
+        if (p.id == process)
+            return p.team;
+    return 0;
+}
 
 void SeedDemo(Database& db) {
     Transaction transaction(db);

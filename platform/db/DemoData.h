@@ -11,4 +11,9 @@ namespace sp::platform {
 // so it is safe to call on every start. All or nothing.
 void SeedDemo(Database& db);
 
+// The team of the demo shop that does a process (its t_SubMessage id, type 61): the
+// work of 车削 goes to 车工二班 unless a work bill fixes 车工一班. 0 for work sent out
+// (表面处理) and for a process the demo does not know.
+qint32 DemoTeamOfProcess(qint32 process);
+
 }  // namespace sp::platform

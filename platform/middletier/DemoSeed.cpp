@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/db/DemoData.h"
 #include "platform/middletier/MiddleTierRegistration.h"
 #include "platform/middletier/ReportWriter.h"
 #include "platform/middletier/ServerDate.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/middletier/ReportRecordFields.h"
+#include "src/middletier/WorkBillCodes.h"
 
 namespace sp::platform {
 namespace {
@@ -18,8 +20,52 @@ namespace R = ReportRecord;
 
 double Round2(double v) { return std::round(v * 100.0) / 100.0; }
 
+// Who reports on a work bill: its team, the worker who usually does the job, another
+// worker of the team who takes a turn, and the device. A work bill that fixes any of
+// them gives it (a fixed worker has no stand-in); the others are what a clerk could
+// have typed: a worker of the process's team (the task picks who), a device of the
+// default type at the work bill's work center. Work sent out has none.
+struct DemoCrew {
+    qint32 team = 0, worker = 0, standIn = 0, device = 0;
+};
+
+// op: FteamID, FworkerID, FdeviceID, FisOut, FWorkCenterID, FOperID of the work bill.
+DemoCrew CrewOf(Database& db, const QVariantList& op, int turn) {
+    DemoCrew crew;
+    if (Basic::Long(op.at(3)) == WorkBillCode::Outsourced)
+        return crew;
+    const qint32 fixedWorker = Basic::Long(op.at(1));
+    crew.team = Basic::Long(op.at(0));
+    if (crew.team == 0 && fixedWorker != 0)
+        crew.team = Basic::Long(db.Scalar(
+            QStringLiteral("SELECT FprofessionalGroup FROM t_Emp WHERE FItemID = ?"), {fixedWorker}));
+    if (crew.team == 0)
+        crew.team = DemoTeamOfProcess(Basic::Long(op.at(5)));
+    if (fixedWorker != 0) {
+        crew.worker = crew.standIn = fixedWorker;
+    } else if (crew.team != 0) {
+        const QVector<QVariantList> members =
+            db.Query(QStringLiteral("SELECT FItemID FROM t_Emp WHERE FprofessionalGroup = ? AND FDetail = 1 "
+                                    "ORDER BY FItemID"),
+                     {crew.team})
+                ->Rows();
+        if (!members.isEmpty()) {
+            crew.worker = Basic::Long(members.at(turn % members.size()).at(0));
+            crew.standIn = Basic::Long(members.at((turn + 1) % members.size()).at(0));
+        }
+    }
+    crew.device = Basic::Long(op.at(2));
+    if (crew.device == 0)
+        crew.device = Basic::Long(db.Scalar(
+            QStringLiteral(
+                "SELECT MIN(d.FInterID) FROM t_Device d JOIN t_SubMessage t ON t.FInterID = d.FType "
+                "WHERE t.FTypeID = 281 AND t.FID = '0' AND d.FWorkCenterID = ?"),
+            {op.at(4)}));
+    return crew;
+}
+
 DictionaryPtr Record(qint32 wbInterId, qint32 serial, qint32 biller, const QDate& day, double receive,
-                     double fee, const QString& memo) {
+                     double fee, const QString& memo, const DemoCrew& crew, bool byStandIn) {
     const double finish = receive;
     const double scrap = finish >= 20 ? 1 : 0;
     const double pass = finish - scrap;
@@ -28,9 +74,9 @@ DictionaryPtr Record(qint32 wbInterId, qint32 serial, qint32 biller, const QDate
     d->Set(R::Serial, QString::number(serial));
     d->Set(R::BillerId, biller);
     d->Set(R::MakingDate, day);
-    d->Set(R::WorkerId, 0);
-    d->Set(R::DeviceId, 0);
-    d->Set(R::TeamId, 0);
+    d->Set(R::WorkerId, byStandIn ? crew.standIn : crew.worker);
+    d->Set(R::DeviceId, crew.device);
+    d->Set(R::TeamId, crew.team);
     d->Set(R::StartDate, day.addDays(-1));
     d->Set(R::EndDate, day);
     d->Set(R::Finished, finish);
@@ -73,13 +119,15 @@ void SeedDemoReports(Database& db) {
         "AND NOT EXISTS (SELECT 1 FROM SHProcRpt r JOIN SHWorkBillEntry w ON w.FWBInterID = r.FWBInterID "
         "WHERE w.FInterID = mo.FInterID) ORDER BY mo.FBillNo"));
     int taskNo = 0;
+    int reportNo = 0;
     for (const QVariantList& task : tasks->Rows()) {
         if (taskNo >= kDemoTasks)
             break;
         RecordsetPtr ops =
             db.Query(QStringLiteral(
                          "SELECT FWBInterID, FAuxQtyPlan, Ffee, CASE WHEN FStatus IN (1, 2) AND FSuspend = 0 "
-                         "THEN 1 ELSE 0 END FROM SHWorkBillEntry WHERE FInterID = ? ORDER BY FEntryID"),
+                         "THEN 1 ELSE 0 END, FteamID, FworkerID, FdeviceID, FisOut, FWorkCenterID, FOperID "
+                         "FROM SHWorkBillEntry WHERE FInterID = ? ORDER BY FEntryID"),
                      {task.at(0)});
         // Each task shows another stage of progress: the first operations are reported
         // and audited, the operation at the front has an audited report and a draft.
@@ -95,11 +143,16 @@ void SeedDemoReports(Database& db) {
             const double second = std::floor(available - first);
             if (first <= 0)
                 break;
+            const DemoCrew crew = CrewOf(db, op.mid(4), taskNo);
+            // Every fifth report is by the stand-in.
+            const auto byStandIn = [&] { return ++reportNo % 5 == 0; };
             QString message;
             ReportRecords records;
-            records.Add(Record(wb, 1, biller, today.addDays(-3 + i), first, fee, QStringLiteral("首件")));
+            records.Add(Record(wb, 1, biller, today.addDays(-3 + i), first, fee, QStringLiteral("首件"), crew,
+                               byStandIn()));
             if (second > 0)
-                records.Add(Record(wb, 2, biller, today.addDays(-2 + i), second, fee, QString()));
+                records.Add(
+                    Record(wb, 2, biller, today.addDays(-2 + i), second, fee, QString(), crew, byStandIn()));
             Require(writer.Save(records, nullptr, message), message);
             Require(writer.Audit(wb, 1, nullptr, message), message);
             // The last reported operation keeps its second report as a draft.

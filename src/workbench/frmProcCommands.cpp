@@ -71,8 +71,9 @@ void frmProc::FilterCommand() {
         dialog->ShowModal();
         result = dialog->Result();
     }
-    // A cancelled dialog still hands over its bounds (with "OK" False): later reloads
-    // of the list use them. A dialog without a result leaves the filter in force.
+    // A cancelled dialog hands over a result with "OK" False and no bounds at all: the
+    // list is not reloaded now, but the next reload lists every work bill. A dialog
+    // without a result leaves the filter in force.
     if (!result)
         return;
     // A confirmed filter that the clerk then refuses to apply (unsaved changes) leaves
@@ -166,12 +167,16 @@ void frmProc::RunCheck() {
         })
                                             : QString();
         Dispatch(Tool::ModeEdit());
-        // Declined (unsaved new rows): the record grid keeps what the clerk typed.
-        if (!state_.editMode || state_.loadCancelled)
-            return;
-        parts_->LoadReportHistory(0);
         if (state_.loadCancelled)
             return;
+        // A declined switch (unsaved new rows) stays in new mode: no history is loaded,
+        // which would reset the record grid and drop what the clerk typed, but the check
+        // still says what it found and, when nothing, lists every work bill again.
+        if (state_.editMode) {
+            parts_->LoadReportHistory(0);
+            if (state_.loadCancelled)
+                return;
+        }
         if (state_.listVisible) {
             ShowInfo(ui_, T::CheckFoundSomething());
         } else {

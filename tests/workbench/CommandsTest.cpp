@@ -204,7 +204,7 @@ TEST(Dispatcher, NamesToolsAndArrangements) {
 
 // The check lists by task, takes the list's current work bill in edit mode and says what
 // it found; a list that cannot be loaded is no finding, a declined mode switch keeps the
-// typed rows, and a checked button is only unchecked.
+// typed rows and still says what was found, and a checked button is only unchecked.
 TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
     const QString found =
         u"检查完毕！请查看结果。\r切换汇报模式、排列方式将清除检查结果，列出所有可汇报工序计划单。"_s;
@@ -225,7 +225,10 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
         {"Found",            false, true,  {},            false, {found},   true,  true,  {true},        "WB7", ""},
         {"Nothing",          false, false, {},            false, {nothing}, true,  false, {true, false}, "",    ""},
         {"ListFails",        false, true,  u"网络中断"_s, false, {u"检查未能完成：网络中断"_s}, false, false, {true}, "", ""},
-        {"Declined",         false, true,  {},            true,  {kNewRowsQuestion}, false, true, {true}, "WB7",  ""},
+        // A declined switch to edit mode loads no history (the typed rows stay) and the
+        // check still ends: it says what it found, and after nothing lists every work bill.
+        {"DeclinedFound",    false, true,  {},            true,  {kNewRowsQuestion, found},   false, true,  {true},        "WB7", ""},
+        {"DeclinedNothing",  false, false, {},            true,  {kNewRowsQuestion, nothing}, false, false, {true, false}, "",    ""},
         // A cancelled load ends the check without a word; the list keeps check results
         // only when it was read to its end.
         {"ListCancelled",    false, false, {},            false, {},        false, false, {true},        "",    "list"},
@@ -268,12 +271,14 @@ TEST(CheckCommand, FindsSomethingNothingFailsOrIsDeclined) {
         EXPECT_EQ(reloads, c.reloads);
         EXPECT_EQ(b.state().currentWorkBillNo, QString::fromLatin1(c.number));
         EXPECT_EQ(b.parts->calls.contains(u"LoadReportHistory(0)"_s), c.editMode && cancelled.isEmpty());
+        EXPECT_EQ(b.parts->calls.filter(u"LoadReportHistory"_s).isEmpty(), !c.editMode);
         EXPECT_EQ(b.state().modified, c.unsaved);
     }
 }
 
-// A confirmed filter reloads the list; a cancelled one hands its bounds over for later
-// reloads only; a dialog without a result keeps the filter in force.
+// A confirmed filter reloads the list; a cancelled one reloads nothing but replaces the
+// filter by its result, which holds no bounds (the next reload lists every work bill); a
+// dialog without a result keeps the filter in force.
 TEST(FilterCommand, ConfirmedReloadsCancelledOnlyHandsOverNoResultKeepsTheFilter) {
     for (const int answer : {1, 0, -1}) {
         WorkbenchBench b;

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +14,7 @@
 #include <functional>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
@@ -326,14 +329,25 @@ TEST_P(DatabaseTest, AStatementAfterALostSessionRunsAgainOnlyWhereThatIsSafe) {
 SP_INSTANTIATE_BACKENDS(DatabaseTest);
 
 // A file that is no database is refused at once, without waiting for a lock, and a
-// file without the schema is left as it was: no journal, no WAL, no tables.
+// file without the schema is left as it was: no journal, no WAL, no tables. A folder
+// the user cannot write is named as such, by its full path.
 TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
     using platform::SchemaPolicy;
     QTemporaryDir dir;
     const QString junk = WriteBytes(dir.filePath(u"junk.db"_s), QByteArray(4096, 'x'));
     const QString empty = WriteBytes(dir.filePath(u"empty.db"_s), {});
     const bool deviceJournal = QFile::exists(u"/dev/null-journal"_s);
-    const std::tuple<QString, SchemaPolicy, const char*> cases[] = {
+    // r-x for the owner only. Root writes into it all the same, so that row is tried
+    // only where the folder really cannot be written.
+    const QString readOnly = dir.filePath(u"ro"_s);
+    ASSERT_TRUE(QDir().mkpath(readOnly));
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const auto writableAgain = qScopeGuard([&] {
+        QFile::setPermissions(readOnly,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    });
+    const bool permissionsBite = ::access(QFile::encodeName(readOnly).constData(), W_OK) != 0;
+    std::vector<std::tuple<QString, SchemaPolicy, const char*>> cases = {
         {junk, SchemaPolicy::CreateIfEmpty, "3000 Database: %1/junk.db is not a SQLite database."},
         {dir.filePath(u"missing.db"_s), SchemaPolicy::Require, "does not exist"},
         {u"/dev/null"_s, SchemaPolicy::CreateIfEmpty,
@@ -345,6 +359,12 @@ TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
         {u"postgresql://nobody@127.0.0.1:1/none"_s, SchemaPolicy::CreateIfEmpty,
          "3000 Database: Cannot connect to the PostgreSQL database \"none\" on 127.0.0.1:1"},
     };
+    if (permissionsBite)
+        cases.emplace_back(readOnly + u"/x.db"_s, SchemaPolicy::CreateIfEmpty,
+                           "3000 Database: The folder %1/ro cannot be written by this user, so the "
+                           "database x.db in it cannot be used");
+    else
+        RecordProperty("readOnlyFolder", "not tried: this user writes into a 0500 folder");
     for (const auto& [url, policy, reason] : cases) {
         QElapsedTimer took;
         took.start();
@@ -356,6 +376,7 @@ TEST(DatabaseOpenTest, ExplainsWhyADatabaseCannotBeOpened) {
     EXPECT_EQ(std::tuple(QFile::exists(u"/dev/null-journal"_s), QFileInfo(empty).size(),
                          QDir(dir.path()).entryList(QDir::Files)),
               std::tuple(deviceJournal, 0, Words("empty.db,junk.db")));
+    EXPECT_EQ(QDir(readOnly).entryList(QDir::Files), QStringList());
 }
 
 TEST(DatabaseOpenTest, AWriteAfterTheFileVanishedOrWasReplacedIsRefused) {

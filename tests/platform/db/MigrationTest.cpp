@@ -326,6 +326,37 @@ TEST_P(DemoDataTest, SeededReportsAreConsistentAndSeedingAgainChangesNothing) {
     platform::SeedBench(db(), 5, 10);  // seeding twice does not collide
 }
 
+// The demo's reports are by the shop's people, as a clerk would have entered them: a
+// work bill's fixed team, worker and device as they are; otherwise a worker of the
+// process's team (some reports by another one of it) and a device of the default type at
+// the work bill's work center; nobody on work sent out.
+TEST_P(DemoDataTest, SeededReportsAreByTheWorkBillsPeople) {
+    platform::SeedDemoReports(db());
+    const char* reports = "SHProcRpt r JOIN SHWorkBillEntry w ON w.FWBInterID = r.FWBInterID ";
+    const std::tuple<const char*, int, int> cases[] = {
+        // clang-format off
+        {"WHERE w.FisOut <> 1058 AND (r.FworkerID = 0 OR r.FteamID = 0)", 0, 0},
+        {"WHERE w.FisOut = 1058 AND r.FworkerID + r.FteamID + r.FdeviceID <> 0", 0, 0},
+        {"WHERE w.FisOut = 1058", 1, 99},
+        {"WHERE w.FworkerID <> 0 AND r.FworkerID <> w.FworkerID OR w.FteamID <> 0 AND r.FteamID <> w.FteamID "
+         "OR w.FdeviceID <> 0 AND r.FdeviceID <> w.FdeviceID", 0, 0},
+        {"WHERE w.FworkerID <> 0", 1, 99}, {"WHERE w.FteamID <> 0 AND w.FworkerID = 0", 1, 99},
+        {"LEFT JOIN t_Emp e ON e.FItemID = r.FworkerID WHERE r.FworkerID <> 0 "
+         "AND (e.FItemID IS NULL OR e.FprofessionalGroup <> r.FteamID)", 0, 0},
+        {"LEFT JOIN t_Device d ON d.FInterID = r.FdeviceID WHERE r.FdeviceID <> 0 "
+         "AND (d.FInterID IS NULL OR d.FWorkCenterID <> w.FWorkCenterID)", 0, 0},
+        {"WHERE r.FdeviceID <> 0 AND w.FdeviceID = 0", 1, 99},
+        {"WHERE r.FworkerID <> (SELECT MIN(o.FworkerID) FROM SHProcRpt o WHERE o.FWBInterID = r.FWBInterID)", 1, 99},
+        // clang-format on
+    };
+    EXPECT_GT(Count("SHProcRpt"), 0);
+    for (const auto& [where, min, max] : cases) {
+        const int n = Count((std::string(reports) + where).c_str());
+        EXPECT_TRUE(n >= min && n <= max) << where << ": " << n;
+    }
+    EXPECT_GE(Count("(SELECT DISTINCT FworkerID FROM SHProcRpt) t"), 8) << "many hands";
+}
+
 SP_INSTANTIATE_BACKENDS(DemoDataTest);
 
 }  // namespace
