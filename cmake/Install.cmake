@@ -1,16 +1,27 @@
 # Where `cmake --install` and the Debian package put the program:
 #   bin/erp-host
-#   lib/shopproc/            libshopproc.so and libspcommon.so (private: only erp-host loads them)
+#   lib/<arch>/shopproc/     libshopproc.so and libspcommon.so (private: only erp-host loads them)
 #   share/shopproc/          the clerks' guide (Q8ShopFloor.html, guide/) and translations/
 #   share/applications/      shopproc.desktop
 #   share/icons/hicolor/     the icon, as SVG and 64/128 pixel PNG
 #   share/man/man1/          erp-host.1
+#   share/doc/shopproc/      copyright (who holds what, under which licence) and the
+#                            package's changelog.Debian.gz
+#   share/lintian/overrides/ what the package checker need not say of this package
 # In a build everything sits in bin/; erp-host tells the two apart (app/host/InstallLayout)
 # by the paths below, relative to its own folder, so an installed prefix may be moved.
 
 include(GNUInstallDirs)
 
-set(SHOPPROC_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR}/shopproc)
+# The private libraries sit in the architecture's folder where CMake knows it
+# (lib/x86_64-linux-gnu/shopproc), as Debian keeps private libraries. ldconfig reads
+# neither that folder nor lib/shopproc, but the Debian package generator adds
+# maintainer scripts that run ldconfig for any library one folder below lib/.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(SHOPPROC_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR}/${CMAKE_LIBRARY_ARCHITECTURE}/shopproc)
+else()
+  set(SHOPPROC_INSTALL_LIBDIR ${CMAKE_INSTALL_LIBDIR}/shopproc)
+endif()
 set(SHOPPROC_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/shopproc)
 file(RELATIVE_PATH shopproc_bin_to_lib /${CMAKE_INSTALL_BINDIR} /${SHOPPROC_INSTALL_LIBDIR})
 file(RELATIVE_PATH shopproc_bin_to_data /${CMAKE_INSTALL_BINDIR} /${SHOPPROC_INSTALL_DATADIR})
@@ -65,3 +76,26 @@ else()
   set(shopproc_man ${shopproc_man_source})
 endif()
 install(FILES ${shopproc_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The copyright file and the package's changelog, where Debian looks for them. The
+# changelog's latest entry names the version the package is built as.
+set(shopproc_docdir ${CMAKE_INSTALL_DATADIR}/doc/shopproc)
+install(FILES packaging/copyright DESTINATION ${shopproc_docdir})
+install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME shopproc)
+file(STRINGS packaging/changelog shopproc_changelog_head LIMIT_COUNT 1)
+if(NOT shopproc_changelog_head MATCHES "^shopproc \\(${PROJECT_VERSION}-[0-9]+\\)")
+  message(WARNING "packaging/changelog has no entry for version ${PROJECT_VERSION}: add one before packaging")
+endif()
+if(SHOPPROC_GZIP)
+  set(shopproc_changelog ${CMAKE_BINARY_DIR}/doc/changelog.Debian.gz)
+  add_custom_command(OUTPUT ${shopproc_changelog}
+                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/packaging/changelog
+                             ${CMAKE_BINARY_DIR}/doc/changelog.Debian
+                     COMMAND ${SHOPPROC_GZIP} -9 -n -f ${CMAKE_BINARY_DIR}/doc/changelog.Debian
+                     DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog
+                     COMMENT "Compressing the package's changelog" VERBATIM)
+  add_custom_target(shopproc_changelog ALL DEPENDS ${shopproc_changelog})
+  install(FILES ${shopproc_changelog} DESTINATION ${shopproc_docdir})
+else()
+  install(FILES packaging/changelog DESTINATION ${shopproc_docdir} RENAME changelog.Debian)
+endif()

@@ -7,15 +7,20 @@ set(SHOPPROC_MAINTAINER "ShopProc maintainers <maintainers@shopproc.invalid>"
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME shopproc)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+# The package's own revision of that version, as its changelog names it
+# (packaging/changelog): the package version is 0.1-1.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_PACKAGE_VENDOR ShopProc)
 set(CPACK_PACKAGE_CONTACT ${SHOPPROC_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "process report workbench of the shop floor (工序汇报)")
+# Lines of at most 80 characters, as dpkg and apt show them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Shop-floor clerks record with it, per work bill, what was actually done: quantities
-received, worked, passed, lost, reworked, scrapped and handed over, the hours, the
-worker, device and team, and the fee; and then audit, unaudit or delete those reports.
-erp-host opens the workbench on a demo SQLite database it creates, or on a PostgreSQL
-database shared by several workstations.")
+    "Shop-floor clerks record with it, per work bill, what was actually done:
+quantities received, worked, passed, lost, reworked, scrapped and handed over,
+the hours, the worker, device and team, and the fee; and then audit, unaudit
+or delete those reports. erp-host opens the workbench on a demo SQLite
+database it creates, or on a PostgreSQL database shared by several
+workstations.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

@@ -18,6 +18,150 @@ namespace sp {
 
 namespace {
 
+// Characters beside which a line may end inside a word: ideographs and the kana,
+// hangul and full-width forms that are set like them.
+bool Ideographic(QChar c) {
+    const QChar::Script script = c.script();
+    return script == QChar::Script_Han || script == QChar::Script_Hiragana ||
+           script == QChar::Script_Katakana || script == QChar::Script_Hangul ||
+           (c.unicode() >= 0x3000 && c.unicode() <= 0x303F) ||
+           (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF);
+}
+
+// Whether word may be broken before its character i, leaving two or more characters
+// on either side.
+bool BreaksAt(const QString& word, qsizetype i) {
+    return i >= 2 && i <= word.size() - 2 && (Ideographic(word[i - 1]) || Ideographic(word[i]));
+}
+
+}  // namespace
+
+QStringList BreakText(const QString& text, const QFontMetricsF& metrics, double width) {
+    QStringList lines;
+    QString line;
+    const auto after = [&](const QString& head) { return line.isEmpty() ? head : line + u' ' + head; };
+    const auto fits = [&](const QString& head) { return metrics.horizontalAdvance(after(head)) <= width; };
+    // A line break the text holds stays one.
+    for (const QString& paragraph : QString(text).replace(QChar::LineSeparator, u'\n').split(u'\n')) {
+        for (QString rest : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+            while (!rest.isEmpty()) {
+                if (fits(rest)) {
+                    line = after(rest);
+                    break;
+                }
+                // The longest head of the word that still fits on this line (a longer
+                // head is never narrower).
+                qsizetype cut = 0;
+                for (qsizetype i = 2; i <= rest.size() - 2; ++i)
+                    if (BreaksAt(rest, i)) {
+                        if (!fits(rest.left(i)))
+                            break;
+                        cut = i;
+                    }
+                if (!cut && !line.isEmpty()) {  // the word starts the next line
+                    lines << line;
+                    line.clear();
+                    continue;
+                }
+                // Nothing fits on a line of its own: the shortest head the word allows.
+                if (!cut) {
+                    cut = std::min<qsizetype>(2, rest.size());
+                    while (cut < rest.size() && !BreaksAt(rest, cut)) ++cut;
+                }
+                lines << after(rest.left(cut));
+                line.clear();
+                rest = rest.mid(cut);
+            }
+        }
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+    }
+    return lines;
+}
+
+QVector<ColumnNeed> MeasureColumns(const PrintTable& t, const QFontMetricsF& plain, const QFontMetricsF& bold,
+                                   double padding) {
+    const double digit = plain.horizontalAdvance(u'8');
+    QVector<ColumnNeed> needs(t.titles.size());
+    for (int c = 0; c < needs.size(); ++c) {
+        ColumnNeed& need = needs[c];
+        for (const QString& piece : BreakText(t.titles[c], bold, 0))
+            need.least = std::max(need.least, bold.horizontalAdvance(piece));
+        need.wanted = std::max(need.least, bold.horizontalAdvance(t.titles[c]) / 3);
+        for (const QStringList& row : t.rows) {
+            const QString text = row.value(c);
+            const double whole = plain.horizontalAdvance(text);
+            if (t.oneLine.value(c)) {
+                need.least = std::max(need.least, whole);
+            } else {
+                // A text breaks as a title does; only a piece wider than sixteen digits
+                // (longer than a work bill number) may wrap anywhere. A short text reads
+                // best whole, a long one gets eight digits.
+                for (const QString& piece : BreakText(text, plain, 0))
+                    need.least = std::max(need.least, std::min(plain.horizontalAdvance(piece), 16 * digit));
+                need.wanted = std::max(need.wanted, text.size() <= 10 ? whole : 8 * digit);
+            }
+        }
+        need.least = std::max(need.least, bold.horizontalAdvance(t.totals.value(c)));
+        need.least += padding;
+        need.wanted = std::max(need.wanted + padding, need.least);
+    }
+    return needs;
+}
+
+QVector<PrintBand> PlanBands(const QVector<ColumnNeed>& needs, const QVector<int>& repeated,
+                             double pageWidth) {
+    const auto least = [&](int c) { return std::min(needs[c].least, pageWidth); };
+    double all = 0, lead = 0;
+    for (int c = 0; c < needs.size(); ++c) all += least(c);
+    QVector<int> leading;
+    for (int c : repeated)
+        if (c >= 0 && c < needs.size() && !leading.contains(c)) {
+            leading << c;
+            lead += least(c);
+        }
+    if (lead > pageWidth / 2) {
+        leading.clear();
+        lead = 0;
+    }
+    QVector<PrintBand> bands;
+    if (all <= pageWidth) {
+        bands.resize(1);
+        for (int c = 0; c < needs.size(); ++c) bands[0].columns << c;
+    } else {
+        double used = pageWidth;
+        for (int c = 0; c < needs.size(); ++c) {
+            if (leading.contains(c))
+                continue;
+            if (used + least(c) > pageWidth) {  // a band holds at least one column of its own
+                bands.append(PrintBand{leading, {}});
+                used = lead;
+            }
+            bands.last().columns << c;
+            used += least(c);
+        }
+    }
+    for (PrintBand& band : bands) {
+        double low = 0, high = 0;
+        for (int c : band.columns) {
+            low += least(c);
+            high += std::max(needs[c].wanted, least(c));
+        }
+        // Each column grows by the same share of what it wants beyond its least.
+        const double share = high > low ? std::clamp((pageWidth - low) / (high - low), 0.0, 1.0) : 1.0;
+        for (int c : band.columns)
+            band.widths << least(c) + share * (std::max(needs[c].wanted, least(c)) - least(c));
+        // One band fills the page, as the table always did.
+        const double sum = std::accumulate(band.widths.begin(), band.widths.end(), 0.0);
+        if (bands.size() == 1 && sum > 0 && sum < pageWidth)
+            for (double& w : band.widths) w *= pageWidth / sum;
+    }
+    return bands;
+}
+
+namespace {
+
 constexpr double kPointSize = 7;
 constexpr double kTitlePointSize = 14;
 
@@ -72,7 +216,7 @@ class PageWriter {
     // The height of a text wrapped to width: at word boundaries, else anywhere.
     double TextHeight(const QString& text, const QFont& font, double width) const {
         const QFontMetricsF m = Metrics(font);
-        if (text.isEmpty() || (!text.contains(u'\n') && m.horizontalAdvance(text) <= width))
+        if (text.isEmpty() || (!text.contains(QChar::LineSeparator) && m.horizontalAdvance(text) <= width))
             return m.height();
         QTextLayout layout(text, font, &device_);
         QTextOption option;
@@ -88,61 +232,71 @@ class PageWriter {
         return height;
     }
 
-    void Text(const QRectF& box, const QString& text, const QFont& font, Qt::Alignment align) {
+    void Text(const QRectF& box, const QString& text, const QFont& font, Qt::Alignment align,
+              bool wrap = true) {
         if (!painter_ || text.isEmpty())
             return;
         painter_->setFont(font);
         QTextOption option(align);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
         painter_->drawText(box, text, option);
     }
 
-    // What each column needs, then every column scaled alike to the page's width.
-    QVector<double> ColumnWidths(const PrintTable& t) const {
-        const QFontMetricsF plain = Metrics(plain_), bold = Metrics(bold_);
-        const double digit = plain.horizontalAdvance(u'8');
-        QVector<double> widths(t.titles.size());
-        for (int c = 0; c < widths.size(); ++c) {
-            const QString& title = t.titles[c];
-            double w = std::max(bold.horizontalAdvance(title) / 3, bold.horizontalAdvance(title.left(1)));
-            for (const QStringList& row : t.rows) {
-                const QString text = row.value(c);
-                const bool whole = t.oneLine.value(c) || text.size() <= 10;
-                w = std::max(w, whole ? plain.horizontalAdvance(text) : 8 * digit);
-            }
-            w = std::max(w, bold.horizontalAdvance(t.totals.value(c)));
-            widths[c] = w + 2 * padX_ + pt_;
+    // The cells' texts as printed: numbers and dates whole, other texts in the lines
+    // of BreakText.
+    QStringList Cells(const QStringList& cells, const QFont& font, const PrintBand& band, const PrintTable& t,
+                      bool titles) const {
+        QStringList out;
+        for (int i = 0; i < band.columns.size(); ++i) {
+            const int c = band.columns[i];
+            const QString text = cells.value(c);
+            out << (!titles && t.oneLine.value(c) ? text
+                                                  : BreakText(text, Metrics(font), band.widths[i] - 2 * padX_)
+                                                        .join(QChar::LineSeparator));
         }
-        const double sum = std::accumulate(widths.begin(), widths.end(), 0.0);
-        if (sum > 0)
-            for (double& w : widths) w *= width_ / sum;
-        return widths;
+        return out;
     }
 
-    double RowHeight(const QStringList& cells, const QFont& font, const QVector<double>& widths) const {
+    double RowHeight(const QStringList& cells, const QFont& font, const PrintBand& band, const PrintTable& t,
+                     bool titles) const {
         double height = 0;
-        for (int c = 0; c < widths.size(); ++c)
-            height = std::max(height, TextHeight(cells.value(c), font, widths[c] - 2 * padX_));
+        for (int i = 0; i < cells.size(); ++i)
+            height = std::max(height, !titles && t.oneLine.value(band.columns[i])
+                                          ? Metrics(font).height()
+                                          : TextHeight(cells[i], font, band.widths[i] - 2 * padX_));
         return height + 2 * padY_;
     }
 
-    void Row(const QStringList& cells, const QFont& font, const QVector<double>& widths, double height,
+    void Row(const QStringList& cells, const QFont& font, const PrintBand& band, double height,
              const PrintTable& t, bool titles) {
         double x = 0;
-        for (int c = 0; c < widths.size(); ++c) {
-            const QRectF cell(x, y_, widths[c], height);
+        for (int i = 0; i < cells.size(); ++i) {
+            const int c = band.columns[i];
+            const QRectF cell(x, y_, band.widths[i], height);
             if (painter_)
                 painter_->drawRect(cell);
             const Qt::Alignment align = titles                    ? Qt::AlignHCenter | Qt::AlignTop
                                         : t.rightAligned.value(c) ? Qt::AlignRight | Qt::AlignTop
                                                                   : Qt::AlignLeft | Qt::AlignTop;
-            Text(cell.adjusted(padX_, padY_, -padX_, -padY_), cells.value(c), font, align);
-            x += widths[c];
+            Text(cell.adjusted(padX_, padY_, -padX_, -padY_), cells[i], font, align,
+                 titles || !t.oneLine.value(c));
+            x += band.widths[i];
         }
         y_ += height;
     }
 
     void Table(const PrintTable& t) {
+        const QVector<PrintBand> bands = PlanBands(
+            MeasureColumns(t, Metrics(plain_), Metrics(bold_), 2 * padX_ + pt_), t.repeated, width_);
+        for (int b = 0; b < bands.size(); ++b) {
+            if (b > 0)
+                NewPage();
+            Band(t, bands[b]);
+        }
+    }
+
+    // The table's title and head, then its rows in the band's columns.
+    void Band(const PrintTable& t, const PrintBand& band) {
         const double titleHeight = Metrics(title_).lineSpacing() * 1.5;
         Text(QRectF(0, y_, width_, titleHeight), t.title, title_, Qt::AlignHCenter | Qt::AlignTop);
         y_ += titleHeight;
@@ -157,17 +311,18 @@ class PageWriter {
         }
         y_ += ((t.head.size() + 2) / 3) * headLine;
 
-        const QVector<double> widths = ColumnWidths(t);
-        const double titlesHeight = RowHeight(t.titles, bold_, widths);
-        Row(t.titles, bold_, widths, titlesHeight, t, true);
-        const auto next = [&](const QStringList& cells, const QFont& font) {
-            const double height = RowHeight(cells, font, widths);
+        const QStringList titles = Cells(t.titles, bold_, band, t, true);
+        const double titlesHeight = RowHeight(titles, bold_, band, t, true);
+        Row(titles, bold_, band, titlesHeight, t, true);
+        const auto next = [&](const QStringList& row, const QFont& font) {
+            const QStringList cells = Cells(row, font, band, t, false);
+            const double height = RowHeight(cells, font, band, t, false);
             // A row that would cross the page's foot starts the next page, under the titles.
             if (y_ + height > bottom_ && y_ > titlesHeight) {
                 NewPage();
-                Row(t.titles, bold_, widths, titlesHeight, t, true);
+                Row(titles, bold_, band, titlesHeight, t, true);
             }
-            Row(cells, font, widths, height, t, false);
+            Row(cells, font, band, height, t, false);
         };
         for (const QStringList& row : t.rows) next(row, plain_);
         if (!t.totals.isEmpty())

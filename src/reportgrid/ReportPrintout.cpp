@@ -62,6 +62,13 @@ ReportPrintout BuildReportPrintout(WorkbenchState& state, QString* failure) {
     ReportPrintout p;
     GridModel& grid = *state.vlgProc;
     p.grid = SnapshotGrid(grid);
+    // Only the report's own columns are printed: the selection column ("选择") holds no
+    // code, as it is a control of the screen.
+    for (int c = static_cast<int>(p.grid.columns.size()) - 1; c >= 0; --c)
+        if (!ReportCodeFromName(p.grid.columns[c].key)) {
+            p.grid.columns.remove(c);
+            for (QVector<GridSnapshot::Cell>& row : p.grid.rows) row.remove(c);
+        }
     for (int c = 0; c < p.grid.columns.size(); ++c)
         if (Totalled(p.grid.columns[c].key))
             p.totalled << c;
@@ -116,6 +123,10 @@ Printout ToPrintout(const ReportPrintout& p) {
             t.rightAligned << column.rightAligned;
             t.oneLine << (column.kind != GridSnapshot::Kind::Text);
         }
+        // On a sheet too wide for a page, every band starts with the work bill and the serial.
+        for (ReportCode code : {ReportCode::GPH, ReportCode::HBXH})
+            if (const int c = g.ColumnOf(ReportCodeName(code)); c >= 0)
+                t.repeated << c;
         for (int r : section.rows) {
             QStringList cells;
             for (const GridSnapshot::Cell& cell : g.rows[r]) cells << cell.text;

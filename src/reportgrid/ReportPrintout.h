@@ -11,9 +11,9 @@ namespace sp {
 
 struct WorkbenchState;
 
-// What a printout of the record grid holds: the rows as the grid shows them, one
-// section per work bill with that work bill's head, the columns that get a total, and
-// who printed it when.
+// What a printout of the record grid holds: the rows as the grid shows them (without
+// the selection column, which only the screen has), one section per work bill with
+// that work bill's head, the columns that get a total, and who printed it when.
 struct ReportPrintout {
     struct Head {
         QString number;      // 工序计划单号
@@ -42,7 +42,8 @@ struct ReportPrintout {
 ReportPrintout BuildReportPrintout(WorkbenchState& state, QString* failure = nullptr);
 
 // The printout for the printer: per work bill a title, its head, the rows, a total
-// line under the totalled columns ("合计" in the first), and who printed it when.
+// line under the totalled columns ("合计" in the first), and who printed it when. The
+// work bill number and serial columns lead every page band of a sheet too wide for a page.
 Printout ToPrintout(const ReportPrintout& printout);
 
 // The text of a column's total in the column's display format.

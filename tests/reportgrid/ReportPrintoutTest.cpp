@@ -1,3 +1,4 @@
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -68,6 +69,10 @@ TEST_F(Printout, NewModeGivesEachWorkBillItsHeadRowsAndTotals) {
     const auto totalled = [&](const QString& code) { return p.totalled.contains(p.grid.ColumnOf(code)); };
     EXPECT_EQ(std::tuple(totalled(u"SZS"_s), totalled(u"LJJSSL"_s), totalled(u"DWCB"_s)),
               std::tuple(true, false, false));
+    // The selection column stays on the screen; the serial leads every band (GPH is hidden).
+    const PrintTable printed = ToPrintout(p).tables[0];
+    EXPECT_EQ(std::pair(printed.titles.contains(u"选择"_s), printed.repeated),
+              std::pair(false, QVector<int>{p.grid.ColumnOf(u"HBXH"_s)}));
 
     // A head the service cannot give keeps the number and names the reason.
     fake.workBillInfo = [](const QString&) -> RecordsetPtr { throw ComError(5, u"MShopProc"_s, u"断开"_s); };
@@ -113,6 +118,57 @@ TEST_F(Printout, ALongGridBreaksAcrossPagesWithTheTitlesOnEach) {
     static const QRegularExpression totals(u"合计\\s+200.00\\s+200.00\\s+100.00"_s);
     EXPECT_TRUE(pages.last().contains(totals)) << pages.last().toStdString();
     EXPECT_TRUE(pages.last().contains(u"制表人：Li"_s));
+}
+
+TEST(PrintLayout, TitlesBreakBetweenWordsNumbersStayWholeAndWideSheetsPrintInBands) {
+    const QImage device(1, 1, QImage::Format_RGB32);
+    QFont font;
+    font.setPointSizeF(7);
+    const QFontMetricsF plain(font, &device);
+    font.setBold(true);
+    const QFontMetricsF bold(font, &device);
+    const double han = bold.horizontalAdvance(u"汉"_s);
+    const struct {
+        QString title;
+        double width;
+        QStringList lines;
+    } titles[] = {
+        {u"汇报序号"_s, han, {u"汇报"_s, u"序号"_s}},  // never one character on a line
+        {u"汇报序"_s, han, {u"汇报序"_s}},
+        {u"工序计划单号"_s, 3.5 * han, {u"工序计"_s, u"划单号"_s}},
+        {u"Worked qty"_s, han, {u"Worked"_s, u"qty"_s}},  // English at the space only
+        {u"HBXH标题"_s, 0, {u"HBXH"_s, u"标题"_s}},       // letters and digits stay together
+        {u"件 A"_s, 0, {u"件"_s, u"A"_s}},
+        {u"实做 数量"_s, 2.5 * han, {u"实做"_s, u"数量"_s}},
+    };
+    for (const auto& t : titles)
+        EXPECT_EQ(BreakText(t.title, bold, t.width), t.lines) << t.title.toStdString();
+
+    PrintTable wide;
+    for (int c = 0; c < 30; ++c) {
+        wide.titles << u"数量"_s;
+        wide.oneLine << true;
+    }
+    wide.rows = {QStringList(30, u"123456.789"_s)};
+    const QVector<ColumnNeed> needs = MeasureColumns(wide, plain, bold, 4);
+    const double number = plain.horizontalAdvance(u"123456.789"_s) + 4, page = 20 * number;
+    const QVector<PrintBand> bands = PlanBands(needs, {1, 0}, page);
+    ASSERT_GE(bands.size(), 2);
+    QVector<int> shown;
+    for (const PrintBand& band : bands) {
+        EXPECT_EQ(band.columns.mid(0, 2), (QVector<int>{1, 0}));
+        EXPECT_LE(std::accumulate(band.widths.begin(), band.widths.end(), 0.0), page + 0.01);
+        EXPECT_GE(*std::min_element(band.widths.begin(), band.widths.end()), number);  // never wrapped
+        shown << band.columns.mid(2);
+    }
+    QVector<int> rest(28);
+    std::iota(rest.begin(), rest.end(), 2);
+    EXPECT_EQ(shown, rest);
+    // Columns that fit stay in one band, in their places, across the page.
+    const QVector<PrintBand> one = PlanBands(needs.mid(0, 5), {1, 0}, page);
+    ASSERT_EQ(one.size(), 1);
+    EXPECT_EQ(one[0].columns, (QVector<int>{0, 1, 2, 3, 4}));
+    EXPECT_NEAR(std::accumulate(one[0].widths.begin(), one[0].widths.end(), 0.0), page, 0.01);
 }
 
 }  // namespace
