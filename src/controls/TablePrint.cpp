@@ -28,10 +28,12 @@ bool Ideographic(QChar c) {
            (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF);
 }
 
-// Whether word may be broken before its character i, leaving two or more characters
-// on either side.
+// Whether word may be broken before its character i: after two characters at least, and
+// before two at least unless the word has only three (接收/数 lets a column of three-character
+// titles stay two characters wide, where a narrow sheet would otherwise need a second band).
 bool BreaksAt(const QString& word, qsizetype i) {
-    return i >= 2 && i <= word.size() - 2 && (Ideographic(word[i - 1]) || Ideographic(word[i]));
+    const qsizetype tail = word.size() == 3 ? 1 : 2;
+    return i >= 2 && i <= word.size() - tail && (Ideographic(word[i - 1]) || Ideographic(word[i]));
 }
 
 }  // namespace
@@ -52,7 +54,7 @@ QStringList BreakText(const QString& text, const QFontMetricsF& metrics, double 
                 // The longest head of the word that still fits on this line (a longer
                 // head is never narrower).
                 qsizetype cut = 0;
-                for (qsizetype i = 2; i <= rest.size() - 2; ++i)
+                for (qsizetype i = 2; i < rest.size(); ++i)
                     if (BreaksAt(rest, i)) {
                         if (!fits(rest.left(i)))
                             break;
