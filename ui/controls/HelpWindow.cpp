@@ -1,17 +1,23 @@
 #include "ui/controls/HelpWindow.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QStyle>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextList>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/controls/Texts.h"
 
@@ -37,12 +43,15 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(true);
+    browser_->viewport()->installEventFilter(this);
     connect(back_, &QAction::triggered, browser_, &QTextBrowser::backward);
     connect(forward_, &QAction::triggered, browser_, &QTextBrowser::forward);
     connect(browser_, &QTextBrowser::backwardAvailable, back_, &QAction::setEnabled);
     connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QAction::setEnabled);
-    connect(browser_, &QTextBrowser::sourceChanged, this,
-            [this] { setWindowTitle(T::HelpTitleOf(browser_->documentTitle())); });
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this] {
+        setWindowTitle(T::HelpTitleOf(browser_->documentTitle()));
+        FitPictures();
+    });
     connect(find, &QAction::triggered, this, &HelpWindow::ShowFindBar);
 
     findBar_ = new QWidget(this);
@@ -106,7 +115,53 @@ bool HelpWindow::FindNext(bool backward) {
     return false;
 }
 
+void HelpWindow::FitPictures() {
+    QTextDocument* document = browser_->document();
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    const int page = browser_->viewport()->width() - browser_->verticalScrollBar()->sizeHint().width();
+    // Found first and changed afterwards: a change of format renumbers the fragments (a
+    // picture is one character, so positions stay). Each picture's room is the page less
+    // its paragraph's indent on either side.
+    struct Picture {
+        int position;
+        qreal room;
+        QTextImageFormat image;
+    };
+    QList<Picture> pictures;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        // A list item stands in by its list's indent, which the block's own margin leaves out.
+        const int steps =
+            block.blockFormat().indent() + (block.textList() ? block.textList()->format().indent() : 0);
+        const qreal indent = layout->blockBoundingRect(block).left() + block.blockFormat().leftMargin() +
+                             steps * document->indentWidth();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextImageFormat image = it.fragment().charFormat().toImageFormat();
+            if (image.isValid())
+                pictures.append({it.fragment().position(), page - 2 * indent, image});
+        }
+    }
+    QTextCursor cursor(document);
+    for (auto& [position, room, image] : pictures) {
+        const QVariant data = document->resource(QTextDocument::ImageResource, QUrl(image.name()));
+        QImage picture = data.value<QImage>();
+        if (picture.isNull())
+            picture.loadFromData(data.toByteArray());
+        if (picture.isNull() || room <= 0)
+            continue;
+        const qreal width = std::min<qreal>(picture.width(), room);
+        if (qFuzzyCompare(image.width(), width))
+            continue;
+        image.setWidth(width);
+        image.setHeight(picture.height() * width / picture.width());
+        cursor.setPosition(position);
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(image);
+    }
+}
+
 bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == browser_->viewport() && event->type() == QEvent::Resize)
+        FitPictures();
     if (watched == findBox_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

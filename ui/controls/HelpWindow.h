@@ -40,6 +40,11 @@ class HelpWindow : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Narrows the pictures wider than the page to its width (the browser knows no
+    // max-width), and gives the others back their own size; again whenever the page's
+    // width changes.
+    void FitPictures();
+
     QTextBrowser* browser_;
     QAction* back_;
     QAction* forward_;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcutEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -210,7 +211,7 @@ TEST(QtUiTest, ShowModalUsesTheRegisteredViewAndFailuresAreLoggedNotThrown) {
 TEST(QtUiTest, HelpWindowShowsTheGuideGoesBackAndFinds) {
     QTemporaryDir dir;
     QDir(dir.path()).mkdir(u"pics"_s);
-    QImage picture(8, 8, QImage::Format_RGB32);
+    QImage picture(3000, 8, QImage::Format_RGB32);  // wider than the window
     picture.fill(Qt::red);
     ASSERT_TRUE(picture.save(dir.filePath(u"pics/dot.png"_s)));
     QFile html(dir.filePath(u"guide.html"_s));
@@ -232,6 +233,7 @@ TEST(QtUiTest, HelpWindowShowsTheGuideGoesBackAndFinds) {
         browser->document()->resource(QTextDocument::ImageResource, QUrl(u"pics/dot.png"_s)).isNull());
     QApplication::setActiveWindow(help);
     ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    EXPECT_EQ(browser->horizontalScrollBar()->maximum(), 0) << "the picture narrowed to the page";
 
     browser->setSource(QUrl(u"#keys"_s));  // what a click on the link does
     QTest::keyClick(help, Qt::Key_Left, Qt::AltModifier);
