@@ -32,7 +32,7 @@ class DefaultAnswers final : public Ui {
             std::fprintf(stderr, "dialog closed: %s\n", qPrintable(model.DialogName()));
     }
     void ProcessEvents() override {}
-    bool OpenDocument(const QString&) override { return false; }
+    bool ShowHelp(const QString&) override { return false; }
 
     int messages = 0;
     int dialogs = 0;

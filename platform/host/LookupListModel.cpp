@@ -1,6 +1,7 @@
 #include "platform/host/LookupListModel.h"
 
 #include "platform/db/Database.h"
+#include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
 
 namespace sp::platform {
@@ -29,8 +30,19 @@ void LookupListModel::Reload() {
     rows_ = db_->Query(sql, params);
     fieldIndex_.clear();
     for (const LookupColumn& c : columns_) fieldIndex_.append(rows_->FieldIndex(c.field));
-    current_ = RowCount() > 0 ? 0 : -1;
+    current_ = FirstPickableRow();
     NotifyRowsChanged();
+}
+
+int LookupListModel::FirstPickableRow() const {
+    // Group entries (FDetail 0) are listed to show where the entries belong, but taking
+    // one gives the caller nothing to use: the list opens on the first entry itself, or
+    // on the first row when it shows groups only.
+    const int detail = rows_->FieldIndex(QStringLiteral("FDetail"));
+    for (int row = 0; detail >= 0 && row < RowCount(); ++row)
+        if (Basic::Long(rows_->Rows()[row].value(detail)) != 0)
+            return row;
+    return RowCount() > 0 ? 0 : -1;
 }
 
 void LookupListModel::SetSearchText(const QString& text) {

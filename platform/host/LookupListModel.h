@@ -47,7 +47,8 @@ class LookupListModel : public ListSelPickList {
     // A field of the current row (any field of the statement, shown or not).
     QVariant CurrentField(const QString& field) const;
 
-    // Runs the statement for the search text. Raises ComError when the database does.
+    // Runs the statement for the search text; the first row that can be taken becomes
+    // the current one. Raises ComError when the database does.
     void Reload();
 
     // "%text%" for LIKE with the wildcards of the text escaped ("\" is the escape).
@@ -61,6 +62,8 @@ class LookupListModel : public ListSelPickList {
     void SetColumns(QVector<LookupColumn> columns) { columns_ = std::move(columns); }
 
   private:
+    int FirstPickableRow() const;
+
     std::shared_ptr<Database> db_;
     QString dialogName_;
     QString caption_;

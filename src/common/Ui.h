@@ -68,8 +68,10 @@ class SPCOMMON_EXPORT Ui {
     // Lets pending window events run, so a window closed just now is gone from the
     // screen before the caller goes on.
     virtual void ProcessEvents() = 0;
-    // Opens a document (the help guide) in the desktop's viewer.
-    virtual bool OpenDocument(const QString& path) = 0;
+    // Shows the HTML guide at htmlPath, with its pictures, in the program's own help
+    // window: modeless, one of it (shown again it comes to the front). False when the
+    // file is missing or cannot be read.
+    virtual bool ShowHelp(const QString& htmlPath) = 0;
     // A long load (LoadProgress) has read rowsRead of total rows (total -1 when not
     // known): the pane shows the count and a button to cancel, the screen repaints, and
     // the answer is false once the clerk has cancelled. Nothing else the clerk does

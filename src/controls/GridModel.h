@@ -18,6 +18,8 @@ enum class CellAlign { Left, Center, Right };
 namespace KeyCode {
 constexpr int Enter = 13;
 constexpr int Escape = 27;
+constexpr int End = 35;
+constexpr int Home = 36;
 constexpr int Left = 37;
 constexpr int Up = 38;
 constexpr int Right = 39;
@@ -195,7 +197,10 @@ class GridModel : public QObject {
 
     // --- input from the view (or a test playing the user)
     // A key press: raises OnKeyDown, then the grid's own handling of what is left
-    // (arrows move, Enter and F2 open the editor, Escape cancels it).
+    // (arrows move, Enter and F2 open the editor, Escape cancels it). Home and End move
+    // to the first data column (the first shown one after the frozen columns) and the
+    // last shown column of the row; with Ctrl to the first and last data row. While the
+    // editor is open they are the editor's and the grid does nothing with them.
     void KeyDown(int keyCode, int shift = ShiftState::None);
     // Typed text on the current cell: opens the editor when allowed and replaces its
     // text; with the editor already open the text is appended. False when the cell refuses.
@@ -243,6 +248,7 @@ class GridModel : public QObject {
     // EditorCloses, CurrentCellChanged and SelectionChanged in that order.
     void MoveCursor(int row, int col, int selStart, int selCount);
     void MoveBy(int dRow, int dCol, bool extend);
+    void MoveToEdge(bool first, bool byRow);
     void DropEditor();
     bool UserMayMove(int from, int to) const;
 

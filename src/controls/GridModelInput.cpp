@@ -82,6 +82,32 @@ void GridModel::MoveBy(int dRow, int dCol, bool extend) {
     }
 }
 
+void GridModel::MoveToEdge(bool first, bool byRow) {
+    if (d->editorOpen || d->curRow <= d->fixedRows || d->curRow > d->rows)
+        return;
+    if (byRow) {
+        SetCurrentCell(first ? d->fixedRows + 1 : d->rows, d->curCol);
+        return;
+    }
+    // A column of no width is as hidden as one marked so.
+    const auto shown = [this](int c) { return d->Col(c).visible && ColumnWidth(c) > 0; };
+    int col = 0;
+    if (first) {
+        for (int c = d->frozenCols + 1; c <= d->cols && col == 0; ++c)
+            if (shown(c))
+                col = c;
+        for (int c = 1; c <= d->cols && col == 0; ++c)  // nothing shown beyond the frozen ones
+            if (shown(c))
+                col = c;
+    } else {
+        for (int c = d->cols; c >= 1 && col == 0; --c)
+            if (shown(c))
+                col = c;
+    }
+    if (col != 0)
+        SetCurrentCell(d->curRow, col);
+}
+
 // ---------------------------------------------------------------- editability
 
 void GridModel::SetEditRule(std::function<bool(int row, int col)> rule) { d->editRule = std::move(rule); }
@@ -219,6 +245,10 @@ void GridModel::KeyDown(int keyCode, int shift) {
             break;
         case KeyCode::Right:
             MoveBy(0, 1, false);
+            break;
+        case KeyCode::Home:
+        case KeyCode::End:
+            MoveToEdge(key == KeyCode::Home, (shift & ShiftState::Ctrl) != 0);
             break;
         default:  // 0: swallowed by a handler; anything else is not the grid's
             break;

@@ -113,10 +113,11 @@ void frmProc::ExitCommand() {
 }
 
 void frmProc::HelpCommand() {
-    // The guide ships as HTML beside the help file's name. A desktop without a program
-    // to show it leaves the clerk a message, not only a line in the log.
+    // The guide ships as HTML beside the help file's name and shows in the program's own
+    // help window. A guide that is missing leaves the clerk a message, not only a line in
+    // the log.
     const QString guide = QFileInfo(helpFile_).dir().filePath(T::HelpGuideName());
-    if (ui_.OpenDocument(guide))
+    if (QFileInfo::exists(guide) && ui_.ShowHelp(guide))
         return;
     ErrorLog::Write(QStringLiteral("frmProc.btnFileHelp"), QStringLiteral("cannot open ") + guide);
     ShowInfo(ui_, T::HelpCannotOpen() + QDir::toNativeSeparators(guide));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <algorithm>
 #include <vector>
 
 #include "src/common/ComError.h"
@@ -103,6 +104,45 @@ TEST_F(GridModelTest, EnterEditsEscapeCancelsAndArrowsStopAtEdgesAndSkipHiddenCo
     EXPECT_EQ(grid.CurrentRow(), 2);
     grid.KeyDown(KeyCode::Left);
     EXPECT_EQ(grid.CurrentCol(), 1);
+}
+
+TEST_F(GridModelTest, HomeAndEndGoToTheRowsFirstDataAndLastShownColumnsCtrlToTheFirstAndLastRow) {
+    // Seven columns, the cursor on 3,4; narrow: a column of no width.
+    // clang-format off
+    struct Case { const char* what; int frozen; std::vector<int> hidden; int narrow, key, shift; bool editing; int row, col; };
+    const Case cases[] = {
+        {"Home",                                 0, {},     0, KeyCode::Home, ShiftState::None,  false, 3, 1},
+        {"End",                                  0, {},     0, KeyCode::End,  ShiftState::None,  false, 3, 7},
+        {"Home past frozen and hidden columns",  1, {2},    0, KeyCode::Home, ShiftState::None,  false, 3, 3},
+        {"End before hidden and narrow ones",    0, {7},    6, KeyCode::End,  ShiftState::None,  false, 3, 5},
+        {"Home with only frozen columns shown",  1, {2, 3, 4, 5, 6, 7}, 0, KeyCode::Home, ShiftState::None, false, 3, 1},
+        {"Shift+Home as Home",                   1, {},     0, KeyCode::Home, ShiftState::Shift, false, 3, 2},
+        {"Ctrl+Home: first data row",            1, {},     0, KeyCode::Home, ShiftState::Ctrl,  false, 2, 4},
+        {"Ctrl+End: last row",                   1, {},     0, KeyCode::End,  ShiftState::Ctrl,  false, 6, 4},
+        {"Home in an open editor is the editor's", 0, {},   0, KeyCode::Home, ShiftState::None,  true,  3, 4},
+        {"End in an open editor is the editor's",  0, {},   0, KeyCode::End,  ShiftState::Ctrl,  true,  3, 4},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid.SetCols(7);
+        grid.SetFrozenCols(c.frozen);
+        for (int col = 1; col <= 7; ++col) {
+            grid.SetColumnVisible(col, std::find(c.hidden.begin(), c.hidden.end(), col) == c.hidden.end());
+            grid.SetColumnWidth(col, col == c.narrow ? 0 : 1000);
+        }
+        grid.SetCurrentCell(3, 4);
+        if (c.editing)
+            grid.KeyDown(KeyCode::F2);
+        sink.events.clear();
+        grid.KeyDown(c.key, c.shift);
+        EXPECT_EQ(grid.CurrentRow(), c.row);
+        EXPECT_EQ(grid.CurrentCol(), c.col);
+        EXPECT_EQ(grid.EditorOpen(), c.editing) << "a cursor move, never an editor of its own";
+        // The rules hear the move as they hear an arrow's.
+        EXPECT_EQ(sink.events.contains(u"cell %1,%2<-3,4"_s.arg(c.row).arg(c.col)), !c.editing);
+        grid.CloseEditor(false);
+    }
 }
 
 TEST_F(GridModelTest, LockedReadOnlyAndRuledCellsRefuseEveryWayIn) {

@@ -60,7 +60,7 @@ class Clerk final : public Ui {
     void SetWaitCursor(bool) override {}
     void ShowModal(DialogModel&) override {}
     void ProcessEvents() override {}
-    bool OpenDocument(const QString&) override { return false; }
+    bool ShowHelp(const QString&) override { return false; }
     QString last;
 };
 

@@ -66,9 +66,9 @@ void ScriptedUi::PreviewPrint(const PrintPreviewRequest& request) {
         request.savePdf();
 }
 
-bool ScriptedUi::OpenDocument(const QString& path) {
-    documentsOpened.append(path);
-    return documentsOpen;
+bool ScriptedUi::ShowHelp(const QString& htmlPath) {
+    helpShown.append(htmlPath);
+    return helpShows;
 }
 
 bool ScriptedUi::ShowLoadProgress(LoadPane pane, int rowsRead, int total) {
@@ -88,7 +88,7 @@ void ScriptedUi::Clear() {
     messages.clear();
     inputPrompts.clear();
     dialogsShown.clear();
-    documentsOpened.clear();
+    helpShown.clear();
     loadProgress.clear();
     loadProgressEnded.clear();
 }

@@ -20,7 +20,7 @@ class ScriptedUi : public Ui {
     void SetWaitCursor(bool on) override;
     void ShowModal(DialogModel& model) override;
     void ProcessEvents() override {}
-    bool OpenDocument(const QString& path) override;
+    bool ShowHelp(const QString& htmlPath) override;
     bool ShowLoadProgress(LoadPane pane, int rowsRead, int total) override;
     void EndLoadProgress(LoadPane pane) override;
     std::optional<QString> ChooseSaveFile(const SaveFileRequest& request) override;
@@ -37,9 +37,9 @@ class ScriptedUi : public Ui {
     QVector<MessageRequest> messages;
     QStringList inputPrompts;
     QStringList dialogsShown;
-    QStringList documentsOpened;
-    // False: the desktop has no program to show a document.
-    bool documentsOpen = true;
+    // Each guide the help window was asked to show; helpShows false: it could not.
+    QStringList helpShown;
+    bool helpShows = true;
     int waitDepth = 0;
     int maxWaitDepth = 0;
     // The clerk presses 取消 once a long load shows at least this many rows read

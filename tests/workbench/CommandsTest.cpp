@@ -294,20 +294,34 @@ TEST(FilterCommand, ConfirmedReloadsCancelledOnlyHandsOverNoResultKeepsTheFilter
     }
 }
 
-TEST(HelpCommand, TheToolAndF1OpenTheGuideBesideTheComponentOrSayWhyNot) {
-    const QString guide = u"/opt/erp/shopproc/Q8ShopFloor.html"_s;
-    for (const QString& folder : {u"/opt/erp/shopproc/"_s, u"/opt/erp/shopproc"_s}) {
-        WorkbenchBench b(folder);
+TEST(HelpCommand, TheToolAndF1ShowTheGuideBesideTheComponentOrSayWhyNot) {
+    QTemporaryDir dir;
+    const QString guide = dir.filePath(u"Q8ShopFloor.html"_s);
+    // folder: the component's folder ends in "/" or not
+    // clang-format off
+    struct Case { const char* what; bool present, shows, slash; };
+    const Case cases[] = {
+        {"shown", true, true, true}, {"shown, folder without slash", true, true, false},
+        {"guide missing", false, true, true}, {"help window fails", true, false, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile file(guide);
+        ASSERT_TRUE(c.present ? file.open(QIODevice::WriteOnly) : (file.remove() || !file.exists()));
+        file.close();
+        WorkbenchBench b(dir.path() + (c.slash ? u"/"_s : QString()));
         b.form->SetListStyle(0);
-        EXPECT_EQ(b.form->HelpFile(), u"/opt/erp/shopproc/Q8ShopFloor.CHM"_s);
+        b.ui.helpShows = c.shows;
+        EXPECT_EQ(b.form->HelpFile(), dir.filePath(u"Q8ShopFloor.CHM"_s));
         b.form->Dispatch(Tool::FileHelp());
         EXPECT_TRUE(b.form->KeyPreview(KeyCode::F1, ShiftState::None));
         EXPECT_FALSE(b.form->KeyPreview(KeyCode::F1, ShiftState::Ctrl));
-        EXPECT_EQ(b.ui.documentsOpened, (QStringList{guide, guide}));
-        b.ui.documentsOpen = false;
-        b.form->Dispatch(Tool::FileHelp());
-        EXPECT_EQ(b.ui.MessageTexts(), QStringList{u"无法打开帮助文件："_s + guide});
-        EXPECT_EQ(b.ui.messages[0].icon, MsgIcon::Information);
+        EXPECT_EQ(b.ui.helpShown, c.present ? QStringList({guide, guide}) : QStringList());
+        const QString message = u"无法打开帮助文件："_s + QDir::toNativeSeparators(guide);
+        EXPECT_EQ(b.ui.MessageTexts(),
+                  c.present && c.shows ? QStringList() : QStringList({message, message}));
+        for (const MessageRequest& m : b.ui.messages) EXPECT_EQ(m.icon, MsgIcon::Information);
     }
 }
 

@@ -45,9 +45,9 @@ int HostKeyCode(int qtKey) {
         case Qt::Key_PageDown:
             return 34;
         case Qt::Key_End:
-            return 35;
+            return KeyCode::End;
         case Qt::Key_Home:
-            return 36;
+            return KeyCode::Home;
         case Qt::Key_Insert:
             return 45;
         case Qt::Key_Delete:
@@ -401,30 +401,21 @@ void GridView::GridKeyPressed(QKeyEvent* event) {
                            !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (typed) {
             model_->TypeText(text);
-        } else if (!PageKey(event->key(), event->modifiers()) && code != 0) {
+        } else if (!PageKey(event->key()) && code != 0) {
             model_->KeyDown(code, HostShift(event->modifiers()));
         }
     });
 }
 
-// Page and Home/End keys are the view's: only it knows how many rows fit on a page.
-bool GridView::PageKey(int key, Qt::KeyboardModifiers modifiers) {
+// Page keys are the view's: only it knows how many rows fit on a page.
+bool GridView::PageKey(int key) {
     const int fixed = model_->FixedRows();
     const int row = model_->CurrentRow();
-    if (row <= fixed || (key != Qt::Key_PageUp && key != Qt::Key_PageDown &&
-                         !((key == Qt::Key_Home || key == Qt::Key_End) && (modifiers & Qt::ControlModifier))))
+    if (row <= fixed || (key != Qt::Key_PageUp && key != Qt::Key_PageDown))
         return false;
     const int page = std::max(
         1, table_->viewport()->height() / std::max(1, table_->verticalHeader()->defaultSectionSize()) - 1);
-    int target = row;
-    if (key == Qt::Key_PageUp)
-        target = row - page;
-    else if (key == Qt::Key_PageDown)
-        target = row + page;
-    else if (key == Qt::Key_Home)
-        target = fixed + 1;
-    else
-        target = model_->Rows();
+    const int target = key == Qt::Key_PageUp ? row - page : row + page;
     model_->SetCurrentCell(std::clamp(target, fixed + 1, model_->Rows()), model_->CurrentCol());
     return true;
 }

@@ -63,7 +63,7 @@ class GridView : public QWidget, private GridInputHandler {
     void ReportScroll();
     void ReportClientSize();
     int FrozenWidth() const;
-    bool PageKey(int key, Qt::KeyboardModifiers modifiers);
+    bool PageKey(int key);
     // The grid cell under a mouse position of one of the tables; false outside the data.
     bool CellAt(QTableView* view, const QPoint& pos, int* row, int* col) const;
     void OnSectionResized(int logical, int oldSize, int newSize);

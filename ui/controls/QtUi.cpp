@@ -1,7 +1,6 @@
 #include "ui/controls/QtUi.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,11 +12,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
-#include <QUrl>
 
 #include "src/common/ErrorLog.h"
 #include "ui/controls/CatchBoundary.h"
 #include "ui/controls/DialogViews.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/ModalOwner.h"
 
 namespace sp {
@@ -94,6 +93,7 @@ QtUi::~QtUi() {
     // A wait cursor left on by an error path must not outlive the window. A load
     // progress still up goes afterwards, with loadProgress_.
     while (waitDepth_ > 0) SetWaitCursor(false);
+    delete help_.data();  // when its owner has not taken it already
 }
 
 QString QtUi::DisplayText(const QString& text) {
@@ -260,13 +260,23 @@ void QtUi::ShowModal(DialogModel& model) {
 
 void QtUi::ProcessEvents() { QCoreApplication::processEvents(); }
 
-bool QtUi::OpenDocument(const QString& path) {
-    const QFileInfo file(path);
-    if (!file.exists()) {
-        ErrorLog::Write(QStringLiteral("QtUi"), QStringLiteral("Document not found: %1").arg(path));
+bool QtUi::ShowHelp(const QString& htmlPath) {
+    // One help window, over the window it was asked from; it goes with that window.
+    // Shown again it comes to the front where the clerk left it.
+    const bool fresh = !help_;
+    if (fresh)
+        help_ = new HelpWindow(ModalOwner());
+    const QString path = QFileInfo(htmlPath).absoluteFilePath();
+    if ((fresh || help_->Opened() != path) && !help_->Open(path)) {
+        ErrorLog::Write(QStringLiteral("QtUi"), QStringLiteral("Help not readable: %1").arg(htmlPath));
+        if (fresh)
+            delete help_.data();
         return false;
     }
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath()));
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+    return true;
 }
 
 void QtUi::SetLoadProgressPlace(LoadPane pane, QWidget* place) { loadProgress_.SetPlace(pane, place); }

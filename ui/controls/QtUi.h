@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 #include "src/common/Ui.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/LoadProgressPanel.h"
 
 class QDialog;
@@ -12,7 +14,7 @@ class QWidget;
 namespace sp {
 
 // The Ui port on Qt Widgets: message and input boxes, the wait cursor, dialogs shown
-// through their registered views (DialogViews.h), documents in the desktop viewer and
+// through their registered views (DialogViews.h), the help window (HelpWindow.h) and
 // the progress of long loads (LoadProgressPanel.h).
 class QtUi : public Ui {
   public:
@@ -25,7 +27,7 @@ class QtUi : public Ui {
     void SetWaitCursor(bool on) override;
     void ShowModal(DialogModel& model) override;
     void ProcessEvents() override;
-    bool OpenDocument(const QString& path) override;
+    bool ShowHelp(const QString& htmlPath) override;
     bool ShowLoadProgress(LoadPane pane, int rowsRead, int total) override;
     void EndLoadProgress(LoadPane pane) override;
     std::optional<QString> ChooseSaveFile(const SaveFileRequest& request) override;
@@ -35,6 +37,9 @@ class QtUi : public Ui {
     // gives its list and record grid labels, which cover the grids). Without a place on
     // screen the progress shows in a small window of its own.
     void SetLoadProgressPlace(LoadPane pane, QWidget* place);
+
+    // The help window once it has been shown (it lives until its owner goes).
+    HelpWindow* Help() const { return help_; }
 
     // Called with every message box, input box and dialog once it is on screen and its
     // modal loop runs (screenshots, tests). The window is still open when it returns.
@@ -54,6 +59,7 @@ class QtUi : public Ui {
     ShownHook shownHook_;
     int waitDepth_ = 0;
     LoadProgressPanel loadProgress_;
+    QPointer<HelpWindow> help_;
 };
 
 }  // namespace sp

@@ -128,6 +128,42 @@ TEST_F(GridViewTest, KeysReachTheModelWithHostCodesAndShiftStates) {
     EXPECT_EQ(view->Table()->selectionModel()->selectedRows().size(), 2);
 }
 
+// Page keys move by the rows that fit, Home/End to the row's first and last column or
+// with Ctrl to the first and last row; the cell moved to is scrolled into sight. In an
+// open editor Home and End move the text cursor only.
+TEST_F(GridViewTest, PageHomeAndEndKeysMoveTheCursorIntoSight) {
+    for (int c = 1; c <= 8; ++c) grid.SetColumnWidth(c, 1500);
+    QApplication::processEvents();  // the scroll bars take the new widths
+    QTableView* table = view->Table();
+    const int page = table->viewport()->height() / table->verticalHeader()->defaultSectionSize() - 1;
+    ASSERT_GT(page, 1);
+    grid.SetCurrentCell(2, 4);
+    // clang-format off
+    struct Step { Qt::Key key; Qt::KeyboardModifiers mods; int row, col; };
+    const Step steps[] = {
+        {Qt::Key_PageDown, {}, 2 + page, 4}, {Qt::Key_PageUp, {}, 2, 4},
+        {Qt::Key_End, Qt::ControlModifier, 31, 4}, {Qt::Key_End, {}, 31, 8},
+        {Qt::Key_Home, {}, 31, 1}, {Qt::Key_Home, Qt::ControlModifier, 2, 1},
+    };
+    // clang-format on
+    for (const Step& s : steps) {
+        SCOPED_TRACE(QKeySequence(s.key | s.mods).toString().toStdString());
+        QTest::keyClick(table, s.key, s.mods);
+        EXPECT_EQ(grid.CurrentRow(), s.row);
+        EXPECT_EQ(grid.CurrentCol(), s.col);
+        const auto* adapter = static_cast<GridTableModel*>(table->model());
+        EXPECT_TRUE(table->viewport()->rect().contains(table->visualRect(adapter->IndexOf(s.row, s.col))));
+    }
+    QTest::keyClick(table, Qt::Key_F2);
+    QTest::keyClicks(view->Editor(), u"abc"_s);
+    QTest::keyClick(view->Editor(), Qt::Key_Home);
+    EXPECT_EQ(view->Editor()->cursorPosition(), 0);
+    QTest::keyClick(view->Editor(), Qt::Key_End);
+    EXPECT_EQ(view->Editor()->cursorPosition(), 3);
+    EXPECT_TRUE(view->Editor()->isVisible());
+    EXPECT_EQ(grid.CurrentCol(), 1);
+}
+
 TEST_F(GridViewTest, NumberEditorRefusesKeystrokesOutsideTheRange) {
     grid.SetCurrentCell(2, 3);
     QTest::keyClick(view->Table(), Qt::Key_F2);

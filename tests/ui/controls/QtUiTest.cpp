@@ -2,19 +2,25 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcutEvent>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
 #include "tests/support/QtPrinters.h"
 #include "ui/controls/DialogViews.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/QtUi.h"
 
 using namespace Qt::StringLiterals;
@@ -166,7 +172,7 @@ struct NamedModel : DialogModel {
 };
 
 // A dialog shows through the view registered under its name; what fails (a name without
-// a view, a hook that throws, a document that is not there) goes to the log, not the caller.
+// a view, a hook that throws, a guide that is not there) goes to the log, not the caller.
 TEST(QtUiTest, ShowModalUsesTheRegisteredViewAndFailuresAreLoggedNotThrown) {
     RegisterDialogView(u"frmTestDialog"_s, [](DialogModel& model, QWidget* parent) {
         static_cast<NamedModel&>(model).seenByView = &model;
@@ -195,8 +201,64 @@ TEST(QtUiTest, ShowModalUsesTheRegisteredViewAndFailuresAreLoggedNotThrown) {
     EXPECT_EQ(ui.MessageBox({u"x"_s, MessageTitle(), MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok}),
               MsgAnswer::Ok)
         << "a hook that throws does not escape the modal loop";
-    EXPECT_FALSE(ui.OpenDocument(u"no-such-folder/Q8ShopFloor.CHM"_s));
+    EXPECT_FALSE(ui.ShowHelp(u"no-such-folder/Q8ShopFloor.html"_s));
     EXPECT_EQ(log.lines.size(), 3);
+}
+
+// The guide shows in one window of the program's own, with its pictures; a link followed
+// inside it is undone by Alt+Left and redone by Alt+Right, and Ctrl+F finds words going
+// round the guide, a word not there leaving a hint.
+TEST(QtUiTest, HelpWindowShowsTheGuideGoesBackAndFinds) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(u"pics"_s);
+    QImage picture(3000, 8, QImage::Format_RGB32);  // wider than the window
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(dir.filePath(u"pics/dot.png"_s)));
+    QFile html(dir.filePath(u"guide.html"_s));
+    ASSERT_TRUE(html.open(QIODevice::WriteOnly));
+    html.write(R"(<html><head><title>Guide</title></head><body><p><a href="#keys">keys</a>
+        <img src="pics/dot.png"></p><p>word one</p><h2><a name="keys"></a>Keys</h2><p>word two</p></body></html>)");
+    html.close();
+    QtUi ui;
+    ASSERT_TRUE(ui.ShowHelp(html.fileName()));
+    ASSERT_TRUE(ui.ShowHelp(html.fileName()));
+    HelpWindow* help = ui.Help();
+    QTextBrowser* browser = help->Browser();
+    EXPECT_EQ(help->windowTitle(), u"帮助 - Guide"_s);
+    int windows = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows += qobject_cast<HelpWindow*>(w) && w->isVisible();
+    EXPECT_EQ(windows, 1);
+    EXPECT_FALSE(
+        browser->document()->resource(QTextDocument::ImageResource, QUrl(u"pics/dot.png"_s)).isNull());
+    QApplication::setActiveWindow(help);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(help));
+    EXPECT_EQ(browser->horizontalScrollBar()->maximum(), 0) << "the picture narrowed to the page";
+
+    browser->setSource(QUrl(u"#keys"_s));  // what a click on the link does
+    QTest::keyClick(help, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(browser->source().fragment(), QString());
+    QTest::keyClick(help, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(browser->source().fragment(), u"keys"_s);
+
+    QTest::keyClick(help, Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(help->FindBox()->hasFocus());
+    QTest::keyClicks(help->FindBox(), u"WORD"_s);
+    QList<int> found;  // where each match starts
+    for (Qt::KeyboardModifiers shift : {Qt::NoModifier, Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(help->FindBox(), Qt::Key_Return, shift);
+        EXPECT_EQ(browser->textCursor().selectedText(), u"word"_s);
+        found << browser->textCursor().selectionStart();
+    }
+    EXPECT_LT(found[0], found[1]);
+    EXPECT_EQ(found[2], found[0]) << "round the end";
+    EXPECT_EQ(found[3], found[1]) << "Shift+Enter goes back round the start";
+    QTest::keyClicks(help->FindBox(), u"x"_s);
+    QTest::keyClick(help->FindBox(), Qt::Key_Return);
+    EXPECT_EQ(help->FindHint()->text(), u"找不到“WORDx”"_s);
+    EXPECT_EQ(browser->textCursor().selectionStart(), found[1]);
+    QTest::keyClick(help->FindBox(), Qt::Key_Escape);
+    EXPECT_FALSE(help->FindBox()->isVisible());
 }
 
 }  // namespace

@@ -164,8 +164,7 @@ TEST_F(WorkbenchWindowWiring, KeysReachTheWorkbenchWhichKnowsWhereTheFocusIs) {
         QApplication::processEvents();
         QTest::keyClick(target, c.key, c.modifiers);
         QStringList shown = ui.dialogsShown;
-        for (const QString& document : std::as_const(ui.documentsOpened))
-            shown << QFileInfo(document).fileName();
+        for (const QString& document : std::as_const(ui.helpShown)) shown << QFileInfo(document).fileName();
         for (const QString& request : std::as_const(ui.saveRequests)) shown << request.section(u'|', 0, 0);
         EXPECT_EQ(shown, c.shown);
     }
