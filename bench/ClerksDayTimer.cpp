@@ -5,15 +5,17 @@
 // app/host/TimingLog.h); this tool sends one input at a time, waits until the window
 // probe shows the result and the program has been quiet for a while, and reads the step's
 // time from that log. It prints per step the median, the fastest and the slowest of
-// every run, and the keys and clicks one typical report took. It measures and never
-// judges: the targets are printed beside the figures.
+// every run beside its target, and the keys and clicks one typical report took; it
+// asserts nothing.
 //
 // A step runs from its trigger reaching the program (a key's press; a click's release,
-// which is when a button acts; the second press of a double click) to the end of
-// - in-window steps: the last paint before the program next waits for events after
-//   having painted;
-// - steps that open a window: the first paint of the new window, and the paints that
-//   follow it before the program next waits.
+// which is when a button acts; the second press of a double click) to the end of the
+// last paint of the burst the trigger set off: paints that follow one another with the
+// program waiting for events no longer than BurstGapMs between them, and ending at the
+// next input (a key's release repaints the editor's cursor). Time the program
+// spends busy (a save, a database query) never ends a burst; only waiting does. A step
+// that opens a window lasts at least until the new window's first paint: the program
+// waits for the display server to map it in between.
 //
 //   clerks_day_timer [--runs N] [--log-folder DIR]
 #include <QCoreApplication>
@@ -45,7 +47,14 @@ const QString kGrid = u"vlgProc"_s;
 // cursor blinks every 500 ms, so an open editor never keeps it busier).
 constexpr int QuietMs = 300;
 
+// Paints that follow each other with the program waiting no longer than this between
+// them belong to one step (a text cursor blinks every 500 ms, a tooltip waits 700 ms).
+constexpr double BurstGapMs = 50;
+
 enum class Rule { InWindow, NewWindow };
+
+// Where the triggers' way in from the X server to the program is gathered.
+const QString kWayIn = u"way in"_s;
 
 struct Target {
     const char* step;
@@ -74,6 +83,7 @@ struct Line {
     QString kind;
     double at = 0, end = 0;  // ms
     QString what, name, window;
+    qint64 sent = 0;  // the X server's time stamp of an input, ms
 };
 
 QString LoadAverage() {
@@ -173,6 +183,7 @@ class Day {
     QString log_;
     std::unique_ptr<Program> program_;
     QMap<QString, QVector<double>>* samples_ = nullptr;
+    double origin_ = 0;  // the log's start on the monotonic clock, ms
 };
 
 QVariant Day::Db(const QString& sql) const {
@@ -203,6 +214,9 @@ QVector<Line> Day::LinesFrom(qint64 offset) const {
             l.what = f.value(2);
             l.name = f.value(3);
             l.window = f.value(4);
+            l.sent = f.value(5).toLongLong();
+        } else if (l.kind == u"origin") {
+            l.at = f.value(1).toDouble();
         } else if (l.kind == u"paint") {
             l.end = f.value(2).toDouble() / 1000;
             l.window = f.value(3);
@@ -222,16 +236,28 @@ std::optional<double> Day::Measure(const QVector<Line>& lines, Rule rule, const 
     if (from < 0)
         return std::nullopt;
     const Line& start = lines[from];
-    double end = -1;
+    // The burst of paints the trigger set off: it ends where the program has waited for
+    // events longer than BurstGapMs without painting again.
+    double end = -1, waitingSince = -1;
+    bool shown = rule == Rule::InWindow;
     for (int i = from + 1; i < lines.size(); ++i) {
         const Line& l = lines[i];
-        if (l.kind == u"idle" && end >= 0)
+        if (l.kind == u"idle") {
+            if (end >= 0 && waitingSince < 0)
+                waitingSince = l.at;
+            continue;
+        }
+        // What a later input repaints (the key's release, the button's) is its own.
+        if (l.kind == u"input" && end >= 0)
             break;
         if (l.kind != u"paint")
             continue;
-        if (rule == Rule::NewWindow && end < 0 && l.window == start.window)
-            continue;
-        end = l.end;
+        if (waitingSince >= 0 && l.at - waitingSince > BurstGapMs)
+            break;
+        waitingSince = -1;
+        shown = shown || l.window != start.window;
+        if (shown)
+            end = l.end;
     }
     if (end < 0)
         return std::nullopt;
@@ -246,9 +272,19 @@ Probe Day::Step(const char* step, Rule rule, const char* trigger, const std::fun
     Probe p = result ? WaitFor(step, result) : Read();
     Settle();
     const QVector<Line> lines = LinesFrom(offset);
-    if (const auto ms = Measure(lines, rule, QString::fromLatin1(trigger)))
+    if (const auto ms = Measure(lines, rule, QString::fromLatin1(trigger))) {
         (*samples_)[QString::fromLatin1(step)] << *ms;
-    else
+        // The trigger's way in: from the X server stamping it to the program receiving it,
+        // both on the monotonic clock (the server's stamp is 32 bits of milliseconds).
+        for (qsizetype i = lines.size() - 1; i >= 0; --i)
+            if (lines[i].kind == u"input" && lines[i].what == QLatin1String(trigger)) {
+                const auto received = static_cast<qint64>(origin_ + lines[i].at);
+                const auto late =
+                    static_cast<qint32>(static_cast<quint32>(received) - static_cast<quint32>(lines[i].sent));
+                (*samples_)[kWayIn] << static_cast<double>(late);
+                break;
+            }
+    } else
         std::fprintf(stderr, "run %d: %s: no %s and paint after it in the log\n", run_, step, trigger);
     return result ? Read() : p;
 }
@@ -256,6 +292,9 @@ Probe Day::Step(const char* step, Rule rule, const char* trigger, const std::fun
 void Day::Run(QMap<QString, QVector<double>>& samples, int* keys, int* clicks) {
     samples_ = &samples;
     WaitFor("the filter dialog", [](const Probe& p) { return p.Active() == u"frmWageFilter"; });
+    for (const Line& l : LinesFrom(0))
+        if (l.kind == u"origin")
+            origin_ = l.at;
     ClickWidget(u"cmdOK"_s);
     Probe p = WaitFor("the workbench shows its list", [](const Probe& p) {
         return p.Active() == u"frmProc" && !p.Cell(kList, 3, 1).isEmpty();
@@ -468,6 +507,11 @@ int main(int argc, char** argv) {
                     static_cast<long long>(v.size()), median, *std::min_element(v.begin(), v.end()),
                     *std::max_element(v.begin(), v.end()), t.ms, median < t.ms ? "yes" : "no");
     }
+    if (const QVector<double> in = samples.value(kWayIn); !in.isEmpty())
+        std::printf(
+            "\nNot counted above: from the X server stamping a trigger to the program receiving it, "
+            "median %.0f ms, at most %.0f ms (%lld triggers; the server stamps whole milliseconds).\n",
+            Median(in), *std::max_element(in.begin(), in.end()), static_cast<long long>(in.size()));
     std::printf(
         "\nOne typical report (work bill number, worker, three quantities, hours): %d keys and "
         "%d clicks (into the grid's empty row, and the save).\n",

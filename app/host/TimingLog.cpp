@@ -66,7 +66,9 @@ TimingLog::TimingLog(std::FILE* file, QObject* parent) : QObject(parent), file_(
     // Each line reaches the file as it is written: a driver reads it while the program runs.
     std::setvbuf(file_, nullptr, _IOLBF, 4096);
     clock_.start();
-    std::fprintf(file_, "# shopproc timing log: microseconds on the monotonic clock since this line\n");
+    // The origin on the system's monotonic clock, in milliseconds: an X server stamps its
+    // events on the same clock, so a reader can tell how long an event took to arrive.
+    std::fprintf(file_, "origin\t%lld\n", static_cast<long long>(clock_.msecsSinceReference()));
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TimingLog::Idle);
     if (parent)
@@ -78,6 +80,7 @@ TimingLog::~TimingLog() { std::fclose(file_); }
 bool TimingLog::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::KeyPress:
+        case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -109,19 +112,22 @@ bool TimingLog::eventFilter(QObject* watched, QEvent* event) {
 // focus widget and its parents see it. One line for all of them: the first.
 void TimingLog::Input(QObject* watched, QEvent* event) {
     const auto* input = static_cast<QInputEvent*>(event);
-    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    const bool key = event->type() != QEvent::MouseButtonPress &&
+                     event->type() != QEvent::MouseButtonDblClick &&
+                     event->type() != QEvent::MouseButtonRelease;
     if (!key && !event->spontaneous())
         return;
     const qint64 now = Now();
     QByteArray kind, name;
-    quint64 stamp = input->timestamp();
+    const quint64 sent = input->timestamp();
+    quint64 stamp = sent;
     if (key) {
         const auto* k = static_cast<const QKeyEvent*>(event);
         if (k->isAutoRepeat())
             return;
-        kind = IsModifier(k->key()) ? "modifier" : "key";
+        kind = event->type() == QEvent::KeyRelease ? "keyrelease" : IsModifier(k->key()) ? "modifier" : "key";
         name = KeyName(k);
-        stamp = (stamp << 8) ^ static_cast<quint64>(k->key());
+        stamp = (stamp << 9) ^ (static_cast<quint64>(k->key()) << 1) ^ (event->type() == QEvent::KeyRelease);
     } else {
         const auto* m = static_cast<const QMouseEvent*>(event);
         kind = event->type() == QEvent::MouseButtonPress      ? "press"
@@ -134,13 +140,15 @@ void TimingLog::Input(QObject* watched, QEvent* event) {
         return;
     lastStamp_ = stamp;
     lastWasKey_ = key;
-    std::fprintf(file_, "input\t%lld\t%s\t%s\t%s\n", static_cast<long long>(now), kind.constData(),
-                 name.constData(), WindowOf(watched).constData());
+    std::fprintf(file_, "input\t%lld\t%s\t%s\t%s\t%llu\n", static_cast<long long>(now), kind.constData(),
+                 name.constData(), WindowOf(watched).constData(), static_cast<unsigned long long>(sent));
     busy_ = true;
 }
 
-// Delivered here rather than after the filter, so that the end of the paint and flush
-// can be taken.
+// The event is delivered from here and the filter then takes it, so that the end of the
+// paint and flush can be timed: a filter sees an event only before its receiver does.
+// (Filters installed on the window itself then miss its update requests and exposures;
+// the program installs none, and the log is on only while measuring.)
 void TimingLog::Paint(QObject* watched, QEvent* event) {
     const bool outer = paintDepth_++ == 0;
     const qint64 begin = Now();

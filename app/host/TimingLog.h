@@ -14,15 +14,19 @@ namespace sp::host {
 // result. Switched on by the environment variable SHOPPROC_TIMING_LOG naming a file
 // (replaced at the start); without it nothing is installed. One line per record, fields
 // separated by tabs, times in microseconds since the log was opened:
-//   input  <µs> <kind> <key or button> <window>   kind: key, press, dblclick, release
+//   origin <ms>                                    the log's start on the system's monotonic clock
+//   input  <µs> <kind> <key or button> <window> <sent>
+//          kind: key, keyrelease, modifier (a modifier key alone), press, dblclick, release;
+//          sent: the window system's time stamp of the event (an X server's: milliseconds
+//          on the same monotonic clock, so <sent> against <origin> + <µs> is its way in)
 //   paint  <µs begin> <µs end> <window> <widgets>  a window's pending paints done and flushed
 //   idle   <µs>                                    the event loop about to wait for events
 // An input line is written when the application first sees the window system's event,
-// before any widget handles it (once, though Qt offers it to each parent in turn). A
-// paint line covers one window's backing store sync: every widget painted (<widgets>
-// counts them; 0 when an exposure only flushes what was painted before) and the flush
-// to the display server; <end> is when the screen has been sent the result. An idle
-// line is written only when something was logged since the last one.
+// before any widget handles it (once, though Qt offers it to the window, the focus widget
+// and each parent in turn). A paint line covers one window's backing store sync: every
+// widget painted (<widgets> counts them; 0 when an exposure only flushes what was painted
+// before) and the flush to the display server; <end> is when the display server has been
+// sent the result. An idle line is written only when something was logged since the last.
 class TimingLog : public QObject {
     Q_OBJECT
   public:
