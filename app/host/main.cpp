@@ -21,6 +21,7 @@
 #include "app/host/SignInDialog.h"
 #include "app/host/TaskCommands.h"
 #include "app/host/Texts.h"
+#include "app/host/TimingLog.h"
 #include "app/host/WindowProbe.h"
 #include "platform/Platform.h"
 #include "platform/db/Migrations.h"
@@ -256,6 +257,9 @@ int RunWorkbench(const HostOptions& o, const QString& dataFolder) {
     // Tests that drive the window from outside read where everything is from this file; the
     // sign-in window may be the first.
     sp::host::WindowProbe::StartFromEnvironment(qApp);
+    // A timing driver reads from this file when each input reached the program and when
+    // the screen showed its result.
+    sp::host::TimingLog::StartFromEnvironment(qApp);
     // An unattended picture cannot wait for a clerk at the sign-in window.
     sp::host::DialogAsker dialog;
     sp::host::TerminalAsker terminal;

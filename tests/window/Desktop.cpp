@@ -212,6 +212,10 @@ void Desktop::Click(QPoint at, int times) {
                        u"--repeat"_s, QString::number(times), u"--delay"_s, u"80"_s, u"1"_s});
 }
 
+void Desktop::Move(QPoint to) {
+    Run(u"xdotool"_s, {u"mousemove"_s, QString::number(to.x()), QString::number(to.y())});
+}
+
 void Desktop::Key(const QString& keys) {
     Run(u"xdotool"_s, QStringList{u"key"_s, u"--delay"_s, u"60"_s} + keys.split(u' '));
 }

@@ -74,6 +74,7 @@ class Desktop {
     const QString& Display() const { return display_; }
 
     void Click(QPoint at, int times = 1);
+    void Move(QPoint to);
     // xdotool key names: "F7", "Return", "ctrl+s", "alt+t".
     void Key(const QString& keys);
     void Type(const QString& text);
