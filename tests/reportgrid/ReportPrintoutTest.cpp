@@ -134,7 +134,7 @@ TEST(PrintLayout, TitlesBreakBetweenWordsNumbersStayWholeAndWideSheetsPrintInBan
         QStringList lines;
     } titles[] = {
         {u"汇报序号"_s, han, {u"汇报"_s, u"序号"_s}},  // never one character on a line
-        {u"汇报序"_s, han, {u"汇报"_s, u"序"_s}},  // a three-character word may leave one
+        {u"汇报序"_s, han, {u"汇报"_s, u"序"_s}},      // a three-character word may leave one
         {u"工序计划单号"_s, 3.5 * han, {u"工序计"_s, u"划单号"_s}},
         {u"Worked qty"_s, han, {u"Worked"_s, u"qty"_s}},  // English at the space only
         {u"HBXH标题"_s, 0, {u"HBXH"_s, u"标题"_s}},       // letters and digits stay together
