@@ -234,9 +234,17 @@ void Database::OpenPhysical(QSqlDatabase& db) {
         // builds as text quote their values by doubling quotes only, and the platform's statements
         // write ESCAPE '\': under a default that took a backslash as an escape, a value
         // ending in one would end its literal early and the rest of it would run as SQL.
-        db.setConnectOptions(
-            QStringLiteral("connect_timeout=5;application_name=shopproc;client_encoding=UTF8;"
-                           "options='-c standard_conforming_strings=on'"));
+        // A link that dies (a VPN that drops, a server that vanishes) is noticed within a
+        // minute: keepalives probe an idle link after 20 s, three times 10 s apart, and data
+        // the server does not acknowledge for 60 s ends the connection; the statement then
+        // fails with the driver's message instead of waiting for ever. The address's own
+        // parameters (sslmode and the like) go after these, so theirs win.
+        QString options = QStringLiteral(
+            "connect_timeout=5;application_name=shopproc;client_encoding=UTF8;"
+            "options='-c standard_conforming_strings=on';keepalives=1;keepalives_idle=20;"
+            "keepalives_interval=10;keepalives_count=3;tcp_user_timeout=60000");
+        for (const auto& [key, value] : url_.options) options += u';' + key + u'=' + value;
+        db.setConnectOptions(options);
     }
     if (!db.open()) {
         const QString why = db.lastError().text().trimmed();

@@ -27,6 +27,16 @@ PgSignIn::Outcome PgSignIn::Try(const DatabaseUrl& url, QString* why) {
         keys.push_back("password");
         values.push_back(password.constData());
     }
+    // The address's link parameters (sslmode and the like), as the program's own sessions use them.
+    std::vector<QByteArray> held;
+    for (const auto& [key, value] : url.options) {
+        held.push_back(key.toUtf8());
+        held.push_back(value.toUtf8());
+    }
+    for (size_t i = 0; i < held.size(); i += 2) {
+        keys.push_back(held[i].constData());
+        values.push_back(held[i + 1].constData());
+    }
     keys.push_back(nullptr);
     values.push_back(nullptr);
     PGconn* conn = PQconnectdbParams(keys.data(), values.data(), 0);

@@ -326,6 +326,20 @@ TEST_P(DatabaseTest, AStatementAfterALostSessionRunsAgainOnlyWhereThatIsSafe) {
     EXPECT_EQ(db().ConnectionsOpened(), ++opened);
 }
 
+// The link parameters an address carries reach the connection: a server without TLS
+// refuses a session that requires it.
+TEST_P(DatabaseTest, AnAddressesLinkParametersReachTheConnection) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "a SQLite file has no link";
+    const auto open = [&](const QString& options) {
+        return Raised([&] {
+            Database::Open(DatabaseUrl::Parse(tdb_->url() + options), platform::SchemaPolicy::Require);
+        });
+    };
+    EXPECT_EQ(open(u"?sslmode=disable&keepalives_idle=5"_s), QString());
+    EXPECT_TRUE(open(u"?sslmode=require"_s).contains(u"SSL"_s));
+}
+
 SP_INSTANTIATE_BACKENDS(DatabaseTest);
 
 // A file that is no database is refused at once, without waiting for a lock, and a
@@ -410,9 +424,10 @@ TEST(DatabaseOpenTest, AWriteAfterTheFileVanishedOrWasReplacedIsRefused) {
 // Every parsed part on one line: "kind|path|host|port|name|user|password".
 QString Pieces(const DatabaseUrl& url) {
     return u"%1|%2|%3|%4|%5|%6|%7"_s
-        .arg(url.dialect == Dialect::SQLite ? u"sqlite"_s : u"pg"_s, url.path, url.host)
-        .arg(url.port)
-        .arg(url.name, url.user, url.password);
+               .arg(url.dialect == Dialect::SQLite ? u"sqlite"_s : u"pg"_s, url.path, url.host)
+               .arg(url.port)
+               .arg(url.name, url.user, url.password) +
+           (url.options.isEmpty() ? QString() : u"|"_s + QUrl(url.ToString()).query());
 }
 
 // Each accepted form gives its parts; anything else is refused with the reason.
@@ -433,7 +448,9 @@ TEST(DatabaseUrlTest, ReadsEveryAcceptedFormAndRefusesTheRestWithAReason) {
         {"postgresql://u@/db", "host name is missing"}, {"postgresql://h/db", "user name is missing"},
         {"postgresql://u@h", "database name is missing"}, {"postgresql://u@h/", "database name is missing"},
         {"postgresql://u@h/a/b", "must not contain"}, {"postgresql://u@h:abc/db", "port"},
-        {"postgresql://u@h:70000/db", "port"}, {"postgresql://u@h/db?sslmode=require", "not supported"},
+        {"postgresql://u@h:70000/db", "port"}, {"postgresql://u@h/db?sslmode=verify-full&sslrootcert=/ca.pem", "pg||h|5432|db|u||sslmode=verify-full&sslrootcert=/ca.pem"},
+        {"postgresql://u@h/db?options=-cx", "is not taken"}, {"postgresql://u@h/db?password=x", "goes before"},
+        {"postgresql://u@h/db?sslmode=a%3Bb", "must not"}, {"postgresql://u@h/db#top", "ends before"},
         // Read as file names, these were quoted whole when the file was not found.
         {"postgresql:/u@h/db", "begins with postgresql://"}, {"POSTGRES:u@h/db", "begins with postgresql://"},
         {"mysql:/u@h/db", "unsupported kind"}, {"postgresql://u:pa/ss@h/db", "%2F"},
@@ -530,7 +547,7 @@ TEST(DatabaseUrlTest, NoGeneratedPasswordEverShows) {
                run(u"abcdefghijklmnopqrstuvwxyz0._-", proper ? 1 : 0, 6) + u':' + written + u'@' +
                oneOf({u"[::1]", u"10.0.0.5", u"db-1.local", u"h"}) +
                part(proper, {u"", u":5433"}, {u":99999", u":x1"}) + part(proper, {u"/shop"}, {u"/", u""}) +
-               part(proper, {u""}, {u"?sslmode=require", u"#top"});
+               part(proper, {u"", u"?sslmode=require"}, {u"?options=x", u"#top"});
     };
     QStringList logged;
     ErrorLog::SetSink([&](const QString& source, const QString& text) { logged << source + u'|' + text; });
