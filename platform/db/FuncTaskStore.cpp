@@ -391,27 +391,35 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
     const QVariantList mine{userId, ThisComputer(), QCoreApplication::applicationPid(), holder_, now, now};
     if (db_->dialect() == Dialect::PostgreSQL) {
         held.lockKey = LockKey(subsystem, function, key);
-        if (!Single(QStringLiteral("SELECT pg_try_advisory_lock(?)"), {held.lockKey}).toBool())
-            return false;
         // The lock is the hold; the row names its holder and session for the administrator.
-        // A row left by a session that died is this one's now.
+        // A row left by a session that died is this one's now. Lock, row and the release
+        // mark in one statement, one round trip: no row comes back when another session
+        // holds the lock.
+        QVariant mark;
         try {
-            Single(QStringLiteral(
-                       "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
-                       "FHolder, FHeartbeat, FSince, FBackendPID) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                       "pg_backend_pid()) ON CONFLICT (FSubSys, FFunction, FKey) DO UPDATE SET "
-                       "FUserID = EXCLUDED.FUserID, FComputer = EXCLUDED.FComputer, "
-                       "FProcessID = EXCLUDED.FProcessID, FHolder = EXCLUDED.FHolder, "
-                       "FHeartbeat = EXCLUDED.FHeartbeat, FSince = EXCLUDED.FSince, "
-                       "FBackendPID = EXCLUDED.FBackendPID"),
-                   QVariantList{subsystem, function, key} + mine);
-            held.releaseMark = ReleaseMark(triple);
+            mark = Single(
+                QStringLiteral(
+                    "INSERT INTO t_FuncTask (FSubSys, FFunction, FKey, FUserID, FComputer, FProcessID, "
+                    "FHolder, FHeartbeat, FSince, FBackendPID) SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                    "pg_backend_pid() WHERE pg_try_advisory_lock(?) "
+                    "ON CONFLICT (FSubSys, FFunction, FKey) DO UPDATE SET "
+                    "FUserID = EXCLUDED.FUserID, FComputer = EXCLUDED.FComputer, "
+                    "FProcessID = EXCLUDED.FProcessID, FHolder = EXCLUDED.FHolder, "
+                    "FHeartbeat = EXCLUDED.FHeartbeat, FSince = EXCLUDED.FSince, "
+                    "FBackendPID = EXCLUDED.FBackendPID RETURNING (SELECT COALESCE(MAX(FReleaseID), 0) FROM "
+                    "t_FuncTaskRelease WHERE FSubSys = ? AND FFunction = ? AND FKey = ? AND FHolder = ?)"),
+                QVariantList{subsystem, function, key} + mine +
+                    QVariantList{held.lockKey, subsystem, function, key, holder_});
         } catch (const ComError&) {
-            // Not held without its row: nobody could see or release it.
+            // Not held without its row: nobody could see or release it. (Unlocking a lock
+            // the statement never took only says so.)
             QSqlQuery(QSqlDatabase::database(connectionName_, false))
                 .exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(held.lockKey));
             throw;
         }
+        if (!mark.isValid())
+            return false;
+        held.releaseMark = mark.toLongLong();
         return true;
     }
 
@@ -467,11 +475,15 @@ bool FuncTaskStore::Take(const Triple& triple, qint32 userId, Held& held) {
 void FuncTaskStore::Drop(const Triple& triple, const Held& held) {
     const auto& [subsystem, function, key] = triple;
     if (db_->dialect() == Dialect::PostgreSQL) {
-        // The row before the lock: once unlocked, the key and its row may be another's.
+        // The row before the lock (the unlock reads what the delete returns, so it runs
+        // after it): once unlocked, the key and its row may be another's. One round trip;
+        // a delete that fails is logged and the lock still given up.
         try {
-            Single(QStringLiteral("DELETE FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? AND FKey = ? "
-                                  "AND FHolder = ?"),
-                   {subsystem, function, key, holder_});
+            Single(QStringLiteral("WITH gone AS (DELETE FROM t_FuncTask WHERE FSubSys = ? AND FFunction = ? "
+                                  "AND FKey = ? AND FHolder = ? RETURNING 1) "
+                                  "SELECT pg_advisory_unlock(?) FROM (SELECT COUNT(*) FROM gone) AS deleted"),
+                   {subsystem, function, key, holder_, held.lockKey});
+            return;
         } catch (const ComError& e) {
             ErrorLog::Write(Source(), e.Description());
         }
