@@ -1,24 +1,39 @@
 #include "platform/host/GLData.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 
 #include "src/common/Basic.h"
 
 namespace sp::platform {
 
-GLData::GLData(std::shared_ptr<Database> db, qint32 userId, QString computerName)
-    : db_(std::move(db)), userId_(userId), computerName_(std::move(computerName)) {}
+GLData::GLData(std::shared_ptr<Database> db, qint32 userId, QString computerName,
+               std::function<qint64()> clock)
+    : db_(std::move(db)), userId_(userId), computerName_(std::move(computerName)), clock_(std::move(clock)) {
+    if (!clock_) {
+        auto started = std::make_shared<QElapsedTimer>();
+        started->start();
+        clock_ = [started] { return started->elapsed(); };
+    }
+}
 
 bool GLData::AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) {
-    const QVariant rights = db_->Scalar(
-        QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = ? AND FFunction = ?"),
-        {userId_, subsystem, static_cast<qint32>(function)});
-    if (rights.isNull())
+    const qint64 now = clock_();
+    KeptRights& kept = rights_[{subsystem, static_cast<qint32>(function)}];
+    if (!kept.readAt || now - *kept.readAt >= RightsKeptMs || now < *kept.readAt) {
+        const QVariant rights = db_->Scalar(
+            QStringLiteral(
+                "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = ? AND FFunction = ?"),
+            {userId_, subsystem, static_cast<qint32>(function)});
+        // Masks are 32-bit: -1 grants everything.
+        kept.granted =
+            rights.isNull() ? std::nullopt : std::optional(static_cast<quint32>(rights.toLongLong()));
+        kept.readAt = now;
+    }
+    if (!kept.granted)
         return false;
-    // Masks are 32-bit: -1 grants everything.
-    const quint32 granted = static_cast<quint32>(rights.toLongLong());
     const quint32 asked = static_cast<quint32>(rightMask);
-    return (granted & asked) == asked;
+    return (*kept.granted & asked) == asked;
 }
 
 void GLData::WriteLog(const QString& functionCode, qint16 action) {

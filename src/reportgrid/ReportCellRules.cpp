@@ -103,8 +103,33 @@ std::optional<ReportCode> ReportCellRules::CodeAt(int col) const {
     return std::nullopt;
 }
 
-ReportCellRules::WorkBillInfo ReportCellRules::InfoOf(const QString& workBillNo) {
-    WorkBillInfo info;
+WorkbenchState::HeldWorkBill* ReportCellRules::Held(int row, const QString& workBillNo, bool read) {
+    // Edit mode shows one work bill under the history's task; a new row holds the task
+    // of the work bill in its cell (not of a number still in the editor).
+    const qint32 task = state_.editMode ? state_.historyTaskId : state_.rowLocks.value(row);
+    if (task == 0)
+        return nullptr;
+    const QString guarded =
+        state_.editMode ? state_.currentWorkBillNo : ReportCells(state_).Text(row, C::GPH).trimmed();
+    if (guarded != workBillNo)
+        return nullptr;
+    auto it = state_.heldWorkBills.find(task);
+    if (it != state_.heldWorkBills.end() && it->number != workBillNo)
+        it = state_.heldWorkBills.end();
+    if (it == state_.heldWorkBills.end()) {
+        if (!read)
+            return nullptr;
+        it = state_.heldWorkBills.insert(task, InfoOf(-1, workBillNo));
+    }
+    return &it.value();
+}
+
+WorkbenchState::HeldWorkBill ReportCellRules::InfoOf(int row, const QString& workBillNo) {
+    if (row >= 0)
+        if (const WorkbenchState::HeldWorkBill* held = Held(row, workBillNo, true))
+            return *held;
+    WorkbenchState::HeldWorkBill info;
+    info.number = workBillNo;
     const QString props = state_.host->PropsString();
     RecordsetPtr rs = state_.host->NewMShopProc()->GetWorkBillInfo(props, workBillNo);
     if (rs && !rs->Eof()) {
@@ -117,6 +142,15 @@ ReportCellRules::WorkBillInfo ReportCellRules::InfoOf(const QString& workBillNo)
     if (rs)
         rs->Close();
     return info;
+}
+
+bool ReportCellRules::QualityInspected(int row, const QString& workBillNo) {
+    WorkbenchState::HeldWorkBill* held = Held(row, workBillNo, true);
+    if (!held)
+        return IsQualityInspected(workBillNo);
+    if (!held->qualityInspected)
+        held->qualityInspected = IsQualityInspected(workBillNo);
+    return *held->qualityInspected;
 }
 
 bool ReportCellRules::CanEditReportCell(int row, int col) {
@@ -151,11 +185,13 @@ bool ReportCellRules::CanEditReportCell(int row, int col) {
             number = (grid.EditorOpen() && grid.EditorRow() == row && grid.EditorCol() == gph)
                          ? grid.EditorText().trimmed()
                          : cells.Text(row, C::GPH).trimmed();
-            if (!state_.isExistWB || !state_.isExistWB(number, false))
+            // Settings kept under the row's task were read for a reportable work bill;
+            // the service checks again at every write.
+            if (!Held(row, number, false) && (!state_.isExistWB || !state_.isExistWB(number, false)))
                 return false;
         }
 
-        const WorkBillInfo info = InfoOf(number);
+        const WorkbenchState::HeldWorkBill info = InfoOf(row, number);
         const bool outsourced = info.isOut == WorkBillCode::Outsourced;
         switch (*code) {
             case C::DSS:
@@ -165,7 +201,7 @@ bool ReportCellRules::CanEditReportCell(int row, int col) {
             case C::HGS:
             case C::YGBFS:
             case C::YLBFS:
-                return !IsQualityInspected(number);
+                return !QualityInspected(row, number);
             case C::BZ:
                 return info.team == 0 && (!state_.editMode || info.worker == 0) && !outsourced;
             case C::CZG:
@@ -199,7 +235,7 @@ void ReportCellRules::RecalcReportFee(int row, int col, double quantityBefore) {
     const std::optional<C> code = CodeAt(col);
     if (!code)
         return;
-    const WorkBillInfo info = InfoOf(cells.Text(row, C::GPH).trimmed());
+    const WorkbenchState::HeldWorkBill info = InfoOf(row, cells.Text(row, C::GPH).trimmed());
     if (info.fare == WorkBillCode::NoFee)
         return;
     const double unitFee = Basic::Dbl(cells.Value(row, C::DWCB));

@@ -5,10 +5,9 @@
 #include <optional>
 
 #include "src/reportgrid/ReportColumns.h"
+#include "src/state/WorkbenchState.h"
 
 namespace sp {
-
-struct WorkbenchState;
 
 // What the clerk may do in the record grid vlgProc and what follows from it: which
 // cell is editable (the one rule every editing path asks), the rules that run when a
@@ -44,10 +43,13 @@ class ReportCellRules {
     std::optional<ReportCode> CodeAt(int col) const;
 
   private:
-    struct WorkBillInfo {
-        qint32 team = 0, worker = 0, device = 0, isOut = 0, fare = 0;
-    };
-    WorkBillInfo InfoOf(const QString& workBillNo);
+    // The settings of the row's work bill: kept while this workstation's task guards
+    // that work bill (WorkbenchState::heldWorkBills), else read each time.
+    WorkbenchState::HeldWorkBill InfoOf(int row, const QString& workBillNo);
+    // The kept settings of the work bill when the row's task guards it (read now when
+    // not kept yet and `read`), else null.
+    WorkbenchState::HeldWorkBill* Held(int row, const QString& workBillNo, bool read);
+    bool QualityInspected(int row, const QString& workBillNo);
     // A work bill number typed into a new row.
     void TypedWorkBill(int row);
     void ResolveTeam(int row);

@@ -64,6 +64,7 @@ void ReportRowLocks::ReleaseRowLock(int row) {
     for (int i = 2; i < locks.size(); ++i)
         if (locks[i] == task)
             return;  // another row still needs the task
+    state_.heldWorkBills.remove(task);
     state_.host->EndFunc(task);
 }
 
@@ -92,12 +93,15 @@ void ReportRowLocks::SwitchRowLock(int row, qint32 interId) {
 }
 
 void ReportRowLocks::ReleaseAllRowLocks() {
+    state_.heldWorkBills.clear();
     for (int r = 2; r < state_.rowLocks.size(); ++r)
         if (state_.rowLocks[r] != 0)
             IgnoreErrors([&] { ReleaseRowLock(r); });
 }
 
 void ReportRowLocks::RestampAll() {
+    // What this workstation wrote may have changed what the rules read.
+    state_.heldWorkBills.clear();
     QSet<qint32> tasks(state_.rowLocks.cbegin(), state_.rowLocks.cend());
     tasks.insert(state_.historyTaskId);
     tasks.remove(0);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "src/common/Dictionary.h"
 
@@ -58,6 +60,16 @@ struct WorkbenchState {
     // below 2 unused), and the task of the work bill loaded in edit mode.
     QVector<qint32> rowLocks;
     qint32 historyTaskId = 0;
+    // The settings of a work bill as the editability rule read them under a task of
+    // this workstation, by task id. While the task is held nobody else writes to the
+    // work bill, so they stand until this workstation writes (ReportRowLocks::RestampAll)
+    // or reloads (ReleaseAllRowLocks); a task taken again has a new id and reads anew.
+    struct HeldWorkBill {
+        QString number;
+        qint32 team = 0, worker = 0, device = 0, isOut = 0, fare = 0;
+        std::optional<bool> qualityInspected;  // read when first asked
+    };
+    QHash<qint32, HeldWorkBill> heldWorkBills;
     // Record grid rows (by grid row) that an earlier save of this grid stored: their work
     // bill cell no longer changes.
     QVector<bool> storedRows;

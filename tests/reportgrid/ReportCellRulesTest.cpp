@@ -1,5 +1,6 @@
 #include "src/reportgrid/NewReportRows.h"
 #include "src/reportgrid/ReportLookupCells.h"
+#include "src/reportgrid/ReportRowLocks.h"
 #include "tests/reportgrid/ReportGridFixture.h"
 
 namespace sp::test {
@@ -101,6 +102,7 @@ TEST_F(CellRules, TheFeeFollowsTheQuantityUntilTheClerkTypesOne) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         info[u"WB1"_s] = c.settings;
+        state.heldWorkBills.clear();  // each case another work bill under the row's task
         for (C q : {C::SZS, C::JSS}) cells.SetValue(2, q, 10.0);
         cells.SetValue(2, C::FY, c.feeBefore);
         Type(2, c.edited, u"12"_s);
@@ -153,6 +155,26 @@ TEST_F(CellRules, TypedTeamsWorkersAndDevicesResolveToTheirStoredNumbers) {
     // The number shows while the cursor is in the cell.
     grid.SetCurrentCell(2, Col(u"CZG"));
     EXPECT_EQ(Cells(2, {u"CZG"}), u"CZG=01.E002[01.E002]"_s);
+}
+
+TEST_F(CellRules, AHeldWorkBillsSettingsStandUntilAWriteOrItsTaskIsTakenAgain) {
+    Type(5, u"GPH", u"WB1"_s);
+    ReportRowLocks locks(state);
+    const QVariantList free{0, 0, 0, 1059, 1058}, fixed{0, 10, 0, 1059, 1058};
+    // After `act` WB1 has `settings` and `check`; a number in the editor is not the one held.
+    const std::tuple<std::function<void()>, QVariantList, int, bool> steps[] = {
+        {[] {}, free, 352, true},
+        {[] {}, fixed, 351, true},
+        {[&] { locks.ReleaseRowLock(5), locks.AcquireRowLock(5, 1001); }, free, 352, true},
+        {[&] { locks.RestampAll(); }, fixed, 351, false},
+        {[&] { grid.SetCurrentCell(5, Col(u"GPH")), (void)grid.OpenEditor(), grid.SetEditorText(u"WB2"_s); },
+         fixed, 351, true},
+        {[&] { info[u"WB2"_s] = fixed, quality[u"WB2"_s] = 351; }, fixed, 351, false}};
+    for (const auto& [act, settings, check, editable] : steps) {
+        act();
+        info[u"WB1"_s] = settings, quality[u"WB1"_s] = check;
+        EXPECT_EQ(std::pair(Editable(5, u"CZG"), Editable(5, u"HGS")), std::pair(editable, editable));
+    }
 }
 
 TEST_F(CellRules, ATypedWorkBillStartsARowOrEmptiesIt) {

@@ -38,7 +38,7 @@ class StandInsTest : public BackendTest {
     }
 };
 
-TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMask) {
+TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMaskAndKeepsWhatItReadFiveSeconds) {
     Rights(5, 0x200000 | 0x4);
     Rights(6, -1);
     platform::GLData mine(shared(), 5, u"PC1"_s), admin(shared(), 6, u"PC1"_s), nobody(shared(), 7, u"PC1"_s);
@@ -52,6 +52,15 @@ TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMask) {
     };
     for (const auto& [who, subsystem, function, mask, expected] : cases)
         EXPECT_EQ(who.AccessCheck(subsystem, function, mask), expected) << std::hex << mask;
+    // What was read is kept five seconds: at `at` ms the rights become `stored`.
+    qint64 now = 0;
+    platform::GLData kept(shared(), 5, u"PC1"_s, [&] { return now; });
+    for (const auto& [at, stored, expected] : std::initializer_list<std::tuple<qint64, qint32, bool>>{
+             {0, 4, true}, {4999, 0, true}, {5000, 0, false}, {9999, 4, false}, {10000, 4, true}}) {
+        Exec("UPDATE t_UserRight SET FRights = ? WHERE FUserID = 5", {stored});
+        now = at;
+        EXPECT_EQ(kept.AccessCheck(1024, 30, 0x4), expected) << at;
+    }
 }
 
 TEST_P(StandInsTest, WriteLogStoresOneRowPerCall) {
