@@ -13,9 +13,9 @@ option(SHOPPROC_PCH "Precompile the Qt and test headers every file includes" ON)
 # their fixtures and tables share names on purpose.
 option(SHOPPROC_UNITY "Compile the product's sources a few at a time as one unit" ON)
 set(SHOPPROC_UNITY_ALONE
-    platform/db/DatabaseErrors.cpp platform/db/DatabaseUrl.cpp platform/db/DemoData.cpp
+    platform/db/DatabaseErrors.cpp platform/db/DatabaseUrl.cpp
     platform/db/FuncTaskStore.cpp platform/db/Migrations.cpp platform/db/PgGuard.cpp
-    platform/db/SqliteBackup.cpp platform/db/UserAdmin.cpp platform/db/Users.cpp
+    platform/db/SqliteBackup.cpp platform/db/UserAdmin.cpp
     platform/host/LookupSubMesModel.cpp src/navigation/WorkBillTree.cpp)
 list(TRANSFORM SHOPPROC_UNITY_ALONE PREPEND ${CMAKE_SOURCE_DIR}/)
 

@@ -13,10 +13,6 @@ namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
-[[noreturn]] void Refuse(const QString& source, const QString& message) {
-    throw ComError(ErrorNumber::Refused, source, message);
-}
-
 // Codes of the shop, kept together so the tables below read as a picture of it.
 constexpr int kTypeProcess = 61, kTypeTeam = 62, kTypeDeviceType = 281, kTypeTimeUnit = 282;
 constexpr int kFullCheck = 351, kExempt = 352, kSampling = 353;
@@ -180,14 +176,14 @@ const Process& ProcessById(int id) {
     for (const Process& p : kProcesses)
         if (p.id == id)
             return p;
-    Refuse(QStringLiteral("SeedDemo"), QStringLiteral("unknown process %1").arg(id));
+    sp::Refuse(QStringLiteral("SeedDemo"), QStringLiteral("unknown process %1").arg(id));
 }
 
 const WorkCenter& WorkCenterById(int id) {
     for (const WorkCenter& w : kWorkCenters)
         if (w.id == id)
             return w;
-    Refuse(QStringLiteral("SeedDemo"), QStringLiteral("unknown work center %1").arg(id));
+    sp::Refuse(QStringLiteral("SeedDemo"), QStringLiteral("unknown work center %1").arg(id));
 }
 
 void SeedMasterData(Database& db) {

@@ -6,10 +6,6 @@
 namespace sp::platform {
 namespace {
 
-[[noreturn]] void Refuse(const QString& source, const QString& message) {
-    throw ComError(ErrorNumber::Refused, source, message);
-}
-
 // Masks are kept as 32-bit signed numbers (INTEGER on both databases): 0xFFFFFFFF is -1.
 qint32 StoredMask(quint32 mask) { return static_cast<qint32>(mask); }
 
@@ -56,15 +52,15 @@ std::optional<qint32> FindUser(Database& db, const QString& name) {
 
 void AddUser(Database& db, const QString& name, quint32 rightsMask) {
     if (const QString problem = UserNameProblem(name); !problem.isEmpty())
-        Refuse(QStringLiteral("AddUser"), problem);
+        sp::Refuse(QStringLiteral("AddUser"), problem);
     const QString trimmed = name.trimmed();
     // On PostgreSQL the user is a role of the server too, whose name has rules of its own.
     if (db.dialect() == Dialect::PostgreSQL)
         if (const QString problem = PgGuard::RoleNameProblem(trimmed); !problem.isEmpty())
-            Refuse(QStringLiteral("AddUser"), problem);
+            sp::Refuse(QStringLiteral("AddUser"), problem);
     Transaction transaction(db);
     if (FindUser(db, trimmed))
-        Refuse(QStringLiteral("AddUser"), QStringLiteral("The user \"%1\" exists already.").arg(trimmed));
+        sp::Refuse(QStringLiteral("AddUser"), QStringLiteral("The user \"%1\" exists already.").arg(trimmed));
     const int id = db.Scalar(QStringLiteral("SELECT COALESCE(MAX(FUserID), 0) + 1 FROM t_User")).toInt();
     InsertUser(db, id, trimmed, QString(), rightsMask);
     transaction.Commit();
@@ -82,7 +78,8 @@ void GrantRights(Database& db, const QString& name, quint32 mask) {
     Transaction transaction(db);
     const std::optional<qint32> id = FindUser(db, name.trimmed());
     if (!id)
-        Refuse(QStringLiteral("GrantRights"), QStringLiteral("There is no user \"%1\".").arg(name.trimmed()));
+        sp::Refuse(QStringLiteral("GrantRights"),
+                   QStringLiteral("There is no user \"%1\".").arg(name.trimmed()));
     const QVariant current = db.Scalar(
         QStringLiteral(
             "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),

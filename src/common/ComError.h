@@ -39,4 +39,9 @@ constexpr int Database = 3000;           // a statement the database refused
 constexpr int Refused = 3001;            // a stand-in refused the call (bad input)
 }  // namespace ErrorNumber
 
+// Refuses what a caller asked for (bad input, not a fault): ComError(ErrorNumber::Refused).
+[[noreturn]] inline void Refuse(const QString& source, const QString& message) {
+    throw ComError(ErrorNumber::Refused, source, message);
+}
+
 }  // namespace sp
