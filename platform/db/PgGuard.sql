@@ -360,6 +360,34 @@ BEGIN
 END
 $$;
 
+-- Several reports audited (1) or unaudited (-1) in one round trip: each as sp_post_report
+-- would, one after the other and each on its own (a subtransaction per report), a row per
+-- report in the order given (ord counts from 1). A report whose posting raises an error is
+-- rolled back alone and ends the answer there: the caller posts it and the rest one by one,
+-- so that the error reaches it as it would have. The caller's own rights apply
+-- (SECURITY INVOKER): only an auditor may execute sp_post_report.
+CREATE OR REPLACE FUNCTION sp_post_reports(p_wbs integer[], p_serials integer[], p_sign integer, p_checker integer)
+RETURNS TABLE (ord integer, code integer, work_bill text, amount double precision, setting text)
+LANGUAGE plpgsql SET search_path = {SCHEMA}, pg_temp AS $$
+DECLARE
+  i integer;
+  r record;
+BEGIN
+  IF coalesce(array_length(p_wbs, 1), 0) <> coalesce(array_length(p_serials, 1), 0) THEN
+    RAISE EXCEPTION 'sp_post_reports: % work bills, % serials', array_length(p_wbs, 1), array_length(p_serials, 1)
+      USING ERRCODE = '22023';
+  END IF;
+  FOR i IN 1 .. coalesce(array_length(p_wbs, 1), 0) LOOP
+    BEGIN
+      SELECT * INTO r FROM sp_post_report(p_wbs[i], p_serials[i], p_sign, p_checker);
+    EXCEPTION WHEN OTHERS THEN
+      RETURN;
+    END;
+    RETURN QUERY SELECT i, r.code, r.work_bill, r.amount, r.setting;
+  END LOOP;
+END
+$$;
+
 -- ---- privileges ---------------------------------------------------------------------------------
 
 GRANT CONNECT ON DATABASE {DATABASE} TO {USERS};
@@ -374,10 +402,12 @@ GRANT USAGE ON ALL SEQUENCES IN SCHEMA {SCHEMA} TO {USERS};
 
 REVOKE ALL ON FUNCTION sp_sync_member(text), sp_user_changed(), sp_rights_changed(), sp_set_password(text, text),
   sp_disable_user(text), sp_grant_admin(text, boolean), sp_end_task_session(integer),
-  sp_post_report(integer, integer, integer, integer) FROM PUBLIC;
+  sp_post_report(integer, integer, integer, integer), sp_post_reports(integer[], integer[], integer, integer)
+  FROM PUBLIC;
 GRANT EXECUTE ON FUNCTION sp_set_password(text, text), sp_disable_user(text), sp_grant_admin(text, boolean),
   sp_end_task_session(integer) TO {ADMINS};
-GRANT EXECUTE ON FUNCTION sp_post_report(integer, integer, integer, integer) TO {AUDIT};
+GRANT EXECUTE ON FUNCTION sp_post_report(integer, integer, integer, integer),
+  sp_post_reports(integer[], integer[], integer, integer) TO {AUDIT};
 
 -- Reports: new ones under the caller's own name and as drafts, on a work bill that takes
 -- them; changes and deletes of drafts only; status, checker and audit date never directly.

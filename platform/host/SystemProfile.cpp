@@ -1,14 +1,22 @@
 #include "platform/host/SystemProfile.h"
 
+#include "platform/db/KeptAnswers.h"
+
 namespace sp::platform {
 
 SystemProfile::SystemProfile(std::shared_ptr<Database> db) : db_(std::move(db)) {}
 
 QVariant SystemProfile::GetProfile(const QString& /*propsString*/, const QString& category,
                                    const QString& key) {
+    // A switch is read before every save and audit; it is kept a few seconds. The service
+    // reads it again with what it posts.
+    static KeptAnswers<QVariant> kept;
     const QVariant value =
-        db_->Scalar(QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FCategory = ? AND FKey = ?"),
-                    {category, key});
+        kept.Get(db_->url().ToString() + QLatin1Char('\t') + category + QLatin1Char('\t') + key, [&] {
+            return db_->Scalar(
+                QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FCategory = ? AND FKey = ?"),
+                {category, key});
+        });
     return value.isNull() ? QVariant() : value;
 }
 

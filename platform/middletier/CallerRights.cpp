@@ -1,5 +1,6 @@
 #include "platform/middletier/CallerRights.h"
 
+#include "platform/db/KeptAnswers.h"
 #include "src/common/Basic.h"
 #include "src/entry/HostServices.h"
 
@@ -13,10 +14,13 @@ CallerRights::CallerRights(Database& db, const QString& propsString) : db_(db) {
 bool CallerRights::Has(qint32 rightMask) {
     if (userId_ <= 0)
         return false;
-    const QVariant rights = db_.Scalar(
-        QStringLiteral(
-            "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
-        {userId_});
+    static KeptAnswers<QVariant> kept;
+    const QVariant rights =
+        kept.Get(db_.url().ToString() + QLatin1Char('\t') + QString::number(userId_), [&] {
+            return db_.Scalar(QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = "
+                                             "1024 AND FFunction = 30"),
+                              {userId_});
+        });
     if (rights.isNull())
         return false;
     return (rights.toLongLong() & rightMask) == rightMask;

@@ -21,8 +21,10 @@ class CallerRights {
 
     // The UserID of the property string; 0 when it names none.
     qint32 UserId() const { return userId_; }
-    // True when the user's stored mask holds every bit of rightMask. Read per call, so a
-    // right withdrawn a moment ago no longer counts.
+    // True when the user's stored mask holds every bit of rightMask. The mask is kept a
+    // few seconds (KeptAnswers), as the workbench's own access check keeps it: a right
+    // withdrawn counts no more after that. On PostgreSQL the database's roles refuse the
+    // write itself at once.
     bool Has(qint32 rightMask);
 
   private:

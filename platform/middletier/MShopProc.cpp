@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "platform/middletier/CumulativeCache.h"
+#include "platform/db/KeptAnswers.h"
 #include "platform/middletier/LayoutStore.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/ServerDate.h"
@@ -130,6 +131,14 @@ std::optional<QVariantList> CachedRecordById(Database& db, const QString& sql, q
 
 qint64 SerialOf(const QString& serial) { return std::llround(Basic::Val(serial)); }
 
+// Both limits come from one kept read of the operation (OperationLedger::LoadKept).
+OperationState OperationOf(Database& db, qint32 interId, qint32 operId) {
+    OperationState state;
+    if (!OperationLedger(db).LoadKept(interId, operId, state))
+        NotFound(QStringLiteral("No work bill has the operation %1 of task %2.").arg(operId).arg(interId));
+    return state;
+}
+
 }  // namespace
 
 RecordsetPtr MShopProc::GetWorkBillTitle(const QString&, const qint32& userId) {
@@ -190,9 +199,18 @@ bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
                 .isNull();
 }
 
+// A work bill keeps its id: a number found is kept a few seconds (the commands ask for
+// every row); a number not found is asked again, it may be one being created.
 qint32 MShopProc::GetWorkBillInterID(const QString&, const QString& workBillNo) {
-    return Basic::Long(db_->Scalar(
-        QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
+    static KeptAnswers<qint32> kept;
+    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    if (const std::optional<qint32> id = kept.Find(key))
+        return *id;
+    const qint32 id = Basic::Long(
+        db_->Scalar(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
+    if (id != 0)
+        kept.Keep(key, id);
+    return id;
 }
 
 QString MShopProc::GetWorkBillNO(const QString&, const qint32& interId) {
@@ -322,17 +340,11 @@ double MShopProc::GetWorkProcHandOverQty(const QString&, const QString& workBill
 }
 
 double MShopProc::GetControlReceiveQty(const QString&, const qint32& interId, const qint32& operId) {
-    OperationState state;
-    if (!OperationLedger(*db_).LoadByOperation(interId, operId, state))
-        NotFound(QStringLiteral("No work bill has the operation %1 of task %2.").arg(operId).arg(interId));
-    return OperationLedger::ReceiveMaximum(state);
+    return OperationLedger::ReceiveMaximum(OperationOf(*db_, interId, operId));
 }
 
 double MShopProc::GetControlHandOverQty(const QString&, const qint32& interId, const qint32& operId) {
-    OperationState state;
-    if (!OperationLedger(*db_).LoadByOperation(interId, operId, state))
-        NotFound(QStringLiteral("No work bill has the operation %1 of task %2.").arg(operId).arg(interId));
-    return OperationLedger::HandOverMinimum(state);
+    return OperationLedger::HandOverMinimum(OperationOf(*db_, interId, operId));
 }
 
 QString MShopProc::GetUserName(const QString&, const QString& userId) {

@@ -70,4 +70,32 @@ bool MShopProcSet::DelWorkProcRpt(const QString& props, const qint32& wbInterId,
     });
 }
 
+// Audits and unaudits on PostgreSQL go in one statement, deletes on either database; a
+// report the batch leaves pending goes through the single-report method, so every
+// refusal and technical failure reads as it would there.
+std::vector<IMShopProcSet::Outcome> MShopProcSet::ActOnWorkProcRpts(const QString& props, Action action,
+                                                                    const std::vector<Report>& reports,
+                                                                    qint32 checkerId) {
+    std::vector<ReportWriter::Outcome> batch;
+    QString failed;
+    const bool answered = Guarded("ActOnWorkProcRpts", MiddleTierTexts::CommandFailedTechnically(), failed, [&] {
+        CallerRights rights(*db_, props);
+        ReportWriter writer(db_, rights.UserId());
+        std::vector<ReportWriter::Key> keys;
+        for (const Report& r : reports) keys.push_back({r.wbInterId, r.serial});
+        batch = action == Action::Delete ? writer.DeleteMany(keys, &rights)
+                                         : writer.PostMany(keys, action == Action::Audit ? 1 : -1, &rights);
+        return true;
+    });
+    std::vector<Outcome> outcomes;
+    for (size_t i = 0; i < reports.size(); ++i) {
+        // A batch that failed as a whole did nothing: each report is tried on its own.
+        if (!answered || i >= batch.size() || batch[i].pending)
+            outcomes.push_back(ActOnOne(props, action, reports[i], checkerId));
+        else
+            outcomes.push_back(Outcome{batch[i].done, batch[i].message, {}});
+    }
+    return outcomes;
+}
+
 }  // namespace sp::platform

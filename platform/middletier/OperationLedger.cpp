@@ -1,5 +1,7 @@
 #include "platform/middletier/OperationLedger.h"
 
+#include "platform/middletier/CumulativeCache.h"
+#include "platform/db/KeptAnswers.h"
 #include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -28,7 +30,31 @@ QString OperationSelect() {
         "FROM SHWorkBillEntry w WHERE ");
 }
 
+KeptAnswers<std::optional<OperationState>>& KeptStates() {
+    static KeptAnswers<std::optional<OperationState>> kept;
+    return kept;
+}
+
 }  // namespace
+
+bool OperationLedger::LoadKept(qint32 interId, qint32 operId, OperationState& state) {
+    const QString key = db_.url().ToString() + QLatin1Char('\t') + QString::number(interId) + QLatin1Char('\t') +
+                        QString::number(operId);
+    const std::optional<OperationState> kept = KeptStates().Get(key, [&]() -> std::optional<OperationState> {
+        OperationState s;
+        if (LoadByOperation(interId, operId, s))
+            return s;
+        return std::nullopt;
+    });
+    if (kept)
+        state = *kept;
+    return kept.has_value();
+}
+
+void OperationLedger::ReportsWritten() {
+    KeptStates().Forget();
+    CumulativeCache::Invalidate();
+}
 
 const std::vector<PostedColumn>& PostedColumns() {
     static const std::vector<PostedColumn> columns = {

@@ -47,6 +47,11 @@ class OperationLedger {
     // False when no work bill matches.
     bool LoadByWorkBill(qint32 wbInterId, OperationState& state);
     bool LoadByOperation(qint32 interId, qint32 operId, OperationState& state);
+    // LoadByOperation, its answer kept a few seconds (KeptAnswers): the workbench asks for
+    // both limits of an operation, one after the other, before every save and audit.
+    // Every report write of this process drops what is kept (ReportsWritten).
+    bool LoadKept(qint32 interId, qint32 operId, OperationState& state);
+    static void ReportsWritten();
 
     // PostgreSQL: locks the work bills of the task the work bill belongs to, for the
     // transaction, so that two audits on neighbouring operations cannot both pass their

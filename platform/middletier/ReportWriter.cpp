@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/middletier/CallerRights.h"
-#include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/ServerDate.h"
 #include "platform/middletier/Texts.h"
@@ -540,7 +539,7 @@ QString SaveBatch::Write(qint32 billerId) const {
             return r.prefix + refusal;  // the guard rolls back what this save wrote so far
     }
     transaction.Commit();
-    CumulativeCache::Invalidate();
+    OperationLedger::ReportsWritten();
     return {};
 }
 
@@ -610,49 +609,131 @@ bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QStr
     return !Refused(batch.Write(userId_), message);
 }
 
+// The message of sp_post_report's answer (a row of code, work bill, amount, setting);
+// empty for 0, done. The database read the receive switch as the service does; a value
+// it cannot read is logged.
+QString ReportWriter::PostingMessage(const QVariantList& answer, qint32 wbInterId, qint32 serial, int sign) {
+    if (const QVariant setting = answer.value(3); !setting.isNull())
+        HostServices::ControlReceiveOf(setting, QStringLiteral("Q8MShopProc.MShopProcSet"));
+    const QString prefix = MiddleTierTexts::ReportPrefix(Basic::Text(answer.value(1)), serial);
+    const QString amount = Basic::NumberText(Basic::Dbl(answer.value(2)));
+    switch (Basic::Long(answer.value(0))) {
+        case 0:
+            return {};
+        case 1:
+            return MiddleTierTexts::UnknownWorkBill(wbInterId);
+        case 2:
+            return prefix + MiddleTierTexts::ReportNotFound();
+        case 3:
+            return prefix + MiddleTierTexts::AlreadyAudited();
+        case 4:
+            return prefix + MiddleTierTexts::NotAudited();
+        case 5:
+            return prefix + (sign > 0 ? MiddleTierTexts::ReceiveOverLimit(amount)
+                                      : MiddleTierTexts::AfterUnauditReceive(amount));
+        case 6:
+            return prefix + (sign > 0 ? MiddleTierTexts::HandOverUnderLimit(amount)
+                                      : MiddleTierTexts::AfterUnauditHandOver(amount));
+        default:
+            return prefix + MiddleTierTexts::ChangedMeanwhile();
+    }
+}
+
 // PostgreSQL: the database audits and posts (sp_post_report), under the lock of the task's
 // work bills and with the same rules as below: a clerk's role may write neither a report's
-// status nor a work bill's quantities itself. The answer's code becomes the message.
+// status nor a work bill's quantities itself. The function changes nothing unless it
+// answers 0, so its one statement is the transaction: one round trip.
 bool ReportWriter::PostOnServer(qint32 wbInterId, qint32 serial, int sign, QString& message) {
-    Transaction transaction(*db_);
     const RecordsetPtr rs =
         db_->Query(QStringLiteral("SELECT code, work_bill, amount, setting FROM sp_post_report(?, ?, ?, ?)"),
                    {wbInterId, serial, sign, userId_});
-    // The database read the receive switch as the service does; a value it cannot read is logged.
-    if (const QVariant setting = rs->Field(3); !setting.isNull())
-        HostServices::ControlReceiveOf(setting, QStringLiteral("Q8MShopProc.MShopProcSet"));
-    const QString prefix = MiddleTierTexts::ReportPrefix(Basic::Text(rs->Field(1)), serial);
-    const QString amount = Basic::NumberText(Basic::Dbl(rs->Field(2)));
-    switch (Basic::Long(rs->Field(0))) {
-        case 0:
-            transaction.Commit();
-            CumulativeCache::Invalidate();
-            return true;
-        case 1:
-            message = MiddleTierTexts::UnknownWorkBill(wbInterId);
-            break;
-        case 2:
-            message = prefix + MiddleTierTexts::ReportNotFound();
-            break;
-        case 3:
-            message = prefix + MiddleTierTexts::AlreadyAudited();
-            break;
-        case 4:
-            message = prefix + MiddleTierTexts::NotAudited();
-            break;
-        case 5:
-            message = prefix + (sign > 0 ? MiddleTierTexts::ReceiveOverLimit(amount)
-                                         : MiddleTierTexts::AfterUnauditReceive(amount));
-            break;
-        case 6:
-            message = prefix + (sign > 0 ? MiddleTierTexts::HandOverUnderLimit(amount)
-                                         : MiddleTierTexts::AfterUnauditHandOver(amount));
-            break;
-        default:
-            message = prefix + MiddleTierTexts::ChangedMeanwhile();
-            break;
+    message = PostingMessage(rs->Rows().value(0), wbInterId, serial, sign);
+    if (!message.isEmpty())
+        return false;
+    OperationLedger::ReportsWritten();
+    return true;
+}
+
+std::vector<ReportWriter::Outcome> ReportWriter::PostMany(const std::vector<Key>& reports, int sign,
+                                                          CallerRights* rights) {
+    std::vector<Outcome> outcomes;
+    if (rights && !rights->Has(CallerRights::AuditUnaudit)) {
+        outcomes.assign(reports.size(), Outcome{false, MiddleTierTexts::NoRightAudit(), false});
+        return outcomes;
     }
-    return false;
+    const auto leaveTheRest = [&] {
+        outcomes.resize(reports.size(), Outcome{false, {}, true});
+        return outcomes;
+    };
+    if (db_->dialect() != Dialect::PostgreSQL || reports.empty())
+        return leaveTheRest();
+    QStringList wbs, serials;
+    for (const Key& k : reports) {
+        wbs << QString::number(k.wbInterId);
+        serials << QString::number(k.serial);
+    }
+    const auto array = [](const QStringList& items) { return u'{' + items.join(u',') + u'}'; };
+    RecordsetPtr rs;
+    try {
+        rs = db_->Query(QStringLiteral("SELECT ord, code, work_bill, amount, setting FROM "
+                                       "sp_post_reports(CAST(? AS integer[]), CAST(? AS integer[]), ?, ?) "
+                                       "ORDER BY ord"),
+                        {array(wbs), array(serials), sign, userId_});
+    } catch (const ComError& e) {
+        // A database whose functions predate the batch (42883: no such function) is
+        // answered one report at a time; so is any other failure of the batch as a whole.
+        if (e.NativeCode() == QLatin1String("42883"))
+            return leaveTheRest();
+        throw;
+    }
+    bool posted = false;
+    for (const QVariantList& row : rs->Rows()) {
+        const size_t i = static_cast<size_t>(Basic::Long(row.value(0))) - 1;
+        if (i != outcomes.size() || i >= reports.size())
+            break;
+        Outcome o;
+        o.message = PostingMessage(row.mid(1), reports[i].wbInterId, reports[i].serial, sign);
+        o.done = o.message.isEmpty();
+        posted |= o.done;
+        outcomes.push_back(o);
+    }
+    if (posted)
+        OperationLedger::ReportsWritten();
+    return leaveTheRest();
+}
+
+// Every listed draft goes in one statement; what it did not delete (not found, audited
+// meanwhile) is left to Delete, which says why.
+std::vector<ReportWriter::Outcome> ReportWriter::DeleteMany(const std::vector<Key>& reports,
+                                                            CallerRights* rights) {
+    std::vector<Outcome> outcomes;
+    if (rights && !rights->Has(CallerRights::Delete)) {
+        outcomes.assign(reports.size(), Outcome{false, MiddleTierTexts::NoRightDelete(), false});
+        return outcomes;
+    }
+    if (reports.empty())
+        return outcomes;
+    QStringList pairs;
+    QVariantList params;
+    for (const Key& k : reports) {
+        pairs << QStringLiteral("(?, ?)");
+        params << k.wbInterId << k.serial;
+    }
+    const RecordsetPtr deleted =
+        db_->Query(QStringLiteral("DELETE FROM SHProcRpt WHERE Fstatus = 0 AND (FWBInterID, Fserial) IN (") +
+                       pairs.join(QStringLiteral(", ")) + QStringLiteral(") RETURNING FWBInterID, Fserial"),
+                   params);
+    QSet<QPair<qint32, qint32>> gone;
+    for (const QVariantList& row : deleted->Rows()) gone.insert({Basic::Long(row.value(0)), Basic::Long(row.value(1))});
+    if (!gone.isEmpty())
+        OperationLedger::ReportsWritten();
+    for (const Key& k : reports) {
+        Outcome o;
+        o.done = gone.contains({k.wbInterId, k.serial});
+        o.pending = !o.done;
+        outcomes.push_back(o);
+    }
+    return outcomes;
 }
 
 bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QString& message) {
@@ -709,7 +790,7 @@ bool ReportWriter::PostingChange(qint32 wbInterId, qint32 serial, int sign, QStr
     }
     ledger.Post(wbInterId, serial, sign);
     transaction.Commit();
-    CumulativeCache::Invalidate();
+    OperationLedger::ReportsWritten();
     return true;
 }
 
@@ -751,7 +832,7 @@ bool ReportWriter::Delete(qint32 wbInterId, qint32 serial, CallerRights* rights,
         return false;
     }
     transaction.Commit();
-    CumulativeCache::Invalidate();
+    OperationLedger::ReportsWritten();
     return true;
 }
 

@@ -7,8 +7,11 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "src/common/Collection.h"
+#include "src/common/ComError.h"
 #include "src/common/Dictionary.h"
 #include "src/common/Recordset.h"
 
@@ -93,6 +96,43 @@ class IMShopProcSet {
                                     QString& message) = 0;
     virtual bool DelWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
                                 QString& message) = 0;
+
+    // A command on several reports: each report on its own, in the order given, with the
+    // outcome the single-report method would give it called one report after the other;
+    // a service may take them in fewer round trips. A method that raises ComError for a
+    // report gives that report the error's description.
+    enum class Action { Audit, UnAudit, Delete };
+    struct Report {
+        qint32 wbInterId = 0;
+        qint32 serial = 0;
+    };
+    struct Outcome {
+        bool done = false;
+        QString message;
+        std::optional<ComError> error;  // when the method raised one (its description is the message)
+    };
+    virtual std::vector<Outcome> ActOnWorkProcRpts(const QString& props, Action action,
+                                                   const std::vector<Report>& reports, qint32 checkerId) {
+        std::vector<Outcome> outcomes;
+        for (const Report& r : reports) outcomes.push_back(ActOnOne(props, action, r, checkerId));
+        return outcomes;
+    }
+
+  protected:
+    Outcome ActOnOne(const QString& props, Action action, const Report& r, qint32 checkerId) {
+        Outcome o;
+        try {
+            o.done = action == Action::Audit
+                         ? AuditWorkProcRpt(props, r.wbInterId, r.serial, checkerId, o.message)
+                     : action == Action::UnAudit ? UnAuditWorkProcRpt(props, r.wbInterId, r.serial, o.message)
+                                                 : DelWorkProcRpt(props, r.wbInterId, r.serial, o.message);
+        } catch (const ComError& e) {
+            o.done = false;
+            o.error = e;
+            o.message = e.Description();
+        }
+        return o;
+    }
 };
 
 }  // namespace sp

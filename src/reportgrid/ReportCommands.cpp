@@ -364,6 +364,26 @@ bool ReportCommands::CallService(Kind kind, qint32 interId, qint32 serial, QStri
     return false;
 }
 
+std::vector<IMShopProcSet::Outcome> ReportCommands::CallService(
+    Kind kind, const std::vector<IMShopProcSet::Report>& reports) const {
+    const auto action = kind == Kind::Audit     ? IMShopProcSet::Action::Audit
+                        : kind == Kind::UnAudit ? IMShopProcSet::Action::UnAudit
+                                                : IMShopProcSet::Action::Delete;
+    std::vector<IMShopProcSet::Outcome> outcomes;
+    try {
+        outcomes = state_.host->NewMShopProcSet()->ActOnWorkProcRpts(state_.host->PropsString(), action, reports,
+                                                                     state_.userId);
+        for (const IMShopProcSet::Outcome& o : outcomes)
+            if (o.error)
+                ErrorLog::Write(*o.error);
+    } catch (const ComError& e) {
+        // The service could not be reached: no report was done.
+        ErrorLog::Write(e);
+        outcomes.assign(reports.size(), IMShopProcSet::Outcome{false, e.Description(), {}});
+    }
+    return outcomes;
+}
+
 void ReportCommands::AfterCursorRules(int row) const {
     GridModel& grid = *state_.vlgProc;
     const int col = grid.CurrentCol();
@@ -488,23 +508,45 @@ void ReportCommands::Run(Kind kind) {
     const QString serverDate =
         ValueOrEmpty<QString>([&] { return Basic::DateText(state_.host->ServerDate()); });
     const bool upwards = kind == Kind::Delete;
+    // The rows' reports go to the service in one call; each is still done on its own and
+    // answered in the order of the rows.
+    struct Pending {
+        int row;
+        QString line;
+        QString refusal;  // the row's report could not be identified
+    };
+    std::vector<Pending> pending;
+    std::vector<IMShopProcSet::Report> reports;
     for (int i = 0; i <= lastSel - firstSel; ++i) {
         const int row = upwards ? lastSel - i : firstSel + i;
         if (!affected(row))
             continue;
-        const QString line =
-            QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH);
-        QString message;
-        if (RunOn(kind, row, message)) {
+        Pending p{row, QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH), {}};
+        qint32 interId = 0, serial = 0;
+        try {
+            Identify(row, interId, serial);
+            reports.push_back({interId, serial});
+        } catch (const ComError& e) {
+            p.refusal = e.Description();
+        }
+        pending.push_back(p);
+    }
+    const std::vector<IMShopProcSet::Outcome> outcomes = CallService(kind, reports);
+    size_t next = 0;
+    for (const Pending& p : pending) {
+        IMShopProcSet::Outcome outcome{false, p.refusal, {}};
+        if (p.refusal.isEmpty() && next < outcomes.size())
+            outcome = outcomes[next++];
+        if (outcome.done) {
             if (kind == Kind::Audit)
-                ShowAudited(row, serverDate);
+                ShowAudited(p.row, serverDate);
             else if (kind == Kind::UnAudit)
-                ShowUnaudited(row);
+                ShowUnaudited(p.row);
             else
-                RemoveRow(row);
-            successes += line;
+                RemoveRow(p.row);
+            successes += p.line;
         } else {
-            failures += line + QChar(13) + message;
+            failures += p.line + QChar(13) + outcome.message;
         }
     }
     if (!successes.isEmpty()) {

@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <vector>
 
 #include "src/common/Dictionary.h"
+#include "src/middletier/MiddleTierInterfaces.h"
 
 namespace sp {
 
@@ -44,6 +46,9 @@ class ReportCommands {
     // Identifies the row's record and runs the command on it; message says why not.
     bool RunOn(Kind kind, int row, QString& message) const;
     bool CallService(Kind kind, qint32 interId, qint32 serial, QString& message) const;
+    // The command on several reports in one call; an outcome per report, in their order.
+    std::vector<IMShopProcSet::Outcome> CallService(Kind kind,
+                                                    const std::vector<IMShopProcSet::Report>& reports) const;
     // The row as the service now holds it.
     void ShowAudited(int row, const QString& date) const;
     void ShowUnaudited(int row) const;

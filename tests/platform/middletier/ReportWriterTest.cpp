@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/db/KeptAnswers.h"
 #include "platform/middletier/CallerRights.h"
 #include "src/common/Basic.h"
 #include "src/common/ErrorLog.h"
@@ -221,6 +222,7 @@ TEST_P(ReportWriterTest, RightsAreCheckedPerCommand) {
     const QString oldMemo = u"a\r\nb\tc"_s;
     Exec("UPDATE SHProcRpt SET Fmemo = ? WHERE FWBInterID = 11 AND Fserial = 1", {oldMemo});
     Exec("UPDATE t_UserRight SET FRights = ? WHERE FUserID = 3", {platform::CallerRights::SaveNew});
+    platform::ForgetKeptAnswers();
     ReportRecords grid;
     grid.Add(Record(WB11, u"1"_s, {1, 1, 1, 0}, u"a  b c"_s));
     grid.Add(Record(WB11, u"2"_s, {2, 2, 2, 0}));
@@ -230,8 +232,10 @@ TEST_P(ReportWriterTest, RightsAreCheckedPerCommand) {
     grid.Item(1)->Set(u"Fmemo"_s, u"a b c"_s);
     EXPECT_FALSE(SaveAll(grid, Auditor));
     EXPECT_EQ(lastMessage, u"没有修改工序汇报的权限。"_s);
-    // A right withdrawn while the workbench is open no longer counts.
+    // A right withdrawn while the workbench is open no longer counts once the kept rights
+    // are dropped (after a few seconds).
     Exec("UPDATE t_UserRight SET FRights = 0 WHERE FUserID = 1");
+    platform::ForgetKeptAnswers();
     EXPECT_FALSE(Delete(WB11, 1, Clerk));
 }
 

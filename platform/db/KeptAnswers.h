@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QMutex>
+#include <QString>
+#include <atomic>
+#include <optional>
+
+namespace sp::platform {
+
+// Drops every kept answer of the process: for a caller that changed what they answer
+// behind the service's back (an administrator's command, a test).
+inline std::atomic<quint64>& KeptAnswersGeneration() {
+    static std::atomic<quint64> generation{0};
+    return generation;
+}
+inline void ForgetKeptAnswers() { ++KeptAnswersGeneration(); }
+
+// Answers of the database kept for a few seconds, by key (the key names the database
+// too). The workbench asks the same questions many times within one clerk action (the
+// rights at every command, an operation's limits for each of its two checks, a work
+// bill's id for every row); across a network each question is a round trip. A kept
+// answer may be stale for at most KeptMs against another workstation's change; this
+// process's own report writes drop the answers that depend on reports (Forget). The
+// service checks again as it writes, so a stale answer never stores what the database
+// would refuse (docs/decisions.md).
+template <typename T>
+class KeptAnswers {
+  public:
+    static constexpr qint64 KeptMs = 5000;
+
+    // The kept answer for key, else read()'s, kept from now on.
+    template <typename Read>
+    T Get(const QString& key, Read read) {
+        if (std::optional<T> kept = Find(key))
+            return *kept;
+        T value = read();
+        Keep(key, value);
+        return value;
+    }
+
+    std::optional<T> Find(const QString& key) {
+        QMutexLocker lock(&mutex_);
+        const auto it = entries_.constFind(key);
+        if (it != entries_.constEnd() && it->age.elapsed() < KeptMs &&
+            it->generation == KeptAnswersGeneration().load())
+            return it->value;
+        return std::nullopt;
+    }
+
+    void Keep(const QString& key, const T& value) {
+        Entry entry{value, {}, KeptAnswersGeneration().load()};
+        entry.age.start();
+        QMutexLocker lock(&mutex_);
+        if (entries_.size() > 1000)
+            entries_.clear();
+        entries_.insert(key, entry);
+    }
+
+    void Forget() {
+        QMutexLocker lock(&mutex_);
+        entries_.clear();
+    }
+
+  private:
+    struct Entry {
+        T value;
+        QElapsedTimer age;
+        quint64 generation;
+    };
+    QMutex mutex_;
+    QHash<QString, Entry> entries_;
+};
+
+}  // namespace sp::platform
