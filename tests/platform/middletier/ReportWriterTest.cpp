@@ -90,9 +90,7 @@ TEST_P(ReportWriterTest, ACommandOnSeveralReportsAnswersAsOneReportAtATime) {
         compare(A::Audit, [&] {  // 1 and 3 done, 2 audited before, 9 unknown
             ASSERT_TRUE(UnAudit(WB11, 1) && UnAudit(WB11, 3));
         });
-        compare(A::UnAudit, [&] {
-            ASSERT_TRUE(Audit(WB11, 1) && Audit(WB11, 2) && Audit(WB11, 3));
-        });
+        compare(A::UnAudit, [&] { ASSERT_TRUE(Audit(WB11, 1) && Audit(WB11, 2) && Audit(WB11, 3)); });
         ASSERT_TRUE(Audit(WB11, 2));
     }
     compare(A::Delete, [&] { ASSERT_TRUE(Save(WB11, 1, {1, 1, 1, 0}) && Save(WB11, 3, {1, 1, 1, 0})); });
