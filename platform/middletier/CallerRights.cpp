@@ -11,16 +11,25 @@ CallerRights::CallerRights(Database& db, const QString& propsString) : db_(db) {
     userId_ = id.isEmpty() ? 0 : Basic::RoundWhole(Basic::Val(id));
 }
 
+namespace {
+KeptAnswers<QVariant>& Kept() {
+    static KeptAnswers<QVariant> kept;
+    return kept;
+}
+}  // namespace
+
+QString CallerRights::Key() const { return db_.url().ToString() + QLatin1Char('\t') + QString::number(userId_); }
+
+void CallerRights::Know(const QVariant& storedMask) { Kept().Keep(Key(), storedMask); }
+
 bool CallerRights::Has(qint32 rightMask) {
     if (userId_ <= 0)
         return false;
-    static KeptAnswers<QVariant> kept;
-    const QVariant rights =
-        kept.Get(db_.url().ToString() + QLatin1Char('\t') + QString::number(userId_), [&] {
-            return db_.Scalar(QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = "
-                                             "1024 AND FFunction = 30"),
-                              {userId_});
-        });
+    const QVariant rights = Kept().Get(Key(), [&] {
+        return db_.Scalar(
+            QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
+            {userId_});
+    });
     if (rights.isNull())
         return false;
     return (rights.toLongLong() & rightMask) == rightMask;

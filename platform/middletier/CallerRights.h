@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include "platform/db/Database.h"
 #include "src/entry/Rights.h"
@@ -26,8 +27,12 @@ class CallerRights {
     // withdrawn counts no more after that. On PostgreSQL the database's roles refuse the
     // write itself at once.
     bool Has(qint32 rightMask);
+    // The user's stored mask (FRights, NULL when none), read by a statement that asked
+    // for more: kept as Has would keep it.
+    void Know(const QVariant& storedMask);
 
   private:
+    QString Key() const;
     Database& db_;
     qint32 userId_ = 0;
 };

@@ -351,18 +351,39 @@ QVariant DateParam(const QVariant& date) {
 }
 
 // The statements name the quantity columns of QuantityFields, in their order; built once.
-const QString& InsertSql() {
+// InsertHead is followed by one InsertValues per report.
+const QString& InsertHead() {
     static const QString sql = [] {
         QStringList columns;
         for (const QuantityField& f : QuantityFields()) columns << QLatin1String(f.column);
         return QStringLiteral(
                    "INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fdate, FworkerID, FdeviceID, "
                    "FteamID, FstartWorkDate, FendWorkDate, Fmemo, Fstatus, FcheckerID, ") +
-               columns.join(QStringLiteral(", ")) +
-               QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 0") +
-               QStringLiteral(", ?").repeated(columns.size()) + QStringLiteral(")");
+               columns.join(QStringLiteral(", ")) + QStringLiteral(") VALUES ");
     }();
     return sql;
+}
+
+// The values of one report; `date` stands for the making date (a placeholder or the
+// server's date).
+QString InsertValues(const QString& date) {
+    return QStringLiteral("(?, ?, ?, ") + date + QStringLiteral(", ?, ?, ?, ?, ?, ?, 0, 0") +
+           QStringLiteral(", ?").repeated(QuantityFields().size()) + QStringLiteral(")");
+}
+
+const QString& InsertSql() {
+    static const QString sql = InsertHead() + InsertValues(QStringLiteral("?"));
+    return sql;
+}
+
+// The values of InsertValues for the report; the making date only when `date` is valid
+// (else the statement names the server's date).
+void InsertParams(const Report& r, qint32 billerId, const QVariant& date, QVariantList& params) {
+    params << r.wbInterId << r.serial << billerId;
+    if (date.isValid())
+        params << date;
+    params << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1]) << DateParam(r.dates[2]) << r.memo;
+    for (double q : r.quantities) params << q;
 }
 
 // Only a draft is changed: a report audited or deleted since it was classified is
@@ -382,18 +403,21 @@ const QString& UpdateSql() {
     return sql;
 }
 
-// The stored report of a serial with the columns a record is compared with: status,
-// people, dates, memo, then the quantity columns in the order of QuantityFields.
+// The columns of a stored report a record is compared with: status, people, dates,
+// memo, then the quantity columns in the order of QuantityFields.
+QString StoredColumns(const QString& table) {
+    QStringList columns;
+    for (const char* c : {"Fstatus", "FworkerID", "FdeviceID", "FteamID", "Fdate", "FstartWorkDate",
+                          "FendWorkDate", "Fmemo"})
+        columns << table + QLatin1String(c);
+    for (const QuantityField& f : QuantityFields()) columns << table + QLatin1String(f.column);
+    return columns.join(QStringLiteral(", "));
+}
+
+// The stored report of a serial.
 const QString& StoredSql() {
-    static const QString sql = [] {
-        QStringList columns;
-        for (const QuantityField& f : QuantityFields()) columns << QLatin1String(f.column);
-        return QStringLiteral(
-                   "SELECT Fstatus, FworkerID, FdeviceID, FteamID, Fdate, FstartWorkDate, FendWorkDate, "
-                   "Fmemo, ") +
-               columns.join(QStringLiteral(", ")) +
-               QStringLiteral(" FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?");
-    }();
+    static const QString sql = QStringLiteral("SELECT ") + StoredColumns(QString()) +
+                               QStringLiteral(" FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?");
     return sql;
 }
 
@@ -403,6 +427,9 @@ class SaveBatch {
   public:
     explicit SaveBatch(Database& db) : db_(db) {}
 
+    // Reads in one statement what Add and RightsRefusal would ask for record by record:
+    // the records' work bills, their stored reports and the caller's rights.
+    void ReadAhead(const ReportRecords& records, CallerRights* rights);
     // Takes the record at (1-based) `position`; the refusal, or empty when it is taken.
     QString Add(const Dictionary& d, int position);
     // The refusal when the caller may not store new reports or change stored ones.
@@ -416,11 +443,14 @@ class SaveBatch {
     bool FindWorkBill(qint32 wbInterId, WorkBillFacts& facts);
     QString Classify(const WorkBillFacts& bill, Report& r) const;
     QString Insert(const Report& r, qint32 billerId, const QDate& today) const;
+    bool InsertAllAtOnce(qint32 billerId) const;
     QString Update(const Report& r) const;
     QString StillDraft(const Report& r) const;
 
     Database& db_;
     QHash<qint32, WorkBillFacts> bills_;
+    bool readAhead_ = false;  // bills_ and stored_ hold every work bill and report asked for
+    QHash<QPair<qint32, qint32>, QVariantList> stored_;
     QSet<QPair<qint32, qint32>> seen_;
     std::vector<Report> reports_;
 };
@@ -452,6 +482,61 @@ QString SaveBatch::Add(const Dictionary& d, int position) {
     return {};
 }
 
+void SaveBatch::ReadAhead(const ReportRecords& records, CallerRights* rights) {
+    QSet<qint32> bills;
+    QSet<QPair<qint32, qint32>> reports;
+    for (const DictionaryPtr& d : records) {
+        qint32 wb = 0, serial = 0;
+        if (!d || !ReadWhole(*d, K::WorkBillId, std::numeric_limits<qint32>::min(), wb).isEmpty())
+            continue;
+        bills.insert(wb);
+        if (ReadWhole(*d, K::Serial, 1, serial).isEmpty())
+            reports.insert({wb, serial});
+    }
+    // A save of thousands of rows asks record by record rather than run into the
+    // databases' limits on a statement's values.
+    if (bills.isEmpty() || reports.size() > 2000)
+        return;
+    QVariantList params;
+    const bool askRights = rights && rights->UserId() > 0;
+    if (askRights)
+        params << rights->UserId();
+    QStringList pairs, ids;
+    for (const auto& [wb, serial] : reports) {
+        pairs << QStringLiteral("(?, ?)");
+        params << wb << serial;
+    }
+    for (const qint32 wb : bills) {
+        ids << QStringLiteral("?");
+        params << wb;
+    }
+    const RecordsetPtr rs = db_.Query(
+        QStringLiteral("SELECT wbe.FWBInterID, wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = "
+                       "0 AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END, %1, r.Fserial, ")
+                .arg(askRights ? QStringLiteral("(SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = "
+                                                "1024 AND FFunction = 30)")
+                               : QStringLiteral("NULL")) +
+            StoredColumns(QStringLiteral("r.")) +
+            QStringLiteral(" FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
+                           "LEFT JOIN SHProcRpt r ON r.FWBInterID = wbe.FWBInterID AND (r.FWBInterID, r.Fserial) "
+                           "IN (%1) WHERE wbe.FWBInterID IN (%2)")
+                .arg(pairs.isEmpty() ? QStringLiteral("(0, 0)") : pairs.join(QStringLiteral(", ")),
+                     ids.join(QStringLiteral(", "))),
+        params);
+    bool rightsRead = false;
+    for (const QVariantList& row : rs->Rows()) {
+        const qint32 wb = Basic::Long(row.value(0));
+        bills_.insert(wb, {Basic::Text(row.value(1)), Basic::Long(row.value(2)) == 1});
+        if (askRights && !rightsRead) {
+            rights->Know(row.value(3));
+            rightsRead = true;
+        }
+        if (!row.value(4).isNull())
+            stored_.insert({wb, Basic::Long(row.value(4))}, row.mid(5));
+    }
+    readAhead_ = true;
+}
+
 // The work bill's number and whether it takes new reports; false when there is no
 // such work bill.
 bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
@@ -459,6 +544,8 @@ bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
         facts = *known;
         return true;
     }
+    if (readAhead_)
+        return false;
     RecordsetPtr rs = db_.Query(
         QStringLiteral("SELECT wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 "
                        "AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END "
@@ -484,9 +571,13 @@ bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
 // stored before such memos were refused) is no change and leaves the stored memo as it
 // is; any other memo holding a control character is refused.
 QString SaveBatch::Classify(const WorkBillFacts& bill, Report& r) const {
-    RecordsetPtr stored = db_.Query(StoredSql(), {r.wbInterId, r.serial});
+    QVariantList stored;
+    if (readAhead_)
+        stored = stored_.value({r.wbInterId, r.serial});
+    else
+        stored = db_.Query(StoredSql(), {r.wbInterId, r.serial})->Rows().value(0);
     const QString memoTitle = FieldTitle(K::Memo);
-    if (stored->Eof()) {
+    if (stored.isEmpty()) {
         if (HasControlCharacter(r.sentMemo))
             return MiddleTierTexts::ControlCharacter(memoTitle);
         if (!bill.reportable)
@@ -494,23 +585,23 @@ QString SaveBatch::Classify(const WorkBillFacts& bill, Report& r) const {
         r.insert = true;
         return {};
     }
-    if (Basic::Long(stored->Field(0)) != 0)
+    if (Basic::Long(stored.value(0)) != 0)
         return MiddleTierTexts::AlreadyAudited();
     if (r.forceNew)
         return MiddleTierTexts::SerialTaken();
-    const QString shown = ShownMemo(Basic::Text(stored->Field(7)));
+    const QString shown = ShownMemo(Basic::Text(stored.value(7)));
     r.keepMemo =
         r.sentMemo == shown || (!HasControlCharacter(r.sentMemo) && r.sentMemo.trimmed() == shown.trimmed());
     if (!r.keepMemo && HasControlCharacter(r.sentMemo))
         return MiddleTierTexts::ControlCharacter(memoTitle);
 
-    bool same = r.keepMemo && r.workerId == Basic::Long(stored->Field(1)) &&
-                r.deviceId == Basic::Long(stored->Field(2)) && r.teamId == Basic::Long(stored->Field(3)) &&
-                (!r.dates[0].isValid() || r.dates[0].toDate() == Basic::ToDate(stored->Field(4)));
+    bool same = r.keepMemo && r.workerId == Basic::Long(stored.value(1)) &&
+                r.deviceId == Basic::Long(stored.value(2)) && r.teamId == Basic::Long(stored.value(3)) &&
+                (!r.dates[0].isValid() || r.dates[0].toDate() == Basic::ToDate(stored.value(4)));
     for (int i = 1; same && i < 3; ++i)
-        same = (r.dates[i].isValid() ? r.dates[i].toDate() : QDate()) == Basic::ToDate(stored->Field(4 + i));
+        same = (r.dates[i].isValid() ? r.dates[i].toDate() : QDate()) == Basic::ToDate(stored.value(4 + i));
     for (size_t i = 0; same && i < r.quantities.size(); ++i)
-        same = SameNumber(r.quantities[i], Basic::Dbl(stored->Field(8 + static_cast<int>(i))));
+        same = SameNumber(r.quantities[i], Basic::Dbl(stored.value(8 + static_cast<int>(i))));
     r.changed = !same;
     return {};
 }
@@ -530,7 +621,32 @@ QString SaveBatch::RightsRefusal(CallerRights* rights) const {
     return {};
 }
 
+// PostgreSQL, new reports only: one statement stores them all, atomic on its own, the
+// server's date standing where a report leaves its making date blank. False when a serial
+// is taken meanwhile: nothing was stored, and Write's own path finds which and says so.
+bool SaveBatch::InsertAllAtOnce(qint32 billerId) const {
+    QStringList rows;
+    QVariantList params;
+    for (const Report& r : reports_) {
+        rows << InsertValues(r.dates[0].isValid() ? QStringLiteral("?") : ServerDateSql(db_));
+        InsertParams(r, billerId, r.dates[0], params);
+    }
+    try {
+        db_.Exec(InsertHead() + rows.join(QStringLiteral(", ")), params);
+    } catch (const ComError& e) {
+        if (!IsUniqueViolation(e))
+            throw;
+        return false;  // a serial taken meanwhile
+    }
+    OperationLedger::ReportsWritten();
+    return true;
+}
+
 QString SaveBatch::Write(qint32 billerId) const {
+    if (db_.dialect() == Dialect::PostgreSQL &&
+        std::all_of(reports_.cbegin(), reports_.cend(), [](const Report& r) { return r.insert; }) &&
+        InsertAllAtOnce(billerId))
+        return {};
     const QDate today = ServerDate(db_);
     Transaction transaction(db_);
     for (const Report& r : reports_) {
@@ -545,10 +661,7 @@ QString SaveBatch::Write(qint32 billerId) const {
 
 QString SaveBatch::Insert(const Report& r, qint32 billerId, const QDate& today) const {
     QVariantList params;
-    params << r.wbInterId << r.serial << billerId << (r.dates[0].isValid() ? r.dates[0] : QVariant(today))
-           << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1]) << DateParam(r.dates[2])
-           << r.memo;
-    for (double q : r.quantities) params << q;
+    InsertParams(r, billerId, r.dates[0].isValid() ? r.dates[0] : QVariant(today), params);
     try {
         db_.Exec(InsertSql(), params);
     } catch (const ComError& e) {
@@ -593,6 +706,7 @@ QString ReportWriter::Prefix(qint32 wbInterId, qint64 serial) {
 // is missing is a refusal too, never skipped.
 bool ReportWriter::Save(const ReportRecords& records, CallerRights* rights, QString& message) {
     SaveBatch batch(*db_);
+    batch.ReadAhead(records, rights);
     int position = 0;
     for (const DictionaryPtr& record : records) {
         ++position;
