@@ -371,8 +371,8 @@ std::vector<IMShopProcSet::Outcome> ReportCommands::CallService(
                                                 : IMShopProcSet::Action::Delete;
     std::vector<IMShopProcSet::Outcome> outcomes;
     try {
-        outcomes = state_.host->NewMShopProcSet()->ActOnWorkProcRpts(state_.host->PropsString(), action, reports,
-                                                                     state_.userId);
+        outcomes = state_.host->NewMShopProcSet()->ActOnWorkProcRpts(state_.host->PropsString(), action,
+                                                                     reports, state_.userId);
         for (const IMShopProcSet::Outcome& o : outcomes)
             if (o.error)
                 ErrorLog::Write(*o.error);
@@ -521,7 +521,8 @@ void ReportCommands::Run(Kind kind) {
         const int row = upwards ? lastSel - i : firstSel + i;
         if (!affected(row))
             continue;
-        Pending p{row, QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH), {}};
+        Pending p{
+            row, QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH), {}};
         qint32 interId = 0, serial = 0;
         try {
             Identify(row, interId, serial);
