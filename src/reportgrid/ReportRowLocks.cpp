@@ -100,8 +100,8 @@ void ReportRowLocks::ReleaseAllRowLocks() {
 }
 
 void ReportRowLocks::RestampAll() {
-    // What this workstation wrote may have changed what the rules read.
-    state_.heldWorkBills.clear();
+    // The held work bills' settings stay: a report written, audited or deleted changes
+    // none of them.
     QSet<qint32> tasks(state_.rowLocks.cbegin(), state_.rowLocks.cend());
     tasks.insert(state_.historyTaskId);
     tasks.remove(0);

@@ -62,8 +62,8 @@ struct WorkbenchState {
     qint32 historyTaskId = 0;
     // The settings of a work bill as the editability rule read them under a task of
     // this workstation, by task id. While the task is held nobody else writes to the
-    // work bill, so they stand until this workstation writes (ReportRowLocks::RestampAll)
-    // or reloads (ReleaseAllRowLocks); a task taken again has a new id and reads anew.
+    // work bill, and this workstation's report writes change none of them, so they stand
+    // until it reloads (ReleaseAllRowLocks); a task taken again has a new id and reads anew.
     struct HeldWorkBill {
         QString number;
         qint32 team = 0, worker = 0, device = 0, isOut = 0, fare = 0;

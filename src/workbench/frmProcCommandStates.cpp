@@ -17,9 +17,17 @@ void frmProc::AuditStates(bool& audit, bool& unaudit) {
     if (state_.modified || vlgProc_.EditorOpen())
         return;
 
-    // In new mode only rows that name an existing work bill count.
+    // In new mode only rows that name an existing work bill count. A row's work bill held
+    // by this workstation with its settings read was one when they were read (the record
+    // grid keeps them while the task is held); the service checks again as it audits.
     auto counts = [&](int row) {
-        return state_.editMode || parts_->IsExistWB(CodeText(row, kGPH).trimmed(), false);
+        if (state_.editMode)
+            return true;
+        const QString number = CodeText(row, kGPH).trimmed();
+        const auto held = state_.heldWorkBills.constFind(state_.rowLocks.value(row));
+        if (held != state_.heldWorkBills.cend() && held->number == number)
+            return true;
+        return parts_->IsExistWB(number, false);
     };
 
     if (vlgProc_.SelRowCount() > 1) {

@@ -18,6 +18,7 @@ TEST(UpdateCommandStates, EnableToolsFromTheGridAndTheFlags) {
         bool editMode, modified, editorOpen;
         int firstRow, lastRow;  // the selection; equal: the current row alone
         bool audit, unaudit;
+        const char16_t* held = nullptr;  // the work bill row 4's task holds with its settings read
     };
     // clang-format off
     const Case cases[] = {
@@ -29,6 +30,8 @@ TEST(UpdateCommandStates, EnableToolsFromTheGridAndTheFlags) {
         {"new mode existing work bill", false, false, false, 2, 2, true, false},
         {"new mode missing work bill", false, false, false, 4, 4, false, false},
         {"new mode empty row", false, false, false, 5, 5, false, false},
+        {"new mode held work bill counts unasked", false, false, false, 4, 4, true, false, u"WB404"},
+        {"new mode held other number is asked", false, false, false, 4, 4, false, false, u"WB1"},
         {"several rows both", true, false, false, 2, 3, true, true},
         {"several rows new mode skips missing", false, false, false, 3, 4, false, true},
         {"several rows new mode none counts", false, false, false, 4, 5, false, false},
@@ -45,6 +48,11 @@ TEST(UpdateCommandStates, EnableToolsFromTheGridAndTheFlags) {
         b.SetRow(3, u"WB2"_s, kAudited);
         b.SetRow(4, u"WB404"_s, QString());
         b.state().editMode = c.editMode;
+        if (c.held) {
+            b.state().rowLocks = QVector<qint32>(6, 0);
+            b.state().rowLocks[4] = 77;
+            b.state().heldWorkBills.insert(77, {QString::fromUtf16(c.held)});
+        }
         b.grid().SelectRows(c.firstRow, c.lastRow, 8);
         ASSERT_TRUE(!c.editorOpen || b.grid().OpenEditor());
         b.state().modified = c.modified;
