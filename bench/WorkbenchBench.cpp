@@ -517,10 +517,10 @@ void WriteScenarios(Shop& s, int reps, int kRows) {
     }
     if (kRows == 1) {
         // Their floors are the save's: one bare statement's round trip.
-        Print({QStringLiteral("prepare"), 1, Median(prepare), Median(saveFloor), QStringLiteral("ms"), QString(), 0,
-               static_cast<double>(prepareTrips) / reps});
-        Print({QStringLiteral("lookup"), 1, Median(lookup), Median(saveFloor), QStringLiteral("ms"), QString(), 0,
-               static_cast<double>(lookupTrips) / reps});
+        Print({QStringLiteral("prepare"), 1, Median(prepare), Median(saveFloor), QStringLiteral("ms"),
+               QString(), 0, static_cast<double>(prepareTrips) / reps});
+        Print({QStringLiteral("lookup"), 1, Median(lookup), Median(saveFloor), QStringLiteral("ms"),
+               QString(), 0, static_cast<double>(lookupTrips) / reps});
     }
     Print({QStringLiteral("save"), kRows, Median(save), Median(saveFloor), QStringLiteral("ms"), QString(), 0,
            static_cast<double>(saveTrips) / reps});

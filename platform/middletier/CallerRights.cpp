@@ -18,7 +18,9 @@ KeptAnswers<QVariant>& Kept() {
 }
 }  // namespace
 
-QString CallerRights::Key() const { return db_.url().ToString() + QLatin1Char('\t') + QString::number(userId_); }
+QString CallerRights::Key() const {
+    return db_.url().ToString() + QLatin1Char('\t') + QString::number(userId_);
+}
 
 void CallerRights::Know(const QVariant& storedMask) { Kept().Keep(Key(), storedMask); }
 
@@ -27,7 +29,8 @@ bool CallerRights::Has(qint32 rightMask) {
         return false;
     const QVariant rights = Kept().Get(Key(), [&] {
         return db_.Scalar(
-            QStringLiteral("SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
+            QStringLiteral(
+                "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),
             {userId_});
     });
     if (rights.isNull())

@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "platform/middletier/CumulativeCache.h"
 #include "platform/db/KeptAnswers.h"
+#include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/LayoutStore.h"
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/ServerDate.h"
@@ -206,8 +206,8 @@ qint32 MShopProc::GetWorkBillInterID(const QString&, const QString& workBillNo) 
     const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
     if (const std::optional<qint32> id = kept.Find(key))
         return *id;
-    const qint32 id = Basic::Long(
-        db_->Scalar(QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
+    const qint32 id = Basic::Long(db_->Scalar(
+        QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
     if (id != 0)
         kept.Keep(key, id);
     return id;

@@ -78,15 +78,17 @@ std::vector<IMShopProcSet::Outcome> MShopProcSet::ActOnWorkProcRpts(const QStrin
                                                                     qint32 checkerId) {
     std::vector<ReportWriter::Outcome> batch;
     QString failed;
-    const bool answered = Guarded("ActOnWorkProcRpts", MiddleTierTexts::CommandFailedTechnically(), failed, [&] {
-        CallerRights rights(*db_, props);
-        ReportWriter writer(db_, rights.UserId());
-        std::vector<ReportWriter::Key> keys;
-        for (const Report& r : reports) keys.push_back({r.wbInterId, r.serial});
-        batch = action == Action::Delete ? writer.DeleteMany(keys, &rights)
-                                         : writer.PostMany(keys, action == Action::Audit ? 1 : -1, &rights);
-        return true;
-    });
+    const bool answered =
+        Guarded("ActOnWorkProcRpts", MiddleTierTexts::CommandFailedTechnically(), failed, [&] {
+            CallerRights rights(*db_, props);
+            ReportWriter writer(db_, rights.UserId());
+            std::vector<ReportWriter::Key> keys;
+            for (const Report& r : reports) keys.push_back({r.wbInterId, r.serial});
+            batch = action == Action::Delete
+                        ? writer.DeleteMany(keys, &rights)
+                        : writer.PostMany(keys, action == Action::Audit ? 1 : -1, &rights);
+            return true;
+        });
     std::vector<Outcome> outcomes;
     for (size_t i = 0; i < reports.size(); ++i) {
         // A batch that failed as a whole did nothing: each report is tried on its own.

@@ -23,8 +23,8 @@ class MShopProcSet : public IMShopProcSet {
                             QString& message) override;
     bool DelWorkProcRpt(const QString& props, const qint32& wbInterId, const qint32& serial,
                         QString& message) override;
-    std::vector<Outcome> ActOnWorkProcRpts(const QString& props, Action action, const std::vector<Report>& reports,
-                                           qint32 checkerId) override;
+    std::vector<Outcome> ActOnWorkProcRpts(const QString& props, Action action,
+                                           const std::vector<Report>& reports, qint32 checkerId) override;
 
   private:
     std::shared_ptr<Database> db_;

@@ -1,7 +1,7 @@
 #include "platform/middletier/OperationLedger.h"
 
-#include "platform/middletier/CumulativeCache.h"
 #include "platform/db/KeptAnswers.h"
+#include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -38,8 +38,8 @@ KeptAnswers<std::optional<OperationState>>& KeptStates() {
 }  // namespace
 
 bool OperationLedger::LoadKept(qint32 interId, qint32 operId, OperationState& state) {
-    const QString key = db_.url().ToString() + QLatin1Char('\t') + QString::number(interId) + QLatin1Char('\t') +
-                        QString::number(operId);
+    const QString key = db_.url().ToString() + QLatin1Char('\t') + QString::number(interId) +
+                        QLatin1Char('\t') + QString::number(operId);
     const std::optional<OperationState> kept = KeptStates().Get(key, [&]() -> std::optional<OperationState> {
         OperationState s;
         if (LoadByOperation(interId, operId, s))

@@ -382,7 +382,8 @@ void InsertParams(const Report& r, qint32 billerId, const QVariant& date, QVaria
     params << r.wbInterId << r.serial << billerId;
     if (date.isValid())
         params << date;
-    params << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1]) << DateParam(r.dates[2]) << r.memo;
+    params << r.workerId << r.deviceId << r.teamId << DateParam(r.dates[1]) << DateParam(r.dates[2])
+           << r.memo;
     for (double q : r.quantities) params << q;
 }
 
@@ -407,8 +408,8 @@ const QString& UpdateSql() {
 // memo, then the quantity columns in the order of QuantityFields.
 QString StoredColumns(const QString& table) {
     QStringList columns;
-    for (const char* c : {"Fstatus", "FworkerID", "FdeviceID", "FteamID", "Fdate", "FstartWorkDate",
-                          "FendWorkDate", "Fmemo"})
+    for (const char* c :
+         {"Fstatus", "FworkerID", "FdeviceID", "FteamID", "Fdate", "FstartWorkDate", "FendWorkDate", "Fmemo"})
         columns << table + QLatin1String(c);
     for (const QuantityField& f : QuantityFields()) columns << table + QLatin1String(f.column);
     return columns.join(QStringLiteral(", "));
@@ -511,15 +512,18 @@ void SaveBatch::ReadAhead(const ReportRecords& records, CallerRights* rights) {
         params << wb;
     }
     const RecordsetPtr rs = db_.Query(
-        QStringLiteral("SELECT wbe.FWBInterID, wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = "
-                       "0 AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END, %1, r.Fserial, ")
-                .arg(askRights ? QStringLiteral("(SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = "
-                                                "1024 AND FFunction = 30)")
-                               : QStringLiteral("NULL")) +
+        QStringLiteral(
+            "SELECT wbe.FWBInterID, wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = "
+            "0 AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END, %1, r.Fserial, ")
+                .arg(askRights
+                         ? QStringLiteral("(SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = "
+                                          "1024 AND FFunction = 30)")
+                         : QStringLiteral("NULL")) +
             StoredColumns(QStringLiteral("r.")) +
-            QStringLiteral(" FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
-                           "LEFT JOIN SHProcRpt r ON r.FWBInterID = wbe.FWBInterID AND (r.FWBInterID, r.Fserial) "
-                           "IN (%1) WHERE wbe.FWBInterID IN (%2)")
+            QStringLiteral(
+                " FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
+                "LEFT JOIN SHProcRpt r ON r.FWBInterID = wbe.FWBInterID AND (r.FWBInterID, r.Fserial) "
+                "IN (%1) WHERE wbe.FWBInterID IN (%2)")
                 .arg(pairs.isEmpty() ? QStringLiteral("(0, 0)") : pairs.join(QStringLiteral(", ")),
                      ids.join(QStringLiteral(", "))),
         params);
@@ -838,7 +842,8 @@ std::vector<ReportWriter::Outcome> ReportWriter::DeleteMany(const std::vector<Ke
                        pairs.join(QStringLiteral(", ")) + QStringLiteral(") RETURNING FWBInterID, Fserial"),
                    params);
     QSet<QPair<qint32, qint32>> gone;
-    for (const QVariantList& row : deleted->Rows()) gone.insert({Basic::Long(row.value(0)), Basic::Long(row.value(1))});
+    for (const QVariantList& row : deleted->Rows())
+        gone.insert({Basic::Long(row.value(0)), Basic::Long(row.value(1))});
     if (!gone.isEmpty())
         OperationLedger::ReportsWritten();
     for (const Key& k : reports) {
