@@ -17,21 +17,29 @@
 // that opens a window lasts at least until the new window's first paint: the program
 // waits for the display server to map it in between.
 //
-//   clerks_day_timer [--runs N] [--log-folder DIR]
+// With --pg the program works on a PostgreSQL database instead, made fresh for each run
+// on that server (db init, seed-demo and a clerk with every right, as the administrator
+// would), and with --rtt through a relay that delays each direction by half of MS: a
+// server across a network.
+//
+//   clerks_day_timer [--runs N] [--log-folder DIR] [--pg URL [--rtt MS]]
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
+#include "bench/DelayProxy.h"
 #include "tests/window/Desktop.h"
 
 namespace {
@@ -108,14 +116,69 @@ int CursorColumn(const Probe& p) {
     return 0;
 }
 
+// The first value of a statement on the PostgreSQL database at `url`.
+QVariant Sql(const QUrl& url, const QString& sql) {
+    QVariant value;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"clerks-day-pg"_s);
+        db.setHostName(url.host());
+        db.setPort(url.port(5432));
+        db.setUserName(url.userName());
+        db.setPassword(url.password());
+        db.setDatabaseName(url.path().mid(1));
+        if (!db.open())
+            throw std::runtime_error("cannot reach the PostgreSQL server: " + url.toString().toStdString());
+        QSqlQuery q(db);
+        if (q.exec(sql) && q.next())
+            value = q.value(0);
+    }
+    QSqlDatabase::removeDatabase(u"clerks-day-pg"_s);
+    return value;
+}
+
+// The PostgreSQL server of a run with --pg: the superuser's address and the relay's delay.
+struct Server {
+    QUrl admin;
+    int rttMs = 0;
+};
+
+// Runs erp-host's administrator command on `db`; throws when it fails.
+void Admin(const QStringList& command, const QUrl& db, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(ERP_HOST_PATH), QStringList(command) << u"--db"_s << db.toString());
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        throw std::runtime_error("erp-host " + command.join(u' ').toStdString() + ": " +
+                                 p.readAllStandardError().toStdString());
+}
+
 class Day {
   public:
-    Day(Desktop& desk, const QString& logFolder, int run) : desk_(desk), run_(run) {
+    Day(Desktop& desk, const QString& logFolder, int run, const std::optional<Server>& server)
+        : desk_(desk), run_(run) {
         if (!home_.isValid())
             throw std::runtime_error("no temporary folder");
         log_ = QDir(logFolder).filePath(u"run-%1.log"_s.arg(run));
         qputenv("SHOPPROC_TIMING_LOG", QFile::encodeName(log_));
-        program_ = std::make_unique<Program>(desk_.Display(), home_.path(), ProbePath());
+        QStringList args;
+        if (server) {
+            pg_ = server->admin;
+            pg_.setPath(u"/clerksday%1"_s.arg(run));
+            Sql(server->admin, u"DROP DATABASE IF EXISTS clerksday%1"_s.arg(run));
+            Sql(server->admin, u"CREATE DATABASE clerksday%1"_s.arg(run));
+            Admin({u"db"_s, u"init"_s}, pg_);
+            Admin({u"db"_s, u"seed-demo"_s}, pg_);
+            Admin({u"user"_s, u"add"_s, u"timer"_s, u"--password-stdin"_s}, pg_, "timer-secret\n");
+            proxy_ = std::make_unique<sp::bench::DelayProxy>(pg_.host(), pg_.port(), server->rttMs);
+            QUrl clerk = pg_;
+            clerk.setHost(u"127.0.0.1"_s);
+            clerk.setPort(proxy_->Port());
+            clerk.setUserName(u"timer"_s);
+            clerk.setPassword(u"timer-secret"_s);
+            args << u"--db"_s << clerk.toString();
+        }
+        program_ = std::make_unique<Program>(desk_.Display(), home_.path(), ProbePath(), args);
     }
 
     void Run(QMap<QString, QVector<double>>& samples, int* keys, int* clicks);
@@ -133,7 +196,10 @@ class Day {
         while (!holds(p)) {
             if (timer.elapsed() > ms) {
                 QFile::copy(ProbePath(), log_ + u".probe"_s);
+                const int exit = program_->Finished(1000);  // reads what the program wrote
                 throw std::runtime_error("timed out waiting until " + std::string(what) +
+                                         " (the program, exit code " + std::to_string(exit) +
+                                         ", said: " + program_->Output().right(2000).toStdString() + ")" +
                                          " (the screen as the "
                                          "probe saw it: " +
                                          log_.toStdString() + ".probe)");
@@ -181,12 +247,16 @@ class Day {
     int run_;
     QTemporaryDir home_;
     QString log_;
+    QUrl pg_;  // the run's PostgreSQL database; empty: the demo's SQLite file
+    std::unique_ptr<sp::bench::DelayProxy> proxy_;
     std::unique_ptr<Program> program_;
     QMap<QString, QVector<double>>* samples_ = nullptr;
     double origin_ = 0;  // the log's start on the monotonic clock, ms
 };
 
 QVariant Day::Db(const QString& sql) const {
+    if (!pg_.isEmpty())
+        return Sql(pg_, sql);
     QVariant value;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"clerks-day"_s);
@@ -463,17 +533,26 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int runs = 5;
     QString logFolder = QString::fromUtf8(CLERKS_DAY_FOLDER);
+    std::optional<Server> server;
+    int rttMs = 0;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == u"--runs" && i + 1 < args.size())
             runs = args[++i].toInt();
         else if (args[i] == u"--log-folder" && i + 1 < args.size())
             logFolder = args[++i];
+        else if (args[i] == u"--pg" && i + 1 < args.size())
+            server = Server{QUrl(args[++i]), 0};
+        else if (args[i] == u"--rtt" && i + 1 < args.size())
+            rttMs = args[++i].toInt();
         else {
-            std::fprintf(stderr, "usage: clerks_day_timer [--runs N] [--log-folder DIR]\n");
+            std::fprintf(stderr,
+                         "usage: clerks_day_timer [--runs N] [--log-folder DIR] [--pg URL [--rtt MS]]\n");
             return 64;
         }
     }
+    if (server)
+        server->rttMs = rttMs;
     QDir().mkpath(logFolder);
     QString why;
     auto desk = Desktop::Start(&why);
@@ -481,12 +560,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s (the timer needs Xvfb and xdotool)\n", qPrintable(why));
         return 1;
     }
+    if (server)
+        std::printf("database: PostgreSQL, %d ms round trip\n", server->rttMs);
     std::printf("load average before: %s\n", qPrintable(LoadAverage()));
     QMap<QString, QVector<double>> samples;
     int keys = 0, clicks = 0, failed = 0;
     for (int run = 1; run <= runs; ++run) {
         try {
-            Day day(*desk, logFolder, run);
+            Day day(*desk, logFolder, run, server);
             day.Run(samples, &keys, &clicks);
             std::fprintf(stderr, "run %d done\n", run);
         } catch (const std::exception& e) {
