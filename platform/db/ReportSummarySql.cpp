@@ -46,14 +46,15 @@ QString NameOf(const QString& by, const QString& key, bool name) {
 // asked, and the filter's bounds (each a pair of @bN parameters, '' for none).
 QString ReportsOfRequest() {
     // clang-format off
-    const std::array<const char*, 7> bounded{
+    const std::array<const char*, 8> bounded{
         "(SELECT x.FShortNumber FROM t_Department x WHERE x.FItemID = WBE.FDeptID)",
         "(SELECT x.FShortNumber FROM t_WorkCenter x WHERE x.FInterID = WBE.FWorkCenterID)",
         "(SELECT x.FBillNo FROM ICMO x WHERE x.FInterID = WBE.FInterID)",
         "WBE.FWorkBillNO",
         "(SELECT x.FID FROM t_SubMessage x WHERE x.FInterID = PR.FteamID)",
         "(SELECT x.FShortNumber FROM t_Emp x WHERE x.FItemID = PR.FworkerID)",
-        "(SELECT x.FID FROM t_SubMessage x WHERE x.FInterID = WBE.FOperID)"};
+        "(SELECT x.FID FROM t_SubMessage x WHERE x.FInterID = WBE.FOperID)",
+        "(SELECT x.FNumber FROM t_Device x WHERE x.FInterID = PR.FdeviceID)"};
     // clang-format on
     QString sql = QStringLiteral(
         " FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID "
@@ -134,14 +135,14 @@ ReportSummarySql::Bound Positional(const QString& text, const SummaryRequest& re
 QStringList ParameterNames() {
     QStringList names{QStringLiteral("from"),    QStringLiteral("to"),  QStringLiteral("basis"),
                       QStringLiteral("audited"), QStringLiteral("by1"), QStringLiteral("by2")};
-    for (int i = 0; i < 14; ++i) names << QStringLiteral("b%1").arg(i);
+    for (int i = 0; i < 16; ++i) names << QStringLiteral("b%1").arg(i);
     return names;
 }
 
 QString ParameterType(const QString& name) {
     if (name == u"from" || name == u"to")
         return QStringLiteral("date");
-    // b0 ... b13: the filter's bounds.
+    // b0 ... b15: the bounds.
     return name.size() > 1 && name[0] == u'b' && name[1].isDigit() ? QStringLiteral("text")
                                                                    : QStringLiteral("integer");
 }

@@ -29,8 +29,9 @@ struct SummaryRequest {
     SummaryBy by1 = SummaryBy::Team;
     SummaryBy by2 = SummaryBy::None;  // None: one level only
     bool auditedOnly = true;
-    // The fourteen bounds of the workbench's filter (BDept ... EItem, FilterBounds.h);
-    // empty: none. The team and worker bounds apply to the report's own team and worker.
+    // The fourteen bounds of the workbench's filter (BDept ... EItem, FilterBounds.h),
+    // then the device's from and to (its number); empty: none. The team, worker and
+    // device bounds apply to the report's own team, worker and device.
     QStringList bounds;
 };
 

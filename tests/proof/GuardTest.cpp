@@ -113,7 +113,7 @@ TEST_P(GuardTest, AClerkPastTheWorkbenchCanDoNothingTheWorkbenchWouldRefuse) {
         u"INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fstatus) VALUES (%1, 900, %2, %3)"_s;
     const QString summary =
         u"SELECT * FROM sp_report_summary('2000-01-01', '2100-01-01', 0, 0, 1, 2%1)"_s.arg(
-            QStringLiteral(", ''").repeated(14));
+            QStringLiteral(", ''").repeated(16));
     ExpectAllRefused(
         clerk,
         {
