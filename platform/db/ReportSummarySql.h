@@ -12,7 +12,7 @@ namespace sp::platform {
 // The statements of the report summary. The grouped figures are one statement whose
 // grouping follows its parameters (CASE on the codes of SummaryBy), so the very same
 // text runs in-process on SQLite and as the body of sp_report_summary on PostgreSQL,
-// where the function checks the summary right before it answers.
+// where only the members of the summary right's group role (and the owner) may run it.
 class ReportSummarySql {
   public:
     // A statement and its "?" parameters, for Database::Query.
@@ -26,8 +26,8 @@ class ReportSummarySql {
     // The reports of one group, on either database (the report rows are readable to
     // every user; the service checks the right before it asks).
     static Bound Reports(const SummaryRequest& request, qint32 key1, qint32 key2);
-    // PostgreSQL: creates sp_report_summary, executable by the owner and the role
-    // summaryRole only. schema is the quoted schema of the tables.
+    // PostgreSQL: creates sp_report_summary (SECURITY DEFINER, as the posting function),
+    // executable by the owner and the role summaryRole only. schema is the quoted schema of the tables.
     static QStringList FunctionStatements(const QString& schema, const QString& summaryRole);
 };
 

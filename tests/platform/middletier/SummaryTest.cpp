@@ -1,4 +1,6 @@
 #include "platform/middletier/MShopSummary.h"
+#include "src/controls/GridModel.h"
+#include "src/summary/SummaryTable.h"
 #include "tests/platform/middletier/MiddleTierFixture.h"
 
 namespace sp::test {
@@ -167,6 +169,23 @@ TEST_P(SummaryTest, GroupsAreNamedCountedUnderTheirOwnTeamAndDrilledDown) {
     request.bounds = QStringList(14, QString());
     request.bounds[10] = u"E002"_s;
     EXPECT_EQ(Values(summary().GetWorkProcRptSummary(Props(Clerk), request), "No2"), Words("E002,E002"));
+}
+
+// Hours are never added across time units: a group or total that mixes them shows its
+// hours in one row per unit.
+TEST_P(SummaryTest, TheTableShowsHoursPerTimeUnit) {
+    SummaryRequest request = February(SummaryBy::Team);
+    request.auditedOnly = false;
+    GridModel grid;
+    ASSERT_EQ(SummaryTable::FillSummary(grid, summary().GetWorkProcRptSummary(Props(Clerk), request),
+                                        request.by1, request.by2),
+              2);
+    QStringList rows;
+    for (int row = 2; row <= grid.Rows(); ++row)
+        rows << grid.DisplayText(row, 1) + u'|' + grid.DisplayText(row, 3) + u'|' + grid.DisplayText(row, 14);
+    EXPECT_EQ(
+        rows,
+        Words("T01|小时|3.00,T02|（见下）|,|分钟|10.75,|小时|13.25,合计|（见下）|,|分钟|10.75,|小时|16.25"));
 }
 
 TEST_P(SummaryTest, RefusesCallersWithoutTheRightAndRequestsItCannotAnswer) {
