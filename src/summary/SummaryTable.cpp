@@ -74,6 +74,7 @@ void SetupColumns(GridModel& grid, const QStringList& titles, const QVector<int>
     grid.SetCols(static_cast<int>(titles.size()));
     for (int col = 1; col <= titles.size(); ++col) {
         grid.SetCellText(1, col, titles[col - 1]);
+        grid.SetCellKey(1, col, titles[col - 1]);
         grid.SetColumnReadOnly(col, true);
         grid.SetColumnLocked(col, true);
         const bool number = numberCols.contains(col);

@@ -337,7 +337,8 @@ void frmSummary::PrintCommand() {
         const QString& from = choices_.bounds[size_t(2 * i)];
         const QString& to = choices_.bounds[size_t(2 * i + 1)];
         if (!from.isEmpty() || !to.isEmpty())
-            table.head.append({labels[i].chopped(1), from + QStringLiteral(" — ") + to});
+            table.head.append(
+                {labels[i].chopped(1) + QStringLiteral("："), from + QStringLiteral(" — ") + to});
     }
     if (showingReports_)
         table.head.append({T::HeadGroup(), groupShown_});
