@@ -42,9 +42,31 @@ QString NameOf(const QString& by, const QString& key, bool name) {
         .arg(by, key, QLatin1String(emp), QLatin1String(team), QLatin1String(plain), QLatin1String(wc), bill);
 }
 
-// The reports of the request: the period by the chosen date, audited ones only when
-// asked, and the filter's bounds (each a pair of @bN parameters, '' for none).
-QString ReportsOfRequest() {
+// The report's key of a grouping level written out, so that an index on it serves.
+QString KeyColumn(SummaryBy by) {
+    switch (by) {
+        case SummaryBy::Worker:
+            return QStringLiteral("PR.FworkerID");
+        case SummaryBy::Team:
+            return QStringLiteral("PR.FteamID");
+        case SummaryBy::Device:
+            return QStringLiteral("PR.FdeviceID");
+        case SummaryBy::WorkCenter:
+            return QStringLiteral("WBE.FWorkCenterID");
+        case SummaryBy::WorkBill:
+            return QStringLiteral("WBE.FWBInterID");
+        case SummaryBy::Item:
+            return QStringLiteral("WBE.FItemID");
+        case SummaryBy::None:
+            break;
+    }
+    return QStringLiteral("0");
+}
+
+// The reports of the request: the period by the chosen date (the parameter's, or the
+// column given), audited ones only when asked, and the filter's bounds (each a pair of
+// @bN parameters, '' for none).
+QString ReportsOfRequest(const QString& dateColumn = {}) {
     // clang-format off
     const std::array<const char*, 8> bounded{
         "(SELECT x.FShortNumber FROM t_Department x WHERE x.FItemID = WBE.FDeptID)",
@@ -56,11 +78,14 @@ QString ReportsOfRequest() {
         "(SELECT x.FID FROM t_SubMessage x WHERE x.FInterID = WBE.FOperID)",
         "(SELECT x.FNumber FROM t_Device x WHERE x.FInterID = PR.FdeviceID)"};
     // clang-format on
-    QString sql = QStringLiteral(
-        " FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID "
-        "WHERE ((@basis = 0 AND PR.FendWorkDate >= @from AND PR.FendWorkDate <= @to) "
-        "OR (@basis = 1 AND PR.FcheckDate >= @from AND PR.FcheckDate <= @to)) "
-        "AND (@audited = 0 OR PR.Fstatus = 1)");
+    QString sql =
+        QStringLiteral(" FROM SHProcRpt PR JOIN SHWorkBillEntry WBE ON WBE.FWBInterID = PR.FWBInterID ");
+    sql += dateColumn.isEmpty()
+               ? QStringLiteral(
+                     "WHERE ((@basis = 0 AND PR.FendWorkDate >= @from AND PR.FendWorkDate <= @to) "
+                     "OR (@basis = 1 AND PR.FcheckDate >= @from AND PR.FcheckDate <= @to)) ")
+               : QStringLiteral("WHERE %1 >= @from AND %1 <= @to ").arg(dateColumn);
+    sql += QStringLiteral("AND (@audited = 0 OR PR.Fstatus = 1)");
     for (int i = 0; i < static_cast<int>(bounded.size()); ++i) {
         const QString value = QLatin1String(bounded[static_cast<size_t>(i)]);
         sql += QStringLiteral(" AND (@b%1 = '' OR %2 >= @b%1) AND (@b%3 = '' OR %2 <= @b%3)")
@@ -195,7 +220,10 @@ ReportSummarySql::Bound ReportSummarySql::Reports(const SummaryRequest& request,
             "UnitName%1, "
             "PR.Fstatus, PR.FcheckDate%2 AND %3 = @key1 AND %4 = @key2 "
             "ORDER BY PR.FendWorkDate, WBE.FWorkBillNO, PR.Fserial")
-            .arg(sums, ReportsOfRequest(), KeyOf(QStringLiteral("@by1")), KeyOf(QStringLiteral("@by2")));
+            .arg(sums,
+                 ReportsOfRequest(request.basis == SummaryDate::Audited ? QStringLiteral("PR.FcheckDate")
+                                                                        : QStringLiteral("PR.FendWorkDate")),
+                 KeyColumn(request.by1), KeyColumn(request.by2));
     return Positional(text, request,
                       {{QStringLiteral("key1"), key1},
                        {QStringLiteral("key2"), request.by2 == SummaryBy::None ? 0 : key2}});
