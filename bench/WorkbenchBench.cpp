@@ -601,6 +601,8 @@ void StartScenario(const QString& url, const QString& host, int reps) {
     }
 }
 
+void SummaryScenario(Shop& s, int reps);
+
 int RunOne(const QString& scenario, QString url, int reps, const QString& host, const QString& rtt) {
     platform::DatabaseUrl address = platform::DatabaseUrl::Parse(url);
     if (!rtt.isEmpty() && address.dialect == platform::Dialect::PostgreSQL) {
@@ -620,6 +622,8 @@ int RunOne(const QString& scenario, QString url, int reps, const QString& host, 
         CursorScenario(shop, 1);
     else if (scenario == QLatin1String("write"))
         for (const int rows : {1, 100}) WriteScenarios(shop, reps, rows);
+    else if (scenario == QLatin1String("summary"))
+        SummaryScenario(shop, reps);
     else
         Die(QStringLiteral("unknown scenario ") + scenario);
     return 0;
@@ -654,3 +658,90 @@ int main(int argc, char** argv) {
         QStringLiteral("usage: workbench_bench run SCENARIO --db URL [--reps N] [--rtt MS] | all --host PATH "
                        "--data DIR [--pg URL] [--quick] [--rtt MS,...] [--json FILE]"));
 }
+
+// ------------------------------------------------------------- the summary of reports
+#include "src/controls/GridModel.h"
+#include "src/middletier/SummaryInterfaces.h"
+#include "src/summary/SummaryTable.h"
+
+namespace {
+
+// The month's audited reports by team then worker, as the summary window reads and shows
+// them, beside the bare GROUP BY of the same reports; then the reports of the group with
+// the most, as its drill-down lists them, beside the bare read of its rows.
+void SummaryScenario(Shop& s, int reps) {
+    Floor floor(*s.db);
+    const RecordsetPtr range =
+        s.db->Query(QStringLiteral("SELECT MIN(FendWorkDate), MAX(FendWorkDate) FROM SHProcRpt"));
+    SummaryRequest request;
+    request.from = Basic::ToDate(range->Field(0));
+    request.to = Basic::ToDate(range->Field(1));
+    request.by1 = SummaryBy::Team;
+    request.by2 = SummaryBy::Worker;
+    const QVariantList period{request.from, request.to};
+    const QString bare = QStringLiteral(
+        "SELECT FteamID, FworkerID, COUNT(*), SUM(FAuxQtyReceive), SUM(FAuxQtyFinish), SUM(FAuxQtyPass), "
+        "SUM(FAuxQtyLost), SUM(FAuxQtyBack), SUM(FAuxQtyBackPass), SUM(FAuxQtyScrap), SUM(FAuxQtyForItem), "
+        "SUM(FAuxQtyHandOver), SUM(FfinishTime), SUM(FreadyTime), SUM(FpowercutTime), SUM(FfixTime), "
+        "SUM(FwaitItemTime), SUM(FwaitToolTime), SUM(FtotalFee) FROM SHProcRpt WHERE FendWorkDate >= ? AND "
+        "FendWorkDate <= ? AND Fstatus = 1 GROUP BY FteamID, FworkerID");
+    auto service = s.registry.Create<IMShopSummary>(ProgId::MShopSummary());
+    const QString props = s.host->PropsString();
+    const qint64 reports = Basic::Long(s.db->Scalar(
+        QStringLiteral(
+            "SELECT COUNT(*) FROM SHProcRpt WHERE FendWorkDate >= ? AND FendWorkDate <= ? AND Fstatus = 1"),
+        period));
+    GridModel grid;
+    std::vector<double> ours, floors;
+    long long trips = 0;
+    qint64 groups = 0;
+    for (int i = 0; i < reps; ++i) {
+        floors.push_back(TimeMs([&] { groups = floor.Fetch(bare, period); }));
+        ours.push_back(TimeMs(
+            [&] {
+                SummaryTable::FillSummary(grid, service->GetWorkProcRptSummary(props, request), request.by1,
+                                          request.by2);
+            },
+            trips));
+    }
+    Print({QStringLiteral("summary"), reports, Median(ours), Median(floors), QStringLiteral("ms"),
+           QStringLiteral("%1 groups by team then worker").arg(groups), 0,
+           static_cast<double>(trips) / reps});
+
+    // The group with the most reports: its first row.
+    int row = 2;
+    for (int r = 2; r < grid.Rows(); ++r)
+        if (grid.CellValue(r, 6).toDouble() > grid.CellValue(row, 6).toDouble())
+            row = r;
+    const auto group = SummaryTable::GroupOf(grid, row);
+    if (!group)
+        Die(QStringLiteral("the summary shows no group"));
+    const QString rowsSql = QStringLiteral(
+        "SELECT * FROM SHProcRpt WHERE FendWorkDate >= ? AND FendWorkDate <= ? AND Fstatus = 1 AND FteamID = "
+        "? AND "
+        "FworkerID = ? ORDER BY FendWorkDate, FWBInterID, Fserial");
+    GridModel list;
+    std::vector<double> drill, drillFloor;
+    qint64 listed = 0;
+    trips = 0;
+    for (int i = 0; i < reps; ++i) {
+        drillFloor.push_back(TimeMs([&] {
+            listed = floor.Fetch(rowsSql, {request.from, request.to, group->first, group->second});
+        }));
+        drill.push_back(TimeMs(
+            [&] {
+                SummaryTable::FillReports(
+                    list, service->GetWorkProcRptSummaryList(props, request, group->first, group->second));
+            },
+            trips));
+    }
+    if (list.Rows() - list.FixedRows() != listed)
+        Die(QStringLiteral("the drill-down lists %1 reports, the bare statement reads %2")
+                .arg(list.Rows() - list.FixedRows())
+                .arg(listed));
+    Print({QStringLiteral("summary drill-down"), listed, Median(drill), Median(drillFloor),
+           QStringLiteral("ms"), QStringLiteral("one worker's reports of the month"), 0,
+           static_cast<double>(trips) / reps});
+}
+
+}  // namespace

@@ -100,7 +100,7 @@ QString PgDatabase(const QString& serverUrl, const QString& name) {
 // finished one is there (a marker is written only once the generation succeeded).
 QString Database(const Options& o, bool postgres, const Size& size) {
     const QString tag =
-        QStringLiteral("bench_%1x%2x%3").arg(size.workBills).arg(size.reports).arg(size.longHistory);
+        QStringLiteral("bench2_%1x%2x%3").arg(size.workBills).arg(size.reports).arg(size.longHistory);
     QString url;
     QString marker =
         QDir(o.data).filePath(tag + (postgres ? QStringLiteral(".pg.done") : QStringLiteral(".done")));
@@ -198,7 +198,8 @@ int BenchAll(const QStringList& args) {
         const QString dbName = postgres ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite");
         for (size_t i = 0; i < sizes.size(); ++i) {
             const QString url = Database(o, postgres, sizes[i]);
-            QStringList scenarios{QStringLiteral("list"), QStringLiteral("history")};
+            QStringList scenarios{QStringLiteral("list"), QStringLiteral("history"),
+                                  QStringLiteral("summary")};
             if (i == 0)  // the rest depends little on the size: measured on the smallest
                 scenarios << QStringLiteral("cursor") << QStringLiteral("write");
             if (i == 0 || i + 1 == sizes.size())

@@ -6,6 +6,7 @@
 
 #include "src/common/Basic.h"
 #include "src/common/IgnoreErrors.h"
+#include "src/entry/HostServices.h"
 #include "src/filters/frmWageFilter.h"
 #include "src/navigation/WorkBillList.h"
 #include "src/navigation/WorkBillListEvents.h"
@@ -20,6 +21,7 @@
 #include "src/reportgrid/ReportHistory.h"
 #include "src/reportgrid/ReportPrintout.h"
 #include "src/reportgrid/ReportRowLocks.h"
+#include "src/summary/frmSummary.h"
 #include "src/workbench/Texts.h"
 
 namespace sp {
@@ -150,8 +152,16 @@ frmProc::FilterDialogFactory DefaultFilterDialogFactory() {
 }
 
 std::unique_ptr<frmProc> MakeWorkbench(HostServices& host) {
+    // The summary window, modal over the workbench, keeps its choices between uses.
+    const auto summary = [](HostServices& host, const DictionaryPtr& dicFilter) {
+        frmSummary dialog(host, dicFilter);
+        dialog.LoadSettings();
+        host.Screen().ShowModal(dialog);
+        dialog.SaveSettings();
+        return dialog.Chosen();
+    };
     return std::make_unique<frmProc>(
-        host, frmProc::Factories{&MakeDefaultWorkbenchParts, DefaultFilterDialogFactory()});
+        host, frmProc::Factories{&MakeDefaultWorkbenchParts, DefaultFilterDialogFactory(), summary});
 }
 
 }  // namespace sp

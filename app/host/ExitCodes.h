@@ -29,8 +29,9 @@ inline constexpr ExitCodeMeaning ExitCodeMeanings[] = {
      "or not made"},
     {UnknownUser, "the user is not in the database (PostgreSQL: the role signed in is no user)"},
     {NotAllowed,
-     "the user may not open the workbench (lacks right 0x200000), or, on PostgreSQL,\n"
-     "is no administrator (user commands but passwd, task release)"},
+     "the user may not open the workbench (lacks right 0x200000) or see the summary of\n"
+     "reports (lacks right 0x800000), or, on PostgreSQL, is no administrator (user\n"
+     "commands but passwd, task release)"},
     {NoSuchTask, "task release: no task is held under that id"},
     {ReleaseRefused,
      "task release refused: the holder is alive and --force is not given, the holder's\n"

@@ -1,5 +1,7 @@
 #include "app/host/HostOptions.h"
 
+#include <QDate>
+
 #include "app/host/Texts.h"
 
 #include "platform/db/Users.h"
@@ -34,11 +36,40 @@ QStringList OptionsOf(HostOptions::Command command) {
             return {QStringLiteral("--password-stdin")};
         case Command::TaskRelease:
             return {QStringLiteral("--force"), QStringLiteral("--yes"), QStringLiteral("--user")};
+        case Command::ReportSummary:
+            return {QStringLiteral("--from"), QStringLiteral("--to"),     QStringLiteral("--by"),
+                    QStringLiteral("--all"),  QStringLiteral("--format"), QStringLiteral("--output"),
+                    QStringLiteral("--user")};
         default:
             return {};
     }
 }
 
+// Why the summary's options cannot be used; empty when they can.
+QString ReportSummaryProblem(const QString& from, const QString& to, const QStringList& by,
+                             const QString& format, const QString& output) {
+    const QDate f = QDate::fromString(from, Qt::ISODate);
+    const QDate t = QDate::fromString(to, Qt::ISODate);
+    if (!f.isValid() || !t.isValid())
+        return QStringLiteral(
+                   "report summary needs --from and --to as dates, yyyy-mm-dd (given: \"%1\", \"%2\").")
+            .arg(from, to);
+    if (f > t)
+        return QStringLiteral("--from %1 is after --to %2.").arg(from, to);
+    const QStringList names = Texts::SummaryGroupNames();
+    if (by.isEmpty() || by.size() > 2 || (by.size() == 2 && by[0] == by[1]))
+        return QStringLiteral("--by takes one or two different groupings of %1, comma-separated.")
+            .arg(names.join(QStringLiteral(", ")));
+    for (const QString& name : by)
+        if (!names.contains(name))
+            return QStringLiteral("--by: unknown grouping \"%1\"; one of %2.")
+                .arg(name, names.join(QStringLiteral(", ")));
+    if (format != u"csv" && format != u"xlsx")
+        return QStringLiteral("--format is csv or xlsx, not \"%1\".").arg(format);
+    if (format == u"xlsx" && output.isEmpty())
+        return QStringLiteral("--format xlsx needs --output FILE.");
+    return {};
+}
 }  // namespace
 
 bool HostOptions::ParseRights(const QString& text, quint32& mask) {
@@ -100,6 +131,14 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         } else if (a == QLatin1String("--yes")) {
             once(a);
             o.yes = true;
+        } else if (a == QLatin1String("--all")) {
+            once(a);
+            o.allReports = true;
+        } else if (value(QStringLiteral("--from"), o.from) || value(QStringLiteral("--to"), o.to) ||
+                   value(QStringLiteral("--format"), o.format) ||
+                   value(QStringLiteral("--output"), o.output)) {
+        } else if (value(QStringLiteral("--by"), text)) {
+            o.by = text.split(u',');
         } else if (a == QLatin1String("--password-stdin")) {
             once(a);
             o.passwordStdin = true;
@@ -196,6 +235,11 @@ HostOptions HostOptions::Parse(const QStringList& args) {
         o.taskId = words.value(2).toInt(&ok);
         if (o.error.isEmpty() && (!ok || o.taskId < 1))
             o.error = Texts::TaskIdArgument(words.value(2));
+    } else if (verb == QLatin1String("report") && what == QLatin1String("summary")) {
+        o.command = Command::ReportSummary;
+        expect(2, Texts::ReportSummaryForm());
+        if (o.error.isEmpty())
+            o.error = ReportSummaryProblem(o.from, o.to, o.by, o.format, o.output);
     } else {
         o.error = Texts::UnknownCommand(words.join(u' '));
     }

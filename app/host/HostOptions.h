@@ -22,7 +22,8 @@ struct HostOptions {
         UserDisable,
         Passwd,
         TaskList,
-        TaskRelease
+        TaskRelease,
+        ReportSummary
     };
 
     Command command = Command::Workbench;
@@ -43,7 +44,15 @@ struct HostOptions {
     bool userGiven = false;  // --user was given (task release: who releases; else the login name)
     qint32 taskId = 0;       // task release
     bool yes = false;        // task release: without asking
-    QString error;           // why the command line was refused; empty when it was not
+    // report summary: the period, the groupings (worker, team, device, workcenter,
+    // workbill, item), all reports or audited ones only, the file format, the file
+    QString from;
+    QString to;
+    QStringList by;
+    bool allReports = false;
+    QString format = QStringLiteral("csv");
+    QString output;  // empty: the standard output (CSV only)
+    QString error;   // why the command line was refused; empty when it was not
 
     bool NeedsScreen() const { return command == Command::Workbench; }
 

@@ -41,6 +41,9 @@ inline QString Usage() {
   erp-host user revoke NAME MASK|admin [--db URL]
       Adds rights to a user's, or takes them away (all, none, 0x200000, &H200000
       or decimal); admin: makes the user an administrator (PostgreSQL), or no longer.
+      The rights: 0x200000 open the workbench, 0x20000 new reports, 0x400000 change
+      them, 0x1 audit and unaudit, 0x10000 delete, 0x800000 see the summary of
+      reports (its fees are wages).
   erp-host user password NAME [--password-stdin] [--db URL]
       PostgreSQL: sets a user's password (asked twice) and lets the role sign in.
   erp-host user disable NAME [--db URL]
@@ -55,6 +58,14 @@ inline QString Usage() {
       Releases a held work bill after asking; the holder can no longer save its
       changes to it. A live holder's only with --force (PostgreSQL: ends the
       holder's database session, and every work bill it holds is released).
+  erp-host report summary --from DATE --to DATE --by GROUPS [--all]
+                          [--format csv|xlsx] [--output FILE] [--user NAME] [--db URL]
+      The summary of reports for payroll: per group the count, the quantities, the
+      hours per time unit and the fee, and the totals, as the workbench's summary
+      window shows them. DATE: yyyy-mm-dd, the actual completion date. GROUPS: one
+      or two of worker, team, device, workcenter, workbill, item, comma-separated
+      (team,worker). Audited reports only unless --all. CSV goes to the standard
+      output unless --output; XLSX needs --output. Needs right 0x800000.
   erp-host --help, -h
       Shows this text.
 
@@ -81,6 +92,12 @@ Options (each once, and only to the commands it is shown with; --name=value work
   --work-bills N     db seed-bench: how many work bills
   --reports M        db seed-bench: how many reports
   --long-history H   db seed-bench: the reports of the first work bill (1000)
+  --from DATE, --to DATE   report summary: the period, yyyy-mm-dd
+  --by GROUPS        report summary: one or two of worker, team, device,
+                     workcenter, workbill, item (team,worker)
+  --all              report summary: unaudited reports too
+  --format csv|xlsx  report summary: the file's kind (csv)
+  --output FILE      report summary: where the file goes (CSV: standard output)
 
 Files: the demo database, the application log and the settings files are in
 $XDG_DATA_HOME/ShopProc/erp-host (~/.local/share/ShopProc/erp-host).
@@ -325,6 +342,24 @@ inline QString SeedBenchNeedsSizes() {
 inline QString UserRightsArgument(const QString& verb, const QString& given) {
     return QStringLiteral("user %1 takes all, none, a mask of 32 bits or admin, not \"%2\".")
         .arg(verb, given);
+}
+inline QString ReportSummaryForm() {
+    return QStringLiteral(
+        "report summary --from DATE --to DATE --by GROUPS [--all] [--format csv|xlsx] [--output FILE] "
+        "[--user NAME] [--db URL]");
+}
+// The groupings by name, in the order of the service's codes (SummaryBy 1 ... 6).
+inline QStringList SummaryGroupNames() {
+    return {QStringLiteral("worker"),     QStringLiteral("team"),     QStringLiteral("device"),
+            QStringLiteral("workcenter"), QStringLiteral("workbill"), QStringLiteral("item")};
+}
+inline QString SummaryWritten(const QString& file, int groups) {
+    return QStringLiteral("%1 groups written to %2").arg(groups).arg(file);
+}
+inline QString MayNotSummarise(const QString& user, quint32 right) {
+    return QStringLiteral("The user %1 may not see the summary of reports (lacks right 0x%2).")
+        .arg(user)
+        .arg(right, 0, 16);
 }
 inline QString TaskIdArgument(const QString& given) {
     return QStringLiteral("task release takes the id erp-host task list shows, not \"%1\".").arg(given);

@@ -19,6 +19,7 @@
 #include "app/host/ScreenshotDriver.h"
 #include "app/host/SignIn.h"
 #include "app/host/SignInDialog.h"
+#include "app/host/SummaryCommand.h"
 #include "app/host/TaskCommands.h"
 #include "app/host/Texts.h"
 #include "app/host/TimingLog.h"
@@ -222,6 +223,9 @@ int RunAdminCommand(const HostOptions& o, const QString& dataFolder) {
             if (!Administers(*db))
                 return NotAllowed;
             return sp::host::TaskCommands(db, Print).Release(o);
+        case Command::ReportSummary:
+            db = HostDatabase::OpenForWork(o.dbUrl, dataFolder, &terminal);
+            return sp::host::RunReportSummary(o, db, Print);
         default:
             return Failed;
     }

@@ -105,7 +105,7 @@ void CheckMayCreate(Database& db, SchemaPolicy policy, const QStringList& tables
 
 }  // namespace
 
-int Migrations::LatestVersion() { return 4; }
+int Migrations::LatestVersion() { return 5; }
 
 QStringList Migrations::Statements(int version, Dialect dialect) {
     QStringList statements;
@@ -142,6 +142,12 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
             QStringLiteral("CREATE TABLE t_DbRole (FKind {TEXT} PRIMARY KEY, FRole {TEXT} NOT NULL, "
                            "FRights INTEGER NOT NULL DEFAULT 0)"),
             dialect);
+    } else if (version == 5) {
+        // The summary of reports reads a period by completion or audit date, and one
+        // worker's reports of it.
+        statements << QStringLiteral("CREATE INDEX ix_ProcRpt_EndDate ON SHProcRpt (FendWorkDate)")
+                   << QStringLiteral("CREATE INDEX ix_ProcRpt_CheckDate ON SHProcRpt (FcheckDate)")
+                   << QStringLiteral("CREATE INDEX ix_ProcRpt_Worker ON SHProcRpt (FworkerID)");
     }
     return statements;
 }
@@ -197,7 +203,8 @@ QStringList Migrations::Apply(Database& db, SchemaPolicy policy) {
     QStringList notes;
     for (int version = current + 1; version <= latest; ++version) {
         for (const QString& statement : Statements(version, db.dialect())) db.Exec(statement);
-        if (version == 4 && db.dialect() == Dialect::PostgreSQL)
+        // The guard again on a database that had it: the summary's group role and function.
+        if (db.dialect() == Dialect::PostgreSQL && (version == 4 || (version == 5 && current >= 4)))
             notes << PgGuard::Install(db);
         db.Exec(QStringLiteral("INSERT INTO t_SchemaVersion (FVersion, FApplied) VALUES (?, ?)"),
                 {version, QDateTime::currentDateTimeUtc()});

@@ -4,6 +4,7 @@
 #include <QSet>
 
 #include "platform/db/PgGuardSql.h"
+#include "platform/db/ReportSummarySql.h"
 #include "platform/db/SchemaV1Sql.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
@@ -55,6 +56,7 @@ const std::vector<PgGuard::GroupRole>& PgGuard::GroupRoles() {
         {"change", Rights::ChangeReports},
         {"audit", Rights::Audit},
         {"delete", Rights::Delete},
+        {"summary", Rights::Summary},
     };
     return roles;
 }
@@ -166,6 +168,10 @@ QStringList PgGuard::Install(Database& db) {
     QString script = QString::fromUtf8(schema::kPgGuard);
     for (auto it = tokens.cbegin(); it != tokens.cend(); ++it) script.replace(it.key(), it.value());
     for (const QString& statement : SplitStatements(script)) db.Exec(statement);
+    // The summary's figures come only through its function, which checks the right.
+    for (const QString& statement :
+         ReportSummarySql::FunctionStatements(QuoteIdent(schema), RoleName(database, "summary")))
+        db.Exec(statement);
 
     // A database of its own admits nobody but the workbench's users, and they make no
     // temporary tables. One shared with another program keeps what that program's roles

@@ -233,7 +233,8 @@ void SeedBench(Database& db, int workBills, int reports, int longHistory) {
         const int deptIndex = static_cast<int>((w / kOpsPerTask) % kDepartments);
         const qint64 wc = wc0 + deptIndex * kWorkCentersPerDept + op;
         const qint64 item = item0 + (w / kOpsPerTask) % kItems;
-        const QDate start = base.addDays((w / kOpsPerTask) % 60);
+        // Every report falls into one month (the 5th to the 31st of January), for the summary.
+        const QDate start = base.addDays((w / kOpsPerTask) % 20);
         if (op == 0) {
             available = plan;
             tasks.Row(task, Code(tag + QStringLiteral("MO"), w / kOpsPerTask, 6), 1 + (w / kOpsPerTask) % 2,
@@ -247,13 +248,19 @@ void SeedBench(Database& db, int workBills, int reports, int longHistory) {
         const double scrap = share - pass;
         const double fee = 0.5 + (w % 7) * 0.25;
         const qint64 worker = emp0 + w % kEmployees;
+        const qint64 wcIndex = deptIndex * kWorkCentersPerDept + op;
         double posted[6] = {0, 0, 0, 0, 0, 0};  // received, finished, passed, scrapped, handed over, fee
         double hours = 0;
         for (int s = 1; s <= p.total; ++s) {
             const bool audited = s <= p.audited;
-            const QDate day = start.addDays(s / 50);
-            rows.Row(wb, s, user, day, worker, 0, 0, day, day, share, share, pass, scrap, pass, 1.5,
-                     share * fee, QStringLiteral(""), audited ? 1 : 0, audited ? user : 0,
+            const QDate day = start.addDays(std::min(s / 50, 7));
+            // The shop's people at work: each report by one of the workers in turn, in the
+            // worker's own team, on one of the work center's two devices; about a thousand
+            // reports per worker in 200,000.
+            const int e = (w + s) % kEmployees;
+            const qint64 device = dev0 + (wcIndex + (s % 2) * kDepartments * kWorkCentersPerDept) % kDevices;
+            rows.Row(wb, s, user, day, emp0 + e, device, team0 + e % kTeams, day, day, share, share, pass,
+                     scrap, pass, 1.5, share * fee, QStringLiteral(""), audited ? 1 : 0, audited ? user : 0,
                      audited ? QVariant(day) : QVariant(QMetaType::fromType<QDate>()));
             if (audited) {
                 posted[0] += share;

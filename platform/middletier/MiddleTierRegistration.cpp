@@ -3,6 +3,7 @@
 #include "platform/middletier/ListSelData.h"
 #include "platform/middletier/MShopProc.h"
 #include "platform/middletier/MShopProcSet.h"
+#include "platform/middletier/MShopSummary.h"
 #include "platform/middletier/PlanProfile.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/middletier/MiddleTierInterfaces.h"
@@ -17,6 +18,8 @@ void RegisterMiddleTier(ComponentRegistry& registry, std::shared_ptr<Database> d
                                     [db] { return std::make_shared<PlanProfile>(db); });
     registry.Register<IListSelData>(ProgId::ListSelData(),
                                     [db] { return std::make_shared<ListSelData>(db); });
+    registry.Register<IMShopSummary>(ProgId::MShopSummary(),
+                                     [db] { return std::make_shared<MShopSummary>(db); });
 }
 
 }  // namespace sp::platform

@@ -103,4 +103,9 @@ inline QString TreeTaskCaption(const QString& billNo, const QString& itemName, c
     return billNo + QStringLiteral("（") + itemName + QStringLiteral("[") + model + QStringLiteral("]）");
 }
 
+// The summary of reports: its fees are wages, shown only with the summary right.
+inline QString NoRightSummary() { return QStringLiteral("没有查看汇报汇总的权限。"); }
+inline QString SummaryPeriodBackwards() { return QStringLiteral("汇总期间的开始日期晚于结束日期。"); }
+inline QString SummaryNoGrouping() { return QStringLiteral("汇总须按一至两项分组，且两项不能相同。"); }
+
 }  // namespace sp::platform::MiddleTierTexts

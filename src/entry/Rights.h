@@ -12,5 +12,8 @@ constexpr qint32 NewReports = 0x20000;
 constexpr qint32 ChangeReports = 0x400000;  // unaudited ones
 constexpr qint32 Audit = 0x1;               // audit and unaudit, posting the quantities
 constexpr qint32 Delete = 0x10000;          // unaudited reports
-constexpr qint32 All = Open | NewReports | ChangeReports | Audit | Delete;
+// The summary of reports by worker, team, device...: its fees are wages, so it is a right
+// of its own, beside the reports, which every user of the workbench reads.
+constexpr qint32 Summary = 0x800000;
+constexpr qint32 All = Open | NewReports | ChangeReports | Audit | Delete | Summary;
 }  // namespace sp::Rights

@@ -127,5 +127,7 @@ inline QString CaptionListTask() { return QStringLiteral("生产任务单"); }
 inline QString CaptionFileHelp() { return QStringLiteral("帮助主题(&C)"); }
 inline QString CaptionSetupWB() { return QStringLiteral("工票列设置(&W)"); }
 inline QString CaptionSetupRpt() { return QStringLiteral("汇报列设置(&R)"); }
+inline QString CaptionSummary() { return QStringLiteral("汇报汇总(&S)..."); }
+inline QString NoSummaryRight() { return QStringLiteral("您没有查看汇报汇总的权限。"); }
 
 }  // namespace sp::WorkbenchTexts

@@ -38,6 +38,8 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
     bar.AddTool(Tool::FileHelp(), T::CaptionFileHelp());
     bar.AddTool(Tool::SetupWB(), T::CaptionSetupWB());
     bar.AddTool(Tool::SetupRpt(), T::CaptionSetupRpt());
+    bar.AddTool(Tool::Summary(), T::CaptionSummary());
+    bar.SetShortcutText(Tool::Summary(), QStringLiteral("F9"));
     bar.AddTool(Tool::SttInfo(), T::StatusReady());
 
     bar.AddBand(QStringLiteral("mnuFile"), BandKind::Menu,
@@ -50,8 +52,8 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
                 T::MenuMode());
     bar.AddBand(QStringLiteral("mnuList"), BandKind::Menu, {Tool::ListWC(), Tool::ListTask()},
                 T::MenuArrangement());
-    bar.AddBand(QStringLiteral("mnuTools"), BandKind::Menu, {Tool::SetupWB(), Tool::SetupRpt()},
-                T::MenuTools());
+    bar.AddBand(QStringLiteral("mnuTools"), BandKind::Menu,
+                {Tool::SetupWB(), Tool::SetupRpt(), Tool::Summary()}, T::MenuTools());
     bar.AddBand(QStringLiteral("mnuHelp"), BandKind::Menu, {Tool::FileHelp()}, T::MenuHelp());
 
     bar.AddBand(QStringLiteral("bndMain"), BandKind::Toolbar,
@@ -68,6 +70,8 @@ void BuildWorkbenchToolbar(ToolbarModel& bar) {
     bar.SetEnabled(Tool::EditView(), false);
     bar.SetEnabled(Tool::CtlCreate(), false);
     bar.SetEnabled(Tool::CtlDel(), false);
+    // Enabled at load for a user with the summary right.
+    bar.SetEnabled(Tool::Summary(), false);
 }
 
 }  // namespace sp

@@ -28,6 +28,7 @@ inline QString ListTask() { return QStringLiteral("btnListTask"); }
 inline QString FileHelp() { return QStringLiteral("btnFileHelp"); }
 inline QString SetupWB() { return QStringLiteral("btnSetupWB"); }
 inline QString SetupRpt() { return QStringLiteral("btnSetupRpt"); }
+inline QString Summary() { return QStringLiteral("btnSummary"); }
 inline QString SttInfo() { return QStringLiteral("btnSttInfo"); }
 inline QString StatusBand() { return QStringLiteral("bndStatus"); }
 }  // namespace Tool

@@ -13,7 +13,10 @@
 namespace sp {
 
 frmProc::frmProc(HostServices& host, Factories factories)
-    : host_(host), ui_(host.Screen()), filterDialogFactory_(std::move(factories.filterDialog)) {
+    : host_(host),
+      ui_(host.Screen()),
+      filterDialogFactory_(std::move(factories.filterDialog)),
+      summaryFactory_(std::move(factories.summary)) {
     vlgProc_.setObjectName(QStringLiteral("vlgProc"));
     vlgList_.setObjectName(QStringLiteral("vlgList"));
     barProc_.setObjectName(QStringLiteral("barProc"));
@@ -51,7 +54,9 @@ frmProc::~frmProc() {
 void frmProc::InstallHooks() {
     state_.updateCommandStates = [this] { UpdateCommandStates(); };
     state_.updateStatusText = [this] { UpdateStatusText(); };
-    state_.loadReportHistory = [this](int showFilter) { parts_->LoadReportHistory(showFilter); };
+    state_.loadReportHistory = [this](int showFilter) {
+        parts_->LoadReportHistory(withoutRecordFilter_ ? 0 : showFilter);
+    };
     state_.paintReportGrid = [this] { parts_->PaintReportGrid(); };
     state_.confirmLeaveWorkBill = [this] { return ConfirmLeaveWorkBill(); };
     state_.isExistWB = [this](const QString& number, bool showMessage) {
@@ -90,8 +95,15 @@ bool frmProc::IsExistWB(const QString& workBillNo, bool showMessage) {
 
 QString frmProc::GetWBNO(qint32 wbInterId) { return parts_->GetWBNO(wbInterId); }
 
-void frmProc::OpenWorkBillForEdit(qint32 wbInterId) {
+void frmProc::OpenWorkBillForEdit(qint32 wbInterId, qint32 serial) {
     const QString number = GetWBNO(wbInterId);
+    // A report chosen in the summary: its whole history loads, no record filter asked,
+    // whether by the mode switch or by the list as the work bill is located.
+    withoutRecordFilter_ = serial > 0;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{withoutRecordFilter_};
     if (state_.editMode) {
         // The mode button would do nothing: move to the work bill the way the list does.
         if (!ConfirmLeaveWorkBill())
@@ -108,6 +120,15 @@ void frmProc::OpenWorkBillForEdit(qint32 wbInterId) {
         Dispatch(Tool::ModeEdit());
     }
     IgnoreErrors([&] { parts_->LocateWorkBill(number.trimmed()); });
+    if (serial <= 0)
+        return;
+    const int col = Column(QStringLiteral("HBXH"));
+    for (int row = vlgProc_.FixedRows() + 1; col > 0 && row <= vlgProc_.Rows(); ++row)
+        if (vlgProc_.CellText(row, col).trimmed() == QString::number(serial)) {
+            IgnoreErrors([&] { vlgProc_.SetCurrentCell(row, col); });
+            emit reportGridFocusRequested();
+            break;
+        }
 }
 
 bool frmProc::ConfirmLeaveWorkBill() {
@@ -131,7 +152,7 @@ void frmProc::Dispatch(const QString& toolName) {
         Command command;
     };
     // Compared in this order; the first match runs.
-    const std::array<Entry, 20> table{{
+    const std::array<Entry, 21> table{{
         {Tool::CtlChk(), &frmProc::CheckCommand},
         {Tool::Filter(), &frmProc::FilterCommand},
         {Tool::CtlCreate(), nullptr},
@@ -152,6 +173,7 @@ void frmProc::Dispatch(const QString& toolName) {
         {Tool::SetupRpt(), &frmProc::SetupReportColumnsCommand},
         {Tool::FileExport(), &frmProc::ExportCommand},
         {Tool::FilePrint(), &frmProc::PrintCommand},
+        {Tool::Summary(), &frmProc::SummaryCommand},
     }};
     for (const Entry& entry : table) {
         if (entry.name.compare(toolName, Qt::CaseInsensitive) != 0)
@@ -170,7 +192,7 @@ void frmProc::ArrangementCommand() { parts_->FillTree(); }
 
 bool frmProc::KeyPreview(int keyCode, int shift) {
     // F7 looks up the current cell; F1 opens the help wherever the focus is, as the
-    // help command does; Ctrl+E exports and Ctrl+P prints.
+    // help command does; Ctrl+E exports, Ctrl+P prints and F9 opens the summary.
     QString tool;
     if (shift == ShiftState::None && keyCode == KeyCode::F7)
         tool = Tool::EditView();
@@ -180,6 +202,8 @@ bool frmProc::KeyPreview(int keyCode, int shift) {
         tool = Tool::FileExport();
     else if (shift == ShiftState::Ctrl && keyCode == KeyCode::P)
         tool = Tool::FilePrint();
+    else if (shift == ShiftState::None && keyCode == KeyCode::F9 && barProc_.Enabled(Tool::Summary()))
+        tool = Tool::Summary();
     else
         return false;
     Dispatch(tool);

@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "src/common/Dictionary.h"
 #include "src/common/Ui.h"
@@ -36,9 +38,14 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
   public:
     using PartsFactory = std::function<std::unique_ptr<WorkbenchParts>(frmProc&)>;
     using FilterDialogFactory = std::function<std::unique_ptr<IFilterDialog>(HostServices&)>;
+    // Shows the summary of reports modally over the workbench's filter; answers the report
+    // the supervisor chose to open (work bill id and serial), or nothing.
+    using SummaryDialogFactory = std::function<std::optional<std::pair<qint32, qint32>>(
+        HostServices&, const DictionaryPtr& dicFilter)>;
     struct Factories {
         PartsFactory parts;                // the report grid, list and tree
         FilterDialogFactory filterDialog;  // a new filter dialog for each use
+        SummaryDialogFactory summary;      // optional: without it the summary stays disabled
     };
 
     // Both factories are required: the component's assembly hands in the real parts
@@ -64,8 +71,9 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     bool IsExistWB(const QString& workBillNo, bool showMessage = false);
     QString GetWBNO(qint32 wbInterId);
     // Opens one work bill in edit mode, given its internal id, as the mode button would,
-    // and locates it in the tree and list. Nothing in the component calls it yet.
-    void OpenWorkBillForEdit(qint32 wbInterId);
+    // and locates it in the tree and list. Given a report's serial (the summary's choice),
+    // the whole history loads without the record filter and that report's row is current.
+    void OpenWorkBillForEdit(qint32 wbInterId, qint32 serial = 0);
 
     // --- state and controls
     WorkbenchState& State() { return state_; }
@@ -156,6 +164,7 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void SetupReportColumnsCommand();
     void ExportCommand();
     void PrintCommand();
+    void SummaryCommand();
     // The folder the last export or PDF went to, kept in the workbench's settings file.
     std::shared_ptr<ISettingsFile> OutputSettings();
     QString ExportFolder();
@@ -187,6 +196,8 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     TreeModel tvw_;
     WorkbenchLayout layout_;
     FilterDialogFactory filterDialogFactory_;
+    SummaryDialogFactory summaryFactory_;
+    bool withoutRecordFilter_ = false;  // the edit-mode switch of a report opened by its serial
     std::unique_ptr<WorkbenchParts> parts_;
     std::unique_ptr<ReportGridEvents> gridEvents_;
 

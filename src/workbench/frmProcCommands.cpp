@@ -52,7 +52,7 @@ void frmProc::ModeEditCommand() {
     IgnoreErrors([&] { barProc_.SetChecked(Tool::ModeNew(), false); });
     IgnoreErrors([&] { barProc_.SetChecked(Tool::ModeEdit(), true); });
     state_.editMode = true;  // check results stay
-    IgnoreErrors([&] { parts_->LoadReportHistory(1); });
+    IgnoreErrors([&] { state_.loadReportHistory(1); });
     UpdateCommandStates();
     // A cancelled load ends the command; the mode switch itself stays.
     if (state_.loadCancelled)
@@ -188,6 +188,22 @@ void frmProc::RunCheck() {
     } catch (const ComError& e) {
         ErrorLog::Write(e);
     }
+}
+
+}  // namespace sp
+
+namespace sp {
+
+void frmProc::SummaryCommand() {
+    if (!summaryFactory_)
+        return;
+    if (!host_.AccessCheck(Rights::Summary)) {
+        ShowInfo(ui_, T::NoSummaryRight());
+        return;
+    }
+    const std::optional<std::pair<qint32, qint32>> report = summaryFactory_(host_, state_.dicFilter);
+    if (report)
+        OpenWorkBillForEdit(report->first, report->second);
 }
 
 }  // namespace sp

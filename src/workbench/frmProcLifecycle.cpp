@@ -40,6 +40,9 @@ void frmProc::Load() {
     });
 
     UpdateCommandStates();
+    // The summary shows fees, which are wages: its entry is enabled only with its right.
+    IgnoreErrors(
+        [&] { barProc_.SetEnabled(Tool::Summary(), summaryFactory_ && host_.AccessCheck(Rights::Summary)); });
     // Failures of the layouts reach the caller: a workbench without columns is not shown.
     parts_->SetupReportColumns();
     parts_->SetupListGrid();

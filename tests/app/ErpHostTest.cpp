@@ -388,7 +388,11 @@ TEST_P(ErpHostOnDatabase, InitTwiceAndUsers) {
         {"user add bert --rights 0x7FFFFFFF --password-stdin", 0, 0},
         {"user grant bert 0x80000000", 0, 0}, {"user add carl --rights 4294967295 --password-stdin", 0, 0},
         {"user grant anna admin", 1, 0}, {"user password bert --password-stdin", 1, 0},
-        {"user disable carl", 1, 0}, {"user password ghost --password-stdin", 1, 2}};
+        {"user disable carl", 1, 0}, {"user password ghost --password-stdin", 1, 2},
+        // The summary needs its own right; bert holds every one.
+        {"report summary --from 2026-01-01 --to 2026-01-31 --by team,worker --user anna", 3, 64},
+        {"report summary --from 2026-01-01 --to 2026-01-31 --by team,worker --user bert", 0, 64},
+        {"report summary --from 2026-01-31 --to 2026-01-01 --by team", 64, 64}};
     // clang-format on
     for (const auto& [line, sqlite, pg] : steps) {
         const Outcome o = erp.Run(Args(line) << u"--db"_s << tdb_->url(), true, "pa:ss w0rd\n");

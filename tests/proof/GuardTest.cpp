@@ -44,8 +44,8 @@ class GuardTest : public BackendTest {
         BackendTest::SetUp();
         if (!tdb_)
             return;
-        shop =
-            SeedDemoShop(db(), {{u"guard_a"_s, Rights::All & ~Rights::Audit}, {u"guard_b"_s, Rights::All}});
+        shop = SeedDemoShop(db(), {{u"guard_a"_s, Rights::All & ~Rights::Audit & ~Rights::Summary},
+                                   {u"guard_b"_s, Rights::All}});
         a = shop.users[0];
         b = shop.users[1];
     }
@@ -111,6 +111,9 @@ TEST_P(GuardTest, AClerkPastTheWorkbenchCanDoNothingTheWorkbenchWouldRefuse) {
     ASSERT_TRUE(clerk.Ok());
     const QString insert =
         u"INSERT INTO SHProcRpt (FWBInterID, Fserial, FbillerID, Fstatus) VALUES (%1, 900, %2, %3)"_s;
+    const QString summary =
+        u"SELECT * FROM sp_report_summary('2000-01-01', '2100-01-01', 0, 0, 1, 2%1)"_s.arg(
+            QStringLiteral(", ''").repeated(16));
     ExpectAllRefused(
         clerk,
         {
@@ -151,10 +154,13 @@ TEST_P(GuardTest, AClerkPastTheWorkbenchCanDoNothingTheWorkbenchWouldRefuse) {
              "(%1, 'CJ1000', 1, now(), 'x')"_s.arg(b)},
             {"another's column layout", u"UPDATE SHRptDef SET Fwidth = 1 WHERE FuserID = %1"_s.arg(b)},
             {"a table of one's own", u"CREATE TABLE mine (x integer)"_s},
+            {"the summary of fees", summary},
             {"a temporary table shadowing the users",
              u"CREATE TEMP TABLE t_User (FUserID integer, FName text)"_s},
         });
 
+    // B, who holds the summary right, has its figures.
+    EXPECT_GT(RawSession(tdb_->UrlAs(u"guard_b"_s)).Run(summary), 0);
     // What the workbench lets A do directly stays possible: a draft of its own, deleted again.
     EXPECT_EQ(clerk.Run(insert.arg(shop.wbId).arg(a).arg(0)), 1);
     EXPECT_EQ(clerk.Run(u"DELETE FROM SHProcRpt WHERE FWBInterID = %1 AND Fserial = 900"_s.arg(shop.wbId)),

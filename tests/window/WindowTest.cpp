@@ -468,3 +468,54 @@ TEST_F(WindowTest, ClerksSignInToASharedDatabase) {
 
 }  // namespace
 }  // namespace sp::test
+
+namespace sp::test {
+namespace {
+
+// A supervisor's summary: F9 opens it on this month by team and worker, a double click
+// lists a group's reports, which go to a spreadsheet and to the print preview, and a
+// double click on one opens it in the workbench in edit mode, its row current.
+TEST_F(WindowTest, ASupervisorsSummary) {
+    auto program = Start();
+    OpenWorkbench();
+    desk_->Key(u"F9"_s);
+    WaitForWindow(u"frmSummary"_s);
+    const QString summary = u"vlgSummary"_s;
+    const QString reports = u"vlgSummaryReports"_s;
+    Probe p =
+        WaitFor("the summary's groups", [&](const Probe& p) { return !p.Cell(summary, 3, 1).isEmpty(); });
+    desk_->Shot(u"summary"_s);
+    ClickCell(summary, 3, 2, 2);
+    p = WaitFor("the group's reports", [&](const Probe& p) { return !p.Cell(reports, 2, 1).isEmpty(); });
+    desk_->Shot(u"summary-reports"_s);
+    const QString bill = p.Cell(reports, 2, 1);
+    const QString serial = p.Cell(reports, 2, 2);
+
+    desk_->Key(u"ctrl+e"_s);
+    WaitForWindow(u"saveFile"_s);
+    desk_->Type(u"wages"_s);
+    desk_->Key(u"Return"_s);
+    p = WaitFor("the reports exported", [](const Probe& p) { return p.Modal() == u"QMessageBox"; });
+    EXPECT_TRUE(MessageText(p).startsWith(u"已导出到 "_s)) << MessageText(p).toStdString();
+    desk_->Key(u"Return"_s);
+    QFile xlsx(home_.filePath(u"wages.xlsx"_s));
+    EXPECT_TRUE(xlsx.open(QIODevice::ReadOnly) && xlsx.read(2) == "PK");
+    WaitForWindow(u"frmSummary"_s);
+    desk_->Key(u"ctrl+p"_s);
+    WaitForWindow(u"printPreview"_s);
+    desk_->Shot(u"summary-print"_s);
+    desk_->Key(u"Escape"_s);
+    WaitForWindow(u"frmSummary"_s);
+
+    ClickCell(reports, 2, 1, 2);
+    p = WaitFor("the report in the workbench", [&](const Probe& p) {
+        return p.Active() == u"frmProc" && p.Checked(u"btnModeEdit"_s) && p.Current(kGrid).first >= 2;
+    });
+    const int hbxh = p.Column(kGrid, u"HBXH"_s);
+    EXPECT_EQ(p.Cell(kGrid, p.Current(kGrid).first, hbxh), serial) << bill.toStdString();
+    ClickWidget(u"btnFileExit"_s);
+    EXPECT_EQ(program->Finished(30000), 0) << program->Output().toStdString();
+}
+
+}  // namespace
+}  // namespace sp::test

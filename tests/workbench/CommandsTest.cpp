@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "src/entry/Rights.h"
 #include "src/lookups/Devs.h"
 #include "src/lookups/Emps.h"
 #include "src/lookups/Teams.h"
@@ -73,6 +74,9 @@ TEST(UnsavedChanges, AreAskedAboutBeforeACommandDropsThem) {
          [&](Bench& b) { return b.state().editMode && loaded == u"WB5 1"_s && located(b); }},
         {"OpenByIdInEditMode", true, [](Bench& b) { b.form->OpenWorkBillForEdit(5); }, kLeaveQuestion,
          [&](Bench& b) { return loaded == u"WB5 0"_s && located(b); }},
+        // A report chosen in the summary: no record filter is asked.
+        {"OpenReportByIdInNewMode", false, [](Bench& b) { b.form->OpenWorkBillForEdit(5, 3); }, kNewRowsQuestion,
+         [&](Bench& b) { return b.state().editMode && loaded == u"WB5 0"_s && located(b); }},
     };
     // clang-format on
     // Unchanged, changed, or changed by text still in the cell editor.
@@ -186,6 +190,25 @@ TEST(ModeSwitch, LoadsTheRecordsThenChecksTheRight) {
 // Names ignore case and unknown ones do nothing; the inspection tools only say they are
 // not ready; the arrangement tools are a radio pair that refills the tree at once (the
 // list keeps its rows until reloaded).
+// The summary shows wages: its entry and F9 work only for a user with its right, and the
+// report chosen in it opens in edit mode.
+TEST(SummaryCommand, NeedsItsRightAndOpensTheChosenReport) {
+    for (const bool right : {false, true}) {
+        int shown = 0;
+        WorkbenchBench b(u"/opt/erp/shopproc"_s, [&](HostServices&, const DictionaryPtr&) {
+            ++shown;
+            return std::optional<std::pair<qint32, qint32>>({5, 3});
+        });
+        if (!right)
+            b.fake->deniedRights = {Rights::Summary};
+        b.form->SetListStyle(0);
+        EXPECT_EQ(b.bar().Enabled(Tool::Summary()), right);
+        EXPECT_EQ(b.form->KeyPreview(KeyCode::F9, ShiftState::None), right);
+        EXPECT_EQ(shown, right ? 1 : 0);
+        EXPECT_EQ(b.state().editMode, right);
+    }
+}
+
 TEST(Dispatcher, NamesToolsAndArrangements) {
     WorkbenchBench b;
     b.form->Dispatch(u"BTNMODEEDIT"_s);

@@ -12,7 +12,8 @@ namespace sp::test {
 // One workbench over the fake host, a scripted user and recording parts. The host's
 // default device type is 7.
 struct WorkbenchBench : HostHarness {
-    explicit WorkbenchBench(const QString& componentFolder = u"/opt/erp/shopproc"_s)
+    explicit WorkbenchBench(const QString& componentFolder = u"/opt/erp/shopproc"_s,
+                            frmProc::SummaryDialogFactory summary = {})
         : HostHarness({u"/opt/erp"_s, componentFolder, 4711}) {
         fake->execute = [](const QString& sql) {
             return sql.contains(u"t_SubMessage"_s) ? Records({u"FinterID"_s}, {{7}}) : Records({}, {});
@@ -24,6 +25,7 @@ struct WorkbenchBench : HostHarness {
             return p;
         };
         factories.filterDialog = [this](HostServices&) { return std::make_unique<FakeFilterDialog>(ui); };
+        factories.summary = std::move(summary);
         form = std::make_unique<frmProc>(*host, factories);
     }
 

@@ -8,6 +8,7 @@
 #include "ui/dialogs/PickListView.h"
 #include "ui/dialogs/frmInfoFilterView.h"
 #include "ui/dialogs/frmSetColView.h"
+#include "ui/dialogs/frmSummaryView.h"
 #include "ui/dialogs/frmWageFilterView.h"
 
 namespace sp {
@@ -43,6 +44,7 @@ void RegisterFilterDialogViews() {
     for (const QString& name : {QStringLiteral("frmList"), QStringLiteral("ItemLookUp"),
                                 QStringLiteral("SubMesLookup"), QStringLiteral("ResourceBrowser")})
         RegisterDialogView(name, pickList);
+    RegisterSummaryView();
 }
 
 }  // namespace sp

@@ -217,6 +217,7 @@ bool frmProcWindow::eventFilter(QObject* watched, QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
             const int code = key->key() == Qt::Key_F7   ? KeyCode::F7
                              : key->key() == Qt::Key_F1 ? KeyCode::F1
+                             : key->key() == Qt::Key_F9 ? KeyCode::F9
                              : key->key() == Qt::Key_E  ? KeyCode::E
                              : key->key() == Qt::Key_P  ? KeyCode::P
                                                         : 0;

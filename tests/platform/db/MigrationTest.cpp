@@ -78,6 +78,8 @@ TEST_P(MigrationTest, ADatabaseOfAnEarlierVersionMigratesForwardOnOpen) {
                        "DROP FUNCTION sp_user_id() CASCADE; INSERT INTO t_User (FUserID, FName) VALUES "
                        "(901, 'migrated'), (902, '%1') ON CONFLICT DO NOTHING"_s.arg(longName)
                      : u"DROP TABLE t_DbRole"_s, "t_dbrole.frole"},
+        {5, u"DROP INDEX ix_ProcRpt_EndDate; DROP INDEX ix_ProcRpt_CheckDate; DROP INDEX ix_ProcRpt_Worker"_s,
+            "ix_procrpt_worker"},
     };
     // clang-format on
     const auto made = [](Database& db) {
