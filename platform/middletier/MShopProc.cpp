@@ -280,42 +280,47 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
     return records.join(QLatin1Char('\r'));
 }
 
+// One statement: the work bill, the sums of its reports, what its operation may still
+// receive and the server's date (a typed work bill number waits for it).
 QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) {
     RecordsetPtr bill = db_->Query(
         QStringLiteral(
             "SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
-            "wbe.Ffee, SMT.FName, wbe.FPlanStartDate FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT "
-            "ON SMT.FInterID = wbe.FTimeUnitID WHERE wbe.FWorkBillNO = ?"),
-        {workBillNo});
+            "wbe.Ffee, SMT.FName, wbe.FPlanStartDate, s.LastSerial, s.Received, s.Finished, s.HandedOver, "
+            "s.LastEnd, s.DraftReceived, %1 - wbe.FAuxQtyRecive, %2 "
+            "FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT ON SMT.FInterID = wbe.FTimeUnitID "
+            "CROSS JOIN (SELECT MAX(Fserial) AS LastSerial, SUM(FAuxQtyReceive) AS Received, "
+            "SUM(FAuxQtyFinish) AS Finished, SUM(FAuxQtyHandOver) AS HandedOver, MAX(FendWorkDate) AS "
+            "LastEnd, "
+            "SUM(CASE WHEN Fstatus = 0 THEN FAuxQtyReceive ELSE 0 END) AS DraftReceived FROM SHProcRpt "
+            "WHERE FWBInterID = (SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?)) s "
+            "WHERE wbe.FWorkBillNO = ?")
+            .arg(OperationLedger::AvailableSql(QStringLiteral("wbe")), ServerDateSql(*db_)),
+        {workBillNo, workBillNo});
     if (bill->Eof())
         NotFound(QStringLiteral("No work bill has the number %1.").arg(workBillNo));
-    const qint32 wbInterId = Basic::Long(bill->Field(0));
-    RecordsetPtr sums = db_->Query(
-        QStringLiteral("SELECT MAX(Fserial), SUM(FAuxQtyReceive), SUM(FAuxQtyFinish), SUM(FAuxQtyHandOver), "
-                       "MAX(FendWorkDate), SUM(CASE WHEN Fstatus = 0 THEN FAuxQtyReceive ELSE 0 END) "
-                       "FROM SHProcRpt WHERE FWBInterID = ?"),
-        {wbInterId});
-    OperationState state;
-    OperationLedger(*db_).LoadByWorkBill(wbInterId, state);
+    const auto sum = [&](int i) { return bill->Field(9 + i); };
 
-    const QDate today = ServerDate(*db_);
-    QDate start = Basic::ToDate(sums->Field(4));
+    QDate today = Basic::ToDate(bill->Field(16));
+    if (!today.isValid())
+        today = QDate::currentDate();
+    QDate start = Basic::ToDate(sum(4));
     if (!start.isValid())
         start = Basic::ToDate(bill->Field(8));
     if (!start.isValid() || start > today)
         start = today;
     // What still waits to be received: drafts count, so a second new report of the
     // same operation is not offered the same quantity again.
-    const double receivable = std::max(0.0, state.available - state.received - Basic::Dbl(sums->Field(5)));
+    const double receivable = std::max(0.0, Basic::Dbl(bill->Field(15)) - Basic::Dbl(sum(5)));
 
     const QStringList fields = {
-        QString::number(Basic::Long(sums->Field(0)) + 1),
+        QString::number(Basic::Long(sum(0)) + 1),
         Basic::DateText(start),
         Basic::DateText(today),
         Basic::Text(bill->Field(7)),
-        Basic::NumberText(Basic::Dbl(sums->Field(1))),
-        Basic::NumberText(Basic::Dbl(sums->Field(2))),
-        Basic::NumberText(Basic::Dbl(sums->Field(3))),
+        Basic::NumberText(Basic::Dbl(sum(1))),
+        Basic::NumberText(Basic::Dbl(sum(2))),
+        Basic::NumberText(Basic::Dbl(sum(3))),
         QString::number(Basic::Long(bill->Field(3))),
         QString::number(Basic::Long(bill->Field(4))),
         QString::number(Basic::Long(bill->Field(5))),

@@ -37,6 +37,13 @@ KeptAnswers<std::optional<OperationState>>& KeptStates() {
 
 }  // namespace
 
+QString OperationLedger::AvailableSql(const QString& alias) {
+    return QStringLiteral(
+               "COALESCE((SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p WHERE p.FInterID = %1.FInterID "
+               "AND p.FEntryID < %1.FEntryID ORDER BY p.FEntryID DESC LIMIT 1), %1.FAuxQtyPlan)")
+        .arg(alias);
+}
+
 bool OperationLedger::LoadKept(qint32 interId, qint32 operId, OperationState& state) {
     const QString key = db_.url().ToString() + QLatin1Char('\t') + QString::number(interId) +
                         QLatin1Char('\t') + QString::number(operId);

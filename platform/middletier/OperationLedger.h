@@ -59,6 +59,10 @@ class OperationLedger {
     // at BEGIN, so there it does nothing.
     void LockTaskOfWorkBill(qint32 wbInterId);
 
+    // An expression of what the operation of the work bill row `alias` may receive in
+    // all: the previous operation's posted handover, or the plan for the first.
+    static QString AvailableSql(const QString& alias);
+
     // The limits handed to the client. They are loosened by the unaudited reports in
     // the one direction that would otherwise refuse deleting or editing a draft.
     static double ReceiveMaximum(const OperationState& s);
