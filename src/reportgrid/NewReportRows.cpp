@@ -9,6 +9,7 @@
 #include "src/controls/GridModel.h"
 #include "src/entry/HostServices.h"
 #include "src/entry/Rights.h"
+#include "src/reportgrid/ReportCellRules.h"
 #include "src/reportgrid/ReportCells.h"
 #include "src/reportgrid/ReportGrid.h"
 #include "src/reportgrid/ReportLookupCells.h"
@@ -65,7 +66,11 @@ void NewReportRows::PrepareNewReportRow(int row) {
         }
         cells.SetText(row, C::HBXH, QString::number(serial));
     });
-    IgnoreErrors([&] { cells.SetValue(row, C::ZDRQ, host.ServerDate()); });
+    // The making date is the server's date, which the proposal's finish date already is.
+    IgnoreErrors([&] {
+        const QDate today = Basic::ToDate(field(FinishDate));
+        cells.SetValue(row, C::ZDRQ, today.isValid() ? today : host.ServerDate());
+    });
     IgnoreErrors([&] {
         cells.SetText(row, C::ZDR, host.UserName());
         cells.SetKey(row, C::ZDR, QString::number(state_.userId));
@@ -124,6 +129,8 @@ bool NewReportRows::PutWorkBill(int row, const QString& workBillNo) {
         return false;
     ReportCells(state_).SetText(row, C::GPH, workBillNo);
     PrepareNewReportRow(row);
+    // The caller asked whether the work bill takes reports before it was put.
+    IgnoreErrors([&] { ReportCellRules(state_).KeepSettings(row, workBillNo); });
     return true;
 }
 

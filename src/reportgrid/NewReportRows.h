@@ -26,7 +26,8 @@ class NewReportRows {
     // the row keeps its old task, and the answer is false.
     bool TakeWorkBill(int row, qint32 interId);
 
-    // The picked work bill goes into the row: its task, its number, the proposal. False
+    // The picked work bill, which the caller found to take reports, goes into the row: its
+    // task, its number, the proposal, its settings kept. False
     // (and the row unchanged) when its task cannot be had.
     bool PutWorkBill(int row, const QString& workBillNo);
 

@@ -323,6 +323,7 @@ void ReportCellRules::TypedWorkBill(int row) {
         if (taken) {
             NewReportRows rows(state_);
             rows.PrepareNewReportRow(row);
+            IgnoreErrors([&] { KeepSettings(row, number); });
             if (row == state_.vlgProc->Rows())
                 IgnoreErrors([&] { rows.AddEmptyRow(); });
         }

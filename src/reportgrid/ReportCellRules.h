@@ -42,6 +42,10 @@ class ReportCellRules {
 
     std::optional<ReportCode> CodeAt(int col) const;
 
+    // A row just prepared for a work bill that takes reports (asked as its number was
+    // given): its settings are read under the row's task and kept as for any cell.
+    void KeepSettings(int row, const QString& workBillNo) { Held(row, workBillNo, true); }
+
   private:
     // The settings of the row's work bill: kept while this workstation's task guards
     // that work bill (WorkbenchState::heldWorkBills), else read each time.

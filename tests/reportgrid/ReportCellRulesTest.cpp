@@ -181,6 +181,7 @@ TEST_F(CellRules, ATypedWorkBillStartsARowOrEmptiesIt) {
     Type(6, u"GPH", u"WB1"_s);  // the last row
     EXPECT_EQ(Cells(6, {u"HBXH", u"CZG"}), u"HBXH=4 CZG=张三[01.E001]"_s);
     EXPECT_NE(TaskOf(6), 0);
+    EXPECT_EQ(state.heldWorkBills.value(TaskOf(6)).number, u"WB1"_s) << "its settings kept: asked as typed";
     EXPECT_EQ(std::pair(grid.Rows(), located), std::pair(7, QStringList{u"WB1"_s}))
         << "a row follows the last one";
 

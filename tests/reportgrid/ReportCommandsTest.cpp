@@ -79,7 +79,7 @@ TEST_F(Commands, ASaveThatFailsItsChecksSaysWhyAndSendsNothing) {
     // clang-format off
     const std::tuple<C, QVariant, double, double, QString, const char16_t*> cases[] = {
         {C::HGS,    1.0,               100, -100, parts,                                      u"SZS"},
-        {C::SJKGRQ, QDate(2026, 1, 5), 100, -100, dates,                                      u"SJKGRQ"},
+        {C::SJKGRQ, QDate(2026, 12, 7), 100, -100, dates,                                     u"SJKGRQ"},
         {C::MEMO,   u"x"_s,            23,  -100, u"汇报记录：接收数 > 可接收的最大数量：23"_s, nullptr},
         {C::MEMO,   u"x"_s,            100, 1,    u"汇报记录：移交数 < 应移交的最小数量：1"_s,  nullptr},
     };

@@ -126,7 +126,8 @@ class RowRulesFixture : public ReportGridFixture {
     QHash<QString, int> quality;  // FQualityChkID per work bill; 352, none, by default
     // serial, start, finish, unit, received, reported, handed over, team, worker, device,
     // unit fee, internal id, operation id, proposed receive
-    QString proposal = u"4\t2026-01-02\t2026-01-03\t小时\t10\t5\t3\t55\t10\t0\t1.5\t1001\t7\t12"_s;
+    // A proposal finishes on the server's date, as the service proposes.
+    QString proposal = u"4\t2026-01-02\t2026-12-06\t小时\t10\t5\t3\t55\t10\t0\t1.5\t1001\t7\t12"_s;
     QStringList refused, located;
 };
 
