@@ -33,8 +33,10 @@ void RegisterPlatform(ComponentRegistry& registry, const PlatformSession& sessio
 
     registry.Register<IShareProps>(ProgId::ShareProps(),
                                    [props] { return std::make_shared<ShareProps>(props); });
-    registry.Register<IGLData>(ProgId::GLData(), [db, userId = session.userId, computer] {
-        return std::make_shared<GLData>(db, userId, computer);
+    // One writer of usage lines for the session, whichever GLData writes them.
+    auto usageLog = std::make_shared<UsageLog>(db, session.userId, computer);
+    registry.Register<IGLData>(ProgId::GLData(), [db, userId = session.userId, computer, usageLog] {
+        return std::make_shared<GLData>(db, userId, computer, std::function<qint64()>(), usageLog);
     });
     registry.Register<ISystemProfile>(ProgId::SystemProfile(),
                                       [db] { return std::make_shared<SystemProfile>(db); });

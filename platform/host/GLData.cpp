@@ -8,8 +8,14 @@
 namespace sp::platform {
 
 GLData::GLData(std::shared_ptr<Database> db, qint32 userId, QString computerName,
-               std::function<qint64()> clock)
-    : db_(std::move(db)), userId_(userId), computerName_(std::move(computerName)), clock_(std::move(clock)) {
+               std::function<qint64()> clock, std::shared_ptr<UsageLog> usageLog)
+    : db_(std::move(db)),
+      userId_(userId),
+      computerName_(std::move(computerName)),
+      clock_(std::move(clock)),
+      usageLog_(std::move(usageLog)) {
+    if (!usageLog_)
+        usageLog_ = std::make_shared<UsageLog>(db_, userId_, computerName_);
     if (!clock_) {
         auto started = std::make_shared<QElapsedTimer>();
         started->start();
@@ -36,12 +42,7 @@ bool GLData::AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) {
     return (*kept.granted & asked) == asked;
 }
 
-void GLData::WriteLog(const QString& functionCode, qint16 action) {
-    db_->Exec(
-        QStringLiteral("INSERT INTO t_UsageLog (FUserID, FFunctionCode, FAction, FTime, FComputer) "
-                       "VALUES (?, ?, ?, ?, ?)"),
-        {userId_, functionCode, static_cast<qint32>(action), QDateTime::currentDateTime(), computerName_});
-}
+void GLData::WriteLog(const QString& functionCode, qint16 action) { usageLog_->Write(functionCode, action); }
 
 BaseItemPtr GLData::GetItem(qint32 itemClass, const QVariant& /*optional*/, const QString& number) {
     if (itemClass != EmployeeClass)

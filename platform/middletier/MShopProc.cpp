@@ -188,28 +188,40 @@ RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillN
     return std::make_shared<Recordset>(names, rs->Rows());
 }
 
+namespace {
+
+// Work bill ids by number (a work bill keeps its id): kept a few seconds, as the commands
+// ask for every row. A number not found is asked again: it may be one being created.
+KeptAnswers<qint32>& KeptIds() {
+    static KeptAnswers<qint32> kept;
+    return kept;
+}
+
+}  // namespace
+
+// The id read with the answer is kept: the workbench asks for it right after.
 bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     if (workBillNo.isEmpty())
         return false;
-    return !db_->Scalar(QStringLiteral(
-                            "SELECT wbe.FWBInterID FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = "
-                            "wbe.FInterID") +
-                            WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
-                        {workBillNo})
-                .isNull();
+    const QVariant id = db_->Scalar(
+        QStringLiteral("SELECT wbe.FWBInterID FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = "
+                       "wbe.FInterID") +
+            WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
+        {workBillNo});
+    if (id.isNull())
+        return false;
+    KeptIds().Keep(db_->url().ToString() + QLatin1Char('\t') + workBillNo, Basic::Long(id));
+    return true;
 }
 
-// A work bill keeps its id: a number found is kept a few seconds (the commands ask for
-// every row); a number not found is asked again, it may be one being created.
 qint32 MShopProc::GetWorkBillInterID(const QString&, const QString& workBillNo) {
-    static KeptAnswers<qint32> kept;
     const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
-    if (const std::optional<qint32> id = kept.Find(key))
+    if (const std::optional<qint32> id = KeptIds().Find(key))
         return *id;
     const qint32 id = Basic::Long(db_->Scalar(
         QStringLiteral("SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"), {workBillNo}));
     if (id != 0)
-        kept.Keep(key, id);
+        KeptIds().Keep(key, id);
     return id;
 }
 

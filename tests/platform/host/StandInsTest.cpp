@@ -65,9 +65,12 @@ TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMaskAndKeepsWhatItReadFiveSeco
 
 TEST_P(StandInsTest, WriteLogStoresOneRowPerCall) {
     const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
-    platform::GLData gl(shared(), 5, u"PC1"_s);
+    // On PostgreSQL the lines go by a thread of their own, in order.
+    auto lines = std::make_shared<platform::UsageLog>(shared(), 5, u"PC1"_s);
+    platform::GLData gl(shared(), 5, u"PC1"_s, {}, lines);
     gl.WriteLog(u"CJ1000"_s, 1);
     gl.WriteLog(u"CJ1000"_s, 3);
+    lines->Flush();
     const RecordsetPtr rs = Query(
         "SELECT FUserID || ' ' || FFunctionCode || ' ' || FAction || ' ' || FComputer, FTime FROM t_UsageLog "
         "ORDER BY FLogID");
