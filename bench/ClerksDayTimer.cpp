@@ -39,7 +39,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "bench/DelayProxy.h"
+#include "tests/support/DelayProxy.h"
 #include "tests/window/Desktop.h"
 
 namespace {
@@ -170,7 +170,7 @@ class Day {
             Admin({u"db"_s, u"init"_s}, pg_);
             Admin({u"db"_s, u"seed-demo"_s}, pg_);
             Admin({u"user"_s, u"add"_s, u"timer"_s, u"--password-stdin"_s}, pg_, "timer-secret\n");
-            proxy_ = std::make_unique<sp::bench::DelayProxy>(pg_.host(), pg_.port(), server->rttMs);
+            proxy_ = std::make_unique<sp::test::DelayProxy>(pg_.host(), pg_.port(), server->rttMs);
             QUrl clerk = pg_;
             clerk.setHost(u"127.0.0.1"_s);
             clerk.setPort(proxy_->Port());
@@ -248,7 +248,7 @@ class Day {
     QTemporaryDir home_;
     QString log_;
     QUrl pg_;  // the run's PostgreSQL database; empty: the demo's SQLite file
-    std::unique_ptr<sp::bench::DelayProxy> proxy_;
+    std::unique_ptr<sp::test::DelayProxy> proxy_;
     std::unique_ptr<Program> program_;
     QMap<QString, QVector<double>>* samples_ = nullptr;
     double origin_ = 0;  // the log's start on the monotonic clock, ms

@@ -42,7 +42,6 @@
 
 #include "app/component/DefaultWorkbenchParts.h"
 #include "bench/DefaultAnswers.h"
-#include "bench/DelayProxy.h"
 #include "platform/Platform.h"
 #include "platform/db/Database.h"
 #include "platform/db/PgGuard.h"
@@ -59,6 +58,7 @@
 #include "src/reportgrid/ReportHistory.h"
 #include "src/workbench/WorkbenchToolbar.h"
 #include "src/workbench/frmProc.h"
+#include "tests/support/DelayProxy.h"
 
 using namespace sp;
 
@@ -84,7 +84,7 @@ double PeakMiB() {
 }
 
 // The relay of this run (--rtt on PostgreSQL), or none.
-std::unique_ptr<bench::DelayProxy> g_proxy;
+std::unique_ptr<sp::test::DelayProxy> g_proxy;
 
 long long RoundTrips() { return g_proxy ? g_proxy->RoundTrips() : 0; }
 
@@ -606,7 +606,7 @@ void SummaryScenario(Shop& s, int reps);
 int RunOne(const QString& scenario, QString url, int reps, const QString& host, const QString& rtt) {
     platform::DatabaseUrl address = platform::DatabaseUrl::Parse(url);
     if (!rtt.isEmpty() && address.dialect == platform::Dialect::PostgreSQL) {
-        g_proxy = std::make_unique<bench::DelayProxy>(address.host, address.port, rtt.toInt());
+        g_proxy = std::make_unique<sp::test::DelayProxy>(address.host, address.port, rtt.toInt());
         address.host = QStringLiteral("127.0.0.1");
         address.port = g_proxy->Port();
         url = AddressWithPassword(address);

@@ -13,6 +13,7 @@
 
 #include "platform/db/PgGuard.h"
 #include "src/common/ComError.h"
+#include "tests/support/DelayProxy.h"
 
 namespace sp::test {
 
@@ -62,6 +63,20 @@ QString WithPassword(const platform::DatabaseUrl& url) {
     QUrl text(url.ToString());
     text.setPassword(url.password);
     return text.toString();
+}
+
+// With SHOPPROC_TEST_RTT_MS set, the PostgreSQL databases the tests open (and hand to
+// the programs they start) are reached through a relay that delays each direction by half
+// that many milliseconds, as a server across a network is; the tests' own administration
+// goes direct. One relay for the whole run.
+void ThroughRelay(platform::DatabaseUrl& url) {
+    bool given = false;
+    const int rtt = qEnvironmentVariableIntValue("SHOPPROC_TEST_RTT_MS", &given);
+    if (!given)
+        return;
+    static const std::unique_ptr<DelayProxy> relay = std::make_unique<DelayProxy>(url.host, url.port, rtt);
+    url.host = u"127.0.0.1"_s;
+    url.port = relay->Port();
 }
 
 // GTEST_SKIP returns from the function it is used in: keep it out of Create.
@@ -116,6 +131,7 @@ std::unique_ptr<TestDatabase> TestDatabase::Create(Backend backend) {
         result->dropName_ = name;
         platform::DatabaseUrl url = server;
         url.name = name;
+        ThroughRelay(url);
         result->url_ = WithPassword(url);
     }
     try {

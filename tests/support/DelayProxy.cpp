@@ -1,4 +1,4 @@
-#include "bench/DelayProxy.h"
+#include "tests/support/DelayProxy.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -12,7 +12,7 @@
 #include <deque>
 #include <stdexcept>
 
-namespace sp::bench {
+namespace sp::test {
 
 namespace {
 
@@ -178,4 +178,4 @@ void DelayProxy::Relay(Link& link, bool fromClient) {
     writer.join();
 }
 
-}  // namespace sp::bench
+}  // namespace sp::test

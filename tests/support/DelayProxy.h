@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-namespace sp::bench {
+namespace sp::test {
 
 class DelayProxy {
   public:
@@ -47,4 +47,4 @@ class DelayProxy {
     std::vector<std::shared_ptr<Link>> links_;
 };
 
-}  // namespace sp::bench
+}  // namespace sp::test
