@@ -496,7 +496,7 @@ void SaveBatch::ReadAhead(const ReportRecords& records, CallerRights* rights) {
     }
     // A save of thousands of rows asks record by record rather than run into the
     // databases' limits on a statement's values.
-    if (bills.isEmpty() || reports.size() > 2000)
+    if (bills.isEmpty() || bills.size() + reports.size() > 2000)
         return;
     QVariantList params;
     const bool askRights = rights && rights->UserId() > 0;
