@@ -197,6 +197,12 @@ KeptAnswers<qint32>& KeptIds() {
     return kept;
 }
 
+// Quantity decimals of a work bill's item, as a new report's proposal read them.
+KeptAnswers<qint32>& KeptDecimals() {
+    static KeptAnswers<qint32> kept;
+    return kept;
+}
+
 }  // namespace
 
 // The id read with the answer is kept: the workbench asks for it right after.
@@ -235,7 +241,12 @@ qint32 MShopProc::GetWCID(const QString&, const qint32& interId) {
         QStringLiteral("SELECT FWorkCenterID FROM SHWorkBillEntry WHERE FWBInterID = ?"), {interId}));
 }
 
+// The proposal of a new report reads the decimals with the work bill: the row it prepares
+// asks for them next.
 qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
+    if (const std::optional<qint32> kept =
+            KeptDecimals().Find(db_->url().ToString() + QLatin1Char('\t') + QString::number(interId)))
+        return *kept;
     RecordsetPtr rs =
         db_->Query(QStringLiteral("SELECT itm.FQtyDecimal FROM SHWorkBillEntry wbe LEFT JOIN t_ICItem itm "
                                   "ON itm.FItemID = wbe.FItemID WHERE wbe.FWBInterID = ?"),
@@ -293,14 +304,16 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
 }
 
 // One statement: the work bill, the sums of its reports, what its operation may still
-// receive and the server's date (a typed work bill number waits for it).
+// receive, the server's date and the item's quantity decimals, kept for the prepared row
+// (a typed work bill number waits for all of it).
 QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) {
     RecordsetPtr bill = db_->Query(
         QStringLiteral(
             "SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
             "wbe.Ffee, SMT.FName, wbe.FPlanStartDate, s.LastSerial, s.Received, s.Finished, s.HandedOver, "
-            "s.LastEnd, s.DraftReceived, %1 - wbe.FAuxQtyRecive, %2 "
+            "s.LastEnd, s.DraftReceived, %1 - wbe.FAuxQtyRecive, %2, itm.FQtyDecimal "
             "FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT ON SMT.FInterID = wbe.FTimeUnitID "
+            "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
             "CROSS JOIN (SELECT MAX(Fserial) AS LastSerial, SUM(FAuxQtyReceive) AS Received, "
             "SUM(FAuxQtyFinish) AS Finished, SUM(FAuxQtyHandOver) AS HandedOver, MAX(FendWorkDate) AS "
             "LastEnd, "
@@ -312,6 +325,9 @@ QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) 
     if (bill->Eof())
         NotFound(QStringLiteral("No work bill has the number %1.").arg(workBillNo));
     const auto sum = [&](int i) { return bill->Field(9 + i); };
+    KeptDecimals().Keep(
+        db_->url().ToString() + QLatin1Char('\t') + QString::number(Basic::Long(bill->Field(0))),
+        Basic::Long(bill->Field(17)));
 
     QDate today = Basic::ToDate(bill->Field(16));
     if (!today.isValid())

@@ -82,11 +82,9 @@ std::vector<IMShopProcSet::Outcome> MShopProcSet::ActOnWorkProcRpts(const QStrin
         Guarded("ActOnWorkProcRpts", MiddleTierTexts::CommandFailedTechnically(), failed, [&] {
             CallerRights rights(*db_, props);
             ReportWriter writer(db_, rights.UserId());
-            std::vector<ReportWriter::Key> keys;
-            for (const Report& r : reports) keys.push_back({r.wbInterId, r.serial});
             batch = action == Action::Delete
-                        ? writer.DeleteMany(keys, &rights)
-                        : writer.PostMany(keys, action == Action::Audit ? 1 : -1, &rights);
+                        ? writer.DeleteMany(reports, &rights)
+                        : writer.PostMany(reports, action == Action::Audit ? 1 : -1, &rights);
             return true;
         });
     std::vector<Outcome> outcomes;

@@ -31,10 +31,7 @@ class ReportWriter {
     // an outcome per report in their order; one left pending is to be done with the
     // single-report method (the database cannot take the batch, or the report's turn
     // raised an error or needs the reason it was not done).
-    struct Key {
-        qint32 wbInterId = 0;
-        qint32 serial = 0;
-    };
+    using Key = IMShopProcSet::Report;
     struct Outcome {
         bool done = false;
         QString message;

@@ -105,6 +105,7 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     ASSERT_TRUE(Audit(WB11, 1));
     ASSERT_TRUE(Save(WB11, 2, {20, 18, 18, 10}));
     EXPECT_EQ(proposal(), Words("3,2026-02-02,小时,90,88,60,201,501,601,1.5,1001,101,10"));
+    EXPECT_EQ(q.GetQtyDecimal(p, WB11), 3) << "as the proposal read them";
     EXPECT_THROW(q.GetWorkProcRptNew(p, u"WB-99"_s), ComError);
 
     // Reported, received and handed over up to a serial, drafts included.
