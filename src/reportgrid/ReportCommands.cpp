@@ -513,7 +513,8 @@ void ReportCommands::Run(Kind kind) {
     struct Pending {
         int row;
         QString line;
-        QString refusal;  // the row's report could not be identified
+        bool identified = true;
+        QString refusal;  // why the row's report could not be identified
     };
     std::vector<Pending> pending;
     std::vector<IMShopProcSet::Report> reports;
@@ -521,13 +522,13 @@ void ReportCommands::Run(Kind kind) {
         const int row = upwards ? lastSel - i : firstSel + i;
         if (!affected(row))
             continue;
-        Pending p{
-            row, QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH), {}};
+        Pending p{row, QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH)};
         qint32 interId = 0, serial = 0;
         try {
             Identify(row, interId, serial);
             reports.push_back({interId, serial});
         } catch (const ComError& e) {
+            p.identified = false;
             p.refusal = e.Description();
         }
         pending.push_back(p);
@@ -536,7 +537,7 @@ void ReportCommands::Run(Kind kind) {
     size_t next = 0;
     for (const Pending& p : pending) {
         IMShopProcSet::Outcome outcome{false, p.refusal, {}};
-        if (p.refusal.isEmpty() && next < outcomes.size())
+        if (p.identified && next < outcomes.size())
             outcome = outcomes[next++];
         if (outcome.done) {
             if (kind == Kind::Audit)

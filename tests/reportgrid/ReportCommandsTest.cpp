@@ -216,6 +216,18 @@ TEST_F(Commands, SeveralRowsAreAuditedOrDeletedRecordByRecord) {
                                       u"\rWB1\t1\r否\rWB1\t2\r否\rWB1\t3\r否"_s});
     EXPECT_EQ(Logged().size(), 1);
 
+    // A row whose work bill cannot be told (the service failed, saying nothing) fails
+    // alone, and the rows after it keep their own answers.
+    h.ui.Clear();
+    fake.recordRefusals.clear();
+    ReportCells(state).SetText(3, C::GPH, u"WB9"_s);
+    fake.workBillInterID = [](const QString& no) {
+        return no == u"WB9"_s ? throw ComError(ErrorNumber::Database, QString(), QString()) : 1001;
+    };
+    commands.Run(Kind::UnAudit);
+    EXPECT_EQ(Messages(), (QStringList{u"成功反审核下列汇报记录：\r工序计划单号\t汇报序号\rWB1\t1\rWB1\t3"_s,
+                                       u"反审核下列汇报记录时出错：\r工序计划单号\t汇报序号\rWB9\t2\r"_s}));
+
     // Deleting adjacent rows from the last up removes each with its task.
     StoredRow(2, 1), StoredRow(3, 2), StoredRow(4, 3);
     state.rowLocks = {0, 0, 100, 100, 101, 0, 0};
