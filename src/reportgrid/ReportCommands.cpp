@@ -522,7 +522,10 @@ void ReportCommands::Run(Kind kind) {
         const int row = upwards ? lastSel - i : firstSel + i;
         if (!affected(row))
             continue;
-        Pending p{row, QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH)};
+        Pending p{row,
+                  QChar(13) + cells.Text(row, C::GPH).trimmed() + QChar(9) + cells.Text(row, C::HBXH),
+                  true,
+                  {}};
         qint32 interId = 0, serial = 0;
         try {
             Identify(row, interId, serial);
