@@ -17,18 +17,19 @@ inline std::atomic<quint64>& KeptAnswersGeneration() {
 }
 inline void ForgetKeptAnswers() { ++KeptAnswersGeneration(); }
 
-// Answers of the database kept for a few seconds, by key (the key names the database
-// too). The workbench asks the same questions many times within one clerk action (the
-// rights at every command, an operation's limits for each of its two checks, a work
-// bill's id for every row); across a network each question is a round trip. A kept
-// answer may be stale for at most KeptMs against another workstation's change; this
-// process's own report writes drop the answers that depend on reports (Forget). The
-// service checks again as it writes, so a stale answer never stores what the database
-// would refuse (docs/decisions.md).
+// Answers of the database kept for a few seconds (KeptMs unless told otherwise), by key (the key names the
+// database too). The workbench asks the same questions many times within one clerk action (the rights at
+// every command, an operation's limits for each of its two checks, a work bill's id for every row); across a
+// network each question is a round trip. A kept answer may be stale for at most KeptMs against another
+// workstation's change; this process's own report writes drop the answers that depend on reports (Forget).
+// The service checks again as it writes, so a stale answer never stores what the database would refuse
+// (docs/decisions.md).
 template <typename T>
 class KeptAnswers {
   public:
     static constexpr qint64 KeptMs = 5000;
+
+    explicit KeptAnswers(qint64 keptMs = KeptMs) : keptMs_(keptMs) {}
 
     // The kept answer for key, else read()'s, kept from now on.
     template <typename Read>
@@ -43,7 +44,7 @@ class KeptAnswers {
     std::optional<T> Find(const QString& key) {
         QMutexLocker lock(&mutex_);
         const auto it = entries_.constFind(key);
-        if (it != entries_.constEnd() && it->age.elapsed() < KeptMs &&
+        if (it != entries_.constEnd() && it->age.elapsed() < keptMs_ &&
             it->generation == KeptAnswersGeneration().load())
             return it->value;
         return std::nullopt;
@@ -69,6 +70,7 @@ class KeptAnswers {
         QElapsedTimer age;
         quint64 generation;
     };
+    const qint64 keptMs_;
     QMutex mutex_;
     QHash<QString, Entry> entries_;
 };

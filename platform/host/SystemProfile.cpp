@@ -8,9 +8,9 @@ SystemProfile::SystemProfile(std::shared_ptr<Database> db) : db_(std::move(db)) 
 
 QVariant SystemProfile::GetProfile(const QString& /*propsString*/, const QString& category,
                                    const QString& key) {
-    // A switch is read before every save and audit; it is kept a few seconds. The service
-    // reads it again with what it posts.
-    static KeptAnswers<QVariant> kept;
+    // A switch is read before every save and audit; an administrator sets it once in a long
+    // while, so it is kept a minute. The service reads it again with what it posts.
+    static KeptAnswers<QVariant> kept(60000);
     const QVariant value =
         kept.Get(db_->url().ToString() + QLatin1Char('\t') + category + QLatin1Char('\t') + key, [&] {
             return db_->Scalar(
