@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <QVector>
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -81,6 +82,21 @@ void SetupColumns(GridModel& grid, const QStringList& titles, const QVector<int>
         grid.SetColumnKind(col, number ? CellKind::Number : CellKind::Text);
         grid.SetColumnAlignment(col, number ? CellAlign::Right : CellAlign::Left);
         grid.SetColumnWidth(col, number ? 1100 : 1500);
+    }
+}
+
+// Columns widen to their widest text (the totals of a month run to many digits, work bill
+// numbers are long): about 135 twips a character as the grid's font draws digits and
+// letters, twice that for a Chinese one, and room for the margins; never below `least`.
+void FitColumns(GridModel& grid, const QVector<int>& cols, int least) {
+    for (const int col : cols) {
+        int widest = 0;
+        for (int row = 1; row <= grid.Rows(); ++row) {
+            int width = 0;
+            for (const QChar c : grid.CellText(row, col)) width += c.unicode() >= 0x2E80 ? 2 : 1;
+            widest = std::max(widest, width);
+        }
+        grid.SetColumnWidth(col, std::max(least, widest * 135 + 240));
     }
 }
 
@@ -170,6 +186,7 @@ int SummaryTable::FillSummary(GridModel& grid, const RecordsetPtr& rs, SummaryBy
         std::vector<std::pair<QString, Figures>> units(totalByUnit.begin(), totalByUnit.end());
         putUnits(units, QString());
     }
+    FitColumns(grid, numbers, 1100);
     grid.SetRedraw(true);
     return static_cast<int>(groups.size());
 }
@@ -214,6 +231,9 @@ void SummaryTable::FillReports(GridModel& grid, const RecordsetPtr& rs) {
         if (!Field(rs, "FcheckDate").isNull())
             grid.SetCellValue(row, 24, Field(rs, "FcheckDate"));
     }
+    QVector<int> all;
+    for (int col = 1; col <= grid.Cols(); ++col) all << col;
+    FitColumns(grid, all, 900);
     grid.SetRedraw(true);
 }
 
