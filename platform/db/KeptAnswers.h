@@ -17,13 +17,14 @@ inline std::atomic<quint64>& KeptAnswersGeneration() {
 }
 inline void ForgetKeptAnswers() { ++KeptAnswersGeneration(); }
 
-// Answers of the database kept for a few seconds (KeptMs unless told otherwise), by key (the key names the
-// database too). The workbench asks the same questions many times within one clerk action (the rights at
-// every command, an operation's limits for each of its two checks, a work bill's id for every row); across a
-// network each question is a round trip. A kept answer may be stale for at most KeptMs against another
-// workstation's change; this process's own report writes drop the answers that depend on reports (Forget).
-// The service checks again as it writes, so a stale answer never stores what the database would refuse
-// (docs/decisions.md).
+// Answers of the database kept for a few seconds (KeptMs unless told otherwise), by key
+// (the key names the database too). The workbench asks the same questions many times
+// within one clerk action (the rights at every command, an operation's limits for each of
+// its two checks, a work bill's id for every row); across a network each question is a
+// round trip. A kept answer may be stale against another workstation's change for as long
+// as it is kept; this process's own report writes drop the answers that depend on reports
+// (Forget). The service checks again as it writes, so a stale answer never stores what the
+// database would refuse (docs/decisions.md).
 template <typename T>
 class KeptAnswers {
   public:
