@@ -93,7 +93,14 @@ void ReportHistory::LoadReportHistory(int showFilter) {
     GridModel& grid = *state_.vlgProc;
     ReportRowLocks locks(state_);
     locks.ReleaseAllRowLocks();
-    if (state_.historyTaskId != 0)
+    // The work bill shown again keeps its task while it is held (across a network a
+    // release and a take are two round trips, the stamp a third); one lost is given
+    // back and taken anew with the load, as any other.
+    const bool keepTask =
+        state_.editMode && state_.historyTaskId != 0 && !state_.currentWorkBillNo.isEmpty() &&
+        state_.currentWorkBillNo == state_.historyWorkBillNo &&
+        ValueOrEmpty<bool>([&] { return state_.host->TaskStillHeld(state_.historyTaskId); });
+    if (state_.historyTaskId != 0 && !keepTask)
         IgnoreErrors([&] {
             qint32 task = state_.historyTaskId;
             state_.historyTaskId = 0;
@@ -226,11 +233,20 @@ ReportHistory::Loaded ReportHistory::LoadRecords(const QString& filterText, QStr
     }
     // Records shown without the work bill's task would not be guarded against another
     // user, so an unknown work bill shows none.
-    if (interId == 0)
+    if (interId == 0) {
+        IgnoreErrors([&] {
+            if (qint32 task = std::exchange(state_.historyTaskId, 0))
+                host.EndFunc(task);
+        });
         return Loaded::Rows;
+    }
     try {
-        state_.historyTaskId = host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(),
-                                             0, 0, QVariant(interId), WorkBillStamp(host, interId));
+        if (state_.historyTaskId == 0) {
+            state_.historyTaskId =
+                host.ExecFunc(ReportTexts::ConflictSubsystem, ReportTexts::ConflictFunction(), 0, 0,
+                              QVariant(interId), WorkBillStamp(host, interId));
+            state_.historyWorkBillNo = number;
+        }
     } catch (const ComError& e) {
         IgnoreErrors([&] { ShowInfo(host.Screen(), e.Description()); });
         return Loaded::InUse;

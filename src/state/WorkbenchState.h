@@ -60,6 +60,7 @@ struct WorkbenchState {
     // below 2 unused), and the task of the work bill loaded in edit mode.
     QVector<qint32> rowLocks;
     qint32 historyTaskId = 0;
+    QString historyWorkBillNo;  // the work bill historyTaskId holds
     // The settings of a work bill as the editability rule read them under a task of
     // this workstation, by task id. While the task is held nobody else writes to the
     // work bill, and this workstation's report writes change none of them, so they stand

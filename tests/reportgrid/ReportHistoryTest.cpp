@@ -91,6 +91,10 @@ TEST_F(ReportHistoryTest, EditModeSaysWhyNoRecordsAreShown) {
     const Case cases[] = {
         {"no work bill", [&] { state.currentWorkBillNo.clear(); }, u"没有选择工序计划单！"_s, 0, {}, 0},
         {"no records", [] {}, u"当前工序计划单没有历史工序汇报记录！"_s, 100, {}, 0, false},
+        {"shown again, still held", [&] { state.historyTaskId = 77, state.historyWorkBillNo = u"WB1"_s; },
+         u"当前工序计划单没有历史工序汇报记录！"_s, 77, {}, 0, false},
+        {"shown again, its hold lost", [&] { state.historyTaskId = 77, state.historyWorkBillNo = u"WB1"_s, fake.lostTasks = {77}; },
+         u"当前工序计划单没有历史工序汇报记录！"_s, 100, {77}, 0, false},
         {"in use", [&] { fake.busyKeys = {1001}; }, u"当前工序计划单正被其他用户使用，无法显示其汇报记录。"_s, 0, {}, 1},
         {"id unread", [&] { fake.workBillInterID = [&](const QString&) -> qint32 { throw lost; }; }, failed, 0, {}, 0},
         {"records unread", [&] { fake.workProcRptHis = [&](const QString&, const QString&) -> QString { throw lost; }; },
@@ -103,6 +107,7 @@ TEST_F(ReportHistoryTest, EditModeSaysWhyNoRecordsAreShown) {
         records.clear();
         fake.committed.clear();
         fake.busyKeys.clear();
+        fake.lostTasks.clear();
         fake.nextTask = 100;
         state.historyTaskId = 0;
         fake.calls.clear();
