@@ -12,6 +12,11 @@ namespace sp {
 
 // What a grid column holds and which in-cell editor it gets.
 enum class CellKind { Text, Number, Date };
+
+// The display format of a number with `decimals` places: "0", "0.00".
+inline QString DecimalsFormat(int decimals) {
+    return decimals <= 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimals, QLatin1Char('0'));
+}
 enum class CellAlign { Left, Center, Right };
 
 // Key codes and shift states as the grid reports them (the host's codes).

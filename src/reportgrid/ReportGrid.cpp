@@ -31,15 +31,9 @@ double ReportGrid::TextWidthTwips(const QFont& font, const QString& text) {
     return QFontMetricsF(font).horizontalAdvance(text) * kTwipsPerPixel;
 }
 
-QString ReportGrid::QuantityFormatFor(qint32 decimals) {
-    if (decimals <= 0)
-        return QStringLiteral("0");
-    return QStringLiteral("0.") + QString(decimals, QLatin1Char('0'));
-}
-
 QString ReportGrid::QuantityFormat(qint32 interId) {
     const QString props = state_.host->PropsString();
-    return QuantityFormatFor(state_.host->NewMShopProc()->GetQtyDecimal(props, interId));
+    return DecimalsFormat(state_.host->NewMShopProc()->GetQtyDecimal(props, interId));
 }
 
 void ReportGrid::SetupReportColumns(const TextWidth& textWidth) {

@@ -37,7 +37,6 @@ class ReportGrid {
     // "0", or "0." and one "0" per decimal of the work bill's quantities. Raises when the
     // middle tier fails.
     QString QuantityFormat(qint32 interId);
-    static QString QuantityFormatFor(qint32 decimals);
 
     // The background of audited rows and read-only columns.
     static QColor ReadOnlyColor() { return QColor(255, 255, 225); }

@@ -102,10 +102,6 @@ void FitColumns(GridModel& grid, const QVector<int>& cols, int least) {
 
 }  // namespace
 
-QString SummaryTable::QuantityFormat(int decimals) {
-    return decimals <= 0 ? QStringLiteral("0") : QStringLiteral("0.") + QString(decimals, u'0');
-}
-
 int SummaryTable::FillSummary(GridModel& grid, const RecordsetPtr& rs, SummaryBy by1, SummaryBy by2) {
     const QStringList levels = T::GroupItems();
     Layout l;
@@ -132,7 +128,7 @@ int SummaryTable::FillSummary(GridModel& grid, const RecordsetPtr& rs, SummaryBy
     std::vector<Group> groups;
     Figures total;
     std::map<QString, Figures> totalByUnit;
-    QString qtyFormat = QuantityFormat(2);
+    QString qtyFormat = DecimalsFormat(2);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
         const QString key = Basic::Text(Field(rs, "K1")) + u'\t' + Basic::Text(Field(rs, "K2"));
         if (groups.empty() || groups.back().key != key) {
@@ -150,7 +146,7 @@ int SummaryTable::FillSummary(GridModel& grid, const RecordsetPtr& rs, SummaryBy
         groups.back().units.emplace_back(unit, one);
         total.Add(rs);
         totalByUnit[unit].Add(rs);
-        qtyFormat = QuantityFormat(Basic::Long(Field(rs, "Decimals")));
+        qtyFormat = DecimalsFormat(Basic::Long(Field(rs, "Decimals")));
     }
 
     const auto addRow = [&] {
@@ -209,7 +205,7 @@ void SummaryTable::FillReports(GridModel& grid, const RecordsetPtr& rs) {
     grid.SetRedraw(false);
     SetupColumns(grid, titles, numbers);
     for (int col : {3, 4, 24}) grid.SetColumnKind(col, CellKind::Date);
-    const QString qtyFormat = QuantityFormat(3);
+    const QString qtyFormat = DecimalsFormat(3);
     for (rs->MoveFirst(); !rs->Eof(); rs->MoveNext()) {
         grid.AddRow();
         const int row = grid.Rows();

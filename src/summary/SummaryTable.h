@@ -27,8 +27,6 @@ class SummaryTable {
     static void FillReports(GridModel& grid, const RecordsetPtr& rs);
     // The work bill id and serial of a report list row; nullopt for none.
     static std::optional<std::pair<qint32, qint32>> ReportOf(const GridModel& grid, int row);
-    // "0", "0.00", "0.000": a quantity's format for that many decimals.
-    static QString QuantityFormat(int decimals);
 };
 
 }  // namespace sp

@@ -64,7 +64,6 @@ inline QString Total() { return QStringLiteral("合计"); }
 inline QString MixedUnits() { return QStringLiteral("（见下）"); }
 
 // Messages.
-inline QString NoRight() { return QStringLiteral("您没有查看汇报汇总的权限。"); }
 inline QString Failed() { return QStringLiteral("汇总未能完成："); }
 inline QString NothingFound() { return QStringLiteral("所选期间内没有符合条件的汇报记录。"); }
 inline QString BoundRefused() { return QStringLiteral("编号中不能包含 ' | # 字符。"); }
@@ -88,7 +87,6 @@ inline QString XlsxFilter() { return QStringLiteral("Excel 工作簿 (*.xlsx)");
 inline QString CsvFilter() { return QStringLiteral("CSV 文件，UTF-8，逗号分隔 (*.csv)"); }
 inline QString PdfFilter() { return QStringLiteral("PDF 文件 (*.pdf)"); }
 inline QString Exported(const QString& path) { return QStringLiteral("已导出到 ") + path; }
-inline QString WriteFailed() { return QStringLiteral("文件未能写入，原有文件保持不变——"); }
 inline QString SavePdfTitle() { return QStringLiteral("保存为 PDF"); }
 inline QString SavePdfCaption() { return QStringLiteral("保存为 PDF(&D)..."); }
 inline QString PdfSaved(const QString& path) { return QStringLiteral("已保存到 ") + path; }

@@ -13,6 +13,7 @@
 #include "src/controls/TablePrint.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/entry/HostServices.h"
+#include "src/entry/OutputFiles.h"
 #include "src/entry/Rights.h"
 #include "src/entry/Texts.h"
 #include "src/summary/SummaryTable.h"
@@ -68,17 +69,8 @@ frmSummary::~frmSummary() {
     reports_.SetEventSink(nullptr);
 }
 
-std::shared_ptr<ISettingsFile> frmSummary::Settings() {
-    std::shared_ptr<ISettingsFile> settings;
-    IgnoreErrors([&] {
-        settings = host_.Registry().Create<ISettingsFile>(ProgId::SettingsFile());
-        settings->SetFile(host_.InProgramFolder(EntryTexts::SettingsFileName()));
-    });
-    return settings;
-}
-
 void frmSummary::LoadSettings() {
-    auto settings = Settings();
+    auto settings = WorkbenchSettingsFile(host_);
     if (!settings)
         return;
     IgnoreErrors([&] {
@@ -112,7 +104,7 @@ void frmSummary::LoadSettings() {
 }
 
 void frmSummary::SaveSettings() {
-    auto settings = Settings();
+    auto settings = WorkbenchSettingsFile(host_);
     if (!settings)
         return;
     IgnoreErrors([&] {
@@ -156,7 +148,7 @@ SummaryRequest frmSummary::Request() const {
 
 bool frmSummary::Query() {
     if (!host_.AccessCheck(Rights::Summary)) {
-        ShowInfo(ui_, T::NoRight());
+        ShowInfo(ui_, EntryTexts::NoSummaryRight());
         return false;
     }
     int groups = 0;
@@ -254,22 +246,6 @@ void frmSummary::ChooseReport(int row) {
     emit closeRequested();
 }
 
-QString frmSummary::Folder() {
-    QString folder;
-    if (auto settings = Settings())
-        IgnoreErrors(
-            [&] { folder = settings->Read(QStringLiteral("Export"), QStringLiteral("Folder"), QString()); });
-    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
-}
-
-void frmSummary::RememberFolder(const QString& path) {
-    if (auto settings = Settings())
-        IgnoreErrors([&] {
-            settings->Write(QStringLiteral("Export"), QStringLiteral("Folder"),
-                            QFileInfo(path).absolutePath());
-        });
-}
-
 QString frmSummary::GroupingText() const {
     const QStringList levels = T::GroupItems();
     QString text = levels.value(static_cast<int>(choices_.by1));
@@ -278,27 +254,6 @@ QString frmSummary::GroupingText() const {
     return text;
 }
 
-namespace {
-
-// Writes under the wait cursor, then says where the file went or why it was not written.
-bool WriteAndTell(Ui& ui, const QString& path, const QString& written,
-                  const std::function<QString()>& write) {
-    QString failure;
-    {
-        WaitCursor wait(ui);
-        failure = write();
-    }
-    if (!failure.isEmpty()) {
-        ErrorLog::Write(QStringLiteral("frmSummary.Output"), path + QStringLiteral(": ") + failure);
-        ShowInfo(ui, T::WriteFailed() + failure);
-        return false;
-    }
-    ShowInfo(ui, written);
-    return true;
-}
-
-}  // namespace
-
 void frmSummary::ExportCommand() {
     const GridSnapshot snapshot = SnapshotGrid(showingReports_ ? reports_ : summary_);
     if (snapshot.rows.isEmpty()) {
@@ -306,16 +261,17 @@ void frmSummary::ExportCommand() {
         return;
     }
     const QString name = showingReports_ ? T::ReportsFileName() : T::FileName();
-    const std::optional<QString> path = ui_.ChooseSaveFile(
-        {T::ExportTitle(), QDir(Folder()).filePath(name), {T::XlsxFilter(), T::CsvFilter()}});
+    const std::optional<QString> path = ui_.ChooseSaveFile({T::ExportTitle(),
+                                                            QDir(OutputFiles(host_).Folder()).filePath(name),
+                                                            {T::XlsxFilter(), T::CsvFilter()}});
     if (!path)
         return;
-    if (WriteAndTell(ui_, *path, T::Exported(QDir::toNativeSeparators(*path)), [&] {
-            return path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
-                       ? WriteCsv(snapshot, *path)
-                       : WriteXlsx(snapshot, *path, name);
-        }))
-        RememberFolder(*path);
+    OutputFiles(host_).Write(*path, QStringLiteral("frmSummary.Export"),
+                             T::Exported(QDir::toNativeSeparators(*path)), [&] {
+                                 return path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+                                            ? WriteCsv(snapshot, *path)
+                                            : WriteXlsx(snapshot, *path, name);
+                             });
 }
 
 void frmSummary::PrintCommand() {
@@ -356,11 +312,12 @@ void frmSummary::PrintCommand() {
     Printout printout{table.title, {table}};
     const QPageLayout layout = WideTablePageLayout();
     const auto savePdf = [&] {
-        const std::optional<QString> path =
-            ui_.ChooseSaveFile({T::SavePdfTitle(), QDir(Folder()).filePath(table.title), {T::PdfFilter()}});
-        if (path && WriteAndTell(ui_, *path, T::PdfSaved(QDir::toNativeSeparators(*path)),
-                                 [&] { return WritePdf(printout, layout, *path); }))
-            RememberFolder(*path);
+        const std::optional<QString> path = ui_.ChooseSaveFile(
+            {T::SavePdfTitle(), QDir(OutputFiles(host_).Folder()).filePath(table.title), {T::PdfFilter()}});
+        if (path)
+            OutputFiles(host_).Write(*path, QStringLiteral("frmSummary.Print"),
+                                     T::PdfSaved(QDir::toNativeSeparators(*path)),
+                                     [&] { return WritePdf(printout, layout, *path); });
     };
     ui_.PreviewPrint({[&](QPagedPaintDevice& device) { PaintPrintout(printout, device); }, layout,
                       T::PrintTitle(), T::SavePdfCaption(), savePdf});

@@ -82,9 +82,6 @@ class frmSummary : public QObject, public DialogModel {
     void closeRequested();
 
   private:
-    std::shared_ptr<ISettingsFile> Settings();
-    QString Folder();
-    void RememberFolder(const QString& path);
     QString GroupingText() const;
 
     HostServices& host_;

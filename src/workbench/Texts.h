@@ -82,16 +82,12 @@ inline QString CsvFilter() { return QStringLiteral("CSV 文件，UTF-8，逗号�
 inline QString PdfFilter() { return QStringLiteral("PDF 文件 (*.pdf)"); }
 inline QString NothingToExport() { return QStringLiteral("当前表格中没有可导出的内容。"); }
 inline QString Exported(const QString& path) { return QStringLiteral("已导出到 ") + path; }
-inline QString WriteFailed() { return QStringLiteral("文件未能写入，原有文件保持不变——"); }
 inline QString NothingToPrint() { return QStringLiteral("当前没有可打印的工序汇报记录。"); }
 inline QString PrintHeadFailed() { return QStringLiteral("工序计划单的表头未能全部读取，只打印其编号——"); }
 inline QString PrintTitle() { return QStringLiteral("打印工序汇报记录"); }
 inline QString SavePdfTitle() { return QStringLiteral("保存为 PDF"); }
 inline QString SavePdfCaption() { return QStringLiteral("保存为 PDF(&D)..."); }
 inline QString PdfSaved(const QString& path) { return QStringLiteral("已保存到 ") + path; }
-// The workbench's settings file keeps the folder of the last export in this section.
-inline QString ExportSection() { return QStringLiteral("Export"); }
-inline QString ExportFolderKey() { return QStringLiteral("Folder"); }
 
 // The component's own statements through the host connection.
 inline QString DefaultDeviceTypeSql() {
@@ -128,6 +124,5 @@ inline QString CaptionFileHelp() { return QStringLiteral("帮助主题(&C)"); }
 inline QString CaptionSetupWB() { return QStringLiteral("工票列设置(&W)"); }
 inline QString CaptionSetupRpt() { return QStringLiteral("汇报列设置(&R)"); }
 inline QString CaptionSummary() { return QStringLiteral("汇报汇总(&S)..."); }
-inline QString NoSummaryRight() { return QStringLiteral("您没有查看汇报汇总的权限。"); }
 
 }  // namespace sp::WorkbenchTexts

@@ -165,14 +165,6 @@ class frmProc : public QObject, public DialogModel, public IWorkbench {
     void ExportCommand();
     void PrintCommand();
     void SummaryCommand();
-    // The folder the last export or PDF went to, kept in the workbench's settings file.
-    std::shared_ptr<ISettingsFile> OutputSettings();
-    QString ExportFolder();
-    void RememberExportFolder(const QString& path);
-    // Writes the file the clerk chose under the wait cursor, then says where it went (and
-    // remembers its folder) or why it was not written.
-    void WriteChosenFile(const QString& path, const QString& source, const QString& written,
-                         const std::function<QString()>& write);
     // "工序汇报记录", with the work bill's number in edit mode.
     QString ReportsFileName() const;
     // Sets the record grid up again from the stored layout and reloads its records.

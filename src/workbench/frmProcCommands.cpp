@@ -8,6 +8,7 @@
 #include "src/common/IgnoreErrors.h"
 #include "src/entry/HostServices.h"
 #include "src/entry/Rights.h"
+#include "src/entry/Texts.h"
 #include "src/workbench/Texts.h"
 #include "src/workbench/WorkbenchCodes.h"
 #include "src/workbench/WorkbenchToolbar.h"
@@ -198,7 +199,7 @@ void frmProc::SummaryCommand() {
     if (!summaryFactory_)
         return;
     if (!host_.AccessCheck(Rights::Summary)) {
-        ShowInfo(ui_, T::NoSummaryRight());
+        ShowInfo(ui_, EntryTexts::NoSummaryRight());
         return;
     }
     const std::optional<std::pair<qint32, qint32>> report = summaryFactory_(host_, state_.dicFilter);

@@ -10,7 +10,7 @@
 #include "src/controls/TablePrint.h"
 #include "src/entry/HostInterfaces.h"
 #include "src/entry/HostServices.h"
-#include "src/entry/Texts.h"
+#include "src/entry/OutputFiles.h"
 #include "src/workbench/Texts.h"
 #include "src/workbench/frmProc.h"
 
@@ -28,30 +28,6 @@ QString FileNamePart(const QString& text) {
 
 }  // namespace
 
-std::shared_ptr<ISettingsFile> frmProc::OutputSettings() {
-    std::shared_ptr<ISettingsFile> settings;
-    // Without a settings object an export still works; it starts in the home folder.
-    IgnoreErrors([&] {
-        settings = host_.Registry().Create<ISettingsFile>(ProgId::SettingsFile());
-        settings->SetFile(host_.InProgramFolder(EntryTexts::SettingsFileName()));
-    });
-    return settings;
-}
-
-QString frmProc::ExportFolder() {
-    QString folder;
-    if (auto settings = OutputSettings())
-        IgnoreErrors([&] { folder = settings->Read(T::ExportSection(), T::ExportFolderKey(), QString()); });
-    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
-}
-
-void frmProc::RememberExportFolder(const QString& path) {
-    if (auto settings = OutputSettings())
-        IgnoreErrors([&] {
-            settings->Write(T::ExportSection(), T::ExportFolderKey(), QFileInfo(path).absolutePath());
-        });
-}
-
 QString frmProc::ReportsFileName() const {
     const QString number = state_.editMode ? state_.currentWorkBillNo.trimmed() : QString();
     return number.isEmpty() ? T::ReportsFileName() : T::ReportsFileName() + u'_' + FileNamePart(number);
@@ -67,32 +43,16 @@ void frmProc::ExportCommand() {
     const QString name = list ? T::ListFileName() : ReportsFileName();
     const std::optional<QString> path =
         ui_.ChooseSaveFile({list ? T::ExportListTitle() : T::ExportReportsTitle(),
-                            QDir(ExportFolder()).filePath(name),
+                            QDir(OutputFiles(host_).Folder()).filePath(name),
                             {T::XlsxFilter(), T::CsvFilter()}});
     if (!path)
         return;
-    WriteChosenFile(
+    OutputFiles(host_).Write(
         *path, QStringLiteral("frmProc.btnFileExport"), T::Exported(QDir::toNativeSeparators(*path)), [&] {
             return path->endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
                        ? WriteCsv(snapshot, *path)
                        : WriteXlsx(snapshot, *path, list ? T::ListFileName() : T::ReportsFileName());
         });
-}
-
-void frmProc::WriteChosenFile(const QString& path, const QString& source, const QString& written,
-                              const std::function<QString()>& write) {
-    QString failure;
-    {
-        WaitCursor wait(ui_);
-        failure = write();
-    }
-    if (!failure.isEmpty()) {
-        ErrorLog::Write(source, path + QStringLiteral(": ") + failure);
-        ShowInfo(ui_, T::WriteFailed() + failure);
-        return;
-    }
-    RememberExportFolder(path);
-    ShowInfo(ui_, written);
 }
 
 void frmProc::PrintCommand() {
@@ -110,13 +70,15 @@ void frmProc::PrintCommand() {
         ShowInfo(ui_, T::PrintHeadFailed() + failure);
     const QPageLayout layout = WideTablePageLayout();
     const auto savePdf = [&] {
-        const std::optional<QString> path = ui_.ChooseSaveFile(
-            {T::SavePdfTitle(), QDir(ExportFolder()).filePath(ReportsFileName()), {T::PdfFilter()}});
+        const std::optional<QString> path =
+            ui_.ChooseSaveFile({T::SavePdfTitle(),
+                                QDir(OutputFiles(host_).Folder()).filePath(ReportsFileName()),
+                                {T::PdfFilter()}});
         if (!path)
             return;
-        WriteChosenFile(*path, QStringLiteral("frmProc.btnFilePrint"),
-                        T::PdfSaved(QDir::toNativeSeparators(*path)),
-                        [&] { return WritePdf(*printout, layout, *path); });
+        OutputFiles(host_).Write(*path, QStringLiteral("frmProc.btnFilePrint"),
+                                 T::PdfSaved(QDir::toNativeSeparators(*path)),
+                                 [&] { return WritePdf(*printout, layout, *path); });
     };
     ui_.PreviewPrint({[&](QPagedPaintDevice& device) { PaintPrintout(*printout, device); }, layout,
                       T::PrintTitle(), T::SavePdfCaption(), savePdf});
