@@ -54,19 +54,24 @@ inline QStringList Values(const RecordsetPtr& rs, const char* field = nullptr) {
 
 // Every row the statements read, as text, each statement's rows sorted: two snapshots are
 // equal exactly when those rows are.
-inline QString Snapshot(platform::Database& db, std::initializer_list<const char*> statements) {
+inline QString Snapshot(platform::Database& db, const QStringList& statements) {
     QStringList tables;
-    for (const char* sql : statements) {
+    for (const QString& sql : statements) {
         QStringList rows;
-        for (RecordsetPtr rs = db.Query(QString::fromUtf8(sql)); !rs->Eof(); rs->MoveNext()) {
+        for (RecordsetPtr rs = db.Query(sql); !rs->Eof(); rs->MoveNext()) {
             QStringList fields;
             for (int i = 0; i < rs->FieldCount(); ++i) fields << Basic::Text(rs->Field(i));
             rows << fields.join(u'|');
         }
         rows.sort();
-        tables << QString::fromUtf8(sql) + u'\n' + rows.join(u'\n');
+        tables << sql + u'\n' + rows.join(u'\n');
     }
     return tables.join(u"\n\n"_s);
+}
+inline QString Snapshot(platform::Database& db, std::initializer_list<const char*> statements) {
+    QStringList texts;
+    for (const char* sql : statements) texts << QString::fromUtf8(sql);
+    return Snapshot(db, texts);
 }
 
 // The first operations of the n largest tasks of the demo shop: they take reports from
