@@ -152,7 +152,18 @@ QStringList Migrations::Statements(int version, Dialect dialect) {
     return statements;
 }
 
-int Migrations::CurrentVersion(Database& db) { return VersionOf(db, TableNames(db)); }
+int Migrations::CurrentVersion(Database& db) {
+    if (db.dialect() == Dialect::SQLite)
+        return VersionOf(db, TableNames(db));
+    // One round trip for what every start asks: the version table of the current schema is
+    // looked for and read by the same statement (its text runs only when the table is there).
+    return db
+        .Scalar(QStringLiteral(
+            "SELECT CASE WHEN to_regclass(format('%I.t_schemaversion', current_schema())) IS NULL THEN 0 "
+            "ELSE COALESCE((xpath('/row/v/text()', query_to_xml(format('SELECT MAX(FVersion) AS v FROM "
+            "%I.t_schemaversion', current_schema()), false, true, '')))[1]::text::integer, 0) END"))
+        .toInt();
+}
 
 void Migrations::PauseBeforeLock(std::function<void()> pause) { pauseBeforeLock = std::move(pause); }
 

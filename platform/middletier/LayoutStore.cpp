@@ -129,33 +129,40 @@ RecordsetPtr LayoutStore::Read(const QString& type, qint32 userId) {
         {type, userId});
 }
 
-void LayoutStore::StoreDefault(const QString& type, qint32 userId) {
+bool LayoutStore::StoreDefault(const QString& type, qint32 userId) {
     const bool report = type == ReportType();
     const auto& columns = report ? ReportDefault() : WorkBillDefault();
-    // One transaction; ON CONFLICT lets two workstations that both found no rows store
-    // the same default without either failing.
-    Transaction transaction(db_);
-    if (db_.Scalar(QStringLiteral("SELECT COUNT(*) FROM SHRptDef WHERE Ftype = ? AND FuserID = ?"),
-                   {type, userId})
-            .toInt() > 0)
-        return;
+    // One statement, so a first start across a slow link waits for one round trip: the
+    // rows go in only while the user has none of this type, and ON CONFLICT lets two
+    // workstations that both found none store the same default without either failing.
+    QStringList rows;
+    QVariantList params{type, userId};
     int seq = 0;
     for (const DefaultColumn& c : columns) {
-        const int order = report ? seq : seq + 1;
-        db_.Exec(QStringLiteral(
-                     "INSERT INTO SHRptDef (Ftype, FuserID, Ffield, Fname, Forder, Fshow, Fwidth, FSeq) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT DO NOTHING"),
-                 {type, userId, QString::fromLatin1(c.field), QString::fromUtf8(c.title), order, c.show,
-                  c.width, seq});
+        rows << QStringLiteral(
+            "(?, ?, CAST(? AS INTEGER), CAST(? AS INTEGER), CAST(? AS DOUBLE PRECISION), "
+            "CAST(? AS INTEGER))");
+        params << QString::fromLatin1(c.field) << QString::fromUtf8(c.title) << (report ? seq : seq + 1)
+               << c.show << c.width << seq;
         ++seq;
     }
-    transaction.Commit();
+    params << type << userId;
+    const int stored = db_.Exec(
+        QStringLiteral("INSERT INTO SHRptDef (Ffield, Fname, Forder, Fshow, Fwidth, FSeq, Ftype, FuserID) "
+                       "SELECT v.*, CAST(? AS TEXT), CAST(? AS INTEGER) FROM (VALUES %1) AS v WHERE "
+                       "NOT EXISTS (SELECT 1 FROM SHRptDef WHERE Ftype = ? AND FuserID = ?) ON CONFLICT DO "
+                       "NOTHING")
+            .arg(rows.join(QStringLiteral(", "))),
+        params);
+    return stored == static_cast<int>(columns.size());
 }
 
 RecordsetPtr LayoutStore::Title(const QString& type, qint32 userId) {
     RecordsetPtr rs = Read(type, userId);
     if (rs->Eof()) {
-        StoreDefault(type, userId);
+        // Stored whole, the layout is the default as it stands; else read what is there.
+        if (StoreDefault(type, userId))
+            return DefaultTitle(type == ReportType() ? ReportDefault() : WorkBillDefault());
         rs = Read(type, userId);
     }
     if (type == WorkBillType() && !NumberFifth(*rs)) {

@@ -22,7 +22,8 @@ class LayoutStore {
 
   private:
     RecordsetPtr Read(const QString& type, qint32 userId);
-    void StoreDefault(const QString& type, qint32 userId);
+    // True when every row of the default went in.
+    bool StoreDefault(const QString& type, qint32 userId);
     Database& db_;
 };
 
