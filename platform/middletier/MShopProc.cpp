@@ -164,19 +164,20 @@ RecordsetPtr MShopProc::GetWorkBillByWCMO(const QString&, const bool& wcArrangem
         check, QString(), QStringLiteral(" AND mo.FInterID = ? AND Dept.FShortNumber = ?"), {id, deptNo});
 }
 
-RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillNo) {
-    RecordsetPtr rs = db_->Query(
-        QStringLiteral(
-            "SELECT wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, "
-            "wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare, wbe.FWorkBillNO, mo.FBillNo, "
-            "itm.FNumber, itm.FName, itm.FModel, SMR.FName, wc.FName, wbe.FAuxQtyPlan "
-            "FROM SHWorkBillEntry wbe LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
-            "LEFT JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
-            "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
-            "LEFT JOIN t_SubMessage SMR ON SMR.FInterID = wbe.FOperID "
-            "LEFT JOIN t_WorkCenter wc ON wc.FInterID = wbe.FWorkCenterID "
-            "WHERE wbe.FWorkBillNO = ?"),
-        {workBillNo});
+namespace {
+
+// The columns of a work bill's information and their names as GetWorkBillInfo gives them.
+const QString kInfoColumns = QStringLiteral(
+    "wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, wbe.FteamID, "
+    "wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare, wbe.FWorkBillNO, mo.FBillNo, itm.FNumber, "
+    "itm.FName, "
+    "itm.FModel, SMR.FName, wc.FName, wbe.FAuxQtyPlan ");
+const QString kInfoJoins = QStringLiteral(
+    "LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
+    "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
+    "LEFT JOIN t_SubMessage SMR ON SMR.FInterID = wbe.FOperID "
+    "LEFT JOIN t_WorkCenter wc ON wc.FInterID = wbe.FWorkCenterID ");
+const QStringList& InfoNames() {
     static const QStringList names = {
         QStringLiteral("WorkCenterID"), QStringLiteral("DeptNO"), QStringLiteral("MOID"),
         QStringLiteral("FWBinterID"), QStringLiteral("FteamID"), QStringLiteral("FworkerID"),
@@ -185,7 +186,29 @@ RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillN
         QStringLiteral("FWorkBillNO"), QStringLiteral("FICMONO"), QStringLiteral("FitemNumber"),
         QStringLiteral("FitemName"), QStringLiteral("FitemModel"), QStringLiteral("FOperName"),
         QStringLiteral("FWorkCenterName"), QStringLiteral("FAuxQtyPlan")};
-    return std::make_shared<Recordset>(names, rs->Rows());
+    return names;
+}
+
+// A reportable work bill's information as the reportability check read it: the workbench
+// asks for it once the work bill is taken, a moment later.
+KeptAnswers<QVector<QVariantList>>& KeptInfo() {
+    static KeptAnswers<QVector<QVariantList>> kept;
+    return kept;
+}
+
+}  // namespace
+
+RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillNo) {
+    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    if (std::optional<QVector<QVariantList>> kept = KeptInfo().Find(key))
+        return std::make_shared<Recordset>(InfoNames(), std::move(*kept));
+    RecordsetPtr rs =
+        db_->Query(QStringLiteral("SELECT ") + kInfoColumns +
+                       QStringLiteral("FROM SHWorkBillEntry wbe LEFT JOIN ICMO mo ON mo.FInterID = "
+                                      "wbe.FInterID ") +
+                       kInfoJoins + QStringLiteral("WHERE wbe.FWorkBillNO = ?"),
+                   {workBillNo});
+    return std::make_shared<Recordset>(InfoNames(), rs->Rows());
 }
 
 namespace {
@@ -209,14 +232,18 @@ KeptAnswers<qint32>& KeptDecimals() {
 bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     if (workBillNo.isEmpty())
         return false;
-    const QVariant id = db_->Scalar(
-        QStringLiteral("SELECT wbe.FWBInterID FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = "
-                       "wbe.FInterID") +
-            WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
+    // The id and the information of a reportable work bill, both kept: a typed number that
+    // takes reports is taken and its row prepared from them right after.
+    const RecordsetPtr rs = db_->Query(
+        QStringLiteral("SELECT ") + kInfoColumns +
+            QStringLiteral("FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID ") +
+            kInfoJoins + WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
         {workBillNo});
-    if (id.isNull())
+    if (rs->Eof())
         return false;
-    KeptIds().Keep(db_->url().ToString() + QLatin1Char('\t') + workBillNo, Basic::Long(id));
+    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    KeptIds().Keep(key, Basic::Long(rs->Field(3)));
+    KeptInfo().Keep(key, rs->Rows());
     return true;
 }
 

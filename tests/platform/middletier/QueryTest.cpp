@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <thread>
 
+#include "platform/db/KeptAnswers.h"
 #include "platform/middletier/LayoutStore.h"
 #include "platform/middletier/ListSelData.h"
 #include "platform/middletier/LocalSwitchFile.h"
@@ -178,6 +179,13 @@ TEST_P(QueryTest, LookupsByNumberOrId) {
                  "WorkCenterID=1;DeptNO=D01;MOID=1001;FWBinterID=11;FteamID=201;FworkerID=501;FdeviceID=601;"
                  "FisOut=1059;Ffare=1058");
     EXPECT_TRUE(q.GetWorkBillInfo(p, u"WB-99"_s)->Eof());
+    // What the reportability check keeps is what the id and information read afresh give.
+    platform::ForgetKeptAnswers();
+    ASSERT_TRUE(q.IsExistWB(p, u"WB-12"_s));
+    const auto kept =
+        std::pair(q.GetWorkBillInterID(p, u"WB-12"_s), q.GetWorkBillInfo(p, u"WB-12"_s)->Rows());
+    platform::ForgetKeptAnswers();
+    EXPECT_EQ(kept, std::pair(WB12, q.GetWorkBillInfo(p, u"WB-12"_s)->Rows()));
 
     EXPECT_EQ(Values(q.GetWorkBillTree(p, false, false, QString()), "NodeKey"),
               Words("DEPT\tD01,D01MO\t1001,DEPT\tD02,D02MO\t1001"));
