@@ -60,6 +60,16 @@ class KeptAnswers {
         entries_.insert(key, entry);
     }
 
+    // The kept answer for key, given once: it is forgotten as it is given.
+    std::optional<T> Take(const QString& key) {
+        std::optional<T> kept = Find(key);
+        if (kept) {
+            QMutexLocker lock(&mutex_);
+            entries_.remove(key);
+        }
+        return kept;
+    }
+
     void Forget() {
         QMutexLocker lock(&mutex_);
         entries_.clear();

@@ -226,6 +226,42 @@ KeptAnswers<qint32>& KeptDecimals() {
     return kept;
 }
 
+QString KeyOf(Database& db, qint32 interId) {
+    return db.url().ToString() + QLatin1Char('\t') + QString::number(interId);
+}
+
+// The work bills (by id) whose number was just found reportable, with that number: the
+// stamp read as the work bill is taken reads the new report's proposal too.
+KeptAnswers<QString>& KeptProposalWanted() {
+    static KeptAnswers<QString> kept;
+    return kept;
+}
+
+// Proposals read with a stamp, by number, given once to the prepared row that follows at
+// once (a second before they are dropped).
+KeptAnswers<QVariantList>& KeptProposals() {
+    static KeptAnswers<QVariantList> kept(1000);
+    return kept;
+}
+
+// The proposal of a new report of the work bill that bill (over wbe) names, its reports
+// those reports names: the work bill, the sums of its reports, what its operation may
+// still receive, the server's date and the item's quantity decimals.
+constexpr int kProposalColumns = 18;
+QString ProposalSql(Database& db, const QString& bill, const QString& reports) {
+    return QStringLiteral(
+               "SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
+               "wbe.Ffee, SMT.FName, wbe.FPlanStartDate, s.LastSerial, s.Received, s.Finished, s.HandedOver, "
+               "s.LastEnd, s.DraftReceived, %1 - wbe.FAuxQtyRecive, %2, itm.FQtyDecimal "
+               "FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT ON SMT.FInterID = wbe.FTimeUnitID "
+               "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
+               "CROSS JOIN (SELECT MAX(Fserial) AS LastSerial, SUM(FAuxQtyReceive) AS Received, "
+               "SUM(FAuxQtyFinish) AS Finished, SUM(FAuxQtyHandOver) AS HandedOver, MAX(FendWorkDate) AS "
+               "LastEnd, SUM(CASE WHEN Fstatus = 0 THEN FAuxQtyReceive ELSE 0 END) AS DraftReceived FROM "
+               "SHProcRpt WHERE %3) s WHERE %4")
+        .arg(OperationLedger::AvailableSql(QStringLiteral("wbe")), ServerDateSql(db), reports, bill);
+}
+
 }  // namespace
 
 // The id read with the answer is kept: the workbench asks for it right after.
@@ -244,6 +280,7 @@ bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
     KeptIds().Keep(key, Basic::Long(rs->Field(3)));
     KeptInfo().Keep(key, rs->Rows());
+    KeptProposalWanted().Keep(KeyOf(*db_, Basic::Long(rs->Field(3))), workBillNo);
     return true;
 }
 
@@ -271,8 +308,7 @@ qint32 MShopProc::GetWCID(const QString&, const qint32& interId) {
 // The proposal of a new report reads the decimals with the work bill: the row it prepares
 // asks for them next.
 qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
-    if (const std::optional<qint32> kept =
-            KeptDecimals().Find(db_->url().ToString() + QLatin1Char('\t') + QString::number(interId)))
+    if (const std::optional<qint32> kept = KeptDecimals().Find(KeyOf(*db_, interId)))
         return *kept;
     RecordsetPtr rs =
         db_->Query(QStringLiteral("SELECT itm.FQtyDecimal FROM SHWorkBillEntry wbe LEFT JOIN t_ICItem itm "
@@ -285,16 +321,30 @@ qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
 
 QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
     // Every column of the operation (its posted quantities) and of each of its reports,
-    // in one read; a report written, changed, audited or deleted changes the digest.
-    RecordsetPtr rs = db_->Query(
-        QStringLiteral("SELECT wbe.*, pr.* FROM SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr "
-                       "ON pr.FWBInterID = wbe.FWBInterID WHERE wbe.FWBInterID = ? ORDER BY pr.Fserial"),
-        {interId});
+    // in one read; a report written, changed, audited or deleted changes the digest. When
+    // a typed number is being taken, its new report's proposal comes in the same read,
+    // in the first columns of every row, and is kept for the prepared row.
+    const std::optional<QString> proposalOf = KeptProposalWanted().Take(KeyOf(*db_, interId));
+    const QString stampSql = QStringLiteral(
+        "SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr ON pr.FWBInterID = wbe.FWBInterID WHERE wbe.FWBInterID "
+        "= ? ORDER BY pr.Fserial");
+    RecordsetPtr rs = proposalOf
+                          ? db_->Query(QStringLiteral("SELECT prop.*, wbe.*, pr.* FROM (") +
+                                           ProposalSql(*db_, QStringLiteral("wbe.FWBInterID = ?"),
+                                                       QStringLiteral("FWBInterID = ?")) +
+                                           QStringLiteral(") prop CROSS JOIN ") + stampSql,
+                                       {interId, interId, interId})
+                          : db_->Query(QStringLiteral("SELECT wbe.*, pr.* FROM ") + stampSql, {interId});
     if (rs->Eof())
         NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
+    const qsizetype skip = proposalOf ? kProposalColumns : 0;
+    if (proposalOf)
+        KeptProposals().Keep(db_->url().ToString() + QLatin1Char('\t') + *proposalOf,
+                             rs->Rows().first().mid(0, kProposalColumns));
     QCryptographicHash digest(QCryptographicHash::Sha256);
     for (const QVariantList& row : rs->Rows()) {
-        for (const QVariant& value : row) {
+        for (qsizetype i = skip; i < row.size(); ++i) {
+            const QVariant& value = row[i];
             if (value.isNull())
                 digest.addData(QByteArrayView("\x01", 1));
             else
@@ -332,56 +382,53 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
 
 // One statement: the work bill, the sums of its reports, what its operation may still
 // receive, the server's date and the item's quantity decimals, kept for the prepared row
-// (a typed work bill number waits for all of it).
+// (a typed work bill number waits for all of it). The stamp read of a work bill being
+// taken may have read it already.
 QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) {
-    RecordsetPtr bill = db_->Query(
-        QStringLiteral(
-            "SELECT wbe.FWBInterID, wbe.FInterID, wbe.FOperID, wbe.FteamID, wbe.FworkerID, wbe.FdeviceID, "
-            "wbe.Ffee, SMT.FName, wbe.FPlanStartDate, s.LastSerial, s.Received, s.Finished, s.HandedOver, "
-            "s.LastEnd, s.DraftReceived, %1 - wbe.FAuxQtyRecive, %2, itm.FQtyDecimal "
-            "FROM SHWorkBillEntry wbe LEFT JOIN t_SubMessage SMT ON SMT.FInterID = wbe.FTimeUnitID "
-            "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
-            "CROSS JOIN (SELECT MAX(Fserial) AS LastSerial, SUM(FAuxQtyReceive) AS Received, "
-            "SUM(FAuxQtyFinish) AS Finished, SUM(FAuxQtyHandOver) AS HandedOver, MAX(FendWorkDate) AS "
-            "LastEnd, "
-            "SUM(CASE WHEN Fstatus = 0 THEN FAuxQtyReceive ELSE 0 END) AS DraftReceived FROM SHProcRpt "
-            "WHERE FWBInterID = (SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?)) s "
-            "WHERE wbe.FWorkBillNO = ?")
-            .arg(OperationLedger::AvailableSql(QStringLiteral("wbe")), ServerDateSql(*db_)),
-        {workBillNo, workBillNo});
-    if (bill->Eof())
-        NotFound(QStringLiteral("No work bill has the number %1.").arg(workBillNo));
-    const auto sum = [&](int i) { return bill->Field(9 + i); };
-    KeptDecimals().Keep(
-        db_->url().ToString() + QLatin1Char('\t') + QString::number(Basic::Long(bill->Field(0))),
-        Basic::Long(bill->Field(17)));
+    QVariantList bill;
+    if (std::optional<QVariantList> kept =
+            KeptProposals().Take(db_->url().ToString() + QLatin1Char('\t') + workBillNo))
+        bill = std::move(*kept);
+    else {
+        RecordsetPtr rs = db_->Query(
+            ProposalSql(*db_, QStringLiteral("wbe.FWorkBillNO = ?"),
+                        QStringLiteral(
+                            "FWBInterID = (SELECT FWBInterID FROM SHWorkBillEntry WHERE FWorkBillNO = ?)")),
+            {workBillNo, workBillNo});
+        if (rs->Eof())
+            NotFound(QStringLiteral("No work bill has the number %1.").arg(workBillNo));
+        bill = rs->Rows().first();
+    }
+    const auto field = [&](int i) { return bill.value(i); };
+    const auto sum = [&](int i) { return field(9 + i); };
+    KeptDecimals().Keep(KeyOf(*db_, Basic::Long(field(0))), Basic::Long(field(17)));
 
-    QDate today = Basic::ToDate(bill->Field(16));
+    QDate today = Basic::ToDate(field(16));
     if (!today.isValid())
         today = QDate::currentDate();
     QDate start = Basic::ToDate(sum(4));
     if (!start.isValid())
-        start = Basic::ToDate(bill->Field(8));
+        start = Basic::ToDate(field(8));
     if (!start.isValid() || start > today)
         start = today;
     // What still waits to be received: drafts count, so a second new report of the
     // same operation is not offered the same quantity again.
-    const double receivable = std::max(0.0, Basic::Dbl(bill->Field(15)) - Basic::Dbl(sum(5)));
+    const double receivable = std::max(0.0, Basic::Dbl(field(15)) - Basic::Dbl(sum(5)));
 
     const QStringList fields = {
         QString::number(Basic::Long(sum(0)) + 1),
         Basic::DateText(start),
         Basic::DateText(today),
-        Basic::Text(bill->Field(7)),
+        Basic::Text(field(7)),
         Basic::NumberText(Basic::Dbl(sum(1))),
         Basic::NumberText(Basic::Dbl(sum(2))),
         Basic::NumberText(Basic::Dbl(sum(3))),
-        QString::number(Basic::Long(bill->Field(3))),
-        QString::number(Basic::Long(bill->Field(4))),
-        QString::number(Basic::Long(bill->Field(5))),
-        Basic::NumberText(Basic::Dbl(bill->Field(6))),
-        QString::number(Basic::Long(bill->Field(1))),
-        QString::number(Basic::Long(bill->Field(2))),
+        QString::number(Basic::Long(field(3))),
+        QString::number(Basic::Long(field(4))),
+        QString::number(Basic::Long(field(5))),
+        Basic::NumberText(Basic::Dbl(field(6))),
+        QString::number(Basic::Long(field(1))),
+        QString::number(Basic::Long(field(2))),
         Basic::NumberText(receivable),
     };
     return fields.join(QLatin1Char('\t'));

@@ -107,6 +107,17 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     ASSERT_TRUE(Save(WB11, 2, {20, 18, 18, 10}));
     EXPECT_EQ(proposal(), Words("3,2026-02-02,小时,90,88,60,201,501,601,1.5,1001,101,10"));
     EXPECT_EQ(q.GetQtyDecimal(p, WB11), 3) << "as the proposal read them";
+    // A number found reportable is taken next: its stamp read brings the proposal along, and
+    // both are what they are when read apart.
+    ASSERT_TRUE(Save(WB12, 1, {5, 5, 5, 5}));
+    const auto stampAndProposal = [&] {
+        const QString stamp = q.GetWorkBillStamp(p, WB12);  // first, as the take reads it
+        return std::pair(stamp, q.GetWorkProcRptNew(p, u"WB-12"_s));
+    };
+    platform::ForgetKeptAnswers();
+    const auto apart = stampAndProposal();
+    ASSERT_TRUE(q.IsExistWB(p, u"WB-12"_s));
+    EXPECT_EQ(stampAndProposal(), apart);
     EXPECT_THROW(q.GetWorkProcRptNew(p, u"WB-99"_s), ComError);
 
     // Reported, received and handed over up to a serial, drafts included.
