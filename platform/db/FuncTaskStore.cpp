@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/db/PgInline.h"
+#include "platform/db/PgSignIn.h"
 #include "platform/db/ValueNormaliser.h"
 #include "src/common/ComError.h"
 #include "src/common/ErrorLog.h"
@@ -94,7 +95,7 @@ FuncTaskStore::FuncTaskStore(std::shared_ptr<Database> db)
     auto started = ready.get_future();
     worker_ = std::thread([this, &ready] {
         try {
-            db_->OpenDedicated(connectionName_);
+            sessionPid_ = PgSignIn::BackendPid(db_->OpenDedicated(connectionName_));
             ready.set_value();
         } catch (...) {
             ready.set_exception(std::current_exception());
@@ -172,6 +173,7 @@ void FuncTaskStore::Call(const std::function<void()>& job) {
         jobs_.push_back([&] {
             try {
                 job();
+                holding_ = held_.size();
                 done.set_value();
             } catch (...) {
                 done.set_exception(std::current_exception());
@@ -228,8 +230,14 @@ bool FuncTaskStore::SessionLost() {
     replaced_ = true;
     QSqlDatabase::database(connectionName_, false).close();
     QSqlDatabase::removeDatabase(connectionName_);
+    {
+        std::lock_guard lock(proofMutex_);
+        provenAt_.clear();
+    }
+    sessionPid_ = 0;
+    holding_ = 0;
     try {
-        db_->OpenDedicated(connectionName_);
+        sessionPid_ = PgSignIn::BackendPid(db_->OpenDedicated(connectionName_));
         // The rows that named the old session hold nothing now; the new one holds nothing yet.
         QSqlQuery stale(QSqlDatabase::database(connectionName_, false));
         stale.prepare(QStringLiteral("DELETE FROM t_FuncTask WHERE FHolder = ?"));
@@ -307,15 +315,68 @@ bool FuncTaskStore::Release(qint32 taskId) {
     return known;
 }
 
-bool FuncTaskStore::StillHeld(qint32 taskId) {
+std::optional<FuncTaskStore::HoldProof> FuncTaskStore::ProofFor(Database& db) {
+    if (db.dialect() != Dialect::PostgreSQL)
+        return std::nullopt;
+    std::shared_ptr<FuncTaskStore> store;
+    {
+        auto& registry = Registry::Instance();
+        std::lock_guard lock(registry.mutex);
+        const auto it = registry.stores.find(&db);
+        if (it != registry.stores.end())
+            store = it->second.lock();
+    }
+    const qint64 pid = store ? store->sessionPid_.load() : 0;
+    if (!store || pid == 0 || store->holding_ == 0)
+        return std::nullopt;
+    // The lock number of a row computed as LockKey does: the first 8 bytes of the SHA-256
+    // of "subsystem\x1ffunction\x1fkey", as a signed 64-bit number.
+    return HoldProof{
+        QStringLiteral(
+            "(SELECT string_agg(r.k::text, ',') FROM (SELECT ('x' || left(encode(sha256(convert_to("
+            "ft.FSubSys::text || chr(31) || ft.FFunction || chr(31) || ft.FKey, 'UTF8')), 'hex'), 16))"
+            "::bit(64)::bigint AS k FROM t_FuncTask ft WHERE ft.FHolder = ? AND ft.FBackendPID = ?) r WHERE "
+            "EXISTS (SELECT 1 FROM pg_locks l WHERE l.pid = ? AND l.locktype = 'advisory' AND l.granted AND "
+            "l.objsubid = 1 AND l.database = (SELECT oid FROM pg_database WHERE datname = "
+            "current_database()) "
+            "AND ((l.classid::bigint << 32) | l.objid::bigint) = r.k))"),
+        {store->holder_, pid, pid},
+        store,
+        pid};
+}
+
+void FuncTaskStore::Proven(qint64 sessionPid, const QVariant& lockKeys) {
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(proofMutex_);
+    provenAt_.clear();  // the answer is the whole of what is held now: the rest is not proven
+    if (sessionPid != sessionPid_.load())
+        return;  // a session replaced since: what it held is lost
+    for (const QString& key : lockKeys.toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
+        provenAt_[key.toLongLong()] = now;
+}
+
+bool FuncTaskStore::TakeProof(qint64 lockKey) {
+    std::lock_guard lock(proofMutex_);
+    const auto it = provenAt_.find(lockKey);
+    if (it == provenAt_.end())
+        return false;
+    const bool fresh = std::chrono::steady_clock::now() - it->second < std::chrono::milliseconds(kProofMs);
+    provenAt_.erase(it);
+    return fresh;
+}
+
+bool FuncTaskStore::StillHeld(qint32 taskId, bool asJustRead) {
     bool held = false;
     Call([&] {
         const auto task = tasks_.find(taskId);
         if (task == tasks_.end())
             return;
         if (db_->dialect() == Dialect::PostgreSQL) {
-            // A live session keeps its advisory locks: only its loss loses them.
-            held = !SessionLost();
+            // Proven by the statement just read; else asked: a live session keeps its
+            // advisory locks, only its loss loses them.
+            const auto triple = held_.find(task->second.triple);
+            held =
+                (asJustRead && triple != held_.end() && TakeProof(triple->second.lockKey)) || !SessionLost();
             return;
         }
         const auto& [subsystem, function, key] = task->second.triple;

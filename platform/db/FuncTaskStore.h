@@ -2,12 +2,16 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -45,7 +49,10 @@ class FuncTaskStore {
     // once its row was taken over or removed (this process was frozen past kStaleSeconds).
     // A lost task stays lost, even when the triple is free again: someone may have
     // worked on it meanwhile. Its id is still released by Release.
-    bool StillHeld(qint32 taskId);
+    // asJustRead: the caller has just read, on another session, a statement that carried
+    // a HoldProof; when it proved the triple held, that is the answer (given once), with
+    // no round trip of its own.
+    bool StillHeld(qint32 taskId, bool asJustRead = false);
     // Takes a lost task's triple again when no other process holds it; the task guards
     // its triple again under the same id. True when the task is held afterwards. Whether
     // the guarded data may still be trusted is the caller's to judge.
@@ -65,6 +72,25 @@ class FuncTaskStore {
                                const QDateTime& now);
     // PostgreSQL: the advisory lock number of a triple, the same in every process.
     static qint64 LockKey(qint32 subsystem, const QString& function, const QString& key);
+
+    // PostgreSQL: a column for a statement the program sends on another session anyway,
+    // that tells as the statement runs which triples this process's task session still
+    // holds: those whose row names this process and that session while the session holds
+    // the row's advisory lock. The same server process holding the lock before and as the
+    // statement ran means the hold was never broken in between (a session's advisory
+    // lock ends only with the session or Drop). StillHeld(asJustRead) takes the answer of
+    // the latest such statement, within kProofMs. Empty on SQLite, and when this process
+    // holds nothing on db.
+    struct HoldProof {
+        QString column;  // an SQL expression: the lock numbers held, comma-separated
+        QVariantList params;
+        std::shared_ptr<FuncTaskStore> store;
+        qint64 sessionPid = 0;
+        // Takes the column's value as the statement answered it.
+        void Answered(const QVariant& value) const { store->Proven(sessionPid, value); }
+    };
+    static std::optional<HoldProof> ProofFor(Database& db);
+    static constexpr int kProofMs = 1000;
 
     FuncTaskStore(const FuncTaskStore&) = delete;
     FuncTaskStore& operator=(const FuncTaskStore&) = delete;
@@ -98,6 +124,9 @@ class FuncTaskStore {
     QVariant Single(const QString& sql, const QVariantList& params);
     // PostgreSQL: true (and a new session, every task lost) when the session is gone.
     bool SessionLost();
+    void Proven(qint64 sessionPid, const QVariant& lockKeys);
+    // True, once, when the latest proof named the lock within kProofMs.
+    bool TakeProof(qint64 lockKey);
     // Every task of the triple becomes lost; the triple is no longer held.
     void LoseTriple(Triple triple);  // a copy: the caller may pass one of tasks_
 
@@ -116,6 +145,13 @@ class FuncTaskStore {
     std::map<qint32, Task> tasks_;
     std::map<qint32, Task> lost_;  // tasks whose triple was lost, until released or retaken
     bool replaced_ = false;        // PostgreSQL: the session was replaced since the last statement
+
+    // PostgreSQL: the task session's server process, and the locks the latest proof named
+    // with when it was answered (any thread).
+    std::atomic<qint64> sessionPid_{0};
+    std::atomic<std::size_t> holding_{0};  // triples held, as the worker last left them
+    std::mutex proofMutex_;
+    std::map<qint64, std::chrono::steady_clock::time_point> provenAt_;
     qint32 nextTask_ = 1;
 };
 

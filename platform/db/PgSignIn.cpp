@@ -65,13 +65,26 @@ QString PgSignIn::DefaultUser(const DatabaseUrl& url) {
     return qEnvironmentVariable("USER");
 }
 
-QString PgSignIn::Verifier(QSqlDatabase connection, const QString& role, const QString& password) {
+namespace {
+
+// The driver's libpq connection, named by the struct or by its typedef depending on the Qt build.
+PGconn* HandleOf(const QSqlDatabase& connection) {
     const QVariant handle = connection.driver() ? connection.driver()->handle() : QVariant();
-    // The driver's handle, named by the struct or by its typedef depending on the Qt build.
-    PGconn* conn = handle.isValid() && (qstrcmp(handle.typeName(), "PGconn*") == 0 ||
-                                        qstrcmp(handle.typeName(), "pg_conn*") == 0)
-                       ? *static_cast<PGconn* const*>(handle.constData())
-                       : nullptr;
+    return handle.isValid() &&
+                   (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0)
+               ? *static_cast<PGconn* const*>(handle.constData())
+               : nullptr;
+}
+
+}  // namespace
+
+qint64 PgSignIn::BackendPid(QSqlDatabase connection) {
+    PGconn* conn = connection.isOpen() ? HandleOf(connection) : nullptr;
+    return conn ? PQbackendPID(conn) : 0;
+}
+
+QString PgSignIn::Verifier(QSqlDatabase connection, const QString& role, const QString& password) {
+    PGconn* conn = HandleOf(connection);
     if (!conn)
         throw ComError(ErrorNumber::Refused, QStringLiteral("Database"),
                        QStringLiteral("A password verifier needs a PostgreSQL connection."));

@@ -30,6 +30,10 @@ class PgSignIn {
     // never receives the password itself (libpq's PQencryptPasswordConn on the
     // connection's session). Raises ComError when it cannot be made.
     static QString Verifier(QSqlDatabase connection, const QString& role, const QString& password);
+
+    // The server process of the connection's session as libpq knows it (no statement);
+    // 0 when it is not an open PostgreSQL connection.
+    static qint64 BackendPid(QSqlDatabase connection);
 };
 
 }  // namespace sp::platform

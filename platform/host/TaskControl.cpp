@@ -51,6 +51,15 @@ bool TaskControl::TaskStillHeld(qint32 taskId) {
     return store_->StillHeld(taskId);
 }
 
+bool TaskControl::TaskHeldAsJustRead(qint32 taskId) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!open_.count(taskId))
+            return false;
+    }
+    return store_->StillHeld(taskId, true);
+}
+
 bool TaskControl::RetakeTask(qint32 taskId) {
     {
         std::lock_guard lock(mutex_);

@@ -28,6 +28,8 @@ class TaskControl : public ILoginObject {
     // True when the id was one of this session's open tasks.
     bool CommitTask(qint32 taskId) override;
     bool TaskStillHeld(qint32 taskId) override;
+    // From the proof the read of the task's work bill carried (FuncTaskStore::HoldProof).
+    bool TaskHeldAsJustRead(qint32 taskId) override;
     bool RetakeTask(qint32 taskId) override;
     bool TaskReleased(qint32 taskId) override;
 

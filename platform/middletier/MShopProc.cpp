@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/db/FuncTaskStore.h"
 #include "platform/db/KeptAnswers.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/LayoutStore.h"
@@ -171,7 +172,7 @@ const QString kInfoColumns = QStringLiteral(
     "wbe.FWorkCenterID, COALESCE(Dept.FShortNumber, ''), wbe.FInterID, wbe.FWBInterID, wbe.FteamID, "
     "wbe.FworkerID, wbe.FdeviceID, wbe.FisOut, wbe.Ffare, wbe.FWorkBillNO, mo.FBillNo, itm.FNumber, "
     "itm.FName, "
-    "itm.FModel, SMR.FName, wc.FName, wbe.FAuxQtyPlan ");
+    "itm.FModel, SMR.FName, wc.FName, wbe.FAuxQtyPlan");
 const QString kInfoJoins = QStringLiteral(
     "LEFT JOIN t_Department Dept ON Dept.FItemID = wbe.FDeptID "
     "LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID "
@@ -204,7 +205,7 @@ RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillN
         return std::make_shared<Recordset>(InfoNames(), std::move(*kept));
     RecordsetPtr rs =
         db_->Query(QStringLiteral("SELECT ") + kInfoColumns +
-                       QStringLiteral("FROM SHWorkBillEntry wbe LEFT JOIN ICMO mo ON mo.FInterID = "
+                       QStringLiteral(" FROM SHWorkBillEntry wbe LEFT JOIN ICMO mo ON mo.FInterID = "
                                       "wbe.FInterID ") +
                        kInfoJoins + QStringLiteral("WHERE wbe.FWorkBillNO = ?"),
                    {workBillNo});
@@ -268,19 +269,23 @@ QString ProposalSql(Database& db, const QString& bill, const QString& reports) {
 bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     if (workBillNo.isEmpty())
         return false;
+    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    // A save has just read it with the operation's limits.
+    if (const std::optional<bool> known = WorkBillQuery::JustRead().Take(key))
+        return *known;
     // The id and the information of a reportable work bill, both kept: a typed number that
     // takes reports is taken and its row prepared from them right after.
     const RecordsetPtr rs = db_->Query(
         QStringLiteral("SELECT ") + kInfoColumns +
-            QStringLiteral("FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID ") +
+            QStringLiteral(" FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID ") +
             kInfoJoins + WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
         {workBillNo});
     if (rs->Eof())
         return false;
-    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
-    KeptIds().Keep(key, Basic::Long(rs->Field(3)));
+    const qint32 interId = Basic::Long(rs->Field(3));
+    KeptIds().Keep(key, interId);
     KeptInfo().Keep(key, rs->Rows());
-    KeptProposalWanted().Keep(KeyOf(*db_, Basic::Long(rs->Field(3))), workBillNo);
+    KeptProposalWanted().Keep(KeyOf(*db_, interId), workBillNo);
     return true;
 }
 
@@ -323,24 +328,36 @@ QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
     // Every column of the operation (its posted quantities) and of each of its reports,
     // in one read; a report written, changed, audited or deleted changes the digest. When
     // a typed number is being taken, its new report's proposal comes in the same read,
-    // in the first columns of every row, and is kept for the prepared row.
+    // in the first columns of every row, and is kept for the prepared row. On PostgreSQL
+    // the read proves too which work bills this process's task session holds, so that
+    // asking whether the stamp was read under the hold costs no round trip of its own.
     const std::optional<QString> proposalOf = KeptProposalWanted().Take(KeyOf(*db_, interId));
-    const QString stampSql = QStringLiteral(
+    const std::optional<FuncTaskStore::HoldProof> proof = FuncTaskStore::ProofFor(*db_);
+    QVariantList params = proof ? proof->params : QVariantList();
+    QString sql = QStringLiteral("SELECT ");
+    if (proposalOf) {
+        sql += QStringLiteral("prop.*, ");
+        params << interId << interId;
+    }
+    sql += (proof ? proof->column : QStringLiteral("NULL")) + QStringLiteral(", wbe.*, pr.* FROM ");
+    if (proposalOf)
+        sql += QStringLiteral("(") +
+               ProposalSql(*db_, QStringLiteral("wbe.FWBInterID = ?"), QStringLiteral("FWBInterID = ?")) +
+               QStringLiteral(") prop CROSS JOIN ");
+    sql += QStringLiteral(
         "SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr ON pr.FWBInterID = wbe.FWBInterID WHERE wbe.FWBInterID "
         "= ? ORDER BY pr.Fserial");
-    RecordsetPtr rs = proposalOf
-                          ? db_->Query(QStringLiteral("SELECT prop.*, wbe.*, pr.* FROM (") +
-                                           ProposalSql(*db_, QStringLiteral("wbe.FWBInterID = ?"),
-                                                       QStringLiteral("FWBInterID = ?")) +
-                                           QStringLiteral(") prop CROSS JOIN ") + stampSql,
-                                       {interId, interId, interId})
-                          : db_->Query(QStringLiteral("SELECT wbe.*, pr.* FROM ") + stampSql, {interId});
+    params << interId;
+    RecordsetPtr rs = db_->Query(sql, params);
     if (rs->Eof())
         NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
-    const qsizetype skip = proposalOf ? kProposalColumns : 0;
+    const qsizetype proofColumn = proposalOf ? kProposalColumns : 0;
+    if (proof)
+        proof->Answered(rs->Rows().first().value(proofColumn));
     if (proposalOf)
         KeptProposals().Keep(db_->url().ToString() + QLatin1Char('\t') + *proposalOf,
                              rs->Rows().first().mid(0, kProposalColumns));
+    const qsizetype skip = proofColumn + 1;
     QCryptographicHash digest(QCryptographicHash::Sha256);
     for (const QVariantList& row : rs->Rows()) {
         for (qsizetype i = skip; i < row.size(); ++i) {

@@ -3,6 +3,7 @@
 #include "platform/db/KeptAnswers.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/Texts.h"
+#include "platform/middletier/WorkBillQuery.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/entry/HostServices.h"
@@ -13,21 +14,25 @@ namespace {
 // Quantities are decimals stored as doubles; differences below this are rounding.
 constexpr double kEpsilon = 1e-7;
 
-QString OperationSelect() {
+// extra: further columns after the state's twelve.
+QString OperationSelect(const QString& extra = QString()) {
     return QStringLiteral(
-        "SELECT w.FWBInterID, w.FInterID, w.FOperID, w.FWorkBillNO, w.FAuxQtyPlan, w.FAuxQtyRecive, "
-        "w.FauxQtyHandOver, "
-        "(SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p WHERE p.FInterID = w.FInterID "
-        " AND p.FEntryID < w.FEntryID ORDER BY p.FEntryID DESC LIMIT 1) AS PrevHandOver, "
-        "(SELECT n.FAuxQtyRecive FROM SHWorkBillEntry n WHERE n.FInterID = w.FInterID "
-        " AND n.FEntryID > w.FEntryID ORDER BY n.FEntryID LIMIT 1) AS NextReceive, "
-        "(SELECT SUM(CASE WHEN r.FAuxQtyReceive < 0 THEN -r.FAuxQtyReceive ELSE 0 END) FROM SHProcRpt r "
-        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftNegReceive, "
-        "(SELECT SUM(CASE WHEN r.FAuxQtyHandOver > 0 THEN r.FAuxQtyHandOver ELSE 0 END) FROM SHProcRpt r "
-        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver, "
-        "(SELECT FValue FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE') "
-        " AS ControlReceive "
-        "FROM SHWorkBillEntry w WHERE ");
+               "SELECT w.FWBInterID, w.FInterID, w.FOperID, w.FWorkBillNO, w.FAuxQtyPlan, w.FAuxQtyRecive, "
+               "w.FauxQtyHandOver, "
+               "(SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p WHERE p.FInterID = w.FInterID "
+               " AND p.FEntryID < w.FEntryID ORDER BY p.FEntryID DESC LIMIT 1) AS PrevHandOver, "
+               "(SELECT n.FAuxQtyRecive FROM SHWorkBillEntry n WHERE n.FInterID = w.FInterID "
+               " AND n.FEntryID > w.FEntryID ORDER BY n.FEntryID LIMIT 1) AS NextReceive, "
+               "(SELECT SUM(CASE WHEN r.FAuxQtyReceive < 0 THEN -r.FAuxQtyReceive ELSE 0 END) FROM SHProcRpt "
+               "r "
+               " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftNegReceive, "
+               "(SELECT SUM(CASE WHEN r.FAuxQtyHandOver > 0 THEN r.FAuxQtyHandOver ELSE 0 END) FROM "
+               "SHProcRpt r "
+               " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver, "
+               "(SELECT FValue FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = "
+               "'SHOPPROC_CONTROLRECEIVE') "
+               " AS ControlReceive") +
+           extra + QStringLiteral(" FROM SHWorkBillEntry w WHERE ");
 }
 
 KeptAnswers<std::optional<OperationState>>& KeptStates() {
@@ -49,7 +54,7 @@ bool OperationLedger::LoadKept(qint32 interId, qint32 operId, OperationState& st
                         QLatin1Char('\t') + QString::number(operId);
     const std::optional<OperationState> kept = KeptStates().Get(key, [&]() -> std::optional<OperationState> {
         OperationState s;
-        if (LoadByOperation(interId, operId, s))
+        if (Load(QStringLiteral("w.FInterID = ? AND w.FOperID = ?"), {interId, operId}, s, true))
             return s;
         return std::nullopt;
     });
@@ -77,10 +82,21 @@ const std::vector<PostedColumn>& PostedColumns() {
     return columns;
 }
 
-bool OperationLedger::Load(const QString& where, const QVariantList& params, OperationState& s) {
-    RecordsetPtr rs = db_.Query(OperationSelect() + where, params);
+bool OperationLedger::Load(const QString& where, const QVariantList& params, OperationState& s,
+                           bool aheadOfCommand) {
+    // Ahead of a save or an audit on PostgreSQL the read also tells whether the work bill
+    // still takes reports: the save asks that next.
+    const bool ahead = aheadOfCommand && db_.dialect() == Dialect::PostgreSQL;
+    RecordsetPtr rs = db_.Query(
+        OperationSelect(ahead ? QStringLiteral(", ") + WorkBillQuery::ReportableSql(QStringLiteral("w"))
+                              : QString()) +
+            where,
+        params);
     if (rs->Eof())
         return false;
+    if (ahead)
+        WorkBillQuery::JustRead().Keep(db_.url().ToString() + QLatin1Char('\t') + Basic::Text(rs->Field(3)),
+                                       Basic::Long(rs->Field(12)) == 1);
     s.wbInterId = Basic::Long(rs->Field(0));
     s.interId = Basic::Long(rs->Field(1));
     s.operId = Basic::Long(rs->Field(2));

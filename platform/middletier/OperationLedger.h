@@ -78,7 +78,9 @@ class OperationLedger {
     void Post(qint32 wbInterId, qint32 serial, int sign);
 
   private:
-    bool Load(const QString& where, const QVariantList& params, OperationState& state);
+    // aheadOfCommand: read as a save or an audit begins (LoadKept).
+    bool Load(const QString& where, const QVariantList& params, OperationState& state,
+              bool aheadOfCommand = false);
     Database& db_;
 };
 

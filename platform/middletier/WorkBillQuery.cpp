@@ -104,6 +104,18 @@ QString WorkBillQuery::FromClause() {
         " LEFT JOIN t_Supplier sup ON sup.FItemID = wbe.FsupplyID");
 }
 
+QString WorkBillQuery::ReportableSql(const QString& alias) {
+    return QStringLiteral(
+               "CASE WHEN %1.FStatus IN (1, 2) AND %1.FSuspend = 0 AND EXISTS (SELECT 1 FROM ICMO m WHERE "
+               "m.FInterID = %1.FInterID AND m.FCancellation = 0 AND m.FStatus IN (1, 2)) THEN 1 ELSE 0 END")
+        .arg(alias);
+}
+
+KeptAnswers<bool>& WorkBillQuery::JustRead() {
+    static KeptAnswers<bool> kept(1000);
+    return kept;
+}
+
 QString WorkBillQuery::ReportableClause() {
     // The unary plus keeps SQLite from driving the query through the status index
     // (nearly every work bill is open); the number index then serves both a range

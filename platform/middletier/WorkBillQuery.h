@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "platform/db/Database.h"
+#include "platform/db/KeptAnswers.h"
 #include "src/common/Recordset.h"
 
 namespace sp::platform {
@@ -33,6 +34,13 @@ class WorkBillQuery {
     static const QStringList& FieldNames();
     // WHERE text selecting reportable work bills (open, not suspended, live task).
     static QString ReportableClause();
+    // The same as an expression on the work bill row `alias` alone: 1 when it takes
+    // reports, else 0.
+    static QString ReportableSql(const QString& alias);
+    // Whether a work bill takes reports, as a statement of the same command read it along
+    // with something else, by database and number: given once (Take) to the check that
+    // follows, kept a second.
+    static KeptAnswers<bool>& JustRead();
     // The consistency check as a condition on wbe (docs/consistency-check.md).
     static QString InconsistentClause();
     static QString FromClause();

@@ -47,6 +47,9 @@ class ILoginObject {
     // lost (the database connection was interrupted, or this process was frozen long
     // enough for another to take it over), so someone may have changed what it guarded.
     virtual bool TaskStillHeld(qint32 taskId) = 0;
+    // TaskStillHeld right after a read of what the task guards: a host whose reads can
+    // prove the hold as they run answers from that read's proof.
+    virtual bool TaskHeldAsJustRead(qint32 taskId) { return TaskStillHeld(taskId); }
     // Takes the key of a task whose hold was lost again, when no one else holds it; true
     // when the task guards its key afterwards.
     virtual bool RetakeTask(qint32 taskId) = 0;

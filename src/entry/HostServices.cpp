@@ -298,7 +298,7 @@ void HostServices::RestampTask(qint32 taskId) {
         const QString value = stamp->second.read();
         // Only an unbroken hold proves the new stamp holds this workstation's writes alone.
         auto login = LoginObject();
-        if (login && login->TaskStillHeld(taskId))
+        if (login && login->TaskHeldAsJustRead(taskId))
             known = value;
     });
 }

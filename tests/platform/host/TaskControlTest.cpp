@@ -158,6 +158,31 @@ TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
     EXPECT_TRUE(control_->TaskStillHeld(again)) << "its other task still holds the key";
 }
 
+// A statement the program sends on its main session anyway carries the proof of the holds:
+// it names a held task's lock while the task session holds it, and nothing once that
+// session has ended, so the check after the read answers from it, and rightly.
+TEST_P(TaskControlTest, AReadOnTheMainSessionProvesAHoldOnlyWhileTheTaskSessionHasIt) {
+    if (GetParam() != Backend::PostgreSQL)
+        GTEST_SKIP() << "SQLite holds tasks in rows, not in a session";
+    EXPECT_FALSE(FuncTaskStore::ProofFor(db())) << "nothing held, nothing to prove";
+    const qint32 task = Take(*control_, u"WB000301"_s);
+    ASSERT_GE(task, 1);
+    const auto read = [&] {
+        const std::optional<FuncTaskStore::HoldProof> proof = FuncTaskStore::ProofFor(db());
+        if (!proof)
+            return QString();
+        const QVariant answer = db().Scalar(u"SELECT "_s + proof->column, proof->params);
+        proof->Answered(answer);
+        return answer.toString();
+    };
+    EXPECT_EQ(read(), QString::number(FuncTaskStore::LockKey(47, kFunction, u"WB000301"_s)));
+    EXPECT_TRUE(control_->TaskHeldAsJustRead(task));
+    EXPECT_FALSE(read().isEmpty()) << "still held";
+    ASSERT_EQ(Scalar("SELECT COUNT(pg_terminate_backend(FBackendPID)) FROM t_FuncTask").toInt(), 1);
+    EXPECT_TRUE(Eventually(5000, [&] { return read().isEmpty(); })) << "the ended session still proves it";
+    EXPECT_FALSE(control_->TaskHeldAsJustRead(task)) << "someone may have worked on it meanwhile";
+}
+
 // The administrator's view: one row per held key, the work bill its key names, and
 // whether the holder is alive. A killed holder's row stays until released (PostgreSQL) or
 // taken over (SQLite); releasing it needs no force. A task that changed hands or is not

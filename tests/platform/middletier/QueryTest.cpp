@@ -182,9 +182,18 @@ TEST_P(QueryTest, LookupsByNumberOrId) {
     EXPECT_EQ(std::tuple(q.GetWorkBillInterID(p, u"WB-12"_s), q.GetWorkBillInterID(p, u"nope"_s),
                          q.GetWCID(p, WB12), q.GetQtyDecimal(p, WB11)),
               std::tuple(WB12, 0, 2, 3));
-    // Only an open work bill of an open task takes reports.
-    for (const char* bill : {"WB-12", "WB-21", "WB-31", "WB-41", "WB-99", ""})
-        EXPECT_EQ(q.IsExistWB(p, QString::fromLatin1(bill)), std::string_view(bill) == "WB-12") << bill;
+    // Only an open work bill of an open task takes reports; read with the operation's limits
+    // as a save begins, or on its own.
+    for (const bool withLimits : {true, false})
+        for (const char* bill : {"WB-12", "WB-21", "WB-31", "WB-41", "WB-99", ""}) {
+            platform::ForgetKeptAnswers();
+            const QString no = QString::fromLatin1(bill);
+            if (const RecordsetPtr op = db().Query(
+                    u"SELECT FInterID, FOperID FROM SHWorkBillEntry WHERE FWorkBillNO = ?"_s, {no});
+                withLimits && !op->Eof())
+                q.GetControlReceiveQty(p, Basic::Long(op->Field(0)), Basic::Long(op->Field(1)));
+            EXPECT_EQ(q.IsExistWB(p, no), no == u"WB-12"_s) << bill << withLimits;
+        }
 
     ExpectFields(q.GetWorkBillInfo(p, u"WB-11"_s),
                  "WorkCenterID=1;DeptNO=D01;MOID=1001;FWBinterID=11;FteamID=201;FworkerID=501;FdeviceID=601;"
