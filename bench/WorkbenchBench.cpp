@@ -425,9 +425,7 @@ void WriteScenarios(Shop& s, int reps, int kRows) {
             // The first row: the typed number to its prepared row (task taken, settings
             // and proposals read), then F7 on its worker cell until the lookup is shown.
             if (i == 0 && kRows == 1) {
-                s.db->Scalar(QStringLiteral("SELECT 'MARK prepare'"));
                 prepare.push_back(TimeMs([&] { s.Type(first, s.Col("GPH"), number); }, prepareTrips));
-                s.db->Scalar(QStringLiteral("SELECT 'MARK end'"));
                 grid.SetCurrentCell(first, s.Col("CZG"));
                 const int shown = s.ui.dialogs;
                 lookup.push_back(TimeMs([&] { s.form->Dispatch(Tool::EditView()); }, lookupTrips));
@@ -439,9 +437,7 @@ void WriteScenarios(Shop& s, int reps, int kRows) {
             for (const char* code : {"JSS", "SZS", "HGS", "YJS"}) s.Type(first + i, s.Col(code), qty);
         }
         const int before = s.ui.messages;
-        s.db->Scalar(QStringLiteral("SELECT 'MARK save'"));
         save.push_back(TimeMs([&] { s.form->Dispatch(Tool::FileSave()); }, saveTrips));
-        s.db->Scalar(QStringLiteral("SELECT 'MARK end'"));
         const qint64 saved = Basic::Long(s.db->Scalar(
             QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE FWBInterID = ? AND Fserial > ?"),
             {wbId, topSerial}));
@@ -459,9 +455,7 @@ void WriteScenarios(Shop& s, int reps, int kRows) {
         s.parts().LoadReportHistory(0);
         const int last = grid.Rows();
         grid.SelectRows(last - kRows + 1, last, 2);
-        s.db->Scalar(QStringLiteral("SELECT 'MARK audit'"));
         audit.push_back(TimeMs([&] { s.form->Dispatch(Tool::Audit()); }, auditTrips));
-        s.db->Scalar(QStringLiteral("SELECT 'MARK end'"));
         const qint64 audited =
             Basic::Long(s.db->Scalar(QStringLiteral("SELECT COUNT(*) FROM SHProcRpt WHERE FWBInterID = ? AND "
                                                     "Fserial > ? AND Fstatus = 1"),
