@@ -184,6 +184,38 @@ void FuncTaskStore::Call(const std::function<void()>& job) {
     finished.get();
 }
 
+void FuncTaskStore::WriteLater(const QString& sql, const QVariantList& params,
+                               std::function<void(const QString&)> failed) {
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.push_back([this, sql, params, failed = std::move(failed)] {
+            QString error;
+            replaced_ = false;
+            try {
+                Single(sql, params);
+                return;
+            } catch (const ComError& e) {
+                error = e.Description();
+            }
+            // A session lost before this statement was replaced by a new one: once more there.
+            if (std::exchange(replaced_, false)) {
+                try {
+                    Single(sql, params);
+                    return;
+                } catch (const ComError& e) {
+                    error = e.Description();
+                }
+            }
+            failed(error);
+        });
+    }
+    wake_.notify_all();
+}
+
+void FuncTaskStore::Settle() {
+    Call([] {});
+}
+
 QVariant FuncTaskStore::Single(const QString& sql, const QVariantList& params) {
     QString error;
     {

@@ -73,6 +73,14 @@ class FuncTaskStore {
     // PostgreSQL: the advisory lock number of a triple, the same in every process.
     static qint64 LockKey(qint32 subsystem, const QString& function, const QString& key);
 
+    // Runs the statement on the store's session after whatever was asked of it before, with
+    // nobody waiting for it; failed(reason) runs on the store's thread when the server
+    // refuses it (after one more try on a new session when the session was lost).
+    void WriteLater(const QString& sql, const QVariantList& params,
+                    std::function<void(const QString&)> failed);
+    // Waits until everything asked of the store so far has run.
+    void Settle();
+
     // PostgreSQL: a column for a statement the program sends on another session anyway,
     // that tells as the statement runs which triples this process's task session still
     // holds: those whose row names this process and that session while the session holds

@@ -1,26 +1,23 @@
 #pragma once
 
-#include <QDateTime>
 #include <QString>
-#include <condition_variable>
-#include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "platform/db/Database.h"
+#include "platform/db/FuncTaskStore.h"
 
 namespace sp::platform {
 
 // The usage log (t_UsageLog): one line per command a user ran. On PostgreSQL the lines
-// are written by a thread of its own on a session of its own, in the order given, so
-// that no command waits for a round trip to the server for its line; a line the server
-// refuses goes to the application log. On SQLite, which runs in this process, a line is
-// written at once. The destructor writes what is still queued.
+// are written in the order given on the session of this process's held work bills
+// (FuncTaskStore), which a workstation keeps open anyway, by that session's own thread, so
+// that no command waits for a round trip for its line; a line the server refuses goes to
+// the application log. On SQLite, which runs in this process, a line is written at once.
+// Lines still to be written when the log goes are written before the store closes.
 class UsageLog {
   public:
     UsageLog(std::shared_ptr<Database> db, qint32 userId, QString computerName);
-    ~UsageLog();
     UsageLog(const UsageLog&) = delete;
     UsageLog& operator=(const UsageLog&) = delete;
 
@@ -29,24 +26,11 @@ class UsageLog {
     void Flush();
 
   private:
-    struct Line {
-        QString functionCode;
-        qint32 action;
-        QDateTime time;
-    };
-    void Store(const Line& line);
-    void Run();
-
     std::shared_ptr<Database> db_;
     qint32 userId_;
     QString computerName_;
-    QString connectionName_;  // the thread's session
     std::mutex mutex_;
-    std::condition_variable wake_, written_;
-    std::deque<Line> lines_;
-    int writing_ = 0;  // lines taken from the queue and not written yet
-    bool stop_ = false;
-    std::thread worker_;
+    std::shared_ptr<FuncTaskStore> store_;  // PostgreSQL, from the first line on
 };
 
 }  // namespace sp::platform

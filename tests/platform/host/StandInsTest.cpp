@@ -65,7 +65,7 @@ TEST_P(StandInsTest, AccessCheckNeedsEveryBitOfTheMaskAndKeepsWhatItReadFiveSeco
 
 TEST_P(StandInsTest, WriteLogStoresOneRowPerCall) {
     const QDateTime before = QDateTime::currentDateTime().addSecs(-2);
-    // On PostgreSQL the lines go by a thread of their own, in order.
+    // On PostgreSQL the lines go by the held work bills' session and thread, in order.
     auto lines = std::make_shared<platform::UsageLog>(shared(), 5, u"PC1"_s);
     platform::GLData gl(shared(), 5, u"PC1"_s, {}, lines);
     gl.WriteLog(u"CJ1000"_s, 1);
