@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMutex>
 #include <QString>
+#include <QVariant>
 #include <atomic>
 #include <optional>
 
@@ -85,5 +86,16 @@ class KeptAnswers {
     QMutex mutex_;
     QHash<QString, Entry> entries_;
 };
+
+// The rights masks users hold (t_UserRight.FRights, NULL for no row) as read a moment ago,
+// by database, user, subsystem and function: the workbench's access checks read them as the
+// clerk works, and the service's own checks before its writes take what they read.
+inline KeptAnswers<QVariant>& KeptRightsMasks() {
+    static KeptAnswers<QVariant> kept;
+    return kept;
+}
+inline QString RightsMaskKey(const QString& database, qint32 userId, qint32 subsystem, qint32 function) {
+    return QStringLiteral("%1\t%2\t%3\t%4").arg(database).arg(userId).arg(subsystem).arg(function);
+}
 
 }  // namespace sp::platform

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 
+#include "platform/db/KeptAnswers.h"
 #include "src/common/Basic.h"
 
 namespace sp::platform {
@@ -31,6 +32,7 @@ bool GLData::AccessCheck(qint32 subsystem, qint16 function, qint32 rightMask) {
             QStringLiteral(
                 "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = ? AND FFunction = ?"),
             {userId_, subsystem, static_cast<qint32>(function)});
+        KeptRightsMasks().Keep(RightsMaskKey(db_->url().ToString(), userId_, subsystem, function), rights);
         // Masks are 32-bit: -1 grants everything.
         kept.granted =
             rights.isNull() ? std::nullopt : std::optional(static_cast<quint32>(rights.toLongLong()));

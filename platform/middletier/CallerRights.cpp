@@ -11,23 +11,14 @@ CallerRights::CallerRights(Database& db, const QString& propsString) : db_(db) {
     userId_ = id.isEmpty() ? 0 : Basic::RoundWhole(Basic::Val(id));
 }
 
-namespace {
-KeptAnswers<QVariant>& Kept() {
-    static KeptAnswers<QVariant> kept;
-    return kept;
-}
-}  // namespace
+QString CallerRights::Key() const { return RightsMaskKey(db_.url().ToString(), userId_, 1024, 30); }
 
-QString CallerRights::Key() const {
-    return db_.url().ToString() + QLatin1Char('\t') + QString::number(userId_);
-}
-
-void CallerRights::Know(const QVariant& storedMask) { Kept().Keep(Key(), storedMask); }
+void CallerRights::Know(const QVariant& storedMask) { KeptRightsMasks().Keep(Key(), storedMask); }
 
 bool CallerRights::Has(qint32 rightMask) {
     if (userId_ <= 0)
         return false;
-    const QVariant rights = Kept().Get(Key(), [&] {
+    const QVariant rights = KeptRightsMasks().Get(Key(), [&] {
         return db_.Scalar(
             QStringLiteral(
                 "SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = 1024 AND FFunction = 30"),

@@ -214,10 +214,11 @@ RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillN
 
 namespace {
 
-// Work bill ids by number (a work bill keeps its id): kept a few seconds, as the commands
-// ask for every row. A number not found is asked again: it may be one being created.
+// Work bill ids by number (a work bill keeps its id): kept a minute, as the commands ask
+// for every row and a clerk's save or audit comes more than a few seconds after the number
+// was typed. A number not found is asked again: it may be one being created.
 KeptAnswers<qint32>& KeptIds() {
-    static KeptAnswers<qint32> kept;
+    static KeptAnswers<qint32> kept(60000);
     return kept;
 }
 

@@ -935,24 +935,20 @@ bool ReportWriter::Delete(qint32 wbInterId, qint32 serial, CallerRights* rights,
         return false;
     }
     Database& db = *db_;
-    Transaction transaction(db);
+    // Only drafts go: an audited report is posted and must be unaudited first. The delete
+    // is one statement, atomic on its own; only when it finds nothing to delete is the
+    // report looked at again, to say why.
+    if (db.Exec(QStringLiteral("DELETE FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0"),
+                {wbInterId, serial}) == 1) {
+        OperationLedger::ReportsWritten();
+        return true;
+    }
     const QVariant status =
         db.Scalar(QStringLiteral("SELECT Fstatus FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ?"),
                   {wbInterId, serial});
-    if (status.isNull()) {
-        message = Prefix(wbInterId, serial) + MiddleTierTexts::ReportNotFound();
-        return false;
-    }
-    // Only drafts go: an audited report is posted and must be unaudited first.
-    if (Basic::Long(status) != 0 ||
-        db.Exec(QStringLiteral("DELETE FROM SHProcRpt WHERE FWBInterID = ? AND Fserial = ? AND Fstatus = 0"),
-                {wbInterId, serial}) != 1) {
-        message = Prefix(wbInterId, serial) + MiddleTierTexts::AuditedCannotDelete();
-        return false;
-    }
-    transaction.Commit();
-    OperationLedger::ReportsWritten();
-    return true;
+    message = Prefix(wbInterId, serial) +
+              (status.isNull() ? MiddleTierTexts::ReportNotFound() : MiddleTierTexts::AuditedCannotDelete());
+    return false;
 }
 
 }  // namespace sp::platform

@@ -9,6 +9,7 @@
 
 #include "platform/db/KeptAnswers.h"
 #include "platform/middletier/CallerRights.h"
+#include "platform/middletier/Texts.h"
 #include "src/common/Basic.h"
 #include "src/common/ErrorLog.h"
 #include "tests/platform/middletier/MiddleTierFixture.h"
@@ -36,6 +37,8 @@ TEST_P(ReportWriterTest, SaveAuditUnauditDeleteRoundTrip) {
     EXPECT_FALSE(Audit(WB11, 1)) << "a second audit would post twice";
     EXPECT_TRUE(lastMessage.contains(u"WB-11"_s)) << lastMessage.toStdString();
     EXPECT_FALSE(Delete(WB11, 1)) << "audited reports are never deleted";
+    EXPECT_TRUE(lastMessage.endsWith(platform::MiddleTierTexts::AuditedCannotDelete()))
+        << lastMessage.toStdString();
     // An audited report is not changed, and a save that holds one stores nothing.
     ReportRecords records;
     records.Add(Record(WB11, u"3"_s, {5, 5, 5, 0}));
@@ -55,7 +58,9 @@ TEST_P(ReportWriterTest, SaveAuditUnauditDeleteRoundTrip) {
     ASSERT_TRUE(Delete(WB11, 2)) << lastMessage.toStdString();
     EXPECT_EQ(ReportCount(WB11), 1);
     EXPECT_FALSE(Delete(WB11, 2));
-    EXPECT_TRUE(lastMessage.contains(u"WB-11"_s) && lastMessage.contains(u"2"_s));
+    EXPECT_TRUE(lastMessage.contains(u"WB-11"_s) && lastMessage.contains(u"2"_s) &&
+                lastMessage.endsWith(platform::MiddleTierTexts::ReportNotFound()))
+        << lastMessage.toStdString();
 }
 
 // A command on several reports answers, report by report and in order, as the single-report
