@@ -94,6 +94,16 @@ inline KeptAnswers<QVariant>& KeptRightsMasks() {
     static KeptAnswers<QVariant> kept;
     return kept;
 }
+// System switches (t_SystemProfile.FValue, NULL for no row) as read a moment ago, by database,
+// category and key, kept a minute: an administrator sets one once in a long while, and a
+// statement that runs anyway may read one ahead for the command that asks next.
+inline KeptAnswers<QVariant>& KeptSwitches() {
+    static KeptAnswers<QVariant> kept(60000);
+    return kept;
+}
+inline QString SwitchKey(const QString& database, const QString& category, const QString& key) {
+    return database + QLatin1Char('\t') + category + QLatin1Char('\t') + key;
+}
 inline QString RightsMaskKey(const QString& database, qint32 userId, qint32 subsystem, qint32 function) {
     return QStringLiteral("%1\t%2\t%3\t%4").arg(database).arg(userId).arg(subsystem).arg(function);
 }

@@ -10,13 +10,11 @@ QVariant SystemProfile::GetProfile(const QString& /*propsString*/, const QString
                                    const QString& key) {
     // A switch is read before every save and audit; an administrator sets it once in a long
     // while, so it is kept a minute. The service reads it again with what it posts.
-    static KeptAnswers<QVariant> kept(60000);
-    const QVariant value =
-        kept.Get(db_->url().ToString() + QLatin1Char('\t') + category + QLatin1Char('\t') + key, [&] {
-            return db_->Scalar(
-                QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FCategory = ? AND FKey = ?"),
-                {category, key});
-        });
+    const QVariant value = KeptSwitches().Get(SwitchKey(db_->url().ToString(), category, key), [&] {
+        return db_->Scalar(
+            QStringLiteral("SELECT FValue FROM t_SystemProfile WHERE FCategory = ? AND FKey = ?"),
+            {category, key});
+    });
     return value.isNull() ? QVariant() : value;
 }
 

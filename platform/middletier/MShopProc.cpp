@@ -190,6 +190,13 @@ const QStringList& InfoNames() {
     return names;
 }
 
+// The receive-control switch as a column, and its key among the kept switches.
+const QString kControlReceiveSql = QStringLiteral(
+    "(SELECT FValue FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE')");
+QString ControlReceiveKey(const Database& db) {
+    return SwitchKey(db.url().ToString(), QStringLiteral("SH"), QStringLiteral("SHOPPROC_CONTROLRECEIVE"));
+}
+
 // A reportable work bill's information as the reportability check read it: the workbench
 // asks for it once the work bill is taken, a moment later.
 KeptAnswers<QVector<QVariantList>>& KeptInfo() {
@@ -275,17 +282,20 @@ bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     if (const std::optional<bool> known = WorkBillQuery::JustRead().Take(key))
         return *known;
     // The id and the information of a reportable work bill, both kept: a typed number that
-    // takes reports is taken and its row prepared from them right after.
+    // takes reports is taken and its row prepared from them right after. The receive-control
+    // switch comes along for the save of the row, which asks for it first.
     const RecordsetPtr rs = db_->Query(
-        QStringLiteral("SELECT ") + kInfoColumns +
+        QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(", ") + kControlReceiveSql +
             QStringLiteral(" FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID ") +
             kInfoJoins + WorkBillQuery::ReportableClause() + QStringLiteral(" AND wbe.FWorkBillNO = ?"),
         {workBillNo});
     if (rs->Eof())
         return false;
-    const qint32 interId = Basic::Long(rs->Field(3));
+    QVector<QVariantList> rows = rs->Rows();
+    KeptSwitches().Keep(ControlReceiveKey(*db_), rows.first().takeLast());
+    const qint32 interId = Basic::Long(rows.first().value(3));
     KeptIds().Keep(key, interId);
-    KeptInfo().Keep(key, rs->Rows());
+    KeptInfo().Keep(key, rows);
     KeptProposalWanted().Keep(KeyOf(*db_, interId), workBillNo);
     return true;
 }

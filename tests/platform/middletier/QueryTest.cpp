@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/db/KeptAnswers.h"
+#include "platform/host/SystemProfile.h"
 #include "platform/middletier/LayoutStore.h"
 #include "platform/middletier/ListSelData.h"
 #include "platform/middletier/LocalSwitchFile.h"
@@ -194,6 +195,17 @@ TEST_P(QueryTest, LookupsByNumberOrId) {
                 q.GetControlReceiveQty(p, Basic::Long(op->Field(0)), Basic::Long(op->Field(1)));
             EXPECT_EQ(q.IsExistWB(p, no), no == u"WB-12"_s) << bill << withLimits;
         }
+    // The receive-control switch read with a typed number's check is what the save asks next.
+    Exec("DELETE FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE'");
+    Exec(
+        "INSERT INTO t_SystemProfile (FCategory, FKey, FValue) VALUES ('SH', 'SHOPPROC_CONTROLRECEIVE', "
+        "'0')");
+    platform::ForgetKeptAnswers();
+    ASSERT_TRUE(q.IsExistWB(p, u"WB-12"_s));
+    Exec("UPDATE t_SystemProfile SET FValue = '1' WHERE FCategory = 'SH'");
+    EXPECT_EQ(
+        platform::SystemProfile(shared()).GetProfile(p, u"SH"_s, u"SHOPPROC_CONTROLRECEIVE"_s).toString(),
+        u"0"_s);
 
     ExpectFields(q.GetWorkBillInfo(p, u"WB-11"_s),
                  "WorkCenterID=1;DeptNO=D01;MOID=1001;FWBinterID=11;FteamID=201;FworkerID=501;FdeviceID=601;"
