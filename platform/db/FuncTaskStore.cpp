@@ -374,41 +374,44 @@ std::optional<FuncTaskStore::HoldProof> FuncTaskStore::ProofFor(Database& db) {
             "AND ((l.classid::bigint << 32) | l.objid::bigint) = r.k))"),
         {store->holder_, pid, pid},
         store,
-        pid};
+        pid,
+        std::chrono::steady_clock::now()};
 }
 
-void FuncTaskStore::Proven(qint64 sessionPid, const QVariant& lockKeys) {
-    const auto now = std::chrono::steady_clock::now();
+void FuncTaskStore::Proven(qint64 sessionPid, std::chrono::steady_clock::time_point sent,
+                           const QVariant& lockKeys) {
     std::lock_guard lock(proofMutex_);
     provenAt_.clear();  // the answer is the whole of what is held now: the rest is not proven
     if (sessionPid != sessionPid_.load())
         return;  // a session replaced since: what it held is lost
     for (const QString& key : lockKeys.toString().split(QLatin1Char(','), Qt::SkipEmptyParts))
-        provenAt_[key.toLongLong()] = now;
+        provenAt_[key.toLongLong()] = sent;
 }
 
-bool FuncTaskStore::TakeProof(qint64 lockKey) {
+bool FuncTaskStore::TakeProof(qint64 lockKey, std::chrono::steady_clock::time_point since) {
     std::lock_guard lock(proofMutex_);
     const auto it = provenAt_.find(lockKey);
     if (it == provenAt_.end())
         return false;
-    const bool fresh = std::chrono::steady_clock::now() - it->second < std::chrono::milliseconds(kProofMs);
+    const bool fresh = it->second >= since;
     provenAt_.erase(it);
     return fresh;
 }
 
-bool FuncTaskStore::StillHeld(qint32 taskId, bool asJustRead) {
+bool FuncTaskStore::StillHeld(qint32 taskId,
+                              std::optional<std::chrono::steady_clock::time_point> provenSince) {
     bool held = false;
     Call([&] {
         const auto task = tasks_.find(taskId);
         if (task == tasks_.end())
             return;
         if (db_->dialect() == Dialect::PostgreSQL) {
-            // Proven by the statement just read; else asked: a live session keeps its
-            // advisory locks, only its loss loses them.
+            // Proven by a statement sent since the caller's command began; else asked: a live
+            // session keeps its advisory locks, only its loss loses them.
             const auto triple = held_.find(task->second.triple);
             held =
-                (asJustRead && triple != held_.end() && TakeProof(triple->second.lockKey)) || !SessionLost();
+                (provenSince && triple != held_.end() && TakeProof(triple->second.lockKey, *provenSince)) ||
+                !SessionLost();
             return;
         }
         const auto& [subsystem, function, key] = task->second.triple;

@@ -49,10 +49,9 @@ class FuncTaskStore {
     // once its row was taken over or removed (this process was frozen past kStaleSeconds).
     // A lost task stays lost, even when the triple is free again: someone may have
     // worked on it meanwhile. Its id is still released by Release.
-    // asJustRead: the caller has just read, on another session, a statement that carried
-    // a HoldProof; when it proved the triple held, that is the answer (given once), with
-    // no round trip of its own.
-    bool StillHeld(qint32 taskId, bool asJustRead = false);
+    // provenSince: a statement sent on another session since then that carried a HoldProof
+    // and proved the triple held is the answer (given once), with no round trip of its own.
+    bool StillHeld(qint32 taskId, std::optional<std::chrono::steady_clock::time_point> provenSince = {});
     // Takes a lost task's triple again when no other process holds it; the task guards
     // its triple again under the same id. True when the task is held afterwards. Whether
     // the guarded data may still be trusted is the caller's to judge.
@@ -86,19 +85,19 @@ class FuncTaskStore {
     // holds: those whose row names this process and that session while the session holds
     // the row's advisory lock. The same server process holding the lock before and as the
     // statement ran means the hold was never broken in between (a session's advisory
-    // lock ends only with the session or Drop). StillHeld(asJustRead) takes the answer of
-    // the latest such statement, within kProofMs. Empty on SQLite, and when this process
-    // holds nothing on db.
+    // lock ends only with the session or Drop). StillHeld(provenSince) takes the answer of
+    // the latest such statement when it was sent since then. Empty on SQLite, and when this
+    // process holds nothing on db.
     struct HoldProof {
         QString column;  // an SQL expression: the lock numbers held, comma-separated
         QVariantList params;
         std::shared_ptr<FuncTaskStore> store;
         qint64 sessionPid = 0;
+        std::chrono::steady_clock::time_point sent;  // as the proof was made for its statement
         // Takes the column's value as the statement answered it.
-        void Answered(const QVariant& value) const { store->Proven(sessionPid, value); }
+        void Answered(const QVariant& value) const { store->Proven(sessionPid, sent, value); }
     };
     static std::optional<HoldProof> ProofFor(Database& db);
-    static constexpr int kProofMs = 1000;
 
     FuncTaskStore(const FuncTaskStore&) = delete;
     FuncTaskStore& operator=(const FuncTaskStore&) = delete;
@@ -132,9 +131,9 @@ class FuncTaskStore {
     QVariant Single(const QString& sql, const QVariantList& params);
     // PostgreSQL: true (and a new session, every task lost) when the session is gone.
     bool SessionLost();
-    void Proven(qint64 sessionPid, const QVariant& lockKeys);
-    // True, once, when the latest proof named the lock within kProofMs.
-    bool TakeProof(qint64 lockKey);
+    void Proven(qint64 sessionPid, std::chrono::steady_clock::time_point sent, const QVariant& lockKeys);
+    // True, once, when the latest proof named the lock and was sent at `since` or later.
+    bool TakeProof(qint64 lockKey, std::chrono::steady_clock::time_point since);
     // Every task of the triple becomes lost; the triple is no longer held.
     void LoseTriple(Triple triple);  // a copy: the caller may pass one of tasks_
 
@@ -155,7 +154,7 @@ class FuncTaskStore {
     bool replaced_ = false;        // PostgreSQL: the session was replaced since the last statement
 
     // PostgreSQL: the task session's server process, and the locks the latest proof named
-    // with when it was answered (any thread).
+    // with when its statement was sent (any thread).
     std::atomic<qint64> sessionPid_{0};
     std::atomic<std::size_t> holding_{0};  // triples held, as the worker last left them
     std::mutex proofMutex_;

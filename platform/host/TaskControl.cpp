@@ -51,13 +51,13 @@ bool TaskControl::TaskStillHeld(qint32 taskId) {
     return store_->StillHeld(taskId);
 }
 
-bool TaskControl::TaskHeldAsJustRead(qint32 taskId) {
+bool TaskControl::TaskHeldProvenSince(qint32 taskId, std::chrono::steady_clock::time_point since) {
     {
         std::lock_guard lock(mutex_);
         if (!open_.count(taskId))
             return false;
     }
-    return store_->StillHeld(taskId, true);
+    return store_->StillHeld(taskId, since);
 }
 
 bool TaskControl::RetakeTask(qint32 taskId) {

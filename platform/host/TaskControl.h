@@ -28,8 +28,8 @@ class TaskControl : public ILoginObject {
     // True when the id was one of this session's open tasks.
     bool CommitTask(qint32 taskId) override;
     bool TaskStillHeld(qint32 taskId) override;
-    // From the proof the read of the task's work bill carried (FuncTaskStore::HoldProof).
-    bool TaskHeldAsJustRead(qint32 taskId) override;
+    // From the proof a read sent since then carried (FuncTaskStore::HoldProof).
+    bool TaskHeldProvenSince(qint32 taskId, std::chrono::steady_clock::time_point since) override;
     bool RetakeTask(qint32 taskId) override;
     bool TaskReleased(qint32 taskId) override;
 

@@ -1,5 +1,6 @@
 #include "platform/middletier/OperationLedger.h"
 
+#include "platform/db/FuncTaskStore.h"
 #include "platform/db/KeptAnswers.h"
 #include "platform/middletier/CumulativeCache.h"
 #include "platform/middletier/Texts.h"
@@ -85,18 +86,23 @@ const std::vector<PostedColumn>& PostedColumns() {
 bool OperationLedger::Load(const QString& where, const QVariantList& params, OperationState& s,
                            bool aheadOfCommand) {
     // Ahead of a save or an audit on PostgreSQL the read also tells whether the work bill
-    // still takes reports: the save asks that next.
+    // still takes reports and proves the holds of this process: the save asks both next.
     const bool ahead = aheadOfCommand && db_.dialect() == Dialect::PostgreSQL;
-    RecordsetPtr rs = db_.Query(
-        OperationSelect(ahead ? QStringLiteral(", ") + WorkBillQuery::ReportableSql(QStringLiteral("w"))
-                              : QString()) +
-            where,
-        params);
+    const std::optional<FuncTaskStore::HoldProof> proof = ahead ? FuncTaskStore::ProofFor(db_) : std::nullopt;
+    RecordsetPtr rs =
+        ahead ? db_.Query(
+                    OperationSelect(QStringLiteral(", ") + WorkBillQuery::ReportableSql(QStringLiteral("w")) +
+                                    QStringLiteral(", ") + (proof ? proof->column : QStringLiteral("NULL"))) +
+                        where,
+                    (proof ? proof->params : QVariantList()) + params)
+              : db_.Query(OperationSelect() + where, params);
     if (rs->Eof())
         return false;
     if (ahead)
         WorkBillQuery::JustRead().Keep(db_.url().ToString() + QLatin1Char('\t') + Basic::Text(rs->Field(3)),
                                        Basic::Long(rs->Field(12)) == 1);
+    if (proof)
+        proof->Answered(rs->Field(13));
     s.wbInterId = Basic::Long(rs->Field(0));
     s.interId = Basic::Long(rs->Field(1));
     s.operId = Basic::Long(rs->Field(2));

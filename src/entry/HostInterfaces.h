@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 // The host components the component reaches by ProgID (one small interface each).
 // Names, argument order and result shapes are the host's; by-reference arguments
 // are references. The platform registers what answers; tests register fakes.
@@ -47,9 +49,11 @@ class ILoginObject {
     // lost (the database connection was interrupted, or this process was frozen long
     // enough for another to take it over), so someone may have changed what it guarded.
     virtual bool TaskStillHeld(qint32 taskId) = 0;
-    // TaskStillHeld right after a read of what the task guards: a host whose reads can
-    // prove the hold as they run answers from that read's proof.
-    virtual bool TaskHeldAsJustRead(qint32 taskId) { return TaskStillHeld(taskId); }
+    // TaskStillHeld for a command that began at `since`: a host whose reads can prove the
+    // hold as they run answers from the proof of a read sent since then, if any.
+    virtual bool TaskHeldProvenSince(qint32 taskId, std::chrono::steady_clock::time_point /*since*/) {
+        return TaskStillHeld(taskId);
+    }
     // Takes the key of a task whose hold was lost again, when no one else holds it; true
     // when the task guards its key afterwards.
     virtual bool RetakeTask(qint32 taskId) = 0;

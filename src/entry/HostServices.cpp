@@ -262,13 +262,14 @@ bool HostServices::EndFunc(qint32& taskId) {
     return committed;
 }
 
-bool HostServices::TaskStillHeld(qint32 taskId) {
+bool HostServices::TaskStillHeld(qint32 taskId,
+                                 std::optional<std::chrono::steady_clock::time_point> commandBegan) {
     auto login = LoginObject();
     if (!login)
         throw ComError(91, EntryTexts::FunctionConflictSource(),
                        QStringLiteral("The login object is not available."));
     const auto stamp = stamps_.find(taskId);
-    if (login->TaskStillHeld(taskId))
+    if (commandBegan ? login->TaskHeldProvenSince(taskId, *commandBegan) : login->TaskStillHeld(taskId))
         return stamp == stamps_.end() || !stamp->second.refused;
     if (stamp == stamps_.end() || stamp->second.refused || !stamp->second.value)
         return false;
@@ -295,10 +296,12 @@ void HostServices::RestampTask(qint32 taskId) {
     std::optional<QString>& known = stamp->second.value;
     known.reset();
     IgnoreErrors([&] {
+        const auto reading = std::chrono::steady_clock::now();
         const QString value = stamp->second.read();
-        // Only an unbroken hold proves the new stamp holds this workstation's writes alone.
+        // Only an unbroken hold proves the new stamp holds this workstation's writes alone;
+        // the stamp's read may have proved it.
         auto login = LoginObject();
-        if (login && login->TaskHeldAsJustRead(taskId))
+        if (login && login->TaskHeldProvenSince(taskId, reading))
             known = value;
     });
 }

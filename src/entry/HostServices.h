@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -79,8 +80,10 @@ class HostServices {
     // connection was interrupted) is taken back only when the key is free and the
     // task's stamp reads as it did when the task was taken or last restamped: nothing
     // was written under it meanwhile. A task refused once stays refused until ended.
-    // A stamp that cannot be read raises.
-    bool TaskStillHeld(qint32 taskId);
+    // A stamp that cannot be read raises. commandBegan: when the asking command began; a
+    // read of that command that proved the hold answers (ILoginObject::TaskHeldProvenSince).
+    bool TaskStillHeld(qint32 taskId,
+                       std::optional<std::chrono::steady_clock::time_point> commandBegan = std::nullopt);
     // After this workstation wrote under the task: its own write is the new stamp, taken
     // only while the hold is unbroken. Failures leave the old stamp (a retake is refused).
     void RestampTask(qint32 taskId);

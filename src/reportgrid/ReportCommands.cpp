@@ -126,6 +126,7 @@ DictionaryPtr ReportCommands::RecordOf(int row, QString& refusal) const {
 }
 
 bool ReportCommands::Save() {
+    const auto began = std::chrono::steady_clock::now();
     GridModel& grid = *state_.vlgProc;
     const ReportCells cells(state_);
     ReportQuantityChecks checks(state_);
@@ -237,7 +238,7 @@ bool ReportCommands::Save() {
         return false;
     }
 
-    if (!HoldsStillGuard(sent))
+    if (!HoldsStillGuard(sent, began))
         return false;
 
     QString message;
@@ -274,7 +275,8 @@ bool ReportCommands::Save() {
     return true;
 }
 
-bool ReportCommands::HoldsStillGuard(const QVector<int>& rows) const {
+bool ReportCommands::HoldsStillGuard(const QVector<int>& rows,
+                                     std::chrono::steady_clock::time_point commandBegan) const {
     // A hold lost while the rows were typed (the connection was interrupted) may have
     // let another user change the work bill: what was typed against it is not saved.
     const ReportCells cells(state_);
@@ -286,7 +288,7 @@ bool ReportCommands::HoldsStillGuard(const QVector<int>& rows) const {
         asked.insert(task);
         bool held = false;
         try {
-            held = state_.host->TaskStillHeld(task);
+            held = state_.host->TaskStillHeld(task, commandBegan);
         } catch (const ComError& e) {
             Tell(T::SaveFailed() + e.Description());
             return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include <QHash>
 
 #include <QString>
@@ -40,7 +42,8 @@ class ReportCommands {
     int UnidentifiedColumn(int row) const;
     // True when every task guarding the rows to save still holds its work bill; else
     // tells the clerk which work bill's hold was lost (the rows stay as typed).
-    bool HoldsStillGuard(const QVector<int>& rows) const;
+    // commandBegan: when the save began (its reads may have proved the holds).
+    bool HoldsStillGuard(const QVector<int>& rows, std::chrono::steady_clock::time_point commandBegan) const;
     // The row's work bill id and serial, for the per-record calls.
     bool Identify(int row, qint32& interId, qint32& serial) const;
     // Identifies the row's record and runs the command on it; message says why not.

@@ -1,6 +1,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QThread>
+#include <chrono>
 #include <mutex>
 
 #include "platform/db/FuncTaskStore.h"
@@ -160,13 +161,13 @@ TEST_P(TaskControlTest, ALostLockSessionIsNoticedAndTakenBackOnlyWhenFree) {
 
 // A statement the program sends on its main session anyway carries the proof of the holds:
 // it names a held task's lock while the task session holds it, and nothing once that
-// session has ended, so the check after the read answers from it, and rightly.
+// session has ended. A command's check takes a proof sent since the command began, and
+// only the latest: an older one, or one a later read left out, makes it ask the session.
 TEST_P(TaskControlTest, AReadOnTheMainSessionProvesAHoldOnlyWhileTheTaskSessionHasIt) {
     if (GetParam() != Backend::PostgreSQL)
         GTEST_SKIP() << "SQLite holds tasks in rows, not in a session";
+    using Clock = std::chrono::steady_clock;
     EXPECT_FALSE(FuncTaskStore::ProofFor(db())) << "nothing held, nothing to prove";
-    const qint32 task = Take(*control_, u"WB000301"_s);
-    ASSERT_GE(task, 1);
     const auto read = [&] {
         const std::optional<FuncTaskStore::HoldProof> proof = FuncTaskStore::ProofFor(db());
         if (!proof)
@@ -175,12 +176,27 @@ TEST_P(TaskControlTest, AReadOnTheMainSessionProvesAHoldOnlyWhileTheTaskSessionH
         proof->Answered(answer);
         return answer.toString();
     };
+    const auto endTaskSession = [&] {
+        ASSERT_EQ(Scalar("SELECT COUNT(pg_terminate_backend(FBackendPID)) FROM t_FuncTask").toInt(), 1);
+    };
+
+    const qint32 task = Take(*control_, u"WB000301"_s);
+    ASSERT_GE(task, 1);
+    auto began = Clock::now();
     EXPECT_EQ(read(), QString::number(FuncTaskStore::LockKey(47, kFunction, u"WB000301"_s)));
-    EXPECT_TRUE(control_->TaskHeldAsJustRead(task));
+    EXPECT_TRUE(control_->TaskHeldProvenSince(task, began));
     EXPECT_FALSE(read().isEmpty()) << "still held";
-    ASSERT_EQ(Scalar("SELECT COUNT(pg_terminate_backend(FBackendPID)) FROM t_FuncTask").toInt(), 1);
+    const auto later = Clock::now();
+    endTaskSession();
+    EXPECT_FALSE(control_->TaskHeldProvenSince(task, later)) << "proven before the command began";
+
+    const qint32 next = Take(*control_, u"WB000302"_s);
+    ASSERT_GE(next, 1) << "taken on a new session";
+    began = Clock::now();
+    EXPECT_FALSE(read().isEmpty());
+    endTaskSession();
     EXPECT_TRUE(Eventually(5000, [&] { return read().isEmpty(); })) << "the ended session still proves it";
-    EXPECT_FALSE(control_->TaskHeldAsJustRead(task)) << "someone may have worked on it meanwhile";
+    EXPECT_FALSE(control_->TaskHeldProvenSince(next, began)) << "a later read left it out";
 }
 
 // The administrator's view: one row per held key, the work bill its key names, and
