@@ -338,26 +338,34 @@ qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
 QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
     // Every column of the operation (its posted quantities) and of each of its reports,
     // in one read; a report written, changed, audited or deleted changes the digest. When
-    // a typed number is being taken, its new report's proposal comes in the same read,
-    // in the first columns of every row, and is kept for the prepared row. On PostgreSQL
-    // the read proves too which work bills this process's task session holds, so that
-    // asking whether the stamp was read under the hold costs no round trip of its own.
+    // a typed number is being taken, its new report's proposal comes in the same read, in
+    // the first columns, and is kept for the prepared row. On PostgreSQL the read proves
+    // too which work bills this process's task session holds, so that asking whether the
+    // stamp was read under the hold costs no round trip of its own.
     const std::optional<QString> proposalOf = KeptProposalWanted().Take(KeyOf(*db_, interId));
     const std::optional<FuncTaskStore::HoldProof> proof = FuncTaskStore::ProofFor(*db_);
+    // Both come on the first row only (the lowest serial, or the work bill without reports),
+    // not on each of a long history's rows.
+    const QString first = QStringLiteral(
+        "COALESCE(pr.Fserial, 0) = COALESCE((SELECT MIN(f.Fserial) FROM SHProcRpt f WHERE f.FWBInterID = "
+        "wbe.FWBInterID), 0)");
     QVariantList params = proof ? proof->params : QVariantList();
     QString sql = QStringLiteral("SELECT ");
-    if (proposalOf) {
+    if (proposalOf)
         sql += QStringLiteral("prop.*, ");
+    sql += (proof ? QStringLiteral("CASE WHEN ") + first + QStringLiteral(" THEN ") + proof->column +
+                        QStringLiteral(" END")
+                  : QStringLiteral("NULL")) +
+           QStringLiteral(
+               ", wbe.*, pr.* FROM SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr ON pr.FWBInterID = "
+               "wbe.FWBInterID ");
+    if (proposalOf) {
+        sql += QStringLiteral("LEFT JOIN (") +
+               ProposalSql(*db_, QStringLiteral("wbe.FWBInterID = ?"), QStringLiteral("FWBInterID = ?")) +
+               QStringLiteral(") prop ON ") + first + QLatin1Char(' ');
         params << interId << interId;
     }
-    sql += (proof ? proof->column : QStringLiteral("NULL")) + QStringLiteral(", wbe.*, pr.* FROM ");
-    if (proposalOf)
-        sql += QStringLiteral("(") +
-               ProposalSql(*db_, QStringLiteral("wbe.FWBInterID = ?"), QStringLiteral("FWBInterID = ?")) +
-               QStringLiteral(") prop CROSS JOIN ");
-    sql += QStringLiteral(
-        "SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr ON pr.FWBInterID = wbe.FWBInterID WHERE wbe.FWBInterID "
-        "= ? ORDER BY pr.Fserial");
+    sql += QStringLiteral("WHERE wbe.FWBInterID = ? ORDER BY pr.Fserial");
     params << interId;
     RecordsetPtr rs = db_->Query(sql, params);
     if (rs->Eof())

@@ -17,23 +17,20 @@ constexpr double kEpsilon = 1e-7;
 
 // extra: further columns after the state's twelve.
 QString OperationSelect(const QString& extra = QString()) {
-    return QStringLiteral(
-               "SELECT w.FWBInterID, w.FInterID, w.FOperID, w.FWorkBillNO, w.FAuxQtyPlan, w.FAuxQtyRecive, "
-               "w.FauxQtyHandOver, "
-               "(SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p WHERE p.FInterID = w.FInterID "
-               " AND p.FEntryID < w.FEntryID ORDER BY p.FEntryID DESC LIMIT 1) AS PrevHandOver, "
-               "(SELECT n.FAuxQtyRecive FROM SHWorkBillEntry n WHERE n.FInterID = w.FInterID "
-               " AND n.FEntryID > w.FEntryID ORDER BY n.FEntryID LIMIT 1) AS NextReceive, "
-               "(SELECT SUM(CASE WHEN r.FAuxQtyReceive < 0 THEN -r.FAuxQtyReceive ELSE 0 END) FROM SHProcRpt "
-               "r "
-               " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftNegReceive, "
-               "(SELECT SUM(CASE WHEN r.FAuxQtyHandOver > 0 THEN r.FAuxQtyHandOver ELSE 0 END) FROM "
-               "SHProcRpt r "
-               " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver, "
-               "(SELECT FValue FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = "
-               "'SHOPPROC_CONTROLRECEIVE') "
-               " AS ControlReceive") +
-           extra + QStringLiteral(" FROM SHWorkBillEntry w WHERE ");
+    static const QString columns = QStringLiteral(
+        "SELECT w.FWBInterID, w.FInterID, w.FOperID, w.FWorkBillNO, w.FAuxQtyPlan, w.FAuxQtyRecive, "
+        "w.FauxQtyHandOver, "
+        "(SELECT p.FauxQtyHandOver FROM SHWorkBillEntry p WHERE p.FInterID = w.FInterID "
+        " AND p.FEntryID < w.FEntryID ORDER BY p.FEntryID DESC LIMIT 1) AS PrevHandOver, "
+        "(SELECT n.FAuxQtyRecive FROM SHWorkBillEntry n WHERE n.FInterID = w.FInterID "
+        " AND n.FEntryID > w.FEntryID ORDER BY n.FEntryID LIMIT 1) AS NextReceive, "
+        "(SELECT SUM(CASE WHEN r.FAuxQtyReceive < 0 THEN -r.FAuxQtyReceive ELSE 0 END) FROM SHProcRpt r "
+        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftNegReceive, "
+        "(SELECT SUM(CASE WHEN r.FAuxQtyHandOver > 0 THEN r.FAuxQtyHandOver ELSE 0 END) FROM SHProcRpt r "
+        " WHERE r.FWBInterID = w.FWBInterID AND r.Fstatus = 0) AS DraftPosHandOver, "
+        "(SELECT FValue FROM t_SystemProfile WHERE FCategory = 'SH' AND FKey = 'SHOPPROC_CONTROLRECEIVE') "
+        " AS ControlReceive");
+    return columns + extra + QStringLiteral(" FROM SHWorkBillEntry w WHERE ");
 }
 
 KeptAnswers<std::optional<OperationState>>& KeptStates() {

@@ -111,6 +111,7 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     // A number found reportable is taken next: its stamp read brings the proposal along, and
     // both are what they are when read apart.
     ASSERT_TRUE(Save(WB12, 1, {5, 5, 5, 5}));
+    ASSERT_TRUE(Save(WB12, 2, {1, 1, 1, 1}));
     const auto stampAndProposal = [&] {
         const QString stamp = q.GetWorkBillStamp(p, WB12);  // first, as the take reads it
         return std::pair(stamp, q.GetWorkProcRptNew(p, u"WB-12"_s));
