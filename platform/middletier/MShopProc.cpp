@@ -229,9 +229,11 @@ KeptAnswers<qint32>& KeptIds() {
     return kept;
 }
 
-// Quantity decimals of a work bill's item, as a new report's proposal read them.
+// Quantity decimals of a work bill's item (master data, set once in a long while), by work
+// bill, kept a minute: the proposal and the stamp read them with the work bill, and the
+// history's format asks for them at every load.
 KeptAnswers<qint32>& KeptDecimals() {
-    static KeptAnswers<qint32> kept;
+    static KeptAnswers<qint32> kept(60000);
     return kept;
 }
 
@@ -332,16 +334,19 @@ qint32 MShopProc::GetQtyDecimal(const QString&, const qint32& interId) {
                    {interId});
     if (rs->Eof())
         NotFound(QStringLiteral("No work bill has the internal id %1.").arg(interId));
-    return Basic::Long(rs->Field(0));
+    const qint32 decimals = Basic::Long(rs->Field(0));
+    KeptDecimals().Keep(KeyOf(*db_, interId), decimals);
+    return decimals;
 }
 
 QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
     // Every column of the operation (its posted quantities) and of each of its reports,
-    // in one read; a report written, changed, audited or deleted changes the digest. When
-    // a typed number is being taken, its new report's proposal comes in the same read, in
-    // the first columns, and is kept for the prepared row. On PostgreSQL the read proves
-    // too which work bills this process's task session holds, so that asking whether the
-    // stamp was read under the hold costs no round trip of its own.
+    // in one read; a report written, changed, audited or deleted changes the digest. The
+    // item's quantity decimals come along and are kept. When a typed number is being
+    // taken, its new report's proposal comes in the same read, in the first columns, and is
+    // kept for the prepared row. On PostgreSQL the read proves too which work bills this
+    // process's task session holds, so that asking whether the stamp was read under the
+    // hold costs no round trip of its own.
     const std::optional<QString> proposalOf = KeptProposalWanted().Take(KeyOf(*db_, interId));
     const std::optional<FuncTaskStore::HoldProof> proof = FuncTaskStore::ProofFor(*db_);
     // Both come on the first row only (the lowest serial, or the work bill without reports),
@@ -357,8 +362,8 @@ QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
                         QStringLiteral(" END")
                   : QStringLiteral("NULL")) +
            QStringLiteral(
-               ", wbe.*, pr.* FROM SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr ON pr.FWBInterID = "
-               "wbe.FWBInterID ");
+               ", itm.FQtyDecimal, wbe.*, pr.* FROM SHWorkBillEntry wbe LEFT JOIN SHProcRpt pr ON "
+               "pr.FWBInterID = wbe.FWBInterID LEFT JOIN t_ICItem itm ON itm.FItemID = wbe.FItemID ");
     if (proposalOf) {
         sql += QStringLiteral("LEFT JOIN (") +
                ProposalSql(*db_, QStringLiteral("wbe.FWBInterID = ?"), QStringLiteral("FWBInterID = ?")) +
@@ -376,7 +381,9 @@ QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
     if (proposalOf)
         KeptProposals().Keep(db_->url().ToString() + QLatin1Char('\t') + *proposalOf,
                              rs->Rows().first().mid(0, kProposalColumns));
-    const qsizetype skip = proofColumn + 1;
+    // The item's quantity decimals, which the history's format asks for next.
+    KeptDecimals().Keep(KeyOf(*db_, interId), Basic::Long(rs->Rows().first().value(proofColumn + 1)));
+    const qsizetype skip = proofColumn + 2;
     QCryptographicHash digest(QCryptographicHash::Sha256);
     for (const QVariantList& row : rs->Rows()) {
         for (qsizetype i = skip; i < row.size(); ++i) {

@@ -120,6 +120,13 @@ TEST_P(QueryTest, ProposalAndCumulativeQuantities) {
     const auto apart = stampAndProposal();
     ASSERT_TRUE(q.IsExistWB(p, u"WB-12"_s));
     EXPECT_EQ(stampAndProposal(), apart);
+    // The stamp keeps the item's quantity decimals, which the history's format asks for next.
+    platform::ForgetKeptAnswers();
+    const qint32 decimals = q.GetQtyDecimal(p, WB12);
+    platform::ForgetKeptAnswers();
+    q.GetWorkBillStamp(p, WB12);
+    Exec("UPDATE t_ICItem SET FQtyDecimal = FQtyDecimal + 1");
+    EXPECT_EQ(q.GetQtyDecimal(p, WB12), decimals);
     EXPECT_THROW(q.GetWorkProcRptNew(p, u"WB-99"_s), ComError);
 
     // Reported, received and handed over up to a serial, drafts included.
