@@ -39,6 +39,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "bench/PgConnection.h"
 #include "tests/support/DelayProxy.h"
 #include "tests/window/Desktop.h"
 
@@ -120,13 +121,8 @@ int CursorColumn(const Probe& p) {
 QVariant Sql(const QUrl& url, const QString& sql) {
     QVariant value;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QPSQL"_s, u"clerks-day-pg"_s);
-        db.setHostName(url.host());
-        db.setPort(url.port(5432));
-        db.setUserName(url.userName());
-        db.setPassword(url.password());
-        db.setDatabaseName(url.path().mid(1));
-        if (!db.open())
+        QSqlDatabase db = sp::bench::OpenPostgres(url, u"clerks-day-pg"_s);
+        if (!db.isOpen())
             throw std::runtime_error("cannot reach the PostgreSQL server: " + url.toString().toStdString());
         QSqlQuery q(db);
         if (q.exec(sql) && q.next())

@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/PgConnection.h"
+
 namespace {
 
 struct Size {
@@ -74,14 +76,8 @@ QString Run(const QString& program, const QStringList& args, const QProcessEnvir
 QString PgDatabase(const QString& serverUrl, const QString& name) {
     const QUrl server(serverUrl);
     {
-        QSqlDatabase admin =
-            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-admin"));
-        admin.setHostName(server.host());
-        admin.setPort(server.port(5432));
-        admin.setUserName(server.userName());
-        admin.setPassword(server.password());
-        admin.setDatabaseName(server.path().mid(1));
-        if (!admin.open())
+        QSqlDatabase admin = sp::bench::OpenPostgres(server, QStringLiteral("bench-admin"));
+        if (!admin.isOpen())
             Fail(QStringLiteral("PostgreSQL: ") + admin.lastError().text());
         QSqlQuery q(admin);
         q.exec(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(name));

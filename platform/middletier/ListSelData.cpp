@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/middletier/Texts.h"
+#include "platform/middletier/WorkBillQuery.h"
 #include "src/common/ComError.h"
 
 namespace sp::platform {
@@ -114,13 +115,12 @@ RecordsetPtr ListSelData::Rows(qint32 listId, const QString& filter, const QStri
         // u1 and v1 both name the work bill's production task: the two callers of the
         // list wrote their filters with different aliases.
         from = QStringLiteral(
-            " FROM SHWorkBillEntry t3 JOIN ICMO u1 ON u1.FInterID = t3.FInterID"
-            " JOIN ICMO v1 ON v1.FInterID = t3.FInterID"
-            " LEFT JOIN t_ICItem itm ON itm.FItemID = t3.FItemID"
-            " LEFT JOIN t_WorkCenter wc ON wc.FInterID = t3.FWorkCenterID"
-            " LEFT JOIN t_SubMessage smr ON smr.FInterID = t3.FOperID"
-            " WHERE +t3.FStatus IN (1, 2) AND t3.FSuspend = 0 AND u1.FCancellation = 0"
-            " AND u1.FStatus IN (1, 2)");
+                   " FROM SHWorkBillEntry t3 JOIN ICMO u1 ON u1.FInterID = t3.FInterID"
+                   " JOIN ICMO v1 ON v1.FInterID = t3.FInterID"
+                   " LEFT JOIN t_ICItem itm ON itm.FItemID = t3.FItemID"
+                   " LEFT JOIN t_WorkCenter wc ON wc.FInterID = t3.FWorkCenterID"
+                   " LEFT JOIN t_SubMessage smr ON smr.FInterID = t3.FOperID WHERE ") +
+               WorkBillQuery::ReportableCondition(QStringLiteral("t3"), QStringLiteral("u1"));
     } else {
         select << QStringLiteral("v1.FInterID");
         names << QStringLiteral("FInterID");

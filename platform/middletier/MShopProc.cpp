@@ -207,7 +207,7 @@ KeptAnswers<QVector<QVariantList>>& KeptInfo() {
 }  // namespace
 
 RecordsetPtr MShopProc::GetWorkBillInfo(const QString&, const QString& workBillNo) {
-    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    const QString key = WorkBillQuery::NumberKey(*db_, workBillNo);
     if (std::optional<QVector<QVariantList>> kept = KeptInfo().Find(key))
         return std::make_shared<Recordset>(InfoNames(), std::move(*kept));
     RecordsetPtr rs =
@@ -279,7 +279,7 @@ QString ProposalSql(Database& db, const QString& bill, const QString& reports) {
 bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
     if (workBillNo.isEmpty())
         return false;
-    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    const QString key = WorkBillQuery::NumberKey(*db_, workBillNo);
     // A save has just read it with the operation's limits.
     if (const std::optional<bool> known = WorkBillQuery::JustRead().Take(key))
         return *known;
@@ -303,7 +303,7 @@ bool MShopProc::IsExistWB(const QString&, const QString& workBillNo) {
 }
 
 qint32 MShopProc::GetWorkBillInterID(const QString&, const QString& workBillNo) {
-    const QString key = db_->url().ToString() + QLatin1Char('\t') + workBillNo;
+    const QString key = WorkBillQuery::NumberKey(*db_, workBillNo);
     if (const std::optional<qint32> id = KeptIds().Find(key))
         return *id;
     const qint32 id = Basic::Long(db_->Scalar(
@@ -379,7 +379,7 @@ QString MShopProc::GetWorkBillStamp(const QString&, const qint32& interId) {
     if (proof)
         proof->Answered(rs->Rows().first().value(proofColumn));
     if (proposalOf)
-        KeptProposals().Keep(db_->url().ToString() + QLatin1Char('\t') + *proposalOf,
+        KeptProposals().Keep(WorkBillQuery::NumberKey(*db_, *proposalOf),
                              rs->Rows().first().mid(0, kProposalColumns));
     // The item's quantity decimals, which the history's format asks for next.
     KeptDecimals().Keep(KeyOf(*db_, interId), Basic::Long(rs->Rows().first().value(proofColumn + 1)));
@@ -429,8 +429,7 @@ QString MShopProc::GetWorkProcRptHis(const QString&, const QString& condition, c
 // taken may have read it already.
 QString MShopProc::GetWorkProcRptNew(const QString&, const QString& workBillNo) {
     QVariantList bill;
-    if (std::optional<QVariantList> kept =
-            KeptProposals().Take(db_->url().ToString() + QLatin1Char('\t') + workBillNo))
+    if (std::optional<QVariantList> kept = KeptProposals().Take(WorkBillQuery::NumberKey(*db_, workBillNo)))
         bill = std::move(*kept);
     else {
         RecordsetPtr rs = db_->Query(

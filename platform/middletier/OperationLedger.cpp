@@ -96,7 +96,7 @@ bool OperationLedger::Load(const QString& where, const QVariantList& params, Ope
     if (rs->Eof())
         return false;
     if (ahead)
-        WorkBillQuery::JustRead().Keep(db_.url().ToString() + QLatin1Char('\t') + Basic::Text(rs->Field(3)),
+        WorkBillQuery::JustRead().Keep(WorkBillQuery::NumberKey(db_, Basic::Text(rs->Field(3))),
                                        Basic::Long(rs->Field(12)) == 1);
     if (proof)
         proof->Answered(rs->Field(13));

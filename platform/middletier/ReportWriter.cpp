@@ -14,6 +14,7 @@
 #include "platform/middletier/OperationLedger.h"
 #include "platform/middletier/ServerDate.h"
 #include "platform/middletier/Texts.h"
+#include "platform/middletier/WorkBillQuery.h"
 #include "src/common/Basic.h"
 #include "src/common/ComError.h"
 #include "src/entry/HostServices.h"
@@ -350,6 +351,12 @@ QVariant DateParam(const QVariant& date) {
     return date.isValid() ? date : QVariant(QMetaType::fromType<QDate>());
 }
 
+// 1 when the work bill wbe of the task mo takes new reports, else 0.
+QString ReportableCase() {
+    return QStringLiteral("CASE WHEN ") + WorkBillQuery::ReportableCondition() +
+           QStringLiteral(" THEN 1 ELSE 0 END");
+}
+
 // The statements name the quantity columns of QuantityFields, in their order; built once.
 // InsertHead is followed by one InsertValues per report.
 const QString& InsertHead() {
@@ -512,13 +519,11 @@ void SaveBatch::ReadAhead(const ReportRecords& records, CallerRights* rights) {
         params << wb;
     }
     const RecordsetPtr rs = db_.Query(
-        QStringLiteral(
-            "SELECT wbe.FWBInterID, wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = "
-            "0 AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END, %1, r.Fserial, ")
-                .arg(askRights
-                         ? QStringLiteral("(SELECT FRights FROM t_UserRight WHERE FUserID = ? AND FSubSys = "
-                                          "1024 AND FFunction = 30)")
-                         : QStringLiteral("NULL")) +
+        QStringLiteral("SELECT wbe.FWBInterID, wbe.FWorkBillNO, %1, %2, r.Fserial, ")
+                .arg(ReportableCase(),
+                     askRights ? QStringLiteral("(SELECT FRights FROM t_UserRight WHERE FUserID = ? AND "
+                                                "FSubSys = 1024 AND FFunction = 30)")
+                               : QStringLiteral("NULL")) +
             StoredColumns(QStringLiteral("r.")) +
             QStringLiteral(
                 " FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
@@ -550,12 +555,11 @@ bool SaveBatch::FindWorkBill(qint32 wbInterId, WorkBillFacts& facts) {
     }
     if (readAhead_)
         return false;
-    RecordsetPtr rs = db_.Query(
-        QStringLiteral("SELECT wbe.FWorkBillNO, CASE WHEN wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 "
-                       "AND mo.FCancellation = 0 AND mo.FStatus IN (1, 2) THEN 1 ELSE 0 END "
-                       "FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
-                       "WHERE wbe.FWBInterID = ?"),
-        {wbInterId});
+    RecordsetPtr rs =
+        db_.Query(QStringLiteral("SELECT wbe.FWorkBillNO, ") + ReportableCase() +
+                      QStringLiteral(" FROM SHWorkBillEntry wbe JOIN ICMO mo ON mo.FInterID = wbe.FInterID "
+                                     "WHERE wbe.FWBInterID = ?"),
+                  {wbInterId});
     if (rs->Eof())
         return false;
     facts.number = Basic::Text(rs->Field(0));

@@ -104,11 +104,19 @@ QString WorkBillQuery::FromClause() {
         " LEFT JOIN t_Supplier sup ON sup.FItemID = wbe.FsupplyID");
 }
 
-QString WorkBillQuery::ReportableSql(const QString& alias) {
+QString WorkBillQuery::ReportableCondition(const QString& bill, const QString& task) {
+    // The unary plus keeps SQLite from driving a query through the status index (nearly
+    // every work bill is open); the number index then serves both a range condition and
+    // the order.
     return QStringLiteral(
-               "CASE WHEN %1.FStatus IN (1, 2) AND %1.FSuspend = 0 AND EXISTS (SELECT 1 FROM ICMO m WHERE "
-               "m.FInterID = %1.FInterID AND m.FCancellation = 0 AND m.FStatus IN (1, 2)) THEN 1 ELSE 0 END")
-        .arg(alias);
+               "+%1.FStatus IN (1, 2) AND %1.FSuspend = 0 AND %2.FCancellation = 0 AND %2.FStatus IN (1, 2)")
+        .arg(bill, task);
+}
+
+QString WorkBillQuery::ReportableSql(const QString& alias) {
+    return QStringLiteral("CASE WHEN EXISTS (SELECT 1 FROM ICMO m WHERE m.FInterID = %1.FInterID AND ")
+               .arg(alias) +
+           ReportableCondition(alias, QStringLiteral("m")) + QStringLiteral(") THEN 1 ELSE 0 END");
 }
 
 KeptAnswers<bool>& WorkBillQuery::JustRead() {
@@ -116,14 +124,7 @@ KeptAnswers<bool>& WorkBillQuery::JustRead() {
     return kept;
 }
 
-QString WorkBillQuery::ReportableClause() {
-    // The unary plus keeps SQLite from driving the query through the status index
-    // (nearly every work bill is open); the number index then serves both a range
-    // condition and the order.
-    return QStringLiteral(
-        " WHERE +wbe.FStatus IN (1, 2) AND wbe.FSuspend = 0 AND mo.FCancellation = 0"
-        " AND mo.FStatus IN (1, 2)");
-}
+QString WorkBillQuery::ReportableClause() { return QStringLiteral(" WHERE ") + ReportableCondition(); }
 
 QString WorkBillQuery::InconsistentClause() {
     // Posted totals against the audited reports (one aggregate per work bill), then the

@@ -32,11 +32,19 @@ class WorkBillQuery {
 
     // The record's field names in select order.
     static const QStringList& FieldNames();
-    // WHERE text selecting reportable work bills (open, not suspended, live task).
+    // That the work bill row `bill` of the production task row `task` takes reports (open,
+    // not suspended, live task), as a condition.
+    static QString ReportableCondition(const QString& bill = QStringLiteral("wbe"),
+                                       const QString& task = QStringLiteral("mo"));
+    // WHERE text selecting reportable work bills, over wbe and mo.
     static QString ReportableClause();
     // The same as an expression on the work bill row `alias` alone: 1 when it takes
     // reports, else 0.
     static QString ReportableSql(const QString& alias);
+    // The key of a work bill number among the answers kept for the database.
+    static QString NumberKey(const Database& db, const QString& workBillNo) {
+        return db.url().ToString() + QLatin1Char('\t') + workBillNo;
+    }
     // Whether a work bill takes reports, as a statement of the same command read it along
     // with something else, by database and number: given once (Take) to the check that
     // follows, kept a second.
